@@ -1,0 +1,48 @@
+#include "platform/ScriptedUiServices.h"
+
+UiServices::Answer ScriptedUiServices::messageBox(const QString& text, const QString& title,
+                                                  Icon icon, Buttons buttons) {
+    const Message message{text, title, icon, buttons};
+    m_messages.append(message);
+    if (m_messageHook)
+        m_messageHook(message);
+    if (!m_answers.isEmpty())
+        return m_answers.dequeue();
+    switch (buttons) {
+    case Buttons::Ok:
+        return Answer::Ok;
+    case Buttons::YesNo:
+        return Answer::No;
+    case Buttons::OkCancel:
+    case Buttons::YesNoCancel:
+    case Buttons::RetryCancel:
+        return Answer::Cancel;
+    }
+    return Answer::Cancel;
+}
+
+std::optional<QString> ScriptedUiServices::chooseFile(const FileRequest& request) {
+    m_fileRequests.append(request);
+    if (m_files.isEmpty())
+        return std::nullopt;
+    return m_files.dequeue();
+}
+
+bool ScriptedUiServices::openInUserProgram(const QString& pathOrUrl) {
+    m_opened.append(pathOrUrl);
+    return m_openSucceeds;
+}
+
+bool ScriptedUiServices::startProgram(const QString& program, const QStringList& arguments) {
+    m_started.append({program, arguments});
+    return m_startSucceeds;
+}
+
+void ScriptedUiServices::clearRecords() {
+    m_messages.clear();
+    m_fileRequests.clear();
+    m_opened.clear();
+    m_started.clear();
+    m_waitCursor.clear();
+    m_beeps = 0;
+}

@@ -1,0 +1,70 @@
+#pragma once
+
+#include "platform/UiServices.h"
+
+#include <QList>
+#include <QQueue>
+#include <functional>
+
+// UI services that answer from a script and record every call, for headless tests.
+// An unscripted message box answers with its safe default (OK, Cancel or No); an unscripted
+// file dialog is cancelled.
+class ScriptedUiServices : public UiServices {
+public:
+    struct Message {
+        QString text;
+        QString title;
+        Icon icon;
+        Buttons buttons;
+    };
+    struct Program {
+        QString program;
+        QStringList arguments;
+    };
+
+    ScriptedUiServices() = default;
+
+    // Scripting.
+    void queueAnswer(Answer answer) { m_answers.enqueue(answer); }
+    void queueFile(const std::optional<QString>& path) { m_files.enqueue(path); }
+    // Runs when the next message box is shown, before it answers (for modal interplay).
+    void onMessage(std::function<void(const Message&)> hook) { m_messageHook = std::move(hook); }
+    void setOpenSucceeds(bool ok) { m_openSucceeds = ok; }
+    void setStartSucceeds(bool ok) { m_startSucceeds = ok; }
+
+    // Records.
+    const QList<Message>& messages() const { return m_messages; }
+    const QList<FileRequest>& fileRequests() const { return m_fileRequests; }
+    const QStringList& opened() const { return m_opened; }
+    const QList<Program>& started() const { return m_started; }
+    const QList<bool>& waitCursorChanges() const { return m_waitCursor; }
+    int beeps() const { return m_beeps; }
+    int pendingAnswers() const { return static_cast<int>(m_answers.size()); }
+    int pendingFiles() const { return static_cast<int>(m_files.size()); }
+    void clearRecords();
+
+    // UiServices.
+    Answer messageBox(const QString& text, const QString& title, Icon icon,
+                      Buttons buttons) override;
+    std::optional<QString> chooseFile(const FileRequest& request) override;
+    void setClipboardText(const QString& text) override { m_clipboard = text; }
+    QString clipboardText() override { return m_clipboard; }
+    void beep() override { ++m_beeps; }
+    void setWaitCursor(bool on) override { m_waitCursor.append(on); }
+    bool openInUserProgram(const QString& pathOrUrl) override;
+    bool startProgram(const QString& program, const QStringList& arguments) override;
+
+private:
+    QQueue<Answer> m_answers;
+    QQueue<std::optional<QString>> m_files;
+    std::function<void(const Message&)> m_messageHook;
+    QList<Message> m_messages;
+    QList<FileRequest> m_fileRequests;
+    QStringList m_opened;
+    QList<Program> m_started;
+    QList<bool> m_waitCursor;
+    QString m_clipboard;
+    int m_beeps = 0;
+    bool m_openSucceeds = true;
+    bool m_startSucceeds = true;
+};

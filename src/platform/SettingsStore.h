@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+
+class QSettings;
+
+// The per-user settings store: text values addressed by application name, section and value
+// name, kept in one INI file. Values of the application `Corvane` live in sections named after
+// the section ("[User]"); values of any other application name in "[<app>.<section>]".
+class SettingsStore {
+public:
+    static constexpr const char* AppName = "Corvane";
+
+    // The store of this process.
+    static SettingsStore& instance();
+    // Points the process's store at another file (tests use a temporary one). The default is
+    // the user's configuration directory, Corvane/Corvane.ini.
+    static void setFilePath(const QString& path);
+    static QString defaultFilePath();
+
+    QString filePath() const;
+    // The stored text, or `defaultValue` when the value is not stored.
+    QString GetSetting(const QString& appName, const QString& section, const QString& key,
+                       const QString& defaultValue = QString()) const;
+    bool HasSetting(const QString& appName, const QString& section, const QString& key) const;
+    // Writes the value at once; false when the file cannot be written.
+    bool SaveSetting(const QString& appName, const QString& section, const QString& key,
+                     const QString& value);
+
+    explicit SettingsStore(const QString& path);
+    ~SettingsStore();
+    SettingsStore(const SettingsStore&) = delete;
+    SettingsStore& operator=(const SettingsStore&) = delete;
+
+private:
+    static QString fullKey(const QString& appName, const QString& section, const QString& key);
+    std::unique_ptr<QSettings> m_settings;
+};

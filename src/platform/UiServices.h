@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+// Every user-facing interaction goes through this interface: message boxes, the file dialog,
+// the clipboard, the beep, the wait cursor and handing a file to another program. The real
+// implementation uses Qt; tests install a scripted one that records every call.
+class UiServices {
+public:
+    enum class Icon { None, Information, Question, Exclamation, Critical };
+    enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel, RetryCancel };
+    enum class Answer { Ok, Cancel, Yes, No, Retry };
+
+    struct FileRequest {
+        QString title;
+        QString defaultSuffix;  // added to a typed name without extension
+        QString fileName;       // initial file name
+        QString directory;      // initial directory; empty = the last one used
+        QStringList filters;    // Qt filter texts, such as "*.mdb (*.mdb)"
+        bool save = false;      // a save dialog (else an open dialog)
+        bool mustExist = false; // only existing files may be chosen
+        bool confirmOverwrite = false;
+    };
+
+    virtual ~UiServices() = default;
+
+    virtual Answer messageBox(const QString& text, const QString& title, Icon icon,
+                              Buttons buttons) = 0;
+    // The chosen path, or nothing when the user cancelled.
+    virtual std::optional<QString> chooseFile(const FileRequest& request) = 0;
+    virtual void setClipboardText(const QString& text) = 0;
+    virtual QString clipboardText() = 0;
+    virtual void beep() = 0;
+    virtual void setWaitCursor(bool on) = 0;
+    // Opens a file (or URL) in the user's program for it; false when that cannot be done.
+    virtual bool openInUserProgram(const QString& pathOrUrl) = 0;
+    // Starts a program found on the PATH, detached; false when it is missing or fails to start.
+    virtual bool startProgram(const QString& program, const QStringList& arguments) = 0;
+
+    // The services in force; a Qt implementation unless a test installed its own.
+    static UiServices& instance();
+    // Installs `services` (not owned); nullptr returns to the default implementation.
+    static void setInstance(UiServices* services);
+    // Used by instance() when nothing was installed; set by the GUI at start-up.
+    static void setDefault(UiServices* services);
+};
+
+// Shows the wait cursor for the life of the object.
+class WaitCursor {
+public:
+    WaitCursor() { UiServices::instance().setWaitCursor(true); }
+    ~WaitCursor() { UiServices::instance().setWaitCursor(false); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};

@@ -1,0 +1,150 @@
+#include "settings/ColumnsInfo.h"
+
+#include "platform/SettingsStore.h"
+#include "platform/TextForm.h"
+
+namespace {
+const QString Section = QStringLiteral("Display");
+constexpr qint16 DefaultWidth = 1500;
+
+std::unique_ptr<ColumnsInfo>& current() {
+    static std::unique_ptr<ColumnsInfo> info;
+    return info;
+}
+} // namespace
+
+const QStringList& ColumnsInfo::ColumnKeys() {
+    static const QStringList keys{
+        QStringLiteral("Description"), QStringLiteral("Company"),     QStringLiteral("Department"),
+        QStringLiteral("Contact"),     QStringLiteral("Note"),        QStringLiteral("Product"),
+        QStringLiteral("UnitPrice"),   QStringLiteral("Quantity"),    QStringLiteral("Revenue"),
+        QStringLiteral("Stage"),       QStringLiteral("Probability"), QStringLiteral("Forecast"),
+        QStringLiteral("Source"),      QStringLiteral("OrderDate")};
+    return keys;
+}
+
+const QStringList& ColumnsInfo::Captions() {
+    static const QStringList captions{
+        QStringLiteral("Description"), QStringLiteral("Company"), QStringLiteral("Department"),
+        QStringLiteral("Contact"),     QStringLiteral("Note"),    QStringLiteral("Product"),
+        QStringLiteral("Price"),       QStringLiteral("Qty."),    QStringLiteral("Revenue"),
+        QStringLiteral("Stage"),       QStringLiteral("Prob."),   QStringLiteral("Forecast."),
+        QStringLiteral("Source"),      QStringLiteral("YY-MM-DD")};
+    return captions;
+}
+
+ColumnsInfo::ColumnsInfo() {
+    load();
+}
+
+ColumnsInfo::~ColumnsInfo() {
+    Save();
+}
+
+ColumnsInfo& ColumnsInfo::instance() {
+    auto& info = current();
+    if (!info)
+        info = std::make_unique<ColumnsInfo>();
+    return *info;
+}
+
+void ColumnsInfo::releaseInstance() {
+    current().reset();
+}
+
+void ColumnsInfo::load() {
+    const SettingsStore& store = SettingsStore::instance();
+    const QString app = QLatin1String(SettingsStore::AppName);
+    const QStringList& keys = ColumnKeys();
+    for (qsizetype i = 0; i < keys.size(); ++i) {
+        const QString& key = keys[i];
+        const qint16 position = static_cast<qint16>(i + 1);
+        // A value that does not convert keeps its default.
+        const qint16 width =
+            TextForm::toInt16(store.GetSetting(app, Section, key + QStringLiteral("Width"),
+                                               QString::number(DefaultWidth)))
+                .value_or(DefaultWidth);
+        const bool display =
+            TextForm::toBool(store.GetSetting(app, Section, key + QStringLiteral("Display"),
+                                              QStringLiteral("True")))
+                .value_or(true);
+        const qint16 order =
+            TextForm::toInt16(store.GetSetting(app, Section, key + QStringLiteral("Order"),
+                                               QString::number(position)))
+                .value_or(position);
+        Add(key, width, order, display, key);
+    }
+}
+
+void ColumnsInfo::Save() const {
+    SettingsStore& store = SettingsStore::instance();
+    const QString app = QLatin1String(SettingsStore::AppName);
+    for (const auto& entry : m_items) {
+        const QString& key = entry->cKey();
+        store.SaveSetting(app, Section, key + QStringLiteral("Width"),
+                          QString::number(entry->cWidth()));
+        store.SaveSetting(app, Section, key + QStringLiteral("Display"),
+                          TextForm::fromBool(entry->CDisplay()));
+        store.SaveSetting(app, Section, key + QStringLiteral("Order"),
+                          QString::number(entry->COrder()));
+    }
+}
+
+ColumnStatus* ColumnsInfo::Add(const QString& cKey, qint16 cWidth, qint16 COrder, bool CDisplay,
+                               const QString& sKey) {
+    if (!sKey.isEmpty() && m_byKey.contains(sKey))
+        return nullptr;
+    auto entry = std::make_unique<ColumnStatus>();
+    entry->setcKey(cKey);
+    entry->setcWidth(cWidth);
+    entry->setCOrder(COrder);
+    entry->setCDisplay(CDisplay);
+    ColumnStatus* raw = entry.get();
+    m_items.push_back(std::move(entry));
+    m_keys.push_back(sKey);
+    if (!sKey.isEmpty())
+        m_byKey.insert(sKey, raw);
+    return raw;
+}
+
+ColumnStatus* ColumnsInfo::Item(qint32 position) const {
+    if (position < 1 || position > Count())
+        return nullptr;
+    return m_items[static_cast<size_t>(position - 1)].get();
+}
+
+ColumnStatus* ColumnsInfo::Item(const QString& key) const {
+    return m_byKey.value(key, nullptr);
+}
+
+bool ColumnsInfo::Remove(qint32 position) {
+    if (position < 1 || position > Count())
+        return false;
+    const auto index = static_cast<size_t>(position - 1);
+    if (!m_keys[index].isEmpty())
+        m_byKey.remove(m_keys[index]);
+    m_items.erase(m_items.begin() + static_cast<std::ptrdiff_t>(index));
+    m_keys.erase(m_keys.begin() + static_cast<std::ptrdiff_t>(index));
+    return true;
+}
+
+bool ColumnsInfo::Remove(const QString& key) {
+    for (size_t i = 0; i < m_keys.size(); ++i) {
+        if (m_keys[i] == key && !key.isEmpty())
+            return Remove(static_cast<qint32>(i + 1));
+    }
+    return false;
+}
+
+QString ColumnsInfo::KeyValue(int sortMenuPosition) {
+    // The Sort menu lists Source, Stage, Forecast, Probability at 10 to 13.
+    static const QStringList bySortPosition{
+        QStringLiteral("Description"), QStringLiteral("Company"),  QStringLiteral("Department"),
+        QStringLiteral("Contact"),     QStringLiteral("Note"),     QStringLiteral("Product"),
+        QStringLiteral("UnitPrice"),   QStringLiteral("Quantity"), QStringLiteral("Revenue"),
+        QStringLiteral("Source"),      QStringLiteral("Stage"),    QStringLiteral("Forecast"),
+        QStringLiteral("Probability"), QStringLiteral("OrderDate")};
+    if (sortMenuPosition < 1 || sortMenuPosition > bySortPosition.size())
+        return QStringLiteral("None");
+    return bySortPosition.at(sortMenuPosition - 1);
+}

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "settings/ColumnStatus.h"
+
+#include <QHash>
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <vector>
+
+// The display state of the list's 14 data columns, in position order. Loads itself from
+// section "Display" of the settings store when created and saves all 42 values when destroyed.
+class ColumnsInfo {
+public:
+    // The column keys in position order, and their list captions.
+    static const QStringList& ColumnKeys();
+    static const QStringList& Captions();
+
+    ColumnsInfo();
+    ~ColumnsInfo();
+    ColumnsInfo(const ColumnsInfo&) = delete;
+    ColumnsInfo& operator=(const ColumnsInfo&) = delete;
+
+    // The layout of this process, created (and loaded) on first use.
+    static ColumnsInfo& instance();
+    // Saves and ends the process's layout (at process end).
+    static void releaseInstance();
+
+    // Appends an entry, under `sKey` when it is not empty. nullptr when the key is taken.
+    ColumnStatus* Add(const QString& cKey, qint16 cWidth, qint16 COrder, bool CDisplay,
+                      const QString& sKey = QString());
+    // The entry at a 1-based position or under a key; nullptr when there is none.
+    ColumnStatus* Item(qint32 position) const;
+    ColumnStatus* Item(const QString& key) const;
+    qint32 Count() const { return static_cast<qint32>(m_items.size()); }
+    bool Remove(qint32 position);
+    bool Remove(const QString& key);
+    // The column key of a Sort menu position (1 to 14), else "None".
+    static QString KeyValue(int sortMenuPosition);
+
+    auto begin() const { return m_items.begin(); }
+    auto end() const { return m_items.end(); }
+
+    void Save() const;
+
+private:
+    void load();
+
+    std::vector<std::unique_ptr<ColumnStatus>> m_items;
+    std::vector<QString> m_keys;
+    QHash<QString, ColumnStatus*> m_byKey;
+};

@@ -1,0 +1,6 @@
+#include "settings/Settings.h"
+
+Settings& Settings::instance() {
+    static Settings settings;
+    return settings;
+}

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+
+// The sort choice of the current run; not persisted, so every run starts unsorted.
+class Settings {
+public:
+    static Settings& instance();
+
+    qint16 DisplaySortOrder() const { return m_DisplaySortOrder; }
+    void setDisplaySortOrder(qint16 value) { m_DisplaySortOrder = value; }
+    // A column key or "None"; at first no key at all, which equals neither.
+    const std::optional<QString>& DisplaySortKey() const { return m_DisplaySortKey; }
+    void setDisplaySortKey(const QString& value) { m_DisplaySortKey = value; }
+    bool DisplaySorted() const { return m_DisplaySorted; }
+    void setDisplaySorted(bool value) { m_DisplaySorted = value; }
+
+private:
+    std::optional<QString> m_DisplaySortKey;
+    qint16 m_DisplaySortOrder = 0;
+    bool m_DisplaySorted = false;
+};

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+#include <memory>
+
+// The sales representative's profile. Loads itself from section "User" of the settings store
+// when created and saves itself when destroyed (and on SaveUser).
+class User {
+public:
+    User();
+    ~User();
+    User(const User&) = delete;
+    User& operator=(const User&) = delete;
+
+    // The profile of this process, created (and loaded) on first use.
+    static User& instance();
+    // Saves and ends the process's profile (at process end); the next instance() loads anew.
+    static void releaseInstance();
+
+    bool UseOutlook() const { return m_UseOutlook; }
+    void setUseOutlook(bool value) { m_UseOutlook = value; }
+    QDate LastSent() const { return m_LastSent; }
+    void setLastSent(const QDate& value) { m_LastSent = value; }
+    const QString& HQemail() const { return m_HQemail; }
+    void setHQemail(const QString& value) { m_HQemail = value; }
+    const QString& emailcc() const { return m_emailcc; }
+    void setemailcc(const QString& value) { m_emailcc = value; }
+    const QString& email() const { return m_email; }
+    void setemail(const QString& value) { m_email = value; }
+    const QString& ID() const { return m_ID; }
+    void setID(const QString& value) { m_ID = value; }
+    const QString& Territory() const { return m_Territory; }
+    void setTerritory(const QString& value) { m_Territory = value; }
+    const QString& Company() const { return m_Company; }
+    void setCompany(const QString& value) { m_Company = value; }
+    const QString& Sales_Rep() const { return m_Sales_Rep; }
+    void setSales_Rep(const QString& value) { m_Sales_Rep = value; }
+
+    // Writes the nine persisted values; a write that fails is skipped.
+    void SaveUser();
+
+    // The date an unreadable LastSent loads as.
+    static QDate ZeroDate() { return QDate(1899, 12, 30); }
+
+private:
+    void load();
+
+    QString m_Sales_Rep;
+    QString m_Company;
+    QString m_Territory;
+    QString m_ID;
+    QString m_email;
+    QString m_emailcc;
+    QString m_HQemail;
+    QDate m_LastSent = ZeroDate();
+    bool m_UseOutlook = false;
+};

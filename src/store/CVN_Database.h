@@ -1,0 +1,58 @@
+#pragma once
+
+#include "store/Opportunities.h"
+#include "store/StoreResult.h"
+
+#include <QString>
+
+// One sales database file: its location and display name, the opportunities read from it, and
+// the outcome of its last open or create. Every change is written to the file at once; each
+// file operation opens the file exclusively, does its one piece of work and closes it again.
+class CVN_Database {
+public:
+    CVN_Database() = default;
+    CVN_Database(const CVN_Database&) = delete;
+    CVN_Database& operator=(const CVN_Database&) = delete;
+
+    bool DatabaseError() const { return m_DatabaseError; }
+    const QString& DatabaseErrorMessage() const { return m_DatabaseErrorMessage; }
+    qint32 Window() const { return m_Window; }
+    void setWindow(qint32 window) { m_Window = window; }
+    const QString& DatabaseLocation() const { return m_DatabaseLocation; }
+    void setDatabaseLocation(const QString& location) { m_DatabaseLocation = location; }
+    const QString& Name() const { return m_Name; }
+    void setName(const QString& name) { m_Name = name; }
+    ::Opportunities& Opportunities() { return m_Opportunities; }
+    const ::Opportunities& Opportunities() const { return m_Opportunities; }
+
+    // Writes the opportunity stored under `thekey` to its record. Fails (and writes nothing)
+    // when the key is unknown, the record is no longer in the file, a text is too long for its
+    // field or the file cannot be written.
+    StoreResult UpdateDBOpportunity(const QString& thekey);
+    // Numbers `x`, adds its record to the file (with the current time as DateCreated) and then
+    // a copy of it to the collection. On failure neither the file nor the collection changes.
+    StoreResult AddOpportunity(Opportunity& x);
+    // Deletes the record of the opportunity under `theRecordKey` from the file and then the
+    // opportunity from the collection.
+    StoreResult RemoveOpportunity(const QString& theRecordKey);
+    // Creates the file at DatabaseLocation with an empty table Sales and its index.
+    void NewDatabase();
+    // Reads every record of the file into the collection; asks for the file first when there
+    // is no location (or it is the program's directory). True when the file was read.
+    bool OpenDatabase();
+
+    // The directory the application runs from: the stored marker of "no database".
+    static QString ProgramDirectory();
+    // The file name part of a location, after the last path separator.
+    static QString NameOf(const QString& location);
+
+private:
+    bool fail(const QString& message);
+
+    ::Opportunities m_Opportunities;
+    QString m_Name;
+    QString m_DatabaseLocation;
+    qint32 m_Window = 0;
+    bool m_DatabaseError = false;
+    QString m_DatabaseErrorMessage;
+};

@@ -1,0 +1,85 @@
+#pragma once
+
+#include "store/Opportunity.h"
+
+#include <QHash>
+#include <QString>
+#include <memory>
+#include <optional>
+#include <vector>
+
+// The opportunities of one database file, in the order in which they were added, each under
+// the key "Key=" + record number. Owns its items. Positions count from 1.
+class Opportunities {
+public:
+    // The key of the opportunity with record number `recordNumber`.
+    static QString KeyFor(qint32 recordNumber);
+
+    // Numbers `x` (x.RecordNumber changes) and adds a copy of it, visible, under its key.
+    // Returns the copy, or nullptr when no record number is left (nothing changes then).
+    Opportunity* AppendOpportunity(Opportunity& x);
+    // The highest record number plus 1, counted from 0; nothing when the highest is the
+    // largest 32-bit number.
+    std::optional<qint32> NextRecordNumber() const;
+    // The number of opportunities that pass the filter (Visible).
+    qint32 UnFilteredCount() const;
+    // The summed revenue of the visible opportunities, and of all.
+    double FilteredRevenue() const;
+    double TotalRevenue() const;
+
+    // Appends a new opportunity with these fields; under `key` unless it is empty. Returns
+    // nullptr (and changes nothing) when the key is already in use.
+    Opportunity* Add(qint32 recordNumber, const QString& SalesOwner, const QString& DateCreated,
+                     const QString& Company, const QString& Department, const QString& Contact,
+                     const QString& Note, const QString& Product, const QString& Description,
+                     const QString& UnitPrice, const QString& Quantity, const QString& Revenue,
+                     const QString& Source, const QString& Stage, const QString& Forecast,
+                     const QString& Probability, const QString& OrderDay, const QString& OrderMonth,
+                     const QString& OrderYear, const QString& key);
+    // Appends `item` (its record number and texts) under `key`; nullptr when the key is taken.
+    Opportunity* Add(std::unique_ptr<Opportunity> item, const QString& key);
+
+    // The item under a key, or at a 1-based position; nullptr when there is none.
+    Opportunity* Item(const QString& key) const;
+    Opportunity* Item(qint32 position) const;
+    bool Contains(const QString& key) const { return m_byKey.contains(key); }
+    // The key of the item at a 1-based position ("" for an item added without key).
+    QString KeyAt(qint32 position) const;
+    qint32 Count() const { return static_cast<qint32>(m_items.size()); }
+    // Removes the item under a key, or at a 1-based position; false when there is none.
+    bool Remove(const QString& key);
+    bool Remove(qint32 position);
+    void Clear();
+
+    // Enumeration in position order.
+    struct Entry {
+        QString key;
+        std::unique_ptr<Opportunity> item;
+    };
+    class const_iterator {
+    public:
+        explicit const_iterator(std::vector<Entry>::const_iterator it) : m_it(it) {}
+        Opportunity& operator*() const { return *m_it->item; }
+        Opportunity* operator->() const { return m_it->item.get(); }
+        const_iterator& operator++() {
+            ++m_it;
+            return *this;
+        }
+        bool operator!=(const const_iterator& other) const { return m_it != other.m_it; }
+        bool operator==(const const_iterator& other) const { return m_it == other.m_it; }
+
+    private:
+        std::vector<Entry>::const_iterator m_it;
+    };
+    const_iterator begin() const { return const_iterator(m_items.begin()); }
+    const_iterator end() const { return const_iterator(m_items.end()); }
+
+    void reserve(qint32 count) {
+        m_items.reserve(static_cast<size_t>(count));
+        m_byKey.reserve(count);
+    }
+
+private:
+    std::vector<Entry> m_items;
+    QHash<QString, Opportunity*> m_byKey;
+};

@@ -1,0 +1,140 @@
+#include "store/SalesFile.h"
+
+#include "store/SalesSchema.h"
+
+#include <QFile>
+#include <QSet>
+#include <sqlite3.h>
+
+namespace {
+// How long a file operation waits for another program to let go of the file.
+constexpr int BusyTimeoutMs = 250;
+} // namespace
+
+SalesFile::SalesFile(const QString& path, Mode mode) {
+    if (mode == Mode::Existing && !QFile::exists(path)) {
+        m_error = QStringLiteral("the file does not exist");
+        return;
+    }
+    int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_PRIVATECACHE;
+    if (mode == Mode::Create)
+        flags |= SQLITE_OPEN_CREATE;
+    const QByteArray file = QFile::encodeName(path);
+    const int rc = sqlite3_open_v2(file.constData(), &m_db, flags, nullptr);
+    if (rc != SQLITE_OK) {
+        takeError(rc);
+        sqlite3_close(m_db);
+        m_db = nullptr;
+        return;
+    }
+    sqlite3_extended_result_codes(m_db, 1);
+    sqlite3_busy_timeout(m_db, BusyTimeoutMs);
+    // Files arrive by mail and drag and drop: no extension loading, no schema tricks.
+    sqlite3_db_config(m_db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+    sqlite3_db_config(m_db, SQLITE_DBCONFIG_ENABLE_LOAD_EXTENSION, 0, nullptr);
+    sqlite3_db_config(m_db, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
+    sqlite3_db_config(m_db, SQLITE_DBCONFIG_ENABLE_TRIGGER, 0, nullptr);
+    sqlite3_db_config(m_db, SQLITE_DBCONFIG_ENABLE_VIEW, 0, nullptr);
+    if (!exec("PRAGMA cell_size_check = ON"))
+        return;
+    m_inTransaction = exec("BEGIN EXCLUSIVE");
+    // A file that is no database fails only here, when its first page is read.
+}
+
+SalesFile::~SalesFile() {
+    if (m_db) {
+        if (m_inTransaction)
+            sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+        sqlite3_close(m_db);
+    }
+}
+
+bool SalesFile::exec(const char* sql) {
+    if (!m_db)
+        return false;
+    const int rc = sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK) {
+        takeError(rc);
+        return false;
+    }
+    return true;
+}
+
+bool SalesFile::commit() {
+    if (!isOpen())
+        return false;
+    if (!exec("COMMIT"))
+        return false;
+    m_inTransaction = false;
+    return true;
+}
+
+bool SalesFile::hasSalesTable() {
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_prepare_v2(m_db,
+                           "SELECT sql FROM sqlite_schema WHERE type = 'table' AND name = 'Sales'",
+                           -1, &statement, nullptr) != SQLITE_OK) {
+        takeError(sqlite3_errcode(m_db));
+        return false;
+    }
+    bool isPlainTable = false;
+    if (sqlite3_step(statement) == SQLITE_ROW) {
+        const auto* sql = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
+        isPlainTable = sql && !QByteArray(sql).trimmed().toUpper().startsWith("CREATE VIRTUAL");
+    }
+    sqlite3_finalize(statement);
+    if (!isPlainTable) {
+        m_error = QStringLiteral("the file has no table Sales");
+        return false;
+    }
+
+    QSet<QString> columns;
+    if (sqlite3_prepare_v2(m_db, "SELECT name FROM pragma_table_info('Sales')", -1, &statement,
+                           nullptr) != SQLITE_OK) {
+        takeError(sqlite3_errcode(m_db));
+        return false;
+    }
+    while (sqlite3_step(statement) == SQLITE_ROW) {
+        const auto* name = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
+        if (name)
+            columns.insert(QString::fromUtf8(name).toLower());
+    }
+    sqlite3_finalize(statement);
+    for (const SalesSchema::Field& field : SalesSchema::Fields) {
+        if (!columns.contains(QString::fromLatin1(field.name).toLower())) {
+            m_error = QStringLiteral("the table Sales has no field %1").arg(field.name);
+            return false;
+        }
+    }
+    return true;
+}
+
+void SalesFile::takeError(int code) {
+    m_error = describe(code, m_db ? sqlite3_errmsg(m_db) : sqlite3_errstr(code));
+}
+
+QString SalesFile::describe(int code, const char* engineMessage) {
+    switch (code & 0xff) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return QStringLiteral("the file is in use by another program");
+    case SQLITE_CANTOPEN:
+        return QStringLiteral("the file cannot be opened");
+    case SQLITE_READONLY:
+        return QStringLiteral("the file is read-only");
+    case SQLITE_NOTADB:
+        return QStringLiteral("the file is not a Corvane database");
+    case SQLITE_CORRUPT:
+        return QStringLiteral("the file is damaged");
+    case SQLITE_FULL:
+        return QStringLiteral("the disk is full");
+    case SQLITE_PERM:
+    case SQLITE_AUTH:
+        return QStringLiteral("access to the file is denied");
+    case SQLITE_IOERR:
+        return QStringLiteral("the file cannot be read or written (%1)")
+            .arg(QString::fromUtf8(engineMessage));
+    default:
+        return QString::fromUtf8(engineMessage);
+    }
+}

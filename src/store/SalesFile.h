@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+
+struct sqlite3;
+
+// One exclusive use of a sales database file: opens the connection defensively (the file may
+// come from anywhere), takes the exclusive lock at once and holds it until commit() or the end
+// of the object, which rolls back what was not committed and closes the file.
+class SalesFile {
+public:
+    enum class Mode { Existing, Create };
+
+    SalesFile(const QString& path, Mode mode);
+    ~SalesFile();
+    SalesFile(const SalesFile&) = delete;
+    SalesFile& operator=(const SalesFile&) = delete;
+
+    // False when the file could not be opened and locked; error() says why.
+    bool isOpen() const { return m_db != nullptr && m_inTransaction; }
+    // Runs statements without parameters; false on failure (error() says why).
+    bool exec(const char* sql);
+    bool commit();
+    // The table Sales exists as a plain table with all its fields.
+    bool hasSalesTable();
+
+    sqlite3* handle() const { return m_db; }
+    // The cause of the last failure in plain words, such as "the file is in use by another
+    // program".
+    const QString& error() const { return m_error; }
+    // Sets error() from the connection's last result code.
+    void takeError(int code);
+    // A plain-words cause for an engine result code.
+    static QString describe(int code, const char* engineMessage);
+
+private:
+    sqlite3* m_db = nullptr;
+    bool m_inTransaction = false;
+    QString m_error;
+};

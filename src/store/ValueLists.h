@@ -1,0 +1,11 @@
+#pragma once
+
+#include <QStringList>
+
+// The value lists of an opportunity's probability, stage and source, in the order in which the
+// application offers them. Stored values are the full texts.
+namespace ValueLists {
+const QStringList& Probability();
+const QStringList& Stage();
+const QStringList& Source();
+} // namespace ValueLists

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "platform/ScriptedUiServices.h"
+
+#include <QLocale>
+#include <QString>
+#include <QTemporaryDir>
+#include <memory>
+
+// Per-test surroundings: a temporary folder, a settings store in it, scripted UI services and a
+// fixed locale (en_US unless told otherwise). Everything is put back when it ends.
+class TestEnvironment {
+public:
+    explicit TestEnvironment(const QLocale& locale = QLocale(QLocale::English,
+                                                             QLocale::UnitedStates));
+    ~TestEnvironment();
+    TestEnvironment(const TestEnvironment&) = delete;
+    TestEnvironment& operator=(const TestEnvironment&) = delete;
+
+    // A path inside the temporary folder.
+    QString path(const QString& name) const { return m_dir.filePath(name); }
+    QString settingsPath() const { return path(QStringLiteral("settings.ini")); }
+    ScriptedUiServices& ui() { return m_ui; }
+
+private:
+    QTemporaryDir m_dir;
+    ScriptedUiServices m_ui;
+    QLocale m_previousLocale;
+};
