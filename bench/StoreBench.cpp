@@ -1,0 +1,183 @@
+#include "StoreBench.h"
+
+#include "Measure.h"
+#include "SampleData.h"
+#include "store/CVN_Database.h"
+
+#include <QLocale>
+#include <cstdio>
+#include <functional>
+
+namespace {
+
+constexpr int OpenRepeats = 7;
+constexpr int TotalsRepeats = 21;
+constexpr int WriteRepeats = 9;
+// Record numbers of the bare writes, far above the store's own.
+constexpr int BareRecordBase = 2'000'000;
+
+// Keeps a computed value alive so that the compiler cannot drop the work.
+volatile double g_sink = 0.0;
+
+QString ratio(const QString& baseName, double baseMs, double ms) {
+    return QStringLiteral("%1 %2  ratio %3")
+        .arg(baseName, Measure::duration(baseMs), QString::number(ms / baseMs, 'f', 2));
+}
+
+QString count(int n) {
+    return QLocale(QLocale::English, QLocale::UnitedStates).toString(n);
+}
+
+} // namespace
+
+StoreBench::StoreBench(const QString& path, int count) : m_path(path), m_count(count) {}
+
+StoreBench::~StoreBench() = default;
+
+void StoreBench::run() {
+    open();
+    memory();
+    totals();
+    writes();
+}
+
+void StoreBench::open() {
+    std::vector<double> store;
+    std::vector<double> bare;
+    // One untimed round of each warms the file cache.
+    BareSqlite::readAll(m_path, m_rows);
+    for (int i = 0; i <= OpenRepeats; ++i) {
+        const double bareMs = Measure::ms([&] { BareSqlite::readAll(m_path, m_rows); });
+        CVN_Database database;
+        database.setDatabaseLocation(m_path);
+        bool opened = false;
+        const double storeMs = Measure::ms([&] { opened = database.OpenDatabase(); });
+        if (!opened || database.Opportunities().Count() != m_count ||
+            static_cast<int>(m_rows.size()) != m_count) {
+            std::printf("open failed: %s\n", database.DatabaseErrorMessage().toUtf8().constData());
+            return;
+        }
+        if (i > 0) {
+            bare.push_back(bareMs);
+            store.push_back(storeMs);
+        }
+    }
+    const double storeMs = Measure::median(store);
+    m_bareReadMs = Measure::median(bare);
+    Measure::line(
+        QStringLiteral("open %1 records (OpenDatabase)").arg(count(m_count)),
+        Measure::duration(storeMs), ratio(QStringLiteral("bare read"), m_bareReadMs, storeMs),
+        QStringLiteral("<=2x bare and <150 ms"), storeMs <= 2.0 * m_bareReadMs && storeMs < 150.0);
+}
+
+void StoreBench::memory() {
+    const size_t heapBefore = Measure::heapInUse();
+    const long residentBefore = Measure::residentKb();
+    const bool peakReset = Measure::resetPeakResident();
+    m_database = std::make_unique<CVN_Database>();
+    m_database->setDatabaseLocation(m_path);
+    m_database->OpenDatabase();
+    const size_t heapAfter = Measure::heapInUse();
+    const long peak = Measure::peakResidentKb();
+
+    const double storeBytes = static_cast<double>(heapAfter) - static_cast<double>(heapBefore);
+    Measure::line(
+        QStringLiteral("memory of the store, %1 opportunities").arg(count(m_count)),
+        Measure::megabytes(storeBytes),
+        QStringLiteral("heap in use; %1 bytes per opportunity").arg(qRound(storeBytes / m_count)),
+        QStringLiteral("<40 MB"), storeBytes < 40.0 * 1024 * 1024);
+    if (peakReset && peak > 0 && residentBefore > 0) {
+        Measure::line(QStringLiteral("  peak resident set during the open"),
+                      Measure::megabytes(static_cast<double>(peak - residentBefore) * 1024),
+                      QStringLiteral("above %1 before; process peak %2")
+                          .arg(Measure::megabytes(static_cast<double>(residentBefore) * 1024),
+                               Measure::megabytes(static_cast<double>(peak) * 1024)));
+    } else {
+        Measure::line(QStringLiteral("  process peak resident set (VmHWM)"),
+                      Measure::megabytes(static_cast<double>(peak) * 1024));
+    }
+}
+
+void StoreBench::totals() {
+    const ::Opportunities& items = m_database->Opportunities();
+    struct Total {
+        const char* name;
+        std::function<double()> store;
+        std::function<double()> bare;
+    };
+    const Total totals[] = {
+        {"NextRecordNumber()", [&] { return double(items.NextRecordNumber().value_or(0)); },
+         [&] { return double(BareSqlite::nextRecordNumber(m_rows)); }},
+        {"UnFilteredCount", [&] { return double(items.UnFilteredCount()); },
+         [&] { return double(BareSqlite::nextRecordNumber(m_rows)); }},
+        {"FilteredRevenue()", [&] { return items.FilteredRevenue(); },
+         [&] { return BareSqlite::revenueSum(m_rows); }},
+        {"TotalRevenue()", [&] { return items.TotalRevenue(); },
+         [&] { return BareSqlite::revenueSum(m_rows); }},
+    };
+    for (const Total& total : totals) {
+        std::vector<double> store;
+        std::vector<double> bare;
+        for (int i = 0; i < TotalsRepeats; ++i) {
+            bare.push_back(Measure::ms([&] { g_sink = g_sink + total.bare(); }));
+            store.push_back(Measure::ms([&] { g_sink = g_sink + total.store(); }));
+        }
+        const double storeMs = Measure::median(store);
+        Measure::line(QStringLiteral("%1 over %2").arg(QLatin1String(total.name), count(m_count)),
+                      Measure::duration(storeMs),
+                      ratio(QStringLiteral("bare pass"), Measure::median(bare), storeMs));
+    }
+}
+
+void StoreBench::writes() {
+    ::Opportunities& items = m_database->Opportunities();
+    const BareSqlite::Row& bareRow = m_rows.front();
+    SampleData sample(7u);
+    std::vector<double> add, update, remove, bareAdd, bareUpdate, bareRemove;
+    for (int i = 0; i < WriteRepeats; ++i) {
+        const int bareNumber = BareRecordBase + i;
+        bareAdd.push_back(Measure::ms([&] { BareSqlite::insertRow(m_path, bareNumber, bareRow); }));
+
+        // Stay at the data model's capacity: remove one, then add one.
+        const QString removed = items.KeyAt(1 + i * (items.Count() / WriteRepeats));
+        StoreResult removeResult;
+        remove.push_back(
+            Measure::ms([&] { removeResult = m_database->RemoveOpportunity(removed); }));
+
+        Opportunity x = sample.next();
+        StoreResult addResult;
+        add.push_back(Measure::ms([&] { addResult = m_database->AddOpportunity(x); }));
+
+        const QString key = ::Opportunities::KeyFor(x.RecordNumber());
+        if (Opportunity* stored = items.Item(key))
+            stored->setNote(QStringLiteral("Revised quote sent; call back on Friday."));
+        StoreResult updateResult;
+        update.push_back(Measure::ms([&] { updateResult = m_database->UpdateDBOpportunity(key); }));
+
+        bareUpdate.push_back(
+            Measure::ms([&] { BareSqlite::updateRow(m_path, x.RecordNumber(), bareRow); }));
+        bareRemove.push_back(Measure::ms([&] { BareSqlite::deleteRow(m_path, bareNumber); }));
+
+        for (const StoreResult* result : {&removeResult, &addResult, &updateResult}) {
+            if (!result->ok()) {
+                std::printf("write failed: %s\n", result->message().toUtf8().constData());
+                return;
+            }
+        }
+    }
+    const struct {
+        const char* what;
+        const std::vector<double>& store;
+        const char* baseName;
+        const std::vector<double>& bare;
+    } figures[] = {{"AddOpportunity (one record)", add, "bare insert", bareAdd},
+                   {"UpdateDBOpportunity (one record)", update, "bare update", bareUpdate},
+                   {"RemoveOpportunity (one record)", remove, "bare delete", bareRemove}};
+    for (const auto& figure : figures) {
+        const double storeMs = Measure::median(figure.store);
+        const double bareMs = Measure::median(figure.bare);
+        Measure::line(QLatin1String(figure.what), Measure::duration(storeMs),
+                      ratio(QLatin1String(figure.baseName), bareMs, storeMs),
+                      QStringLiteral("<=1.5x bare"), storeMs <= 1.5 * bareMs);
+    }
+}

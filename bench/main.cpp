@@ -1,0 +1,96 @@
+// corvane-bench: the performance figures of Corvane on a realistic pipeline of 32,767
+// opportunities, and the writer of sample databases for people to try the program with.
+//
+//   corvane-bench                    builds its data in a temporary folder, prints the figures
+//   corvane-bench --generate N FILE  writes a sample database of N opportunities (1..32767)
+
+#include "Measure.h"
+#include "SampleData.h"
+#include "StoreBench.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QLocale>
+#include <QTemporaryDir>
+#include <cstdio>
+
+namespace {
+
+// The data model's limit: positions and counters are 16-bit signed.
+constexpr int MaxOpportunities = 32767;
+
+int usage() {
+    std::fprintf(stderr, "usage: corvane-bench\n"
+                         "       corvane-bench --generate N FILE   (N from 1 to 32767; FILE must "
+                         "not exist)\n");
+    return 2;
+}
+
+int generate(const QString& countText, const QString& path) {
+    bool isNumber = false;
+    const int count = countText.toInt(&isNumber);
+    if (!isNumber || count < 1 || count > MaxOpportunities) {
+        std::fprintf(stderr, "corvane-bench: N must be a whole number from 1 to %d, not \"%s\"\n",
+                     MaxOpportunities, countText.toUtf8().constData());
+        return 2;
+    }
+    if (QFileInfo::exists(path)) {
+        std::fprintf(stderr, "corvane-bench: %s exists already; it is left as it is\n",
+                     path.toUtf8().constData());
+        return 1;
+    }
+    QString error;
+    const double ms = Measure::ms([&] { error = SampleData::writeDatabase(path, count); });
+    if (!error.isEmpty()) {
+        std::fprintf(stderr, "corvane-bench: %s\n", error.toUtf8().constData());
+        return 1;
+    }
+    std::printf("Wrote %d opportunities to %s in %s.\n", count, path.toUtf8().constData(),
+                Measure::duration(ms).toUtf8().constData());
+    return 0;
+}
+
+int benchmark() {
+    QTemporaryDir folder;
+    if (!folder.isValid()) {
+        std::fprintf(stderr, "corvane-bench: cannot make a temporary folder\n");
+        return 1;
+    }
+    const QString path = folder.filePath(QStringLiteral("Pipeline.mdb"));
+    const int count = MaxOpportunities;
+    std::printf("corvane-bench: %d opportunities, locale %s, medians of repeated runs\n", count,
+                QLocale().name().toUtf8().constData());
+
+    QString error;
+    const double generateMs = Measure::ms([&] { error = SampleData::writeDatabase(path, count); });
+    if (!error.isEmpty()) {
+        std::fprintf(stderr, "corvane-bench: %s\n", error.toUtf8().constData());
+        return 1;
+    }
+    Measure::line(QStringLiteral("generate the sample file (bulk insert)"),
+                  Measure::duration(generateMs),
+                  QStringLiteral("%1 KB").arg(QFileInfo(path).size() / 1024));
+
+    StoreBench store(path, count);
+    store.run();
+
+    std::printf("%d of %d targets met\n", Measure::targetCount() - Measure::failedTargets(),
+                Measure::targetCount());
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QCoreApplication application(argc, argv);
+    // Without regional settings (the C locale) write and read the texts a US user would see.
+    if (QLocale().language() == QLocale::C)
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+
+    const QStringList arguments = application.arguments().mid(1);
+    if (arguments.isEmpty())
+        return benchmark();
+    if (arguments.size() == 3 && arguments.at(0) == QLatin1String("--generate"))
+        return generate(arguments.at(1), arguments.at(2));
+    return usage();
+}
