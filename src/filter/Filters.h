@@ -1,0 +1,93 @@
+#pragma once
+
+#include "filter/FilterItem.h"
+
+#include <QString>
+#include <QVariant>
+#include <memory>
+#include <vector>
+
+class CVN_Database;
+class Opportunities;
+
+// The filter set: the criteria that decide which opportunities of an open database are visible,
+// shared by every open database, with the master switch Enabled. Building the set loads the 22
+// criteria from the settings store; destroying it writes them back (each item writes its own
+// value as it ends).
+//
+// The criteria, by key: "All", "Status", "DateRange", "Revenues" (section "Use": filtering on,
+// the status group applies, every order date is shown, the revenue range applies);
+// "Probability_1".."Probability_6" and "Stage_1".."Stage_7" (sections "Probability" and "Stage",
+// value names "1".."7": that entry of the value list is shown); "Forecast_1" (section
+// "Forecast": opportunities marked "No" are shown too); "Start" and "End" (section "DateRange":
+// the order-date bounds) and "Low" and "High" (section "Revenue": the revenue bounds), all
+// four bounds exclusive.
+class Filters {
+public:
+    // Builds the set from the settings store.
+    Filters();
+    ~Filters();
+    Filters(const Filters&) = delete;
+    Filters& operator=(const Filters&) = delete;
+
+    // The set of this process, built on first use.
+    static Filters& instance();
+    // Writes and ends the process's set (at process end); the next instance() loads anew.
+    static void releaseInstance();
+
+    // The keys of the 22 criteria, in the order in which the set is built.
+    static const QStringList& CriterionKeys();
+
+    // Appends a new item with these values, under the key `sKey` unless it is empty. Returns
+    // nullptr (and changes nothing) when the key is already in use.
+    FilterItem* Add(const QString& Key, const QVariant& Value, const QString& FilterName,
+                    const QString& FilterGroup, const QString& sKey);
+    // The item under a key, or at a 1-based position; nullptr when there is none.
+    FilterItem* Item(const QString& key) const;
+    FilterItem* Item(qint32 position) const;
+    qint32 Count() const { return static_cast<qint32>(m_items.size()); }
+    // Removes (and so ends, which writes it) the item under a key or at a 1-based position;
+    // false when there is none.
+    bool Remove(const QString& key);
+    bool Remove(qint32 position);
+
+    bool Enabled() const { return m_Enabled; }
+    void setEnabled(bool value) { m_Enabled = value; }
+
+    // The filter pass over one database: sets Visible on each of its opportunities.
+    void Filter(CVN_Database& thedbOpp) const;
+    void Filter(Opportunities& opportunities) const;
+
+    // Enumeration in position order.
+    struct Entry {
+        QString key;
+        std::unique_ptr<FilterItem> item;
+    };
+    class const_iterator {
+    public:
+        explicit const_iterator(std::vector<Entry>::const_iterator it) : m_it(it) {}
+        FilterItem& operator*() const { return *m_it->item; }
+        FilterItem* operator->() const { return m_it->item.get(); }
+        const_iterator& operator++() {
+            ++m_it;
+            return *this;
+        }
+        bool operator==(const const_iterator& other) const { return m_it == other.m_it; }
+        bool operator!=(const const_iterator& other) const { return m_it != other.m_it; }
+
+    private:
+        std::vector<Entry>::const_iterator m_it;
+    };
+    const_iterator begin() const { return const_iterator(m_items.begin()); }
+    const_iterator end() const { return const_iterator(m_items.end()); }
+
+private:
+    // The value of a criterion as the pass reads it; the default when the item was removed or
+    // its value does not convert.
+    bool boolCriterion(const QString& key, const QString& group, const QString& name) const;
+    QDateTime dateCriterion(const QString& key, const QString& name) const;
+    double numberCriterion(const QString& key, const QString& name) const;
+
+    std::vector<Entry> m_items;
+    bool m_Enabled = true;
+};
