@@ -1,0 +1,332 @@
+#include "platform/FilePimApplication.h"
+
+#include "platform/CalendarItemFile.h"
+#include "platform/MailDraft.h"
+#include "platform/UiServices.h"
+#include "platform/VCardReader.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QUuid>
+
+namespace {
+
+using Folders = std::shared_ptr<const PimFolders>;
+
+QString newUid() {
+    return QUuid::createUuid().toString(QUuid::WithoutBraces);
+}
+
+// A free file name in `folder`: the prefix, the time of saving, and a counter when needed.
+QString freeFileName(const QString& folder, const QString& prefix, const QString& suffix) {
+    const QDir dir(folder);
+    const QString base =
+        prefix + QDateTime::currentDateTime().toString(QStringLiteral("-yyyyMMdd-HHmmss"));
+    QString path = dir.filePath(base + suffix);
+    for (int n = 2; QFileInfo::exists(path); ++n)
+        path = dir.filePath(base + QLatin1Char('-') + QString::number(n) + suffix);
+    return path;
+}
+
+PimResult writeFile(const QString& path, const QByteArray& content) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size() || !file.commit())
+        return PimResult::failure(QStringLiteral("The file \"%1\" cannot be written: %2")
+                                      .arg(QDir::toNativeSeparators(path), file.errorString()));
+    return {};
+}
+
+class FileItems : public PimApplication::Items {
+public:
+    explicit FileItems(QList<PimApplication::ContactFields> contacts)
+        : m_contacts(std::move(contacts)) {}
+    qint32 Count() const override {
+        return static_cast<qint32>(qMin<qsizetype>(m_contacts.size(), INT32_MAX));
+    }
+    PimValue<PimApplication::ContactFields> Item(qint32 index) const override {
+        if (index < 1 || index > Count())
+            return PimValue<PimApplication::ContactFields>::failure(
+                QStringLiteral("The contacts folder has no item %1.").arg(index));
+        return m_contacts.at(index - 1);
+    }
+
+private:
+    QList<PimApplication::ContactFields> m_contacts;
+};
+
+class FileNamespace : public PimApplication::Namespace {
+public:
+    explicit FileNamespace(Folders folders) : m_folders(std::move(folders)) {}
+    PimResult Logon() override {
+        if (PimResult prepared = m_folders->prepare(); !prepared)
+            return prepared;
+        m_loggedOn = true;
+        return {};
+    }
+    PimResult Logoff() override {
+        m_loggedOn = false;
+        return {};
+    }
+    PimValue<std::unique_ptr<PimApplication::Items>>
+    GetDefaultFolderItems(PimApplication::FolderType folder) override {
+        using Result = PimValue<std::unique_ptr<PimApplication::Items>>;
+        if (!m_loggedOn)
+            return Result::failure(QStringLiteral("Not logged on."));
+        if (folder != PimApplication::FolderType::Contacts)
+            return Result::failure(QStringLiteral("There is no such default folder."));
+        PimValue<VCardReader::Outcome> read = VCardReader::readFolder(m_folders->ContactsFolder());
+        if (!read)
+            return read.result();
+        return std::unique_ptr<PimApplication::Items>(
+            std::make_unique<FileItems>(std::move(read->contacts)));
+    }
+
+private:
+    Folders m_folders;
+    bool m_loggedOn = false;
+};
+
+// Body, Save and Display of a calendar item: the iCalendar text goes in a file of the calendar
+// folder, which the user's calendar program opens.
+template <typename Interface> class CalendarItem : public Interface {
+public:
+    CalendarItem(Folders folders, QString prefix)
+        : m_folders(std::move(folders)), m_prefix(std::move(prefix)), m_uid(newUid()) {}
+
+    QString Body() const override { return m_body; }
+    PimResult setBody(const QString& body) override {
+        m_body = body;
+        return {};
+    }
+    PimResult Save() override {
+        if (m_path.isEmpty())
+            m_path = freeFileName(m_folders->CalendarFolder(), m_prefix, QStringLiteral(".ics"));
+        return writeFile(m_path, text(m_uid, QDateTime::currentDateTimeUtc()));
+    }
+    PimResult Display() override {
+        if (m_path.isEmpty())
+            if (PimResult saved = Save(); !saved)
+                return saved;
+        if (!UiServices::instance().openInUserProgram(m_path))
+            return PimResult::failure(QStringLiteral("No calendar program could open \"%1\".")
+                                          .arg(QDir::toNativeSeparators(m_path)));
+        return {};
+    }
+
+protected:
+    virtual QByteArray text(const QString& uid, const QDateTime& stamp) const = 0;
+    QString m_body;
+
+private:
+    Folders m_folders;
+    QString m_prefix;
+    QString m_uid;
+    QString m_path;
+};
+
+class FileAppointment : public CalendarItem<PimApplication::AppointmentItem> {
+public:
+    explicit FileAppointment(Folders folders)
+        : CalendarItem(std::move(folders), QStringLiteral("Appointment")) {}
+    PimApplication::ItemType Type() const override { return PimApplication::ItemType::Appointment; }
+    QDateTime Start() const override { return m_start; }
+    PimResult setStart(const QDateTime& start) override {
+        m_start = start;
+        return {};
+    }
+    qint32 Duration() const override { return m_duration; }
+    PimResult setDuration(qint32 minutes) override {
+        if (minutes < 0)
+            return PimResult::failure(QStringLiteral("A duration cannot be negative."));
+        m_duration = minutes;
+        return {};
+    }
+    qint32 ReminderMinutesBeforeStart() const override { return m_reminderMinutes; }
+    PimResult setReminderMinutesBeforeStart(qint32 minutes) override {
+        m_reminderMinutes = minutes;
+        return {};
+    }
+    bool ReminderSet() const override { return m_reminderSet; }
+    PimResult setReminderSet(bool on) override {
+        m_reminderSet = on;
+        return {};
+    }
+
+protected:
+    QByteArray text(const QString& uid, const QDateTime& stamp) const override {
+        CalendarItemFile::Appointment appointment;
+        appointment.start = m_start;
+        appointment.durationMinutes = m_duration;
+        appointment.body = m_body;
+        appointment.reminderSet = m_reminderSet;
+        appointment.reminderMinutesBeforeStart = m_reminderMinutes;
+        return CalendarItemFile::appointmentText(appointment, uid, stamp);
+    }
+
+private:
+    QDateTime m_start = QDateTime::currentDateTime();
+    qint32 m_duration = 30;
+    qint32 m_reminderMinutes = 15;
+    bool m_reminderSet = false;
+};
+
+class FileTask : public CalendarItem<PimApplication::TaskItem> {
+public:
+    explicit FileTask(Folders folders) : CalendarItem(std::move(folders), QStringLiteral("Task")) {}
+    PimApplication::ItemType Type() const override { return PimApplication::ItemType::Task; }
+    QDateTime DueDate() const override { return m_due; }
+    PimResult setDueDate(const QDateTime& due) override {
+        m_due = due;
+        return {};
+    }
+
+protected:
+    QByteArray text(const QString& uid, const QDateTime& stamp) const override {
+        return CalendarItemFile::taskText({m_due, m_body}, uid, stamp);
+    }
+
+private:
+    QDateTime m_due;
+};
+
+QString lineFeeds(const QString& text) {
+    QString out = text;
+    out.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    out.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return out;
+}
+
+class FileMail : public PimApplication::MailItem {
+public:
+    explicit FileMail(Folders folders)
+        : m_folders(std::move(folders)),
+          m_messageId(newUid() + QStringLiteral("@corvane.invalid")) {}
+
+    PimApplication::ItemType Type() const override { return PimApplication::ItemType::Mail; }
+    QString Body() const override { return m_draft.Body; }
+    PimResult setBody(const QString& body) override {
+        m_draft.Body = body;
+        return {};
+    }
+    QString To() const override { return m_draft.To; }
+    PimResult setTo(const QString& to) override {
+        m_draft.To = to;
+        return {};
+    }
+    QString CC() const override { return m_draft.CC; }
+    PimResult setCC(const QString& cc) override {
+        m_draft.CC = cc;
+        return {};
+    }
+    QString BCC() const override { return m_draft.BCC; }
+    PimResult setBCC(const QString& bcc) override {
+        m_draft.BCC = bcc;
+        return {};
+    }
+    QString Subject() const override { return m_draft.Subject; }
+    PimResult setSubject(const QString& subject) override {
+        m_draft.Subject = subject;
+        return {};
+    }
+    PimResult AddAttachment(const QString& source, PimApplication::AttachmentType type,
+                            qint32 position, const QString& displayName) override {
+        if (type != PimApplication::AttachmentType::ByValue)
+            return PimResult::failure(QStringLiteral("Only copies of files can be attached."));
+        QFile file(source);
+        if (source.isEmpty() || !QFileInfo(source).isFile() || !file.open(QIODevice::ReadOnly))
+            return PimResult::failure(QStringLiteral("The file \"%1\" cannot be read.")
+                                          .arg(QDir::toNativeSeparators(source)));
+        QByteArray content = file.readAll();
+        if (file.error() != QFileDevice::NoError)
+            return PimResult::failure(
+                QStringLiteral("The file \"%1\" cannot be read: %2")
+                    .arg(QDir::toNativeSeparators(source), file.errorString()));
+        const qsizetype at =
+            qBound(qsizetype(0), qsizetype(position) - 1, m_draft.Attachments.size());
+        m_draft.Attachments.insert(
+            at, {displayName.isEmpty() ? source : displayName, std::move(content)});
+        m_sources.insert(at, QFileInfo(source).absoluteFilePath());
+        return {};
+    }
+    qint32 AttachmentCount() const override {
+        return static_cast<qint32>(m_draft.Attachments.size());
+    }
+    PimResult Save() override {
+        if (m_path.isEmpty())
+            m_path = freeFileName(m_folders->DraftsFolder(), QStringLiteral("Mail"),
+                                  QStringLiteral(".eml"));
+        return writeFile(m_path, m_draft.toMime(QDateTime::currentDateTime(), m_messageId));
+    }
+    PimResult Display() override {
+        if (m_path.isEmpty())
+            if (PimResult saved = Save(); !saved)
+                return saved;
+        QStringList arguments;
+        for (const QString& address : MailDraft::addresses(m_draft.CC))
+            arguments << QStringLiteral("--cc") << MailDraft::bareAddress(address);
+        for (const QString& address : MailDraft::addresses(m_draft.BCC))
+            arguments << QStringLiteral("--bcc") << MailDraft::bareAddress(address);
+        if (!m_draft.Subject.isEmpty())
+            arguments << QStringLiteral("--subject") << m_draft.Subject;
+        if (!m_draft.Body.isEmpty())
+            arguments << QStringLiteral("--body") << lineFeeds(m_draft.Body);
+        for (const QString& source : m_sources)
+            arguments << QStringLiteral("--attach") << source;
+        for (const QString& address : MailDraft::addresses(m_draft.To))
+            arguments << MailDraft::bareAddress(address);
+        const QString program = QString::fromLatin1(FilePimApplication::MailProgram);
+        if (!UiServices::instance().startProgram(program, arguments))
+            return PimResult::failure(
+                QStringLiteral("The mail program (%1) cannot be started.").arg(program));
+        return {};
+    }
+
+private:
+    Folders m_folders;
+    QString m_messageId;
+    MailDraft m_draft;
+    QStringList m_sources;
+    QString m_path;
+};
+
+} // namespace
+
+PimValue<std::unique_ptr<PimApplication>> FilePimApplication::open(const PimFolders& folders) {
+    if (PimResult prepared = folders.prepare(); !prepared)
+        return prepared;
+    return std::unique_ptr<PimApplication>(std::make_unique<FilePimApplication>(folders));
+}
+
+QString FilePimApplication::VersionText() {
+    return QStringLiteral(CORVANE_VERSION " (Corvane mail, calendar and contacts files)");
+}
+
+FilePimApplication::FilePimApplication(const PimFolders& folders)
+    : m_folders(std::make_shared<const PimFolders>(folders)) {}
+
+PimValue<QString> FilePimApplication::Version() const {
+    return VersionText();
+}
+
+PimValue<std::unique_ptr<PimApplication::Namespace>>
+FilePimApplication::GetNamespace(const QString& type) {
+    if (type.compare(QLatin1String("MAPI"), Qt::CaseInsensitive) != 0)
+        return PimValue<std::unique_ptr<Namespace>>::failure(
+            QStringLiteral("There is no namespace \"%1\".").arg(type));
+    return std::unique_ptr<Namespace>(std::make_unique<FileNamespace>(m_folders));
+}
+
+PimValue<std::unique_ptr<PimApplication::MailItem>> FilePimApplication::CreateMailItem() {
+    return std::unique_ptr<MailItem>(std::make_unique<FileMail>(m_folders));
+}
+
+PimValue<std::unique_ptr<PimApplication::AppointmentItem>>
+FilePimApplication::CreateAppointmentItem() {
+    return std::unique_ptr<AppointmentItem>(std::make_unique<FileAppointment>(m_folders));
+}
+
+PimValue<std::unique_ptr<PimApplication::TaskItem>> FilePimApplication::CreateTaskItem() {
+    return std::unique_ptr<TaskItem>(std::make_unique<FileTask>(m_folders));
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "platform/PimApplication.h"
+#include "platform/PimFolders.h"
+
+#include <memory>
+
+// The standard mail, calendar and contacts adapter, on open standards: contacts are the vCards
+// of the .vcf files in the contacts folder; an appointment or a task is saved as an iCalendar
+// file in the calendar folder and displayed by opening that file in the user's calendar
+// program; a mail is saved as an e-mail draft (.eml) in the drafts folder and displayed in a
+// compose window of the user's mail program (xdg-email).
+class FilePimApplication : public PimApplication {
+public:
+    // The adapter on `folders`, which are created when missing; fails when one of them cannot
+    // be created, read or written.
+    static PimValue<std::unique_ptr<PimApplication>> open(const PimFolders& folders);
+    // The adapter's name and version.
+    static QString VersionText();
+    // The program that opens compose windows.
+    static constexpr const char* MailProgram = "xdg-email";
+
+    explicit FilePimApplication(const PimFolders& folders);
+
+    PimValue<QString> Version() const override;
+    PimValue<std::unique_ptr<Namespace>> GetNamespace(const QString& type) override;
+    PimValue<std::unique_ptr<MailItem>> CreateMailItem() override;
+    PimValue<std::unique_ptr<AppointmentItem>> CreateAppointmentItem() override;
+    PimValue<std::unique_ptr<TaskItem>> CreateTaskItem() override;
+
+private:
+    std::shared_ptr<const PimFolders> m_folders;
+};

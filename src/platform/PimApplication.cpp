@@ -1,0 +1,21 @@
+#include "platform/PimApplication.h"
+
+#include "platform/FilePimApplication.h"
+#include "platform/PimFolders.h"
+
+namespace {
+PimApplication::Factory& installedFactory() {
+    static PimApplication::Factory factory;
+    return factory;
+}
+} // namespace
+
+PimValue<std::unique_ptr<PimApplication>> PimApplication::Create() {
+    if (installedFactory())
+        return installedFactory()();
+    return FilePimApplication::open(PimFolders::fromSettings());
+}
+
+void PimApplication::setFactory(Factory factory) {
+    installedFactory() = std::move(factory);
+}

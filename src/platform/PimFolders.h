@@ -1,0 +1,35 @@
+#pragma once
+
+#include "platform/PimResult.h"
+
+#include <QString>
+
+// The folders of the standard mail, calendar and contacts adapter, kept in the settings store
+// (section "Outlook": ContactsFolder, CalendarFolder, DraftsFolder). A folder that is not
+// stored defaults to one under the user's data directory ("Corvane/Contacts", ...).
+class PimFolders {
+public:
+    static constexpr const char* Section = "Outlook";
+
+    // The stored folders, or their defaults; the defaults are written to the store so that the
+    // user can find and change them.
+    static PimFolders fromSettings();
+    static QString defaultFolder(const QString& name);
+
+    PimFolders() = default;
+    PimFolders(const QString& contacts, const QString& calendar, const QString& drafts)
+        : m_contacts(contacts), m_calendar(calendar), m_drafts(drafts) {}
+
+    const QString& ContactsFolder() const { return m_contacts; }
+    const QString& CalendarFolder() const { return m_calendar; }
+    const QString& DraftsFolder() const { return m_drafts; }
+
+    // Creates missing folders and checks that the contacts folder can be read and that the
+    // calendar and drafts folders can be read and written.
+    PimResult prepare() const;
+
+private:
+    QString m_contacts;
+    QString m_calendar;
+    QString m_drafts;
+};
