@@ -212,6 +212,7 @@ Filters::~Filters() {
     // Ends the items in order; each writes its value as it ends.
     for (Entry& entry : m_items)
         entry.item.reset();
+    SettingsStore::instance().Flush();
 }
 
 Filters& Filters::instance() {

@@ -15,7 +15,7 @@ std::unique_ptr<SettingsStore>& current() {
 SettingsStore::SettingsStore(const QString& path)
     : m_settings(std::make_unique<QSettings>(path, QSettings::IniFormat)) {}
 
-SettingsStore::~SettingsStore() = default;
+SettingsStore::~SettingsStore() { Flush(); }
 
 SettingsStore& SettingsStore::instance() {
     auto& store = current();
@@ -61,8 +61,12 @@ bool SettingsStore::HasSetting(const QString& appName, const QString& section,
 
 bool SettingsStore::SaveSetting(const QString& appName, const QString& section, const QString& key,
                                 const QString& value) {
-    QDir().mkpath(QFileInfo(m_settings->fileName()).absolutePath());
     m_settings->setValue(fullKey(appName, section, key), value);
+    return m_settings->status() == QSettings::NoError;
+}
+
+bool SettingsStore::Flush() {
+    QDir().mkpath(QFileInfo(m_settings->fileName()).absolutePath());
     m_settings->sync();
     return m_settings->status() == QSettings::NoError;
 }

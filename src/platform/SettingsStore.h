@@ -24,9 +24,13 @@ public:
     QString GetSetting(const QString& appName, const QString& section, const QString& key,
                        const QString& defaultValue = QString()) const;
     bool HasSetting(const QString& appName, const QString& section, const QString& key) const;
-    // Writes the value at once; false when the file cannot be written.
+    // Sets the value; it reaches the file at the next Flush() (or when the store ends).
+    // False when the store's file is known not to be writable.
     bool SaveSetting(const QString& appName, const QString& section, const QString& key,
                      const QString& value);
+    // Writes the changed values to the file; false when that fails. Savers call it once after a
+    // batch of values rather than once per value.
+    bool Flush();
 
     explicit SettingsStore(const QString& path);
     ~SettingsStore();

@@ -69,4 +69,5 @@ void User::SaveUser() {
     store.SaveSetting(app, Section, QStringLiteral("HQemail"), m_HQemail);
     store.SaveSetting(app, Section, QStringLiteral("LastSent"), LocaleText::shortDate(m_LastSent));
     store.SaveSetting(app, Section, QStringLiteral("UseOutlook"), TextForm::fromBool(m_UseOutlook));
+    store.Flush();
 }

@@ -113,7 +113,8 @@ void tst_LocaleAndSettingsStore::storeKeepsApplicationsApart() {
              QStringLiteral("fallback"));
     QVERIFY(!store.HasSetting("Corvane", "Display", "Territory"));
 
-    // The file holds the sections under their own names.
+    // The file holds the sections under their own names once flushed.
+    QVERIFY(store.Flush());
     QSettings raw(env.settingsPath(), QSettings::IniFormat);
     QCOMPARE(raw.value("User/Territory").toString(), QStringLiteral("North"));
 }
