@@ -96,11 +96,9 @@ std::optional<QVariant> FilterItem::FromStoredText(const QString& theFilterGroup
                                                    const QString& text) {
     if (text.isEmpty())
         return std::nullopt;
-    if (IsBooleanGroup(theFilterGroup)) {
-        if (const auto value = TextForm::toBool(text))
-            return QVariant(*value);
-        return std::nullopt;
-    }
+    // Switches are on only for the exact text the program writes.
+    if (IsBooleanGroup(theFilterGroup))
+        return QVariant(text == QLatin1String("True"));
     if (theFilterGroup == DateRangeGroup) {
         const QDate date = datePartOf(text);
         if (!date.isValid())

@@ -177,18 +177,18 @@ void FilterStoreTest::readBack_data() {
                            << "Status"
                            << "False"
                            << "Status" << QVariant(false);
-    QTest::newRow("true in lower case") << "Stage"
-                                        << "3"
-                                        << "true"
-                                        << "Stage_3" << QVariant(true);
+    QTest::newRow("true in lower case is off") << "Stage"
+                                               << "3"
+                                               << "true"
+                                               << "Stage_3" << QVariant(false);
     QTest::newRow("FALSE in capitals") << "Probability"
                                        << "2"
                                        << "FALSE"
                                        << "Probability_2" << QVariant(false);
-    QTest::newRow("Boolean damaged keeps default") << "Forecast"
-                                                   << "1"
-                                                   << "maybe"
-                                                   << "Forecast_1" << QVariant(true);
+    QTest::newRow("other text is off") << "Forecast"
+                                       << "1"
+                                       << "maybe"
+                                       << "Forecast_1" << QVariant(false);
     QTest::newRow("empty Boolean keeps default") << "Probability"
                                                  << "5"
                                                  << ""
@@ -265,7 +265,7 @@ void FilterStoreTest::enabledFollowsStoredAll_data() {
     QTest::newRow("True") << "True" << true;
     QTest::newRow("False") << "False" << false;
     QTest::newRow("empty") << "" << true;
-    QTest::newRow("damaged") << "Yes please" << true;
+    QTest::newRow("other text") << "Yes please" << false;
 }
 
 void FilterStoreTest::enabledFollowsStoredAll() {
