@@ -8,9 +8,18 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QFile>
+#include <QHash>
 #include <QLocale>
+#include <algorithm>
+#include <array>
 #include <limits>
+#include <memory>
 #include <sqlite3.h>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -85,6 +94,29 @@ QString textColumn(sqlite3_stmt* s, int column) {
     return QString::fromUtf8(text, sqlite3_column_bytes(s, column));
 }
 
+// The UTF-8 bytes of a text column, read without a copy when the file itself stores UTF-8
+// (sqlite3_column_text copies every value to add a terminator). Null data for NULL.
+struct ColumnBytes {
+    const char* data = nullptr;
+    int size = 0;
+};
+ColumnBytes columnBytes(sqlite3_stmt* s, int column, bool utf8File) {
+    if (sqlite3_column_type(s, column) == SQLITE_NULL)
+        return {};
+    const void* data = utf8File ? sqlite3_column_blob(s, column) : sqlite3_column_text(s, column);
+    const int size = sqlite3_column_bytes(s, column);
+    return {data ? static_cast<const char*>(data) : "", size};
+}
+
+// Whether the open file keeps its texts in UTF-8 (files may come from anywhere).
+bool storesUtf8(sqlite3* db) {
+    Statement encoding(db, "PRAGMA encoding");
+    if (!encoding.ok() || sqlite3_step(encoding.get()) != SQLITE_ROW)
+        return false;
+    const auto* name = reinterpret_cast<const char*>(sqlite3_column_text(encoding.get(), 0));
+    return name && std::string_view(name) == "UTF-8";
+}
+
 // The record number of a row, when it has one that fits 32 bits.
 std::optional<qint32> recordNumberColumn(sqlite3_stmt* s) {
     qint64 value = 0;
@@ -114,17 +146,259 @@ std::optional<qint32> recordNumberColumn(sqlite3_stmt* s) {
     return static_cast<qint32>(value);
 }
 
+// Texts that repeat from record to record (stage, probability, forecast, month names, source,
+// companies, contacts, products...) are converted once per open and then shared by every
+// opportunity that has them (implicit sharing): a large file takes about a third less memory
+// and most conversions are skipped. Long texts (descriptions, notes) are converted each time.
+class SharedTexts {
+public:
+    explicit SharedTexts(bool utf8File) : m_utf8File(utf8File) {}
+
+    QString read(sqlite3_stmt* s, int column) {
+        const auto [text, size] = columnBytes(s, column, m_utf8File);
+        if (!text)
+            return QString();
+        if (size > MaxSharedBytes)
+            return QString::fromUtf8(text, size);
+        auto& texts = m_texts[static_cast<size_t>(column)];
+        const std::string_view bytes(text, static_cast<size_t>(size));
+        if (const auto found = texts.find(bytes); found != texts.end())
+            return found->second;
+        QString converted = QString::fromUtf8(text, size);
+        // A column whose texts hardly repeat stops collecting.
+        if (texts.size() < MaxDistinctPerColumn)
+            texts.emplace(std::string(bytes), converted);
+        return converted;
+    }
+
+private:
+    static constexpr int MaxSharedBytes = 32;
+    static constexpr size_t MaxDistinctPerColumn = 4096;
+
+    struct BytesHash {
+        using is_transparent = void;
+        size_t operator()(std::string_view bytes) const {
+            return std::hash<std::string_view>{}(bytes);
+        }
+    };
+    bool m_utf8File;
+    std::array<std::unordered_map<std::string, QString, BytesHash, std::equal_to<>>, 19> m_texts;
+};
+
+// The text of a time as QLocale::toString(time, format) gives it, without going through the
+// pattern for every record. Knows the pattern letters of time texts (h, hh, H, HH, m, mm, s,
+// ss, AP, ap, A, a) and quoted text; with any other pattern, or should its texts differ from
+// the locale's for a sample of times, every time is left to the locale.
+class TimeText {
+public:
+    TimeText(const QLocale& locale, const QString& format) : m_locale(locale), m_format(format) {
+        m_compiled = compile() && agreesWithLocale();
+    }
+
+    QString text(const QTime& time) const {
+        if (!m_compiled)
+            return m_locale.toString(time, m_format);
+        QString text;
+        text.reserve(m_size);
+        for (const Piece& piece : m_pieces) {
+            int value = 0;
+            switch (piece.kind) {
+            case Kind::Literal:
+                text.append(piece.text);
+                continue;
+            case Kind::AmPm:
+                text.append(time.hour() < 12 ? piece.text : piece.other);
+                continue;
+            case Kind::Hour12:
+                value = time.hour() % 12 == 0 ? 12 : time.hour() % 12;
+                break;
+            case Kind::Hour24:
+                value = time.hour();
+                break;
+            case Kind::Minute:
+                value = time.minute();
+                break;
+            case Kind::Second:
+                value = time.second();
+                break;
+            }
+            if (value >= 10 || piece.width == 2)
+                text.append(QChar(u'0' + value / 10));
+            text.append(QChar(u'0' + value % 10));
+        }
+        return text;
+    }
+
+private:
+    enum class Kind { Literal, Hour12, Hour24, Minute, Second, AmPm };
+    struct Piece {
+        Kind kind;
+        int width = 1;
+        QString text;  // the literal, or the morning text
+        QString other; // the afternoon text
+    };
+
+    bool compile() {
+        const QString& f = m_format;
+        const qsizetype n = f.size();
+        bool hasAmPm = false;
+        for (qsizetype i = 0, quoted = 0; i < n; ++i) {
+            if (f[i] == QLatin1Char('\''))
+                quoted ^= 1;
+            else if (!quoted && (f[i] == QLatin1Char('a') || f[i] == QLatin1Char('A')))
+                hasAmPm = true;
+        }
+        for (qsizetype i = 0; i < n;) {
+            const QChar c = f[i];
+            if (c == QLatin1Char('\'')) {
+                // 'text' is literal; '' is a quote, inside quoted text too.
+                QString literal;
+                if (i + 1 < n && f[i + 1] == QLatin1Char('\'')) {
+                    literal = QStringLiteral("'");
+                    i += 2;
+                } else {
+                    for (++i; i < n; ++i) {
+                        if (f[i] != QLatin1Char('\''))
+                            literal.append(f[i]);
+                        else if (i + 1 < n && f[i + 1] == QLatin1Char('\''))
+                            literal.append(f[++i]);
+                        else
+                            break;
+                    }
+                    ++i;
+                }
+                m_pieces.push_back({Kind::Literal, 1, literal, {}});
+            } else if (c == QLatin1Char('h') || c == QLatin1Char('H') || c == QLatin1Char('m') ||
+                       c == QLatin1Char('s')) {
+                const int width = i + 1 < n && f[i + 1] == c ? 2 : 1;
+                const Kind kind = c == QLatin1Char('m')              ? Kind::Minute
+                                  : c == QLatin1Char('s')            ? Kind::Second
+                                  : c == QLatin1Char('h') && hasAmPm ? Kind::Hour12
+                                                                     : Kind::Hour24;
+                m_pieces.push_back({kind, width, {}, {}});
+                i += width;
+            } else if (c == QLatin1Char('a') || c == QLatin1Char('A')) {
+                const bool lower = c == QLatin1Char('a');
+                const QString am = m_locale.amText();
+                const QString pm = m_locale.pmText();
+                m_pieces.push_back({Kind::AmPm, 1, lower ? am.toLower() : am.toUpper(),
+                                    lower ? pm.toLower() : pm.toUpper()});
+                i += i + 1 < n && (f[i + 1] == QLatin1Char('p') || f[i + 1] == QLatin1Char('P'))
+                         ? 2
+                         : 1;
+            } else if ((c >= QLatin1Char('a') && c <= QLatin1Char('z')) ||
+                       (c >= QLatin1Char('A') && c <= QLatin1Char('Z'))) {
+                return false; // milliseconds, time zones and the like: the locale's business
+            } else {
+                m_pieces.push_back({Kind::Literal, 1, QString(c), {}});
+                ++i;
+            }
+        }
+        m_size = 0;
+        for (const Piece& piece : m_pieces)
+            m_size += std::max<qsizetype>({2, piece.text.size(), piece.other.size()});
+        return true;
+    }
+
+    bool agreesWithLocale() {
+        m_compiled = true;
+        for (int hour = 0; hour < 24; ++hour) {
+            for (const auto& [minute, second] : {std::pair{0, 0}, {7, 9}, {59, 59}}) {
+                const QTime time(hour, minute, second);
+                if (text(time) != m_locale.toString(time, m_format))
+                    return false;
+            }
+        }
+        return true;
+    }
+
+    QLocale m_locale;
+    QString m_format;
+    bool m_compiled = false;
+    std::vector<Piece> m_pieces;
+    qsizetype m_size = 0;
+};
+
 // DateCreated as the locale's general date-and-time text; a stored text that is no date and
 // time stays as it is.
 class DateCreatedReader {
 public:
+    explicit DateCreatedReader(bool utf8File) : m_utf8File(utf8File) {
+        // The general text is the short date, a blank and the long time, so the date and the
+        // time can be formatted apart: each date once, and no time-zone work per record. Should
+        // a locale's patterns not split that way, every record takes the general path.
+        const QString dateFormat = LocaleText::shortDateFormat();
+        if (m_format.startsWith(dateFormat + QLatin1Char(' '))) {
+            m_dateFormat = dateFormat;
+            m_time = std::make_unique<TimeText>(m_locale, m_format.mid(dateFormat.size() + 1));
+            const QDateTime probe(QDate(2004, 12, 31), QTime(23, 59, 58));
+            m_split = m_locale.toString(probe, m_format) == formatApart(probe.date(), probe.time());
+        }
+    }
+
     QString read(sqlite3_stmt* s, int column) {
+        if (m_split) {
+            const auto [text, size] = columnBytes(s, column, m_utf8File);
+            QDate date;
+            QTime time;
+            if (text && parseExact(std::string_view(text, static_cast<size_t>(size)), date, time)) {
+                if (QString general = formatApart(date, time); !general.isNull())
+                    return general;
+            }
+        }
         const QString stored = textColumn(s, column);
         const QDateTime when = parse(stored);
         return when.isValid() ? m_locale.toString(when, m_format) : stored;
     }
 
 private:
+    // "YYYY-MM-DD HH:MM:SS" (or with "T") and "YYYY-MM-DD", as this program writes them, with
+    // a valid date and time; anything else is left to parse().
+    static bool parseExact(std::string_view text, QDate& date, QTime& time) {
+        if (text.size() != 10 && text.size() != 19)
+            return false;
+        const auto number = [&](size_t at, size_t digits, int& value) {
+            value = 0;
+            for (size_t i = at; i < at + digits; ++i) {
+                if (text[i] < '0' || text[i] > '9')
+                    return false;
+                value = value * 10 + (text[i] - '0');
+            }
+            return true;
+        };
+        int year, month, day, hour = 0, minute = 0, second = 0;
+        if (!number(0, 4, year) || text[4] != '-' || !number(5, 2, month) || text[7] != '-' ||
+            !number(8, 2, day))
+            return false;
+        if (text.size() == 19 &&
+            ((text[10] != ' ' && text[10] != 'T') || !number(11, 2, hour) || text[13] != ':' ||
+             !number(14, 2, minute) || text[16] != ':' || !number(17, 2, second)))
+            return false;
+        date = QDate(year, month, day);
+        time = QTime(hour, minute, second);
+        return year > 0 && date.isValid() && time.isValid();
+    }
+
+    // The general text of a date and time; null on days on which the local clock changes
+    // (those take the general path, which knows the local time zone).
+    QString formatApart(const QDate& date, const QTime& time) {
+        auto found = m_dates.constFind(date.toJulianDay());
+        if (found == m_dates.constEnd()) {
+            const bool clockChanges = QDateTime(date, QTime(0, 0)).offsetFromUtc() !=
+                                      QDateTime(date.addDays(1), QTime(0, 0)).offsetFromUtc();
+            found =
+                m_dates.insert(date.toJulianDay(),
+                               clockChanges ? QString() : m_locale.toString(date, m_dateFormat));
+        }
+        if (found->isNull())
+            return QString();
+        const QString timeText = m_time->text(time);
+        QString text;
+        text.reserve(found->size() + 1 + timeText.size());
+        text.append(*found).append(QLatin1Char(' ')).append(timeText);
+        return text;
+    }
+
     // "YYYY-MM-DD HH:MM:SS" or with "T", as the engine writes it; a bare date is midnight.
     static QDateTime parse(const QString& text) {
         if (text.size() < 10)
@@ -138,9 +412,24 @@ private:
         return time.isValid() ? QDateTime(date, time) : QDateTime();
     }
 
+    bool m_utf8File;
     QLocale m_locale;
     QString m_format = LocaleText::generalDateTimeFormat();
+    bool m_split = false;
+    QString m_dateFormat;
+    std::unique_ptr<TimeText> m_time;
+    QHash<qint64, QString> m_dates;
 };
+
+// How many records an open will most likely read, to size the collection once: the highest
+// row id, within the data model's limit. 0 when the engine cannot tell.
+qint32 expectedRecords(sqlite3* db) {
+    Statement highest(db, "SELECT max(rowid) FROM Sales");
+    if (!highest.ok() || sqlite3_step(highest.get()) != SQLITE_ROW)
+        return 0;
+    return static_cast<qint32>(std::clamp<sqlite3_int64>(sqlite3_column_int64(highest.get(), 0), 0,
+                                                         std::numeric_limits<qint16>::max()));
+}
 
 QString createdNow() {
     return QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
@@ -192,8 +481,11 @@ bool CVN_Database::OpenDatabase() {
     Statement select(file.handle(), SelectAllSql);
     if (!select.ok())
         return fail(couldNotOpen);
-    DateCreatedReader dateCreated;
+    const bool utf8File = storesUtf8(file.handle());
+    DateCreatedReader dateCreated(utf8File);
+    SharedTexts texts(utf8File);
     ::Opportunities read;
+    read.reserve(expectedRecords(file.handle()));
     int rc;
     while ((rc = sqlite3_step(select.get())) == SQLITE_ROW) {
         sqlite3_stmt* s = select.get();
@@ -201,14 +493,28 @@ bool CVN_Database::OpenDatabase() {
         const auto number = recordNumberColumn(s);
         if (!number)
             continue;
-        const QString key = ::Opportunities::KeyFor(*number);
-        if (read.Contains(key))
-            continue;
-        read.Add(*number, textColumn(s, 1), dateCreated.read(s, 2), textColumn(s, 3),
-                 textColumn(s, 4), textColumn(s, 5), textColumn(s, 7), textColumn(s, 8),
-                 textColumn(s, 6), textColumn(s, 9), textColumn(s, 10), textColumn(s, 11),
-                 textColumn(s, 12), textColumn(s, 13), textColumn(s, 14), textColumn(s, 15),
-                 textColumn(s, 16), textColumn(s, 17), textColumn(s, 18), key);
+        auto item = std::make_unique<Opportunity>(Opportunity::Blank{});
+        item->setRecordNumber(*number);
+        item->setSalesOwner(texts.read(s, 1));
+        item->setDateCreated(dateCreated.read(s, 2));
+        item->setCompany(texts.read(s, 3));
+        item->setDepartment(texts.read(s, 4));
+        item->setContact(texts.read(s, 5));
+        item->setDescription(texts.read(s, 6));
+        item->setNote(texts.read(s, 7));
+        item->setProduct(texts.read(s, 8));
+        item->setUnitPrice(texts.read(s, 9));
+        item->setQuantity(texts.read(s, 10));
+        item->setRevenue(texts.read(s, 11));
+        item->setSource(texts.read(s, 12));
+        item->setStage(texts.read(s, 13));
+        item->setForecast(texts.read(s, 14));
+        item->setProbability(texts.read(s, 15));
+        item->setOrderDay(texts.read(s, 16));
+        item->setOrderMonth(texts.read(s, 17));
+        item->setOrderYear(texts.read(s, 18));
+        // A second record with the same number is not added.
+        read.Add(std::move(item), ::Opportunities::KeyFor(*number));
     }
     // A damaged file fails as a whole rather than showing part of its records as if that were
     // all of them.
@@ -268,7 +574,12 @@ StoreResult CVN_Database::AddOpportunity(Opportunity& x) {
     if (!file.commit())
         return StoreResult::failure(where.arg(m_DatabaseLocation, file.error()));
 
-    m_Opportunities.AppendOpportunity(x);
+    // As AppendOpportunity(x) would, without looking for the highest number a second time.
+    x.setRecordNumber(*next);
+    auto copy = std::make_unique<Opportunity>(Opportunity::Blank{});
+    copy->setRecordNumber(*next);
+    copy->copyFieldsFrom(x);
+    m_Opportunities.Add(std::move(copy), ::Opportunities::KeyFor(*next));
     return {};
 }
 

@@ -1,5 +1,8 @@
 #include "store/NumericText.h"
 
+#include <charconv>
+#include <string>
+
 namespace {
 bool isAsciiDigit(QChar c) {
     return c >= QLatin1Char('0') && c <= QLatin1Char('9');
@@ -37,5 +40,29 @@ double LeadingNumber(const QString& cleaned) {
 }
 
 double AmountOf(const QString& text) {
-    return LeadingNumber(NumericText(text));
+    // The totals read every revenue on each refresh: collect the leading number of the cleaned
+    // text in one pass, without building the cleaned text.
+    std::string number;
+    bool inFraction = false;
+    for (const QChar c : text) {
+        if (isAsciiDigit(c)) {
+            number.push_back(static_cast<char>(c.unicode()));
+        } else if (c == QLatin1Char('.')) {
+            if (inFraction)
+                break;
+            inFraction = true;
+            number.push_back('.');
+        }
+    }
+    if (!number.empty() && number.back() == '.')
+        number.pop_back();
+    if (number.empty())
+        return 0.0;
+    if (number.front() == '.')
+        number.insert(number.begin(), '0');
+    double value = 0.0;
+    const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
+    if (error != std::errc() || end != number.data() + number.size())
+        return LeadingNumber(NumericText(text));
+    return value;
 }

@@ -3,10 +3,18 @@
 #include "store/NumericText.h"
 
 #include <algorithm>
+#include <charconv>
+#include <iterator>
 #include <limits>
 
 QString Opportunities::KeyFor(qint32 recordNumber) {
-    return QStringLiteral("Key=") + QString::number(recordNumber);
+    // One allocation: an open makes a key per record.
+    char digits[12];
+    const auto end = std::to_chars(std::begin(digits), std::end(digits), recordNumber).ptr;
+    QString key;
+    key.reserve(4 + (end - digits));
+    key.append(QLatin1String("Key=")).append(QLatin1String(digits, end));
+    return key;
 }
 
 Opportunity* Opportunities::AppendOpportunity(Opportunity& x) {
@@ -86,13 +94,19 @@ Opportunities::Add(qint32 recordNumber, const QString& SalesOwner, const QString
 }
 
 Opportunity* Opportunities::Add(std::unique_ptr<Opportunity> item, const QString& key) {
-    if (!key.isEmpty() && m_byKey.contains(key))
-        return nullptr;
     Opportunity* raw = item.get();
+    // Room first, so that nothing can fail once the key is taken.
+    if (m_items.size() == m_items.capacity())
+        m_items.reserve(std::max<size_t>(16, m_items.size() * 2));
+    if (!key.isEmpty()) {
+        // One look-up: the slot is new exactly when the key was free (items are never null).
+        Opportunity*& slot = m_byKey[key];
+        if (slot)
+            return nullptr;
+        slot = raw;
+    }
     raw->setVisible(true);
     m_items.push_back({key, std::move(item)});
-    if (!key.isEmpty())
-        m_byKey.insert(key, raw);
     return raw;
 }
 

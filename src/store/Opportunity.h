@@ -33,6 +33,9 @@ public:
     }                                                                                              \
     void set##Name(const QString& value) {                                                         \
         m_##Name = value;                                                                          \
+    }                                                                                              \
+    void set##Name(QString&& value) {                                                              \
+        m_##Name = std::move(value);                                                               \
     }
     CVN_TEXT_FIELD(SalesOwner)
     CVN_TEXT_FIELD(DateCreated)
