@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+
+// One contact read from the user's contacts folder.
+class Contact {
+public:
+    const QString& Key() const { return m_Key; }
+    void setKey(const QString& value) { m_Key = value; }
+    const QString& FirstName() const { return m_FirstName; }
+    void setFirstName(const QString& value) { m_FirstName = value; }
+    const QString& LastName() const { return m_LastName; }
+    void setLastName(const QString& value) { m_LastName = value; }
+    const QString& FileAs() const { return m_FileAs; }
+    void setFileAs(const QString& value) { m_FileAs = value; }
+    const QString& Company() const { return m_Company; }
+    void setCompany(const QString& value) { m_Company = value; }
+    const QString& Department() const { return m_Department; }
+    void setDepartment(const QString& value) { m_Department = value; }
+    const QString& BusinessPhone() const { return m_BusinessPhone; }
+    void setBusinessPhone(const QString& value) { m_BusinessPhone = value; }
+
+private:
+    QString m_Key;
+    QString m_FirstName;
+    QString m_LastName;
+    QString m_FileAs;
+    QString m_Company;
+    QString m_Department;
+    QString m_BusinessPhone;
+};

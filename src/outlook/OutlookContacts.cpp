@@ -1,0 +1,207 @@
+#include "outlook/OutlookContacts.h"
+
+#include "outlook/OutlookProgress.h"
+#include "platform/PimApplication.h"
+#include "platform/UiServices.h"
+
+namespace {
+
+// A count in the "#####" form: digits only, and nothing at all for zero.
+QString countText(qint32 n) {
+    return n == 0 ? QString() : QString::number(n);
+}
+
+// The progress of one operation; closed at the end unless it was left open.
+class ProgressGuard {
+public:
+    ProgressGuard() : m_progress(OutlookProgress::Show()) {}
+    ~ProgressGuard() { close(); }
+    ProgressGuard(const ProgressGuard&) = delete;
+    ProgressGuard& operator=(const ProgressGuard&) = delete;
+    OutlookProgress* operator->() const { return m_progress; }
+    void close() {
+        if (m_progress)
+            std::exchange(m_progress, nullptr)->Close();
+    }
+    void keepOpen() {
+        if (m_progress)
+            std::exchange(m_progress, nullptr)->KeepOpen();
+    }
+
+private:
+    OutlookProgress* m_progress;
+};
+
+// Session with the contacts folder: the application object, the logged-on namespace and the
+// folder's items, each released at the end.
+struct ContactsSession {
+    std::unique_ptr<PimApplication> application;
+    std::unique_ptr<PimApplication::Namespace> mapi;
+    std::unique_ptr<PimApplication::Items> items;
+};
+
+PimResult logOn(ContactsSession& session) {
+    auto application = PimApplication::Create();
+    if (!application)
+        return application.result();
+    session.application = std::move(application.value());
+    auto mapi = session.application->GetNamespace(QStringLiteral("MAPI"));
+    if (!mapi)
+        return mapi.result();
+    session.mapi = std::move(mapi.value());
+    return session.mapi->Logon();
+}
+
+PimResult openContacts(ContactsSession& session) {
+    auto items = session.mapi->GetDefaultFolderItems(PimApplication::FolderType::Contacts);
+    if (!items)
+        return items.result();
+    session.items = std::move(items.value());
+    return {};
+}
+
+qint32 readableCount(const PimApplication::Items& items) {
+    return qBound<qint32>(0, items.Count(), OutlookContacts::MaxContacts);
+}
+
+} // namespace
+
+Contact* OutlookContacts::Add(const QString& Key, const QString& FirstName, const QString& LastName,
+                              const QString& FileAs, const QString& Company,
+                              const QString& Department, const QString& BusinessPhone,
+                              const QString& sKey) {
+    if (!sKey.isEmpty() && m_byKey.contains(sKey))
+        return nullptr;
+    auto contact = std::make_unique<Contact>();
+    contact->setKey(Key);
+    contact->setFirstName(FirstName);
+    contact->setLastName(LastName);
+    contact->setFileAs(FileAs);
+    contact->setCompany(Company);
+    contact->setDepartment(Department);
+    contact->setBusinessPhone(BusinessPhone);
+    Contact* added = contact.get();
+    m_items.push_back(std::move(contact));
+    m_keys.push_back(sKey);
+    if (!sKey.isEmpty())
+        m_byKey.insert(sKey, added);
+    return added;
+}
+
+Contact* OutlookContacts::Item(qint32 position) const {
+    if (position < 1 || position > Count())
+        return nullptr;
+    return m_items[static_cast<size_t>(position - 1)].get();
+}
+
+Contact* OutlookContacts::Item(const QString& key) const {
+    return m_byKey.value(key, nullptr);
+}
+
+bool OutlookContacts::Remove(qint32 position) {
+    if (position < 1 || position > Count())
+        return false;
+    const auto index = static_cast<size_t>(position - 1);
+    if (!m_keys[index].isEmpty())
+        m_byKey.remove(m_keys[index]);
+    m_items.erase(m_items.begin() + static_cast<std::ptrdiff_t>(index));
+    m_keys.erase(m_keys.begin() + static_cast<std::ptrdiff_t>(index));
+    return true;
+}
+
+bool OutlookContacts::Remove(const QString& key) {
+    Contact* contact = Item(key);
+    if (!contact)
+        return false;
+    for (size_t i = 0; i < m_items.size(); ++i)
+        if (m_items[i].get() == contact)
+            return Remove(static_cast<qint32>(i + 1));
+    return false;
+}
+
+void OutlookContacts::LoadContacts() {
+    m_outlookError = false;
+    m_errorMessage.clear();
+    WaitCursor wait;
+    ProgressGuard progress;
+    ContactsSession session;
+    const auto fail = [&](const PimResult& failure) {
+        m_outlookError = true;
+        m_errorMessage = failure.message();
+    };
+
+    if (PimResult r = logOn(session); !r)
+        return fail(r);
+    if (PimResult r = openContacts(session); !r)
+        return fail(r);
+    const qint32 n = readableCount(*session.items);
+    if (n > 0)
+        progress->setProgressMaximum(n);
+    m_items.reserve(m_items.size() + static_cast<size_t>(n));
+    m_keys.reserve(m_keys.size() + static_cast<size_t>(n));
+    for (qint32 i = 1; i <= n; ++i) {
+        const auto item = session.items->Item(i);
+        if (!item)
+            return fail(item.result());
+        Add(QStringLiteral("Key=") + countText(i), item->FirstName, item->LastName, item->FileAs,
+            item->CompanyName, item->Department, item->BusinessTelephoneNumber);
+        progress->TellEm(item->FileAs);
+        progress->setProgressValue(i);
+    }
+    if (PimResult r = session.mapi->Logoff(); !r)
+        return fail(r);
+    m_contactsLoaded = true;
+    m_outlookError = false;
+}
+
+bool OutlookContacts::TryOutlook() {
+    m_outlookError = false;
+    m_errorMessage.clear();
+    {
+        WaitCursor wait;
+        ProgressGuard progress;
+        ContactsSession session;
+        const auto fail = [&](const PimResult& failure) {
+            m_outlookError = true;
+            m_errorMessage = failure.message();
+            progress->TellEm(QStringLiteral("Outlook error occurred."));
+            progress->TellEm(QStringLiteral("Press Outlook button (left) to continue."));
+            progress->ButtonOn(true);
+            progress.keepOpen();
+            return false;
+        };
+
+        progress->TellEm(QStringLiteral("Logging on to Outlook"));
+        if (PimResult r = logOn(session); !r)
+            return fail(r);
+        const auto version = session.application->Version();
+        if (!version)
+            return fail(version.result());
+        progress->TellEm(QStringLiteral("Logged on to Outlook V") + version.value());
+        progress->TellEm(QStringLiteral("Opening Outlook Contacts Folder"));
+        if (PimResult r = openContacts(session); !r)
+            return fail(r);
+        progress->TellEm(QStringLiteral("Opened Outlook Contacts Folder"));
+        const qint32 n = readableCount(*session.items);
+        if (n > 0)
+            progress->setProgressMaximum(n);
+        progress->TellEm(QStringLiteral("Reading ") + countText(n) + QStringLiteral(" contacts."));
+        for (qint32 i = 1; i <= n; ++i) {
+            const auto item = session.items->Item(i);
+            if (!item)
+                return fail(item.result());
+            progress->TellEm(item->FileAs);
+            progress->setProgressValue(i);
+        }
+        progress->TellEm(QStringLiteral("Logging off Outlook"));
+        if (PimResult r = session.mapi->Logoff(); !r)
+            return fail(r);
+        progress->TellEm(QStringLiteral("Logged off Outlook"));
+        m_outlookError = false;
+    }
+    OutlookProgress::FocusWindow(m_parentForm);
+    UiServices::instance().messageBox(QStringLiteral("Connection to Outlook was successful."),
+                                      QStringLiteral("Test Outlook"), UiServices::Icon::Information,
+                                      UiServices::Buttons::Ok);
+    return true;
+}

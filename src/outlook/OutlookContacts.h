@@ -1,0 +1,74 @@
+#pragma once
+
+#include "outlook/Contact.h"
+
+#include <QHash>
+#include <QPointer>
+#include <QString>
+#include <memory>
+#include <vector>
+
+// The contacts of the user's contacts folder, in folder order, read once per run, with the
+// connection test of the options dialog. Positions count from 1; a contact may also stand under
+// a collection key.
+class OutlookContacts {
+public:
+    // Contacts read at most: positions are 16-bit numbers.
+    static constexpr qint32 MaxContacts = 32767;
+
+    // Creates a contact with these texts and appends it, under the collection key `sKey`
+    // unless that is empty. Returns nullptr (and adds nothing) when `sKey` is taken.
+    Contact* Add(const QString& Key, const QString& FirstName, const QString& LastName,
+                 const QString& FileAs, const QString& Company, const QString& Department,
+                 const QString& BusinessPhone, const QString& sKey = QString());
+    // The contact at a 1-based position, or under a collection key; nullptr when none.
+    Contact* Item(qint32 position) const;
+    Contact* Item(const QString& key) const;
+    qint32 Count() const { return static_cast<qint32>(m_items.size()); }
+    // Removes the contact at a position or under a key; false when there is none.
+    bool Remove(qint32 position);
+    bool Remove(const QString& key);
+
+    // Reads every contact of the contacts folder and appends them under "Key=1", "Key=2", ...
+    // A failure ends it, keeps what was read, and sets OutlookError.
+    void LoadContacts();
+    // Tests the connection, telling every step in the progress window; true on success.
+    bool TryOutlook();
+
+    // The window that gets the focus back after a successful test.
+    QObject* ParentForm() const { return m_parentForm; }
+    void setParentForm(QObject* form) { m_parentForm = form; }
+    bool OutlookError() const { return m_outlookError; }
+    // What went wrong in the last failed operation.
+    const QString& OutlookErrorMessage() const { return m_errorMessage; }
+    bool ContactsLoaded() const { return m_contactsLoaded; }
+
+    // Enumeration in order.
+    class const_iterator {
+    public:
+        using Base = std::vector<std::unique_ptr<Contact>>::const_iterator;
+        explicit const_iterator(Base it) : m_it(it) {}
+        Contact& operator*() const { return **m_it; }
+        Contact* operator->() const { return m_it->get(); }
+        const_iterator& operator++() {
+            ++m_it;
+            return *this;
+        }
+        bool operator==(const const_iterator& other) const { return m_it == other.m_it; }
+        bool operator!=(const const_iterator& other) const { return m_it != other.m_it; }
+
+    private:
+        Base m_it;
+    };
+    const_iterator begin() const { return const_iterator(m_items.begin()); }
+    const_iterator end() const { return const_iterator(m_items.end()); }
+
+private:
+    std::vector<std::unique_ptr<Contact>> m_items;
+    std::vector<QString> m_keys; // collection key per position ("" for none)
+    QHash<QString, Contact*> m_byKey;
+    QPointer<QObject> m_parentForm;
+    bool m_outlookError = false;
+    bool m_contactsLoaded = false;
+    QString m_errorMessage;
+};

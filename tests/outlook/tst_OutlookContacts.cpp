@@ -1,0 +1,333 @@
+#include "FakePim.h"
+#include "TestEnvironment.h"
+
+#include "outlook/OutlookContacts.h"
+#include "outlook/OutlookProgress.h"
+#include "platform/SettingsStore.h"
+#include "platform/VCardReader.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QtTest>
+
+namespace {
+
+// Records what the operations show, in order: "TellEm <text>", "ButtonOn 1", "Maximum 3",
+// "Value 2", "Close", "KeepOpen".
+class RecordingProgress : public OutlookProgress {
+public:
+    explicit RecordingProgress(QStringList& log) : m_log(log) { m_log << QStringLiteral("Show"); }
+    void TellEm(const QString& text) override { m_log << QStringLiteral("TellEm ") + text; }
+    void ButtonOn(bool on) override { m_log << QStringLiteral("ButtonOn %1").arg(on); }
+    void setProgressMaximum(int maximum) override {
+        m_log << QStringLiteral("Maximum %1").arg(maximum);
+    }
+    void setProgressValue(int value) override { m_log << QStringLiteral("Value %1").arg(value); }
+    void Close() override {
+        m_log << QStringLiteral("Close");
+        delete this;
+    }
+    void KeepOpen() override {
+        m_log << QStringLiteral("KeepOpen");
+        delete this;
+    }
+
+private:
+    QStringList& m_log;
+};
+
+QStringList told(const QStringList& log) {
+    QStringList lines;
+    for (const QString& entry : log)
+        if (entry.startsWith(QLatin1String("TellEm ")))
+            lines << entry.mid(7);
+    return lines;
+}
+
+QStringList withPrefix(const QStringList& log, const QString& prefix) {
+    QStringList found;
+    for (const QString& entry : log)
+        if (entry.startsWith(prefix))
+            found << entry;
+    return found;
+}
+
+void useContactsFolder(const QString& contacts, const TestEnvironment& env) {
+    const QString app = QStringLiteral("Corvane");
+    const QString section = QStringLiteral("Outlook");
+    SettingsStore& store = SettingsStore::instance();
+    QVERIFY(store.SaveSetting(app, section, QStringLiteral("ContactsFolder"), contacts));
+    QVERIFY(store.SaveSetting(app, section, QStringLiteral("CalendarFolder"),
+                              env.path(QStringLiteral("calendar"))));
+    QVERIFY(store.SaveSetting(app, section, QStringLiteral("DraftsFolder"),
+                              env.path(QStringLiteral("drafts"))));
+}
+
+} // namespace
+
+class tst_OutlookContacts : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void collection();
+    void loadContactsFromFolder();
+    void loadContactsFailureKeepsWhatWasRead();
+    void loadContactsWithoutProgram();
+    void tryOutlook_data();
+    void tryOutlook();
+    void fiveThousandContactsUnderOneSecond();
+
+private:
+    QStringList m_log;
+    QList<QObject*> m_focused;
+};
+
+void tst_OutlookContacts::init() {
+    m_log.clear();
+    m_focused.clear();
+    OutlookProgress::setFactory([this] { return new RecordingProgress(m_log); });
+    OutlookProgress::setFocusHandler([this](QObject* window) { m_focused << window; });
+}
+
+void tst_OutlookContacts::cleanup() {
+    OutlookProgress::setFactory({});
+    OutlookProgress::setFocusHandler({});
+    FakePim::uninstall();
+}
+
+void tst_OutlookContacts::collection() {
+    OutlookContacts contacts;
+    QVERIFY(contacts.Add(QStringLiteral("Key=1"), QStringLiteral("Ann"), QStringLiteral("Ash"),
+                         QStringLiteral("Ash, Ann"), QStringLiteral("Acme"),
+                         QStringLiteral("Sales"), QStringLiteral("555-0001")));
+    Contact* bob = contacts.Add(QStringLiteral("Key=2"), QStringLiteral("Bob"),
+                                QStringLiteral("Birch"), QStringLiteral("Birch, Bob"), QString(),
+                                QString(), QString(), QStringLiteral("bob"));
+    QVERIFY(bob);
+    QVERIFY(contacts.Add(QStringLiteral("Key=3"), QStringLiteral("Cy"), QString(), QString(),
+                         QString(), QString(), QString(), QStringLiteral("cy")));
+    // A collection key is used once only.
+    QVERIFY(!contacts.Add(QStringLiteral("Key=4"), QString(), QString(), QString(), QString(),
+                          QString(), QString(), QStringLiteral("bob")));
+    QCOMPARE(contacts.Count(), 3);
+
+    Contact* first = contacts.Item(1);
+    QVERIFY(first);
+    QCOMPARE(first->Key(), QStringLiteral("Key=1"));
+    QCOMPARE(first->FirstName(), QStringLiteral("Ann"));
+    QCOMPARE(first->LastName(), QStringLiteral("Ash"));
+    QCOMPARE(first->FileAs(), QStringLiteral("Ash, Ann"));
+    QCOMPARE(first->Company(), QStringLiteral("Acme"));
+    QCOMPARE(first->Department(), QStringLiteral("Sales"));
+    QCOMPARE(first->BusinessPhone(), QStringLiteral("555-0001"));
+    QCOMPARE(contacts.Item(QStringLiteral("bob")), bob);
+    QVERIFY(!contacts.Item(QStringLiteral("Key=1"))); // the contact's Key is no collection key
+    QVERIFY(!contacts.Item(0));
+    QVERIFY(!contacts.Item(4));
+
+    QVERIFY(contacts.Remove(QStringLiteral("bob")));
+    QVERIFY(!contacts.Item(QStringLiteral("bob")));
+    QVERIFY(!contacts.Remove(QStringLiteral("bob")));
+    QCOMPARE(contacts.Item(2)->Key(), QStringLiteral("Key=3"));
+    QCOMPARE(contacts.Item(QStringLiteral("cy"))->Key(), QStringLiteral("Key=3"));
+    QVERIFY(contacts.Remove(1));
+    QVERIFY(!contacts.Remove(2));
+    QStringList keys;
+    for (const Contact& contact : contacts)
+        keys << contact.Key();
+    QCOMPARE(keys, QStringList{QStringLiteral("Key=3")});
+    // The key is free again once its contact is gone.
+    QVERIFY(contacts.Add(QStringLiteral("Key=5"), QString(), QString(), QString(), QString(),
+                         QString(), QString(), QStringLiteral("bob")));
+}
+
+void tst_OutlookContacts::loadContactsFromFolder() {
+    TestEnvironment env;
+    const QString folder = env.path(QStringLiteral("contacts"));
+    QVERIFY(QDir().mkpath(folder));
+    for (const char* name : {"contacts-1-v21.vcf", "contacts-2-v30.vcf", "contacts-4-damaged.vcf"})
+        QVERIFY(QFile::copy(QStringLiteral(CORVANE_TEST_DATA "/vcard/") + QLatin1String(name),
+                            folder + u'/' + QLatin1String(name)));
+    useContactsFolder(folder, env);
+
+    OutlookContacts contacts;
+    QVERIFY(!contacts.ContactsLoaded());
+    contacts.LoadContacts();
+    QVERIFY2(!contacts.OutlookError(), qPrintable(contacts.OutlookErrorMessage()));
+    QVERIFY(contacts.ContactsLoaded());
+    QCOMPARE(contacts.Count(), 8);
+    QStringList keys;
+    for (const Contact& contact : contacts)
+        keys << contact.Key();
+    QCOMPARE(keys,
+             (QStringList{"Key=1", "Key=2", "Key=3", "Key=4", "Key=5", "Key=6", "Key=7", "Key=8"}));
+    const Contact* first = contacts.Item(1);
+    QCOMPARE(first->FirstName(), QStringLiteral("Ingrid"));
+    QCOMPARE(first->LastName(), QStringLiteral("Sjöberg"));
+    QCOMPARE(first->FileAs(), QStringLiteral("Sjöberg, Ingrid"));
+    QCOMPARE(first->Company(), QStringLiteral("Nordvik Marine Supply"));
+    QCOMPARE(first->Department(), QStringLiteral("Procurement"));
+    QCOMPARE(first->BusinessPhone(), QStringLiteral("+46 31 555 0177"));
+    QCOMPARE(contacts.Item(8)->FileAs(), QStringLiteral("Castellanos, Ines"));
+
+    // The window: maximum, one line and one step per contact, closed at the end.
+    QCOMPARE(m_log.first(), QStringLiteral("Show"));
+    QCOMPARE(withPrefix(m_log, QStringLiteral("Maximum")), QStringList{"Maximum 8"});
+    QCOMPARE(told(m_log).size(), 8);
+    QCOMPARE(told(m_log).at(3), QStringLiteral("Quade, Marisol (Barrow)"));
+    QCOMPARE(withPrefix(m_log, QStringLiteral("Value")).last(), QStringLiteral("Value 8"));
+    QCOMPARE(m_log.last(), QStringLiteral("Close"));
+    QCOMPARE(env.ui().waitCursorChanges(), (QList<bool>{true, false}));
+    QVERIFY(env.ui().messages().isEmpty());
+
+    // A second load appends again; callers test ContactsLoaded first.
+    contacts.LoadContacts();
+    QCOMPARE(contacts.Count(), 16);
+    QCOMPARE(contacts.Item(9)->Key(), QStringLiteral("Key=1"));
+}
+
+void tst_OutlookContacts::loadContactsFailureKeepsWhatWasRead() {
+    TestEnvironment env;
+    FakePimScript script;
+    for (const char* name : {"Ada", "Ben", "Cal", "Dee", "Eve"})
+        script.contacts << FakePim::contact(QLatin1String(name), QStringLiteral("Lee"));
+    script.failAtItem = 3;
+    FakePim::install(script);
+
+    OutlookContacts contacts;
+    contacts.LoadContacts();
+    QVERIFY(contacts.OutlookError());
+    QVERIFY(!contacts.ContactsLoaded());
+    QVERIFY(contacts.OutlookErrorMessage().contains(QStringLiteral("item 3")));
+    QCOMPARE(contacts.Count(), 2);
+    QCOMPARE(contacts.Item(2)->Key(), QStringLiteral("Key=2"));
+    QCOMPARE(contacts.Item(2)->FirstName(), QStringLiteral("Ben"));
+    QCOMPARE(m_log.last(), QStringLiteral("Close"));
+    QCOMPARE(env.ui().waitCursorChanges(), (QList<bool>{true, false}));
+    QVERIFY(env.ui().messages().isEmpty());
+
+    // A failing log-off also fails the load.
+    script.failAtItem = 0;
+    script.failLogoff = true;
+    OutlookContacts other;
+    other.LoadContacts();
+    QVERIFY(other.OutlookError());
+    QVERIFY(!other.ContactsLoaded());
+    QCOMPARE(other.Count(), 5);
+
+    // OutlookError tells of the last operation only.
+    script.failLogoff = false;
+    contacts.LoadContacts();
+    QVERIFY(!contacts.OutlookError());
+    QVERIFY(contacts.ContactsLoaded());
+    QCOMPARE(contacts.Count(), 7);
+}
+
+void tst_OutlookContacts::loadContactsWithoutProgram() {
+    TestEnvironment env;
+    QFile blocker(env.path(QStringLiteral("file")));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    useContactsFolder(env.path(QStringLiteral("file/contacts")), env);
+    OutlookContacts contacts;
+    contacts.LoadContacts();
+    QVERIFY(contacts.OutlookError());
+    QVERIFY(contacts.OutlookErrorMessage().contains(env.path(QStringLiteral("file/contacts"))));
+    QVERIFY(!contacts.ContactsLoaded());
+    QCOMPARE(contacts.Count(), 0);
+    QCOMPARE(m_log, (QStringList{"Show", "Close"}));
+    QCOMPARE(env.ui().waitCursorChanges(), (QList<bool>{true, false}));
+}
+
+void tst_OutlookContacts::tryOutlook_data() {
+    QTest::addColumn<int>("count");
+    QTest::addColumn<bool>("failLogon");
+    QTest::addColumn<int>("failAtItem");
+    QTest::addColumn<QStringList>("lines");
+
+    const QStringList start{"Logging on to Outlook", "Logged on to Outlook V16.0.4711",
+                            "Opening Outlook Contacts Folder", "Opened Outlook Contacts Folder"};
+    const QStringList end{"Logging off Outlook", "Logged off Outlook"};
+    const QStringList failed{"Outlook error occurred.", "Press Outlook button (left) to continue."};
+    QTest::newRow("three contacts")
+        << 3 << false << 0
+        << start + QStringList{"Reading 3 contacts.", "Lee, Ada", "Lee, Ben", "Lee, Cal"} + end;
+    // No number at all for none.
+    QTest::newRow("no contacts") << 0 << false << 0
+                                 << start + QStringList{"Reading  contacts."} + end;
+    QTest::newRow("log-on refused")
+        << 3 << true << 0 << QStringList{"Logging on to Outlook"} + failed;
+    QTest::newRow("item unreadable")
+        << 3 << false << 2 << start + QStringList{"Reading 3 contacts.", "Lee, Ada"} + failed;
+}
+
+void tst_OutlookContacts::tryOutlook() {
+    QFETCH(int, count);
+    QFETCH(bool, failLogon);
+    QFETCH(int, failAtItem);
+    QFETCH(QStringList, lines);
+    const bool success = !failLogon && failAtItem == 0;
+
+    TestEnvironment env;
+    FakePimScript script;
+    for (const char* name : {"Ada", "Ben", "Cal"})
+        script.contacts << FakePim::contact(QLatin1String(name), QStringLiteral("Lee"));
+    script.contacts = script.contacts.mid(0, count);
+    script.failLogon = failLogon;
+    script.failAtItem = failAtItem;
+    FakePim::install(script);
+
+    QObject parentForm;
+    OutlookContacts contacts;
+    contacts.setParentForm(&parentForm);
+    QCOMPARE(contacts.TryOutlook(), success);
+    QCOMPARE(contacts.OutlookError(), !success);
+    QCOMPARE(told(m_log), lines);
+    QCOMPARE(contacts.Count(), 0); // only read, never added
+    QVERIFY(!contacts.ContactsLoaded());
+    QCOMPARE(env.ui().waitCursorChanges(), (QList<bool>{true, false}));
+    QCOMPARE(withPrefix(m_log, QStringLiteral("Maximum")),
+             count > 0 && !failLogon ? QStringList{QStringLiteral("Maximum %1").arg(count)}
+                                     : QStringList());
+    if (success) {
+        QCOMPARE(m_log.last(), QStringLiteral("Close"));
+        QVERIFY(withPrefix(m_log, QStringLiteral("ButtonOn")).isEmpty());
+        QCOMPARE(m_focused, QList<QObject*>{&parentForm});
+        QCOMPARE(env.ui().messages().size(), 1);
+        const ScriptedUiServices::Message& message = env.ui().messages().first();
+        QCOMPARE(message.text, QStringLiteral("Connection to Outlook was successful."));
+        QCOMPARE(message.title, QStringLiteral("Test Outlook"));
+        QCOMPARE(message.icon, UiServices::Icon::Information);
+        QCOMPARE(message.buttons, UiServices::Buttons::Ok);
+    } else {
+        // The window stays for the user, with its button on; nothing else is said.
+        QCOMPARE(m_log.mid(m_log.size() - 2), (QStringList{"ButtonOn 1", "KeepOpen"}));
+        QVERIFY(!m_log.contains(QStringLiteral("Close")));
+        QVERIFY(m_focused.isEmpty());
+        QVERIFY(env.ui().messages().isEmpty());
+        QVERIFY(!contacts.OutlookErrorMessage().isEmpty());
+    }
+}
+
+void tst_OutlookContacts::fiveThousandContactsUnderOneSecond() {
+    TestEnvironment env;
+    const QString folder = env.path(QStringLiteral("contacts"));
+    QVERIFY(VCardReader::writeSampleContacts(folder, 5000).ok());
+    useContactsFolder(folder, env);
+    OutlookProgress::setFactory({}); // no window
+    OutlookContacts contacts;
+    QElapsedTimer timer;
+    timer.start();
+    contacts.LoadContacts();
+    const qint64 elapsed = timer.elapsed();
+    QVERIFY(contacts.ContactsLoaded());
+    QCOMPARE(contacts.Count(), 5000);
+    QCOMPARE(contacts.Item(5000)->Key(), QStringLiteral("Key=5000"));
+    QVERIFY2(elapsed < 1000, qPrintable(QStringLiteral("%1 ms").arg(elapsed)));
+}
+
+QTEST_GUILESS_MAIN(tst_OutlookContacts)
+#include "tst_OutlookContacts.moc"
