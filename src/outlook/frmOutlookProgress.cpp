@@ -75,7 +75,10 @@ void frmOutlookProgress::TellEm(const QString& text) {
     m_status += QStringLiteral("\r\n") + text;
     // The widget gets the new line only (one paragraph each), so long reads stay fast; it
     // shows the same text as the status, starting with its empty first line.
-    m_txtStatus->appendPlainText(text);
+    if (m_status.size() == 2 + text.size())
+        m_txtStatus->setPlainText(QStringLiteral("\n") + text); // the first line
+    else
+        m_txtStatus->appendPlainText(text);
     m_txtStatus->moveCursor(QTextCursor::End);
     refresh();
 }

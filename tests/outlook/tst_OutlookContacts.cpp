@@ -78,6 +78,7 @@ private slots:
     void loadContactsWithoutProgram();
     void tryOutlook_data();
     void tryOutlook();
+    void readsAtMost32767();
     void fiveThousandContactsUnderOneSecond();
 
 private:
@@ -310,6 +311,21 @@ void tst_OutlookContacts::tryOutlook() {
         QVERIFY(env.ui().messages().isEmpty());
         QVERIFY(!contacts.OutlookErrorMessage().isEmpty());
     }
+}
+
+void tst_OutlookContacts::readsAtMost32767() {
+    TestEnvironment env;
+    FakePimScript script;
+    script.contacts.fill(FakePim::contact(QStringLiteral("Ann"), QStringLiteral("Ash")), 32768);
+    FakePim::install(script);
+    OutlookContacts contacts;
+    contacts.LoadContacts();
+    QVERIFY(contacts.ContactsLoaded());
+    QCOMPARE(contacts.Count(), 32767);
+    QCOMPARE(contacts.Item(32767)->Key(), QStringLiteral("Key=32767"));
+    m_log.clear();
+    QVERIFY(contacts.TryOutlook());
+    QVERIFY(told(m_log).contains(QStringLiteral("Reading 32767 contacts.")));
 }
 
 void tst_OutlookContacts::fiveThousandContactsUnderOneSecond() {

@@ -1,0 +1,171 @@
+#include "FakePim.h"
+#include "TestEnvironment.h"
+
+#include "outlook/OutlookContacts.h"
+#include "outlook/frmOutlookProgress.h"
+#include "platform/SettingsStore.h"
+#include "platform/VCardReader.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QProgressBar>
+#include <QToolButton>
+#include <QtTest>
+
+namespace {
+QList<frmOutlookProgress*> progressWindows() {
+    QList<frmOutlookProgress*> windows;
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (auto* window = qobject_cast<frmOutlookProgress*>(widget); window && window->isVisible())
+            windows << window;
+    return windows;
+}
+
+void flushDeletes() {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+} // namespace
+
+class tst_frmOutlookProgress : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { frmOutlookProgress::install(); }
+    void cleanup();
+    void controlsOnLoad();
+    void statusLines();
+    void buttonClosesWindow();
+    void failedTestWaitsForButton();
+    void successfulTestClosesWindow();
+    void fiveThousandContactsWithWindow();
+};
+
+void tst_frmOutlookProgress::cleanup() {
+    FakePim::uninstall();
+    for (frmOutlookProgress* window : progressWindows())
+        window->close();
+    flushDeletes();
+}
+
+void tst_frmOutlookProgress::controlsOnLoad() {
+    frmOutlookProgress window;
+    window.setAttribute(Qt::WA_DeleteOnClose, false);
+    QCOMPARE(window.objectName(), QStringLiteral("frmOutlookProgress"));
+    QCOMPARE(window.windowTitle(), QStringLiteral("Outlook Connection...."));
+    auto* status = window.findChild<QPlainTextEdit*>(QStringLiteral("txtStatus"));
+    auto* bar = window.findChild<QProgressBar*>(QStringLiteral("progressOutlook"));
+    auto* button = window.findChild<QToolButton*>(QStringLiteral("cmdPushed"));
+    QVERIFY(status && bar && button);
+    QVERIFY(status->isReadOnly());
+    QVERIFY(status->toPlainText().isEmpty());
+    QVERIFY(window.Status().isEmpty());
+    QVERIFY(!button->isEnabled());
+    QVERIFY(!button->icon().isNull());
+    window.ButtonOn(true);
+    QVERIFY(button->isEnabled());
+    window.ButtonOn(false);
+    QVERIFY(!button->isEnabled());
+    window.setProgressMaximum(40);
+    window.setProgressValue(17);
+    QCOMPARE(bar->maximum(), 40);
+    QCOMPARE(bar->value(), 17);
+}
+
+void tst_frmOutlookProgress::statusLines() {
+    frmOutlookProgress window;
+    window.setAttribute(Qt::WA_DeleteOnClose, false);
+    window.show();
+    window.TellEm(QStringLiteral("Logging on to Outlook"));
+    window.TellEm(QString());
+    window.TellEm(QStringLiteral("Quade, Marisol"));
+    // Each line after CR LF, so the text begins with an empty line.
+    QCOMPARE(window.Status(), QStringLiteral("\r\nLogging on to Outlook\r\n\r\nQuade, Marisol"));
+    auto* status = window.findChild<QPlainTextEdit*>(QStringLiteral("txtStatus"));
+    QCOMPARE(status->toPlainText(), QStringLiteral("\nLogging on to Outlook\n\nQuade, Marisol"));
+    QVERIFY(status->textCursor().atEnd());
+}
+
+void tst_frmOutlookProgress::buttonClosesWindow() {
+    QPointer<frmOutlookProgress> window = new frmOutlookProgress;
+    window->show();
+    window->ButtonOn(true);
+    QTest::mouseClick(window->findChild<QToolButton*>(QStringLiteral("cmdPushed")), Qt::LeftButton);
+    flushDeletes();
+    QVERIFY(window.isNull());
+}
+
+void tst_frmOutlookProgress::failedTestWaitsForButton() {
+    TestEnvironment env;
+    FakePimScript script;
+    script.failLogon = true;
+    FakePim::install(script);
+    OutlookContacts contacts;
+    QVERIFY(!contacts.TryOutlook());
+    flushDeletes();
+
+    const QList<frmOutlookProgress*> windows = progressWindows();
+    QCOMPARE(windows.size(), 1);
+    QPointer<frmOutlookProgress> window = windows.first();
+    auto* status = window->findChild<QPlainTextEdit*>(QStringLiteral("txtStatus"));
+    QCOMPARE(status->toPlainText(),
+             QStringLiteral("\nLogging on to Outlook\nOutlook error occurred.\n"
+                            "Press Outlook button (left) to continue."));
+    auto* button = window->findChild<QToolButton*>(QStringLiteral("cmdPushed"));
+    QVERIFY(button->isEnabled());
+    QVERIFY(env.ui().messages().isEmpty());
+
+    QTest::mouseClick(button, Qt::LeftButton);
+    flushDeletes();
+    QVERIFY(window.isNull());
+}
+
+void tst_frmOutlookProgress::successfulTestClosesWindow() {
+    TestEnvironment env;
+    FakePimScript script;
+    script.contacts << FakePim::contact(QStringLiteral("Ada"), QStringLiteral("Lee"));
+    FakePim::install(script);
+    QWidget parentForm;
+    parentForm.show();
+    OutlookContacts contacts;
+    contacts.setParentForm(&parentForm);
+    QPointer<frmOutlookProgress> shown;
+    // While the message box is up the window is already gone.
+    env.ui().onMessage([&](const ScriptedUiServices::Message&) {
+        flushDeletes();
+        QVERIFY(progressWindows().isEmpty());
+    });
+    QVERIFY(contacts.TryOutlook());
+    flushDeletes();
+    QVERIFY(progressWindows().isEmpty());
+    QCOMPARE(env.ui().messages().size(), 1);
+    QCOMPARE(env.ui().messages().first().text,
+             QStringLiteral("Connection to Outlook was successful."));
+}
+
+void tst_frmOutlookProgress::fiveThousandContactsWithWindow() {
+    TestEnvironment env;
+    const QString folder = env.path(QStringLiteral("contacts"));
+    QVERIFY(VCardReader::writeSampleContacts(folder, 5000).ok());
+    SettingsStore& store = SettingsStore::instance();
+    const QString app = QStringLiteral("Corvane");
+    const QString section = QStringLiteral("Outlook");
+    QVERIFY(store.SaveSetting(app, section, QStringLiteral("ContactsFolder"), folder));
+    QVERIFY(store.SaveSetting(app, section, QStringLiteral("CalendarFolder"),
+                              env.path(QStringLiteral("calendar"))));
+    QVERIFY(store.SaveSetting(app, section, QStringLiteral("DraftsFolder"),
+                              env.path(QStringLiteral("drafts"))));
+    OutlookContacts contacts;
+    QElapsedTimer timer;
+    timer.start();
+    contacts.LoadContacts();
+    const qint64 elapsed = timer.elapsed();
+    QVERIFY(contacts.ContactsLoaded());
+    QCOMPARE(contacts.Count(), 5000);
+    qInfo("5000 contacts with the progress window: %lld ms", elapsed);
+    QVERIFY2(elapsed < 1000, qPrintable(QStringLiteral("%1 ms").arg(elapsed)));
+}
+
+QTEST_MAIN(tst_frmOutlookProgress)
+#include "tst_frmOutlookProgress.moc"
