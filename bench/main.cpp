@@ -7,6 +7,15 @@
 #include "Measure.h"
 #include "SampleData.h"
 #include "StoreBench.h"
+#include "platform/SettingsStore.h"
+
+#ifdef CORVANE_BENCH_FILTER
+#include "FilterBench.h"
+#include "filter/Filters.h"
+#endif
+#ifdef CORVANE_BENCH_CONTACTS
+#include "ContactsBench.h"
+#endif
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -56,6 +65,8 @@ int benchmark() {
         std::fprintf(stderr, "corvane-bench: cannot make a temporary folder\n");
         return 1;
     }
+    // The filter set reads and writes its criteria there: never in the user's own settings.
+    SettingsStore::setFilePath(folder.filePath(QStringLiteral("Corvane.ini")));
     const QString path = folder.filePath(QStringLiteral("Pipeline.mdb"));
     const int count = MaxOpportunities;
     std::printf("corvane-bench: %d opportunities, locale %s, medians of repeated runs\n", count,
@@ -73,6 +84,13 @@ int benchmark() {
 
     StoreBench store(path, count);
     store.run();
+#ifdef CORVANE_BENCH_FILTER
+    FilterBench(store.database(), store.bareReadMs()).run();
+    Filters::releaseInstance();
+#endif
+#ifdef CORVANE_BENCH_CONTACTS
+    ContactsBench(folder.filePath(QStringLiteral("Contacts")), 5000).run();
+#endif
 
     std::printf("%d of %d targets met\n", Measure::targetCount() - Measure::failedTargets(),
                 Measure::targetCount());

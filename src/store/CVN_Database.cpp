@@ -101,11 +101,11 @@ struct ColumnBytes {
     int size = 0;
 };
 ColumnBytes columnBytes(sqlite3_stmt* s, int column, bool utf8File) {
-    if (sqlite3_column_type(s, column) == SQLITE_NULL)
-        return {};
     const void* data = utf8File ? sqlite3_column_blob(s, column) : sqlite3_column_text(s, column);
-    const int size = sqlite3_column_bytes(s, column);
-    return {data ? static_cast<const char*>(data) : "", size};
+    // No data is NULL or an empty value; only then is the type worth asking for.
+    if (!data)
+        return sqlite3_column_type(s, column) == SQLITE_NULL ? ColumnBytes{} : ColumnBytes{"", 0};
+    return {static_cast<const char*>(data), sqlite3_column_bytes(s, column)};
 }
 
 // Whether the open file keeps its texts in UTF-8 (files may come from anywhere).
@@ -195,19 +195,20 @@ public:
         m_compiled = compile() && agreesWithLocale();
     }
 
-    QString text(const QTime& time) const {
-        if (!m_compiled)
-            return m_locale.toString(time, m_format);
-        QString text;
-        text.reserve(m_size);
+    // Appends the text of `time` to `out`.
+    void appendTo(QString& out, const QTime& time) const {
+        if (!m_compiled) {
+            out.append(m_locale.toString(time, m_format));
+            return;
+        }
         for (const Piece& piece : m_pieces) {
             int value = 0;
             switch (piece.kind) {
             case Kind::Literal:
-                text.append(piece.text);
+                out.append(piece.text);
                 continue;
             case Kind::AmPm:
-                text.append(time.hour() < 12 ? piece.text : piece.other);
+                out.append(time.hour() < 12 ? piece.text : piece.other);
                 continue;
             case Kind::Hour12:
                 value = time.hour() % 12 == 0 ? 12 : time.hour() % 12;
@@ -223,11 +224,12 @@ public:
                 break;
             }
             if (value >= 10 || piece.width == 2)
-                text.append(QChar(u'0' + value / 10));
-            text.append(QChar(u'0' + value % 10));
+                out.append(QChar(u'0' + value / 10));
+            out.append(QChar(u'0' + value % 10));
         }
-        return text;
     }
+    // The most characters a text can have.
+    qsizetype maxSize() const { return m_compiled ? m_size : 64; }
 
 private:
     enum class Kind { Literal, Hour12, Hour24, Minute, Second, AmPm };
@@ -305,7 +307,9 @@ private:
         for (int hour = 0; hour < 24; ++hour) {
             for (const auto& [minute, second] : {std::pair{0, 0}, {7, 9}, {59, 59}}) {
                 const QTime time(hour, minute, second);
-                if (text(time) != m_locale.toString(time, m_format))
+                QString text;
+                appendTo(text, time);
+                if (text != m_locale.toString(time, m_format))
                     return false;
             }
         }
@@ -392,10 +396,10 @@ private:
         }
         if (found->isNull())
             return QString();
-        const QString timeText = m_time->text(time);
         QString text;
-        text.reserve(found->size() + 1 + timeText.size());
-        text.append(*found).append(QLatin1Char(' ')).append(timeText);
+        text.reserve(found->size() + 1 + m_time->maxSize());
+        text.append(*found).append(QLatin1Char(' '));
+        m_time->appendTo(text, time);
         return text;
     }
 

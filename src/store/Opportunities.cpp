@@ -11,9 +11,12 @@ QString Opportunities::KeyFor(qint32 recordNumber) {
     // One allocation: an open makes a key per record.
     char digits[12];
     const auto end = std::to_chars(std::begin(digits), std::end(digits), recordNumber).ptr;
-    QString key;
-    key.reserve(4 + (end - digits));
-    key.append(QLatin1String("Key=")).append(QLatin1String(digits, end));
+    QString key(4 + (end - digits), Qt::Uninitialized);
+    QChar* out = key.data();
+    for (const char c : {'K', 'e', 'y', '='})
+        *out++ = QLatin1Char(c);
+    for (const char* c = digits; c != end; ++c)
+        *out++ = QLatin1Char(*c);
     return key;
 }
 
