@@ -2,7 +2,13 @@
 
 #include "Measure.h"
 #include "platform/VCardReader.h"
+#ifdef CORVANE_BENCH_OUTLOOK
+#include "outlook/OutlookContacts.h"
+#include "platform/FilePimApplication.h"
+#include "platform/PimFolders.h"
+#endif
 
+#include <QDir>
 #include <QLocale>
 #include <cstdio>
 
@@ -13,21 +19,38 @@ constexpr int Repeats = 5;
 ContactsBench::ContactsBench(const QString& folder, int count) : m_folder(folder), m_count(count) {}
 
 void ContactsBench::run() {
-    if (const PimResult written = VCardReader::writeSampleContacts(m_folder, m_count); !written) {
+    const QString contacts = QDir(m_folder).filePath(QStringLiteral("Contacts"));
+    if (const PimResult written = VCardReader::writeSampleContacts(contacts, m_count); !written) {
         std::printf("contacts: %s\n", written.message().toUtf8().constData());
         return;
     }
     std::vector<double> times;
-    qsizetype read = 0;
+    qint64 read = 0;
+#ifdef CORVANE_BENCH_OUTLOOK
+    // The adapter on folders of our own, never the user's.
+    const PimFolders folders(contacts, QDir(m_folder).filePath(QStringLiteral("Calendar")),
+                             QDir(m_folder).filePath(QStringLiteral("Drafts")));
+    PimApplication::setFactory([folders] { return FilePimApplication::open(folders); });
+    const QString what = QStringLiteral("read %1 contacts (LoadContacts)");
+    for (int i = 0; i < Repeats; ++i) {
+        OutlookContacts outlook;
+        times.push_back(Measure::ms([&] { outlook.LoadContacts(); }));
+        read = outlook.OutlookError() ? -1 : outlook.Count();
+        if (outlook.OutlookError())
+            std::printf("contacts: %s\n", outlook.OutlookErrorMessage().toUtf8().constData());
+    }
+    PimApplication::setFactory({});
+#else
+    const QString what = QStringLiteral("read %1 contacts (vCard folder)");
     for (int i = 0; i < Repeats; ++i) {
         times.push_back(Measure::ms([&] {
-            const auto outcome = VCardReader::readFolder(m_folder);
+            const auto outcome = VCardReader::readFolder(contacts);
             read = outcome ? outcome->contacts.size() : -1;
         }));
     }
+#endif
     const double ms = Measure::median(times);
-    Measure::line(QStringLiteral("read %1 contacts (vCard folder)")
-                      .arg(QLocale(QLocale::English, QLocale::UnitedStates).toString(m_count)),
+    Measure::line(what.arg(QLocale(QLocale::English, QLocale::UnitedStates).toString(m_count)),
                   Measure::duration(ms), QStringLiteral("%1 read").arg(read),
                   QStringLiteral("<1 s"), ms < 1000.0 && read == m_count);
 }

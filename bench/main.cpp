@@ -89,7 +89,7 @@ int benchmark() {
     Filters::releaseInstance();
 #endif
 #ifdef CORVANE_BENCH_CONTACTS
-    ContactsBench(folder.filePath(QStringLiteral("Contacts")), 5000).run();
+    ContactsBench(folder.path(), 5000).run();
 #endif
 
     std::printf("%d of %d targets met\n", Measure::targetCount() - Measure::failedTargets(),
