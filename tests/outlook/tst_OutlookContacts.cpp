@@ -342,6 +342,7 @@ void tst_OutlookContacts::fiveThousandContactsUnderOneSecond() {
     QVERIFY(contacts.ContactsLoaded());
     QCOMPARE(contacts.Count(), 5000);
     QCOMPARE(contacts.Item(5000)->Key(), QStringLiteral("Key=5000"));
+    qInfo("5000 contacts, %s: %lld ms", "LoadContacts without window", elapsed);
     QVERIFY2(elapsed < 1000, qPrintable(QStringLiteral("%1 ms").arg(elapsed)));
 }
 
