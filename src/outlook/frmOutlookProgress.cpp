@@ -31,6 +31,8 @@ frmOutlookProgress::frmOutlookProgress(QWidget* parent)
     setObjectName(QStringLiteral("frmOutlookProgress"));
     setWindowTitle(QStringLiteral("Outlook Connection...."));
     setAttribute(Qt::WA_DeleteOnClose);
+    // A window left open after a failed test must not keep the application running.
+    setAttribute(Qt::WA_QuitOnClose, false);
 
     m_txtStatus->setObjectName(QStringLiteral("txtStatus"));
     m_txtStatus->setReadOnly(true);

@@ -63,6 +63,7 @@ void tst_frmOutlookProgress::controlsOnLoad() {
     QVERIFY(window.Status().isEmpty());
     QVERIFY(!button->isEnabled());
     QVERIFY(!button->icon().isNull());
+    QVERIFY(!window.testAttribute(Qt::WA_QuitOnClose));
     window.ButtonOn(true);
     QVERIFY(button->isEnabled());
     window.ButtonOn(false);
