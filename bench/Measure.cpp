@@ -64,7 +64,7 @@ QString megabytes(double bytes) {
 
 void line(const QString& what, const QString& value, const QString& baseline, const QString& target,
           bool pass) {
-    QString text = what.leftJustified(44) + QLatin1Char(' ') + value.rightJustified(10);
+    QString text = what.leftJustified(50) + QLatin1Char(' ') + value.rightJustified(10);
     if (!baseline.isEmpty())
         text += QStringLiteral("  ") + baseline;
     if (!target.isEmpty()) {
