@@ -148,7 +148,7 @@ std::optional<qint32> recordNumberColumn(sqlite3_stmt* s) {
 
 // Texts that repeat from record to record (stage, probability, forecast, month names, source,
 // companies, contacts, products...) are converted once per open and then shared by every
-// opportunity that has them (implicit sharing): a large file takes about a third less memory
+// opportunity that has them (implicit sharing): a large file takes about half the memory
 // and most conversions are skipped. Long texts (descriptions, notes) are converted each time.
 class SharedTexts {
 public:
