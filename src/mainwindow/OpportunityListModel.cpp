@@ -1,0 +1,181 @@
+#include "mainwindow/OpportunityListModel.h"
+
+#include "settings/ColumnsInfo.h"
+#include "store/Opportunities.h"
+#include "store/Opportunity.h"
+
+OpportunityListModel::OpportunityListModel(QObject* parent) : QAbstractTableModel(parent) {
+    m_columns.push_back(Column{});
+}
+
+QStringList OpportunityListModel::DisplayedKeys(const ColumnsInfo& columns) {
+    QStringList keys;
+    for (qint32 position = 1; position <= columns.Count(); ++position) {
+        const ColumnStatus* status = columns.Item(position);
+        if (status && status->CDisplay())
+            keys.append(status->cKey());
+    }
+    return keys;
+}
+
+QString OpportunityListModel::CaptionOf(const QString& columnKey) {
+    const qsizetype index = ColumnsInfo::ColumnKeys().indexOf(columnKey);
+    return index < 0 ? QString() : ColumnsInfo::Captions().at(index);
+}
+
+OpportunityListModel::Getter OpportunityListModel::GetterOf(const QString& columnKey) {
+    static const struct {
+        const char* key;
+        Getter getter;
+    } getters[] = {{"Description", &Opportunity::Description},
+                   {"Company", &Opportunity::Company},
+                   {"Department", &Opportunity::Department},
+                   {"Contact", &Opportunity::Contact},
+                   {"Note", &Opportunity::Note},
+                   {"Product", &Opportunity::Product},
+                   {"UnitPrice", &Opportunity::UnitPrice},
+                   {"Quantity", &Opportunity::Quantity},
+                   {"Revenue", &Opportunity::Revenue},
+                   {"Stage", &Opportunity::Stage},
+                   {"Probability", &Opportunity::Probability},
+                   {"Forecast", &Opportunity::Forecast},
+                   {"Source", &Opportunity::Source}};
+    for (const auto& entry : getters) {
+        if (columnKey == QLatin1String(entry.key))
+            return entry.getter;
+    }
+    return nullptr;
+}
+
+void OpportunityListModel::Rebuild(const Opportunities& collection, const QStringList& columnKeys) {
+    beginResetModel();
+    m_columns.clear();
+    bool withOrderDate = false;
+    for (const QString& key : columnKeys) {
+        Column column;
+        column.key = key;
+        column.caption = CaptionOf(key);
+        column.getter = GetterOf(key);
+        column.orderDate = key == QLatin1String("OrderDate");
+        withOrderDate = withOrderDate || column.orderDate;
+        m_columns.push_back(column);
+    }
+    m_columns.push_back(Column{});
+
+    m_rows.clear();
+    m_orderDates.clear();
+    m_rows.reserve(static_cast<size_t>(collection.Count()));
+    for (const Opportunity& opportunity : collection) {
+        if (!opportunity.Visible())
+            continue;
+        m_rows.push_back(&opportunity);
+        if (withOrderDate)
+            m_orderDates.push_back(opportunity.OrderDateText());
+    }
+    endResetModel();
+}
+
+void OpportunityListModel::Clear() {
+    beginResetModel();
+    m_columns.assign(1, Column{});
+    m_rows.clear();
+    m_orderDates.clear();
+    endResetModel();
+}
+
+int OpportunityListModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
+}
+
+int OpportunityListModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(m_columns.size());
+}
+
+const QString& OpportunityListModel::Text(int row, int column) const {
+    if (row < 0 || row >= rowCount() || column < 0 || column >= columnCount())
+        return m_empty;
+    const Column& c = m_columns[static_cast<size_t>(column)];
+    if (c.getter)
+        return (m_rows[static_cast<size_t>(row)]->*c.getter)();
+    if (c.orderDate)
+        return m_orderDates[static_cast<size_t>(row)];
+    return m_empty;
+}
+
+QVariant OpportunityListModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid())
+        return {};
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::ToolTipRole: {
+        const QString& text = Text(index.row(), index.column());
+        if (role == Qt::ToolTipRole && text.isEmpty())
+            return {};
+        return text;
+    }
+    case KeyRole:
+        return KeyAt(index.row());
+    default:
+        return {};
+    }
+}
+
+QVariant OpportunityListModel::headerData(int section, Qt::Orientation orientation,
+                                          int role) const {
+    if (orientation != Qt::Horizontal || section < 0 || section >= columnCount())
+        return QAbstractTableModel::headerData(section, orientation, role);
+    const Column& column = m_columns[static_cast<size_t>(section)];
+    if (role == Qt::DisplayRole)
+        return column.caption;
+    if (role == KeyRole)
+        return column.key;
+    return {};
+}
+
+Qt::ItemFlags OpportunityListModel::flags(const QModelIndex& index) const {
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+}
+
+QString OpportunityListModel::KeyAt(int row) const {
+    const Opportunity* opportunity = OpportunityAt(row);
+    return opportunity ? Opportunities::KeyFor(opportunity->RecordNumber()) : QString();
+}
+
+int OpportunityListModel::RowOf(const QString& key) const {
+    if (!key.startsWith(QLatin1String("Key=")))
+        return -1;
+    bool isNumber = false;
+    const qint32 number = key.mid(4).toInt(&isNumber);
+    // Only the plain form that KeyFor writes names a row ("Key=007" names none).
+    if (!isNumber || Opportunities::KeyFor(number) != key)
+        return -1;
+    for (size_t row = 0; row < m_rows.size(); ++row) {
+        if (m_rows[row]->RecordNumber() == number)
+            return static_cast<int>(row);
+    }
+    return -1;
+}
+
+const Opportunity* OpportunityListModel::OpportunityAt(int row) const {
+    if (row < 0 || row >= rowCount())
+        return nullptr;
+    return m_rows[static_cast<size_t>(row)];
+}
+
+int OpportunityListModel::ColumnOf(const QString& columnKey) const {
+    if (columnKey.isEmpty())
+        return -1;
+    for (size_t column = 0; column + 1 < m_columns.size(); ++column) {
+        if (m_columns[column].key == columnKey)
+            return static_cast<int>(column);
+    }
+    return -1;
+}
+
+QString OpportunityListModel::ColumnKey(int column) const {
+    if (column < 0 || column >= columnCount())
+        return QString();
+    return m_columns[static_cast<size_t>(column)].key;
+}

@@ -1,0 +1,74 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+class ColumnsInfo;
+class Opportunities;
+class Opportunity;
+
+// The rows of the opportunity list: the visible opportunities of one collection, in collection
+// order, with one column per displayed data column and an empty last column. Every cell text is
+// the opportunity's own field text; each row carries its key ("Key=" + record number) under
+// KeyRole and each column its column key under KeyRole in the header.
+//
+// The model is rebuilt as a whole (a model reset) after every change; it holds pointers into the
+// collection, so it must be rebuilt or cleared before an opportunity it shows is removed.
+class OpportunityListModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    static constexpr int KeyRole = Qt::UserRole;
+
+    explicit OpportunityListModel(QObject* parent = nullptr);
+
+    // The keys of the columns that `columns` displays, in position order.
+    static QStringList DisplayedKeys(const ColumnsInfo& columns);
+    // The caption of a column key ("Price" for UnitPrice); "" for an unknown key.
+    static QString CaptionOf(const QString& columnKey);
+
+    // Recomputes every row from `collection`, showing the data columns `columnKeys` (keys of
+    // ColumnsInfo::ColumnKeys(), in the order given) and the empty last column.
+    void Rebuild(const Opportunities& collection, const QStringList& columnKeys);
+    // No rows and only the empty last column.
+    void Clear();
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+    // The cell text of a row and column ("" for the empty last column).
+    const QString& Text(int row, int column) const;
+    // The key of a row; "" when there is no such row.
+    QString KeyAt(int row) const;
+    // The row of a key; -1 when no row has it.
+    int RowOf(const QString& key) const;
+    // The opportunity of a row; nullptr when there is no such row.
+    const Opportunity* OpportunityAt(int row) const;
+    // The column of a data column key; -1 for "" (the empty last column) and hidden columns.
+    int ColumnOf(const QString& columnKey) const;
+    // The key of a column; "" for the empty last column.
+    QString ColumnKey(int column) const;
+    // The number of displayed data columns (without the empty last column).
+    int DataColumnCount() const { return static_cast<int>(m_columns.size()) - 1; }
+
+private:
+    using Getter = const QString& (Opportunity::*)() const;
+    struct Column {
+        QString key;
+        QString caption;
+        Getter getter = nullptr; // nullptr: the order date, or the empty last column
+        bool orderDate = false;
+    };
+    static Getter GetterOf(const QString& columnKey);
+
+    std::vector<Column> m_columns;
+    std::vector<const Opportunity*> m_rows;
+    // The order-date texts per row, computed once per rebuild when that column is displayed.
+    std::vector<QString> m_orderDates;
+    QString m_empty;
+};

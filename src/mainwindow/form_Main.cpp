@@ -1,0 +1,861 @@
+#include "mainwindow/form_Main.h"
+
+#include "filter/Filters.h"
+#include "mainwindow/OpportunityListModel.h"
+#include "mainwindow/OpportunitySortProxy.h"
+#include "mainwindow/SelectComboText.h"
+#include "mainwindow/Twips.h"
+#include "mainwindow/frm_editNote.h"
+#include "platform/LocaleText.h"
+#include "platform/SettingsStore.h"
+#include "platform/UiServices.h"
+#include "settings/ColumnsInfo.h"
+#include "settings/Settings.h"
+#include "settings/User.h"
+#include "store/CVN_Database.h"
+#include "store/StoreResult.h"
+#include "store/ValueLists.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFile>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QIcon>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QSessionManager>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+namespace {
+
+const QString ProductName = QStringLiteral("Corvane");
+
+// The Sort menu, positions 1 to 14.
+const QStringList& SortCaptions() {
+    static const QStringList captions{
+        QStringLiteral("Description"), QStringLiteral("Company"),   QStringLiteral("Department"),
+        QStringLiteral("Contact"),     QStringLiteral("Note"),      QStringLiteral("Product"),
+        QStringLiteral("Price"),       QStringLiteral("Quantity"),  QStringLiteral("Revenue"),
+        QStringLiteral("Source"),      QStringLiteral("Stage"),     QStringLiteral("Forecast"),
+        QStringLiteral("Probability"), QStringLiteral("Order Date")};
+    return captions;
+}
+
+// Toolbar buttons in order: key, tool tip, theme icon, bundled icon.
+struct ToolButton {
+    const char* key;
+    const char* toolTip;
+    const char* themeIcon;
+    const char* bundledIcon;
+};
+constexpr ToolButton ToolButtons[] = {
+    {"File", "Open Database", "document-open", "open"},
+    {"Close", "Close Database", "window-close", "close"},
+    {"New", "New Opportunity", "document-new", "new"},
+    {"Edit", "Edit Opportunity", "document-properties", "edit"},
+    {"Delete", "Delete Opportunity", "edit-delete", "delete"},
+    {"Copy", "Copy Opportunity", "edit-copy", "copy"},
+    {"Paste", "Paste Opportunity", "edit-paste", "paste"},
+    {"Send", "Send File", "mail-send", "send"},
+    {"Help", "Help", "help-contents", "help"},
+};
+
+// Status-bar panels in order: key ("" for a label panel), text of a label panel, description.
+struct Panel {
+    const char* key;
+    const char* label;
+    const char* description;
+};
+constexpr Panel Panels[] = {
+    {"", "Total", ""},
+    {"TotalOpportunity", "", "Total Opportunities"},
+    {"TotalForecast", "", "Total Forecasted Revenues"},
+    {"TotalRevenue", "", "Total Revenues"},
+    {"", " Current", ""},
+    {"CurrentOpportunity", "", "Current Opportunties"},
+    {"CurrentForecast", "", "Current Forecasted Revenues"},
+    {"CurrentRevenue", "", "Current Revenues"},
+};
+
+QString MoneyPanelText(double amount) {
+    return QLatin1Char(' ') + LocaleText::currency(amount) + QLatin1Char(' ');
+}
+
+// Menu texts show "&" as itself.
+QString MenuText(const QString& text) {
+    QString escaped = text;
+    escaped.replace(QLatin1Char('&'), QStringLiteral("&&"));
+    return escaped;
+}
+
+} // namespace
+
+form_Main::form_Main(QWidget* parent) : QMainWindow(parent) {
+    setObjectName(QStringLiteral("form_Main"));
+    setWindowTitle(ProductName);
+    setWindowIcon(
+        QIcon::fromTheme(QStringLiteral("corvane"), QIcon(QStringLiteral(":/corvane.svg"))));
+
+    m_model = new OpportunityListModel(this);
+    m_proxy = new OpportunitySortProxy(this);
+    m_proxy->setSourceModel(m_model);
+
+    buildMenus();
+    buildToolbar();
+    buildCentral();
+    buildStatusBar();
+
+    const qreal dpi = Dpi();
+    setMinimumSize(Twips::toPixels(3800, dpi), Twips::toPixels(4500, dpi));
+    resize(Twips::toPixels(16500, dpi), Twips::toPixels(10500, dpi));
+
+    // The session ending, or the application quitting without the window being closed, shuts
+    // down as Exit does.
+    if (auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
+        connect(app, &QGuiApplication::commitDataRequest, this,
+                [this](QSessionManager&) { CommitData(); });
+        connect(app, &QCoreApplication::aboutToQuit, this, [this] {
+            if (!m_unloaded)
+                Form_Unload();
+        });
+    }
+}
+
+form_Main::~form_Main() {
+    // The list points into the databases' collections: let go of it first.
+    m_model->Clear();
+}
+
+qreal form_Main::Dpi() const {
+    const int dpi = logicalDpiX();
+    return dpi > 0 ? dpi : 96;
+}
+
+QAction* form_Main::addItem(QMenu* menu, const char* name, const QString& caption) {
+    QAction* action = menu->addAction(caption);
+    action->setObjectName(QLatin1String(name));
+    m_actions.insert(QLatin1String(name), action);
+    return action;
+}
+
+QAction* form_Main::addSeparator(QMenu* menu, const char* name) {
+    QAction* action = menu->addSeparator();
+    action->setObjectName(QLatin1String(name));
+    return action;
+}
+
+void form_Main::buildMenus() {
+    auto addMenu = [this](QMenu* parentMenu, const char* name, const char* itemName,
+                          const QString& caption) {
+        QMenu* menu = parentMenu ? parentMenu->addMenu(caption) : menuBar()->addMenu(caption);
+        menu->setObjectName(QLatin1String(name));
+        menu->menuAction()->setObjectName(QLatin1String(itemName));
+        m_menus.insert(QLatin1String(name), menu);
+        m_actions.insert(QLatin1String(itemName), menu->menuAction());
+        return menu;
+    };
+
+    QMenu* file = addMenu(nullptr, "mnuFile", "mnuFile", QStringLiteral("File"));
+    connect(addItem(file, "mnuNew", QStringLiteral("New")), &QAction::triggered, this,
+            &form_Main::mnuNew_Click);
+    addSeparator(file, "mnuSeperator0");
+    connect(addItem(file, "mnuOpen", QStringLiteral("Open")), &QAction::triggered, this,
+            &form_Main::mnuOpen_Click);
+    connect(addItem(file, "mnuClose", QStringLiteral("Close")), &QAction::triggered, this,
+            &form_Main::mnuClose_Click);
+    addItem(file, "mnuSaveAs", QStringLiteral("Save As..."));
+    addItem(file, "mnuExport", QStringLiteral("Export"));
+    addItem(file, "mnuSend", QStringLiteral("Send"));
+    QMenu* print = addMenu(file, "mnuPrint", "mnuPrint", QStringLiteral("Print..."));
+    const char* const reports[] = {
+        "Summary",  "Detail",   "By Probability",     "By Revenue",
+        "By Stage", "Forecast", "Forecast (By Week)", "Forecast (By Month)"};
+    for (int index = 1; index <= 8; ++index) {
+        QAction* entry = print->addAction(QLatin1String(reports[index - 1]));
+        entry->setObjectName(QStringLiteral("mnuRpt_%1").arg(index));
+        entry->setData(index);
+    }
+    addSeparator(file, "mnuSeperator1");
+    connect(addItem(file, "mnuExit", QStringLiteral("Exit")), &QAction::triggered, this,
+            &form_Main::mnuExit_Click);
+
+    QMenu* opportunity =
+        addMenu(nullptr, "mnuOpportunity", "mnuOpportunity", QStringLiteral("Opportunity"));
+    addItem(opportunity, "mnuNewOpportunity", QStringLiteral("New"));
+    addSeparator(opportunity, "mnuSeperator2");
+    addItem(opportunity, "mnuEditOpportunity", QStringLiteral("Edit"));
+    addItem(opportunity, "mnuDeleteOpportunity", QStringLiteral("Delete"));
+    addSeparator(opportunity, "mnuSeperator3");
+    addItem(opportunity, "mnuCopyOpportunity", QStringLiteral("Copy"));
+    addItem(opportunity, "mnuPasteOpportunity", QStringLiteral("Paste"));
+
+    QMenu* tools = addMenu(nullptr, "mnuTools", "mnuTools", QStringLiteral("Tools"));
+    QMenu* sort = addMenu(tools, "mnuSortChoices", "mnuSort", QStringLiteral("Sort..."));
+    for (int position = 0; position <= 14; ++position) {
+        const QString caption =
+            position == 0 ? QStringLiteral("Not Sorted") : SortCaptions().at(position - 1);
+        QAction* choice = sort->addAction(caption);
+        choice->setObjectName(QStringLiteral("mnuSortChoices_%1").arg(position));
+        choice->setData(position);
+        choice->setCheckable(true);
+        connect(choice, &QAction::triggered, this, [this, position] { ApplySortChoice(position); });
+        m_sortChoices[position] = choice;
+    }
+    addItem(tools, "mnuFilter", QStringLiteral("Filter"));
+    addItem(tools, "mnuOptions", QStringLiteral("Options"));
+    addSeparator(tools, "mnuSeparator5");
+    addItem(tools, "mnuAppt", QStringLiteral("Appointment"));
+    addItem(tools, "mnuTask", QStringLiteral("Task"));
+    addItem(tools, "mnuEmail", QStringLiteral("Email"));
+
+    QMenu* window = addMenu(nullptr, "mnuWindow", "mnuWindow", QStringLiteral("Window"));
+    m_windowSeparator = addSeparator(window, "mnudbList_0");
+
+    QMenu* help = addMenu(nullptr, "mnuHelp", "mnuHelp", QStringLiteral("Help"));
+    addItem(help, "mnuHelpInfo", QStringLiteral("Corvane Help"));
+    addSeparator(help, "mnuSeperator5");
+    addItem(help, "mnuAbout", QStringLiteral("About Corvane"));
+}
+
+void form_Main::buildToolbar() {
+    m_toolbar = addToolBar(QStringLiteral("Toolbar"));
+    m_toolbar->setObjectName(QStringLiteral("toolbar"));
+    m_toolbar->setMovable(false);
+    m_toolbar->setFloatable(false);
+    m_toolbar->setContextMenuPolicy(Qt::PreventContextMenu);
+    m_toolbar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    for (const ToolButton& button : ToolButtons) {
+        const QString key = QLatin1String(button.key);
+        const QIcon fallback(
+            QStringLiteral(":/icons/%1.svg").arg(QLatin1String(button.bundledIcon)));
+        QAction* action =
+            m_toolbar->addAction(QIcon::fromTheme(QLatin1String(button.themeIcon), fallback),
+                                 QLatin1String(button.toolTip));
+        action->setObjectName(key);
+        action->setData(key);
+        action->setToolTip(QLatin1String(button.toolTip));
+        connect(action, &QAction::triggered, this, [this, key] { toolbar_ButtonClick(key); });
+        m_toolButtons.insert(key, action);
+    }
+    setToolbarHandler(QStringLiteral("File"), [this] { mnuOpen_Click(); });
+    setToolbarHandler(QStringLiteral("Close"), [this] { mnuClose_Click(); });
+}
+
+void form_Main::buildCentral() {
+    const qreal dpi = Dpi();
+    auto* central = new QWidget(this);
+    central->setObjectName(QStringLiteral("centralWidget"));
+
+    m_list = new QTreeView(central);
+    m_list->setObjectName(QStringLiteral("lv_Opportunity"));
+    m_list->setModel(m_proxy);
+    m_list->setRootIsDecorated(false);
+    m_list->setItemsExpandable(false);
+    m_list->setUniformRowHeights(true);
+    m_list->setAlternatingRowColors(true);
+    m_list->setAllColumnsShowFocus(true);
+    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_list->setSortingEnabled(false);
+    m_list->setTextElideMode(Qt::ElideRight);
+    QHeaderView* header = m_list->header();
+    header->setSectionsClickable(true);
+    header->setSectionsMovable(false);
+    header->setStretchLastSection(true);
+    header->setSortIndicatorShown(false);
+    header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    connect(header, &QHeaderView::sectionClicked, this, &form_Main::HeaderClicked);
+    connect(header, &QHeaderView::sectionResized, this, &form_Main::ColumnResized);
+    connect(m_list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &form_Main::ListSelectionChanged);
+
+    m_frameQuickinfo = new QGroupBox(QStringLiteral("Quick Info"), central);
+    m_frameQuickinfo->setObjectName(QStringLiteral("frame_Quickinfo"));
+    m_comboStage = new QComboBox(m_frameQuickinfo);
+    m_comboStage->setObjectName(QStringLiteral("combo_Stage"));
+    m_comboStage->addItems(ValueLists::Stage());
+    m_comboStage->setPlaceholderText(QStringLiteral("Stage"));
+    m_comboStage->setCurrentIndex(-1);
+    m_comboProbability = new QComboBox(m_frameQuickinfo);
+    m_comboProbability->setObjectName(QStringLiteral("combo_Probability"));
+    m_comboProbability->addItems(ValueLists::Probability());
+    m_comboProbability->setPlaceholderText(QStringLiteral("Probability"));
+    m_comboProbability->setCurrentIndex(-1);
+    m_comboProbability->setToolTip(
+        QStringLiteral("The probabilty of closing this sales opportunity."));
+    m_txtNotes = new QPlainTextEdit(m_frameQuickinfo);
+    m_txtNotes->setObjectName(QStringLiteral("txt_Notes"));
+    // The note changes only through the note editor, which a mouse press opens.
+    m_txtNotes->setReadOnly(true);
+    m_txtNotes->setTabChangesFocus(true);
+    m_txtNotes->setFixedHeight(Twips::toPixels(855, dpi));
+    m_txtNotes->viewport()->installEventFilter(this);
+    m_txtNotes->viewport()->setCursor(Qt::PointingHandCursor);
+    connect(m_comboStage, &QComboBox::activated, this, &form_Main::combo_Stage_Click);
+    connect(m_comboProbability, &QComboBox::activated, this, &form_Main::combo_Probability_Click);
+
+    auto* quickLayout = new QGridLayout(m_frameQuickinfo);
+    quickLayout->setHorizontalSpacing(Twips::toPixels(150, dpi));
+    quickLayout->addWidget(m_comboStage, 0, 0);
+    quickLayout->addWidget(m_comboProbability, 0, 1);
+    quickLayout->addWidget(m_txtNotes, 1, 0, 1, 2);
+    quickLayout->setColumnStretch(0, 1);
+    quickLayout->setColumnStretch(1, 1);
+
+    auto* layout = new QVBoxLayout(central);
+    const int margin = Twips::toPixels(120, dpi);
+    layout->setContentsMargins(margin, margin / 2, margin, margin / 2);
+    layout->addWidget(m_list, 1);
+    layout->addWidget(m_frameQuickinfo, 0);
+    setCentralWidget(central);
+}
+
+void form_Main::buildStatusBar() {
+    QStatusBar* bar = statusBar();
+    bar->setObjectName(QStringLiteral("StatusBar"));
+    bar->setSizeGripEnabled(true);
+    for (const Panel& panel : Panels) {
+        auto* label = new QLabel(bar);
+        const QString key = QLatin1String(panel.key);
+        if (key.isEmpty()) {
+            label->setText(QLatin1String(panel.label));
+            label->setObjectName(QStringLiteral("StatusLabel") +
+                                 QString(QLatin1String(panel.label)).trimmed());
+        } else {
+            label->setObjectName(key);
+            label->setToolTip(QLatin1String(panel.description));
+            label->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+            label->setMinimumWidth(Twips::toPixels(1200, Dpi()));
+            label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            m_panels.insert(key, label);
+        }
+        bar->addWidget(label, key.isEmpty() ? 0 : 1);
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Start-up and databases
+
+CVN_Database& form_Main::shownDatabase() {
+    if (m_shownDatabase)
+        return *m_shownDatabase;
+    if (!m_noDatabase)
+        m_noDatabase = std::make_unique<CVN_Database>();
+    return *m_noDatabase;
+}
+
+CVN_Database* form_Main::DatabaseByWindow(qint32 window) const {
+    for (const auto& database : m_databaseList) {
+        if (database->Window() == window)
+            return database.get();
+    }
+    return nullptr;
+}
+
+bool form_Main::IsDatabaseOpen(const QString& location) const {
+    for (const auto& database : m_databaseList) {
+        if (database->DatabaseLocation() == location)
+            return true;
+    }
+    return false;
+}
+
+void form_Main::Form_Load() {
+    // The Outlook contacts object comes with the Outlook commands; nothing else precedes Open.
+    m_firstOpen = true;
+    mnuOpen_Click();
+    if (m_databaseList.empty())
+        ShowListView(false);
+}
+
+void form_Main::mnuOpen_Click() {
+    auto database = std::make_unique<CVN_Database>();
+    if (m_firstOpen) {
+        const QString programDirectory = CVN_Database::ProgramDirectory();
+        database->setDatabaseLocation(SettingsStore::instance().GetSetting(
+            QLatin1String(SettingsStore::AppName), QStringLiteral("Settings"),
+            QStringLiteral("Database"), programDirectory));
+        m_firstOpen = false;
+        if (database->DatabaseLocation() == programDirectory) {
+            UpdateCommandState();
+            return;
+        }
+    }
+    OpenAndShow(std::move(database));
+}
+
+void form_Main::OpenFiles(const QStringList& locations) {
+    for (const QString& location : locations) {
+        if (location.isEmpty())
+            continue;
+        auto database = std::make_unique<CVN_Database>();
+        database->setDatabaseLocation(location);
+        OpenAndShow(std::move(database));
+    }
+}
+
+void form_Main::OpenAndShow(std::unique_ptr<CVN_Database> database) {
+    UiServices& ui = UiServices::instance();
+    database->OpenDatabase();
+    if (database->DatabaseError()) {
+        if (database->DatabaseErrorMessage() != QLatin1String("Canceled"))
+            ui.messageBox(database->DatabaseErrorMessage(), QStringLiteral("Open Database File."),
+                          UiServices::Icon::Exclamation, UiServices::Buttons::Ok);
+        UpdateCommandState();
+        return;
+    }
+    if (IsDatabaseOpen(database->DatabaseLocation())) {
+        ui.messageBox(database->DatabaseLocation() + QStringLiteral(" is already open."),
+                      QStringLiteral("Database Open"), UiServices::Icon::Information,
+                      UiServices::Buttons::Ok);
+        return;
+    }
+    AddAndShow(std::move(database), true);
+}
+
+void form_Main::AddAndShow(std::unique_ptr<CVN_Database> database, bool runFilter) {
+    CVN_Database* added = database.get();
+    added->setWindow(WindowList(added->DatabaseLocation(), true));
+    m_databaseList.push_back(std::move(database));
+    m_shownDatabase = added;
+    m_actions.value(QStringLiteral("mnuClose"))->setEnabled(true);
+    if (runFilter)
+        Filters::instance().Filter(*added);
+    mnudbList_Click(static_cast<qint16>(added->Window()));
+}
+
+void form_Main::mnuNew_Click() {
+    UiServices& ui = UiServices::instance();
+    auto database = std::make_unique<CVN_Database>();
+    if (database->OpenDatabase()) {
+        const QString location = database->DatabaseLocation();
+        if (IsDatabaseOpen(location)) {
+            ui.messageBox(location + QStringLiteral(" is currently open."),
+                          QStringLiteral("Replacing An Open Database"), UiServices::Icon::Critical,
+                          UiServices::Buttons::Ok);
+            return;
+        }
+        if (ui.messageBox(QStringLiteral("Do you wish to replace ") + location,
+                          QStringLiteral("Replace Corvane Database"), UiServices::Icon::None,
+                          UiServices::Buttons::YesNo) != UiServices::Answer::Yes)
+            return;
+        if (!QFile::remove(location)) {
+            ui.messageBox(QStringLiteral("Could not replace ") + location,
+                          QStringLiteral("Replace Database"), UiServices::Icon::Exclamation,
+                          UiServices::Buttons::Ok);
+            return;
+        }
+        database->Opportunities().Clear();
+    } else if (database->DatabaseErrorMessage() == QLatin1String("Canceled")) {
+        return;
+    }
+    database->NewDatabase();
+    if (database->DatabaseError()) {
+        ui.messageBox(database->DatabaseErrorMessage(), QStringLiteral("Create A New Database"),
+                      UiServices::Icon::Exclamation, UiServices::Buttons::Ok);
+        return;
+    }
+    AddAndShow(std::move(database), false);
+}
+
+void form_Main::mnuClose_Click() {
+    if (!m_shownDatabase)
+        return;
+    const qint32 window = m_shownDatabase->Window();
+    RemoveWindowEntry(window);
+    // The list shows the closing database's opportunities: empty it before they go.
+    m_model->Clear();
+    std::erase_if(m_databaseList, [window](const std::unique_ptr<CVN_Database>& database) {
+        return database->Window() == window;
+    });
+    m_shownDatabase = nullptr;
+    if (m_databaseList.empty())
+        mnudbList_Click(0);
+    else
+        mnudbList_Click(static_cast<qint16>(m_databaseList.front()->Window()));
+    UpdateCommandState();
+}
+
+void form_Main::mnuExit_Click() {
+    close();
+}
+
+void form_Main::closeEvent(QCloseEvent* event) {
+    Form_Unload();
+    event->accept();
+}
+
+void form_Main::Form_Unload() {
+    // The editor window is closed by its own shut-down when it exists.
+    SettingsStore::instance().SaveSetting(QLatin1String(SettingsStore::AppName),
+                                          QStringLiteral("Settings"), QStringLiteral("Database"),
+                                          m_shownDatabase ? m_shownDatabase->DatabaseLocation()
+                                                          : QString());
+    CaptureColumnWidths();
+    m_unloaded = true;
+}
+
+void form_Main::CommitData() {
+    Form_Unload();
+    // The session may end the process before its normal end: write the settings now. Each
+    // object writes itself as it ends and loads the same values on its next use.
+    ColumnsInfo::releaseInstance();
+    User::releaseInstance();
+    Filters::releaseInstance();
+}
+
+void form_Main::mnudbList_Click(qint16 index) {
+    for (QAction* entry : std::as_const(m_windowEntries))
+        entry->setChecked(false);
+    if (index > 0) {
+        if (QAction* entry = m_windowEntries.value(index))
+            entry->setChecked(true);
+        m_shownDatabase = DatabaseByWindow(index);
+        FormTitle(shownDatabase());
+    } else {
+        m_shownDatabase = nullptr;
+        setWindowTitle(ProductName);
+    }
+    ShowListView(false);
+}
+
+qint16 form_Main::WindowList(const QString& theWindow, bool addWindow) {
+    if (!addWindow)
+        return 0;
+    // The next index is the number of entries with the separator; when a database other than the
+    // last added was closed, that index may still be in use, and the lowest free one serves.
+    qint32 index = static_cast<qint32>(m_windowEntries.size()) + 1;
+    if (m_windowEntries.contains(index) || DatabaseByWindow(index)) {
+        index = 1;
+        while (m_windowEntries.contains(index) || DatabaseByWindow(index))
+            ++index;
+    }
+    QMenu* window = m_menus.value(QStringLiteral("mnuWindow"));
+    auto* entry =
+        new QAction(MenuText(QString::number(index) + QLatin1Char(' ') + theWindow), window);
+    entry->setObjectName(QStringLiteral("mnudbList_%1").arg(index));
+    entry->setData(index);
+    entry->setCheckable(true);
+    // Entries stand in index order.
+    const auto next = m_windowEntries.upperBound(index);
+    window->insertAction(next == m_windowEntries.end() ? nullptr : next.value(), entry);
+    m_windowEntries.insert(index, entry);
+    const auto shown = static_cast<qint16>(index);
+    connect(entry, &QAction::triggered, this, [this, shown] { mnudbList_Click(shown); });
+    return shown;
+}
+
+void form_Main::RemoveWindowEntry(qint32 index) {
+    if (QAction* entry = m_windowEntries.take(index))
+        delete entry;
+}
+
+void form_Main::FormTitle(const CVN_Database& theOppdb) {
+    if (m_databaseList.empty()) {
+        setWindowTitle(ProductName);
+        return;
+    }
+    const ::Opportunities& collection = theOppdb.Opportunities();
+    setWindowTitle(QStringLiteral("%1 - [%2/%3] %4")
+                       .arg(ProductName)
+                       .arg(collection.Count())
+                       .arg(collection.UnFilteredCount())
+                       .arg(theOppdb.Name()));
+}
+
+// ---------------------------------------------------------------------------------------------
+// The list
+
+bool form_Main::HasRows() const {
+    return m_model->rowCount() > 0;
+}
+
+QString form_Main::SelectedKey() const {
+    const QModelIndexList selected = m_list->selectionModel()->selectedRows();
+    if (selected.isEmpty())
+        return QString();
+    return m_model->KeyAt(m_proxy->mapToSource(selected.constFirst()).row());
+}
+
+void form_Main::SelectKey(const QString& key) {
+    const int row = m_model->RowOf(key);
+    if (row < 0)
+        return;
+    const QModelIndex index = m_proxy->mapFromSource(m_model->index(row, 0));
+    m_list->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
+                                                         QItemSelectionModel::Rows);
+    m_list->scrollTo(index);
+}
+
+void form_Main::ShowListView(bool restoreSelectedItem) {
+    const QString remembered = restoreSelectedItem ? SelectedKey() : QString();
+
+    m_rebuilding = true;
+    m_proxy->sort(-1);
+    const QStringList columns = OpportunityListModel::DisplayedKeys(ColumnsInfo::instance());
+    m_model->Rebuild(shownDatabase().Opportunities(), columns);
+    ApplyColumnWidths();
+    ApplyStoredSort();
+    m_rebuilding = false;
+
+    if (restoreSelectedItem && !remembered.isEmpty() && m_model->RowOf(remembered) >= 0) {
+        m_rebuilding = true;
+        SelectKey(remembered);
+        m_rebuilding = false;
+        ShowQuickInfo();
+    }
+
+    UpdateCommandState();
+
+    const ::Opportunities& shown = shownDatabase().Opportunities();
+    m_panels.value(QStringLiteral("CurrentOpportunity"))
+        ->setText(QString::number(shown.UnFilteredCount()));
+    m_panels.value(QStringLiteral("CurrentForecast"))
+        ->setText(MoneyPanelText(shown.FilteredRevenue()));
+    m_panels.value(QStringLiteral("CurrentRevenue"))->setText(MoneyPanelText(shown.TotalRevenue()));
+
+    FormTitle(shownDatabase());
+
+    qint32 count = 0;
+    double forecast = 0.0;
+    double revenue = 0.0;
+    for (const auto& database : m_databaseList) {
+        count += database->Opportunities().UnFilteredCount();
+        forecast += database->Opportunities().FilteredRevenue();
+        revenue += database->Opportunities().TotalRevenue();
+    }
+    m_panels.value(QStringLiteral("TotalOpportunity"))->setText(QString::number(count));
+    m_panels.value(QStringLiteral("TotalForecast"))->setText(MoneyPanelText(forecast));
+    m_panels.value(QStringLiteral("TotalRevenue"))->setText(MoneyPanelText(revenue));
+}
+
+void form_Main::ApplyColumnWidths() {
+    const qreal dpi = Dpi();
+    const ColumnsInfo& columns = ColumnsInfo::instance();
+    for (int column = 0; column < m_model->DataColumnCount(); ++column) {
+        if (const ColumnStatus* status = columns.Item(m_model->ColumnKey(column)))
+            m_list->header()->resizeSection(column, Twips::toPixels(status->cWidth(), dpi));
+    }
+}
+
+void form_Main::CaptureColumnWidths() {
+    const qreal dpi = Dpi();
+    ColumnsInfo& columns = ColumnsInfo::instance();
+    for (qint32 position = 1; position <= columns.Count(); ++position) {
+        ColumnStatus* status = columns.Item(position);
+        if (!status || !status->CDisplay())
+            continue;
+        const int column = m_model->ColumnOf(status->cKey());
+        if (column >= 0)
+            status->setcWidth(Twips::fromPixels(m_list->header()->sectionSize(column), dpi));
+    }
+}
+
+// A width the user drags is kept for the rest of the run, so that the next rebuild does not
+// undo it; at shut-down it is captured as every other width.
+void form_Main::ColumnResized(int section, int, int newSize) {
+    if (m_rebuilding || section >= m_model->DataColumnCount())
+        return;
+    if (ColumnStatus* status = ColumnsInfo::instance().Item(m_model->ColumnKey(section)))
+        status->setcWidth(Twips::fromPixels(newSize, Dpi()));
+}
+
+void form_Main::ApplyStoredSort() {
+    const Settings& settings = Settings::instance();
+    const Qt::SortOrder order =
+        settings.DisplaySortOrder() == 1 ? Qt::DescendingOrder : Qt::AscendingOrder;
+    const int column = settings.DisplaySorted() && settings.DisplaySortKey()
+                           ? m_model->ColumnOf(*settings.DisplaySortKey())
+                           : -1;
+    m_proxy->sort(column, order);
+    QHeaderView* header = m_list->header();
+    header->setSortIndicatorShown(column >= 0);
+    if (column >= 0)
+        header->setSortIndicator(column, order);
+}
+
+void form_Main::HeaderClicked(int section) {
+    const QString key = m_model->ColumnKey(section);
+    if (key.isEmpty())
+        return;
+    ApplySortChoice(key);
+}
+
+void form_Main::ApplySortChoice(int sortMenuPosition) {
+    ApplySortChoice(ColumnsInfo::KeyValue(sortMenuPosition));
+}
+
+void form_Main::ApplySortChoice(const QString& choice) {
+    Settings& settings = Settings::instance();
+    qint16 order = 0;
+    if (settings.DisplaySortKey() && *settings.DisplaySortKey() == choice)
+        order = settings.DisplaySortOrder() == 0 ? 1 : 0;
+    const bool sorted = choice != QLatin1String("None");
+
+    settings.setDisplaySortKey(choice);
+    settings.setDisplaySortOrder(order);
+    settings.setDisplaySorted(sorted);
+    ApplyStoredSort();
+    if (const QModelIndex current = m_list->currentIndex(); current.isValid())
+        m_list->scrollTo(current);
+
+    UpdateCommandState();
+    if (!settings.DisplaySorted())
+        ShowListView(true);
+}
+
+int form_Main::SortMenuPosition(const QString& key) const {
+    for (int position = 1; position <= 14; ++position) {
+        if (ColumnsInfo::KeyValue(position) == key)
+            return position;
+    }
+    return 0;
+}
+
+void form_Main::UpdateCommandState() {
+    const bool hasRows = HasRows();
+    const bool hasDatabase = HasDatabase();
+    const bool useOutlook = User::instance().UseOutlook();
+    auto enable = [this](const char* name, bool enabled) {
+        if (QAction* action = m_actions.value(QLatin1String(name)))
+            action->setEnabled(enabled);
+    };
+    enable("mnuOpportunity", hasRows);
+    enable("mnuSort", hasRows);
+    for (const char* name : {"mnuClose", "mnuExport", "mnuPrint", "mnuSaveAs", "mnuFilter"})
+        enable(name, hasDatabase);
+
+    const Settings& settings = Settings::instance();
+    const int checkedPosition = settings.DisplaySorted() && settings.DisplaySortKey()
+                                    ? SortMenuPosition(*settings.DisplaySortKey())
+                                    : 0;
+    const ColumnsInfo& columns = ColumnsInfo::instance();
+    for (int position = 0; position <= 14; ++position) {
+        m_sortChoices[position]->setChecked(position == checkedPosition);
+        if (position > 0) {
+            const ColumnStatus* status = columns.Item(ColumnsInfo::KeyValue(position));
+            m_sortChoices[position]->setVisible(status && status->CDisplay());
+        }
+    }
+
+    for (const char* name : {"mnuTask", "mnuAppt", "mnuEmail"})
+        enable(name, useOutlook);
+    enable("mnuSend", useOutlook && hasDatabase);
+    enable("mnuCopyOpportunity", hasRows);
+    enable("mnuPasteOpportunity", m_opportunityCopied);
+    m_actions.value(QStringLiteral("mnuPasteOpportunity"))->setVisible(m_opportunityCopied);
+
+    auto enableButton = [this](const char* key, bool enabled) {
+        m_toolButtons.value(QLatin1String(key))->setEnabled(enabled);
+    };
+    for (const char* key : {"Edit", "Delete", "Copy"})
+        enableButton(key, hasRows);
+    enableButton("Send", useOutlook && hasDatabase);
+    enableButton("Close", hasDatabase);
+    enableButton("New", hasDatabase);
+    enableButton("Paste", m_opportunityCopied);
+
+    m_list->setEnabled(hasDatabase);
+    m_comboStage->setEnabled(hasRows);
+    m_comboProbability->setEnabled(hasRows);
+    m_txtNotes->setEnabled(hasRows);
+}
+
+void form_Main::toolbar_ButtonClick(const QString& key) {
+    const auto handler = m_toolbarHandlers.constFind(key);
+    if (handler != m_toolbarHandlers.constEnd())
+        (*handler)();
+}
+
+void form_Main::setToolbarHandler(const QString& key, std::function<void()> handler) {
+    m_toolbarHandlers.insert(key, std::move(handler));
+}
+
+void form_Main::ReportStoreFailure(const StoreResult& result) {
+    if (result.ok())
+        return;
+    UiServices::instance().messageBox(result.message(), ProductName, UiServices::Icon::Exclamation,
+                                      UiServices::Buttons::Ok);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The quick-info panel
+
+void form_Main::ListSelectionChanged() {
+    if (!m_rebuilding)
+        ShowQuickInfo();
+}
+
+void form_Main::ShowQuickInfo() {
+    m_fillingQuickInfo = true;
+    const QString key = SelectedKey();
+    if (HasRows() && !key.isEmpty()) {
+        if (const Opportunity* opportunity = shownDatabase().Opportunities().Item(key)) {
+            SelectComboText(*m_comboProbability, opportunity->Probability());
+            SelectComboText(*m_comboStage, opportunity->Stage());
+            m_txtNotes->setPlainText(opportunity->Note());
+        }
+    }
+    m_fillingQuickInfo = false;
+    if (!QApplication::activeModalWidget())
+        m_list->setFocus();
+}
+
+void form_Main::ChangeSelectedOpportunity(const std::function<void(Opportunity&)>& change) {
+    const QString key = SelectedKey();
+    if (key.isEmpty())
+        return;
+    CVN_Database& database = shownDatabase();
+    Opportunity* opportunity = database.Opportunities().Item(key);
+    if (!opportunity)
+        return;
+    const Opportunity before(*opportunity);
+    change(*opportunity);
+    const StoreResult written = database.UpdateDBOpportunity(key);
+    if (!written)
+        opportunity->copyFieldsFrom(before);
+    ShowListView(true);
+    ReportStoreFailure(written);
+}
+
+void form_Main::combo_Stage_Click() {
+    if (m_fillingQuickInfo)
+        return;
+    const QString text = m_comboStage->currentText();
+    ChangeSelectedOpportunity([&text](Opportunity& o) { o.setStage(text); });
+}
+
+void form_Main::combo_Probability_Click() {
+    if (m_fillingQuickInfo)
+        return;
+    const QString text = m_comboProbability->currentText();
+    ChangeSelectedOpportunity([&text](Opportunity& o) { o.setProbability(text); });
+}
+
+void form_Main::txt_Notes_MouseDown() {
+    frm_editNote editor(this);
+    editor.Edit(m_txtNotes->toPlainText());
+    if (editor.exec() == QDialog::Accepted)
+        m_txtNotes->setPlainText(editor.Note());
+    const QString note = m_txtNotes->toPlainText();
+    ChangeSelectedOpportunity([&note](Opportunity& o) { o.setNote(note); });
+}
+
+bool form_Main::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_txtNotes->viewport() && event->type() == QEvent::MouseButtonPress &&
+        m_txtNotes->isEnabled()) {
+        txt_Notes_MouseDown();
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}

@@ -1,0 +1,152 @@
+#pragma once
+
+#include <QHash>
+#include <QMainWindow>
+#include <QMap>
+#include <QString>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class CVN_Database;
+class OpportunityListModel;
+class OpportunitySortProxy;
+class Opportunity;
+class QAction;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QMenu;
+class QPlainTextEdit;
+class QToolBar;
+class QTreeView;
+class StoreResult;
+
+// The main window: the open databases and the Window menu, the opportunity list with its
+// sorting, command states and status-bar totals, and the quick-info panel.
+class form_Main : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit form_Main(QWidget* parent = nullptr);
+    ~form_Main() override;
+
+    // Start-up: opens the database shown at the last exit (or asks, or starts without one).
+    void Form_Load();
+    // Shut-down: stores the shown database's location and captures the column widths. Runs when
+    // the window closes (Exit, the window frame) and when the session ends.
+    void Form_Unload();
+    // The desktop session is ending: shuts down as Exit does and writes the process's settings
+    // at once, since the process may not reach its normal end.
+    void CommitData();
+    // Opens files named on the command line, each as the Open command opens a file.
+    void OpenFiles(const QStringList& locations);
+
+    // File menu and Window menu.
+    void mnuOpen_Click();
+    void mnuNew_Click();
+    void mnuClose_Click();
+    void mnuExit_Click();
+    void mnudbList_Click(qint16 index);
+    // With `addWindow`, adds a Window menu entry for the location and returns its index.
+    qint16 WindowList(const QString& theWindow, bool addWindow);
+    void FormTitle(const CVN_Database& theOppdb);
+    bool IsDatabaseOpen(const QString& location) const;
+
+    // The list.
+    void ShowListView(bool restoreSelectedItem);
+    void UpdateCommandState();
+    // Sorts by a column key, or "None" for the collection order.
+    void ApplySortChoice(const QString& choice);
+    // Sorts by a Sort menu position (0 to 14; any other number is "None").
+    void ApplySortChoice(int sortMenuPosition);
+
+    // The quick-info panel.
+    void ShowQuickInfo();
+
+    // The toolbar: runs the command of a button key (compared exactly); unknown keys do nothing.
+    void toolbar_ButtonClick(const QString& key);
+    // Lets a command be reached from a toolbar button key.
+    void setToolbarHandler(const QString& key, std::function<void()> handler);
+
+    // Shows a failed single-record write: the message names the file and the cause.
+    void ReportStoreFailure(const StoreResult& result);
+
+    // The database shown in the list; an empty one without location while none is open.
+    CVN_Database& shownDatabase();
+    // The open databases in the order in which they were opened.
+    int DatabaseCount() const { return static_cast<int>(m_databaseList.size()); }
+    CVN_Database& DatabaseAt(int index) const { return *m_databaseList.at(index); }
+    // The open database under "Key=" + window; nullptr when none.
+    CVN_Database* DatabaseByWindow(qint32 window) const;
+    // The key of the selected row; "" when no row is selected.
+    QString SelectedKey() const;
+    bool HasDatabase() const { return !m_databaseList.empty(); }
+    bool HasRows() const;
+
+    OpportunityListModel& listModel() const { return *m_model; }
+    OpportunitySortProxy& sortProxy() const { return *m_proxy; }
+    QTreeView& listView() const { return *m_list; }
+    bool OpportunityCopied() const { return m_opportunityCopied; }
+    void setOpportunityCopied(bool copied) { m_opportunityCopied = copied; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildMenus();
+    void buildToolbar();
+    void buildCentral();
+    void buildStatusBar();
+    QAction* addItem(QMenu* menu, const char* name, const QString& caption);
+    QAction* addSeparator(QMenu* menu, const char* name);
+
+    // Open steps 3 to 6 for a database whose location is set (or empty: ask).
+    void OpenAndShow(std::unique_ptr<CVN_Database> database);
+    void AddAndShow(std::unique_ptr<CVN_Database> database, bool runFilter);
+    void RemoveWindowEntry(qint32 index);
+    void CaptureColumnWidths();
+    void ApplyColumnWidths();
+    void ApplyStoredSort();
+    void SelectKey(const QString& key);
+    void ListSelectionChanged();
+    void HeaderClicked(int section);
+    void ColumnResized(int section, int oldSize, int newSize);
+    int SortMenuPosition(const QString& key) const;
+    qreal Dpi() const;
+
+    // Quick-info changes.
+    void combo_Stage_Click();
+    void combo_Probability_Click();
+    void txt_Notes_MouseDown();
+    // Changes the selected opportunity with `change`, writes it and rebuilds the list; a failed
+    // write puts the opportunity back as it was and reports the failure.
+    void ChangeSelectedOpportunity(const std::function<void(Opportunity&)>& change);
+
+    std::vector<std::unique_ptr<CVN_Database>> m_databaseList;
+    CVN_Database* m_shownDatabase = nullptr;
+    std::unique_ptr<CVN_Database> m_noDatabase;
+    bool m_firstOpen = true;
+    bool m_fillingQuickInfo = false;
+    bool m_opportunityCopied = false;
+    bool m_rebuilding = false;
+    bool m_unloaded = false;
+
+    OpportunityListModel* m_model = nullptr;
+    OpportunitySortProxy* m_proxy = nullptr;
+    QTreeView* m_list = nullptr;
+    QGroupBox* m_frameQuickinfo = nullptr;
+    QComboBox* m_comboStage = nullptr;
+    QComboBox* m_comboProbability = nullptr;
+    QPlainTextEdit* m_txtNotes = nullptr;
+    QToolBar* m_toolbar = nullptr;
+
+    QHash<QString, QAction*> m_actions;     // menu entries by name
+    QHash<QString, QMenu*> m_menus;         // menus by name
+    QHash<QString, QAction*> m_toolButtons; // toolbar buttons by key
+    QHash<QString, std::function<void()>> m_toolbarHandlers;
+    QAction* m_sortChoices[15] = {};
+    QMap<qint32, QAction*> m_windowEntries; // Window menu entries 1.. by index
+    QAction* m_windowSeparator = nullptr;   // entry 0
+    QHash<QString, QLabel*> m_panels;       // status-bar panels by key
+};

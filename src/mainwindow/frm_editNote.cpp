@@ -1,0 +1,60 @@
+#include "mainwindow/frm_editNote.h"
+
+#include <QHBoxLayout>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTextCursor>
+#include <QVBoxLayout>
+
+frm_editNote::frm_editNote(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("frm_editNote"));
+    setWindowTitle(QStringLiteral("Edit Note"));
+
+    m_txtNote = new QPlainTextEdit(this);
+    m_txtNote->setObjectName(QStringLiteral("txt_Note"));
+    m_txtNote->setToolTip(QStringLiteral("Enter of Edit the note information."));
+    m_txtNote->setTabChangesFocus(true);
+    connect(m_txtNote, &QPlainTextEdit::textChanged, this, &frm_editNote::limitLength);
+
+    m_okButton = new QPushButton(QStringLiteral("OK"), this);
+    m_okButton->setObjectName(QStringLiteral("OKButton"));
+    m_okButton->setDefault(true);
+    connect(m_okButton, &QPushButton::clicked, this, &QDialog::accept);
+    m_cancelButton = new QPushButton(QStringLiteral("Cancel"), this);
+    m_cancelButton->setObjectName(QStringLiteral("CancelButton"));
+    connect(m_cancelButton, &QPushButton::clicked, this, &QDialog::reject);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(m_okButton);
+    buttons->addWidget(m_cancelButton);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_txtNote);
+    layout->addLayout(buttons);
+    resize(420, 200);
+}
+
+void frm_editNote::Edit(const QString& theNote) {
+    m_txtNote->setPlainText(theNote);
+    m_txtNote->moveCursor(QTextCursor::End);
+}
+
+QString frm_editNote::Note() const {
+    return m_txtNote->toPlainText();
+}
+
+// Typing or pasting beyond the limit is cut back to it, the cursor staying where it was.
+void frm_editNote::limitLength() {
+    const QString text = m_txtNote->toPlainText();
+    if (text.size() <= MaxLength)
+        return;
+    QTextCursor cursor = m_txtNote->textCursor();
+    const int position = cursor.position();
+    const int excess = static_cast<int>(text.size()) - MaxLength;
+    // Remove what was just inserted before the cursor, so earlier text survives.
+    const int from = qMax(0, position - excess);
+    cursor.setPosition(from);
+    cursor.setPosition(from + excess, QTextCursor::KeepAnchor);
+    cursor.removeSelectedText();
+    m_txtNote->setTextCursor(cursor);
+}
