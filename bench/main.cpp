@@ -9,6 +9,10 @@
 #include "StoreBench.h"
 #include "platform/SettingsStore.h"
 
+#ifdef CORVANE_BENCH_LIST
+#include "ListBench.h"
+#include "settings/ColumnsInfo.h"
+#endif
 #ifdef CORVANE_BENCH_FILTER
 #include "FilterBench.h"
 #include "filter/Filters.h"
@@ -84,7 +88,12 @@ int benchmark() {
 
     StoreBench store(path, count);
     store.run();
-    std::printf("(no list figures yet: the list model has not landed)\n");
+#ifdef CORVANE_BENCH_LIST
+    ListBench(store.database(), store.bareReadMs()).run();
+    ColumnsInfo::releaseInstance();
+#else
+    std::printf("(no list figures: the list model is not part of this build)\n");
+#endif
 #ifdef CORVANE_BENCH_FILTER
     FilterBench(store.database(), store.bareReadMs()).run();
     Filters::releaseInstance();
