@@ -34,14 +34,15 @@ StoreBench::StoreBench(const QString& path, int count) : m_path(path), m_count(c
 
 StoreBench::~StoreBench() = default;
 
-void StoreBench::run() {
-    open();
-    memory();
+bool StoreBench::run() {
+    if (!open() || !memory())
+        return false;
     totals();
     writes();
+    return true;
 }
 
-void StoreBench::open() {
+bool StoreBench::open() {
     std::vector<double> store;
     std::vector<double> bare;
     // One untimed round of each warms the file cache.
@@ -55,7 +56,7 @@ void StoreBench::open() {
         if (!opened || database.Opportunities().Count() != m_count ||
             static_cast<int>(m_rows.size()) != m_count) {
             std::printf("open failed: %s\n", database.DatabaseErrorMessage().toUtf8().constData());
-            return;
+            return false;
         }
         if (i > 0) {
             bare.push_back(bareMs);
@@ -68,15 +69,19 @@ void StoreBench::open() {
         QStringLiteral("open %1 records (OpenDatabase)").arg(count(m_count)),
         Measure::duration(storeMs), ratio(QStringLiteral("bare read"), m_bareReadMs, storeMs),
         QStringLiteral("<=2x bare and <150 ms"), storeMs <= 2.0 * m_bareReadMs && storeMs < 150.0);
+    return true;
 }
 
-void StoreBench::memory() {
+bool StoreBench::memory() {
     const size_t heapBefore = Measure::heapInUse();
     const long residentBefore = Measure::residentKb();
     const bool peakReset = Measure::resetPeakResident();
     m_database = std::make_unique<CVN_Database>();
     m_database->setDatabaseLocation(m_path);
-    m_database->OpenDatabase();
+    if (!m_database->OpenDatabase()) {
+        std::printf("open failed: %s\n", m_database->DatabaseErrorMessage().toUtf8().constData());
+        return false;
+    }
     const size_t heapAfter = Measure::heapInUse();
     const long peak = Measure::peakResidentKb();
 
@@ -85,7 +90,7 @@ void StoreBench::memory() {
         Measure::line(QStringLiteral("memory of the store, %1 opportunities").arg(count(m_count)),
                       QStringLiteral("unknown"),
                       QStringLiteral("the allocator keeps no count (a sanitizer build?)"));
-        return;
+        return true;
     }
     Measure::line(
         QStringLiteral("memory of the store, %1 opportunities").arg(count(m_count)),
@@ -102,6 +107,7 @@ void StoreBench::memory() {
         Measure::line(QStringLiteral("  process peak resident set (VmHWM)"),
                       Measure::megabytes(static_cast<double>(peak) * 1024));
     }
+    return true;
 }
 
 void StoreBench::totals() {

@@ -15,7 +15,8 @@ public:
     StoreBench(const QString& path, int count);
     ~StoreBench();
 
-    void run();
+    // Prints the figures; false when the file could not be opened (nothing else can follow).
+    bool run();
 
     // The opened store (after run()), for the figures that build on it, and the bare read's
     // time, their common baseline.
@@ -23,8 +24,8 @@ public:
     double bareReadMs() const { return m_bareReadMs; }
 
 private:
-    void open();
-    void memory();
+    bool open();
+    bool memory();
     void totals();
     void writes();
 

@@ -73,8 +73,10 @@ int benchmark() {
     SettingsStore::setFilePath(folder.filePath(QStringLiteral("Corvane.ini")));
     const QString path = folder.filePath(QStringLiteral("Pipeline.mdb"));
     const int count = MaxOpportunities;
-    std::printf("corvane-bench: %d opportunities, locale %s, medians of repeated runs\n", count,
-                QLocale().name().toUtf8().constData());
+    std::printf(
+        "corvane-bench: %s opportunities, locale %s, medians of repeated runs\n",
+        QLocale(QLocale::English, QLocale::UnitedStates).toString(count).toUtf8().constData(),
+        QLocale().name().toUtf8().constData());
 
     QString error;
     const double generateMs = Measure::ms([&] { error = SampleData::writeDatabase(path, count); });
@@ -87,7 +89,8 @@ int benchmark() {
                   QStringLiteral("%1 KB").arg(QFileInfo(path).size() / 1024));
 
     StoreBench store(path, count);
-    store.run();
+    if (!store.run())
+        return 1;
 #ifdef CORVANE_BENCH_LIST
     ListBench(store.database(), store.bareReadMs()).run();
     ColumnsInfo::releaseInstance();
