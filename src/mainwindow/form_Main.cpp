@@ -507,11 +507,12 @@ void form_Main::Form_Unload() {
 
 void form_Main::CommitData() {
     Form_Unload();
-    // The session may end the process before its normal end: write the settings now. Each
-    // object writes itself as it ends and loads the same values on its next use.
-    ColumnsInfo::releaseInstance();
-    User::releaseInstance();
-    Filters::releaseInstance();
+    // The session may end the process before its normal end: write the settings now (they
+    // write themselves again at the end).
+    ColumnsInfo::instance().Save();
+    User::instance().SaveUser();
+    for (const FilterItem& criterion : Filters::instance())
+        criterion.SaveFilter();
 }
 
 void form_Main::mnudbList_Click(qint16 index) {
