@@ -24,6 +24,7 @@
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -300,6 +301,7 @@ void form_Main::buildCentral() {
     m_txtNotes->setTabChangesFocus(true);
     m_txtNotes->setFixedHeight(Twips::toPixels(855, dpi));
     m_txtNotes->viewport()->installEventFilter(this);
+    m_txtNotes->installEventFilter(this);
     m_txtNotes->viewport()->setCursor(Qt::PointingHandCursor);
     connect(m_comboStage, &QComboBox::activated, this, &form_Main::combo_Stage_Click);
     connect(m_comboProbability, &QComboBox::activated, this, &form_Main::combo_Probability_Click);
@@ -857,6 +859,14 @@ bool form_Main::eventFilter(QObject* watched, QEvent* event) {
         m_txtNotes->isEnabled()) {
         txt_Notes_MouseDown();
         return true;
+    }
+    // From the keyboard, Enter or F2 on the note box opens the note editor as a click does.
+    if (watched == m_txtNotes && event->type() == QEvent::KeyPress && m_txtNotes->isEnabled()) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_F2) {
+            txt_Notes_MouseDown();
+            return true;
+        }
     }
     return QMainWindow::eventFilter(watched, event);
 }

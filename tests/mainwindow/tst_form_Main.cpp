@@ -843,12 +843,15 @@ void tst_form_Main::quickInfoWrites() {
 
 void tst_form_Main::noteEditor_data() {
     QTest::addColumn<bool>("ok");
-    QTest::newRow("OK") << true;
-    QTest::newRow("Cancel") << false;
+    QTest::addColumn<bool>("byKey");
+    QTest::newRow("OK") << true << false;
+    QTest::newRow("Cancel") << false << false;
+    QTest::newRow("Enter on the note, OK") << true << true;
 }
 
 void tst_form_Main::noteEditor() {
     QFETCH(bool, ok);
+    QFETCH(bool, byKey);
     const QString a = makeDatabase(
         path(QStringLiteral("a.mdb")),
         {{QStringLiteral("A1"), QStringLiteral("1"), QString(), QStringLiteral("1"),
@@ -874,7 +877,10 @@ void tst_form_Main::noteEditor() {
                           Qt::LeftButton);
         ran = true;
     });
-    QTest::mousePress(notes->viewport(), Qt::LeftButton);
+    if (byKey)
+        QTest::keyClick(notes, Qt::Key_Return);
+    else
+        QTest::mousePress(notes->viewport(), Qt::LeftButton);
     QTRY_VERIFY(ran);
     QCOMPARE(shownNote, QStringLiteral("old"));
     QCOMPARE(title, QStringLiteral("Edit Note"));
