@@ -132,6 +132,14 @@ form_Main::form_Main(QWidget* parent) : QMainWindow(parent) {
 }
 
 form_Main::~form_Main() {
+    // The widgets outlive this part of the window as it is taken down: no more of their
+    // signals reach it.
+    m_list->header()->disconnect(this);
+    m_list->selectionModel()->disconnect(this);
+    m_comboStage->disconnect(this);
+    m_comboProbability->disconnect(this);
+    m_txtNotes->viewport()->removeEventFilter(this);
+    m_txtNotes->removeEventFilter(this);
     // The list points into the databases' collections: let go of it first.
     m_model->Clear();
 }
