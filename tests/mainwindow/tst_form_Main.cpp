@@ -578,40 +578,41 @@ void tst_form_Main::titleAndTotals() {
     const QString a = makeDatabase(path(QStringLiteral("a.mdb")),
                                    {{QStringLiteral("A1"), QStringLiteral("1000")},
                                     {QStringLiteral("A2"), QStringLiteral("$2,500.50")},
-                                    {QStringLiteral("A3 filtered out"), QStringLiteral("0")}});
+                                    {QStringLiteral("A3 filtered out"), QStringLiteral("0")},
+                                    {QStringLiteral("A4 filtered out"), QStringLiteral("5000")}});
     const QString b = makeDatabase(path(QStringLiteral("b.mdb")),
                                    {{QStringLiteral("B1"), QStringLiteral("400")}});
-    // A revenue bound that lets A2 through but not A1 by the filter.
+    // The stored revenue bounds (0 and 3000, both exclusive) keep A3 and A4 out of the list.
     SettingsStore::instance().SaveSetting(QStringLiteral("Corvane"), QStringLiteral("Revenue"),
                                           QStringLiteral("High"), QStringLiteral("3000"));
     form_Main& window = start();
     open(b);
     open(a);
-    QCOMPARE(window.windowTitle(), QStringLiteral("Corvane - [3/2] a.mdb"));
+    QCOMPARE(window.windowTitle(), QStringLiteral("Corvane - [4/2] a.mdb"));
     QCOMPARE(listColumn(0), (QStringList{QStringLiteral("A1"), QStringLiteral("A2")}));
     QCOMPARE(panel("CurrentOpportunity"), QStringLiteral("2"));
     QCOMPARE(panel("CurrentForecast"), currency(QStringLiteral("$3,500.50")));
-    QCOMPARE(panel("CurrentRevenue"), currency(QStringLiteral("$3,500.50")));
+    QCOMPARE(panel("CurrentRevenue"), currency(QStringLiteral("$8,500.50")));
     QCOMPARE(panel("TotalOpportunity"), QStringLiteral("3"));
     QCOMPARE(panel("TotalForecast"), currency(QStringLiteral("$3,900.50")));
-    QCOMPARE(panel("TotalRevenue"), currency(QStringLiteral("$3,900.50")));
+    QCOMPARE(panel("TotalRevenue"), currency(QStringLiteral("$8,900.50")));
 
     // Hidden by the filter after opening: absent from the list and the forecast, present in
     // the revenue.
     window.shownDatabase().Opportunities().Item(QStringLiteral("Key=2"))->setVisible(false);
     window.ShowListView(false);
-    QCOMPARE(window.windowTitle(), QStringLiteral("Corvane - [3/1] a.mdb"));
+    QCOMPARE(window.windowTitle(), QStringLiteral("Corvane - [4/1] a.mdb"));
     QCOMPARE(panel("CurrentOpportunity"), QStringLiteral("1"));
     QCOMPARE(panel("CurrentForecast"), currency(QStringLiteral("$1,000.00")));
-    QCOMPARE(panel("CurrentRevenue"), currency(QStringLiteral("$3,500.50")));
+    QCOMPARE(panel("CurrentRevenue"), currency(QStringLiteral("$8,500.50")));
     QCOMPARE(panel("TotalOpportunity"), QStringLiteral("2"));
     QCOMPARE(panel("TotalForecast"), currency(QStringLiteral("$1,400.00")));
-    QCOMPARE(panel("TotalRevenue"), currency(QStringLiteral("$3,900.50")));
+    QCOMPARE(panel("TotalRevenue"), currency(QStringLiteral("$8,900.50")));
 
     window.mnudbList_Click(1);
     QCOMPARE(window.windowTitle(), QStringLiteral("Corvane - [1/1] b.mdb"));
     QCOMPARE(panel("CurrentRevenue"), currency(QStringLiteral("$400.00")));
-    QCOMPARE(panel("TotalRevenue"), currency(QStringLiteral("$3,900.50")));
+    QCOMPARE(panel("TotalRevenue"), currency(QStringLiteral("$8,900.50")));
 }
 
 void tst_form_Main::sortByHeaderAndMenu() {
