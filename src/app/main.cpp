@@ -1,5 +1,6 @@
 #include "filter/Filters.h"
 #include "mainwindow/form_Main.h"
+#include "outlook/frmOutlookProgress.h"
 #include "platform/QtUiServices.h"
 #include "platform/UiServices.h"
 #include "settings/ColumnsInfo.h"
@@ -17,6 +18,7 @@ int main(int argc, char* argv[]) {
 
     QtUiServices ui;
     UiServices::setDefault(&ui);
+    frmOutlookProgress::install();
 
     int result = 0;
     {

@@ -6,6 +6,7 @@
 #include "mainwindow/SelectComboText.h"
 #include "mainwindow/Twips.h"
 #include "mainwindow/frm_editNote.h"
+#include "outlook/OutlookContacts.h"
 #include "platform/LocaleText.h"
 #include "platform/SettingsStore.h"
 #include "platform/UiServices.h"
@@ -381,7 +382,8 @@ bool form_Main::IsDatabaseOpen(const QString& location) const {
 }
 
 void form_Main::Form_Load() {
-    // The Outlook contacts object comes with the Outlook commands; nothing else precedes Open.
+    if (User::instance().UseOutlook())
+        m_outlookContacts = std::make_unique<OutlookContacts>();
     m_firstOpen = true;
     mnuOpen_Click();
     if (m_databaseList.empty())

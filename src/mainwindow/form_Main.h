@@ -8,6 +8,8 @@
 #include <memory>
 #include <vector>
 
+class OutlookContacts;
+
 class CVN_Database;
 class OpportunityListModel;
 class OpportunitySortProxy;
@@ -81,6 +83,9 @@ public:
     // The key of the selected row; "" when no row is selected.
     QString SelectedKey() const;
     bool HasDatabase() const { return !m_databaseList.empty(); }
+    // The Outlook contacts of this run: made at start-up when the profile uses Outlook (the
+    // contacts are read later, when first needed); nullptr otherwise.
+    OutlookContacts* outlookContacts() const { return m_outlookContacts.get(); }
     bool HasRows() const;
 
     OpportunityListModel& listModel() const { return *m_model; }
@@ -126,6 +131,7 @@ private:
     std::vector<std::unique_ptr<CVN_Database>> m_databaseList;
     CVN_Database* m_shownDatabase = nullptr;
     std::unique_ptr<CVN_Database> m_noDatabase;
+    std::unique_ptr<OutlookContacts> m_outlookContacts;
     bool m_firstOpen = true;
     bool m_fillingQuickInfo = false;
     bool m_opportunityCopied = false;

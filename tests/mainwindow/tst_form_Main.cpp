@@ -4,6 +4,7 @@
 #include "mainwindow/OpportunityListModel.h"
 #include "mainwindow/OpportunitySortProxy.h"
 #include "mainwindow/form_Main.h"
+#include "outlook/OutlookContacts.h"
 #include "platform/SettingsStore.h"
 #include "settings/ColumnsInfo.h"
 #include "settings/Settings.h"
@@ -105,6 +106,8 @@ private slots:
 
     void startUp_data();
     void startUp();
+    void startUpWithOutlook_data();
+    void startUpWithOutlook();
     void openSameFileTwice();
     void twoDatabasesAndWindowMenu();
     void closeOrder();
@@ -208,6 +211,32 @@ void tst_form_Main::cleanup() {
 
 // ---------------------------------------------------------------------------------------------
 // Start-up and databases
+
+void tst_form_Main::startUpWithOutlook_data() {
+    QTest::addColumn<QString>("useOutlook");
+    QTest::addColumn<bool>("made");
+    QTest::newRow("on") << "True" << true;
+    QTest::newRow("off") << "False" << false;
+    QTest::newRow("not stored") << "" << false;
+}
+
+void tst_form_Main::startUpWithOutlook() {
+    QFETCH(QString, useOutlook);
+    QFETCH(bool, made);
+    if (!useOutlook.isEmpty())
+        SettingsStore::instance().SaveSetting("Corvane", "User", "UseOutlook", useOutlook);
+    // A contacts folder that would fail if it were read: start-up must not read it.
+    SettingsStore::instance().SaveSetting("Corvane", "Outlook", "ContactsFolder",
+                                          path("no-such-folder"));
+    form_Main& window = start();
+    QCOMPARE(window.outlookContacts() != nullptr, made);
+    if (made) {
+        QVERIFY(!window.outlookContacts()->ContactsLoaded());
+        QVERIFY(!window.outlookContacts()->OutlookError());
+        QCOMPARE(window.outlookContacts()->Count(), 0);
+    }
+    QVERIFY(ui().messages().isEmpty());
+}
 
 void tst_form_Main::startUp_data() {
     QTest::addColumn<QString>("storedCase");
