@@ -196,7 +196,7 @@ bool testOrderDate(const Opportunity& opportunity, const PassCriteria& criteria)
 } // namespace
 
 Filters::Filters() {
-    m_items.reserve(Criteria.size());
+    m_items.reserve(static_cast<qint32>(Criteria.size()));
     for (const Criterion& row : Criteria) {
         const QString key = QLatin1String(row.key);
         const QString group = QLatin1String(row.group);
@@ -210,8 +210,8 @@ Filters::Filters() {
 
 Filters::~Filters() {
     // Ends the items in order; each writes its value as it ends.
-    for (Entry& entry : m_items)
-        entry.item.reset();
+    while (m_items.Count() > 0)
+        m_items.Remove(1);
     SettingsStore::instance().Flush();
 }
 
@@ -240,47 +240,30 @@ const QStringList& Filters::CriterionKeys() {
 
 FilterItem* Filters::Add(const QString& Key, const QVariant& Value, const QString& FilterName,
                          const QString& FilterGroup, const QString& sKey) {
-    if (!sKey.isEmpty() && Item(sKey))
+    if (m_items.Contains(sKey))
         return nullptr;
     auto item = std::make_unique<FilterItem>();
     item->setKey(Key);
     item->setValue(Value);
     item->setFilterName(FilterName);
     item->setFilterGroup(FilterGroup);
-    FilterItem* added = item.get();
-    m_items.push_back(Entry{sKey, std::move(item)});
-    return added;
+    return m_items.Add(std::move(item), sKey);
 }
 
 FilterItem* Filters::Item(const QString& key) const {
-    for (const Entry& entry : m_items) {
-        if (!entry.key.isEmpty() && entry.key == key)
-            return entry.item.get();
-    }
-    return nullptr;
+    return m_items.Item(key);
 }
 
 FilterItem* Filters::Item(qint32 position) const {
-    if (position < 1 || position > Count())
-        return nullptr;
-    return m_items[static_cast<std::size_t>(position - 1)].item.get();
+    return m_items.Item(position);
 }
 
 bool Filters::Remove(const QString& key) {
-    for (auto it = m_items.begin(); it != m_items.end(); ++it) {
-        if (!it->key.isEmpty() && it->key == key) {
-            m_items.erase(it);
-            return true;
-        }
-    }
-    return false;
+    return m_items.Remove(key);
 }
 
 bool Filters::Remove(qint32 position) {
-    if (position < 1 || position > Count())
-        return false;
-    m_items.erase(m_items.begin() + (position - 1));
-    return true;
+    return m_items.Remove(position);
 }
 
 bool Filters::boolCriterion(const QString& key, const QString& group, const QString& name) const {

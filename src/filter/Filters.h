@@ -1,11 +1,10 @@
 #pragma once
 
 #include "filter/FilterItem.h"
+#include "platform/KeyedCollection.h"
 
 #include <QString>
 #include <QVariant>
-#include <memory>
-#include <vector>
 
 class CVN_Database;
 class Opportunities;
@@ -45,7 +44,7 @@ public:
     // The item under a key, or at a 1-based position; nullptr when there is none.
     FilterItem* Item(const QString& key) const;
     FilterItem* Item(qint32 position) const;
-    qint32 Count() const { return static_cast<qint32>(m_items.size()); }
+    qint32 Count() const { return m_items.Count(); }
     // Removes (and so ends, which writes it) the item under a key or at a 1-based position;
     // false when there is none.
     bool Remove(const QString& key);
@@ -59,27 +58,9 @@ public:
     void Filter(Opportunities& opportunities) const;
 
     // Enumeration in position order.
-    struct Entry {
-        QString key;
-        std::unique_ptr<FilterItem> item;
-    };
-    class const_iterator {
-    public:
-        explicit const_iterator(std::vector<Entry>::const_iterator it) : m_it(it) {}
-        FilterItem& operator*() const { return *m_it->item; }
-        FilterItem* operator->() const { return m_it->item.get(); }
-        const_iterator& operator++() {
-            ++m_it;
-            return *this;
-        }
-        bool operator==(const const_iterator& other) const { return m_it == other.m_it; }
-        bool operator!=(const const_iterator& other) const { return m_it != other.m_it; }
-
-    private:
-        std::vector<Entry>::const_iterator m_it;
-    };
-    const_iterator begin() const { return const_iterator(m_items.begin()); }
-    const_iterator end() const { return const_iterator(m_items.end()); }
+    using const_iterator = KeyedCollection<FilterItem>::const_iterator;
+    const_iterator begin() const { return m_items.begin(); }
+    const_iterator end() const { return m_items.end(); }
 
 private:
     // The value of a criterion as the pass reads it; the default when the item was removed or
@@ -88,6 +69,6 @@ private:
     QDateTime dateCriterion(const QString& key, const QString& name) const;
     double numberCriterion(const QString& key, const QString& name) const;
 
-    std::vector<Entry> m_items;
+    KeyedCollection<FilterItem> m_items;
     bool m_Enabled = true;
 };

@@ -70,7 +70,7 @@ Contact* OutlookContacts::Add(const QString& Key, const QString& FirstName, cons
                               const QString& FileAs, const QString& Company,
                               const QString& Department, const QString& BusinessPhone,
                               const QString& sKey) {
-    if (!sKey.isEmpty() && m_byKey.contains(sKey))
+    if (m_items.Contains(sKey))
         return nullptr;
     auto contact = std::make_unique<Contact>();
     contact->setKey(Key);
@@ -80,43 +80,23 @@ Contact* OutlookContacts::Add(const QString& Key, const QString& FirstName, cons
     contact->setCompany(Company);
     contact->setDepartment(Department);
     contact->setBusinessPhone(BusinessPhone);
-    Contact* added = contact.get();
-    m_items.push_back(std::move(contact));
-    m_keys.push_back(sKey);
-    if (!sKey.isEmpty())
-        m_byKey.insert(sKey, added);
-    return added;
+    return m_items.Add(std::move(contact), sKey);
 }
 
 Contact* OutlookContacts::Item(qint32 position) const {
-    if (position < 1 || position > Count())
-        return nullptr;
-    return m_items[static_cast<size_t>(position - 1)].get();
+    return m_items.Item(position);
 }
 
 Contact* OutlookContacts::Item(const QString& key) const {
-    return m_byKey.value(key, nullptr);
+    return m_items.Item(key);
 }
 
 bool OutlookContacts::Remove(qint32 position) {
-    if (position < 1 || position > Count())
-        return false;
-    const auto index = static_cast<size_t>(position - 1);
-    if (!m_keys[index].isEmpty())
-        m_byKey.remove(m_keys[index]);
-    m_items.erase(m_items.begin() + static_cast<std::ptrdiff_t>(index));
-    m_keys.erase(m_keys.begin() + static_cast<std::ptrdiff_t>(index));
-    return true;
+    return m_items.Remove(position);
 }
 
 bool OutlookContacts::Remove(const QString& key) {
-    Contact* contact = Item(key);
-    if (!contact)
-        return false;
-    for (size_t i = 0; i < m_items.size(); ++i)
-        if (m_items[i].get() == contact)
-            return Remove(static_cast<qint32>(i + 1));
-    return false;
+    return m_items.Remove(key);
 }
 
 void OutlookContacts::LoadContacts() {
@@ -137,8 +117,6 @@ void OutlookContacts::LoadContacts() {
     const qint32 n = readableCount(*session.items);
     if (n > 0)
         progress->setProgressMaximum(n);
-    m_items.reserve(m_items.size() + static_cast<size_t>(n));
-    m_keys.reserve(m_keys.size() + static_cast<size_t>(n));
     for (qint32 i = 1; i <= n; ++i) {
         const auto item = session.items->Item(i);
         if (!item)

@@ -1,12 +1,10 @@
 #pragma once
 
 #include "outlook/Contact.h"
+#include "platform/KeyedCollection.h"
 
-#include <QHash>
 #include <QPointer>
 #include <QString>
-#include <memory>
-#include <vector>
 
 // The contacts of the user's contacts folder, in folder order, read once per run, with the
 // connection test of the options dialog. Positions count from 1; a contact may also stand under
@@ -24,7 +22,7 @@ public:
     // The contact at a 1-based position, or under a collection key; nullptr when none.
     Contact* Item(qint32 position) const;
     Contact* Item(const QString& key) const;
-    qint32 Count() const { return static_cast<qint32>(m_items.size()); }
+    qint32 Count() const { return m_items.Count(); }
     // Removes the contact at a position or under a key; false when there is none.
     bool Remove(qint32 position);
     bool Remove(const QString& key);
@@ -44,29 +42,12 @@ public:
     bool ContactsLoaded() const { return m_contactsLoaded; }
 
     // Enumeration in order.
-    class const_iterator {
-    public:
-        using Base = std::vector<std::unique_ptr<Contact>>::const_iterator;
-        explicit const_iterator(Base it) : m_it(it) {}
-        Contact& operator*() const { return **m_it; }
-        Contact* operator->() const { return m_it->get(); }
-        const_iterator& operator++() {
-            ++m_it;
-            return *this;
-        }
-        bool operator==(const const_iterator& other) const { return m_it == other.m_it; }
-        bool operator!=(const const_iterator& other) const { return m_it != other.m_it; }
-
-    private:
-        Base m_it;
-    };
-    const_iterator begin() const { return const_iterator(m_items.begin()); }
-    const_iterator end() const { return const_iterator(m_items.end()); }
+    using const_iterator = KeyedCollection<Contact>::const_iterator;
+    const_iterator begin() const { return m_items.begin(); }
+    const_iterator end() const { return m_items.end(); }
 
 private:
-    std::vector<std::unique_ptr<Contact>> m_items;
-    std::vector<QString> m_keys; // collection key per position ("" for none)
-    QHash<QString, Contact*> m_byKey;
+    KeyedCollection<Contact> m_items;
     QPointer<QObject> m_parentForm;
     bool m_outlookError = false;
     bool m_contactsLoaded = false;

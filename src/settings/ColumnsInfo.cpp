@@ -79,61 +79,43 @@ void ColumnsInfo::load() {
 void ColumnsInfo::Save() const {
     SettingsStore& store = SettingsStore::instance();
     const QString app = QLatin1String(SettingsStore::AppName);
-    for (const auto& entry : m_items) {
-        const QString& key = entry->cKey();
+    for (const ColumnStatus& entry : m_items) {
+        const QString& key = entry.cKey();
         store.SaveSetting(app, Section, key + QStringLiteral("Width"),
-                          QString::number(entry->cWidth()));
+                          QString::number(entry.cWidth()));
         store.SaveSetting(app, Section, key + QStringLiteral("Display"),
-                          TextForm::fromBool(entry->CDisplay()));
+                          TextForm::fromBool(entry.CDisplay()));
         store.SaveSetting(app, Section, key + QStringLiteral("Order"),
-                          QString::number(entry->COrder()));
+                          QString::number(entry.COrder()));
     }
 }
 
 ColumnStatus* ColumnsInfo::Add(const QString& cKey, qint16 cWidth, qint16 COrder, bool CDisplay,
                                const QString& sKey) {
-    if (!sKey.isEmpty() && m_byKey.contains(sKey))
+    if (m_items.Contains(sKey))
         return nullptr;
     auto entry = std::make_unique<ColumnStatus>();
     entry->setcKey(cKey);
     entry->setcWidth(cWidth);
     entry->setCOrder(COrder);
     entry->setCDisplay(CDisplay);
-    ColumnStatus* raw = entry.get();
-    m_items.push_back(std::move(entry));
-    m_keys.push_back(sKey);
-    if (!sKey.isEmpty())
-        m_byKey.insert(sKey, raw);
-    return raw;
+    return m_items.Add(std::move(entry), sKey);
 }
 
 ColumnStatus* ColumnsInfo::Item(qint32 position) const {
-    if (position < 1 || position > Count())
-        return nullptr;
-    return m_items[static_cast<size_t>(position - 1)].get();
+    return m_items.Item(position);
 }
 
 ColumnStatus* ColumnsInfo::Item(const QString& key) const {
-    return m_byKey.value(key, nullptr);
+    return m_items.Item(key);
 }
 
 bool ColumnsInfo::Remove(qint32 position) {
-    if (position < 1 || position > Count())
-        return false;
-    const auto index = static_cast<size_t>(position - 1);
-    if (!m_keys[index].isEmpty())
-        m_byKey.remove(m_keys[index]);
-    m_items.erase(m_items.begin() + static_cast<std::ptrdiff_t>(index));
-    m_keys.erase(m_keys.begin() + static_cast<std::ptrdiff_t>(index));
-    return true;
+    return m_items.Remove(position);
 }
 
 bool ColumnsInfo::Remove(const QString& key) {
-    for (size_t i = 0; i < m_keys.size(); ++i) {
-        if (m_keys[i] == key && !key.isEmpty())
-            return Remove(static_cast<qint32>(i + 1));
-    }
-    return false;
+    return m_items.Remove(key);
 }
 
 QString ColumnsInfo::KeyValue(int sortMenuPosition) {

@@ -1,12 +1,10 @@
 #pragma once
 
+#include "platform/KeyedCollection.h"
 #include "settings/ColumnStatus.h"
 
-#include <QHash>
 #include <QString>
 #include <QStringList>
-#include <memory>
-#include <vector>
 
 // The display state of the list's 14 data columns, in position order. Loads itself from
 // section "Display" of the settings store when created and saves all 42 values when destroyed.
@@ -32,7 +30,7 @@ public:
     // The entry at a 1-based position or under a key; nullptr when there is none.
     ColumnStatus* Item(qint32 position) const;
     ColumnStatus* Item(const QString& key) const;
-    qint32 Count() const { return static_cast<qint32>(m_items.size()); }
+    qint32 Count() const { return m_items.Count(); }
     bool Remove(qint32 position);
     bool Remove(const QString& key);
     // The column key of a Sort menu position (1 to 14), else "None".
@@ -46,7 +44,5 @@ public:
 private:
     void load();
 
-    std::vector<std::unique_ptr<ColumnStatus>> m_items;
-    std::vector<QString> m_keys;
-    QHash<QString, ColumnStatus*> m_byKey;
+    KeyedCollection<ColumnStatus> m_items;
 };

@@ -33,8 +33,8 @@ Opportunity* Opportunities::AppendOpportunity(Opportunity& x) {
 
 std::optional<qint32> Opportunities::NextRecordNumber() const {
     qint32 highest = 0;
-    for (const Entry& entry : m_items)
-        highest = std::max(highest, entry.item->RecordNumber());
+    for (const Opportunity& item : m_items)
+        highest = std::max(highest, item.RecordNumber());
     if (highest == std::numeric_limits<qint32>::max())
         return std::nullopt;
     return highest + 1;
@@ -42,24 +42,24 @@ std::optional<qint32> Opportunities::NextRecordNumber() const {
 
 qint32 Opportunities::UnFilteredCount() const {
     qint32 count = 0;
-    for (const Entry& entry : m_items)
-        count += entry.item->Visible() ? 1 : 0;
+    for (const Opportunity& item : m_items)
+        count += item.Visible() ? 1 : 0;
     return count;
 }
 
 double Opportunities::FilteredRevenue() const {
     double sum = 0.0;
-    for (const Entry& entry : m_items) {
-        if (entry.item->Visible())
-            sum += AmountOf(entry.item->Revenue());
+    for (const Opportunity& item : m_items) {
+        if (item.Visible())
+            sum += AmountOf(item.Revenue());
     }
     return sum;
 }
 
 double Opportunities::TotalRevenue() const {
     double sum = 0.0;
-    for (const Entry& entry : m_items)
-        sum += AmountOf(entry.item->Revenue());
+    for (const Opportunity& item : m_items)
+        sum += AmountOf(item.Revenue());
     return sum;
 }
 
@@ -71,7 +71,7 @@ Opportunities::Add(qint32 recordNumber, const QString& SalesOwner, const QString
                    const QString& Source, const QString& Stage, const QString& Forecast,
                    const QString& Probability, const QString& OrderDay, const QString& OrderMonth,
                    const QString& OrderYear, const QString& key) {
-    if (!key.isEmpty() && m_byKey.contains(key))
+    if (m_items.Contains(key))
         return nullptr;
     auto item = std::make_unique<Opportunity>(Opportunity::Blank{});
     item->setRecordNumber(recordNumber);
@@ -97,58 +97,30 @@ Opportunities::Add(qint32 recordNumber, const QString& SalesOwner, const QString
 }
 
 Opportunity* Opportunities::Add(std::unique_ptr<Opportunity> item, const QString& key) {
-    Opportunity* raw = item.get();
-    // Room first, so that nothing can fail once the key is taken.
-    if (m_items.size() == m_items.capacity())
-        m_items.reserve(std::max<size_t>(16, m_items.size() * 2));
-    if (!key.isEmpty()) {
-        // One look-up: the slot is new exactly when the key was free (items are never null).
-        Opportunity*& slot = m_byKey[key];
-        if (slot)
-            return nullptr;
-        slot = raw;
-    }
-    raw->setVisible(true);
-    m_items.push_back({key, std::move(item)});
-    return raw;
+    item->setVisible(true);
+    return m_items.Add(std::move(item), key);
 }
 
 Opportunity* Opportunities::Item(const QString& key) const {
-    return m_byKey.value(key, nullptr);
+    return m_items.Item(key);
 }
 
 Opportunity* Opportunities::Item(qint32 position) const {
-    if (position < 1 || position > Count())
-        return nullptr;
-    return m_items[static_cast<size_t>(position - 1)].item.get();
+    return m_items.Item(position);
 }
 
 QString Opportunities::KeyAt(qint32 position) const {
-    if (position < 1 || position > Count())
-        return QString();
-    return m_items[static_cast<size_t>(position - 1)].key;
+    return m_items.KeyAt(position);
 }
 
 bool Opportunities::Remove(const QString& key) {
-    Opportunity* target = m_byKey.value(key, nullptr);
-    if (!target)
-        return false;
-    const auto it = std::find_if(m_items.begin(), m_items.end(),
-                                 [target](const Entry& e) { return e.item.get() == target; });
-    return it != m_items.end() && Remove(static_cast<qint32>(it - m_items.begin()) + 1);
+    return m_items.Remove(key);
 }
 
 bool Opportunities::Remove(qint32 position) {
-    if (position < 1 || position > Count())
-        return false;
-    const auto it = m_items.begin() + (position - 1);
-    if (!it->key.isEmpty())
-        m_byKey.remove(it->key);
-    m_items.erase(it);
-    return true;
+    return m_items.Remove(position);
 }
 
 void Opportunities::Clear() {
-    m_items.clear();
-    m_byKey.clear();
+    m_items.Clear();
 }

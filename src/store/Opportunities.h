@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/KeyedCollection.h"
 #include "store/Opportunity.h"
 
 #include <QHash>
@@ -42,44 +43,22 @@ public:
     // The item under a key, or at a 1-based position; nullptr when there is none.
     Opportunity* Item(const QString& key) const;
     Opportunity* Item(qint32 position) const;
-    bool Contains(const QString& key) const { return m_byKey.contains(key); }
+    bool Contains(const QString& key) const { return m_items.Contains(key); }
     // The key of the item at a 1-based position ("" for an item added without key).
     QString KeyAt(qint32 position) const;
-    qint32 Count() const { return static_cast<qint32>(m_items.size()); }
+    qint32 Count() const { return m_items.Count(); }
     // Removes the item under a key, or at a 1-based position; false when there is none.
     bool Remove(const QString& key);
     bool Remove(qint32 position);
     void Clear();
 
     // Enumeration in position order.
-    struct Entry {
-        QString key;
-        std::unique_ptr<Opportunity> item;
-    };
-    class const_iterator {
-    public:
-        explicit const_iterator(std::vector<Entry>::const_iterator it) : m_it(it) {}
-        Opportunity& operator*() const { return *m_it->item; }
-        Opportunity* operator->() const { return m_it->item.get(); }
-        const_iterator& operator++() {
-            ++m_it;
-            return *this;
-        }
-        bool operator!=(const const_iterator& other) const { return m_it != other.m_it; }
-        bool operator==(const const_iterator& other) const { return m_it == other.m_it; }
+    using const_iterator = KeyedCollection<Opportunity>::const_iterator;
+    const_iterator begin() const { return m_items.begin(); }
+    const_iterator end() const { return m_items.end(); }
 
-    private:
-        std::vector<Entry>::const_iterator m_it;
-    };
-    const_iterator begin() const { return const_iterator(m_items.begin()); }
-    const_iterator end() const { return const_iterator(m_items.end()); }
-
-    void reserve(qint32 count) {
-        m_items.reserve(static_cast<size_t>(count));
-        m_byKey.reserve(count);
-    }
+    void reserve(qint32 count) { m_items.reserve(count); }
 
 private:
-    std::vector<Entry> m_items;
-    QHash<QString, Opportunity*> m_byKey;
+    KeyedCollection<Opportunity> m_items;
 };

@@ -1,0 +1,100 @@
+#pragma once
+
+#include <QHash>
+#include <QString>
+#include <algorithm>
+#include <memory>
+#include <vector>
+
+// An ordered collection that owns its items, each optionally under a text key unique within
+// the collection. Positions count from 1. Look-ups that find nothing give nullptr or false;
+// Add refuses a key already in use and changes nothing then.
+template <typename T> class KeyedCollection {
+public:
+    T* Add(std::unique_ptr<T> item, const QString& key = QString()) {
+        T* raw = item.get();
+        // Room first, so that nothing can fail once the key is taken.
+        if (m_items.size() == m_items.capacity())
+            m_items.reserve(std::max<size_t>(16, m_items.size() * 2));
+        if (!key.isEmpty()) {
+            // One look-up: the slot is new exactly when the key was free (items are never null).
+            T*& slot = m_byKey[key];
+            if (slot)
+                return nullptr;
+            slot = raw;
+        }
+        m_items.push_back({key, std::move(item)});
+        return raw;
+    }
+
+    T* Item(qint32 position) const {
+        if (position < 1 || position > Count())
+            return nullptr;
+        return m_items[static_cast<size_t>(position - 1)].item.get();
+    }
+    T* Item(const QString& key) const { return m_byKey.value(key, nullptr); }
+    bool Contains(const QString& key) const { return m_byKey.contains(key); }
+    // The key of the item at a position ("" for an item without key or no item).
+    QString KeyAt(qint32 position) const {
+        if (position < 1 || position > Count())
+            return QString();
+        return m_items[static_cast<size_t>(position - 1)].key;
+    }
+    qint32 Count() const { return static_cast<qint32>(m_items.size()); }
+
+    bool Remove(qint32 position) {
+        if (position < 1 || position > Count())
+            return false;
+        const auto it = m_items.begin() + (position - 1);
+        if (!it->key.isEmpty())
+            m_byKey.remove(it->key);
+        m_items.erase(it);
+        return true;
+    }
+    bool Remove(const QString& key) {
+        const T* target = Item(key);
+        if (!target)
+            return false;
+        for (size_t i = 0; i < m_items.size(); ++i) {
+            if (m_items[i].item.get() == target)
+                return Remove(static_cast<qint32>(i + 1));
+        }
+        return false;
+    }
+    void Clear() {
+        m_items.clear();
+        m_byKey.clear();
+    }
+    void reserve(qint32 count) {
+        m_items.reserve(static_cast<size_t>(count));
+        m_byKey.reserve(count);
+    }
+
+    struct Entry {
+        QString key;
+        std::unique_ptr<T> item;
+    };
+    // Enumeration in position order, giving the items themselves.
+    class const_iterator {
+    public:
+        using Base = typename std::vector<Entry>::const_iterator;
+        explicit const_iterator(Base it) : m_it(it) {}
+        T& operator*() const { return *m_it->item; }
+        T* operator->() const { return m_it->item.get(); }
+        const_iterator& operator++() {
+            ++m_it;
+            return *this;
+        }
+        bool operator==(const const_iterator& other) const { return m_it == other.m_it; }
+        bool operator!=(const const_iterator& other) const { return m_it != other.m_it; }
+
+    private:
+        Base m_it;
+    };
+    const_iterator begin() const { return const_iterator(m_items.begin()); }
+    const_iterator end() const { return const_iterator(m_items.end()); }
+
+private:
+    std::vector<Entry> m_items;
+    QHash<QString, T*> m_byKey;
+};
