@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/StoreResult.h"
+
 #include <QHash>
 #include <QMainWindow>
 #include <QMap>
@@ -22,7 +24,6 @@ class QMenu;
 class QPlainTextEdit;
 class QToolBar;
 class QTreeView;
-class StoreResult;
 
 // The main window: the open databases and the Window menu, the opportunity list with its
 // sorting, command states and status-bar totals, and the quick-info panel.

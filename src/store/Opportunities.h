@@ -3,11 +3,9 @@
 #include "platform/KeyedCollection.h"
 #include "store/Opportunity.h"
 
-#include <QHash>
 #include <QString>
 #include <memory>
 #include <optional>
-#include <vector>
 
 // The opportunities of one database file, in the order in which they were added, each under
 // the key "Key=" + record number. Owns its items. Positions count from 1.
