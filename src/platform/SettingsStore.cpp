@@ -15,7 +15,9 @@ std::unique_ptr<SettingsStore>& current() {
 SettingsStore::SettingsStore(const QString& path)
     : m_settings(std::make_unique<QSettings>(path, QSettings::IniFormat)) {}
 
-SettingsStore::~SettingsStore() { Flush(); }
+SettingsStore::~SettingsStore() {
+    Flush();
+}
 
 SettingsStore& SettingsStore::instance() {
     auto& store = current();
