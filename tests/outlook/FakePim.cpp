@@ -1,4 +1,9 @@
 #include "FakePim.h"
+#include "TestEnvironment.h"
+
+#include "platform/SettingsStore.h"
+
+#include <QTest>
 
 namespace {
 class FakeItems : public PimApplication::Items {
@@ -57,4 +62,15 @@ PimApplication::ContactFields FakePim::contact(const QString& first, const QStri
 
 PimValue<std::unique_ptr<PimApplication::Namespace>> FakePim::GetNamespace(const QString&) {
     return std::unique_ptr<Namespace>(std::make_unique<FakeNamespace>(m_script));
+}
+
+void useContactsFolder(const QString& contacts, const TestEnvironment& env) {
+    const QString app = QStringLiteral("Corvane");
+    const QString section = QStringLiteral("Outlook");
+    SettingsStore& store = SettingsStore::instance();
+    QVERIFY(store.SaveSetting(app, section, QStringLiteral("ContactsFolder"), contacts));
+    QVERIFY(store.SaveSetting(app, section, QStringLiteral("CalendarFolder"),
+                              env.path(QStringLiteral("calendar"))));
+    QVERIFY(store.SaveSetting(app, section, QStringLiteral("DraftsFolder"),
+                              env.path(QStringLiteral("drafts"))));
 }

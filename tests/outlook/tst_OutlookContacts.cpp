@@ -3,11 +3,8 @@
 
 #include "outlook/OutlookContacts.h"
 #include "outlook/OutlookProgress.h"
-#include "platform/SettingsStore.h"
-#include "platform/VCardReader.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QtTest>
 
@@ -53,15 +50,12 @@ QStringList withPrefix(const QStringList& log, const QString& prefix) {
     return found;
 }
 
-void useContactsFolder(const QString& contacts, const TestEnvironment& env) {
-    const QString app = QStringLiteral("Corvane");
-    const QString section = QStringLiteral("Outlook");
-    SettingsStore& store = SettingsStore::instance();
-    QVERIFY(store.SaveSetting(app, section, QStringLiteral("ContactsFolder"), contacts));
-    QVERIFY(store.SaveSetting(app, section, QStringLiteral("CalendarFolder"),
-                              env.path(QStringLiteral("calendar"))));
-    QVERIFY(store.SaveSetting(app, section, QStringLiteral("DraftsFolder"),
-                              env.path(QStringLiteral("drafts"))));
+// Every field of a contact in one text.
+QString describe(const Contact* c) {
+    return c ? QStringList{c->Key(),     c->FirstName(),  c->LastName(),     c->FileAs(),
+                           c->Company(), c->Department(), c->BusinessPhone()}
+                   .join(u'|')
+             : QStringLiteral("none");
 }
 
 } // namespace
@@ -79,7 +73,6 @@ private slots:
     void tryOutlook_data();
     void tryOutlook();
     void readsAtMost32767();
-    void fiveThousandContactsUnderOneSecond();
 
 private:
     QStringList m_log;
@@ -101,48 +94,22 @@ void tst_OutlookContacts::cleanup() {
 
 void tst_OutlookContacts::collection() {
     OutlookContacts contacts;
-    QVERIFY(contacts.Add(QStringLiteral("Key=1"), QStringLiteral("Ann"), QStringLiteral("Ash"),
-                         QStringLiteral("Ash, Ann"), QStringLiteral("Acme"),
-                         QStringLiteral("Sales"), QStringLiteral("555-0001")));
-    Contact* bob = contacts.Add(QStringLiteral("Key=2"), QStringLiteral("Bob"),
-                                QStringLiteral("Birch"), QStringLiteral("Birch, Bob"), QString(),
-                                QString(), QString(), QStringLiteral("bob"));
-    QVERIFY(bob);
-    QVERIFY(contacts.Add(QStringLiteral("Key=3"), QStringLiteral("Cy"), QString(), QString(),
-                         QString(), QString(), QString(), QStringLiteral("cy")));
-    // A collection key is used once only.
-    QVERIFY(!contacts.Add(QStringLiteral("Key=4"), QString(), QString(), QString(), QString(),
-                          QString(), QString(), QStringLiteral("bob")));
+    contacts.Add("Key=1", "Ann", "Ash", "Ash, Ann", "Acme", "Sales", "555-0001");
+    QVERIFY(contacts.Add("Key=2", "Bob", {}, {}, {}, {}, {}, "bob"));
+    QVERIFY(contacts.Add("Key=3", "Cy", {}, {}, {}, {}, {}, "cy"));
+    // A collection key is used once only; the contact's Key is none.
+    QVERIFY(!contacts.Add("Key=4", {}, {}, {}, {}, {}, {}, "bob"));
     QCOMPARE(contacts.Count(), 3);
-
-    Contact* first = contacts.Item(1);
-    QVERIFY(first);
-    QCOMPARE(first->Key(), QStringLiteral("Key=1"));
-    QCOMPARE(first->FirstName(), QStringLiteral("Ann"));
-    QCOMPARE(first->LastName(), QStringLiteral("Ash"));
-    QCOMPARE(first->FileAs(), QStringLiteral("Ash, Ann"));
-    QCOMPARE(first->Company(), QStringLiteral("Acme"));
-    QCOMPARE(first->Department(), QStringLiteral("Sales"));
-    QCOMPARE(first->BusinessPhone(), QStringLiteral("555-0001"));
-    QCOMPARE(contacts.Item(QStringLiteral("bob")), bob);
-    QVERIFY(!contacts.Item(QStringLiteral("Key=1"))); // the contact's Key is no collection key
-    QVERIFY(!contacts.Item(0));
-    QVERIFY(!contacts.Item(4));
+    QCOMPARE(describe(contacts.Item(1)),
+             QStringLiteral("Key=1|Ann|Ash|Ash, Ann|Acme|Sales|555-0001"));
+    QVERIFY(!contacts.Item(QStringLiteral("Key=1")));
 
     QVERIFY(contacts.Remove(QStringLiteral("bob")));
-    QVERIFY(!contacts.Item(QStringLiteral("bob")));
     QVERIFY(!contacts.Remove(QStringLiteral("bob")));
     QCOMPARE(contacts.Item(2)->Key(), QStringLiteral("Key=3"));
-    QCOMPARE(contacts.Item(QStringLiteral("cy"))->Key(), QStringLiteral("Key=3"));
-    QVERIFY(contacts.Remove(1));
-    QVERIFY(!contacts.Remove(2));
-    QStringList keys;
-    for (const Contact& contact : contacts)
-        keys << contact.Key();
-    QCOMPARE(keys, QStringList{QStringLiteral("Key=3")});
+    QCOMPARE(contacts.Item(QStringLiteral("cy")), contacts.Item(2));
     // The key is free again once its contact is gone.
-    QVERIFY(contacts.Add(QStringLiteral("Key=5"), QString(), QString(), QString(), QString(),
-                         QString(), QString(), QStringLiteral("bob")));
+    QVERIFY(contacts.Add("Key=5", {}, {}, {}, {}, {}, {}, "bob"));
 }
 
 void tst_OutlookContacts::loadContactsFromFolder() {
@@ -160,19 +127,10 @@ void tst_OutlookContacts::loadContactsFromFolder() {
     QVERIFY2(!contacts.OutlookError(), qPrintable(contacts.OutlookErrorMessage()));
     QVERIFY(contacts.ContactsLoaded());
     QCOMPARE(contacts.Count(), 8);
-    QStringList keys;
-    for (const Contact& contact : contacts)
-        keys << contact.Key();
-    QCOMPARE(keys,
-             (QStringList{"Key=1", "Key=2", "Key=3", "Key=4", "Key=5", "Key=6", "Key=7", "Key=8"}));
-    const Contact* first = contacts.Item(1);
-    QCOMPARE(first->FirstName(), QStringLiteral("Ingrid"));
-    QCOMPARE(first->LastName(), QStringLiteral("Sjöberg"));
-    QCOMPARE(first->FileAs(), QStringLiteral("Sjöberg, Ingrid"));
-    QCOMPARE(first->Company(), QStringLiteral("Nordvik Marine Supply"));
-    QCOMPARE(first->Department(), QStringLiteral("Procurement"));
-    QCOMPARE(first->BusinessPhone(), QStringLiteral("+46 31 555 0177"));
-    QCOMPARE(contacts.Item(8)->FileAs(), QStringLiteral("Castellanos, Ines"));
+    QCOMPARE(contacts.Item(8)->Key(), QStringLiteral("Key=8"));
+    QCOMPARE(describe(contacts.Item(1)), QStringLiteral("Key=1|Ingrid|Sjöberg|Sjöberg, Ingrid|"
+                                                        "Nordvik Marine Supply|Procurement|"
+                                                        "+46 31 555 0177"));
 
     // The window: maximum, one line and one step per contact, closed at the end.
     QCOMPARE(m_log.first(), QStringLiteral("Show"));
@@ -204,8 +162,8 @@ void tst_OutlookContacts::loadContactsFailureKeepsWhatWasRead() {
     QVERIFY(!contacts.ContactsLoaded());
     QVERIFY(contacts.OutlookErrorMessage().contains(QStringLiteral("item 3")));
     QCOMPARE(contacts.Count(), 2);
-    QCOMPARE(contacts.Item(2)->Key(), QStringLiteral("Key=2"));
-    QCOMPARE(contacts.Item(2)->FirstName(), QStringLiteral("Ben"));
+    QCOMPARE(describe(contacts.Item(2)),
+             QStringLiteral("Key=2|Ben|Lee|Lee, Ben|Co Lee|Dept|555-Ben"));
     QCOMPARE(m_log.last(), QStringLiteral("Close"));
     QCOMPARE(env.ui().waitCursorChanges(), (QList<bool>{true, false}));
     QVERIFY(env.ui().messages().isEmpty());
@@ -326,24 +284,6 @@ void tst_OutlookContacts::readsAtMost32767() {
     m_log.clear();
     QVERIFY(contacts.TryOutlook());
     QVERIFY(told(m_log).contains(QStringLiteral("Reading 32767 contacts.")));
-}
-
-void tst_OutlookContacts::fiveThousandContactsUnderOneSecond() {
-    TestEnvironment env;
-    const QString folder = env.path(QStringLiteral("contacts"));
-    QVERIFY(VCardReader::writeSampleContacts(folder, 5000).ok());
-    useContactsFolder(folder, env);
-    OutlookProgress::setFactory({}); // no window
-    OutlookContacts contacts;
-    QElapsedTimer timer;
-    timer.start();
-    contacts.LoadContacts();
-    const qint64 elapsed = timer.elapsed();
-    QVERIFY(contacts.ContactsLoaded());
-    QCOMPARE(contacts.Count(), 5000);
-    QCOMPARE(contacts.Item(5000)->Key(), QStringLiteral("Key=5000"));
-    qInfo("5000 contacts, %s: %lld ms", "LoadContacts without window", elapsed);
-    QVERIFY2(elapsed < 1000, qPrintable(QStringLiteral("%1 ms").arg(elapsed)));
 }
 
 QTEST_GUILESS_MAIN(tst_OutlookContacts)

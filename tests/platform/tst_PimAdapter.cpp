@@ -46,21 +46,11 @@ print(json.dumps({
 }))
 )PY";
 
-struct Folders {
-    QString contacts;
-    QString calendar;
-    QString drafts;
-};
-
-Folders useFolders(const TestEnvironment& env) {
-    const Folders folders{env.path(QStringLiteral("pim/contacts")),
-                          env.path(QStringLiteral("pim/cal")),
-                          env.path(QStringLiteral("pim/drafts"))};
-    SettingsStore& store = SettingsStore::instance();
-    (void)store.SaveSetting(kApp, kSection, QStringLiteral("ContactsFolder"), folders.contacts);
-    (void)store.SaveSetting(kApp, kSection, QStringLiteral("CalendarFolder"), folders.calendar);
-    (void)store.SaveSetting(kApp, kSection, QStringLiteral("DraftsFolder"), folders.drafts);
-    return folders;
+// Puts the contacts, calendar and drafts folders under pim/ in the test's directory.
+void useFolders(const TestEnvironment& env) {
+    for (const QString name : {"Contacts", "Calendar", "Drafts"})
+        (void)SettingsStore::instance().SaveSetting(kApp, kSection, name + "Folder",
+                                                    env.path("pim/" + name));
 }
 
 std::unique_ptr<PimApplication> createApplication() {
@@ -81,18 +71,14 @@ QByteArray onlyFile(const QString& folder, const QString& pattern, QString* path
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// The one calendar item of an iCalendar text, parsed by libical.
+// The first item of a kind in an iCalendar text, parsed by libical.
 struct ParsedCalendar {
     explicit ParsedCalendar(const QByteArray& text)
-        : root(icalparser_parse_string(text.constData())) {}
-    ~ParsedCalendar() {
-        if (root)
-            icalcomponent_free(root);
-    }
+        : root(icalparser_parse_string(text), icalcomponent_free) {}
     icalcomponent* first(icalcomponent_kind kind) const {
-        return root ? icalcomponent_get_first_component(root, kind) : nullptr;
+        return root ? icalcomponent_get_first_component(root.get(), kind) : nullptr;
     }
-    icalcomponent* root;
+    std::unique_ptr<icalcomponent, decltype(&icalcomponent_free)> root;
 };
 
 QString description(icalcomponent* item) {
@@ -151,12 +137,12 @@ private slots:
 private:
     // The adapter on folders in the test's own directory.
     std::unique_ptr<PimApplication> start() {
-        m_folders = useFolders(*m_env);
+        useFolders(*m_env);
         return createApplication();
     }
+    QString folder(const char* name) const { return m_env->path(QStringLiteral("pim/") + name); }
 
     std::unique_ptr<TestEnvironment> m_env;
-    Folders m_folders;
 };
 
 void tst_PimAdapter::defaultFoldersAndInstalledFactory() {
@@ -201,9 +187,9 @@ void tst_PimAdapter::unusableFolderRefusesApplication() {
 void tst_PimAdapter::contactsNeedLogon() {
     auto application = start();
     QVERIFY(application);
-    QVERIFY(QDir().mkpath(m_folders.contacts));
+    QVERIFY(QDir().mkpath(folder("Contacts")));
     QVERIFY(QFile::copy(QStringLiteral(CORVANE_TEST_DATA "/vcard/contacts-3-v40.vcf"),
-                        m_folders.contacts + QStringLiteral("/a.vcf")));
+                        folder("Contacts") + QStringLiteral("/a.vcf")));
     QVERIFY(!application->GetNamespace(QStringLiteral("IMAP")).ok());
     auto mapi = application->GetNamespace(QStringLiteral("MAPI"));
     QVERIFY(mapi.ok());
@@ -243,7 +229,7 @@ void tst_PimAdapter::appointmentReadsBack() {
     QVERIFY(appointment.setReminderSet(reminder).ok());
     QVERIFY(appointment.Save().ok());
 
-    const ParsedCalendar calendar(onlyFile(m_folders.calendar, QStringLiteral("*.ics")));
+    const ParsedCalendar calendar(onlyFile(folder("Calendar"), QStringLiteral("*.ics")));
     icalcomponent* event = calendar.first(ICAL_VEVENT_COMPONENT);
     QVERIFY(event);
     QCOMPARE(toDateTime(icalcomponent_get_dtstart(event)), start);
@@ -277,7 +263,7 @@ void tst_PimAdapter::taskSavedAgainAndDisplayed() {
 
     // Saved again in the same file.
     QString path;
-    const ParsedCalendar calendar(onlyFile(m_folders.calendar, QStringLiteral("*.ics"), &path));
+    const ParsedCalendar calendar(onlyFile(folder("Calendar"), QStringLiteral("*.ics"), &path));
     QVERIFY(!calendar.first(ICAL_VEVENT_COMPONENT));
     icalcomponent* todo = calendar.first(ICAL_VTODO_COMPONENT);
     QVERIFY(todo);
@@ -293,7 +279,7 @@ void tst_PimAdapter::taskSavedAgainAndDisplayed() {
     QVERIFY(other.ok());
     const PimResult shown = other.value()->Display();
     QVERIFY(!shown.ok());
-    QCOMPARE(QDir(m_folders.calendar).entryList({QStringLiteral("*.ics")}, QDir::Files).size(), 2);
+    QCOMPARE(QDir(folder("Calendar")).entryList({QStringLiteral("*.ics")}, QDir::Files).size(), 2);
     QCOMPARE(m_env->ui().opened().size(), 2);
     QVERIFY2(shown.message().contains(m_env->ui().opened().last()), qPrintable(shown.message()));
 }
@@ -364,7 +350,7 @@ void tst_PimAdapter::mailReadsBack() {
     }
     QVERIFY(item.value()->Save().ok());
     QString draft;
-    QVERIFY(!onlyFile(m_folders.drafts, QStringLiteral("*.eml"), &draft).isEmpty());
+    QVERIFY(!onlyFile(folder("Drafts"), QStringLiteral("*.eml"), &draft).isEmpty());
 
     const QString python = QStandardPaths::findExecutable(QStringLiteral("python3"));
     if (python.isEmpty())
@@ -407,7 +393,7 @@ void tst_PimAdapter::mailDisplayStartsComposeWindow() {
     QVERIFY(mail.Display().ok());
 
     // Displayed as a compose window, and kept as a draft.
-    QVERIFY(onlyFile(m_folders.drafts, QStringLiteral("*.eml")).contains("Pipeline: East"));
+    QVERIFY(onlyFile(folder("Drafts"), QStringLiteral("*.eml")).contains("Pipeline: East"));
     QCOMPARE(m_env->ui().started().size(), 1);
     QCOMPARE(m_env->ui().started().first().program, QStringLiteral("xdg-email"));
     QStringList expected = QStringLiteral("--cc|a@corvane.example|--cc|b@corvane.example|--bcc|"
