@@ -144,11 +144,9 @@ void FiltersTest::visibility_data() {
         {"currency text inside", "$1,250.00", 1249.99, 1250.01, true},
         {"low bound is exclusive", "$1,250.00", 1250.0, 2000.0, false},
         {"high bound is exclusive", "$1,250.00", 0.0, 1250.0, false},
-        {"minus sign dropped", "-500", 499.0, 501.0, true},
-        {"parentheses dropped", "($2,000.50)", 2000.49, 2000.51, true},
+        {"minus sign and parentheses dropped", "-($2,000.50)", 2000.49, 2000.51, true},
         {"second point ends the number", "1.2.3", 1.19, 1.21, true},
         {"leading point", ".5", 0.49, 0.51, true},
-        {"letters between digits", "12abc34", 1233.0, 1235.0, true},
         {"very long number", QStringLiteral("1") + QString(80, QLatin1Char('0')), 1e79, 1e81, true},
         {"empty reads as 0", "", -1.0, 1.0, true},
     };
