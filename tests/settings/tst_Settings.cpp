@@ -3,7 +3,6 @@
 #include "platform/LocaleText.h"
 #include "platform/SettingsStore.h"
 #include "settings/ColumnsInfo.h"
-#include "settings/Settings.h"
 #include "settings/User.h"
 
 #include <QSettings>
@@ -23,10 +22,8 @@ private slots:
     void firstRunColumns();
     void columnsRoundTrip();
     void damagedColumnValues();
-    void columnsCollection();
     void sortMenuKeys_data();
     void sortMenuKeys();
-    void sortChoiceStartsUnsorted();
 };
 
 void tst_Settings::firstRunProfile() {
@@ -214,24 +211,6 @@ void tst_Settings::damagedColumnValues() {
     QCOMPARE(info.Item("Product")->COrder(), qint16(6));
 }
 
-void tst_Settings::columnsCollection() {
-    TestEnvironment env;
-    ColumnsInfo info;
-    QVERIFY(!info.Item(0));
-    QVERIFY(!info.Item(15));
-    QVERIFY(!info.Item("description"));
-    QVERIFY(!info.Add("Note", 1, 1, true, "Note")); // the key is taken
-    ColumnStatus* extra = info.Add("Extra", 10, 15, false);
-    QCOMPARE(info.Count(), 15);
-    QCOMPARE(info.Item(15), extra);
-    QVERIFY(info.Remove("Description"));
-    QCOMPARE(info.Item(1)->cKey(), QStringLiteral("Company"));
-    QVERIFY(!info.Item("Description"));
-    QVERIFY(info.Remove(14));
-    QCOMPARE(info.Count(), 13);
-    QVERIFY(!info.Remove(""));
-}
-
 void tst_Settings::sortMenuKeys_data() {
     QTest::addColumn<int>("position");
     QTest::addColumn<QString>("key");
@@ -251,14 +230,6 @@ void tst_Settings::sortMenuKeys() {
     QFETCH(int, position);
     QFETCH(QString, key);
     QCOMPARE(ColumnsInfo::KeyValue(position), key);
-}
-
-void tst_Settings::sortChoiceStartsUnsorted() {
-    Settings settings;
-    QVERIFY(!settings.DisplaySorted());
-    QCOMPARE(settings.DisplaySortOrder(), qint16(0));
-    QVERIFY(!settings.DisplaySortKey().has_value());
-    QVERIFY(settings.DisplaySortKey() != QStringLiteral("None"));
 }
 
 QTEST_GUILESS_MAIN(tst_Settings)

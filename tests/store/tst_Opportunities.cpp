@@ -2,7 +2,6 @@
 
 #include "store/NumericText.h"
 #include "store/Opportunities.h"
-#include "store/ValueLists.h"
 
 #include <QtTest>
 #include <limits>
@@ -23,7 +22,6 @@ private slots:
     void appendStoresAVisibleCopy();
     void keysAndPositions();
     void numberingStopsAtTheLargestNumber();
-    void valueLists();
 };
 
 void tst_Opportunities::newOpportunityDefaults() {
@@ -292,16 +290,6 @@ void tst_Opportunities::numberingStopsAtTheLargestNumber() {
     QVERIFY(!c.AppendOpportunity(x));
     QCOMPARE(c.Count(), 1);
     QCOMPARE(x.RecordNumber(), 0);
-}
-
-void tst_Opportunities::valueLists() {
-    QCOMPARE(ValueLists::Probability().size(), 6);
-    QCOMPARE(ValueLists::Probability().at(4), QStringLiteral("90% - Verbal Commitment"));
-    QCOMPARE(ValueLists::Stage().size(), 7);
-    QCOMPARE(ValueLists::Stage().at(4), QStringLiteral("Present/Propose"));
-    QCOMPARE(ValueLists::Source().size(), 15);
-    QCOMPARE(ValueLists::Source().at(5), QStringLiteral("Friend/Co-worker/referal"));
-    QCOMPARE(ValueLists::Source().last(), QStringLiteral("Vantick"));
 }
 
 QTEST_GUILESS_MAIN(tst_Opportunities)
