@@ -28,6 +28,8 @@
 using Icon = UiServices::Icon;
 using Buttons = UiServices::Buttons;
 using Answer = UiServices::Answer;
+using Message = ScriptedUiServices::Message;
+Q_DECLARE_METATYPE(Message)
 
 namespace {
 
@@ -74,21 +76,14 @@ std::optional<Opportunity> fromFile(const QString& path, const QString& key) {
     return o ? std::optional<Opportunity>(*o) : std::nullopt;
 }
 
-// Holds an exclusive lock on a database file for its life, as another program would.
-class FileLock {
-public:
-    explicit FileLock(const QString& path) {
-        sqlite3_open(path.toUtf8().constData(), &m_db);
-        sqlite3_exec(m_db, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr);
-    }
-    ~FileLock() {
-        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
-        sqlite3_close(m_db);
-    }
-
-private:
-    sqlite3* m_db = nullptr;
-};
+// An exclusive lock on a database file, held as another program would until released.
+using FileLock = std::unique_ptr<sqlite3, void (*)(sqlite3*)>;
+FileLock lockFile(const QString& path) {
+    sqlite3* db = nullptr;
+    sqlite3_open(path.toUtf8().constData(), &db);
+    sqlite3_exec(db, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr);
+    return FileLock(db, [](sqlite3* held) { sqlite3_close_v2(held); });
+}
 
 } // namespace
 
@@ -100,17 +95,14 @@ private slots:
 
     void startUp_data();
     void startUp();
-    void openFiles();
-    void windowMenuAndClose();
-    void windowIndexAfterClosingAnEarlierDatabase();
+    void openAndClose();
     void newDatabase_data();
     void newDatabase();
     void exitStoresDatabaseAndWidths_data();
     void exitStoresDatabaseAndWidths();
-    void toolbarKeys();
+    void toolbarAndSize();
     void titleAndTotals();
     void sortByHeaderAndMenu();
-    void notSortedKeepsSelection();
     void hiddenColumns();
     void commandStates_data();
     void commandStates();
@@ -119,7 +111,6 @@ private slots:
     void noteEditor();
     void quickInfoWriteFailure_data();
     void quickInfoWriteFailure();
-    void minimumSize();
 
 private:
     ScriptedUiServices& ui() { return m_env->ui(); }
@@ -127,19 +118,12 @@ private:
     QString db(const QString& name, const QList<Row>& rows) {
         return makeDatabase(path(name), rows);
     }
-    void store(const QString& location) {
-        SettingsStore::instance().SaveSetting("Corvane", "Settings", "Database", location);
-    }
-    QString stored() const {
-        return SettingsStore::instance().GetSetting("Corvane", "Settings", "Database", "<missing>");
-    }
     // Starts the main window as the application does, shown.
     form_Main& start() {
         m_window = std::make_unique<form_Main>();
         m_window->Form_Load();
         m_window->show();
-        if (!QTest::qWaitForWindowExposed(m_window.get()))
-            qWarning("window not exposed");
+        (void)QTest::qWaitForWindowExposed(m_window.get());
         return *m_window;
     }
     // Runs the Open command on a file.
@@ -148,19 +132,19 @@ private:
         m_window->mnuOpen_Click();
     }
     template <typename T = QAction> T* control(const QString& name) const {
-        T* found = m_window->findChild<T*>(name);
-        if (!found)
-            qWarning("no control %s", qPrintable(name));
-        return found;
+        return m_window->findChild<T*>(name);
     }
-    void checkMessage(qsizetype i, const QString& text, const QString& title, Icon icon,
-                      Buttons buttons) {
-        QVERIFY(i < ui().messages().size());
-        const ScriptedUiServices::Message& message = ui().messages()[i];
-        QCOMPARE(message.text, text);
-        QCOMPARE(message.title, title);
-        QCOMPARE(message.icon, icon);
-        QCOMPARE(message.buttons, buttons);
+    // The message boxes shown since the last clearRecords(), then clears the record.
+    void checkMessages(const QList<Message>& expected) {
+        const QList<Message> shown = ui().messages();
+        ui().clearRecords();
+        QCOMPARE(shown.size(), expected.size());
+        for (qsizetype i = 0; i < shown.size(); ++i) {
+            QCOMPARE(shown[i].text, expected[i].text);
+            QCOMPARE(shown[i].title, expected[i].title);
+            QCOMPARE(shown[i].icon, expected[i].icon);
+            QCOMPARE(shown[i].buttons, expected[i].buttons);
+        }
     }
     QString panel(const char* key) const { return control<QLabel>(QLatin1String(key))->text(); }
     QStringList panels() const {
@@ -245,26 +229,29 @@ void tst_form_Main::cleanup() {
 // Start-up and databases
 
 void tst_form_Main::startUp_data() {
-    QTest::addColumn<QString>("storedCase");
+    QTest::addColumn<QString>("stored"); // file name in the temporary folder; "-": nothing
     QTest::addColumn<bool>("outlook");
     QTest::addColumn<int>("dialogs");
-    QTest::addColumn<QString>("message");
-    QTest::newRow("nothing stored") << "none" << false << 0 << "";
-    QTest::newRow("empty text stored, dialog cancelled") << "empty" << false << 1 << "";
-    QTest::newRow("stored file deleted") << "deleted" << false << 0 << "Could not open %1";
-    QTest::newRow("stored file opens") << "file" << false << 0 << "";
-    QTest::newRow("stored file opens, Outlook on") << "file" << true << 0 << "";
+    QTest::addColumn<QList<Message>>("messages"); // %1 = the stored path
+    QTest::newRow("nothing stored") << "-" << false << 0 << QList<Message>{};
+    QTest::newRow("empty text stored, dialog cancelled") << "" << false << 1 << QList<Message>{};
+    QTest::newRow("stored file deleted")
+        << "gone.mdb" << false << 0
+        << QList<Message>{
+               {"Could not open %1", "Open Database File.", Icon::Exclamation, Buttons::Ok}};
+    QTest::newRow("stored file opens") << "a.mdb" << false << 0 << QList<Message>{};
+    QTest::newRow("stored file opens, Outlook on") << "a.mdb" << true << 0 << QList<Message>{};
 }
 
 void tst_form_Main::startUp() {
-    QFETCH(QString, storedCase);
+    QFETCH(QString, stored);
     QFETCH(bool, outlook);
     QFETCH(int, dialogs);
-    QFETCH(QString, message);
-    const QString file = db("a.mdb", {{"One"}, {"Two"}});
-    const QString missing = path("gone.mdb");
-    if (storedCase != "none")
-        store(storedCase == "file" ? file : storedCase == "deleted" ? missing : QString());
+    QFETCH(QList<Message>, messages);
+    db("a.mdb", {{"One"}, {"Two"}});
+    const QString location = stored.isEmpty() ? QString() : path(stored);
+    if (stored != "-")
+        SettingsStore::instance().SaveSetting("Corvane", "Settings", "Database", location);
     if (outlook) {
         SettingsStore::instance().SaveSetting("Corvane", "User", "UseOutlook", "True");
         // A contacts folder that would fail if it were read: start-up must not read it.
@@ -273,16 +260,15 @@ void tst_form_Main::startUp() {
     }
     form_Main& window = start();
     QCOMPARE(ui().fileRequests().size(), dialogs);
-    QCOMPARE(ui().messages().size(), message.isEmpty() ? 0 : 1);
-    if (!message.isEmpty())
-        checkMessage(0, message.arg(missing), "Open Database File.", Icon::Exclamation,
-                     Buttons::Ok);
+    for (Message& message : messages)
+        message.text = message.text.arg(location);
+    checkMessages(messages);
     QCOMPARE(window.outlookContacts() != nullptr, outlook);
     if (outlook) {
         QVERIFY(!window.outlookContacts()->ContactsLoaded());
         QVERIFY(!window.outlookContacts()->OutlookError());
     }
-    if (storedCase == "file") {
+    if (stored == "a.mdb") {
         QCOMPARE(window.DatabaseCount(), 1);
         QCOMPARE(window.windowTitle(), "Corvane - [2/2] a.mdb");
         QCOMPARE(listColumn(0), (QStringList{"One", "Two"}));
@@ -294,61 +280,53 @@ void tst_form_Main::startUp() {
     }
 }
 
-// The command line and the Open command share their checks: a missing file and a file already
-// open are reported, and nothing changes.
-void tst_form_Main::openFiles() {
-    const QString a = db("a.mdb", {{"A1"}});
-    const QString b = db("b.mdb", {{"B1"}});
-    const QString missing = path("missing.mdb");
-    form_Main& window = start();
-    window.OpenFiles({a, missing, b});
-    QVERIFY(ui().fileRequests().isEmpty());
-    QCOMPARE(ui().messages().size(), 1);
-    checkMessage(0, "Could not open " + missing, "Open Database File.", Icon::Exclamation,
-                 Buttons::Ok);
-
-    ui().clearRecords();
-    open(a);
-    QCOMPARE(ui().messages().size(), 1);
-    checkMessage(0, a + " is already open.", "Database Open", Icon::Information, Buttons::Ok);
-    QCOMPARE(window.DatabaseCount(), 2);
-    QCOMPARE(window.shownDatabase().DatabaseLocation(), b);
-    QCOMPARE(control<QMenu>("mnuWindow")->actions().size(), 3);
-
-    // A cancelled dialog ends Open silently.
-    ui().clearRecords();
-    window.mnuOpen_Click();
-    QVERIFY(ui().messages().isEmpty());
-    QCOMPARE(window.DatabaseCount(), 2);
-}
-
-void tst_form_Main::windowMenuAndClose() {
+// Files named on the command line open as with Open; the Window menu lists the open databases in
+// opening order and switches between them; Close shows the earliest opened of the rest. A
+// database opened after an earlier one was closed never gets an index that an open one still uses.
+void tst_form_Main::openAndClose() {
     const QString a = db("a.mdb", {{"A1"}});
     const QString b = db("b.mdb", {{"B1"}, {"B2"}});
-    db("c.mdb", {{"C1"}});
+    const QString missing = path("missing.mdb");
     form_Main& window = start();
+    window.OpenFiles({a, missing, b, db("c.mdb", {{"C1"}})});
+    QVERIFY(ui().fileRequests().isEmpty());
+    checkMessages(
+        {{"Could not open " + missing, "Open Database File.", Icon::Exclamation, Buttons::Ok}});
+    // Opening a file already open, or cancelling the dialog, changes nothing.
     open(a);
-    open(b);
-    open(path("c.mdb"));
+    checkMessages({{a + " is already open.", "Database Open", Icon::Information, Buttons::Ok}});
+    window.mnuOpen_Click();
+    checkMessages({});
+    QCOMPARE(window.DatabaseCount(), 3);
     QVERIFY(control("mnudbList_0")->isSeparator());
     QCOMPARE(control("mnudbList_1")->text(), "1 " + a);
     QCOMPARE(control("mnudbList_2")->text(), "2 " + b);
     QCOMPARE(checkedEntries(), QStringList{"mnudbList_3"});
-    QCOMPARE(window.windowTitle(), "Corvane - [1/1] c.mdb");
     control("mnudbList_2")->trigger();
     QCOMPARE(checkedEntries(), QStringList{"mnudbList_2"});
     QCOMPARE(window.windowTitle(), "Corvane - [2/2] b.mdb");
     QCOMPARE(listColumn(0), (QStringList{"B1", "B2"}));
 
-    // Closing b shows the earliest opened of the rest: a; then c; then none.
     control("mnuClose")->trigger();
     QCOMPARE(window.shownDatabase().DatabaseLocation(), a);
     QVERIFY(!m_window->findChild<QAction*>("mnudbList_2"));
     QCOMPARE(checkedEntries(), QStringList{"mnudbList_1"});
-    window.toolbar_ButtonClick("Close");
+    // Entries 1 and 3 remain: counting would give the next database 3 again.
+    open(db("d.mdb", {{"D1"}}));
+    checkWindowEntries();
+    QCOMPARE(window.shownDatabase().DatabaseLocation(), path("d.mdb"));
+    QCOMPARE(checkedEntries(),
+             QStringList{QStringLiteral("mnudbList_%1").arg(window.shownDatabase().Window())});
+    control("mnudbList_3")->trigger();
     QCOMPARE(window.windowTitle(), "Corvane - [1/1] c.mdb");
     QCOMPARE(listColumn(0), QStringList{"C1"});
-    control("mnuClose")->trigger();
+    window.toolbar_ButtonClick("Close");
+    QCOMPARE(window.shownDatabase().DatabaseLocation(), a);
+    open(b);
+    checkWindowEntries();
+
+    for (int i = 0; i < 3; ++i)
+        control("mnuClose")->trigger();
     QCOMPARE(window.DatabaseCount(), 0);
     QCOMPARE(window.windowTitle(), "Corvane");
     QCOMPARE(window.listView().model()->rowCount(), 0);
@@ -357,71 +335,32 @@ void tst_form_Main::windowMenuAndClose() {
     QCOMPARE(panel("TotalOpportunity"), "0");
 }
 
-// After closing a database other than the last opened, a new database never gets an index that
-// an open one still uses.
-void tst_form_Main::windowIndexAfterClosingAnEarlierDatabase() {
-    const QString a = db("a.mdb", {{"A1"}});
-    const QString b = db("b.mdb", {{"B1"}});
-    const QString c = db("c.mdb", {{"C1"}});
-    const QString d = db("d.mdb", {{"D1"}});
-    form_Main& window = start();
-    open(a);
-    open(b);
-    open(c);
-    window.mnudbList_Click(1);
-    window.mnuClose_Click(); // a goes; entries 2 and 3 remain, so the count rule gives 3
-    open(d);
-    QCOMPARE(window.DatabaseCount(), 3);
-    checkWindowEntries();
-    QCOMPARE(window.shownDatabase().DatabaseLocation(), d);
-    QCOMPARE(checkedEntries(),
-             QStringList{QStringLiteral("mnudbList_%1").arg(window.shownDatabase().Window())});
-
-    // Every entry still switches to its own database.
-    control("mnudbList_3")->trigger();
-    QCOMPARE(window.shownDatabase().DatabaseLocation(), c);
-    control("mnudbList_2")->trigger();
-    QCOMPARE(window.shownDatabase().DatabaseLocation(), b);
-    // Closing c and opening again keeps indexes apart as well.
-    control("mnudbList_3")->trigger();
-    window.mnuClose_Click();
-    open(a);
-    QCOMPARE(window.DatabaseCount(), 3);
-    checkWindowEntries();
-}
-
 void tst_form_Main::newDatabase_data() {
-    QTest::addColumn<QString>("existing"); // "", "database", "open" or "text"
-    QTest::addColumn<int>("answer");       // -1: not asked
-    QTest::addColumn<QString>("text");     // %1 = the path; "": no message
-    QTest::addColumn<QString>("title");
-    QTest::addColumn<int>("icon");
-    QTest::addColumn<int>("buttons");
+    QTest::addColumn<QString>("existing");        // "", "database", "open" or "text"
+    QTest::addColumn<int>("answer");              // -1: not asked
+    QTest::addColumn<QList<Message>>("messages"); // %1 = the path
     QTest::addColumn<bool>("created");
-    const int none = int(Icon::None), exclamation = int(Icon::Exclamation), ok = int(Buttons::Ok);
-    const QString replace = QStringLiteral("Do you wish to replace %1");
-    const QString replaceTitle = QStringLiteral("Replace Corvane Database");
-    QTest::newRow("missing file") << "" << -1 << ""
-                                  << "" << none << ok << true;
-    QTest::newRow("existing, replace") << "database" << int(Answer::Yes) << replace << replaceTitle
-                                       << none << int(Buttons::YesNo) << true;
-    QTest::newRow("existing, keep") << "database" << int(Answer::No) << replace << replaceTitle
-                                    << none << int(Buttons::YesNo) << false;
+    const QList<Message> replace{
+        {"Do you wish to replace %1", "Replace Corvane Database", Icon::None, Buttons::YesNo}};
+    QTest::newRow("missing file") << "" << -1 << QList<Message>{} << true;
+    QTest::newRow("existing, replace") << "database" << int(Answer::Yes) << replace << true;
+    QTest::newRow("existing, keep") << "database" << int(Answer::No) << replace << false;
     QTest::newRow("existing, not a database")
-        << "text" << -1 << "Unable to create a new database %1"
-        << "Create A New Database" << exclamation << ok << false;
+        << "text" << -1
+        << QList<Message>{{"Unable to create a new database %1", "Create A New Database",
+                           Icon::Exclamation, Buttons::Ok}}
+        << false;
     QTest::newRow("open in the window")
-        << "open" << -1 << "%1 is currently open."
-        << "Replacing An Open Database" << int(Icon::Critical) << ok << false;
+        << "open" << -1
+        << QList<Message>{{"%1 is currently open.", "Replacing An Open Database", Icon::Critical,
+                           Buttons::Ok}}
+        << false;
 }
 
 void tst_form_Main::newDatabase() {
     QFETCH(QString, existing);
     QFETCH(int, answer);
-    QFETCH(QString, text);
-    QFETCH(QString, title);
-    QFETCH(int, icon);
-    QFETCH(int, buttons);
+    QFETCH(QList<Message>, messages);
     QFETCH(bool, created);
     const QString file = path("new.mdb");
     if (existing == "database" || existing == "open")
@@ -439,9 +378,9 @@ void tst_form_Main::newDatabase() {
     ui().queueFile(file);
     control("mnuNew")->trigger();
 
-    QCOMPARE(ui().messages().size(), text.isEmpty() ? 0 : 1);
-    if (!text.isEmpty())
-        checkMessage(0, text.arg(file), title, Icon(icon), Buttons(buttons));
+    for (Message& message : messages)
+        message.text = message.text.arg(file);
+    checkMessages(messages);
     const int count = (created || existing == "open") ? 1 : 0;
     QCOMPARE(window.DatabaseCount(), count);
     if (created) {
@@ -460,9 +399,8 @@ void tst_form_Main::newDatabase() {
     }
 
     // A cancelled dialog ends New silently.
-    ui().clearRecords();
     window.mnuNew_Click();
-    QVERIFY(ui().messages().isEmpty());
+    checkMessages({});
     QCOMPARE(window.DatabaseCount(), count);
 }
 
@@ -494,10 +432,10 @@ void tst_form_Main::exitStoresDatabaseAndWidths() {
         window.close();
     else
         window.CommitData();
-    QCOMPARE(stored(), a);
     auto storedValue = [](const char* section, const char* name) {
-        return SettingsStore::instance().GetSetting("Corvane", section, name);
+        return SettingsStore::instance().GetSetting("Corvane", section, name, "<missing>");
     };
+    QCOMPARE(storedValue("Settings", "Database"), a);
     if (how == "session") {
         // Written at once, not left for the process end.
         QCOMPARE(storedValue("Display", "NoteDisplay"), "False");
@@ -516,17 +454,17 @@ void tst_form_Main::exitStoresDatabaseAndWidths() {
     window.mnuClose_Click();
     window.mnuClose_Click();
     window.Form_Unload();
-    QCOMPARE(stored(), QString());
+    QCOMPARE(storedValue("Settings", "Database"), QString());
 }
 
 // ---------------------------------------------------------------------------------------------
 // Menus, toolbar, status bar
 
-void tst_form_Main::toolbarKeys() {
-    start();
+void tst_form_Main::toolbarAndSize() {
+    form_Main& window = start();
     // Keys compare exactly: "file" is no key, "File" opens.
-    m_window->toolbar_ButtonClick("file");
-    m_window->toolbar_ButtonClick("Nothing");
+    window.toolbar_ButtonClick("file");
+    window.toolbar_ButtonClick("Nothing");
     QCOMPARE(ui().fileRequests().size(), 0);
     control("File")->trigger();
     QCOMPARE(ui().fileRequests().size(), 1);
@@ -538,6 +476,14 @@ void tst_form_Main::toolbarKeys() {
         QVERIFY2(!button->icon().pixmap(24, 24).isNull(), qPrintable(button->objectName()));
         QCOMPARE(button->data().toString(), button->objectName());
     }
+
+    const qreal dpi = window.logicalDpiX();
+    window.resize(50, 50);
+    QCOMPARE(window.width(), qRound(3800 * dpi / 1440));
+    QCOMPARE(window.height(), qRound(4500 * dpi / 1440));
+    // The list sits above the quick-info frame.
+    QTRY_VERIFY(control<QWidget>("frame_Quickinfo")->geometry().top() >=
+                window.listView().geometry().bottom());
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -610,23 +556,17 @@ void tst_form_Main::sortByHeaderAndMenu() {
     window.ShowListView(true);
     QVERIFY(control("mnuSortChoices_7")->isChecked());
     QCOMPARE(listColumn(QStringLiteral("UnitPrice")), (QStringList{"3", "20", "100"}));
-}
 
-void tst_form_Main::notSortedKeepsSelection() {
-    form_Main& window = start();
-    open(db("a.mdb", {{"Charlie"}, {"Alpha"}, {"Bravo"}}));
-    window.ApplySortChoice("Description");
-    QCOMPARE(listColumn(0), (QStringList{"Alpha", "Bravo", "Charlie"}));
+    // "Not Sorted" returns to collection order and keeps the selected opportunity.
     selectRow("Key=3");
-    QCOMPARE(window.SelectedKey(), "Key=3");
-
     control("mnuSortChoices_0")->trigger();
-    QCOMPARE(listColumn(0), (QStringList{"Charlie", "Alpha", "Bravo"}));
+    QCOMPARE(listColumn(0), (QStringList{"b", "c", "a"}));
     QCOMPARE(window.SelectedKey(), "Key=3");
+    QCOMPARE(window.listView().currentIndex().row(), 2);
     QVERIFY(control("mnuSortChoices_0")->isChecked());
-    QVERIFY(!control("mnuSortChoices_1")->isChecked());
-    QVERIFY(!Settings::instance().DisplaySorted());
-    QVERIFY(!window.listView().header()->isSortIndicatorShown());
+    QVERIFY(!control("mnuSortChoices_7")->isChecked());
+    QVERIFY(!settings.DisplaySorted());
+    QVERIFY(!header->isSortIndicatorShown());
 }
 
 void tst_form_Main::hiddenColumns() {
@@ -762,23 +702,19 @@ void tst_form_Main::noteEditor_data() {
     QTest::addColumn<bool>("ok");
     QTest::addColumn<bool>("byKey");
     QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("expected");
-    const QString full = QStringLiteral("old") + QString(125, QLatin1Char('x'));
-    QTest::newRow("OK") << true << false << " and new"
-                        << "old and new";
-    QTest::newRow("Cancel") << false << false << " and new"
-                            << "old";
-    QTest::newRow("Enter on the note, OK") << true << true << " and new"
-                                           << "old and new";
-    // Typing beyond 128 characters, at the end or at the start, leaves the text as it was.
-    QTest::newRow("limit") << true << false << QString(140, QLatin1Char('x')) << full;
+    QTest::addColumn<QString>("atStart"); // typed after moving to the start
+    QTest::newRow("OK") << true << false << " and new" << QString();
+    QTest::newRow("Cancel") << false << false << " and new" << QString();
+    QTest::newRow("Enter on the note, OK") << true << true << " and new" << QString();
+    // Typing beyond 128 characters, at the end or at the start, is cut back to the limit.
+    QTest::newRow("limit") << true << false << QString(140, QLatin1Char('x')) << "yz";
 }
 
 void tst_form_Main::noteEditor() {
     QFETCH(bool, ok);
     QFETCH(bool, byKey);
     QFETCH(QString, typed);
-    QFETCH(QString, expected);
+    QFETCH(QString, atStart);
     const QString a = db("a.mdb", {{.description = "A1", .note = "old"}});
     form_Main& window = start();
     open(a);
@@ -796,7 +732,7 @@ void tst_form_Main::noteEditor() {
         title = editor->windowTitle();
         QTest::keyClicks(text, typed);
         text->moveCursor(QTextCursor::Start);
-        QTest::keyClicks(text, expected.size() == 128 ? "yz" : "");
+        QTest::keyClicks(text, atStart);
         edited = text->toPlainText();
         QTest::mouseClick(editor->findChild<QPushButton*>(ok ? "OKButton" : "CancelButton"),
                           Qt::LeftButton);
@@ -810,6 +746,7 @@ void tst_form_Main::noteEditor() {
     QCOMPARE(shownNote, "old");
     QCOMPARE(title, "Edit Note");
     QCOMPARE(edited, "old" + typed.left(125));
+    const QString expected = ok ? edited : QStringLiteral("old");
     QCOMPARE(notes->toPlainText(), expected);
     QCOMPARE(fromFile(a, "Key=1")->Note(), expected);
     QCOMPARE(listColumn(QStringLiteral("Note")), QStringList{expected});
@@ -830,17 +767,16 @@ void tst_form_Main::quickInfoWriteFailure() {
     form_Main& window = start();
     open(a);
     selectRow("Key=2");
-    std::unique_ptr<FileLock> lock;
+    FileLock lock(nullptr, nullptr);
     if (locked)
-        lock = std::make_unique<FileLock>(a);
+        lock = lockFile(a);
     else
         QVERIFY(QFile::remove(a));
     choose("combo_Probability", 5);
 
-    QCOMPARE(ui().messages().size(), 1);
-    const QString text = ui().messages()[0].text;
+    const QString text = ui().messages().value(0).text;
     QVERIFY2(text.contains(a) && text.size() > a.size() + 20, qPrintable(text)); // and a cause
-    checkMessage(0, text, "Corvane", Icon::Exclamation, Buttons::Ok);
+    checkMessages({{text, "Corvane", Icon::Exclamation, Buttons::Ok}});
     QCOMPARE(window.shownDatabase().Opportunities().Item("Key=2")->Probability(),
              "25% - Long Shot");
     QCOMPARE(control<QComboBox>("combo_Probability")->currentText(), "25% - Long Shot");
@@ -853,20 +789,9 @@ void tst_form_Main::quickInfoWriteFailure() {
         QCOMPARE(fromFile(a, "Key=2")->Probability(), "25% - Long Shot");
         // Once the file is free again, the same change goes through.
         choose("combo_Probability", 5);
-        QCOMPARE(ui().messages().size(), 1);
+        checkMessages({});
         QCOMPARE(fromFile(a, "Key=2")->Probability(), "100% - Won");
     }
-}
-
-void tst_form_Main::minimumSize() {
-    form_Main& window = start();
-    const qreal dpi = window.logicalDpiX();
-    window.resize(50, 50);
-    QCOMPARE(window.width(), qRound(3800 * dpi / 1440));
-    QCOMPARE(window.height(), qRound(4500 * dpi / 1440));
-    // The list sits above the quick-info frame.
-    QTRY_VERIFY(control<QWidget>("frame_Quickinfo")->geometry().top() >=
-                window.listView().geometry().bottom());
 }
 
 QTEST_MAIN(tst_form_Main)
