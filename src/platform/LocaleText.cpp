@@ -13,10 +13,10 @@ QString withFourDigitYear(QString pattern) {
     return pattern;
 }
 
-// The long time pattern without the time-zone part.
+// The long time pattern without the time-zone part (with its brackets, where it has them).
 QString longTimeFormat(const QLocale& locale) {
     QString pattern = locale.timeFormat(QLocale::LongFormat);
-    static const QRegularExpression zone(QStringLiteral("\\s*t+\\s*"));
+    static const QRegularExpression zone(QStringLiteral("\\s*\\(?\\s*t+\\s*\\)?\\s*"));
     pattern.replace(zone, QStringLiteral(" "));
     return pattern.trimmed();
 }

@@ -16,6 +16,8 @@ private slots:
     void shortDateRoundTrip();
     void monthNamesMatchExactly();
     void currencyText();
+    void generalDateTimeHasNoZone_data();
+    void generalDateTimeHasNoZone();
     void textForms_data();
     void textForms();
     void storeKeepsApplicationsApart();
@@ -68,6 +70,22 @@ void tst_LocaleAndSettingsStore::currencyText() {
     QCOMPARE(LocaleText::currency(0), QStringLiteral("$0.00"));
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     QCOMPARE(LocaleText::currency(1250.5), QStringLiteral("1.250,50\u00a0€"));
+}
+
+void tst_LocaleAndSettingsStore::generalDateTimeHasNoZone_data() {
+    QTest::addColumn<QLocale>("locale");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("en_US") << QLocale(QLocale::English, QLocale::UnitedStates)
+                           << "1/3/2024 4:05:06 PM";
+    QTest::newRow("de_DE") << QLocale(QLocale::German, QLocale::Germany) << "03.01.2024 16:05:06";
+    QTest::newRow("es_ES") << QLocale(QLocale::Spanish, QLocale::Spain) << "3/1/2024 16:05:06";
+}
+
+void tst_LocaleAndSettingsStore::generalDateTimeHasNoZone() {
+    QFETCH(QLocale, locale);
+    QFETCH(QString, expected);
+    TestEnvironment env(locale);
+    QCOMPARE(LocaleText::generalDateTime(QDateTime(QDate(2024, 1, 3), QTime(16, 5, 6))), expected);
 }
 
 void tst_LocaleAndSettingsStore::textForms_data() {
