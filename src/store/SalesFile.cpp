@@ -1,6 +1,7 @@
 #include "store/SalesFile.h"
 
 #include "store/SalesSchema.h"
+#include "store/SqlStatement.h"
 
 #include <QFile>
 #include <QSet>
@@ -70,36 +71,32 @@ bool SalesFile::commit() {
 }
 
 bool SalesFile::hasSalesTable() {
-    sqlite3_stmt* statement = nullptr;
-    if (sqlite3_prepare_v2(m_db,
-                           "SELECT sql FROM sqlite_schema WHERE type = 'table' AND name = 'Sales'",
-                           -1, &statement, nullptr) != SQLITE_OK) {
-        takeError(sqlite3_errcode(m_db));
-        return false;
-    }
     bool isPlainTable = false;
-    if (sqlite3_step(statement) == SQLITE_ROW) {
-        const auto* sql = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
-        isPlainTable = sql && !QByteArray(sql).trimmed().toUpper().startsWith("CREATE VIRTUAL");
+    {
+        SqlStatement table(m_db,
+                           "SELECT sql FROM sqlite_schema WHERE type = 'table' AND name = 'Sales'");
+        if (!table.ok()) {
+            takeError(table.rc());
+            return false;
+        }
+        if (sqlite3_step(table.get()) == SQLITE_ROW) {
+            const auto* sql = reinterpret_cast<const char*>(sqlite3_column_text(table.get(), 0));
+            isPlainTable = sql && !QByteArray(sql).trimmed().toUpper().startsWith("CREATE VIRTUAL");
+        }
     }
-    sqlite3_finalize(statement);
     if (!isPlainTable) {
         m_error = QStringLiteral("the file has no table Sales");
         return false;
     }
 
     QSet<QString> columns;
-    if (sqlite3_prepare_v2(m_db, "SELECT name FROM pragma_table_info('Sales')", -1, &statement,
-                           nullptr) != SQLITE_OK) {
-        takeError(sqlite3_errcode(m_db));
+    SqlStatement fields(m_db, "SELECT name FROM pragma_table_info('Sales')");
+    if (!fields.ok()) {
+        takeError(fields.rc());
         return false;
     }
-    while (sqlite3_step(statement) == SQLITE_ROW) {
-        const auto* name = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
-        if (name)
-            columns.insert(QString::fromUtf8(name).toLower());
-    }
-    sqlite3_finalize(statement);
+    while (sqlite3_step(fields.get()) == SQLITE_ROW)
+        columns.insert(textColumn(fields.get(), 0).toLower());
     for (const SalesSchema::Field& field : SalesSchema::Fields) {
         if (!columns.contains(QString::fromLatin1(field.name).toLower())) {
             m_error = QStringLiteral("the table Sales has no field %1").arg(field.name);

@@ -245,11 +245,15 @@ void tst_CVN_Database::openMendsFilesMadeElsewhere() {
         raw.exec("INSERT INTO Sales (RecordNumber) VALUES (9)"); // nothing but a number
         raw.exec(insertRow("'12'", "'Text number'"));
         raw.exec(insertRow("99999999999", "'Too large'"));
+        raw.exec(insertRow("1e30", "'Far too large'"));
+        raw.exec(insertRow("3.5", "'Not whole'"));
+        raw.exec(insertRow("7.0", "'Whole'"));
     }
     auto db = opened(path);
     QVERIFY(db);
     const Opportunities& c = db->Opportunities();
-    QCOMPARE(c.Count(), 5);
+    QCOMPARE(c.Count(), 6);
+    QCOMPARE(c.Item("Key=7")->Company(), QStringLiteral("Whole"));
     QCOMPARE(c.Item("Key=1")->Company(), QStringLiteral("Acme"));
     QCOMPARE(c.Item("Key=1")->DateCreated(), QStringLiteral("3/7/2024 2:05:09 PM"));
     QCOMPARE(c.Item("Key=2")->Company(), QString());
