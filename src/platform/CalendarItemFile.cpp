@@ -1,5 +1,7 @@
 #include "platform/CalendarItemFile.h"
 
+#include "platform/TextForm.h"
+
 #include <libical/ical.h>
 
 namespace {
@@ -10,10 +12,7 @@ icaltimetype utcTime(const QDateTime& when) {
 }
 
 QByteArray plainText(const QString& text) {
-    QString out = text;
-    out.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    out.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    return out.toUtf8();
+    return TextForm::withLineFeeds(text).toUtf8();
 }
 
 icalcomponent* newCalendar() {

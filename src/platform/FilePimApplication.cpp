@@ -2,6 +2,7 @@
 
 #include "platform/CalendarItemFile.h"
 #include "platform/MailDraft.h"
+#include "platform/TextForm.h"
 #include "platform/UiServices.h"
 #include "platform/VCardReader.h"
 
@@ -191,13 +192,6 @@ private:
     QDateTime m_due;
 };
 
-QString lineFeeds(const QString& text) {
-    QString out = text;
-    out.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    out.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    return out;
-}
-
 class FileMail : public PimApplication::MailItem {
 public:
     explicit FileMail(Folders folders)
@@ -271,7 +265,7 @@ public:
         if (!m_draft.Subject.isEmpty())
             arguments << QStringLiteral("--subject") << m_draft.Subject;
         if (!m_draft.Body.isEmpty())
-            arguments << QStringLiteral("--body") << lineFeeds(m_draft.Body);
+            arguments << QStringLiteral("--body") << TextForm::withLineFeeds(m_draft.Body);
         for (const QString& source : m_sources)
             arguments << QStringLiteral("--attach") << source;
         for (const QString& address : MailDraft::addresses(m_draft.To))

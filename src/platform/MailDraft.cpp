@@ -1,5 +1,7 @@
 #include "platform/MailDraft.h"
 
+#include "platform/TextForm.h"
+
 #include <QFileInfo>
 #include <QMimeDatabase>
 #include <QUuid>
@@ -8,11 +10,7 @@ namespace {
 
 // Header values never carry line breaks of their own: a break would start a new header.
 QString singleLine(const QString& text) {
-    QString out = text;
-    out.replace(QLatin1String("\r\n"), QLatin1String(" "));
-    out.replace(QLatin1Char('\r'), QLatin1Char(' '));
-    out.replace(QLatin1Char('\n'), QLatin1Char(' '));
-    return out.trimmed();
+    return TextForm::withLineFeeds(text).replace(QLatin1Char('\n'), QLatin1Char(' ')).trimmed();
 }
 
 bool isPlainAscii(const QString& text) {
@@ -79,9 +77,7 @@ QByteArray addressList(const QString& recipients) {
 
 // Quoted-printable text with CR LF line ends and lines of at most 76 characters.
 QByteArray quotedPrintableBody(const QString& body) {
-    QString text = body;
-    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    const QString text = TextForm::withLineFeeds(body);
     QByteArray out;
     const QList<QByteArray> lines = text.toUtf8().split('\n');
     for (qsizetype n = 0; n < lines.size(); ++n) {

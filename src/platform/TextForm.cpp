@@ -43,3 +43,10 @@ std::optional<qint16> TextForm::toInt16(const QString& text) {
 std::optional<qint32> TextForm::toInt32(const QString& text) {
     return toInt<qint32>(text);
 }
+
+QString TextForm::withLineFeeds(const QString& text) {
+    QString out = text;
+    out.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    out.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return out;
+}

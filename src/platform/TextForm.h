@@ -17,4 +17,6 @@ public:
     static std::optional<qint16> toInt16(const QString& text);
     // A number rounded to the nearest integer, when it fits 32 bits.
     static std::optional<qint32> toInt32(const QString& text);
+    // The text with every line break (CR LF, CR or LF) as a plain LF.
+    static QString withLineFeeds(const QString& text);
 };
