@@ -1,11 +1,11 @@
 #include "ContactsBench.h"
 
 #include "Measure.h"
-#include "platform/VCardReader.h"
+#include "pim/VCardReader.h"
 #ifdef CORVANE_BENCH_OUTLOOK
 #include "outlook/OutlookContacts.h"
-#include "platform/FilePimApplication.h"
-#include "platform/PimFolders.h"
+#include "pim/FilePimApplication.h"
+#include "pim/PimFolders.h"
 #endif
 
 #include <QDir>

@@ -1,7 +1,7 @@
 #include "outlook/OutlookContacts.h"
 
 #include "outlook/OutlookProgress.h"
-#include "platform/PimApplication.h"
+#include "pim/PimApplication.h"
 #include "platform/UiServices.h"
 
 namespace {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/PimApplication.h"
+#include "pim/PimApplication.h"
 
 #include <QList>
 #include <QString>

@@ -3,7 +3,7 @@
 
 #include "outlook/OutlookContacts.h"
 #include "outlook/frmOutlookProgress.h"
-#include "platform/VCardReader.h"
+#include "pim/VCardReader.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/PimResult.h"
+#include "pim/PimResult.h"
 
 #include <QString>
 

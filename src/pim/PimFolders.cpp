@@ -1,4 +1,4 @@
-#include "platform/PimFolders.h"
+#include "pim/PimFolders.h"
 
 #include "platform/SettingsStore.h"
 

@@ -1,4 +1,4 @@
-#include "platform/CalendarItemFile.h"
+#include "pim/CalendarItemFile.h"
 
 #include "platform/TextForm.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/PimApplication.h"
-#include "platform/PimResult.h"
+#include "pim/PimApplication.h"
+#include "pim/PimResult.h"
 
 #include <QByteArray>
 #include <QList>

@@ -1,4 +1,4 @@
-#include "platform/VCardReader.h"
+#include "pim/VCardReader.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/PimApplication.h"
-#include "platform/PimFolders.h"
+#include "pim/PimApplication.h"
+#include "pim/PimFolders.h"
 
 #include <memory>
 

@@ -1,8 +1,8 @@
 #include "TestEnvironment.h"
 
-#include "platform/FilePimApplication.h"
-#include "platform/PimApplication.h"
-#include "platform/PimFolders.h"
+#include "pim/FilePimApplication.h"
+#include "pim/PimApplication.h"
+#include "pim/PimFolders.h"
 #include "platform/SettingsStore.h"
 
 #include <QDir>

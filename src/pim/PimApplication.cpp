@@ -1,7 +1,7 @@
-#include "platform/PimApplication.h"
+#include "pim/PimApplication.h"
 
-#include "platform/FilePimApplication.h"
-#include "platform/PimFolders.h"
+#include "pim/FilePimApplication.h"
+#include "pim/PimFolders.h"
 
 namespace {
 PimApplication::Factory& installedFactory() {

@@ -1,6 +1,6 @@
 #include "TestEnvironment.h"
 
-#include "platform/VCardReader.h"
+#include "pim/VCardReader.h"
 
 #include <QDir>
 #include <QFile>

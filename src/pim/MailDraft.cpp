@@ -1,4 +1,4 @@
-#include "platform/MailDraft.h"
+#include "pim/MailDraft.h"
 
 #include "platform/TextForm.h"
 

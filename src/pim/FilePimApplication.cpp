@@ -1,10 +1,10 @@
-#include "platform/FilePimApplication.h"
+#include "pim/FilePimApplication.h"
 
-#include "platform/CalendarItemFile.h"
-#include "platform/MailDraft.h"
+#include "pim/CalendarItemFile.h"
+#include "pim/MailDraft.h"
 #include "platform/TextForm.h"
 #include "platform/UiServices.h"
-#include "platform/VCardReader.h"
+#include "pim/VCardReader.h"
 
 #include <QDir>
 #include <QFile>
