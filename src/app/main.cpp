@@ -1,10 +1,7 @@
-#include "filter/Filters.h"
 #include "mainwindow/form_Main.h"
 #include "outlook/frmOutlookProgress.h"
 #include "platform/QtUiServices.h"
 #include "platform/UiServices.h"
-#include "settings/ColumnsInfo.h"
-#include "settings/User.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -20,19 +17,10 @@ int main(int argc, char* argv[]) {
     UiServices::setDefault(&ui);
     frmOutlookProgress::install();
 
-    int result = 0;
-    {
-        form_Main window;
-        window.Form_Load();
-        window.show();
-        window.OpenFiles(QApplication::arguments().mid(1));
-        result = QApplication::exec();
-    }
-
-    // The process-wide settings write themselves back as the process ends.
-    Filters::releaseInstance();
-    ColumnsInfo::releaseInstance();
-    User::releaseInstance();
+    form_Main window;
+    window.show();
+    window.Form_Load(QApplication::arguments().mid(1));
+    const int result = QApplication::exec();
     UiServices::setDefault(nullptr);
     return result;
 }

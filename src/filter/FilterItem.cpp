@@ -55,9 +55,7 @@ std::optional<double> revenueOf(const QString& text) {
 }
 } // namespace
 
-FilterItem::~FilterItem() {
-    SaveFilter();
-}
+FilterItem::~FilterItem() = default;
 
 bool FilterItem::IsBooleanGroup(const QString& group) {
     return group == UseGroup || group == ProbabilityGroup || group == StageGroup ||

@@ -8,8 +8,7 @@
 // One filter criterion: a value kept under a section (FilterGroup) and a value name
 // (FilterName) of the settings store. The kind of the value follows from its section:
 // "Use", "Probability", "Stage" and "Forecast" hold Booleans, "DateRange" a date and time,
-// "Revenue" a double, any other section a text. The item writes its value back to the store
-// when it is destroyed.
+// "Revenue" a double, any other section a text. SaveFilter writes the value back to the store.
 class FilterItem {
 public:
     FilterItem() = default;

@@ -208,16 +208,15 @@ Filters::Filters() {
     }
 }
 
-Filters::~Filters() {
-    // Ends the items in order; each writes its value as it ends.
-    while (m_items.Count() > 0)
-        m_items.Remove(1);
+Filters::~Filters() = default;
+
+void Filters::Save() const {
+    for (const FilterItem& criterion : m_items)
+        criterion.SaveFilter();
     SettingsStore::instance().Flush();
 }
 
 Filters& Filters::instance() {
-    // The store is made first so that it outlives a set still alive at process end.
-    SettingsStore::instance();
     auto& set = current();
     if (!set)
         set = std::make_unique<Filters>();

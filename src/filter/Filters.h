@@ -11,8 +11,7 @@ class Opportunities;
 
 // The filter set: the criteria that decide which opportunities of an open database are visible,
 // shared by every open database, with the master switch Enabled. Building the set loads the 22
-// criteria from the settings store; destroying it writes them back (each item writes its own
-// value as it ends).
+// criteria from the settings store; Save writes them back.
 //
 // The criteria, by key: "All", "Status", "DateRange", "Revenues" (section "Use": filtering on,
 // the status group applies, every order date is shown, the revenue range applies);
@@ -31,8 +30,10 @@ public:
 
     // The set of this process, built on first use.
     static Filters& instance();
-    // Writes and ends the process's set (at process end); the next instance() loads anew.
+    // Ends the process's set without writing it; the next instance() loads anew.
     static void releaseInstance();
+    // Writes every criterion to the settings store.
+    void Save() const;
 
     // The keys of the 22 criteria, in the order in which the set is built.
     static const QStringList& CriterionKeys();
@@ -45,8 +46,7 @@ public:
     FilterItem* Item(const QString& key) const;
     FilterItem* Item(qint32 position) const;
     qint32 Count() const { return m_items.Count(); }
-    // Removes (and so ends, which writes it) the item under a key or at a 1-based position;
-    // false when there is none.
+    // Removes the item under a key or at a 1-based position; false when there is none.
     bool Remove(const QString& key);
     bool Remove(qint32 position);
 

@@ -4,6 +4,8 @@
 #include "store/Opportunities.h"
 #include "store/Opportunity.h"
 
+#include <algorithm>
+
 OpportunityListModel::OpportunityListModel(QObject* parent) : QAbstractTableModel(parent) {
     m_columns.push_back(Column{});
 }
@@ -81,6 +83,42 @@ void OpportunityListModel::Clear() {
     m_rows.clear();
     m_orderDates.clear();
     endResetModel();
+}
+
+bool OpportunityListModel::ShowsOrderDate() const {
+    return std::any_of(m_columns.begin(), m_columns.end(),
+                       [](const Column& column) { return column.orderDate; });
+}
+
+void OpportunityListModel::UpdateRow(const QString& key) {
+    const int row = RowOf(key);
+    if (row < 0)
+        return;
+    if (ShowsOrderDate())
+        m_orderDates[static_cast<size_t>(row)] = m_rows[static_cast<size_t>(row)]->OrderDateText();
+    emit dataChanged(index(row, 0), index(row, columnCount() - 1));
+}
+
+void OpportunityListModel::AppendRow(const Opportunity& opportunity) {
+    if (!opportunity.Visible())
+        return;
+    const int row = rowCount();
+    beginInsertRows(QModelIndex(), row, row);
+    m_rows.push_back(&opportunity);
+    if (ShowsOrderDate())
+        m_orderDates.push_back(opportunity.OrderDateText());
+    endInsertRows();
+}
+
+void OpportunityListModel::RemoveRow(const QString& key) {
+    const int row = RowOf(key);
+    if (row < 0)
+        return;
+    beginRemoveRows(QModelIndex(), row, row);
+    m_rows.erase(m_rows.begin() + row);
+    if (ShowsOrderDate())
+        m_orderDates.erase(m_orderDates.begin() + row);
+    endRemoveRows();
 }
 
 int OpportunityListModel::rowCount(const QModelIndex& parent) const {

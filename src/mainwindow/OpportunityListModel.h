@@ -14,8 +14,10 @@ class Opportunity;
 // the opportunity's own field text; each row carries its key ("Key=" + record number) under
 // KeyRole and each column its column key under KeyRole in the header.
 //
-// The model is rebuilt as a whole (a model reset) after every change; it holds pointers into the
-// collection, so it must be rebuilt or cleared before an opportunity it shows is removed.
+// The model is rebuilt as a whole (a model reset) when another database is shown, the filter or
+// the columns change; a single opportunity that changes, arrives or goes updates, adds or removes
+// its one row. It holds pointers into the collection, so a row must be removed (or the model
+// cleared) before its opportunity leaves the collection.
 class OpportunityListModel : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -33,6 +35,12 @@ public:
     void Rebuild(const Opportunities& collection, const QStringList& columnKeys);
     // No rows and only the empty last column.
     void Clear();
+    // The opportunity of a row changed: its cells are read anew.
+    void UpdateRow(const QString& key);
+    // Appends a row for an opportunity added to the collection, when it passes the filter.
+    void AppendRow(const Opportunity& opportunity);
+    // Removes the row of an opportunity that is about to leave the collection.
+    void RemoveRow(const QString& key);
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -65,6 +73,7 @@ private:
         bool orderDate = false;
     };
     static Getter GetterOf(const QString& columnKey);
+    bool ShowsOrderDate() const;
 
     std::vector<Column> m_columns;
     std::vector<const Opportunity*> m_rows;

@@ -16,7 +16,10 @@
 #include "store/CVN_Database.h"
 #include "store/StoreResult.h"
 #include "store/ValueLists.h"
+#include "workspace/OpenDatabases.h"
+#include "workspace/ProcessSettings.h"
 
+#include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -107,6 +110,7 @@ form_Main::form_Main(QWidget* parent) : QMainWindow(parent) {
     setWindowIcon(
         QIcon::fromTheme(QStringLiteral("corvane"), QIcon(QStringLiteral(":/corvane.svg"))));
 
+    m_databases = new OpenDatabases(this);
     m_model = new OpportunityListModel(this);
     m_proxy = new OpportunitySortProxy(this);
     m_proxy->setSourceModel(m_model);
@@ -115,6 +119,7 @@ form_Main::form_Main(QWidget* parent) : QMainWindow(parent) {
     buildToolbar();
     buildCentral();
     buildStatusBar();
+    connectDatabases();
 
     const qreal dpi = Dpi();
     setMinimumSize(Twips::toPixels(3800, dpi), Twips::toPixels(4500, dpi));
@@ -141,6 +146,7 @@ form_Main::~form_Main() {
     m_comboProbability->disconnect(this);
     m_txtNotes->viewport()->removeEventFilter(this);
     m_txtNotes->removeEventFilter(this);
+    m_databases->disconnect(this);
     // The list points into the databases' collections: let go of it first.
     m_model->Clear();
 }
@@ -210,6 +216,8 @@ void form_Main::buildMenus() {
 
     QMenu* tools = addMenu(nullptr, "mnuTools", "mnuTools", QStringLiteral("Tools"));
     QMenu* sort = addMenu(tools, "mnuSortChoices", "mnuSort", QStringLiteral("Sort..."));
+    m_sortGroup = new QActionGroup(this);
+    m_sortGroup->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
     for (int position = 0; position <= 14; ++position) {
         const QString caption =
             position == 0 ? QStringLiteral("Not Sorted") : SortCaptions().at(position - 1);
@@ -217,6 +225,7 @@ void form_Main::buildMenus() {
         choice->setObjectName(QStringLiteral("mnuSortChoices_%1").arg(position));
         choice->setData(position);
         choice->setCheckable(true);
+        m_sortGroup->addAction(choice);
         connect(choice, &QAction::triggered, this, [this, position] { ApplySortChoice(position); });
         m_sortChoices[position] = choice;
     }
@@ -229,6 +238,8 @@ void form_Main::buildMenus() {
 
     QMenu* window = addMenu(nullptr, "mnuWindow", "mnuWindow", QStringLiteral("Window"));
     m_windowSeparator = addSeparator(window, "mnudbList_0");
+    m_windowGroup = new QActionGroup(this);
+    m_windowGroup->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
 
     QMenu* help = addMenu(nullptr, "mnuHelp", "mnuHelp", QStringLiteral("Help"));
     addItem(help, "mnuHelpInfo", QStringLiteral("Corvane Help"));
@@ -358,143 +369,166 @@ void form_Main::buildStatusBar() {
 // Start-up and databases
 
 CVN_Database& form_Main::shownDatabase() {
-    if (m_shownDatabase)
-        return *m_shownDatabase;
+    if (CVN_Database* shown = m_databases->shown())
+        return *shown;
     if (!m_noDatabase)
         m_noDatabase = std::make_unique<CVN_Database>();
     return *m_noDatabase;
 }
 
-CVN_Database* form_Main::DatabaseByWindow(qint32 window) const {
-    for (const auto& database : m_databaseList) {
-        if (database->Window() == window)
-            return database.get();
-    }
-    return nullptr;
+bool form_Main::HasDatabase() const {
+    return !m_databases->isEmpty();
 }
 
 bool form_Main::IsDatabaseOpen(const QString& location) const {
-    for (const auto& database : m_databaseList) {
-        if (database->DatabaseLocation() == location)
-            return true;
-    }
-    return false;
+    return m_databases->isOpen(location);
 }
 
-void form_Main::Form_Load() {
+void form_Main::connectDatabases() {
+    OpenDatabases* databases = m_databases;
+    connect(databases, &OpenDatabases::databaseOpened, this, [this](CVN_Database* database) {
+        WindowList(*database);
+        m_actions.value(QStringLiteral("mnuClose"))->setEnabled(true);
+    });
+    connect(databases, &OpenDatabases::databaseClosed, this, &form_Main::RemoveWindowEntry);
+    connect(databases, &OpenDatabases::shownChanged, this, &form_Main::ShownChanged);
+    connect(databases, &OpenDatabases::visibilityChanged, this, [this] { ShowListView(false); });
+    connect(databases, &OpenDatabases::totalsChanged, this, [this] {
+        ShowTotals();
+        FormTitle(shownDatabase());
+    });
+    connect(databases, &OpenDatabases::opportunitiesReset, this, [this](CVN_Database* database) {
+        if (database == m_databases->shown())
+            ShowListView(true);
+    });
+    connect(databases, &OpenDatabases::opportunityChanged, this,
+            [this](CVN_Database* database, const QString& key) {
+                if (database != m_databases->shown())
+                    return;
+                m_model->UpdateRow(key);
+                if (SelectedKey() == key)
+                    ShowQuickInfo();
+            });
+    connect(databases, &OpenDatabases::opportunityAdded, this,
+            [this](CVN_Database* database, const QString& key) {
+                if (database != m_databases->shown())
+                    return;
+                if (const Opportunity* added = database->Opportunities().Item(key))
+                    m_model->AppendRow(*added);
+                UpdateCommandState();
+            });
+    connect(databases, &OpenDatabases::opportunityAboutToBeRemoved, this,
+            [this](CVN_Database* database, const QString& key) {
+                if (database == m_databases->shown())
+                    m_model->RemoveRow(key);
+            });
+    connect(databases, &OpenDatabases::opportunityRemoved, this, [this] { UpdateCommandState(); });
+}
+
+void form_Main::Form_Load(const QStringList& commandLineFiles) {
     if (User::instance().UseOutlook())
         m_outlookContacts = std::make_unique<OutlookContacts>();
-    m_firstOpen = true;
-    mnuOpen_Click();
-    if (m_databaseList.empty())
+    m_firstOpen = false;
+    // Files named on the command line (by a launcher or a file manager) take the place of the
+    // database of the last exit.
+    QStringList named = commandLineFiles;
+    named.removeAll(QString());
+    if (!named.isEmpty()) {
+        OpenFiles(named);
+    } else {
+        const QString programDirectory = CVN_Database::ProgramDirectory();
+        const QString stored = SettingsStore::instance().GetSetting(
+            QLatin1String(SettingsStore::AppName), QStringLiteral("Settings"),
+            QStringLiteral("Database"), programDirectory);
+        if (stored != programDirectory) {
+            if (stored.isEmpty()) {
+                if (const auto chosen = ChooseDatabaseFile())
+                    OpenLocation(*chosen);
+            } else {
+                OpenLocation(stored);
+            }
+        }
+    }
+    if (!HasDatabase())
         ShowListView(false);
 }
 
+std::optional<QString> form_Main::ChooseDatabaseFile() {
+    UiServices::FileRequest request;
+    request.title = QStringLiteral("Open or Create a Corvane Database");
+    request.defaultSuffix = QStringLiteral("mdb");
+    request.fileName = QString();
+    request.filters = {QStringLiteral("*.mdb (*.mdb)")};
+    const auto chosen = UiServices::instance().chooseFile(request);
+    if (!chosen || chosen->isEmpty())
+        return std::nullopt;
+    return chosen;
+}
+
 void form_Main::mnuOpen_Click() {
-    auto database = std::make_unique<CVN_Database>();
-    if (m_firstOpen) {
-        const QString programDirectory = CVN_Database::ProgramDirectory();
-        database->setDatabaseLocation(SettingsStore::instance().GetSetting(
-            QLatin1String(SettingsStore::AppName), QStringLiteral("Settings"),
-            QStringLiteral("Database"), programDirectory));
-        m_firstOpen = false;
-        if (database->DatabaseLocation() == programDirectory) {
-            UpdateCommandState();
-            return;
-        }
-    }
-    OpenAndShow(std::move(database));
+    if (const auto chosen = ChooseDatabaseFile())
+        OpenLocation(*chosen);
+    UpdateCommandState();
 }
 
 void form_Main::OpenFiles(const QStringList& locations) {
     for (const QString& location : locations) {
-        if (location.isEmpty())
-            continue;
-        auto database = std::make_unique<CVN_Database>();
-        database->setDatabaseLocation(location);
-        OpenAndShow(std::move(database));
+        if (!location.isEmpty())
+            OpenLocation(location);
     }
 }
 
-void form_Main::OpenAndShow(std::unique_ptr<CVN_Database> database) {
+void form_Main::OpenLocation(const QString& location) {
     UiServices& ui = UiServices::instance();
-    database->OpenDatabase();
-    if (database->DatabaseError()) {
-        if (database->DatabaseErrorMessage() != QLatin1String("Canceled"))
-            ui.messageBox(database->DatabaseErrorMessage(), QStringLiteral("Open Database File."),
-                          UiServices::Icon::Exclamation, UiServices::Buttons::Ok);
-        UpdateCommandState();
-        return;
-    }
-    if (IsDatabaseOpen(database->DatabaseLocation())) {
-        ui.messageBox(database->DatabaseLocation() + QStringLiteral(" is already open."),
+    const QString canonical = OpenDatabases::canonicalLocation(location);
+    if (m_databases->isOpen(canonical)) {
+        ui.messageBox(canonical + QStringLiteral(" is already open."),
                       QStringLiteral("Database Open"), UiServices::Icon::Information,
                       UiServices::Buttons::Ok);
         return;
     }
-    AddAndShow(std::move(database), true);
-}
-
-void form_Main::AddAndShow(std::unique_ptr<CVN_Database> database, bool runFilter) {
-    CVN_Database* added = database.get();
-    added->setWindow(WindowList(added->DatabaseLocation(), true));
-    m_databaseList.push_back(std::move(database));
-    m_shownDatabase = added;
-    m_actions.value(QStringLiteral("mnuClose"))->setEnabled(true);
-    if (runFilter)
-        Filters::instance().Filter(*added);
-    mnudbList_Click(static_cast<qint16>(added->Window()));
+    const auto opened = m_databases->open(canonical);
+    if (!opened) {
+        ui.messageBox(opened.message(), QStringLiteral("Open Database File."),
+                      UiServices::Icon::Exclamation, UiServices::Buttons::Ok);
+        UpdateCommandState();
+    }
 }
 
 void form_Main::mnuNew_Click() {
     UiServices& ui = UiServices::instance();
-    auto database = std::make_unique<CVN_Database>();
-    if (database->OpenDatabase()) {
-        const QString location = database->DatabaseLocation();
-        if (IsDatabaseOpen(location)) {
-            ui.messageBox(location + QStringLiteral(" is currently open."),
-                          QStringLiteral("Replacing An Open Database"), UiServices::Icon::Critical,
-                          UiServices::Buttons::Ok);
-            return;
-        }
+    const auto chosen = ChooseDatabaseFile();
+    if (!chosen)
+        return;
+    const QString location = OpenDatabases::canonicalLocation(*chosen);
+    bool replace = false;
+    if (m_databases->isOpen(location)) {
+        ui.messageBox(location + QStringLiteral(" is currently open."),
+                      QStringLiteral("Replacing An Open Database"), UiServices::Icon::Critical,
+                      UiServices::Buttons::Ok);
+        return;
+    }
+    if (OpenDatabases::isDatabaseFile(location)) {
         if (ui.messageBox(QStringLiteral("Do you wish to replace ") + location,
                           QStringLiteral("Replace Corvane Database"), UiServices::Icon::None,
                           UiServices::Buttons::YesNo) != UiServices::Answer::Yes)
             return;
+        replace = true;
         if (!QFile::remove(location)) {
             ui.messageBox(QStringLiteral("Could not replace ") + location,
                           QStringLiteral("Replace Database"), UiServices::Icon::Exclamation,
                           UiServices::Buttons::Ok);
             return;
         }
-        database->Opportunities().Clear();
-    } else if (database->DatabaseErrorMessage() == QLatin1String("Canceled")) {
-        return;
     }
-    database->NewDatabase();
-    if (database->DatabaseError()) {
-        ui.messageBox(database->DatabaseErrorMessage(), QStringLiteral("Create A New Database"),
+    const auto created = m_databases->create(location, replace);
+    if (!created)
+        ui.messageBox(created.message(), QStringLiteral("Create A New Database"),
                       UiServices::Icon::Exclamation, UiServices::Buttons::Ok);
-        return;
-    }
-    AddAndShow(std::move(database), false);
 }
 
 void form_Main::mnuClose_Click() {
-    if (!m_shownDatabase)
-        return;
-    const qint32 window = m_shownDatabase->Window();
-    RemoveWindowEntry(window);
-    // The list shows the closing database's opportunities: empty it before they go.
-    m_model->Clear();
-    std::erase_if(m_databaseList, [window](const std::unique_ptr<CVN_Database>& database) {
-        return database->Window() == window;
-    });
-    m_shownDatabase = nullptr;
-    if (m_databaseList.empty())
-        mnudbList_Click(0);
-    else
-        mnudbList_Click(static_cast<qint16>(m_databaseList.front()->Window()));
+    m_databases->closeShown();
     UpdateCommandState();
 }
 
@@ -509,63 +543,51 @@ void form_Main::closeEvent(QCloseEvent* event) {
 
 void form_Main::Form_Unload() {
     // The editor window is closed by its own shut-down when it exists.
+    const CVN_Database* shown = m_databases->shown();
     SettingsStore::instance().SaveSetting(QLatin1String(SettingsStore::AppName),
                                           QStringLiteral("Settings"), QStringLiteral("Database"),
-                                          m_shownDatabase ? m_shownDatabase->DatabaseLocation()
-                                                          : QString());
+                                          shown ? shown->DatabaseLocation() : QString());
     CaptureColumnWidths();
+    ProcessSettings::save();
     m_unloaded = true;
 }
 
 void form_Main::CommitData() {
     Form_Unload();
-    // The session may end the process before its normal end: write the settings now (they
-    // write themselves again at the end).
-    ColumnsInfo::instance().Save();
-    User::instance().SaveUser();
-    for (const FilterItem& criterion : Filters::instance())
-        criterion.SaveFilter();
 }
 
 void form_Main::mnudbList_Click(qint16 index) {
-    for (QAction* entry : std::as_const(m_windowEntries))
-        entry->setChecked(false);
-    if (index > 0) {
-        if (QAction* entry = m_windowEntries.value(index))
+    m_databases->show(index);
+}
+
+void form_Main::ShownChanged(CVN_Database* database) {
+    if (database) {
+        if (QAction* entry = m_windowEntries.value(database->Window()))
             entry->setChecked(true);
-        m_shownDatabase = DatabaseByWindow(index);
-        FormTitle(shownDatabase());
+        FormTitle(*database);
     } else {
-        m_shownDatabase = nullptr;
+        if (QAction* checked = m_windowGroup->checkedAction())
+            checked->setChecked(false);
         setWindowTitle(ProductName);
     }
     ShowListView(false);
 }
 
-qint16 form_Main::WindowList(const QString& theWindow, bool addWindow) {
-    if (!addWindow)
-        return 0;
-    // The next index is the number of entries with the separator; when a database other than the
-    // last added was closed, that index may still be in use, and the lowest free one serves.
-    qint32 index = static_cast<qint32>(m_windowEntries.size()) + 1;
-    if (m_windowEntries.contains(index) || DatabaseByWindow(index)) {
-        index = 1;
-        while (m_windowEntries.contains(index) || DatabaseByWindow(index))
-            ++index;
-    }
+void form_Main::WindowList(const CVN_Database& database) {
+    const qint32 index = database.Window();
     QMenu* window = m_menus.value(QStringLiteral("mnuWindow"));
-    auto* entry =
-        new QAction(MenuText(QString::number(index) + QLatin1Char(' ') + theWindow), window);
+    auto* entry = new QAction(
+        MenuText(QString::number(index) + QLatin1Char(' ') + database.DatabaseLocation()), window);
     entry->setObjectName(QStringLiteral("mnudbList_%1").arg(index));
     entry->setData(index);
     entry->setCheckable(true);
+    m_windowGroup->addAction(entry);
     // Entries stand in index order.
     const auto next = m_windowEntries.upperBound(index);
     window->insertAction(next == m_windowEntries.end() ? nullptr : next.value(), entry);
     m_windowEntries.insert(index, entry);
     const auto shown = static_cast<qint16>(index);
     connect(entry, &QAction::triggered, this, [this, shown] { mnudbList_Click(shown); });
-    return shown;
 }
 
 void form_Main::RemoveWindowEntry(qint32 index) {
@@ -574,7 +596,7 @@ void form_Main::RemoveWindowEntry(qint32 index) {
 }
 
 void form_Main::FormTitle(const CVN_Database& theOppdb) {
-    if (m_databaseList.empty()) {
+    if (!HasDatabase()) {
         setWindowTitle(ProductName);
         return;
     }
@@ -629,27 +651,21 @@ void form_Main::ShowListView(bool restoreSelectedItem) {
     }
 
     UpdateCommandState();
-
-    const ::Opportunities& shown = shownDatabase().Opportunities();
-    m_panels.value(QStringLiteral("CurrentOpportunity"))
-        ->setText(QString::number(shown.UnFilteredCount()));
-    m_panels.value(QStringLiteral("CurrentForecast"))
-        ->setText(MoneyPanelText(shown.FilteredRevenue()));
-    m_panels.value(QStringLiteral("CurrentRevenue"))->setText(MoneyPanelText(shown.TotalRevenue()));
-
+    ShowTotals();
     FormTitle(shownDatabase());
+}
 
-    qint32 count = 0;
-    double forecast = 0.0;
-    double revenue = 0.0;
-    for (const auto& database : m_databaseList) {
-        count += database->Opportunities().UnFilteredCount();
-        forecast += database->Opportunities().FilteredRevenue();
-        revenue += database->Opportunities().TotalRevenue();
-    }
-    m_panels.value(QStringLiteral("TotalOpportunity"))->setText(QString::number(count));
-    m_panels.value(QStringLiteral("TotalForecast"))->setText(MoneyPanelText(forecast));
-    m_panels.value(QStringLiteral("TotalRevenue"))->setText(MoneyPanelText(revenue));
+void form_Main::ShowTotals() {
+    const OpenDatabases::Totals shown = m_databases->shownTotals();
+    m_panels.value(QStringLiteral("CurrentOpportunity"))
+        ->setText(QString::number(shown.visibleCount));
+    m_panels.value(QStringLiteral("CurrentForecast"))
+        ->setText(MoneyPanelText(shown.forecastRevenue));
+    m_panels.value(QStringLiteral("CurrentRevenue"))->setText(MoneyPanelText(shown.totalRevenue));
+    const OpenDatabases::Totals all = m_databases->allTotals();
+    m_panels.value(QStringLiteral("TotalOpportunity"))->setText(QString::number(all.visibleCount));
+    m_panels.value(QStringLiteral("TotalForecast"))->setText(MoneyPanelText(all.forecastRevenue));
+    m_panels.value(QStringLiteral("TotalRevenue"))->setText(MoneyPanelText(all.totalRevenue));
 }
 
 void form_Main::ApplyColumnWidths() {
@@ -824,35 +840,30 @@ void form_Main::ShowQuickInfo() {
         m_list->setFocus();
 }
 
-void form_Main::ChangeSelectedOpportunity(const std::function<void(Opportunity&)>& change) {
+bool form_Main::ChangeSelectedOpportunity(const std::function<void(Opportunity&)>& change) {
     const QString key = SelectedKey();
     if (key.isEmpty())
-        return;
-    CVN_Database& database = shownDatabase();
-    Opportunity* opportunity = database.Opportunities().Item(key);
-    if (!opportunity)
-        return;
-    const Opportunity before(*opportunity);
-    change(*opportunity);
-    const StoreResult written = database.UpdateDBOpportunity(key);
-    if (!written)
-        opportunity->copyFieldsFrom(before);
-    ShowListView(true);
+        return false;
+    const Result written = m_databases->update(key, change);
     ReportStoreFailure(written);
+    return written.ok();
 }
 
 void form_Main::combo_Stage_Click() {
     if (m_fillingQuickInfo)
         return;
     const QString text = m_comboStage->currentText();
-    ChangeSelectedOpportunity([&text](Opportunity& o) { o.setStage(text); });
+    // A failed write leaves the opportunity as the file has it, and the panel shows that.
+    if (!ChangeSelectedOpportunity([&text](Opportunity& o) { o.setStage(text); }))
+        ShowQuickInfo();
 }
 
 void form_Main::combo_Probability_Click() {
     if (m_fillingQuickInfo)
         return;
     const QString text = m_comboProbability->currentText();
-    ChangeSelectedOpportunity([&text](Opportunity& o) { o.setProbability(text); });
+    if (!ChangeSelectedOpportunity([&text](Opportunity& o) { o.setProbability(text); }))
+        ShowQuickInfo();
 }
 
 void form_Main::txt_Notes_MouseDown() {

@@ -8,15 +8,18 @@
 #include <QString>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class OutlookContacts;
+class OpenDatabases;
 
 class CVN_Database;
 class OpportunityListModel;
 class OpportunitySortProxy;
 class Opportunity;
 class QAction;
+class QActionGroup;
 class QComboBox;
 class QGroupBox;
 class QLabel;
@@ -25,21 +28,24 @@ class QPlainTextEdit;
 class QToolBar;
 class QTreeView;
 
-// The main window: the open databases and the Window menu, the opportunity list with its
-// sorting, command states and status-bar totals, and the quick-info panel.
+// The main window over the open databases of the run: the Window menu, the opportunity list
+// with its sorting, command states and status-bar totals, and the quick-info panel. It chooses
+// files, shows messages and passes the user's answers to the open databases, and follows their
+// signals to keep the list, the totals and the title current.
 class form_Main : public QMainWindow {
     Q_OBJECT
 public:
     explicit form_Main(QWidget* parent = nullptr);
     ~form_Main() override;
 
-    // Start-up: opens the database shown at the last exit (or asks, or starts without one).
-    void Form_Load();
+    // Start-up: opens the files named on the command line, or else the database shown at the
+    // last exit (or asks, or starts without one).
+    void Form_Load(const QStringList& commandLineFiles = {});
     // Shut-down: stores the shown database's location and captures the column widths. Runs when
     // the window closes (Exit, the window frame) and when the session ends.
     void Form_Unload();
-    // The desktop session is ending: shuts down as Exit does and writes the process's settings
-    // at once, since the process may not reach its normal end.
+    // The desktop session is ending: shuts down as Exit does, since the process may not reach its
+    // normal end.
     void CommitData();
     // Opens files named on the command line, each as the Open command opens a file.
     void OpenFiles(const QStringList& locations);
@@ -50,8 +56,8 @@ public:
     void mnuClose_Click();
     void mnuExit_Click();
     void mnudbList_Click(qint16 index);
-    // With `addWindow`, adds a Window menu entry for the location and returns its index.
-    qint16 WindowList(const QString& theWindow, bool addWindow);
+    // Adds the Window menu entry of an open database, at its Window index.
+    void WindowList(const CVN_Database& database);
     void FormTitle(const CVN_Database& theOppdb);
     bool IsDatabaseOpen(const QString& location) const;
 
@@ -76,14 +82,11 @@ public:
 
     // The database shown in the list; an empty one without location while none is open.
     CVN_Database& shownDatabase();
-    // The open databases in the order in which they were opened.
-    int DatabaseCount() const { return static_cast<int>(m_databaseList.size()); }
-    CVN_Database& DatabaseAt(int index) const { return *m_databaseList.at(index); }
-    // The open database under "Key=" + window; nullptr when none.
-    CVN_Database* DatabaseByWindow(qint32 window) const;
+    // The open databases of the run.
+    OpenDatabases& databases() const { return *m_databases; }
     // The key of the selected row; "" when no row is selected.
     QString SelectedKey() const;
-    bool HasDatabase() const { return !m_databaseList.empty(); }
+    bool HasDatabase() const;
     // The Outlook contacts of this run: made at start-up when the profile uses Outlook (the
     // contacts are read later, when first needed); nullptr otherwise.
     OutlookContacts* outlookContacts() const { return m_outlookContacts.get(); }
@@ -107,10 +110,15 @@ private:
     QAction* addItem(QMenu* menu, const char* name, const QString& caption);
     QAction* addSeparator(QMenu* menu, const char* name);
 
-    // Open steps 3 to 6 for a database whose location is set (or empty: ask).
-    void OpenAndShow(std::unique_ptr<CVN_Database> database);
-    void AddAndShow(std::unique_ptr<CVN_Database> database, bool runFilter);
+    // The file dialog for a database file; nothing when the user cancels.
+    std::optional<QString> ChooseDatabaseFile();
+    // Opens a database file and shows it, or says why it cannot.
+    void OpenLocation(const QString& location);
     void RemoveWindowEntry(qint32 index);
+    // Follows the open databases.
+    void connectDatabases();
+    void ShownChanged(CVN_Database* database);
+    void ShowTotals();
     void CaptureColumnWidths();
     void ApplyColumnWidths();
     void ApplyStoredSort();
@@ -125,12 +133,11 @@ private:
     void combo_Stage_Click();
     void combo_Probability_Click();
     void txt_Notes_MouseDown();
-    // Changes the selected opportunity with `change`, writes it and rebuilds the list; a failed
-    // write puts the opportunity back as it was and reports the failure.
-    void ChangeSelectedOpportunity(const std::function<void(Opportunity&)>& change);
+    // Changes the selected opportunity with `change` and writes it; a failed write puts the
+    // opportunity back as it was and reports the failure. False when nothing was written.
+    bool ChangeSelectedOpportunity(const std::function<void(Opportunity&)>& change);
 
-    std::vector<std::unique_ptr<CVN_Database>> m_databaseList;
-    CVN_Database* m_shownDatabase = nullptr;
+    OpenDatabases* m_databases = nullptr;
     std::unique_ptr<CVN_Database> m_noDatabase;
     std::unique_ptr<OutlookContacts> m_outlookContacts;
     bool m_firstOpen = true;
@@ -153,6 +160,8 @@ private:
     QHash<QString, QAction*> m_toolButtons; // toolbar buttons by key
     QHash<QString, std::function<void()>> m_toolbarHandlers;
     QAction* m_sortChoices[15] = {};
+    QActionGroup* m_sortGroup = nullptr;
+    QActionGroup* m_windowGroup = nullptr;
     QMap<qint32, QAction*> m_windowEntries; // Window menu entries 1.. by index
     QAction* m_windowSeparator = nullptr;   // entry 0
     QHash<QString, QLabel*> m_panels;       // status-bar panels by key

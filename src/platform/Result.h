@@ -4,23 +4,31 @@
 #include <optional>
 #include <utility>
 
-// The outcome of an operation that can fail: success, or a message that says what went wrong
-// (for file operations: which file and why).
+// The outcome of an operation that can fail: success, a failure with a message that says what
+// went wrong (for file operations: which file and why), or the user's cancelling, which needs
+// no message.
 class [[nodiscard]] Result {
 public:
     Result() = default;
     static Result failure(const QString& message) {
         Result result;
-        result.m_ok = false;
+        result.m_kind = Kind::Failed;
         result.m_message = message;
         return result;
     }
-    bool ok() const { return m_ok; }
-    explicit operator bool() const { return m_ok; }
+    static Result cancelled() {
+        Result result;
+        result.m_kind = Kind::Cancelled;
+        return result;
+    }
+    bool ok() const { return m_kind == Kind::Ok; }
+    bool isCancelled() const { return m_kind == Kind::Cancelled; }
+    explicit operator bool() const { return ok(); }
     const QString& message() const { return m_message; }
 
 private:
-    bool m_ok = true;
+    enum class Kind { Ok, Failed, Cancelled };
+    Kind m_kind = Kind::Ok;
     QString m_message;
 };
 
@@ -28,12 +36,14 @@ private:
 template <typename T> class [[nodiscard]] ResultValue {
 public:
     ResultValue(T value) : m_value(std::move(value)) {}
-    ResultValue(const Result& failure) : m_message(failure.message()) {}
+    ResultValue(const Result& failure)
+        : m_message(failure.message()), m_cancelled(failure.isCancelled()) {}
     static ResultValue failure(const QString& message) {
         return ResultValue(Result::failure(message));
     }
 
     bool ok() const { return m_value.has_value(); }
+    bool isCancelled() const { return m_cancelled; }
     explicit operator bool() const { return ok(); }
     const QString& message() const { return m_message; }
     // The value; only when ok().
@@ -44,9 +54,14 @@ public:
     T& operator*() { return *m_value; }
     const T& operator*() const { return *m_value; }
     // The failure as a plain result.
-    Result result() const { return ok() ? Result() : Result::failure(m_message); }
+    Result result() const {
+        if (ok())
+            return Result();
+        return m_cancelled ? Result::cancelled() : Result::failure(m_message);
+    }
 
 private:
     std::optional<T> m_value;
     QString m_message;
+    bool m_cancelled = false;
 };

@@ -37,9 +37,7 @@ ColumnsInfo::ColumnsInfo() {
     load();
 }
 
-ColumnsInfo::~ColumnsInfo() {
-    Save();
-}
+ColumnsInfo::~ColumnsInfo() = default;
 
 ColumnsInfo& ColumnsInfo::instance() {
     auto& info = current();

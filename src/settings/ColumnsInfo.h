@@ -7,7 +7,7 @@
 #include <QStringList>
 
 // The display state of the list's 14 data columns, in position order. Loads itself from
-// section "Display" of the settings store when created and saves all 42 values when destroyed.
+// section "Display" of the settings store when created; Save writes all 42 values back.
 class ColumnsInfo {
 public:
     // The column keys in position order, and their list captions.
@@ -21,7 +21,7 @@ public:
 
     // The layout of this process, created (and loaded) on first use.
     static ColumnsInfo& instance();
-    // Saves and ends the process's layout (at process end).
+    // Ends the process's layout without saving it; the next instance() loads anew.
     static void releaseInstance();
 
     // Appends an entry, under `sKey` when it is not empty. nullptr when the key is taken.

@@ -20,9 +20,7 @@ User::User() {
     load();
 }
 
-User::~User() {
-    SaveUser();
-}
+User::~User() = default;
 
 User& User::instance() {
     auto& user = current();

@@ -5,7 +5,7 @@
 #include <memory>
 
 // The sales representative's profile. Loads itself from section "User" of the settings store
-// when created and saves itself when destroyed (and on SaveUser).
+// when created; SaveUser writes it back (the options dialog's Apply and the shut-down call it).
 class User {
 public:
     User();
@@ -15,7 +15,7 @@ public:
 
     // The profile of this process, created (and loaded) on first use.
     static User& instance();
-    // Saves and ends the process's profile (at process end); the next instance() loads anew.
+    // Ends the process's profile without saving it; the next instance() loads anew.
     static void releaseInstance();
 
     bool UseOutlook() const { return m_UseOutlook; }

@@ -32,7 +32,7 @@ private slots:
     void cleanup() { Filters::releaseInstance(); }
 
     void defaultsOnEmptyStore();
-    void writtenWhenTheSetEndsAndReadBack();
+    void writtenBySaveAndReadBack();
     void readBack_data();
     void readBack();
     void datesRoundTripInLocale_data();
@@ -69,7 +69,7 @@ void FilterStoreTest::defaultsOnEmptyStore() {
     QVERIFY(!QFile::exists(env.settingsPath()));
 }
 
-void FilterStoreTest::writtenWhenTheSetEndsAndReadBack() {
+void FilterStoreTest::writtenBySaveAndReadBack() {
     const struct {
         const char* key;
         QVariant value;
@@ -94,6 +94,7 @@ void FilterStoreTest::writtenWhenTheSetEndsAndReadBack() {
         for (const auto& row : rows)
             filters.Item(row.key)->setValue(row.value);
         QVERIFY(!QFile::exists(env.settingsPath()));
+        filters.Save();
     }
     // Every criterion is written, changed or not.
     QCOMPARE(QSettings(env.settingsPath(), QSettings::IniFormat).allKeys().size(), 22);
@@ -184,6 +185,7 @@ void FilterStoreTest::datesRoundTripInLocale() {
         Filters filters;
         filters.Item(QStringLiteral("Start"))->setValue(start.startOfDay());
         filters.Item(QStringLiteral("End"))->setValue(QDateTime(end, QTime(8, 30)));
+        filters.Save();
     }
     QCOMPARE(rawValue(env.settingsPath(), "DateRange", "Start"), startText);
 
@@ -214,9 +216,12 @@ void FilterStoreTest::processSetLoadsAndSaves() {
     filters.Item(QStringLiteral("Low"))->setValue(750.0);
     QCOMPARE(rawValue(env.settingsPath(), "Revenue", "Low"), QStringLiteral("250"));
 
+    // Written only by an explicit save; releasing the set writes nothing.
     Filters::releaseInstance();
+    QCOMPARE(rawValue(env.settingsPath(), "Revenue", "Low"), QStringLiteral("250"));
+    Filters::instance().Item(QStringLiteral("Low"))->setValue(750.0);
+    Filters::instance().Save();
     QCOMPARE(rawValue(env.settingsPath(), "Revenue", "Low"), QStringLiteral("750"));
-    QCOMPARE(Filters::instance().Item(QStringLiteral("Low"))->Value().toDouble(), 750.0);
 }
 
 void FilterStoreTest::collection() {
@@ -228,16 +233,18 @@ void FilterStoreTest::collection() {
     QVERIFY(!filters.Item(23));
     QVERIFY(!filters.Item(QStringLiteral("low")));
 
-    // A removed item ends, and so writes itself.
+    // A removed item is no longer saved with the set.
     filters.Item(QStringLiteral("Stage_5"))->setValue(false);
     QVERIFY(filters.Remove(QStringLiteral("Stage_5")));
     QVERIFY(!filters.Remove(QStringLiteral("Stage_5")));
-    QCOMPARE(rawValue(env.settingsPath(), "Stage", "5"), QStringLiteral("False"));
     QCOMPARE(filters.Item(15)->Key(), QStringLiteral("Stage_6"));
     filters.Item(21)->setValue(5000.5);
     QVERIFY(filters.Remove(21));
     QVERIFY(!filters.Remove(21));
-    QCOMPARE(rawValue(env.settingsPath(), "Revenue", "High"), QStringLiteral("5000.5"));
+    filters.Save();
+    QCOMPARE(rawValue(env.settingsPath(), "Stage", "5"), QString());
+    QCOMPARE(rawValue(env.settingsPath(), "Revenue", "High"), QString());
+    QCOMPARE(rawValue(env.settingsPath(), "Stage", "6"), QStringLiteral("True"));
 }
 
 void FilterStoreTest::itemOfAnotherSection() {
@@ -252,6 +259,9 @@ void FilterStoreTest::itemOfAnotherSection() {
         // An item that was never given a section or name writes nothing.
         FilterItem unnamed;
         unnamed.setValue(QStringLiteral("lost"));
+        QVERIFY(missing.SaveFilter());
+        QVERIFY(!unnamed.SaveFilter());
+        SettingsStore::instance().Flush();
     }
     QCOMPARE(rawValue(env.settingsPath(), "Custom", "Missing"), QStringLiteral("True"));
     QCOMPARE(QSettings(env.settingsPath(), QSettings::IniFormat).allKeys().size(), 2);

@@ -1,3 +1,4 @@
+#include "SalesFixtures.h"
 #include "TestEnvironment.h"
 
 #include "filter/Filters.h"
@@ -10,6 +11,8 @@
 #include "settings/Settings.h"
 #include "settings/User.h"
 #include "store/CVN_Database.h"
+#include "workspace/OpenDatabases.h"
+#include "workspace/ProcessSettings.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -31,61 +34,7 @@ using Answer = UiServices::Answer;
 using Message = ScriptedUiServices::Message;
 Q_DECLARE_METATYPE(Message)
 
-namespace {
-
-struct Row {
-    QString description;
-    QString revenue = QStringLiteral("1000");
-    QString company = QString();
-    QString unitPrice = QStringLiteral("1000");
-    QString probability = QStringLiteral("25% - Long Shot");
-    QString stage = QStringLiteral("Lead");
-    QString note = QString();
-};
-
-// A sales database file with these opportunities (record numbers 1, 2, ...). With the filter
-// criteria at their defaults, an opportunity of revenue 0 does not pass the filter.
-QString makeDatabase(const QString& path, const QList<Row>& rows) {
-    CVN_Database database;
-    database.setDatabaseLocation(path);
-    database.NewDatabase();
-    if (database.DatabaseError())
-        qFatal("cannot create %s", qPrintable(path));
-    for (const Row& row : rows) {
-        Opportunity o;
-        o.setDescription(row.description);
-        o.setCompany(row.company);
-        o.setRevenue(row.revenue);
-        o.setUnitPrice(row.unitPrice);
-        o.setProbability(row.probability);
-        o.setStage(row.stage);
-        o.setNote(row.note);
-        if (const StoreResult added = database.AddOpportunity(o); !added)
-            qFatal("%s", qPrintable(added.message()));
-    }
-    return path;
-}
-
-// The opportunity as the file holds it now.
-std::optional<Opportunity> fromFile(const QString& path, const QString& key) {
-    CVN_Database database;
-    database.setDatabaseLocation(path);
-    if (!database.OpenDatabase())
-        return std::nullopt;
-    const Opportunity* o = database.Opportunities().Item(key);
-    return o ? std::optional<Opportunity>(*o) : std::nullopt;
-}
-
-// An exclusive lock on a database file, held as another program would until released.
-using FileLock = std::unique_ptr<sqlite3, void (*)(sqlite3*)>;
-FileLock lockFile(const QString& path) {
-    sqlite3* db = nullptr;
-    sqlite3_open(path.toUtf8().constData(), &db);
-    sqlite3_exec(db, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr);
-    return FileLock(db, [](sqlite3* held) { sqlite3_close_v2(held); });
-}
-
-} // namespace
+using namespace SalesFixtures;
 
 class tst_form_Main : public QObject {
     Q_OBJECT
@@ -175,17 +124,17 @@ private:
     // its file, and the value finds the database again.
     void checkWindowEntries() {
         QSet<qint32> used;
-        for (int i = 0; i < m_window->DatabaseCount(); ++i) {
-            const CVN_Database& database = m_window->DatabaseAt(i);
+        for (int i = 0; i < m_window->databases().count(); ++i) {
+            const CVN_Database& database = m_window->databases().at(i);
             used.insert(database.Window());
-            QCOMPARE(m_window->DatabaseByWindow(database.Window()), &database);
+            QCOMPARE(m_window->databases().byWindow(database.Window()), &database);
             const QAction* entry = control(QStringLiteral("mnudbList_%1").arg(database.Window()));
             QVERIFY(entry);
             QCOMPARE(entry->text(), QString::number(database.Window()) + QLatin1Char(' ') +
                                         database.DatabaseLocation());
         }
-        QCOMPARE(used.size(), m_window->DatabaseCount());
-        QCOMPARE(control<QMenu>("mnuWindow")->actions().size(), m_window->DatabaseCount() + 1);
+        QCOMPARE(used.size(), m_window->databases().count());
+        QCOMPARE(control<QMenu>("mnuWindow")->actions().size(), m_window->databases().count() + 1);
     }
     void selectRow(const QString& key) {
         const int row = m_window->listModel().RowOf(key);
@@ -211,17 +160,11 @@ private:
 
 void tst_form_Main::init() {
     m_env = std::make_unique<TestEnvironment>();
-    Settings& settings = Settings::instance();
-    settings.setDisplaySortKey(QStringLiteral("None"));
-    settings.setDisplaySortOrder(0);
-    settings.setDisplaySorted(false);
+    ProcessSettings::useFile(m_env->settingsPath());
 }
 
 void tst_form_Main::cleanup() {
     m_window.reset();
-    Filters::releaseInstance();
-    ColumnsInfo::releaseInstance();
-    User::releaseInstance();
     m_env.reset();
 }
 
@@ -269,11 +212,11 @@ void tst_form_Main::startUp() {
         QVERIFY(!window.outlookContacts()->OutlookError());
     }
     if (stored == "a.mdb") {
-        QCOMPARE(window.DatabaseCount(), 1);
+        QCOMPARE(window.databases().count(), 1);
         QCOMPARE(window.windowTitle(), "Corvane - [2/2] a.mdb");
         QCOMPARE(listColumn(0), (QStringList{"One", "Two"}));
     } else {
-        QCOMPARE(window.DatabaseCount(), 0);
+        QCOMPARE(window.databases().count(), 0);
         QCOMPARE(window.windowTitle(), "Corvane");
         QCOMPARE(panel("TotalOpportunity"), "0");
         QCOMPARE(panel("TotalRevenue"), " $0.00 ");
@@ -297,7 +240,7 @@ void tst_form_Main::openAndClose() {
     checkMessages({{a + " is already open.", "Database Open", Icon::Information, Buttons::Ok}});
     window.mnuOpen_Click();
     checkMessages({});
-    QCOMPARE(window.DatabaseCount(), 3);
+    QCOMPARE(window.databases().count(), 3);
     QVERIFY(control("mnudbList_0")->isSeparator());
     QCOMPARE(control("mnudbList_1")->text(), "1 " + a);
     QCOMPARE(control("mnudbList_2")->text(), "2 " + b);
@@ -327,7 +270,7 @@ void tst_form_Main::openAndClose() {
 
     for (int i = 0; i < 3; ++i)
         control("mnuClose")->trigger();
-    QCOMPARE(window.DatabaseCount(), 0);
+    QCOMPARE(window.databases().count(), 0);
     QCOMPARE(window.windowTitle(), "Corvane");
     QCOMPARE(window.listView().model()->rowCount(), 0);
     QVERIFY(!control("mnuClose")->isEnabled());
@@ -382,7 +325,7 @@ void tst_form_Main::newDatabase() {
         message.text = message.text.arg(file);
     checkMessages(messages);
     const int count = (created || existing == "open") ? 1 : 0;
-    QCOMPARE(window.DatabaseCount(), count);
+    QCOMPARE(window.databases().count(), count);
     if (created) {
         QCOMPARE(window.shownDatabase().DatabaseLocation(), file);
         QCOMPARE(window.windowTitle(), "Corvane - [0/0] new.mdb");
@@ -401,7 +344,7 @@ void tst_form_Main::newDatabase() {
     // A cancelled dialog ends New silently.
     window.mnuNew_Click();
     checkMessages({});
-    QCOMPARE(window.DatabaseCount(), count);
+    QCOMPARE(window.databases().count(), count);
 }
 
 void tst_form_Main::exitStoresDatabaseAndWidths_data() {
@@ -446,7 +389,7 @@ void tst_form_Main::exitStoresDatabaseAndWidths() {
     QCOMPARE(int(columns.Item("Company")->cWidth()), qRound(150 * 1440 / dpi));
     QCOMPARE(int(columns.Item("Note")->cWidth()), 1500); // hidden: kept
 
-    // The layout writes itself at process end; with nothing shown "" is stored.
+    // The layout was written at shut-down; with nothing shown "" is stored.
     ColumnsInfo::releaseInstance();
     QCOMPARE(storedValue("Display", "CompanyWidth"), QString::number(qRound(150 * 1440 / dpi)));
     window.mnuClose_Click();

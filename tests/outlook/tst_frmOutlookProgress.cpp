@@ -36,7 +36,6 @@ private slots:
     void controlsAndStatusLines();
     void failedTestWaitsForButton();
     void successfulTestClosesWindow();
-    void fiveThousandContactsWithWindow();
 };
 
 void tst_frmOutlookProgress::cleanup() {
@@ -124,22 +123,6 @@ void tst_frmOutlookProgress::successfulTestClosesWindow() {
     QCOMPARE(env.ui().messages().size(), 1);
     QCOMPARE(env.ui().messages().first().text,
              QStringLiteral("Connection to Outlook was successful."));
-}
-
-void tst_frmOutlookProgress::fiveThousandContactsWithWindow() {
-    TestEnvironment env;
-    const QString folder = env.path(QStringLiteral("contacts"));
-    QVERIFY(VCardReader::writeSampleContacts(folder, 5000).ok());
-    useContactsFolder(folder, env);
-    OutlookContacts contacts;
-    QElapsedTimer timer;
-    timer.start();
-    contacts.LoadContacts();
-    const qint64 elapsed = timer.elapsed();
-    QVERIFY(contacts.ContactsLoaded());
-    QCOMPARE(contacts.Count(), 5000);
-    qInfo("5000 contacts with the progress window: %lld ms", elapsed);
-    QVERIFY2(elapsed < 1000, qPrintable(QStringLiteral("%1 ms").arg(elapsed)));
 }
 
 QTEST_MAIN(tst_frmOutlookProgress)

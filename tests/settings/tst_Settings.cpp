@@ -35,8 +35,9 @@ void tst_Settings::firstRunProfile() {
         QVERIFY(user.HQemail().isEmpty());
         QVERIFY(!user.UseOutlook());
         QCOMPARE(user.LastSent(), QDate::currentDate());
+        user.SaveUser();
     }
-    // Destruction wrote all nine values.
+    // The save wrote all nine values.
     QSettings raw(env.settingsPath(), QSettings::IniFormat);
     raw.beginGroup("User");
     QCOMPARE(raw.childKeys().size(), 9);
@@ -75,11 +76,11 @@ void tst_Settings::profileRoundTrip() {
     QCOMPARE(again.LastSent(), QDate(2026, 2, 3));
     QVERIFY(again.UseOutlook());
 
-    // The process-wide profile is the same object until it is released, and saves then.
+    // The process-wide profile is the same object until it is released, which saves nothing.
     User::instance().setID("E-7");
     QCOMPARE(User::instance().ID(), QStringLiteral("E-7"));
     User::releaseInstance();
-    QCOMPARE(User::instance().ID(), QStringLiteral("E-7"));
+    QCOMPARE(User::instance().ID(), QStringLiteral("E-1042"));
     User::releaseInstance();
 }
 
@@ -108,6 +109,7 @@ void tst_Settings::damagedProfileValues() {
         User user;
         QCOMPARE(user.UseOutlook(), expectedOutlook);
         QCOMPARE(user.LastSent(), expectedLastSent);
+        user.SaveUser();
     }
     // What loads is what the next save writes.
     QCOMPARE(SettingsStore::instance().GetSetting("Corvane", "User", "LastSent"),
@@ -120,6 +122,7 @@ void tst_Settings::territoryFromTheOldPlace() {
     {
         User first;
         QCOMPARE(first.Territory(), QStringLiteral("Old North"));
+        first.SaveUser();
     }
     // Saved under the application's own name: a second instance reads the same territory.
     QCOMPARE(SettingsStore::instance().GetSetting("Corvane", "User", "Territory"),
@@ -127,6 +130,7 @@ void tst_Settings::territoryFromTheOldPlace() {
     {
         User first;
         first.setTerritory("South");
+        first.SaveUser();
     }
     User second;
     QCOMPARE(second.Territory(), QStringLiteral("South"));
@@ -151,6 +155,7 @@ void tst_Settings::lastSentInEveryLocale() {
     {
         User user;
         user.setLastSent(QDate(1931, 7, 4));
+        user.SaveUser();
     }
     User again;
     QCOMPARE(again.LastSent(), QDate(1931, 7, 4));
@@ -169,6 +174,8 @@ void tst_Settings::firstRunColumns() {
             QVERIFY(c->CDisplay());
             QCOMPARE(info.Item(c->cKey()), c);
         }
+        info.Save();
+        SettingsStore::instance().Flush();
     }
     QSettings raw(env.settingsPath(), QSettings::IniFormat);
     raw.beginGroup("Display");
@@ -186,6 +193,7 @@ void tst_Settings::columnsRoundTrip() {
         info.Item("Note")->setcWidth(2222);
         info.Item("Revenue")->setcWidth(999);
         info.Item("Stage")->setCOrder(3);
+        info.Save();
     }
     ColumnsInfo again;
     QVERIFY(!again.Item("Note")->CDisplay());

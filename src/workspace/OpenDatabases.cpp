@@ -1,0 +1,202 @@
+#include "workspace/OpenDatabases.h"
+
+#include "filter/Filters.h"
+#include "store/CVN_Database.h"
+#include "store/Opportunity.h"
+#include "store/SalesFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <algorithm>
+
+namespace {
+
+void addTotals(OpenDatabases::Totals& totals, const CVN_Database& database) {
+    const Opportunities& collection = database.Opportunities();
+    totals.count += collection.Count();
+    totals.visibleCount += collection.UnFilteredCount();
+    totals.forecastRevenue += collection.FilteredRevenue();
+    totals.totalRevenue += collection.TotalRevenue();
+}
+
+} // namespace
+
+OpenDatabases::OpenDatabases(QObject* parent) : QObject(parent) {}
+
+OpenDatabases::~OpenDatabases() = default;
+
+QString OpenDatabases::canonicalLocation(const QString& location) {
+    if (location.isEmpty())
+        return location;
+    const QFileInfo file(location);
+    const QString canonical = file.canonicalFilePath();
+    if (!canonical.isEmpty())
+        return canonical;
+    // A file that does not exist yet: its folder may exist and be reached by a link.
+    const QString folder = file.absoluteDir().canonicalPath();
+    if (!folder.isEmpty())
+        return QDir(folder).filePath(file.fileName());
+    return QDir::cleanPath(file.absoluteFilePath());
+}
+
+CVN_Database* OpenDatabases::byWindow(qint32 window) const {
+    for (const auto& database : m_databases) {
+        if (database->Window() == window)
+            return database.get();
+    }
+    return nullptr;
+}
+
+CVN_Database* OpenDatabases::byLocation(const QString& location) const {
+    const QString wanted = canonicalLocation(location);
+    for (const auto& database : m_databases) {
+        if (canonicalLocation(database->DatabaseLocation()) == wanted)
+            return database.get();
+    }
+    return nullptr;
+}
+
+bool OpenDatabases::isDatabaseFile(const QString& location) {
+    SalesFile file(canonicalLocation(location), SalesFile::Mode::Existing);
+    return file.isOpen() && file.hasSalesTable();
+}
+
+qint32 OpenDatabases::lowestFreeWindow() const {
+    qint32 window = 1;
+    while (byWindow(window))
+        ++window;
+    return window;
+}
+
+CVN_Database* OpenDatabases::addAndShow(std::unique_ptr<CVN_Database> database) {
+    CVN_Database* added = database.get();
+    added->setWindow(lowestFreeWindow());
+    m_databases.push_back(std::move(database));
+    emit databaseOpened(added);
+    show(added->Window());
+    return added;
+}
+
+ResultValue<CVN_Database*> OpenDatabases::open(const QString& location) {
+    const QString canonical = canonicalLocation(location);
+    if (isOpen(canonical))
+        return Result::failure(canonical + QStringLiteral(" is already open."));
+    auto database = std::make_unique<CVN_Database>();
+    database->setDatabaseLocation(canonical);
+    if (!database->OpenDatabase())
+        return Result::failure(database->DatabaseErrorMessage());
+    Filters::instance().Filter(*database);
+    return addAndShow(std::move(database));
+}
+
+ResultValue<CVN_Database*> OpenDatabases::create(const QString& location, bool replace) {
+    const QString canonical = canonicalLocation(location);
+    if (isOpen(canonical))
+        return Result::failure(canonical + QStringLiteral(" is currently open."));
+    if (replace && QFileInfo::exists(canonical) && !QFile::remove(canonical))
+        return Result::failure(QStringLiteral("Could not replace ") + canonical);
+    auto database = std::make_unique<CVN_Database>();
+    database->setDatabaseLocation(canonical);
+    database->setName(QFileInfo(canonical).fileName());
+    database->NewDatabase();
+    if (database->DatabaseError())
+        return Result::failure(database->DatabaseErrorMessage());
+    return addAndShow(std::move(database));
+}
+
+void OpenDatabases::closeShown() {
+    if (!m_shown)
+        return;
+    const qint32 window = m_shown->Window();
+    // Whoever shows the closing database's opportunities lets go of them first.
+    m_shown = nullptr;
+    emit shownChanged(nullptr);
+    std::erase_if(m_databases, [window](const std::unique_ptr<CVN_Database>& database) {
+        return database->Window() == window;
+    });
+    emit databaseClosed(window);
+    show(m_databases.empty() ? 0 : m_databases.front()->Window());
+}
+
+void OpenDatabases::show(qint32 window) {
+    m_shown = window > 0 ? byWindow(window) : nullptr;
+    emit shownChanged(m_shown);
+    emit totalsChanged();
+}
+
+void OpenDatabases::filterAll(const Filters& filters) {
+    for (const auto& database : m_databases)
+        filters.Filter(*database);
+    emit visibilityChanged();
+    emit totalsChanged();
+}
+
+OpenDatabases::Totals OpenDatabases::shownTotals() const {
+    Totals totals;
+    if (m_shown)
+        addTotals(totals, *m_shown);
+    return totals;
+}
+
+OpenDatabases::Totals OpenDatabases::allTotals() const {
+    Totals totals;
+    for (const auto& database : m_databases)
+        addTotals(totals, *database);
+    return totals;
+}
+
+Result OpenDatabases::update(const QString& key, const std::function<void(Opportunity&)>& change) {
+    if (!m_shown)
+        return Result::failure(QStringLiteral("No database is open."));
+    Opportunity* opportunity = m_shown->Opportunities().Item(key);
+    if (!opportunity)
+        return Result::failure(
+            QStringLiteral("The opportunity %1 is not in %2.").arg(key, m_shown->Name()));
+    const Opportunity before(*opportunity);
+    change(*opportunity);
+    const Result written = m_shown->UpdateDBOpportunity(key);
+    if (!written) {
+        opportunity->copyFieldsFrom(before);
+        return written;
+    }
+    emit opportunityChanged(m_shown, key);
+    emit totalsChanged();
+    return written;
+}
+
+ResultValue<QString> OpenDatabases::add(Opportunity& opportunity) {
+    if (!m_shown)
+        return Result::failure(QStringLiteral("No database is open."));
+    const Result added = m_shown->AddOpportunity(opportunity);
+    if (!added)
+        return added;
+    const QString key = Opportunities::KeyFor(opportunity.RecordNumber());
+    emit opportunityAdded(m_shown, key);
+    emit totalsChanged();
+    return key;
+}
+
+Result OpenDatabases::remove(const QString& key) {
+    if (!m_shown)
+        return Result::failure(QStringLiteral("No database is open."));
+    if (!m_shown->Opportunities().Contains(key))
+        return Result::failure(
+            QStringLiteral("The opportunity %1 is not in %2.").arg(key, m_shown->Name()));
+    // The list lets go of the row before the opportunity goes; should the write fail, the
+    // collection is shown anew as it still is.
+    emit opportunityAboutToBeRemoved(m_shown, key);
+    const Result removed = m_shown->RemoveOpportunity(key);
+    if (!removed) {
+        emit opportunitiesReset(m_shown);
+        return removed;
+    }
+    emit opportunityRemoved(m_shown, key);
+    emit totalsChanged();
+    return removed;
+}
+
+void OpenDatabases::collectionChanged(CVN_Database* database) {
+    emit opportunitiesReset(database);
+    emit totalsChanged();
+}

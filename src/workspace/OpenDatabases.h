@@ -1,0 +1,107 @@
+#pragma once
+
+#include "platform/Result.h"
+
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class CVN_Database;
+class Filters;
+class Opportunity;
+
+// The databases open in this run, in opening order, and the one shown in the list. Each has a
+// Window index (its entry in the Window menu, the lowest index free when it opens). The object
+// opens, creates, closes and shows databases, sums their totals and runs the single-record
+// writes of the shown one, putting an opportunity back as it was when its write fails. It never
+// asks the user anything: the window chooses files and shows messages; this object reports what
+// changed through its signals.
+class OpenDatabases : public QObject {
+    Q_OBJECT
+public:
+    // Counts and sums over the opportunities of one or more databases: all of them, the ones
+    // that pass the filter, their revenue and the revenue of the whole collection.
+    struct Totals {
+        qint32 count = 0;
+        qint32 visibleCount = 0;
+        double forecastRevenue = 0.0;
+        double totalRevenue = 0.0;
+    };
+
+    explicit OpenDatabases(QObject* parent = nullptr);
+    ~OpenDatabases() override;
+
+    // The canonical absolute form of a location, so that one file is always named alike
+    // (relative paths, "." and "..", symbolic links).
+    static QString canonicalLocation(const QString& location);
+
+    int count() const { return static_cast<int>(m_databases.size()); }
+    bool isEmpty() const { return m_databases.empty(); }
+    // The database at a position in opening order (0-based).
+    CVN_Database& at(int position) const { return *m_databases.at(static_cast<size_t>(position)); }
+    // The shown database; nullptr while none is open.
+    CVN_Database* shown() const { return m_shown; }
+    CVN_Database* byWindow(qint32 window) const;
+    // The open database of a file, compared as canonical locations; nullptr when none.
+    CVN_Database* byLocation(const QString& location) const;
+    bool isOpen(const QString& location) const { return byLocation(location) != nullptr; }
+    // Whether a file opens as a sales database (without keeping it open).
+    static bool isDatabaseFile(const QString& location);
+
+    // Opens the database file at `location`, runs the filter pass over it and shows it. Fails
+    // with the open's message ("Could not open " and the location), or when the file is open
+    // already (alreadyOpen() tells).
+    ResultValue<CVN_Database*> open(const QString& location);
+    // Creates a new, empty database file at `location` and shows it. With `replace`, an existing
+    // file there is deleted first (fails with "Could not replace " and the location when it
+    // cannot be). The file must not be open.
+    ResultValue<CVN_Database*> create(const QString& location, bool replace);
+    // Closes the shown database and shows the earliest opened of the rest.
+    void closeShown();
+    // Shows the database with this Window index (0 or an unknown index: none).
+    void show(qint32 window);
+
+    // The filter pass over every open database (the stored criteria changed).
+    void filterAll(const Filters& filters);
+
+    Totals shownTotals() const;
+    Totals allTotals() const;
+
+    // Changes the shown database's opportunity under `key` with `change` and writes it; when the
+    // write fails the opportunity is put back as it was and the failure is returned.
+    Result update(const QString& key, const std::function<void(Opportunity&)>& change);
+    // Adds `opportunity` to the shown database (numbered anew) and returns the new key.
+    ResultValue<QString> add(Opportunity& opportunity);
+    // Removes the opportunity under `key` from the shown database.
+    Result remove(const QString& key);
+    // Tells the listeners that `database`'s collection changed as a whole (after a merge).
+    void collectionChanged(CVN_Database* database);
+
+signals:
+    void databaseOpened(CVN_Database* database);
+    // The database with this Window index has been closed (it no longer exists).
+    void databaseClosed(qint32 window);
+    // Another database (or none) is shown.
+    void shownChanged(CVN_Database* database);
+    // The opportunities of every database have a new visibility.
+    void visibilityChanged();
+    void opportunityAdded(CVN_Database* database, const QString& key);
+    void opportunityChanged(CVN_Database* database, const QString& key);
+    // Sent before the opportunity leaves the collection, while it can still be read.
+    void opportunityAboutToBeRemoved(CVN_Database* database, const QString& key);
+    void opportunityRemoved(CVN_Database* database, const QString& key);
+    // The collection changed as a whole (many opportunities added at once, or a removal that
+    // failed after the list let go of its row): whoever shows it reads it anew.
+    void opportunitiesReset(CVN_Database* database);
+    // Counts or sums of the shown database or of all of them changed.
+    void totalsChanged();
+
+private:
+    qint32 lowestFreeWindow() const;
+    CVN_Database* addAndShow(std::unique_ptr<CVN_Database> database);
+
+    std::vector<std::unique_ptr<CVN_Database>> m_databases;
+    CVN_Database* m_shown = nullptr;
+};

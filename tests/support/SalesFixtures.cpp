@@ -1,0 +1,56 @@
+#include "SalesFixtures.h"
+
+#include "store/CVN_Database.h"
+
+#include <sqlite3.h>
+
+namespace SalesFixtures {
+
+QString makeDatabase(const QString& path, const QList<Row>& rows) {
+    CVN_Database database;
+    database.setDatabaseLocation(path);
+    database.NewDatabase();
+    if (database.DatabaseError())
+        qFatal("cannot create %s", qPrintable(path));
+    for (const Row& row : rows) {
+        Opportunity o;
+        o.setDescription(row.description);
+        o.setCompany(row.company);
+        o.setRevenue(row.revenue);
+        o.setUnitPrice(row.unitPrice);
+        o.setProbability(row.probability);
+        o.setStage(row.stage);
+        o.setNote(row.note);
+        if (const Result added = database.AddOpportunity(o); !added)
+            qFatal("%s", qPrintable(added.message()));
+    }
+    return path;
+}
+
+std::optional<Opportunity> fromFile(const QString& path, const QString& key) {
+    CVN_Database database;
+    database.setDatabaseLocation(path);
+    if (!database.OpenDatabase())
+        return std::nullopt;
+    const Opportunity* o = database.Opportunities().Item(key);
+    return o ? std::optional<Opportunity>(*o) : std::nullopt;
+}
+
+void execSql(const QString& path, const QString& sql) {
+    sqlite3* db = nullptr;
+    if (sqlite3_open(path.toUtf8().constData(), &db) != SQLITE_OK)
+        qFatal("cannot open %s", qPrintable(path));
+    char* error = nullptr;
+    if (sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, &error) != SQLITE_OK)
+        qFatal("%s: %s", qPrintable(sql), error);
+    sqlite3_close(db);
+}
+
+FileLock lockFile(const QString& path) {
+    sqlite3* db = nullptr;
+    sqlite3_open(path.toUtf8().constData(), &db);
+    sqlite3_exec(db, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr);
+    return FileLock(db, [](sqlite3* held) { sqlite3_close_v2(held); });
+}
+
+} // namespace SalesFixtures
