@@ -8,7 +8,7 @@
 #
 # To add a shot, add a line to SHOTS below: the image's name, a regular expression for the title
 # of the window to capture, and the keys (xdotool syntax) that open it from the main window, or
-# "-" for none. After each shot the script presses Escape until only the main window is left.
+# "-" for none, separated by "|". After each shot the script presses Escape until only the main window is left.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build_dir="${BUILD_DIR:-build}"
@@ -19,13 +19,14 @@ size=1280x900          # the virtual screen
 window_size="1100 680" # the main window, in pixels
 
 SHOTS=(
-    # name             window title               keys from the main window
-    "main-window       ^Corvane\ -\ \[            -"
+    # name        | window title     | keys from the main window
+    "main-window  | ^Corvane - \[    | -"
     # Once the dialogs are reached from the menus, for example:
-    # "about           ^About\ Corvane$           alt+h a"
-    # "editor          ^Edit\ -\ \[               Down Return"
-    # "filter          ^Filter$                   alt+t f"
-    # "options         ^Options$                  alt+t o"
+    # "about      | ^About Corvane$  | alt+h a"
+    # "help       | ^Corvane Help    | F1"
+    # "editor     | ^Edit - \[       | Down Return"
+    # "filter     | ^Filter$         | alt+t f"
+    # "options    | ^Options$        | alt+t o"
 )
 
 for tool in Xvfb openbox xdotool import; do
@@ -81,7 +82,8 @@ sleep 1.5
 wanted=" $* "
 mkdir -p "$out_dir"
 for shot in "${SHOTS[@]}"; do
-    read -r name title keys <<<"$shot"
+    IFS='|' read -r name title keys <<<"$shot"
+    name=$(echo $name) keys=$(echo $keys) title=$(sed 's/^ *//; s/ *$//' <<<"$title")
     [[ $# -gt 0 && $wanted != *" $name "* ]] && continue
     xdotool windowactivate --sync "$main" 2>/dev/null || true
     [[ $keys != - ]] && xdotool key --delay 120 $keys
