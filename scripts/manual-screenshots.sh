@@ -16,7 +16,7 @@ app="$build_dir/src/app/corvane"
 bench="$build_dir/bench/corvane-bench"
 out_dir=docs/manual/images
 size=1280x900          # the virtual screen
-window_size="1100 680" # the main window, in pixels
+window_size="820 560"  # the main window, in pixels: fits the help window unscaled
 
 SHOTS=(
     # name        | window title     | keys from the main window
