@@ -10,7 +10,7 @@ packages=(
     libqt6svg6 qt6-gtk-platformtheme qt6-image-formats-plugins
     qt6-charts-dev poppler-utils radicale vdirsyncer
     xdg-utils fonts-dejavu-core python3
-    xvfb xauth
+    xvfb xauth openbox xdotool imagemagick
 )
 
 as_root() {

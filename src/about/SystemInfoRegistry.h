@@ -1,0 +1,36 @@
+#pragma once
+
+#include "platform/Result.h"
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+// Where the system-information program is found. The look-up takes two places, in order:
+//   1. the command line stored in the settings, section "SystemInfo", value "Program": a program
+//      name (looked up on the PATH) or a path, optionally followed by arguments;
+//   2. the first of a fixed list of system-information programs (ProgramsOnPath) found on the
+//      PATH.
+// A stored command whose program does not exist is passed over, so the PATH look-up follows.
+class SystemInfoRegistry {
+public:
+    static constexpr const char* Section = "SystemInfo";
+    static constexpr const char* Key = "Program";
+
+    struct Command {
+        QString program; // absolute path of an executable file
+        QStringList arguments;
+    };
+
+    // The programs looked for on the PATH, in order.
+    static const QStringList& ProgramsOnPath();
+    // The text shown when no program is found or it fails to start.
+    static QString UnavailableText();
+
+    // The command stored in the settings, when it names an existing executable.
+    static std::optional<Command> FromSettings();
+    // The first program of ProgramsOnPath() found on the PATH.
+    static std::optional<Command> FromPath();
+    // The command to start, or a failure carrying UnavailableText().
+    static ResultValue<Command> Find();
+};
