@@ -1,5 +1,7 @@
 #include "mainwindow/form_Main.h"
 
+#include "about/frmAbout.h"
+#include "about/frmHelp.h"
 #include "filter/Filters.h"
 #include "mainwindow/OpportunityListModel.h"
 #include "mainwindow/OpportunitySortProxy.h"
@@ -242,9 +244,15 @@ void form_Main::buildMenus() {
     m_windowGroup->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
 
     QMenu* help = addMenu(nullptr, "mnuHelp", "mnuHelp", QStringLiteral("Help"));
-    addItem(help, "mnuHelpInfo", QStringLiteral("Corvane Help"));
+    QAction* helpInfo = addItem(help, "mnuHelpInfo", QStringLiteral("Corvane Help"));
+    helpInfo->setShortcut(QKeySequence::HelpContents);
+    connect(helpInfo, &QAction::triggered, this, [this] { frmHelp::ShowTopic(QString(), this); });
     addSeparator(help, "mnuSeperator5");
-    addItem(help, "mnuAbout", QStringLiteral("About Corvane"));
+    connect(addItem(help, "mnuAbout", QStringLiteral("About Corvane")), &QAction::triggered, this,
+            [this] {
+                frmAbout box(this);
+                box.exec();
+            });
 }
 
 void form_Main::buildToolbar() {
@@ -269,6 +277,7 @@ void form_Main::buildToolbar() {
     }
     setToolbarHandler(QStringLiteral("File"), [this] { mnuOpen_Click(); });
     setToolbarHandler(QStringLiteral("Close"), [this] { mnuClose_Click(); });
+    setToolbarHandler(QStringLiteral("Help"), [this] { frmHelp::ShowTopic(QString(), this); });
 }
 
 void form_Main::buildCentral() {

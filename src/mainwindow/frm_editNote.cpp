@@ -1,6 +1,6 @@
 #include "mainwindow/frm_editNote.h"
 
-#include <QHBoxLayout>
+#include <QDialogButtonBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTextCursor>
@@ -16,21 +16,19 @@ frm_editNote::frm_editNote(QWidget* parent) : QDialog(parent) {
     m_txtNote->setTabChangesFocus(true);
     connect(m_txtNote, &QPlainTextEdit::textChanged, this, &frm_editNote::limitLength);
 
-    m_okButton = new QPushButton(QStringLiteral("OK"), this);
+    // The platform's button order; the captions stay "OK" and "Cancel".
+    auto* buttons = new QDialogButtonBox(this);
+    m_okButton = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
     m_okButton->setObjectName(QStringLiteral("OKButton"));
     m_okButton->setDefault(true);
-    connect(m_okButton, &QPushButton::clicked, this, &QDialog::accept);
-    m_cancelButton = new QPushButton(QStringLiteral("Cancel"), this);
+    m_cancelButton = buttons->addButton(QStringLiteral("Cancel"), QDialogButtonBox::RejectRole);
     m_cancelButton->setObjectName(QStringLiteral("CancelButton"));
-    connect(m_cancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(m_okButton);
-    buttons->addWidget(m_cancelButton);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_txtNote);
-    layout->addLayout(buttons);
+    layout->addWidget(buttons);
     resize(420, 200);
 }
 
