@@ -34,17 +34,53 @@ void addIdentity(icalcomponent* item, const QString& uid, const QDateTime& stamp
 }
 
 // libical refuses an empty DESCRIPTION when the file is read again: no text, no property.
+// Readers drop blanks at the end of a line, so the text ends with its last visible character.
 void addDescription(icalcomponent* item, const QString& body) {
-    const QByteArray text = CalendarItemFile::plainText(body).toUtf8();
+    QByteArray text = CalendarItemFile::plainText(body).toUtf8();
+    while (text.endsWith(' ') || text.endsWith('\t'))
+        text.chop(1);
     if (!text.isEmpty())
         icalcomponent_add_property(item, icalproperty_new_description(text.constData()));
 }
 
+// Folds a content line at 75 octets, never inside a UTF-8 sequence and never right after a
+// blank (a blank at the end of a line is lost to many readers).
+void appendFolded(QByteArray& out, QByteArrayView line) {
+    qsizetype start = 0;
+    while (line.size() - start > (start == 0 ? 75 : 74)) {
+        const qsizetype limit = start == 0 ? 75 : 74;
+        qsizetype cut = start + limit;
+        while (cut > start + 1 && ((uchar(line[cut]) & 0xC0) == 0x80 || line[cut - 1] == ' ' ||
+                                   line[cut - 1] == '\t'))
+            --cut;
+        if (cut <= start + 1)
+            cut = start + limit; // a line of blanks only: nothing better to do
+        if (start > 0)
+            out.append(' ');
+        out.append(line.sliced(start, cut - start));
+        out.append("\r\n");
+        start = cut;
+    }
+    if (start > 0)
+        out.append(' ');
+    out.append(line.sliced(start));
+    out.append("\r\n");
+}
+
 QByteArray finish(icalcomponent* calendar) {
     char* text = icalcomponent_as_ical_string_r(calendar);
-    QByteArray out(text ? text : "");
+    QByteArray written(text ? text : "");
     icalmemory_free_buffer(text);
     icalcomponent_free(calendar);
+    // libical folds after blanks; fold again as readers need it.
+    written.replace("\r\n ", "").replace("\r\n\t", "");
+    QByteArray out;
+    out.reserve(written.size() + written.size() / 37);
+    for (const QByteArray& line : written.split('\n')) {
+        const QByteArrayView content = QByteArrayView(line).chopped(line.endsWith('\r') ? 1 : 0);
+        if (!content.isEmpty())
+            appendFolded(out, content);
+    }
     return out;
 }
 

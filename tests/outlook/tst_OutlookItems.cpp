@@ -126,7 +126,8 @@ void tst_OutlookItems::calendarItems() {
                                                                 : ICAL_VEVENT_COMPONENT);
     QVERIFY(item);
     QCOMPARE(saved.first(), QString::fromUtf8(icalcomponent_get_uid(item)) + ".ics");
-    QByteArray expected = body.toUtf8().replace("\r\n", "\n").replace('\r', '\n');
+    // Blanks at the very end are dropped: calendar readers lose them.
+    QByteArray expected = body.toUtf8().replace("\r\n", "\n").replace('\r', '\n').trimmed();
     QCOMPARE(PimChecks::description(item), body.isEmpty() ? QByteArray() : expected);
     const QDateTime when = PimChecks::toDateTime(command == Command::Task
                                                      ? icalcomponent_get_due(item)

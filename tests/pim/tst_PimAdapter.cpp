@@ -176,6 +176,9 @@ void tst_PimAdapter::appointmentReadsBack_data() {
     QTest::newRow("bare CR, bare LF, control characters")
         << true << QStringLiteral("one\rtwo\nthree\r\n\tfour") + QChar(0) + u'\x01' + u'\x7f' + QStringLiteral("é")
         << QByteArray("one\ntwo\nthree\n\tfour\xC3\xA9");
+    QTest::newRow("blanks at folds and at the end")
+        << true << QString("word ").repeated(40) + "\tx\t \t"
+        << (QString("word ").repeated(40) + "\tx").toUtf8();
     QTest::newRow("long lines of multi-byte characters")
         << true << QString(300, QChar(0x20AC)) + u'\n' + QString(77, u'x') + QString(40, QChar(0x4E2D))
         << (QString(300, QChar(0x20AC)) + u'\n' + QString(77, u'x') + QString(40, QChar(0x4E2D))).toUtf8();

@@ -84,8 +84,11 @@ QString calendarFaults(const QByteArray& raw) {
         const QByteArray& line = lines[n];
         if (n + 1 < lines.size() && !line.endsWith('\r'))
             return QStringLiteral("line %1: bare LF").arg(n + 1);
-        if (line.size() - (line.endsWith('\r') ? 1 : 0) > 75)
-            return QStringLiteral("line %1: %2 octets").arg(n + 1).arg(line.size());
+        const QByteArray content = line.chopped(line.endsWith('\r') ? 1 : 0);
+        if (content.size() > 75)
+            return QStringLiteral("line %1: %2 octets").arg(n + 1).arg(content.size());
+        if (content.endsWith(' ') || content.endsWith('\t'))
+            return QStringLiteral("line %1: blank at the end").arg(n + 1);
     }
     return {};
 }

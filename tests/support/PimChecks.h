@@ -22,7 +22,7 @@ QJsonObject readMail(const QString& path);
 // octets, body lines over 76 octets, blanks or TABs left at the end of a line. Empty when none.
 QString mailFaults(const QByteArray& raw, int headerLimit = 78);
 // Faults in the raw bytes of an iCalendar file: lines not ended by CR LF, lines over 75
-// octets. Empty when none.
+// octets, blanks or TABs at the end of a line. Empty when none.
 QString calendarFaults(const QByteArray& raw);
 // The value of the first `name` property in an iCalendar text, unfolded, still escaped.
 QByteArray unfoldedValue(const QByteArray& raw, const QByteArray& name);
