@@ -65,10 +65,10 @@ void ContactsBench::runCraftedFiles() {
         const char* what;
         QByteArray data;
     } shapes[] = {
-        {"folded soft breaks", "BEGIN:VCARD\r\nNOTE" + QByteArray("\r\n =").repeated(Size / 4) + end},
-        {"quoted-printable soft breaks",
-         "BEGIN:VCARD\r\nNOTE;ENCODING=QUOTED-PRINTABLE:" + QByteArray("=\r\n").repeated(Size / 3) +
-             "x" + end},
+        {"folded soft breaks",
+         "BEGIN:VCARD\r\nNOTE" + QByteArray("\r\n =").repeated(Size / 4) + end},
+        {"quoted-printable soft breaks", "BEGIN:VCARD\r\nNOTE;ENCODING=QUOTED-PRINTABLE:" +
+                                             QByteArray("=\r\n").repeated(Size / 3) + "x" + end},
         {"unclosed quote",
          "BEGIN:VCARD\r\nNOTE;X=\"" + QByteArray("a=\r\n ").repeated(Size / 5) + end},
         {"endless parameter list",
@@ -79,7 +79,8 @@ void ContactsBench::runCraftedFiles() {
         for (int i = 0; i < 3; ++i)
             times.push_back(Measure::ms([&] { (void)VCardReader::parse(shape.data); }));
         const double ms = Measure::median(times);
-        Measure::line(QStringLiteral("read a 10 MB crafted vCard (%1)").arg(QLatin1String(shape.what)),
-                      Measure::duration(ms), {}, QStringLiteral("<1 s"), ms < 1000.0);
+        Measure::line(
+            QStringLiteral("read a 10 MB crafted vCard (%1)").arg(QLatin1String(shape.what)),
+            Measure::duration(ms), {}, QStringLiteral("<1 s"), ms < 1000.0);
     }
 }

@@ -63,7 +63,8 @@ ResultValue<QString> DatabaseSnapshot::take(const QString& source) {
     const QFileInfo info(source);
     const QString shown = QDir::toNativeSeparators(source);
     if (!info.isFile())
-        return Result::failure(QStringLiteral("The database file \"%1\" cannot be read.").arg(shown));
+        return Result::failure(
+            QStringLiteral("The database file \"%1\" cannot be read.").arg(shown));
     const QString temporary = QStandardPaths::writableLocation(QStandardPaths::TempLocation);
     QTemporaryDir folder(QDir(temporary).filePath(QLatin1String(FolderPrefix) + "XXXXXX"));
     if (!folder.isValid())
@@ -72,8 +73,8 @@ ResultValue<QString> DatabaseSnapshot::take(const QString& source) {
                 .arg(shown, QDir::toNativeSeparators(temporary)));
     const QString target = folder.filePath(info.fileName());
     if (const QString error = backup(info.absoluteFilePath(), target); !error.isEmpty())
-        return Result::failure(
-            QStringLiteral("No copy of the database file \"%1\" can be made: %2").arg(shown, error));
+        return Result::failure(QStringLiteral("No copy of the database file \"%1\" can be made: %2")
+                                   .arg(shown, error));
     folder.setAutoRemove(false);
     return target;
 }
@@ -81,8 +82,8 @@ ResultValue<QString> DatabaseSnapshot::take(const QString& source) {
 void DatabaseSnapshot::removeOld(int days) {
     const QDir temporary(QStandardPaths::writableLocation(QStandardPaths::TempLocation));
     const QDateTime limit = QDateTime::currentDateTime().addDays(-days);
-    for (const QFileInfo& entry :
-         temporary.entryInfoList({QLatin1String(FolderPrefix) + u'*'}, QDir::Dirs | QDir::NoSymLinks))
+    for (const QFileInfo& entry : temporary.entryInfoList({QLatin1String(FolderPrefix) + u'*'},
+                                                          QDir::Dirs | QDir::NoSymLinks))
         if (entry.lastModified() < limit)
             QDir(entry.absoluteFilePath()).removeRecursively();
 }

@@ -50,8 +50,8 @@ void appendFolded(QByteArray& out, QByteArrayView line) {
     while (line.size() - start > (start == 0 ? 75 : 74)) {
         const qsizetype limit = start == 0 ? 75 : 74;
         qsizetype cut = start + limit;
-        while (cut > start + 1 && ((uchar(line[cut]) & 0xC0) == 0x80 || line[cut - 1] == ' ' ||
-                                   line[cut - 1] == '\t'))
+        while (cut > start + 1 &&
+               ((uchar(line[cut]) & 0xC0) == 0x80 || line[cut - 1] == ' ' || line[cut - 1] == '\t'))
             --cut;
         if (cut <= start + 1)
             cut = start + limit; // a line of blanks only: nothing better to do
@@ -117,15 +117,14 @@ QString CalendarItemFile::plainText(const QString& text) {
 }
 
 PimValue<QByteArray> CalendarItemFile::appointmentText(const Appointment& appointment,
-                                                       const QString& uid,
-                                                       const QDateTime& stamp) {
+                                                       const QString& uid, const QDateTime& stamp) {
     if (PimResult r = checkTime(QStringLiteral("start"), appointment.start); !r)
         return r;
     if (PimResult r = checkMinutes(QStringLiteral("duration"), appointment.durationMinutes); !r)
         return r;
     if (appointment.reminderSet)
-        if (PimResult r = checkMinutes(QStringLiteral("reminder"),
-                                       appointment.reminderMinutesBeforeStart);
+        if (PimResult r =
+                checkMinutes(QStringLiteral("reminder"), appointment.reminderMinutesBeforeStart);
             !r)
             return r;
     icalcomponent* calendar = newCalendar();

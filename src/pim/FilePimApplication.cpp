@@ -2,8 +2,8 @@
 
 #include "pim/CalendarItemFile.h"
 #include "pim/MailDraft.h"
-#include "platform/UiServices.h"
 #include "pim/VCardReader.h"
+#include "platform/UiServices.h"
 
 #include <QDir>
 #include <QFile>
@@ -133,8 +133,7 @@ private:
 
 class FileAppointment : public CalendarItem<PimApplication::AppointmentItem> {
 public:
-    explicit FileAppointment(Folders folders)
-        : CalendarItem(std::move(folders)) {}
+    explicit FileAppointment(Folders folders) : CalendarItem(std::move(folders)) {}
     PimApplication::ItemType Type() const override { return PimApplication::ItemType::Appointment; }
     QDateTime Start() const override { return m_start; }
     PimResult setStart(const QDateTime& start) override {
@@ -279,8 +278,8 @@ public:
             arguments << QStringLiteral("--attach") << source;
         arguments << m_draft.composeUri();
         const QString program = QString::fromLatin1(FilePimApplication::MailProgram);
-        const int status =
-            UiServices::instance().runProgram(program, arguments, FilePimApplication::ComposeWaitMs);
+        const int status = UiServices::instance().runProgram(program, arguments,
+                                                             FilePimApplication::ComposeWaitMs);
         if (status < 0)
             return PimResult::failure(
                 QStringLiteral("The mail program (%1) cannot be started.").arg(program));

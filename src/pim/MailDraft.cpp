@@ -193,8 +193,8 @@ QByteArray fileNameParameter(const char* parameter, const QString& name) {
         }
         if (!out.isEmpty())
             out.append("; ");
-        out.append(QByteArray(parameter) + '*' + QByteArray::number(n) + "*=" +
-                   (n == 0 ? "UTF-8''" : "") + encoded.mid(start, length));
+        out.append(QByteArray(parameter) + '*' + QByteArray::number(n) +
+                   "*=" + (n == 0 ? "UTF-8''" : "") + encoded.mid(start, length));
         start += length;
     }
     return out;

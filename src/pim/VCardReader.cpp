@@ -69,7 +69,8 @@ public:
                 m_quoted = !m_quoted;
             } else if (c == ':' && !m_quoted) {
                 m_colon = m_scanned;
-                m_quotedPrintable = hasQuotedPrintableParameter(QByteArrayView(m_text).first(m_colon));
+                m_quotedPrintable =
+                    hasQuotedPrintableParameter(QByteArrayView(m_text).first(m_colon));
                 break;
             }
         }

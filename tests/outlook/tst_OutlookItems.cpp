@@ -38,8 +38,8 @@ QStringList sql(sqlite3* db, const char* statement) {
     while (*tail && sqlite3_prepare_v2(db, tail, -1, &stmt, &tail) == SQLITE_OK && stmt) {
         rows.clear();
         while (sqlite3_step(stmt) == SQLITE_ROW)
-            rows.append(QString::fromUtf8(
-                reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0))));
+            rows.append(
+                QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0))));
         sqlite3_finalize(stmt);
     }
     return rows;
@@ -122,16 +122,15 @@ void tst_OutlookItems::calendarItems() {
     const QByteArray raw = readAll(path);
     QVERIFY2(PimChecks::calendarFaults(raw).isEmpty(), qPrintable(PimChecks::calendarFaults(raw)));
     const PimChecks::Calendar parsed(raw);
-    icalcomponent* item = parsed.first(command == Command::Task ? ICAL_VTODO_COMPONENT
-                                                                : ICAL_VEVENT_COMPONENT);
+    icalcomponent* item =
+        parsed.first(command == Command::Task ? ICAL_VTODO_COMPONENT : ICAL_VEVENT_COMPONENT);
     QVERIFY(item);
     QCOMPARE(saved.first(), QString::fromUtf8(icalcomponent_get_uid(item)) + ".ics");
     // Blanks at the very end are dropped: calendar readers lose them.
     QByteArray expected = body.toUtf8().replace("\r\n", "\n").replace('\r', '\n').trimmed();
     QCOMPARE(PimChecks::description(item), body.isEmpty() ? QByteArray() : expected);
-    const QDateTime when = PimChecks::toDateTime(command == Command::Task
-                                                     ? icalcomponent_get_due(item)
-                                                     : icalcomponent_get_dtstart(item));
+    const QDateTime when = PimChecks::toDateTime(
+        command == Command::Task ? icalcomponent_get_due(item) : icalcomponent_get_dtstart(item));
     QVERIFY2(when >= before && when <= after, qPrintable(when.toString(Qt::ISODate)));
     if (command == Command::Appointment) {
         QCOMPARE(icaldurationtype_as_int(icalcomponent_get_duration(item)), 60 * 60);
@@ -278,9 +277,8 @@ void tst_OutlookItems::failures() {
     OutlookItems items(User::instance());
     const Result made = command == Command::Appointment ? items.CreateAppointment(kBody)
                         : command == Command::Task      ? items.CreateTask(kBody)
-                        : command == Command::Email
-                            ? items.CreateOutlookMail(QString(), kBody)
-                            : items.CreateOutlookMail(attachment);
+                        : command == Command::Email     ? items.CreateOutlookMail(QString(), kBody)
+                                                        : items.CreateOutlookMail(attachment);
     QVERIFY(!made.ok());
     QVERIFY(!made.message().isEmpty());
     QCOMPARE(OutlookItems::FailureText(command), text);

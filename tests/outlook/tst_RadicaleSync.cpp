@@ -145,12 +145,14 @@ void tst_RadicaleSync::roundTrip() {
     const int home = request("MKCOL", "/user/");
     QVERIFY2(home == 201 || home == 405, qPrintable(QString::number(home)));
     QCOMPARE(request("MKCALENDAR", "/user/cal/"), 201);
-    QCOMPARE(request("MKCOL", "/user/book/",
-                     R"(<?xml version="1.0"?><mkcol xmlns="DAV:" xmlns:C="urn:ietf:params:xml:ns:carddav">
+    QCOMPARE(
+        request(
+            "MKCOL", "/user/book/",
+            R"(<?xml version="1.0"?><mkcol xmlns="DAV:" xmlns:C="urn:ietf:params:xml:ns:carddav">
                         <set><prop><resourcetype><collection/><C:addressbook/></resourcetype>
                         </prop></set></mkcol>)",
-                     "application/xml"),
-             201);
+            "application/xml"),
+        201);
     QCOMPARE(request("PUT", "/user/book/quade.vcf",
                      "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:quade\r\nN:Quade;Marisol;;;\r\nFN:Marisol "
                      "Quade\r\nORG:Barrow\\, Finch & Co.;Sales\r\nTEL;TYPE=WORK:+1 617 555 0151\r\n"
@@ -158,17 +160,19 @@ void tst_RadicaleSync::roundTrip() {
                      "text/vcard"),
              201);
 
-    QString config = QStringLiteral("[general]\nstatus_path = \"%1/\"\n").arg(m_env->path("status"));
+    QString config =
+        QStringLiteral("[general]\nstatus_path = \"%1/\"\n").arg(m_env->path("status"));
     for (const auto& [name, kind, folder, extension] :
          {std::tuple{"cal", "caldav", calendar, ".ics"}, {"book", "carddav", contacts, ".vcf"}})
-        config += QStringLiteral("[pair %1]\na = \"%1_local\"\nb = \"%1_remote\"\ncollections = null\n"
-                                 "[storage %1_local]\ntype = \"filesystem\"\npath = \"%3/\"\n"
-                                 "fileext = \"%4\"\n"
-                                 "[storage %1_remote]\ntype = \"%2\"\n"
-                                 "url = \"http://127.0.0.1:%5/user/%1/\"\n"
-                                 "username = \"user\"\npassword = \"secret\"\n")
-                      .arg(QLatin1String(name), QLatin1String(kind), folder, QLatin1String(extension))
-                      .arg(m_port);
+        config +=
+            QStringLiteral("[pair %1]\na = \"%1_local\"\nb = \"%1_remote\"\ncollections = null\n"
+                           "[storage %1_local]\ntype = \"filesystem\"\npath = \"%3/\"\n"
+                           "fileext = \"%4\"\n"
+                           "[storage %1_remote]\ntype = \"%2\"\n"
+                           "url = \"http://127.0.0.1:%5/user/%1/\"\n"
+                           "username = \"user\"\npassword = \"secret\"\n")
+                .arg(QLatin1String(name), QLatin1String(kind), folder, QLatin1String(extension))
+                .arg(m_port);
     QVERIFY(writeFile("vdirsyncer.conf", config));
     QString failed = vdirsyncer("discover");
     QVERIFY2(failed.isEmpty(), qPrintable(failed));

@@ -174,14 +174,18 @@ void tst_PimAdapter::appointmentReadsBack_data() {
     QTest::newRow("with reminder") << true << kBody << bodyWithLineFeeds(kBody).toUtf8();
     QTest::newRow("without reminder, empty body") << false << QString() << QByteArray();
     QTest::newRow("bare CR, bare LF, control characters")
-        << true << QStringLiteral("one\rtwo\nthree\r\n\tfour") + QChar(0) + u'\x01' + u'\x7f' + QStringLiteral("é")
+        << true
+        << QStringLiteral("one\rtwo\nthree\r\n\tfour") + QChar(0) + u'\x01' + u'\x7f' +
+               QStringLiteral("é")
         << QByteArray("one\ntwo\nthree\n\tfour\xC3\xA9");
     QTest::newRow("blanks at folds and at the end")
         << true << QString("word ").repeated(40) + "\tx\t \t"
         << (QString("word ").repeated(40) + "\tx").toUtf8();
     QTest::newRow("long lines of multi-byte characters")
-        << true << QString(300, QChar(0x20AC)) + u'\n' + QString(77, u'x') + QString(40, QChar(0x4E2D))
-        << (QString(300, QChar(0x20AC)) + u'\n' + QString(77, u'x') + QString(40, QChar(0x4E2D))).toUtf8();
+        << true
+        << QString(300, QChar(0x20AC)) + u'\n' + QString(77, u'x') + QString(40, QChar(0x4E2D))
+        << (QString(300, QChar(0x20AC)) + u'\n' + QString(77, u'x') + QString(40, QChar(0x4E2D)))
+               .toUtf8();
 }
 
 void tst_PimAdapter::appointmentReadsBack() {
@@ -213,8 +217,11 @@ void tst_PimAdapter::appointmentReadsBack() {
     QCOMPARE(PimChecks::toDateTime(icalcomponent_get_dtstart(event)), start);
     QCOMPARE(icaldurationtype_as_int(icalcomponent_get_duration(event)), 60 * 60);
     QCOMPARE(PimChecks::description(event), expected);
-    QCOMPARE(PimChecks::unfoldedValue(raw, "DESCRIPTION"),
-             QByteArray(expected).replace("\\", "\\\\").replace(",", "\\,").replace(";", "\\;").replace("\n", "\\n"));
+    QCOMPARE(PimChecks::unfoldedValue(raw, "DESCRIPTION"), QByteArray(expected)
+                                                               .replace("\\", "\\\\")
+                                                               .replace(",", "\\,")
+                                                               .replace(";", "\\;")
+                                                               .replace("\n", "\\n"));
     QVERIFY(!icalcomponent_get_first_property(event, ICAL_SUMMARY_PROPERTY));
     icalcomponent* alarm = icalcomponent_get_first_component(event, ICAL_VALARM_COMPONENT);
     QCOMPARE(alarm != nullptr, reminder);
@@ -268,7 +275,8 @@ void tst_PimAdapter::taskSavedAgainAndDisplayed() {
 
     // Saved again in the same file.
     QString path;
-    const PimChecks::Calendar calendar(onlyFile(folder("Calendar"), QStringLiteral("*.ics"), &path));
+    const PimChecks::Calendar calendar(
+        onlyFile(folder("Calendar"), QStringLiteral("*.ics"), &path));
     QVERIFY(!calendar.first(ICAL_VEVENT_COMPONENT));
     icalcomponent* todo = calendar.first(ICAL_VTODO_COMPONENT);
     QVERIFY(todo);
@@ -326,22 +334,24 @@ void tst_PimAdapter::mailReadsBack_data() {
                           "multipart": false})");
     // Folding: a long subject of short words; a word too long to fold is encoded instead.
     QTest::newRow("long subject, long word")
-        << QVariantMap{{"Subject", QString("Pipeline: ") + QString("North West Coast ").repeated(12) +
+        << QVariantMap{{"Subject", QString("Pipeline: ") +
+                                       QString("North West Coast ").repeated(12) +
                                        QString(1200, u'x')},
                        {"To", "\"A very long display name, " + QString(60, u'n') +
                                   "\" <hq@corvane.example>"}}
         << QString()
-        << QJsonDocument(QJsonObject{
-               {"subject", QString("Pipeline: ") + QString("North West Coast ").repeated(12) +
-                               QString(1200, u'x')},
-               {"to", QJsonArray{QJsonArray{"A very long display name, " + QString(60, u'n'),
-                                            "hq@corvane.example"}}}})
+        << QJsonDocument(
+               QJsonObject{
+                   {"subject", QString("Pipeline: ") + QString("North West Coast ").repeated(12) +
+                                   QString(1200, u'x')},
+                   {"to", QJsonArray{QJsonArray{"A very long display name, " + QString(60, u'n'),
+                                                "hq@corvane.example"}}}})
                .toJson();
     // Text a reader would decode is itself encoded, so that it reads back as typed.
     QTest::newRow("subject and name that look like encoded words, control characters")
         << QVariantMap{{"Subject", "=?utf-8?q?Hello?= =?UTF-8?B?SGk=?="},
-                       {"To", QString("Ada =?utf-8?q?X?= <ada@corvane.example>, ") +
-                                  QChar(7) + "Bell Zoë-Æsa Ørnebjerg-Lindqvist <bell@corvane.example>"},
+                       {"To", QString("Ada =?utf-8?q?X?= <ada@corvane.example>, ") + QChar(7) +
+                                  "Bell Zoë-Æsa Ørnebjerg-Lindqvist <bell@corvane.example>"},
                        {"Body", "bare CR\rbare LF\nboth\r\ntrailing blank \ntab\t\n=C3=A9"}}
         << "Ünïcode file name that is rather long, longer than one line can hold.mdb"
         << QByteArray(R"({"subject": "=?utf-8?q?Hello?= =?UTF-8?B?SGk=?=",
@@ -391,9 +401,11 @@ void tst_PimAdapter::mailReadsBack() {
     want.insert("charset", "utf-8");
     want.insert("body", bodyWithLineFeeds(fields.value("Body").toString()).replace(u'\r', u'\n'));
     for (auto it = want.begin(); it != want.end(); ++it)
-        QVERIFY2(parsed.value(it.key()) == it.value(),
-                 qPrintable(it.key() + ": " +
-                            QJsonDocument(QJsonArray{parsed.value(it.key())}).toJson(QJsonDocument::Compact)));
+        QVERIFY2(
+            parsed.value(it.key()) == it.value(),
+            qPrintable(
+                it.key() + ": " +
+                QJsonDocument(QJsonArray{parsed.value(it.key())}).toJson(QJsonDocument::Compact)));
     for (const QJsonValue& data : parsed.value("data").toArray())
         QCOMPARE(QByteArray::fromBase64(data.toString().toLatin1()), content);
 }
@@ -433,7 +445,8 @@ void tst_PimAdapter::mailDisplayStartsComposeWindow() {
     m_env->ui().setRunExitStatus(3);
     PimResult shown = mail.Display();
     QVERIFY(!shown.ok());
-    QVERIFY2(shown.message().contains(QStringLiteral("exit status 3")), qPrintable(shown.message()));
+    QVERIFY2(shown.message().contains(QStringLiteral("exit status 3")),
+             qPrintable(shown.message()));
     m_env->ui().setStartSucceeds(false);
     shown = mail.Display();
     QVERIFY(!shown.ok());

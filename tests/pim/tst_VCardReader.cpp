@@ -181,9 +181,10 @@ void tst_VCardReader::textForms_data() {
                       "TEL;WORK;VOICE:01 55 50 12\r\nEND:VCARD\r\n")
         << QStringLiteral("François, Luc") << QStringLiteral("01 55 50 12");
     QTest::newRow("quoted-printable value ending with an escape")
-        << QByteArray("BEGIN:VCARD\r\nVERSION:2.1\r\nN;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:Ren=\r\n"
-                      "=C3=A9;Andr=C3=A9\r\nTEL;WORK;ENCODING=QUOTED-PRINTABLE:01=\r\n 55=C3=A9\r\n"
-                      "END:VCARD\r\n")
+        << QByteArray(
+               "BEGIN:VCARD\r\nVERSION:2.1\r\nN;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:Ren=\r\n"
+               "=C3=A9;Andr=C3=A9\r\nTEL;WORK;ENCODING=QUOTED-PRINTABLE:01=\r\n 55=C3=A9\r\n"
+               "END:VCARD\r\n")
         << QStringLiteral("René, André") << QStringLiteral("01 55é");
     QTest::newRow("quoted colon in a parameter")
         << QByteArray("BEGIN:VCARD\nVERSION:4.0\nFN:Rhiannon Vale\n"
@@ -228,17 +229,20 @@ void tst_VCardReader::hostileShapesStayLinear_data() {
     constexpr int Size = 10 * 1024 * 1024;
     const QByteArray card("BEGIN:VCARD\r\nN:Vale;Rhiannon;;;\r\nEND:VCARD\r\n");
     QTest::newRow("folded soft breaks")
-        << "BEGIN:VCARD\r\nNOTE" + QByteArray("\r\n =").repeated(Size / 4) + "\r\nEND:VCARD\r\n" + card
+        << "BEGIN:VCARD\r\nNOTE" + QByteArray("\r\n =").repeated(Size / 4) + "\r\nEND:VCARD\r\n" +
+               card
         << 2;
     QTest::newRow("soft breaks of a quoted-printable value")
-        << "BEGIN:VCARD\r\nNOTE;ENCODING=QUOTED-PRINTABLE:" + QByteArray("=\r\n").repeated(Size / 3) +
-               "x\r\nEND:VCARD\r\n" + card
+        << "BEGIN:VCARD\r\nNOTE;ENCODING=QUOTED-PRINTABLE:" +
+               QByteArray("=\r\n").repeated(Size / 3) + "x\r\nEND:VCARD\r\n" + card
         << 2;
     QTest::newRow("unclosed quote")
-        << "BEGIN:VCARD\r\nNOTE;X=\"" + QByteArray("a=\r\n ").repeated(Size / 5) + "\r\nEND:VCARD\r\n" + card
+        << "BEGIN:VCARD\r\nNOTE;X=\"" + QByteArray("a=\r\n ").repeated(Size / 5) +
+               "\r\nEND:VCARD\r\n" + card
         << 2;
     QTest::newRow("endless parameter list")
-        << "BEGIN:VCARD\r\nTEL" + QByteArray(";TYPE=work=\r\n ").repeated(Size / 14) + ":1\r\nEND:VCARD\r\n" + card
+        << "BEGIN:VCARD\r\nTEL" + QByteArray(";TYPE=work=\r\n ").repeated(Size / 14) +
+               ":1\r\nEND:VCARD\r\n" + card
         << 2;
     QTest::newRow("one endless line") << card + QByteArray(Size, 'N') + "\r\n" + card << 2;
 }

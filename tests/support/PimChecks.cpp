@@ -37,8 +37,8 @@ namespace PimChecks {
 
 QString python() {
     // The system's own first: a per-user Python shim may need the real home directory.
-    const QString system = QStandardPaths::findExecutable(QStringLiteral("python3"),
-                                                          {QStringLiteral("/usr/bin")});
+    const QString system =
+        QStandardPaths::findExecutable(QStringLiteral("python3"), {QStringLiteral("/usr/bin")});
     return system.isEmpty() ? QStandardPaths::findExecutable(QStringLiteral("python3")) : system;
 }
 
@@ -57,7 +57,8 @@ QString mailFaults(const QByteArray& raw, int headerLimit) {
     bool header = true;
     for (qsizetype n = 0; n < lines.size(); ++n) {
         QByteArray line = lines[n];
-        const QString where = QStringLiteral("line %1 (%2): ").arg(n + 1).arg(QString::fromLatin1(line.left(40)));
+        const QString where =
+            QStringLiteral("line %1 (%2): ").arg(n + 1).arg(QString::fromLatin1(line.left(40)));
         if (n + 1 < lines.size() && !line.endsWith('\r'))
             return where + QStringLiteral("bare LF");
         if (n + 1 < lines.size())
