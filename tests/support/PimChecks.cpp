@@ -94,15 +94,6 @@ QString calendarFaults(const QByteArray& raw) {
     return {};
 }
 
-QByteArray unfoldedValue(const QByteArray& raw, const QByteArray& name) {
-    QByteArray unfolded = raw;
-    unfolded.replace("\r\n ", "").replace("\r\n\t", "");
-    for (const QByteArray& line : unfolded.split('\n'))
-        if (line.startsWith(name + ':') || line.startsWith(name + ';'))
-            return line.mid(line.indexOf(':') + 1).chopped(line.endsWith('\r') ? 1 : 0);
-    return {};
-}
-
 Calendar::Calendar(const QByteArray& text)
     : root(icalparser_parse_string(text.constData()), icalcomponent_free) {}
 

@@ -24,8 +24,6 @@ QString mailFaults(const QByteArray& raw, int headerLimit = 78);
 // Faults in the raw bytes of an iCalendar file: lines not ended by CR LF, lines over 75
 // octets, blanks or TABs at the end of a line. Empty when none.
 QString calendarFaults(const QByteArray& raw);
-// The value of the first `name` property in an iCalendar text, unfolded, still escaped.
-QByteArray unfoldedValue(const QByteArray& raw, const QByteArray& name);
 
 // An iCalendar text parsed by libical.
 struct Calendar {
