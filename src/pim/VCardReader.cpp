@@ -176,18 +176,25 @@ QString decodeText(const QByteArray& bytes, const QByteArray& charset) {
 struct Property {
     QByteArrayView name;
     QByteArray charset;
-    QStringList types; // lower case
+    bool work = false; // TYPE=work (or a bare WORK)
+    bool fax = false;
     bool quotedPrintable = false;
     QByteArrayView rawValue;
     bool isUri = false;
 };
 
-void addTypes(QStringList& types, QByteArrayView value) {
+// Notes the types that matter (work, fax) without keeping the list: a parameter list may be
+// endless.
+void addTypes(Property& property, QByteArrayView value) {
     if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
         value = value.sliced(1, value.size() - 2);
-    for (const QByteArray& part : value.toByteArray().split(','))
-        if (!part.trimmed().isEmpty())
-            types.append(QString::fromLatin1(part.trimmed()).toLower());
+    while (!value.isEmpty()) {
+        const qsizetype comma = value.indexOf(',');
+        const QByteArrayView part = (comma < 0 ? value : value.first(comma)).trimmed();
+        value = comma < 0 ? QByteArrayView() : value.sliced(comma + 1);
+        property.work = property.work || equalsNoCase(part, "work");
+        property.fax = property.fax || equalsNoCase(part, "fax");
+    }
 }
 
 bool parseProperty(QByteArrayView line, Property& property) {
@@ -219,13 +226,13 @@ bool parseProperty(QByteArrayView line, Property& property) {
             if (equalsNoCase(parameter, "QUOTED-PRINTABLE"))
                 property.quotedPrintable = true;
             else
-                addTypes(property.types, parameter);
+                addTypes(property, parameter);
             continue;
         }
         const QByteArrayView key = parameter.first(equals).trimmed();
         QByteArrayView value = parameter.sliced(equals + 1).trimmed();
         if (equalsNoCase(key, "TYPE"))
-            addTypes(property.types, value);
+            addTypes(property, value);
         else if (equalsNoCase(key, "ENCODING"))
             property.quotedPrintable = equalsNoCase(value, "QUOTED-PRINTABLE");
         else if (equalsNoCase(key, "CHARSET"))
@@ -311,8 +318,8 @@ public:
             m_contact.CompanyName = parts.value(0);
             m_contact.Department = parts.value(1);
         } else if (equalsNoCase(name, "TEL")) {
-            const bool fax = property.types.contains(QLatin1String("fax"));
-            const bool work = property.types.contains(QLatin1String("work"));
+            const bool fax = property.fax;
+            const bool work = property.work;
             const int rank = work && !fax ? 0 : !fax ? 1 : 2;
             if (rank < m_phoneRank) {
                 const QString text = telephoneText(property);
