@@ -53,4 +53,34 @@ void ContactsBench::run() {
     Measure::line(what.arg(QLocale(QLocale::English, QLocale::UnitedStates).toString(m_count)),
                   Measure::duration(ms), QStringLiteral("%1 read").arg(read),
                   QStringLiteral("<1 s"), ms < 1000.0 && read == m_count);
+    runCraftedFiles();
+}
+
+// Ten megabytes shaped against the reader: thousands of soft line breaks, an unclosed quote, an
+// endless parameter list. Each must read in linear time like any other file of that size.
+void ContactsBench::runCraftedFiles() {
+    constexpr int Size = 10 * 1024 * 1024;
+    const QByteArray end("\r\nEND:VCARD\r\n");
+    const struct {
+        const char* what;
+        QByteArray data;
+    } shapes[] = {
+        {"folded soft breaks",
+         "BEGIN:VCARD\r\nNOTE" + QByteArray("\r\n =").repeated(Size / 4) + end},
+        {"quoted-printable soft breaks", "BEGIN:VCARD\r\nNOTE;ENCODING=QUOTED-PRINTABLE:" +
+                                             QByteArray("=\r\n").repeated(Size / 3) + "x" + end},
+        {"unclosed quote",
+         "BEGIN:VCARD\r\nNOTE;X=\"" + QByteArray("a=\r\n ").repeated(Size / 5) + end},
+        {"endless parameter list",
+         "BEGIN:VCARD\r\nTEL" + QByteArray(";TYPE=work=\r\n ").repeated(Size / 14) + ":1" + end},
+    };
+    for (const auto& shape : shapes) {
+        std::vector<double> times;
+        for (int i = 0; i < 3; ++i)
+            times.push_back(Measure::ms([&] { (void)VCardReader::parse(shape.data); }));
+        const double ms = Measure::median(times);
+        Measure::line(
+            QStringLiteral("read a 10 MB crafted vCard (%1)").arg(QLatin1String(shape.what)),
+            Measure::duration(ms), {}, QStringLiteral("<1 s"), ms < 1000.0);
+    }
 }

@@ -9,6 +9,7 @@ class ContactsBench {
 public:
     ContactsBench(const QString& folder, int count);
     void run();
+    void runCraftedFiles();
 
 private:
     QString m_folder;

@@ -7,12 +7,16 @@
 namespace {
 
 icaltimetype utcTime(const QDateTime& when) {
-    return icaltime_from_timet_with_zone(static_cast<time_t>(when.toSecsSinceEpoch()), 0,
-                                         icaltimezone_get_utc_timezone());
-}
-
-QByteArray plainText(const QString& text) {
-    return TextForm::withLineFeeds(text).toUtf8();
+    const QDateTime utc = when.toUTC();
+    icaltimetype time = icaltime_null_time();
+    time.year = utc.date().year();
+    time.month = utc.date().month();
+    time.day = utc.date().day();
+    time.hour = utc.time().hour();
+    time.minute = utc.time().minute();
+    time.second = utc.time().second();
+    time.zone = icaltimezone_get_utc_timezone();
+    return time;
 }
 
 icalcomponent* newCalendar() {
@@ -24,31 +28,113 @@ icalcomponent* newCalendar() {
 }
 
 void addIdentity(icalcomponent* item, const QString& uid, const QDateTime& stamp) {
-    icalcomponent_add_property(item, icalproperty_new_uid(uid.toUtf8().constData()));
+    icalcomponent_add_property(
+        item, icalproperty_new_uid(CalendarItemFile::plainText(uid).toUtf8().constData()));
     icalcomponent_add_property(item, icalproperty_new_dtstamp(utcTime(stamp)));
+}
+
+// libical refuses an empty DESCRIPTION when the file is read again: no text, no property.
+// Readers drop blanks at the end of a line, so the text ends with its last visible character.
+void addDescription(icalcomponent* item, const QString& body) {
+    QByteArray text = CalendarItemFile::plainText(body).toUtf8();
+    while (text.endsWith(' ') || text.endsWith('\t'))
+        text.chop(1);
+    if (!text.isEmpty())
+        icalcomponent_add_property(item, icalproperty_new_description(text.constData()));
+}
+
+// Folds a content line at 75 octets, never inside a UTF-8 sequence and never right after a
+// blank (a blank at the end of a line is lost to many readers).
+void appendFolded(QByteArray& out, QByteArrayView line) {
+    qsizetype start = 0;
+    while (line.size() - start > (start == 0 ? 75 : 74)) {
+        const qsizetype limit = start == 0 ? 75 : 74;
+        qsizetype cut = start + limit;
+        while (cut > start + 1 &&
+               ((uchar(line[cut]) & 0xC0) == 0x80 || line[cut - 1] == ' ' || line[cut - 1] == '\t'))
+            --cut;
+        if (cut <= start + 1)
+            cut = start + limit; // a line of blanks only: nothing better to do
+        if (start > 0)
+            out.append(' ');
+        out.append(line.sliced(start, cut - start));
+        out.append("\r\n");
+        start = cut;
+    }
+    if (start > 0)
+        out.append(' ');
+    out.append(line.sliced(start));
+    out.append("\r\n");
 }
 
 QByteArray finish(icalcomponent* calendar) {
     char* text = icalcomponent_as_ical_string_r(calendar);
-    QByteArray out(text ? text : "");
+    QByteArray written(text ? text : "");
     icalmemory_free_buffer(text);
     icalcomponent_free(calendar);
+    // libical folds after blanks; fold again as readers need it.
+    written.replace("\r\n ", "").replace("\r\n\t", "");
+    QByteArray out;
+    out.reserve(written.size() + written.size() / 37);
+    for (const QByteArray& line : written.split('\n')) {
+        const QByteArrayView content = QByteArrayView(line).chopped(line.endsWith('\r') ? 1 : 0);
+        if (!content.isEmpty())
+            appendFolded(out, content);
+    }
     return out;
 }
 
 } // namespace
 
-QByteArray CalendarItemFile::appointmentText(const Appointment& appointment, const QString& uid,
-                                             const QDateTime& stamp) {
+PimResult CalendarItemFile::checkMinutes(const QString& what, qint64 minutes) {
+    if (minutes < 0 || minutes > MaxMinutes)
+        return PimResult::failure(QStringLiteral("The %1 of %2 minutes is out of range (0 to %3).")
+                                      .arg(what)
+                                      .arg(minutes)
+                                      .arg(MaxMinutes));
+    return {};
+}
+
+PimResult CalendarItemFile::checkTime(const QString& what, const QDateTime& when) {
+    if (when.isValid()) {
+        const int year = when.toUTC().date().year();
+        if (year < 1 || year > 9999)
+            return PimResult::failure(
+                QStringLiteral("The %1 is out of range (years 1 to 9999).").arg(what));
+    }
+    return {};
+}
+
+QString CalendarItemFile::plainText(const QString& text) {
+    const QString lines = TextForm::withLineFeeds(text);
+    QString out;
+    out.reserve(lines.size());
+    for (const QChar c : lines)
+        if (c == QLatin1Char('\n') || c == QLatin1Char('\t') ||
+            (c.unicode() >= 0x20 && c.unicode() != 0x7F))
+            out.append(c);
+    return out;
+}
+
+PimValue<QByteArray> CalendarItemFile::appointmentText(const Appointment& appointment,
+                                                       const QString& uid, const QDateTime& stamp) {
+    if (PimResult r = checkTime(QStringLiteral("start"), appointment.start); !r)
+        return r;
+    if (PimResult r = checkMinutes(QStringLiteral("duration"), appointment.durationMinutes); !r)
+        return r;
+    if (appointment.reminderSet)
+        if (PimResult r =
+                checkMinutes(QStringLiteral("reminder"), appointment.reminderMinutesBeforeStart);
+            !r)
+            return r;
     icalcomponent* calendar = newCalendar();
     icalcomponent* event = icalcomponent_new(ICAL_VEVENT_COMPONENT);
     addIdentity(event, uid, stamp);
     if (appointment.start.isValid())
         icalcomponent_add_property(event, icalproperty_new_dtstart(utcTime(appointment.start)));
     icalcomponent_add_property(event, icalproperty_new_duration(icaldurationtype_from_int(
-                                          qMax<qint32>(0, appointment.durationMinutes) * 60)));
-    const QByteArray body = plainText(appointment.body);
-    icalcomponent_add_property(event, icalproperty_new_description(body.constData()));
+                                          appointment.durationMinutes * 60)));
+    addDescription(event, appointment.body);
     if (appointment.reminderSet) {
         icalcomponent* alarm = icalcomponent_new(ICAL_VALARM_COMPONENT);
         icalcomponent_add_property(alarm, icalproperty_new_action(ICAL_ACTION_DISPLAY));
@@ -63,15 +149,16 @@ QByteArray CalendarItemFile::appointmentText(const Appointment& appointment, con
     return finish(calendar);
 }
 
-QByteArray CalendarItemFile::taskText(const Task& task, const QString& uid,
-                                      const QDateTime& stamp) {
+PimValue<QByteArray> CalendarItemFile::taskText(const Task& task, const QString& uid,
+                                                const QDateTime& stamp) {
+    if (PimResult r = checkTime(QStringLiteral("due date"), task.due); !r)
+        return r;
     icalcomponent* calendar = newCalendar();
     icalcomponent* todo = icalcomponent_new(ICAL_VTODO_COMPONENT);
     addIdentity(todo, uid, stamp);
     if (task.due.isValid())
         icalcomponent_add_property(todo, icalproperty_new_due(utcTime(task.due)));
-    const QByteArray body = plainText(task.body);
-    icalcomponent_add_property(todo, icalproperty_new_description(body.constData()));
+    addDescription(todo, task.body);
     icalcomponent_add_component(calendar, todo);
     return finish(calendar);
 }

@@ -2,9 +2,8 @@
 
 #include "pim/CalendarItemFile.h"
 #include "pim/MailDraft.h"
-#include "platform/TextForm.h"
-#include "platform/UiServices.h"
 #include "pim/VCardReader.h"
+#include "platform/UiServices.h"
 
 #include <QDir>
 #include <QFile>
@@ -93,18 +92,24 @@ private:
 // folder, which the user's calendar program opens.
 template <typename Interface> class CalendarItem : public Interface {
 public:
-    CalendarItem(Folders folders, QString prefix)
-        : m_folders(std::move(folders)), m_prefix(std::move(prefix)), m_uid(newUid()) {}
+    explicit CalendarItem(Folders folders) : m_folders(std::move(folders)), m_uid(newUid()) {}
 
     QString Body() const override { return m_body; }
     PimResult setBody(const QString& body) override {
         m_body = body;
         return {};
     }
+    // Saved in the file named by the item's UID.
     PimResult Save() override {
-        if (m_path.isEmpty())
-            m_path = freeFileName(m_folders->CalendarFolder(), m_prefix, QStringLiteral(".ics"));
-        return writeFile(m_path, text(m_uid, QDateTime::currentDateTimeUtc()));
+        const PimValue<QByteArray> content = text(m_uid, QDateTime::currentDateTimeUtc());
+        if (!content)
+            return content.result();
+        const QString path =
+            QDir(m_folders->CalendarFolder()).filePath(CalendarItemFile::fileName(m_uid));
+        if (PimResult written = writeFile(path, *content); !written)
+            return written;
+        m_path = path;
+        return {};
     }
     PimResult Display() override {
         if (m_path.isEmpty())
@@ -117,35 +122,37 @@ public:
     }
 
 protected:
-    virtual QByteArray text(const QString& uid, const QDateTime& stamp) const = 0;
+    virtual PimValue<QByteArray> text(const QString& uid, const QDateTime& stamp) const = 0;
     QString m_body;
 
 private:
     Folders m_folders;
-    QString m_prefix;
     QString m_uid;
     QString m_path;
 };
 
 class FileAppointment : public CalendarItem<PimApplication::AppointmentItem> {
 public:
-    explicit FileAppointment(Folders folders)
-        : CalendarItem(std::move(folders), QStringLiteral("Appointment")) {}
+    explicit FileAppointment(Folders folders) : CalendarItem(std::move(folders)) {}
     PimApplication::ItemType Type() const override { return PimApplication::ItemType::Appointment; }
     QDateTime Start() const override { return m_start; }
     PimResult setStart(const QDateTime& start) override {
+        if (PimResult r = CalendarItemFile::checkTime(QStringLiteral("start"), start); !r)
+            return r;
         m_start = start;
         return {};
     }
     qint32 Duration() const override { return m_duration; }
     PimResult setDuration(qint32 minutes) override {
-        if (minutes < 0)
-            return PimResult::failure(QStringLiteral("A duration cannot be negative."));
+        if (PimResult r = CalendarItemFile::checkMinutes(QStringLiteral("duration"), minutes); !r)
+            return r;
         m_duration = minutes;
         return {};
     }
     qint32 ReminderMinutesBeforeStart() const override { return m_reminderMinutes; }
     PimResult setReminderMinutesBeforeStart(qint32 minutes) override {
+        if (PimResult r = CalendarItemFile::checkMinutes(QStringLiteral("reminder"), minutes); !r)
+            return r;
         m_reminderMinutes = minutes;
         return {};
     }
@@ -156,7 +163,7 @@ public:
     }
 
 protected:
-    QByteArray text(const QString& uid, const QDateTime& stamp) const override {
+    PimValue<QByteArray> text(const QString& uid, const QDateTime& stamp) const override {
         CalendarItemFile::Appointment appointment;
         appointment.start = m_start;
         appointment.durationMinutes = m_duration;
@@ -175,16 +182,18 @@ private:
 
 class FileTask : public CalendarItem<PimApplication::TaskItem> {
 public:
-    explicit FileTask(Folders folders) : CalendarItem(std::move(folders), QStringLiteral("Task")) {}
+    explicit FileTask(Folders folders) : CalendarItem(std::move(folders)) {}
     PimApplication::ItemType Type() const override { return PimApplication::ItemType::Task; }
     QDateTime DueDate() const override { return m_due; }
     PimResult setDueDate(const QDateTime& due) override {
+        if (PimResult r = CalendarItemFile::checkTime(QStringLiteral("due date"), due); !r)
+            return r;
         m_due = due;
         return {};
     }
 
 protected:
-    QByteArray text(const QString& uid, const QDateTime& stamp) const override {
+    PimValue<QByteArray> text(const QString& uid, const QDateTime& stamp) const override {
         return CalendarItemFile::taskText({m_due, m_body}, uid, stamp);
     }
 
@@ -206,16 +215,22 @@ public:
     }
     QString To() const override { return m_draft.To; }
     PimResult setTo(const QString& to) override {
+        if (PimResult r = MailDraft::checkRecipients(to); !r)
+            return r;
         m_draft.To = to;
         return {};
     }
     QString CC() const override { return m_draft.CC; }
     PimResult setCC(const QString& cc) override {
+        if (PimResult r = MailDraft::checkRecipients(cc); !r)
+            return r;
         m_draft.CC = cc;
         return {};
     }
     QString BCC() const override { return m_draft.BCC; }
     PimResult setBCC(const QString& bcc) override {
+        if (PimResult r = MailDraft::checkRecipients(bcc); !r)
+            return r;
         m_draft.BCC = bcc;
         return {};
     }
@@ -257,23 +272,23 @@ public:
         if (m_path.isEmpty())
             if (PimResult saved = Save(); !saved)
                 return saved;
+        // Every value travels inside the mailto: URI; attachments are our own absolute paths.
         QStringList arguments;
-        for (const QString& address : MailDraft::addresses(m_draft.CC))
-            arguments << QStringLiteral("--cc") << MailDraft::bareAddress(address);
-        for (const QString& address : MailDraft::addresses(m_draft.BCC))
-            arguments << QStringLiteral("--bcc") << MailDraft::bareAddress(address);
-        if (!m_draft.Subject.isEmpty())
-            arguments << QStringLiteral("--subject") << m_draft.Subject;
-        if (!m_draft.Body.isEmpty())
-            arguments << QStringLiteral("--body") << TextForm::withLineFeeds(m_draft.Body);
         for (const QString& source : m_sources)
             arguments << QStringLiteral("--attach") << source;
-        for (const QString& address : MailDraft::addresses(m_draft.To))
-            arguments << MailDraft::bareAddress(address);
+        arguments << m_draft.composeUri();
         const QString program = QString::fromLatin1(FilePimApplication::MailProgram);
-        if (!UiServices::instance().startProgram(program, arguments))
+        const int status = UiServices::instance().runProgram(program, arguments,
+                                                             FilePimApplication::ComposeWaitMs);
+        if (status < 0)
             return PimResult::failure(
                 QStringLiteral("The mail program (%1) cannot be started.").arg(program));
+        if (status > 0)
+            return PimResult::failure(
+                QStringLiteral("The mail program (%1) could not open a compose window (exit "
+                               "status %2).")
+                    .arg(program)
+                    .arg(status));
         return {};
     }
 

@@ -19,6 +19,9 @@ public:
     static QString VersionText();
     // The program that opens compose windows.
     static constexpr const char* MailProgram = "xdg-email";
+    // How long Display waits for the compose program to report failure; one that still runs
+    // then is taken to show its window.
+    static constexpr int ComposeWaitMs = 5000;
 
     explicit FilePimApplication(const PimFolders& folders);
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "pim/PimResult.h"
+
 #include <QByteArray>
 #include <QDateTime>
 #include <QList>
@@ -24,10 +26,23 @@ public:
     QList<Attachment> Attachments;
 
     // The message text. `date` and `messageId` (without angle brackets) go in the header.
+    // Header lines are folded; recipients that are no valid mailbox are left out.
     QByteArray toMime(const QDateTime& date, const QString& messageId) const;
 
     // The addresses of a recipient text, split at ";" and "," outside quotes and angle brackets.
     static QStringList addresses(const QString& recipients);
     // The bare address of "name <address>" (or of a bare address).
     static QString bareAddress(const QString& address);
+    // An addr-spec of RFC 5322: a dot-atom or quoted local part, "@", a dot-atom domain or a
+    // domain literal; ASCII only, at most 254 characters.
+    static bool isAddress(const QString& address);
+    // "address" or "name <address>" with a valid address.
+    static bool isMailbox(const QString& entry);
+    // Fails, naming it, at the first recipient that is no valid mailbox.
+    static PimResult checkRecipients(const QString& recipients);
+
+    // The message as a mailto: URI (RFC 6068) for a compose window: every value percent-encoded
+    // in it, so that no recipient or subject is ever read as a program option. Only valid
+    // addresses are taken; attachments are not part of it.
+    QString composeUri() const;
 };

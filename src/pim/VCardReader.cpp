@@ -2,9 +2,11 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringList>
+#include <optional>
 
 namespace {
 
@@ -43,25 +45,57 @@ qsizetype valueColon(QByteArrayView line) {
     return -1;
 }
 
-bool isQuotedPrintableLine(QByteArrayView line) {
-    const qsizetype colon = valueColon(line);
-    if (colon < 0)
-        return false;
-    const QByteArrayView head = line.first(colon);
+bool hasQuotedPrintableParameter(QByteArrayView head) {
     for (qsizetype i = 0; i + 16 <= head.size(); ++i)
         if (equalsNoCase(head.sliced(i, 16), "QUOTED-PRINTABLE"))
             return true;
     return false;
 }
 
+// One logical line while its physical lines are joined. The colon that ends the name and the
+// parameters is looked for only in what was added since the last look, and the encoding is
+// decided once, when that colon is found: joining stays linear in the size of the text
+// however the line is built (thousands of soft breaks, an unclosed quote, endless parameters).
+class LogicalLine {
+public:
+    explicit LogicalLine(QByteArrayView first) { append(first); }
+    void append(QByteArrayView more) {
+        m_text.append(more);
+        if (m_colon >= 0)
+            return;
+        for (; m_scanned < m_text.size(); ++m_scanned) {
+            const char c = m_text[m_scanned];
+            if (c == '"') {
+                m_quoted = !m_quoted;
+            } else if (c == ':' && !m_quoted) {
+                m_colon = m_scanned;
+                m_quotedPrintable =
+                    hasQuotedPrintableParameter(QByteArrayView(m_text).first(m_colon));
+                break;
+            }
+        }
+    }
+    // A quoted-printable value that ends with "=" goes on in the next physical line.
+    bool softBreak() const { return m_quotedPrintable && m_text.endsWith('='); }
+    void dropSoftBreak() { m_text.chop(1); }
+    QByteArray take() { return std::move(m_text); }
+
+private:
+    QByteArray m_text;
+    qsizetype m_scanned = 0;
+    qsizetype m_colon = -1;
+    bool m_quoted = false;
+    bool m_quotedPrintable = false;
+};
+
 // Splits the text into logical lines: folded lines (continued by a leading space or tab) are
 // joined, and so are quoted-printable soft line breaks ("=" at the end of a line).
 QList<QByteArray> logicalLines(const QByteArray& data) {
     QList<QByteArray> lines;
+    std::optional<LogicalLine> current;
     const char separator = data.contains('\n') ? '\n' : '\r';
-    bool softBreak = false; // the last line is quoted-printable and ends with "="
     qsizetype start = 0;
-    while (start <= data.size()) {
+    while (start < data.size()) {
         qsizetype end = data.indexOf(separator, start);
         if (end < 0)
             end = data.size();
@@ -69,21 +103,19 @@ QList<QByteArray> logicalLines(const QByteArray& data) {
         start = end + 1;
         if (line.endsWith('\r'))
             line.chop(1);
-        if (softBreak && !lines.isEmpty()) {
-            lines.last().chop(1); // the "="
-            lines.last().append(line);
-        } else if (!line.isEmpty() && (line[0] == ' ' || line[0] == '\t') && !lines.isEmpty()) {
-            lines.last().append(line.sliced(1));
-        } else if (line.trimmed().isEmpty()) {
-            softBreak = false;
-            continue;
-        } else {
-            lines.append(line.toByteArray());
+        if (current && current->softBreak()) {
+            current->dropSoftBreak();
+            current->append(line);
+        } else if (current && !line.isEmpty() && (line[0] == ' ' || line[0] == '\t')) {
+            current->append(line.sliced(1));
+        } else if (!line.trimmed().isEmpty()) {
+            if (current)
+                lines.append(current->take());
+            current.emplace(line);
         }
-        softBreak = lines.last().endsWith('=') && isQuotedPrintableLine(lines.last());
-        if (end == data.size())
-            break;
     }
+    if (current)
+        lines.append(current->take());
     return lines;
 }
 
@@ -144,18 +176,25 @@ QString decodeText(const QByteArray& bytes, const QByteArray& charset) {
 struct Property {
     QByteArrayView name;
     QByteArray charset;
-    QStringList types; // lower case
+    bool work = false; // TYPE=work (or a bare WORK)
+    bool fax = false;
     bool quotedPrintable = false;
     QByteArrayView rawValue;
     bool isUri = false;
 };
 
-void addTypes(QStringList& types, QByteArrayView value) {
+// Notes the types that matter (work, fax) without keeping the list: a parameter list may be
+// endless.
+void addTypes(Property& property, QByteArrayView value) {
     if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
         value = value.sliced(1, value.size() - 2);
-    for (const QByteArray& part : value.toByteArray().split(','))
-        if (!part.trimmed().isEmpty())
-            types.append(QString::fromLatin1(part.trimmed()).toLower());
+    while (!value.isEmpty()) {
+        const qsizetype comma = value.indexOf(',');
+        const QByteArrayView part = (comma < 0 ? value : value.first(comma)).trimmed();
+        value = comma < 0 ? QByteArrayView() : value.sliced(comma + 1);
+        property.work = property.work || equalsNoCase(part, "work");
+        property.fax = property.fax || equalsNoCase(part, "fax");
+    }
 }
 
 bool parseProperty(QByteArrayView line, Property& property) {
@@ -187,13 +226,13 @@ bool parseProperty(QByteArrayView line, Property& property) {
             if (equalsNoCase(parameter, "QUOTED-PRINTABLE"))
                 property.quotedPrintable = true;
             else
-                addTypes(property.types, parameter);
+                addTypes(property, parameter);
             continue;
         }
         const QByteArrayView key = parameter.first(equals).trimmed();
         QByteArrayView value = parameter.sliced(equals + 1).trimmed();
         if (equalsNoCase(key, "TYPE"))
-            addTypes(property.types, value);
+            addTypes(property, value);
         else if (equalsNoCase(key, "ENCODING"))
             property.quotedPrintable = equalsNoCase(value, "QUOTED-PRINTABLE");
         else if (equalsNoCase(key, "CHARSET"))
@@ -279,8 +318,8 @@ public:
             m_contact.CompanyName = parts.value(0);
             m_contact.Department = parts.value(1);
         } else if (equalsNoCase(name, "TEL")) {
-            const bool fax = property.types.contains(QLatin1String("fax"));
-            const bool work = property.types.contains(QLatin1String("work"));
+            const bool fax = property.fax;
+            const bool work = property.work;
             const int rank = work && !fax ? 0 : !fax ? 1 : 2;
             if (rank < m_phoneRank) {
                 const QString text = telephoneText(property);
@@ -352,21 +391,38 @@ PimValue<VCardReader::Outcome> VCardReader::readFolder(const QString& folder) {
     if (!dir.exists() || !dir.isReadable())
         return PimValue<Outcome>::failure(
             QStringLiteral("The contacts folder \"%1\" cannot be read.").arg(folder));
-    const QStringList names =
-        dir.entryList({QStringLiteral("*.vcf")}, QDir::Files | QDir::Readable, QDir::Name);
+    // Devices, pipes and sockets are listed too, so that they are counted as damaged.
+    const QStringList names = dir.entryList({QStringLiteral("*.vcf")},
+                                            QDir::Files | QDir::System | QDir::Hidden, QDir::Name);
     Outcome outcome;
     for (const QString& name : names) {
-        QFile file(dir.filePath(name));
-        if (!file.open(QIODevice::ReadOnly)) {
+        const std::optional<QByteArray> data = readContactsFile(dir.filePath(name));
+        if (!data) {
             ++outcome.skipped;
             continue;
         }
-        Outcome part = parse(file.readAll());
+        Outcome part = parse(*data);
         outcome.contacts.append(std::move(part.contacts));
         outcome.skipped += part.skipped;
         ++outcome.files;
     }
     return outcome;
+}
+
+std::optional<QByteArray> VCardReader::readContactsFile(const QString& path) {
+    // Only a regular file (or a link to one) is read: a link to a device or a pipe could be
+    // endless or never answer.
+    const QFileInfo info(path);
+    if (!info.isFile() || info.size() > MaxFileSize)
+        return std::nullopt;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    // The file may have grown since it was looked at: never read more than the limit.
+    QByteArray data = file.read(MaxFileSize + 1);
+    if (file.error() != QFileDevice::NoError || data.size() > MaxFileSize)
+        return std::nullopt;
+    return data;
 }
 
 namespace {

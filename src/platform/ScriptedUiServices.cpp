@@ -38,6 +38,12 @@ bool ScriptedUiServices::startProgram(const QString& program, const QStringList&
     return m_startSucceeds;
 }
 
+int ScriptedUiServices::runProgram(const QString& program, const QStringList& arguments,
+                                   int /*waitMs*/) {
+    m_started.append({program, arguments});
+    return m_startSucceeds ? m_runExitStatus : -1;
+}
+
 void ScriptedUiServices::clearRecords() {
     m_messages.clear();
     m_fileRequests.clear();

@@ -31,6 +31,8 @@ public:
     void onMessage(std::function<void(const Message&)> hook) { m_messageHook = std::move(hook); }
     void setOpenSucceeds(bool ok) { m_openSucceeds = ok; }
     void setStartSucceeds(bool ok) { m_startSucceeds = ok; }
+    // The exit status runProgram answers (recorded in started()); -1 when starts fail.
+    void setRunExitStatus(int status) { m_runExitStatus = status; }
 
     // Records.
     const QList<Message>& messages() const { return m_messages; }
@@ -53,6 +55,7 @@ public:
     void setWaitCursor(bool on) override { m_waitCursor.append(on); }
     bool openInUserProgram(const QString& pathOrUrl) override;
     bool startProgram(const QString& program, const QStringList& arguments) override;
+    int runProgram(const QString& program, const QStringList& arguments, int waitMs) override;
 
 private:
     QQueue<Answer> m_answers;
@@ -67,4 +70,5 @@ private:
     int m_beeps = 0;
     bool m_openSucceeds = true;
     bool m_startSucceeds = true;
+    int m_runExitStatus = 0;
 };

@@ -2,6 +2,9 @@
 
 #include "platform/ScriptedUiServices.h"
 
+#include <QProcess>
+#include <QStandardPaths>
+
 namespace {
 UiServices* g_installed = nullptr;
 UiServices* g_default = nullptr;
@@ -24,4 +27,29 @@ void UiServices::setInstance(UiServices* services) {
 
 void UiServices::setDefault(UiServices* services) {
     g_default = services;
+}
+
+int UiServices::runAndWait(const QString& program, const QStringList& arguments, int waitMs) {
+    const QString found = QStandardPaths::findExecutable(program);
+    if (found.isEmpty())
+        return -1;
+    // Not owned by anybody: a program still running when this process ends is not killed.
+    auto* process = new QProcess;
+    process->setProgram(found);
+    process->setArguments(arguments);
+    process->setStandardInputFile(QProcess::nullDevice());
+    process->setStandardOutputFile(QProcess::nullDevice());
+    process->setStandardErrorFile(QProcess::nullDevice());
+    process->start();
+    if (!process->waitForStarted()) {
+        delete process;
+        return -1;
+    }
+    if (!process->waitForFinished(waitMs)) {
+        QObject::connect(process, &QProcess::finished, process, &QObject::deleteLater);
+        return 0;
+    }
+    const int status = process->exitStatus() == QProcess::NormalExit ? process->exitCode() : -1;
+    delete process;
+    return status;
 }

@@ -38,6 +38,14 @@ public:
     virtual bool openInUserProgram(const QString& pathOrUrl) = 0;
     // Starts a program found on the PATH, detached; false when it is missing or fails to start.
     virtual bool startProgram(const QString& program, const QStringList& arguments) = 0;
+    // Starts a program found on the PATH and waits up to `waitMs` for it to end. The result is
+    // its exit status when it ended, 0 when it still runs (it is left running, also past the
+    // end of this process), and -1 when it is missing, cannot start or crashed.
+    virtual int runProgram(const QString& program, const QStringList& arguments, int waitMs) {
+        return runAndWait(program, arguments, waitMs);
+    }
+    // The standard way of runProgram, for every implementation.
+    static int runAndWait(const QString& program, const QStringList& arguments, int waitMs);
 
     // The services in force; a Qt implementation unless a test installed its own.
     static UiServices& instance();

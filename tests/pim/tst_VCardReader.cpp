@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QtTest>
 
 using Contact = VCardReader::Contact;
@@ -48,6 +49,9 @@ private slots:
     void textForms_data();
     void textForms();
     void sampleContactsReadBack();
+    void hostileShapesStayLinear_data();
+    void hostileShapesStayLinear();
+    void onlyRegularFilesOfSaneSize();
 };
 
 void tst_VCardReader::fixtureCards_data() {
@@ -176,6 +180,12 @@ void tst_VCardReader::textForms_data() {
         << QByteArray("BEGIN:VCARD\r\nVERSION:2.1\r\nN:Fran\xE7ois;Luc\r\n"
                       "TEL;WORK;VOICE:01 55 50 12\r\nEND:VCARD\r\n")
         << QStringLiteral("François, Luc") << QStringLiteral("01 55 50 12");
+    QTest::newRow("quoted-printable value ending with an escape")
+        << QByteArray(
+               "BEGIN:VCARD\r\nVERSION:2.1\r\nN;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:Ren=\r\n"
+               "=C3=A9;Andr=C3=A9\r\nTEL;WORK;ENCODING=QUOTED-PRINTABLE:01=\r\n 55=C3=A9\r\n"
+               "END:VCARD\r\n")
+        << QStringLiteral("René, André") << QStringLiteral("01 55é");
     QTest::newRow("quoted colon in a parameter")
         << QByteArray("BEGIN:VCARD\nVERSION:4.0\nFN:Rhiannon Vale\n"
                       "TEL;TYPE=work;LABEL=\"desk: left\":+44 20 5550 0188\nEND:VCARD\n")
@@ -209,6 +219,61 @@ void tst_VCardReader::sampleContactsReadBack() {
                                "Quillfeather Paper, Inc.", "IT; Networks", "+1 555 0103"),
                        contact("Jórunn", "Marchetti", "Marchetti, Jórunn", "Stonebridge Analytics",
                                "Operations", "+1-555-0201")}));
+}
+
+// Ten megabytes shaped to make a rescanning reader take hours; each must still read at once
+// (the test's time-out catches a reader that is not linear, the bench gives the figure).
+void tst_VCardReader::hostileShapesStayLinear_data() {
+    QTest::addColumn<QByteArray>("data");
+    QTest::addColumn<int>("contacts");
+    constexpr int Size = 10 * 1024 * 1024;
+    const QByteArray card("BEGIN:VCARD\r\nN:Vale;Rhiannon;;;\r\nEND:VCARD\r\n");
+    QTest::newRow("folded soft breaks")
+        << "BEGIN:VCARD\r\nNOTE" + QByteArray("\r\n =").repeated(Size / 4) + "\r\nEND:VCARD\r\n" +
+               card
+        << 2;
+    QTest::newRow("soft breaks of a quoted-printable value")
+        << "BEGIN:VCARD\r\nNOTE;ENCODING=QUOTED-PRINTABLE:" +
+               QByteArray("=\r\n").repeated(Size / 3) + "x\r\nEND:VCARD\r\n" + card
+        << 2;
+    QTest::newRow("unclosed quote")
+        << "BEGIN:VCARD\r\nNOTE;X=\"" + QByteArray("a=\r\n ").repeated(Size / 5) +
+               "\r\nEND:VCARD\r\n" + card
+        << 2;
+    QTest::newRow("endless parameter list")
+        << "BEGIN:VCARD\r\nTEL" + QByteArray(";TYPE=work=\r\n ").repeated(Size / 14) +
+               ":1\r\nEND:VCARD\r\n" + card
+        << 2;
+    QTest::newRow("one endless line") << card + QByteArray(Size, 'N') + "\r\n" + card << 2;
+}
+
+void tst_VCardReader::hostileShapesStayLinear() {
+    QFETCH(QByteArray, data);
+    QFETCH(int, contacts);
+    const VCardReader::Outcome outcome = VCardReader::parse(data);
+    QCOMPARE(outcome.contacts.size(), contacts);
+    QCOMPARE(outcome.contacts.last().FileAs, QStringLiteral("Vale, Rhiannon"));
+}
+
+// Links to devices, pipes and oversized files are damaged files, not endless reads.
+void tst_VCardReader::onlyRegularFilesOfSaneSize() {
+    TestEnvironment env;
+    const QString folder = env.path(QStringLiteral("contacts"));
+    QVERIFY(QDir().mkpath(folder));
+    QVERIFY(QFile::copy(fixture(QStringLiteral("contacts-3-v40.vcf")), folder + "/b.vcf"));
+    QVERIFY(QFile::link(QStringLiteral("/dev/zero"), folder + "/a-zero.vcf"));
+    QVERIFY(QFile::link(folder + "/b.vcf", folder + "/c-link.vcf"));
+    QFile huge(folder + QStringLiteral("/d-huge.vcf"));
+    QVERIFY(huge.open(QIODevice::WriteOnly));
+    QVERIFY(huge.resize(VCardReader::MaxFileSize + 1)); // sparse: costs no disk
+    huge.close();
+    QVERIFY(QProcess::execute(QStringLiteral("mkfifo"), {folder + "/e-pipe.vcf"}) == 0);
+
+    const PimValue<VCardReader::Outcome> read = VCardReader::readFolder(folder);
+    QVERIFY(read.ok());
+    QCOMPARE(read->files, 2); // the file and the link to it
+    QCOMPARE(read->contacts.size(), 4);
+    QCOMPARE(read->skipped, 3);
 }
 
 QTEST_GUILESS_MAIN(tst_VCardReader)

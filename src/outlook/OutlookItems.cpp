@@ -1,0 +1,141 @@
+#include "outlook/OutlookItems.h"
+
+#include "outlook/DatabaseSnapshot.h"
+#include "pim/PimApplication.h"
+#include "settings/User.h"
+
+#include <QFileInfo>
+#include <functional>
+
+namespace {
+
+// Runs `work` in a logged-on session: the application object, the "MAPI" namespace, log-on,
+// the work and log-off. A failure ends it at once (without logging off); the objects are
+// released either way.
+Result inSession(const std::function<Result(PimApplication&)>& work) {
+    auto application = PimApplication::Create();
+    if (!application)
+        return application.result();
+    auto mapi = application.value()->GetNamespace(QStringLiteral("MAPI"));
+    if (!mapi)
+        return mapi.result();
+    if (Result r = mapi.value()->Logon(); !r)
+        return r;
+    if (Result r = work(*application.value()); !r)
+        return r;
+    return mapi.value()->Logoff();
+}
+
+// Runs the steps in order and stops at the first that fails.
+Result steps(std::initializer_list<std::function<Result()>> list) {
+    for (const auto& step : list)
+        if (Result r = step(); !r)
+            return r;
+    return {};
+}
+
+} // namespace
+
+Result OutlookItems::CreateAppointment(const QString& body) {
+    return inSession([&](PimApplication& application) -> Result {
+        auto item = application.CreateAppointmentItem();
+        if (!item)
+            return item.result();
+        auto& appointment = *item.value();
+        return steps({[&] { return appointment.setStart(QDateTime::currentDateTime()); },
+                      [&] { return appointment.setDuration(AppointmentMinutes); },
+                      [&] { return appointment.setBody(body); },
+                      [&] { return appointment.setReminderMinutesBeforeStart(ReminderMinutes); },
+                      [&] { return appointment.setReminderSet(true); },
+                      [&] { return appointment.Save(); }, [&] { return appointment.Display(); }});
+    });
+}
+
+Result OutlookItems::CreateTask(const QString& body) {
+    return inSession([&](PimApplication& application) -> Result {
+        auto item = application.CreateTaskItem();
+        if (!item)
+            return item.result();
+        auto& task = *item.value();
+        return steps({[&] { return task.setDueDate(QDateTime::currentDateTime()); },
+                      [&] { return task.setBody(body); }, [&] { return task.Save(); },
+                      [&] { return task.Display(); }});
+    });
+}
+
+Result OutlookItems::CreateOutlookMail(const QString& theAttachment, const QString& body) {
+    return inSession([&](PimApplication& application) -> Result {
+        auto item = application.CreateMailItem();
+        if (!item)
+            return item.result();
+        auto& mail = *item.value();
+        if (theAttachment.isEmpty())
+            return steps({[&] { return mail.setBody(body); }, [&] { return mail.Save(); },
+                          [&] { return mail.Display(); }});
+        const auto unlessEmpty = [](const QString& text, auto set) {
+            return [text, set] { return text.isEmpty() ? Result() : set(text); };
+        };
+        return steps(
+            {unlessEmpty(m_user.HQemail(), [&](const QString& t) { return mail.setTo(t); }),
+             unlessEmpty(m_user.emailcc(), [&](const QString& t) { return mail.setCC(t); }),
+             unlessEmpty(m_user.email(), [&](const QString& t) { return mail.setBCC(t); }),
+             unlessEmpty(m_user.Territory(),
+                         [&](const QString& t) {
+                             return mail.setSubject(QStringLiteral("Pipeline: ") + t);
+                         }),
+             [&] { return mail.Save(); },
+             [&]() -> Result {
+                 // A copy that no writer can tear, shown under the file's name only: the
+                 // receiver learns nothing of the sender's folders.
+                 const ResultValue<QString> copy = DatabaseSnapshot::take(theAttachment);
+                 if (!copy)
+                     return copy.result();
+                 return mail.AddAttachment(*copy, PimApplication::AttachmentType::ByValue, 1,
+                                           QFileInfo(theAttachment).fileName());
+             },
+             [&] { return mail.Save(); },
+             [&] {
+                 m_user.setLastSent(QDate::currentDate());
+                 m_user.SaveUser();
+                 return Result();
+             },
+             [&] { return mail.Display(); }});
+    });
+}
+
+QString OutlookItems::FailureText(Command command) {
+    switch (command) {
+    case Command::Appointment:
+        return QStringLiteral("Unable to create an Outlook Appointment. Do you wish to continue to "
+                              "connect to Outlook?");
+    case Command::Task:
+        return QStringLiteral(
+            "Unable to create an Outlook Task. Do you wish to continue to connect to Outlook?");
+    case Command::Email:
+    case Command::Send:
+        break;
+    }
+    return QStringLiteral("Unable to create an Outlook mail message. Do you wish to continue to "
+                          "connect to Outlook?");
+}
+
+QString OutlookItems::FailureTitle(Command command) {
+    switch (command) {
+    case Command::Appointment:
+        return QStringLiteral("Outlook Appointment");
+    case Command::Task:
+        return QStringLiteral("Outlook Task");
+    case Command::Email:
+    case Command::Send:
+        break;
+    }
+    return QStringLiteral("Outlook Mail Message");
+}
+
+bool OutlookItems::KeepUsingOutlook(UiServices::Answer answer) {
+    if (answer != UiServices::Answer::No)
+        return true;
+    m_user.setUseOutlook(false);
+    m_user.SaveUser();
+    return false;
+}

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "platform/Result.h"
+#include "platform/UiServices.h"
+
+#include <QDateTime>
+#include <QString>
+
+class User;
+
+// The items made about the selected opportunity in the user's mail and calendar program: an
+// appointment, a task, a mail with the opportunity's text, and the mail that sends the shown
+// database file (the Tools menu's Appointment, Task and Email, and File > Send). Each command
+// builds its item, saves it and opens it for the user (a calendar file in his calendar program,
+// a mail in a compose window); nothing is ever sent from here.
+//
+// A command that fails returns the failure; the window then asks FailureText / FailureTitle with
+// Yes and No and no icon, and passes the answer to KeepUsingOutlook.
+class OutlookItems {
+public:
+    enum class Command { Appointment, Task, Email, Send };
+
+    static constexpr qint32 AppointmentMinutes = 60;
+    static constexpr qint32 ReminderMinutes = 15;
+
+    explicit OutlookItems(User& user) : m_user(user) {}
+
+    // An appointment starting now, lasting an hour, with a reminder 15 minutes before its
+    // start and `body` (the opportunity's text block, empty when none is selected) as its text.
+    Result CreateAppointment(const QString& body);
+    // A task due now with `body` as its text.
+    Result CreateTask(const QString& body);
+    // Without an attachment (Email): a mail with `body`. With one (Send): a mail to the
+    // profile's HQemail, copy to emailcc, blind copy to email, subject "Pipeline: " and the
+    // territory (each only when its text is not empty), carrying a consistent copy of the
+    // database file `theAttachment` under the file's name; `body` is not used. Once that mail
+    // is saved, the profile's LastSent becomes today and the profile is saved.
+    Result CreateOutlookMail(const QString& theAttachment, const QString& body = QString());
+
+    // The question asked after a failed command, with its title.
+    static QString FailureText(Command command);
+    static QString FailureTitle(Command command);
+    // The answer to that question: No switches the use of Outlook off in the profile (and saves
+    // it); the window then updates its command states. True when Outlook stays in use.
+    bool KeepUsingOutlook(UiServices::Answer answer);
+
+private:
+    User& m_user;
+};
