@@ -1,0 +1,90 @@
+#include "editor/RevenueCalculation.h"
+
+#include "platform/LocaleText.h"
+#include "store/NumericText.h"
+#include "store/SalesSchema.h"
+
+#include <QLocale>
+#include <cmath>
+
+namespace {
+
+int fieldSize(const char* name) {
+    for (const auto& field : SalesSchema::Fields)
+        if (qstrcmp(field.name, name) == 0)
+            return field.size;
+    return 0;
+}
+
+// An amount as the field shows it, or nothing when it is no finite number or its text would
+// not fit the field it is stored in.
+std::optional<QString> fitting(double amount, int size) {
+    if (!std::isfinite(amount))
+        return std::nullopt;
+    QString text = RevenueCalculation::Shown(amount);
+    if (text.size() > size)
+        return std::nullopt;
+    return text;
+}
+
+// The amount as shown: rounded to the two decimals of the field, so that the revenue is the
+// product of the numbers the user sees.
+double rounded(double amount) {
+    return std::round(amount * 100.0) / 100.0;
+}
+
+} // namespace
+
+QString RevenueCalculation::Shown(double amount) {
+    return LocaleText::number(amount, 2);
+}
+
+double RevenueCalculation::ReadAmount(const QString& text) {
+    const QString trimmed = text.trimmed();
+    const QLocale locale;
+    const bool plain = !trimmed.contains(locale.negativeSign()) &&
+                       !trimmed.contains(QLatin1Char('-')) &&
+                       !trimmed.contains(locale.exponential(), Qt::CaseInsensitive);
+    if (plain) {
+        bool ok = false;
+        const double value = locale.toDouble(trimmed, &ok);
+        if (ok && std::isfinite(value))
+            return value;
+    }
+    return AmountOf(text);
+}
+
+QString RevenueCalculation::StoredQuantity(const QString& shownQuantity) {
+    const double amount = ReadAmount(shownQuantity);
+    return std::isfinite(amount) ? QString::number(rounded(amount), 'f', 2)
+                                 : QStringLiteral("0.00");
+}
+
+RevenueCalculation::Outcome RevenueCalculation::Calculate(const QString& quantityText,
+                                                          const QString& unitPriceText) {
+    static const int amountSize = fieldSize("Quantity");
+    static const int revenueSize = fieldSize("Revenue");
+    Outcome outcome;
+    const QString zero = Shown(0.0);
+
+    const double quantity = rounded(ReadAmount(quantityText));
+    const auto quantityShown = fitting(quantity, amountSize);
+    if (!quantityShown) {
+        outcome.quantity = zero;
+        outcome.unitPrice = unitPriceText;
+        return outcome;
+    }
+    outcome.quantity = *quantityShown;
+
+    const double unitPrice = rounded(ReadAmount(unitPriceText));
+    const auto unitPriceShown = fitting(unitPrice, amountSize);
+    const double revenue = unitPrice * quantity;
+    QString revenueText = std::isfinite(revenue) ? LocaleText::currency(revenue) : QString();
+    if (!unitPriceShown || revenueText.isEmpty() || revenueText.size() > revenueSize) {
+        outcome.unitPrice = zero;
+        return outcome;
+    }
+    outcome.unitPrice = *unitPriceShown;
+    outcome.revenue = std::move(revenueText);
+    return outcome;
+}
