@@ -8,10 +8,7 @@
 #include <QFileInfo>
 #include <vector>
 
-namespace {
-
-// Why a sales database file cannot be opened, in plain words.
-QString openFailureCause(const QString& location) {
+QString DataMerge::OpenFailureCause(const QString& location) {
     const QFileInfo info(location);
     if (!info.exists())
         return QStringLiteral("The file does not exist.");
@@ -25,8 +22,6 @@ QString openFailureCause(const QString& location) {
         cause[0] = cause.at(0).toUpper();
     return cause + QLatin1Char('.');
 }
-
-} // namespace
 
 DataMerge::Outcome DataMerge::mergeText(CVN_Database& target, const QString& theFileName) {
     Outcome outcome;
@@ -72,7 +67,7 @@ DataMerge::Outcome DataMerge::mergeDatabase(CVN_Database& target, const QString&
     CVN_Database source;
     source.setDatabaseLocation(theLocation);
     if (!source.OpenDatabase()) {
-        outcome.message = failed + QStringLiteral("\n\n") + openFailureCause(theLocation);
+        outcome.message = failed + QStringLiteral("\n\n") + OpenFailureCause(theLocation);
         return outcome;
     }
     const ::Opportunities& read = source.Opportunities();

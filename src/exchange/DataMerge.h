@@ -38,4 +38,8 @@ public:
     // Failure: "Unable to merge " + the location, then the cause, naming the record at fault
     // (title "Merge Opportunities", critical icon). A file merged into itself doubles.
     static Outcome mergeDatabase(CVN_Database& target, const QString& theLocation);
+
+    // Why the sales database file at `location` cannot be opened, in plain words ("The file
+    // is in use by another program.").
+    static QString OpenFailureCause(const QString& location);
 };
