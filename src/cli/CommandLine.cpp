@@ -61,24 +61,49 @@ CommandLine::~CommandLine() {
 
 const std::vector<CommandLine::Command>& CommandLine::Commands() {
     static const std::vector<Command> commands = {
-        {"export", "export DB OUT [--all]",
+        {"export",
+         "export DB OUT [--all]",
          "Writes the opportunities that pass the stored filter (all with --all) to OUT: "
          "comma-separated for .csv, TAB-separated for .txt, comma and blank otherwise.",
-         2, 2, {QStringLiteral("--all")}, {}, &CommandLine::exportCommand},
-        {"merge", "merge DB SOURCE...",
+         2,
+         2,
+         {QStringLiteral("--all")},
+         {},
+         &CommandLine::exportCommand},
+        {"merge",
+         "merge DB SOURCE...",
          "Adds the opportunities of each SOURCE to DB: .mdb files as databases, .txt files as "
          "lead files. Each source is merged whole or not at all.",
-         2, -1, {}, {}, &CommandLine::mergeCommand},
-        {"list", "list DB [--columns KEYS] [--sort KEY] [--all]",
+         2,
+         -1,
+         {},
+         {},
+         &CommandLine::mergeCommand},
+        {"list",
+         "list DB [--columns KEYS] [--sort KEY] [--all]",
          "Lists the opportunities that pass the stored filter (all with --all), one per line, "
          "TAB-separated, in the window's columns or the comma-separated KEYS.",
-         1, 1, {QStringLiteral("--all")}, {QStringLiteral("--columns"), QStringLiteral("--sort")},
+         1,
+         1,
+         {QStringLiteral("--all")},
+         {QStringLiteral("--columns"), QStringLiteral("--sort")},
          &CommandLine::listCommand},
-        {"totals", "totals DB...",
+        {"totals",
+         "totals DB...",
          "Prints the opportunities, forecasted revenues and revenues of each database and of "
          "all together, under the stored filter.",
-         1, -1, {}, {}, &CommandLine::totalsCommand},
-        {"new", "new DB", "Creates a new, empty database file.", 1, 1, {}, {},
+         1,
+         -1,
+         {},
+         {},
+         &CommandLine::totalsCommand},
+        {"new",
+         "new DB",
+         "Creates a new, empty database file.",
+         1,
+         1,
+         {},
+         {},
          &CommandLine::newCommand},
     };
     return commands;
@@ -189,8 +214,8 @@ int CommandLine::exportCommand(const Arguments& arguments) {
     if (!arguments.flags.contains(QStringLiteral("--all")))
         filter(*database);
     const QString target = arguments.positional.at(1);
-    const auto written = TextExport::Write(database->Opportunities(), target,
-                                           {database->DatabaseLocation()});
+    const auto written =
+        TextExport::Write(database->Opportunities(), target, {database->DatabaseLocation()});
     if (!written)
         return failure(written.message());
     m_out << TextExport::DoneMessage(*written, target) << "\n";
@@ -212,9 +237,8 @@ int CommandLine::mergeCommand(const Arguments& arguments) {
         return Failure;
     for (const QString& source : sources) {
         const bool isDatabase = QFileInfo(source).suffix().toLower() == QLatin1String("mdb");
-        const DataMerge::Outcome outcome = isDatabase
-                                               ? DataMerge::mergeDatabase(*database, source)
-                                               : DataMerge::mergeText(*database, source);
+        const DataMerge::Outcome outcome = isDatabase ? DataMerge::mergeDatabase(*database, source)
+                                                      : DataMerge::mergeText(*database, source);
         switch (outcome.status) {
         case DataMerge::Status::Failed:
             return failure(outcome.message);
@@ -305,8 +329,8 @@ int CommandLine::totalsCommand(const Arguments& arguments) {
     double forecast = 0.0;
     double revenue = 0.0;
     const auto print = [&](const QString& name, qint64 count, double filtered, double total) {
-        m_out << name << ": " << count << " opportunities, forecasted revenues "
-              << amount(filtered) << ", revenues " << amount(total) << "\n";
+        m_out << name << ": " << count << " opportunities, forecasted revenues " << amount(filtered)
+              << ", revenues " << amount(total) << "\n";
     };
     for (const QString& path : arguments.positional) {
         auto database = open(path);

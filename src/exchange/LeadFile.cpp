@@ -24,8 +24,7 @@ QString fromWindows1252(const QByteArray& bytes) {
     return text;
 }
 
-std::optional<QString> decodeStrictly(QStringConverter::Encoding encoding,
-                                      QByteArrayView bytes) {
+std::optional<QString> decodeStrictly(QStringConverter::Encoding encoding, QByteArrayView bytes) {
     QStringDecoder decoder(encoding, QStringConverter::Flag::Stateless);
     QString text = decoder.decode(bytes);
     if (decoder.hasError())
@@ -155,15 +154,18 @@ ResultValue<std::vector<Opportunity>> LeadFile::Read(const QString& path) {
         return Outcome::failure(QStringLiteral("It is not a plain file."));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return Outcome::failure(QStringLiteral("The file cannot be read: %1.").arg(file.errorString()));
+        return Outcome::failure(
+            QStringLiteral("The file cannot be read: %1.").arg(file.errorString()));
     // Read one byte more than allowed, so that a file that grows while it is read is caught too.
     const QByteArray bytes = file.read(MaxBytes + 1);
     if (file.error() != QFileDevice::NoError)
-        return Outcome::failure(QStringLiteral("The file cannot be read: %1.").arg(file.errorString()));
+        return Outcome::failure(
+            QStringLiteral("The file cannot be read: %1.").arg(file.errorString()));
     if (bytes.size() > MaxBytes)
-        return Outcome::failure(QStringLiteral("The file is larger than %1 MB, too large for a lead "
-                                             "file.")
-                                  .arg(MaxBytes / (1024 * 1024)));
+        return Outcome::failure(
+            QStringLiteral("The file is larger than %1 MB, too large for a lead "
+                           "file.")
+                .arg(MaxBytes / (1024 * 1024)));
     const QString text = Decode(bytes);
     const qsizetype nul = text.indexOf(QChar(0));
     if (nul >= 0) {

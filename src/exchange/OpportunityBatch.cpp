@@ -11,8 +11,8 @@
 #include <algorithm>
 #include <array>
 #include <limits>
-#include <optional>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -65,9 +65,9 @@ Result OpportunityBatch::AddAll(CVN_Database& target, const std::vector<const Op
         file.takeError(sqlite3_errcode(file.handle()));
         return fail(file.error() + QLatin1Char('.'));
     }
-    const qint64 inCollection = target.Opportunities().NextRecordNumber().value_or(
-                                    std::numeric_limits<qint32>::max()) -
-                                qint64(1);
+    const qint64 inCollection =
+        target.Opportunities().NextRecordNumber().value_or(std::numeric_limits<qint32>::max()) -
+        qint64(1);
     const qint64 first = std::max({*inFile, inCollection, qint64(0)}) + 1;
     const qint64 last = first + static_cast<qint64>(items.size()) - 1;
     if (last > std::numeric_limits<qint32>::max())

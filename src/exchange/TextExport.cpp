@@ -83,11 +83,11 @@ QString TextExport::ExportSeparator(const QString& value, const QString& key) {
 
 const QStringList& TextExport::Headers() {
     static const QStringList headers = {
-        QStringLiteral("Description"), QStringLiteral("Contact"),    QStringLiteral("Company"),
-        QStringLiteral("Department"),  QStringLiteral("Note"),       QStringLiteral("Product"),
-        QStringLiteral("Unit Price"),  QStringLiteral("Quantity"),   QStringLiteral("Revenue"),
+        QStringLiteral("Description"), QStringLiteral("Contact"),     QStringLiteral("Company"),
+        QStringLiteral("Department"),  QStringLiteral("Note"),        QStringLiteral("Product"),
+        QStringLiteral("Unit Price"),  QStringLiteral("Quantity"),    QStringLiteral("Revenue"),
         QStringLiteral("Stage"),       QStringLiteral("Probability"), QStringLiteral("Forecast"),
-        QStringLiteral("Source"),      QStringLiteral("OrderDate"),  QStringLiteral("Record"),
+        QStringLiteral("Source"),      QStringLiteral("OrderDate"),   QStringLiteral("Record"),
         QStringLiteral("Created"),     QStringLiteral("Owner")};
     return headers;
 }
@@ -155,11 +155,10 @@ ResultValue<qint64> TextExport::Write(const Opportunities& opportunities, const 
     for (const Opportunity& o : opportunities) {
         if (!o.Visible())
             continue;
-        const QString* const texts[] = {&o.Description(), &o.Contact(),  &o.Company(),
-                                        &o.Department(),  &o.Note(),     &o.Product(),
-                                        &o.UnitPrice(),   &o.Quantity(), &o.Revenue(),
-                                        &o.Stage(),       &o.Probability(), &o.Forecast(),
-                                        &o.Source()};
+        const QString* const texts[] = {
+            &o.Description(), &o.Contact(),   &o.Company(),  &o.Department(), &o.Note(),
+            &o.Product(),     &o.UnitPrice(), &o.Quantity(), &o.Revenue(),    &o.Stage(),
+            &o.Probability(), &o.Forecast(),  &o.Source()};
         for (const QString* text : texts) {
             appendValue(buffer, *text, separator);
             buffer += between;

@@ -86,31 +86,56 @@ void tst_DataMerge::leadFiles_data() {
     QTest::addColumn<QString>("description");
     QTest::addColumn<QString>("note");
     const QByteArray ann = "Ann\tb\tc\td\te\tf\tg\th\ti\tAcme\tLee\tl\tm\tignored\r\n";
-    QTest::newRow("Ann of Acme") << Header + ann << 1 << "Acme" << "Ann Lee"
+    QTest::newRow("Ann of Acme") << Header + ann << 1 << "Acme"
+                                 << "Ann Lee"
                                  << "Ann Acme - Vantick Lead"
                                  << "Ann, b, c, d, e, f, g, h, i, Acme, Lee, l, m, ";
     QTest::newRow("quoted and missing columns")
-        << Header + "\"Bo\"\t\"\"\t\t\t\t\t\t\t\t\" Big, Co \"" << 1 << "Big, Co" << "Bo "
-        << "Bo Big, Co - Vantick Lead" << "Bo, , , , , , , , , Big, Co, , , , ";
-    QTest::newRow("blank line") << Header + "\r\n" << 1 << "" << " " << "  - Vantick Lead"
-                                << QString(", ").repeated(13);
-    QTest::newRow("one line") << QByteArray("only\r\n") << 0 << "" << "" << "" << "";
-    QTest::newRow("two lines") << Header << 0 << "" << "" << "" << "";
-    QTest::newRow("LF only, 3 leads") << QByteArray("a\nb\nX\nY\nZ") << 3 << "" << "X " << "X  - Vantick Lead"
+        << Header + "\"Bo\"\t\"\"\t\t\t\t\t\t\t\t\" Big, Co \"" << 1 << "Big, Co"
+        << "Bo "
+        << "Bo Big, Co - Vantick Lead"
+        << "Bo, , , , , , , , , Big, Co, , , , ";
+    QTest::newRow("blank line") << Header + "\r\n"
+                                << 1 << ""
+                                << " "
+                                << "  - Vantick Lead" << QString(", ").repeated(13);
+    QTest::newRow("one line") << QByteArray("only\r\n") << 0 << ""
+                              << ""
+                              << ""
+                              << "";
+    QTest::newRow("two lines") << Header << 0 << ""
+                               << ""
+                               << ""
+                               << "";
+    QTest::newRow("LF only, 3 leads") << QByteArray("a\nb\nX\nY\nZ") << 3 << ""
+                                      << "X "
+                                      << "X  - Vantick Lead"
                                       << "X" + QString(", ").repeated(13);
     const QByteArray longText(200, 'w');
     QTest::newRow("cuts 32/128/127")
-        << Header + longText + "\t\t\t\t\t\t\t\t\t" + longText + "\t" + longText + "\r\n" << 1
-        << QString(32, 'w') << QString(32, 'w') << QString(128, 'w')
+        << Header + longText + "\t\t\t\t\t\t\t\t\t" + longText + "\t" + longText + "\r\n"
+        << 1 << QString(32, 'w') << QString(32, 'w') << QString(128, 'w')
         << (QString(200, 'w') + ", ").left(127);
-    QTest::newRow("UTF-8 with BOM") << "\xEF\xBB\xBF" + Header + "J\xC3\xBCrgen\r\n" << 1 << ""
-                                    << "Jürgen " << "Jürgen  - Vantick Lead" << "";
-    QTest::newRow("UTF-8") << Header + "\xE2\x82\xAC \xC3\xBC" << 1 << "" << "€ ü "
-                           << "€ ü  - Vantick Lead" << "";
-    QTest::newRow("Windows-1252") << Header + "\x80 \xFC\x93" << 1 << "" << "€ ü“ "
-                                  << "€ ü“  - Vantick Lead" << "";
-    QTest::newRow("UTF-16 with BOM") << QByteArray("\xFF\xFE" "a\0\n\0b\0\n\0\xFC\0", 12) << 1
-                                     << "" << "ü " << "ü  - Vantick Lead" << "";
+    QTest::newRow("UTF-8 with BOM") << "\xEF\xBB\xBF" + Header + "J\xC3\xBCrgen\r\n"
+                                    << 1 << ""
+                                    << "Jürgen "
+                                    << "Jürgen  - Vantick Lead"
+                                    << "";
+    QTest::newRow("UTF-8") << Header + "\xE2\x82\xAC \xC3\xBC" << 1 << ""
+                           << "€ ü "
+                           << "€ ü  - Vantick Lead"
+                           << "";
+    QTest::newRow("Windows-1252") << Header + "\x80 \xFC\x93" << 1 << ""
+                                  << "€ ü“ "
+                                  << "€ ü“  - Vantick Lead"
+                                  << "";
+    QTest::newRow("UTF-16 with BOM") << QByteArray("\xFF\xFE"
+                                                   "a\0\n\0b\0\n\0\xFC\0",
+                                                   12)
+                                     << 1 << ""
+                                     << "ü "
+                                     << "ü  - Vantick Lead"
+                                     << "";
 }
 
 void tst_DataMerge::leadFiles() {
@@ -179,18 +204,17 @@ void tst_DataMerge::leadFailureMidwayAddsNothing() {
     const DataMerge::Outcome outcome = DataMerge::mergeText(*shown, leads);
     QCOMPARE(outcome.status, DataMerge::Status::Failed);
     QCOMPARE(outcome.title, QStringLiteral("Merge Text File"));
-    QVERIFY2(outcome.message.startsWith("Unable to process some or all of the file " + leads +
-                                        "\n\n") &&
-                 outcome.message.contains("line 5: ") &&
-                 outcome.message.endsWith("Nothing was added."),
-             qPrintable(outcome.message));
+    QVERIFY2(
+        outcome.message.startsWith("Unable to process some or all of the file " + leads + "\n\n") &&
+            outcome.message.contains("line 5: ") && outcome.message.endsWith("Nothing was added."),
+        qPrintable(outcome.message));
     QCOMPARE(shown->Opportunities().Count(), 1);
     QCOMPARE(FixtureDb(path).count(), 1);
 
     // A file that cannot be read fails the same way, naming the cause.
     const DataMerge::Outcome missing = DataMerge::mergeText(*shown, env.path("gone.txt"));
-    QCOMPARE(missing.message, "Unable to process some or all of the file " +
-                                  env.path("gone.txt") + "\n\nThe file does not exist.");
+    QCOMPARE(missing.message, "Unable to process some or all of the file " + env.path("gone.txt") +
+                                  "\n\nThe file does not exist.");
     QVERIFY(writeFile(leads, Header + QByteArray("a\0b", 3)));
     QVERIFY(DataMerge::mergeText(*shown, leads).message.endsWith("this is not a text file."));
 }
@@ -214,8 +238,8 @@ void tst_DataMerge::mergeDatabases() {
     const DataMerge::Outcome outcome = DataMerge::mergeDatabase(*shown, source);
     QCOMPARE(outcome.status, DataMerge::Status::Merged);
     QVERIFY(outcome.message.isEmpty());
-    const QList<int> expected = intoItself ? QList<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10}
-                                           : QList<int>{1, 2, 3, 4, 5, 6, 7, 8};
+    const QList<int> expected =
+        intoItself ? QList<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10} : QList<int>{1, 2, 3, 4, 5, 6, 7, 8};
     QCOMPARE(numbersOf(*shown), expected);
     QCOMPARE(FixtureDb(path).count(), expected.size());
     // The copies keep the source's order and fields; only the number is new.
@@ -234,11 +258,15 @@ void tst_DataMerge::mergeDatabases() {
 void tst_DataMerge::mergeFailuresAddNothing_data() {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QString>("cause");
-    QTest::newRow("locked source") << "locked" << "The file is in use by another program.";
-    QTest::newRow("text file dropped") << "text" << "The file is not a Corvane database.";
-    QTest::newRow("read-only shown file") << "readonly" << "the file is read-only";
+    QTest::newRow("locked source") << "locked"
+                                   << "The file is in use by another program.";
+    QTest::newRow("text file dropped") << "text"
+                                       << "The file is not a Corvane database.";
+    QTest::newRow("read-only shown file") << "readonly"
+                                          << "the file is read-only";
     QTest::newRow("over-long foreign texts")
-        << "long" << "record 7 of %1: Description is longer than 128 characters.";
+        << "long"
+        << "record 7 of %1: Description is longer than 128 characters.";
 }
 
 void tst_DataMerge::mergeFailuresAddNothing() {

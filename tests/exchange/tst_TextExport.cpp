@@ -87,12 +87,18 @@ private slots:
 void tst_TextExport::formatFollowsTheName_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("separator");
-    QTest::newRow("csv") << "out.csv" << ",";
-    QTest::newRow("CSV") << "OUT.CSV" << ",";
-    QTest::newRow("Csv is neither") << "out.Csv" << ", ";
-    QTest::newRow("txt") << "out.txt" << "\t";
-    QTest::newRow("TXT") << "out.TXT" << "\t";
-    QTest::newRow("other") << "out.dat" << ", ";
+    QTest::newRow("csv") << "out.csv"
+                         << ",";
+    QTest::newRow("CSV") << "OUT.CSV"
+                         << ",";
+    QTest::newRow("Csv is neither") << "out.Csv"
+                                    << ", ";
+    QTest::newRow("txt") << "out.txt"
+                         << "\t";
+    QTest::newRow("TXT") << "out.TXT"
+                         << "\t";
+    QTest::newRow("other") << "out.dat"
+                           << ", ";
 }
 
 void tst_TextExport::formatFollowsTheName() {
@@ -106,14 +112,29 @@ void tst_TextExport::formatFollowsTheName() {
     const auto written = TextExport::Write(items, path, {});
     QVERIFY2(written.ok(), qPrintable(written.message()));
     QCOMPARE(*written, 1);
-    const QStringList header{"Description", "Contact",  "Company",     "Department", "Note",
-                             "Product",     "Unit Price", "Quantity",  "Revenue",    "Stage",
-                             "Probability", "Forecast", "Source",      "OrderDate",  "Record",
+    const QStringList header{"Description", "Contact",    "Company",  "Department", "Note",
+                             "Product",     "Unit Price", "Quantity", "Revenue",    "Stage",
+                             "Probability", "Forecast",   "Source",   "OrderDate",  "Record",
                              "Created",     "Owner"};
-    const QStringList row{"Deal", "", "", "", "", "", "0", "0", "0", "Lead", "25% - Long Shot",
-                          "No", "", "2004-03-07", "12", "3/7/2004 2:05:09 PM", "Kim"};
-    const QByteArray expected = (header.join(separator) + "\r\n" + row.join(separator) + "\r\n")
-                                    .toUtf8();
+    const QStringList row{"Deal",
+                          "",
+                          "",
+                          "",
+                          "",
+                          "",
+                          "0",
+                          "0",
+                          "0",
+                          "Lead",
+                          "25% - Long Shot",
+                          "No",
+                          "",
+                          "2004-03-07",
+                          "12",
+                          "3/7/2004 2:05:09 PM",
+                          "Kim"};
+    const QByteArray expected =
+        (header.join(separator) + "\r\n" + row.join(separator) + "\r\n").toUtf8();
     QCOMPARE(contents(path), expected);
 }
 
@@ -121,9 +142,12 @@ void tst_TextExport::quotedValuesReadBack_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("delimiter");
     QTest::addColumn<bool>("skipInitialSpace");
-    QTest::newRow("comma") << "q.csv" << "," << false;
-    QTest::newRow("tab") << "q.txt" << "\t" << false;
-    QTest::newRow("comma and blank") << "q.lst" << "," << true;
+    QTest::newRow("comma") << "q.csv"
+                           << "," << false;
+    QTest::newRow("tab") << "q.txt"
+                         << "\t" << false;
+    QTest::newRow("comma and blank") << "q.lst"
+                                     << "," << true;
 }
 
 void tst_TextExport::quotedValuesReadBack() {
@@ -131,9 +155,12 @@ void tst_TextExport::quotedValuesReadBack() {
     QFETCH(QString, delimiter);
     QFETCH(bool, skipInitialSpace);
     TestEnvironment env;
-    const QStringList tricky{QStringLiteral("Smith, Jones & Co"),   QStringLiteral("the \"big\" one"),
-                             QStringLiteral("line one\r\nline two"), QStringLiteral("tab\there"),
-                             QStringLiteral("lf\nonly"),            QStringLiteral("\""),
+    const QStringList tricky{QStringLiteral("Smith, Jones & Co"),
+                             QStringLiteral("the \"big\" one"),
+                             QStringLiteral("line one\r\nline two"),
+                             QStringLiteral("tab\there"),
+                             QStringLiteral("lf\nonly"),
+                             QStringLiteral("\""),
                              QStringLiteral("Müller €")};
     Opportunities items;
     for (int i = 0; i < tricky.size(); ++i)
@@ -211,8 +238,8 @@ void tst_TextExport::failedWriteKeepsTheOldFile() {
         folder = QStringLiteral("/proc");
     const QString target = folder + "/old.csv";
     const auto failed = TextExport::Write(items, target, {});
-    QFile::setPermissions(env.path("locked"), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                                  QFileDevice::ExeOwner);
+    QFile::setPermissions(env.path("locked"),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     QVERIFY(!failed.ok());
     const QString prefix = "Could not export to " + target + ": ";
     QVERIFY2(failed.message().startsWith(prefix) && failed.message().size() > prefix.size(),

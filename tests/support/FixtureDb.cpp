@@ -42,16 +42,14 @@ QString FixtureDb::salesTableSql(bool withSizeChecks) {
         const char* name;
         const char* type;
         int size;
-    } fields[] = {{"RecordNumber", "INTEGER", 0}, {"SalesOwner", "TEXT", 32},
-                  {"DateCreated", "DATETIME", 0}, {"Company", "TEXT", 32},
-                  {"Contact", "TEXT", 32},        {"Department", "TEXT", 32},
-                  {"Description", "TEXT", 128},   {"Note", "TEXT", 128},
-                  {"Product", "TEXT", 32},        {"UnitPrice", "TEXT", 16},
-                  {"Quantity", "TEXT", 16},       {"Revenue", "TEXT", 32},
-                  {"Source", "TEXT", 32},         {"Stage", "TEXT", 32},
-                  {"Probability", "TEXT", 32},    {"Forecast", "TEXT", 3},
-                  {"OrderDay", "TEXT", 2},        {"OrderMonth", "TEXT", 12},
-                  {"OrderYear", "TEXT", 4}};
+    } fields[] = {
+        {"RecordNumber", "INTEGER", 0}, {"SalesOwner", "TEXT", 32}, {"DateCreated", "DATETIME", 0},
+        {"Company", "TEXT", 32},        {"Contact", "TEXT", 32},    {"Department", "TEXT", 32},
+        {"Description", "TEXT", 128},   {"Note", "TEXT", 128},      {"Product", "TEXT", 32},
+        {"UnitPrice", "TEXT", 16},      {"Quantity", "TEXT", 16},   {"Revenue", "TEXT", 32},
+        {"Source", "TEXT", 32},         {"Stage", "TEXT", 32},      {"Probability", "TEXT", 32},
+        {"Forecast", "TEXT", 3},        {"OrderDay", "TEXT", 2},    {"OrderMonth", "TEXT", 12},
+        {"OrderYear", "TEXT", 4}};
     QStringList columns;
     for (const auto& field : fields) {
         QString column = QStringLiteral("%1 %2").arg(field.name, field.type);
@@ -62,8 +60,7 @@ QString FixtureDb::salesTableSql(bool withSizeChecks) {
     return QStringLiteral("CREATE TABLE Sales (%1)").arg(columns.join(QStringLiteral(", ")));
 }
 
-bool FixtureDb::makeSalesFile(const QString& path, const QList<int>& numbers,
-                              bool withSizeChecks) {
+bool FixtureDb::makeSalesFile(const QString& path, const QList<int>& numbers, bool withSizeChecks) {
     FixtureDb db(path);
     if (!db.exec(salesTableSql(withSizeChecks)) ||
         !db.exec(QStringLiteral("CREATE UNIQUE INDEX RecordNumber ON Sales (RecordNumber)")))
