@@ -1,5 +1,6 @@
 #include "exchange/DataMerge.h"
 
+#include "exchange/DatabaseReader.h"
 #include "exchange/LeadFile.h"
 #include "exchange/OpportunityBatch.h"
 #include "store/CVN_Database.h"
@@ -58,26 +59,18 @@ DataMerge::Outcome DataMerge::mergeDatabase(CVN_Database& target, const QString&
     outcome.title = DatabaseFailureTitle();
     const QString failed = QStringLiteral("Unable to merge ") + theLocation;
 
-    // Without a location (or with the program's directory) an open would ask for a file;
-    // a merge has its file already.
-    if (theLocation.isEmpty() || QFileInfo(theLocation).isDir()) {
-        outcome.message = failed;
+    auto read = DatabaseReader::Read(theLocation);
+    if (!read) {
+        outcome.message = failed + QStringLiteral("\n\n") + read.message();
         return outcome;
     }
-    CVN_Database source;
-    source.setDatabaseLocation(theLocation);
-    if (!source.OpenDatabase()) {
-        outcome.message = failed + QStringLiteral("\n\n") + OpenFailureCause(theLocation);
-        return outcome;
-    }
-    const ::Opportunities& read = source.Opportunities();
-    if (read.Count() == 0) {
+    if (read->empty()) {
         outcome.status = Status::Nothing;
         return outcome;
     }
     std::vector<const Opportunity*> items;
-    items.reserve(static_cast<size_t>(read.Count()));
-    for (const Opportunity& o : read)
+    items.reserve(read->size());
+    for (const Opportunity& o : *read)
         items.push_back(&o);
     const Result added = OpportunityBatch::AddAll(target, items, [&](size_t i) {
         return QStringLiteral("record %1 of %2").arg(items[i]->RecordNumber()).arg(theLocation);

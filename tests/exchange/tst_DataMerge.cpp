@@ -33,6 +33,14 @@ QString fileNumbers(const QString& path) {
     return FixtureDb(path).text("SELECT group_concat(RecordNumber, ',') FROM Sales");
 }
 
+// Read-only for every user, the superuser included: the file's header says so.
+bool makeReadOnly(const QString& path) {
+    QFile file(path);
+    const bool marked = file.open(QIODevice::ReadWrite) && file.seek(18) && file.write("\x03") == 1;
+    file.close();
+    return marked && QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadGroup);
+}
+
 const QByteArray Header = "Vantick leads\r\nFirst\tB\tC\tD\tE\tF\tG\tH\tI\tCompany\tLast\tL\tM\r\n";
 
 } // namespace
@@ -221,18 +229,23 @@ void tst_DataMerge::leadFailureMidwayAddsNothing() {
 
 void tst_DataMerge::mergeDatabases_data() {
     QTest::addColumn<bool>("intoItself");
-    QTest::newRow("3 into 5") << false;
-    QTest::newRow("into itself") << true;
+    QTest::addColumn<bool>("readOnlySource");
+    QTest::newRow("3 into 5") << false << false;
+    QTest::newRow("into itself") << true << false;
+    QTest::newRow("read-only source") << false << true;
 }
 
 void tst_DataMerge::mergeDatabases() {
     QFETCH(bool, intoItself);
+    QFETCH(bool, readOnlySource);
     TestEnvironment env;
     const QString path = env.path("Shown.mdb");
     QVERIFY(FixtureDb::makeSalesFile(path, {1, 2, 3, 4, 5}));
     const QString source = intoItself ? path : env.path("Source.mdb");
     if (!intoItself)
         QVERIFY(FixtureDb::makeSalesFile(source, {30, 10, 20}));
+    if (readOnlySource)
+        QVERIFY(makeReadOnly(source));
     auto shown = opened(path);
     QVERIFY(shown);
     const DataMerge::Outcome outcome = DataMerge::mergeDatabase(*shown, source);
@@ -287,11 +300,7 @@ void tst_DataMerge::mergeFailuresAddNothing() {
         source = env.path("leads.txt");
         QVERIFY(writeFile(source, Header + "Ann\r\n"));
     } else if (kind == "readonly") {
-        // Read-only for every user, the superuser included: the file's header says so.
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::ReadWrite) && file.seek(18) && file.write("\x03") == 1);
-        file.close();
-        QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadGroup);
+        QVERIFY(makeReadOnly(path));
     } else if (kind == "long") {
         QVERIFY(FixtureDb(source).exec(
             QString("UPDATE Sales SET Description = '%1' WHERE RecordNumber = 7")
