@@ -24,6 +24,14 @@ QString DataMerge::OpenFailureCause(const QString& location) {
     return cause + QLatin1Char('.');
 }
 
+DataMerge::ListDrop DataMerge::ListDropKind(const QString& firstFile) {
+    if (firstFile.endsWith(QLatin1String(".mdb"), Qt::CaseSensitive))
+        return ListDrop::Database;
+    if (firstFile.endsWith(QLatin1String(".txt"), Qt::CaseSensitive))
+        return ListDrop::LeadFile;
+    return ListDrop::Ignore;
+}
+
 DataMerge::Outcome DataMerge::mergeText(CVN_Database& target, const QString& theFileName) {
     Outcome outcome;
     const QString failed = QStringLiteral("Unable to process some or all of the file ") +

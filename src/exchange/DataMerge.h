@@ -23,6 +23,12 @@ public:
         bool ok() const { return status != Status::Failed; }
     };
 
+    // What a file dropped on the list is merged as: by its last four characters, exactly
+    // ".mdb" or ".txt" (other files, and those suffixes in other letter case, are ignored).
+    // A drop elsewhere on the window merges its first file as a database whatever its name.
+    enum class ListDrop { Ignore, Database, LeadFile };
+    static ListDrop ListDropKind(const QString& firstFile);
+
     static QString MergeTitle() { return QStringLiteral("Merge"); }
     static QString TextFailureTitle() { return QStringLiteral("Merge Text File"); }
     static QString DatabaseFailureTitle() { return QStringLiteral("Merge Opportunities"); }

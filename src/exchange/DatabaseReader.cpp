@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <optional>
@@ -71,10 +72,9 @@ ResultValue<std::vector<Opportunity>> DatabaseReader::Read(const QString& path) 
         return Outcome::failure(QStringLiteral("It is not a file."));
 
     sqlite3* db = nullptr;
-    const int opened = sqlite3_open_v2(QFile::encodeName(path).constData(), &db,
-                                       SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX |
-                                           SQLITE_OPEN_PRIVATECACHE,
-                                       nullptr);
+    const int opened = sqlite3_open_v2(
+        QFile::encodeName(path).constData(), &db,
+        SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_PRIVATECACHE, nullptr);
     const std::unique_ptr<sqlite3, int (*)(sqlite3*)> connection(db, sqlite3_close);
     if (opened != SQLITE_OK)
         return Outcome::failure(cause(db, opened));
@@ -100,6 +100,13 @@ ResultValue<std::vector<Opportunity>> DatabaseReader::Read(const QString& path) 
             return Outcome::failure(cause(db, rc));
         utf8File = textColumn(encoding.get(), 0) == QLatin1String("UTF-8");
     }
+    // Sized once for the records the file most likely holds.
+    qint64 expected = 0;
+    {
+        SqlStatement count(db, "SELECT count(*) FROM Sales");
+        if (count.ok() && sqlite3_step(count.get()) == SQLITE_ROW)
+            expected = std::clamp<qint64>(sqlite3_column_int64(count.get(), 0), 0, 1 << 22);
+    }
     SqlStatement select(db, SelectSql);
     if (!select.ok()) {
         if ((select.rc() & 0xff) == SQLITE_ERROR)
@@ -108,7 +115,9 @@ ResultValue<std::vector<Opportunity>> DatabaseReader::Read(const QString& path) 
     }
 
     std::vector<Opportunity> read;
+    read.reserve(static_cast<size_t>(expected));
     QSet<qint32> numbers;
+    numbers.reserve(expected);
     SharedTexts texts(utf8File);
     int rc;
     sqlite3_stmt* s = select.get();

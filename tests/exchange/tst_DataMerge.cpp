@@ -60,6 +60,8 @@ private slots:
     void mergeFailuresAddNothing_data();
     void mergeFailuresAddNothing();
     void saveAs();
+    void listDropKind_data();
+    void listDropKind();
 };
 
 void tst_DataMerge::nextTabField_data() {
@@ -340,6 +342,22 @@ void tst_DataMerge::saveAs() {
     QVERIFY(overOpen.message().contains(other + " is an open database"));
     QCOMPARE(fileNumbers(other), QStringLiteral("1"));
     QCOMPARE(fileNumbers(path), QStringLiteral("4,8,15"));
+}
+
+void tst_DataMerge::listDropKind_data() {
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<int>("kind");
+    QTest::newRow("mdb") << "/d/Sales.mdb" << int(DataMerge::ListDrop::Database);
+    QTest::newRow("txt") << "/d/leads.txt" << int(DataMerge::ListDrop::LeadFile);
+    QTest::newRow("MDB") << "/d/Sales.MDB" << int(DataMerge::ListDrop::Ignore);
+    QTest::newRow("TXT") << "/d/leads.TXT" << int(DataMerge::ListDrop::Ignore);
+    QTest::newRow("other") << "/d/leads.csv" << int(DataMerge::ListDrop::Ignore);
+}
+
+void tst_DataMerge::listDropKind() {
+    QFETCH(QString, file);
+    QFETCH(int, kind);
+    QCOMPARE(int(DataMerge::ListDropKind(file)), kind);
 }
 
 QTEST_GUILESS_MAIN(tst_DataMerge)
