@@ -2,7 +2,6 @@
 
 #include <QFile>
 #include <QList>
-#include <QStringList>
 #include <sqlite3.h>
 
 FixtureDb::FixtureDb(const QString& path) {
@@ -37,32 +36,31 @@ QString FixtureDb::text(const QString& sql) {
     return result;
 }
 
-QString FixtureDb::salesTableSql(bool withSizeChecks) {
-    static const struct {
-        const char* name;
-        const char* type;
-        int size;
-    } fields[] = {
-        {"RecordNumber", "INTEGER", 0}, {"SalesOwner", "TEXT", 32}, {"DateCreated", "DATETIME", 0},
-        {"Company", "TEXT", 32},        {"Contact", "TEXT", 32},    {"Department", "TEXT", 32},
-        {"Description", "TEXT", 128},   {"Note", "TEXT", 128},      {"Product", "TEXT", 32},
-        {"UnitPrice", "TEXT", 16},      {"Quantity", "TEXT", 16},   {"Revenue", "TEXT", 32},
-        {"Source", "TEXT", 32},         {"Stage", "TEXT", 32},      {"Probability", "TEXT", 32},
-        {"Forecast", "TEXT", 3},        {"OrderDay", "TEXT", 2},    {"OrderMonth", "TEXT", 12},
-        {"OrderYear", "TEXT", 4}};
-    QStringList columns;
-    for (const auto& field : fields) {
-        QString column = QStringLiteral("%1 %2").arg(field.name, field.type);
-        if (withSizeChecks && field.size > 0)
-            column += QStringLiteral(" CHECK (length(%1) <= %2)").arg(field.name).arg(field.size);
-        columns.append(column);
-    }
-    return QStringLiteral("CREATE TABLE Sales (%1)").arg(columns.join(QStringLiteral(", ")));
+QByteArray FixtureDb::readFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
 }
 
-bool FixtureDb::makeSalesFile(const QString& path, const QList<int>& numbers, bool withSizeChecks) {
+bool FixtureDb::writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+bool FixtureDb::makeSalesFile(const QString& path, const QList<int>& numbers) {
+    static const char* const table =
+        "CREATE TABLE Sales (RecordNumber INTEGER, SalesOwner TEXT CHECK (length(SalesOwner) <= "
+        "32), DateCreated DATETIME, Company TEXT CHECK (length(Company) <= 32), Contact TEXT "
+        "CHECK (length(Contact) <= 32), Department TEXT CHECK (length(Department) <= 32), "
+        "Description TEXT CHECK (length(Description) <= 128), Note TEXT CHECK (length(Note) <= "
+        "128), Product TEXT CHECK (length(Product) <= 32), UnitPrice TEXT CHECK "
+        "(length(UnitPrice) <= 16), Quantity TEXT CHECK (length(Quantity) <= 16), Revenue TEXT "
+        "CHECK (length(Revenue) <= 32), Source TEXT CHECK (length(Source) <= 32), Stage TEXT "
+        "CHECK (length(Stage) <= 32), Probability TEXT CHECK (length(Probability) <= 32), "
+        "Forecast TEXT CHECK (length(Forecast) <= 3), OrderDay TEXT CHECK (length(OrderDay) <= "
+        "2), OrderMonth TEXT CHECK (length(OrderMonth) <= 12), OrderYear TEXT CHECK "
+        "(length(OrderYear) <= 4))";
     FixtureDb db(path);
-    if (!db.exec(salesTableSql(withSizeChecks)) ||
+    if (!db.exec(QString::fromLatin1(table)) ||
         !db.exec(QStringLiteral("CREATE UNIQUE INDEX RecordNumber ON Sales (RecordNumber)")))
         return false;
     for (const int n : numbers) {

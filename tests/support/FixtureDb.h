@@ -20,13 +20,15 @@ public:
     const QString& error() const { return m_error; }
     sqlite3* handle() const { return m_db; }
 
-    // The table Sales as the program makes it (field sizes checked), or without the checks, as
-    // a careless program might have made it.
-    static QString salesTableSql(bool withSizeChecks = true);
-    // Makes a sales database file with the records numbered `numbers`, in that order, with the
-    // description "Deal <number>" and the company "Company <number>". False on failure.
-    static bool makeSalesFile(const QString& path, const QList<int>& numbers,
-                              bool withSizeChecks = true);
+    // Makes a sales database file (the table Sales with its size checks and index) with the
+    // records numbered `numbers`, in that order, with the description "Deal <number>" and the
+    // company "Company <number>". False on failure.
+    static bool makeSalesFile(const QString& path, const QList<int>& numbers);
+
+    // Plain file helpers: the bytes of a file ("<unreadable>" when it cannot be read), and
+    // writing bytes to one.
+    static QByteArray readFile(const QString& path);
+    static bool writeFile(const QString& path, const QByteArray& bytes);
 
 private:
     sqlite3* m_db = nullptr;
