@@ -1,8 +1,10 @@
 #include "BareSqlite.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <sqlite3.h>
+#include <string_view>
 
 namespace BareSqlite {
 
@@ -97,6 +99,68 @@ bool updateRow(const QString& path, int recordNumber, const Row& row) {
 
 bool deleteRow(const QString& path, int recordNumber) {
     return writeOne(path, "DELETE FROM Sales WHERE RecordNumber = ?1", recordNumber, nullptr);
+}
+
+bool insertAll(const QString& path, const std::vector<Row>& rows, int firstNumber) {
+    sqlite3* db = openFile(path);
+    if (!db)
+        return false;
+    bool ok = sqlite3_exec(db, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr) == SQLITE_OK;
+    sqlite3_stmt* statement = nullptr;
+    ok = ok && sqlite3_prepare_v2(db, InsertSql, -1, &statement, nullptr) == SQLITE_OK;
+    int number = firstNumber;
+    for (size_t r = 0; ok && r < rows.size(); ++r) {
+        sqlite3_bind_int(statement, 1, number++);
+        for (int i = 2; i <= 19; ++i) {
+            const std::string& text = rows[r].texts[static_cast<size_t>(i - 2)];
+            sqlite3_bind_text(statement, i, text.data(), static_cast<int>(text.size()),
+                              SQLITE_STATIC);
+        }
+        ok = sqlite3_step(statement) == SQLITE_DONE;
+        sqlite3_reset(statement);
+    }
+    sqlite3_finalize(statement);
+    ok = ok && sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK;
+    sqlite3_close(db);
+    return ok;
+}
+
+bool exportCsv(const QString& path, const QString& target) {
+    sqlite3* db = openFile(path);
+    if (!db)
+        return false;
+    std::FILE* out = std::fopen(target.toUtf8().constData(), "wb");
+    sqlite3_stmt* select = nullptr;
+    bool ok = out && sqlite3_prepare_v2(db, SelectSql, -1, &select, nullptr) == SQLITE_OK;
+    std::string line;
+    while (ok && sqlite3_step(select) == SQLITE_ROW) {
+        line.clear();
+        for (int column = 0; column <= 18; ++column) {
+            if (column > 0)
+                line += ',';
+            const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(select, column));
+            const std::string_view value(text ? text : "",
+                                         static_cast<size_t>(sqlite3_column_bytes(select, column)));
+            if (value.find_first_of(",\"\r\n") == std::string_view::npos) {
+                line += value;
+                continue;
+            }
+            line += '"';
+            for (const char c : value) {
+                if (c == '"')
+                    line += '"';
+                line += c;
+            }
+            line += '"';
+        }
+        line += "\r\n";
+        ok = std::fwrite(line.data(), 1, line.size(), out) == line.size();
+    }
+    sqlite3_finalize(select);
+    sqlite3_close(db);
+    if (out)
+        ok = std::fclose(out) == 0 && ok;
+    return ok;
 }
 
 double revenueSum(const std::vector<Row>& rows) {

@@ -22,6 +22,12 @@ bool insertRow(const QString& path, int recordNumber, const Row& row);
 bool updateRow(const QString& path, int recordNumber, const Row& row);
 bool deleteRow(const QString& path, int recordNumber);
 
+// One exclusive transaction that inserts every row, numbered from `firstNumber`. False on failure.
+bool insertAll(const QString& path, const std::vector<Row>& rows, int firstNumber);
+// Reads every row of Sales and writes it as comma-separated text with CR LF rows (a value with a
+// comma, quote or line break quoted, quotes doubled) to `target`. False on failure.
+bool exportCsv(const QString& path, const QString& target);
+
 // The revenue sum over plain rows (digits and points kept, leading number read).
 double revenueSum(const std::vector<Row>& rows);
 // The highest record number plus 1.

@@ -20,6 +20,9 @@
 #ifdef CORVANE_BENCH_CONTACTS
 #include "ContactsBench.h"
 #endif
+#ifdef CORVANE_BENCH_EXCHANGE
+#include "ExchangeBench.h"
+#endif
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -102,6 +105,11 @@ int benchmark() {
     Filters::releaseInstance();
 #else
     std::printf("(no filter figure: the filter subsystem is not part of this build)\n");
+#endif
+#ifdef CORVANE_BENCH_EXCHANGE
+    ExchangeBench(store.database(), folder.path()).run();
+#else
+    std::printf("(no exchange figures: the exchange subsystem is not part of this build)\n");
 #endif
 #ifdef CORVANE_BENCH_CONTACTS
     ContactsBench(folder.path(), 5000).run();

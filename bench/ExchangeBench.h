@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+
+class CVN_Database;
+
+// The data exchange figures on the sample file, each beside a bare baseline in the same run:
+// the text export against a bare SQLite-to-CSV loop, the database merge against a bare read and
+// bulk insert, a 10,000-line lead import, and Save As against a plain file copy.
+class ExchangeBench {
+public:
+    ExchangeBench(CVN_Database& database, const QString& folder);
+    void run();
+
+private:
+    void exportFigure();
+    void mergeFigure();
+    void leadFigure();
+    void saveAsFigure();
+    // A new, empty sales database under a new name in the folder.
+    QString emptyDatabase();
+
+    CVN_Database& m_database;
+    QString m_folder;
+    int m_files = 0;
+};

@@ -1,0 +1,367 @@
+#include "cli/CommandLine.h"
+
+#include "exchange/DataMerge.h"
+#include "exchange/TextExport.h"
+#include "filter/Filters.h"
+#include "platform/LocaleText.h"
+#include "settings/ColumnsInfo.h"
+#include "store/CVN_Database.h"
+#include "store/NumericText.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <algorithm>
+
+namespace {
+
+const QString RecordKey = QStringLiteral("RecordNumber");
+
+// The keys a list can show: the window's column keys and the record number.
+QStringList listKeys() {
+    return ColumnsInfo::ColumnKeys() + QStringList{RecordKey};
+}
+
+QString captionOf(const QString& key) {
+    const qsizetype at = ColumnsInfo::ColumnKeys().indexOf(key);
+    return at >= 0 ? ColumnsInfo::Captions().at(at) : QStringLiteral("Record");
+}
+
+bool isAmountKey(const QString& key) {
+    return key == QLatin1String("UnitPrice") || key == QLatin1String("Quantity") ||
+           key == QLatin1String("Revenue");
+}
+
+// A cell of the list on one line: TABs and line breaks become blanks.
+QString cellText(QString text) {
+    for (QChar& c : text) {
+        if (c == QLatin1Char('\t') || c == QLatin1Char('\r') || c == QLatin1Char('\n'))
+            c = QLatin1Char(' ');
+    }
+    return text;
+}
+
+// A message meant for a message box, on one line of a terminal.
+QString oneLine(QString message) {
+    return message.replace(QStringLiteral("\n\n"), QStringLiteral(": "))
+        .replace(QLatin1Char('\n'), QLatin1Char(' '));
+}
+
+QString amount(double value) {
+    return LocaleText::currency(value);
+}
+
+} // namespace
+
+CommandLine::CommandLine(QTextStream& out, QTextStream& err) : m_out(out), m_err(err) {}
+
+CommandLine::~CommandLine() {
+    // The stored filter was read from the settings file; it is written back as the window does.
+    Filters::releaseInstance();
+}
+
+const std::vector<CommandLine::Command>& CommandLine::Commands() {
+    static const std::vector<Command> commands = {
+        {"export",
+         "export DB OUT [--all]",
+         "Writes the opportunities that pass the stored filter (all with --all) to OUT: "
+         "comma-separated for .csv, TAB-separated for .txt, comma and blank otherwise.",
+         2,
+         2,
+         {QStringLiteral("--all")},
+         {},
+         &CommandLine::exportCommand},
+        {"merge",
+         "merge DB SOURCE...",
+         "Adds the opportunities of each SOURCE to DB: .mdb files as databases, .txt files as "
+         "lead files. Each source is merged whole or not at all.",
+         2,
+         -1,
+         {},
+         {},
+         &CommandLine::mergeCommand},
+        {"list",
+         "list DB [--columns KEYS] [--sort KEY] [--all]",
+         "Lists the opportunities that pass the stored filter (all with --all), one per line, "
+         "TAB-separated, in the window's columns or the comma-separated KEYS.",
+         1,
+         1,
+         {QStringLiteral("--all")},
+         {QStringLiteral("--columns"), QStringLiteral("--sort")},
+         &CommandLine::listCommand},
+        {"totals",
+         "totals DB...",
+         "Prints the opportunities, forecasted revenues and revenues of each database and of "
+         "all together, under the stored filter.",
+         1,
+         -1,
+         {},
+         {},
+         &CommandLine::totalsCommand},
+        {"new",
+         "new DB",
+         "Creates a new, empty database file.",
+         1,
+         1,
+         {},
+         {},
+         &CommandLine::newCommand},
+    };
+    return commands;
+}
+
+void CommandLine::printHelp(QTextStream& stream) const {
+    stream << "Usage: corvane-cli COMMAND ARGUMENTS\n\nCommands:\n";
+    for (const Command& command : Commands())
+        stream << "  corvane-cli " << command.synopsis << "\n      " << command.summary << "\n";
+    stream << "  corvane-cli --help | --version\n\n"
+           << "Column keys: " << listKeys().join(QStringLiteral(", ")) << "\n"
+           << "Settings (the stored filter, the list's columns) are read from "
+           << "the window's settings file.\n"
+           << "Exit status: 0 success, 1 failure, 2 wrong usage.\n";
+    stream.flush();
+}
+
+int CommandLine::usage(const QString& problem) {
+    m_err << "corvane-cli: " << problem << "\nTry 'corvane-cli --help' for more information.\n";
+    m_err.flush();
+    return Usage;
+}
+
+int CommandLine::failure(const QString& message) {
+    m_err << "corvane-cli: " << oneLine(message) << "\n";
+    m_err.flush();
+    return Failure;
+}
+
+int CommandLine::run(const QStringList& arguments) {
+    if (arguments.isEmpty())
+        return usage(QStringLiteral("no command given"));
+    const QString& name = arguments.first();
+    if (name == QLatin1String("--help") || name == QLatin1String("-h")) {
+        printHelp(m_out);
+        return Success;
+    }
+    if (name == QLatin1String("--version")) {
+        m_out << "corvane-cli " << QCoreApplication::applicationVersion() << "\n";
+        m_out.flush();
+        return Success;
+    }
+    const auto& commands = Commands();
+    const auto command = std::find_if(commands.begin(), commands.end(), [&](const Command& c) {
+        return name == QLatin1String(c.name);
+    });
+    if (command == commands.end())
+        return usage(QStringLiteral("unknown command '%1'").arg(name));
+
+    Arguments parsed;
+    parsed.values.resize(command->options.size());
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString& argument = arguments.at(i);
+        if (argument == QLatin1String("--")) {
+            parsed.positional += arguments.mid(i + 1);
+            break;
+        }
+        if (!argument.startsWith(QLatin1String("--"))) {
+            parsed.positional.append(argument);
+            continue;
+        }
+        if (command->flags.contains(argument)) {
+            parsed.flags.append(argument);
+            continue;
+        }
+        const qsizetype option = command->options.indexOf(argument);
+        if (option < 0)
+            return usage(QStringLiteral("%1 does not know the option %2").arg(name, argument));
+        if (i + 1 >= arguments.size())
+            return usage(QStringLiteral("%1 needs a value").arg(argument));
+        parsed.values[option] = arguments.at(++i);
+    }
+    const auto count = parsed.positional.size();
+    if (count < command->minPositional ||
+        (command->maxPositional >= 0 && count > command->maxPositional))
+        return usage(QStringLiteral("usage: corvane-cli %1").arg(command->synopsis));
+    return (this->*command->handler)(parsed);
+}
+
+std::unique_ptr<CVN_Database> CommandLine::open(const QString& path) {
+    const QFileInfo info(path);
+    if (!info.exists()) {
+        failure(QStringLiteral("Could not open %1: the file does not exist.").arg(path));
+        return nullptr;
+    }
+    if (!info.isFile()) {
+        failure(QStringLiteral("Could not open %1: it is not a file.").arg(path));
+        return nullptr;
+    }
+    auto database = std::make_unique<CVN_Database>();
+    database->setDatabaseLocation(info.absoluteFilePath());
+    if (!database->OpenDatabase()) {
+        failure(database->DatabaseErrorMessage() + QStringLiteral(": ") +
+                DataMerge::OpenFailureCause(database->DatabaseLocation()));
+        return nullptr;
+    }
+    return database;
+}
+
+void CommandLine::filter(CVN_Database& database) {
+    Filters::instance().Filter(database);
+}
+
+int CommandLine::exportCommand(const Arguments& arguments) {
+    auto database = open(arguments.positional.at(0));
+    if (!database)
+        return Failure;
+    if (!arguments.flags.contains(QStringLiteral("--all")))
+        filter(*database);
+    const QString target = arguments.positional.at(1);
+    const auto written =
+        TextExport::Write(database->Opportunities(), target, {database->DatabaseLocation()});
+    if (!written)
+        return failure(written.message());
+    m_out << TextExport::DoneMessage(*written, target) << "\n";
+    m_out.flush();
+    return Success;
+}
+
+int CommandLine::mergeCommand(const Arguments& arguments) {
+    const QStringList sources = arguments.positional.mid(1);
+    // Every source is checked before anything is merged.
+    for (const QString& source : sources) {
+        const QString suffix = QFileInfo(source).suffix().toLower();
+        if (suffix != QLatin1String("mdb") && suffix != QLatin1String("txt"))
+            return usage(QStringLiteral("%1 is neither a database (.mdb) nor a lead file (.txt)")
+                             .arg(source));
+    }
+    auto database = open(arguments.positional.at(0));
+    if (!database)
+        return Failure;
+    for (const QString& source : sources) {
+        const bool isDatabase = QFileInfo(source).suffix().toLower() == QLatin1String("mdb");
+        const DataMerge::Outcome outcome = isDatabase ? DataMerge::mergeDatabase(*database, source)
+                                                      : DataMerge::mergeText(*database, source);
+        switch (outcome.status) {
+        case DataMerge::Status::Failed:
+            return failure(outcome.message);
+        case DataMerge::Status::Nothing:
+            m_out << source << " holds no opportunities; nothing was merged.\n";
+            break;
+        case DataMerge::Status::Merged:
+            m_out << outcome.added << " new sales opportunities were merged from " << source
+                  << ".\n";
+            break;
+        }
+    }
+    m_out.flush();
+    return Success;
+}
+
+int CommandLine::listCommand(const Arguments& arguments) {
+    const QStringList known = listKeys();
+    QStringList keys;
+    const QString& columns = arguments.values.at(0);
+    const QString& sortKey = arguments.values.at(1);
+    if (!columns.isEmpty()) {
+        keys = columns.split(QLatin1Char(','), Qt::SkipEmptyParts);
+        for (QString& key : keys)
+            key = key.trimmed();
+    } else {
+        // The window's displayed columns, in its order.
+        ColumnsInfo layout;
+        std::vector<std::pair<qint16, QString>> shown;
+        for (const ColumnStatus& column : layout) {
+            if (column.CDisplay())
+                shown.emplace_back(column.COrder(), column.cKey());
+        }
+        std::stable_sort(shown.begin(), shown.end(),
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
+        for (const auto& column : shown)
+            keys.append(column.second);
+        if (keys.isEmpty())
+            keys = ColumnsInfo::ColumnKeys();
+    }
+    for (const QString& key : keys + (sortKey.isEmpty() ? QStringList() : QStringList{sortKey})) {
+        if (!known.contains(key))
+            return usage(QStringLiteral("unknown column key '%1' (keys: %2)")
+                             .arg(key, known.join(QStringLiteral(", "))));
+    }
+
+    auto database = open(arguments.positional.at(0));
+    if (!database)
+        return Failure;
+    if (!arguments.flags.contains(QStringLiteral("--all")))
+        filter(*database);
+    std::vector<const Opportunity*> rows;
+    for (const Opportunity& o : database->Opportunities()) {
+        if (o.Visible())
+            rows.push_back(&o);
+    }
+    if (!sortKey.isEmpty()) {
+        if (sortKey == RecordKey) {
+            std::stable_sort(rows.begin(), rows.end(), [](const auto* a, const auto* b) {
+                return a->RecordNumber() < b->RecordNumber();
+            });
+        } else if (isAmountKey(sortKey)) {
+            std::stable_sort(rows.begin(), rows.end(), [&](const auto* a, const auto* b) {
+                return AmountOf(a->KeyText(sortKey)) < AmountOf(b->KeyText(sortKey));
+            });
+        } else {
+            std::stable_sort(rows.begin(), rows.end(), [&](const auto* a, const auto* b) {
+                return a->KeyText(sortKey).localeAwareCompare(b->KeyText(sortKey)) < 0;
+            });
+        }
+    }
+    QStringList header;
+    for (const QString& key : keys)
+        header.append(captionOf(key));
+    m_out << header.join(QLatin1Char('\t')) << "\n";
+    for (const Opportunity* o : rows) {
+        QStringList cells;
+        for (const QString& key : keys)
+            cells.append(cellText(o->KeyText(key)));
+        m_out << cells.join(QLatin1Char('\t')) << "\n";
+    }
+    m_out.flush();
+    return Success;
+}
+
+int CommandLine::totalsCommand(const Arguments& arguments) {
+    qint64 shown = 0;
+    double forecast = 0.0;
+    double revenue = 0.0;
+    const auto print = [&](const QString& name, qint64 count, double filtered, double total) {
+        m_out << name << ": " << count << " opportunities, forecasted revenues " << amount(filtered)
+              << ", revenues " << amount(total) << "\n";
+    };
+    for (const QString& path : arguments.positional) {
+        auto database = open(path);
+        if (!database)
+            return Failure;
+        filter(*database);
+        const ::Opportunities& items = database->Opportunities();
+        print(database->Name(), items.UnFilteredCount(), items.FilteredRevenue(),
+              items.TotalRevenue());
+        shown += items.UnFilteredCount();
+        forecast += items.FilteredRevenue();
+        revenue += items.TotalRevenue();
+    }
+    if (arguments.positional.size() > 1)
+        print(QStringLiteral("Total"), shown, forecast, revenue);
+    m_out.flush();
+    return Success;
+}
+
+int CommandLine::newCommand(const Arguments& arguments) {
+    const QString path = QFileInfo(arguments.positional.at(0)).absoluteFilePath();
+    if (QFileInfo::exists(path))
+        return failure(QStringLiteral("Unable to create a new database %1: the file exists "
+                                      "already.")
+                           .arg(path));
+    CVN_Database database;
+    database.setDatabaseLocation(path);
+    database.NewDatabase();
+    if (database.DatabaseError())
+        return failure(database.DatabaseErrorMessage());
+    m_out << "Created the empty database " << path << "\n";
+    m_out.flush();
+    return Success;
+}

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QTextStream>
+#include <memory>
+#include <vector>
+
+class CVN_Database;
+
+// The commands of corvane-cli, on the same core and the same settings file as the window:
+//
+//   corvane-cli export DB OUT [--all]       visible opportunities (or all) to OUT; the format
+//                                           follows OUT's name as in the window
+//   corvane-cli merge DB SOURCE...          .mdb files merged as databases, .txt as lead files
+//   corvane-cli list DB [--columns KEYS] [--sort KEY] [--all]
+//   corvane-cli totals DB...
+//   corvane-cli new DB
+//   corvane-cli --help | --version
+//
+// Results go to standard output, errors to standard error. Exit status: 0 success,
+// 1 failure, 2 wrong usage. A command is one row of the command table and one member function.
+class CommandLine {
+public:
+    enum Exit { Success = 0, Failure = 1, Usage = 2 };
+
+    CommandLine(QTextStream& out, QTextStream& err);
+    ~CommandLine();
+
+    // Runs the command given by `arguments` (without the program name); returns the exit
+    // status.
+    int run(const QStringList& arguments);
+
+private:
+    // The arguments of one command: its positional arguments, its flags and the values of its
+    // options.
+    struct Arguments {
+        QStringList positional;
+        QStringList flags;
+        QStringList values; // the values of options, in the order of the command's options
+    };
+    struct Command {
+        const char* name;
+        const char* synopsis;
+        const char* summary;
+        int minPositional;
+        int maxPositional; // -1: any number
+        QStringList flags;
+        QStringList options;
+        int (CommandLine::*handler)(const Arguments&);
+    };
+    static const std::vector<Command>& Commands();
+
+    int exportCommand(const Arguments& arguments);
+    int mergeCommand(const Arguments& arguments);
+    int listCommand(const Arguments& arguments);
+    int totalsCommand(const Arguments& arguments);
+    int newCommand(const Arguments& arguments);
+
+    // Opens the database at `path`; prints the failure and returns nullptr when it cannot.
+    std::unique_ptr<CVN_Database> open(const QString& path);
+    // Runs the stored filter over `database`.
+    void filter(CVN_Database& database);
+
+    void printHelp(QTextStream& stream) const;
+    int usage(const QString& problem);
+    int failure(const QString& message);
+
+    QTextStream& m_out;
+    QTextStream& m_err;
+};

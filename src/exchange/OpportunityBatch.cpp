@@ -1,0 +1,180 @@
+#include "exchange/OpportunityBatch.h"
+
+#include "platform/LocaleText.h"
+#include "store/CVN_Database.h"
+#include "store/SalesFile.h"
+#include "store/SalesSchema.h"
+#include "store/SqlStatement.h"
+
+#include <QDateTime>
+#include <QLocale>
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <limits>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace {
+
+const char* const InsertSql =
+    "INSERT INTO Sales (RecordNumber, SalesOwner, DateCreated, Company, Department, Contact, "
+    "Note, Product, Description, UnitPrice, Quantity, Revenue, Source, Stage, Forecast, "
+    "Probability, OrderDay, OrderMonth, OrderYear) "
+    "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16, ?17, ?18, ?19)";
+
+// The highest record number in the file that an open would read (one that fits 32 bits), or 0.
+std::optional<qint64> highestInFile(sqlite3* db) {
+    SqlStatement highest(db, "SELECT max(CAST(RecordNumber AS INTEGER)) FROM Sales WHERE "
+                             "CAST(RecordNumber AS INTEGER) BETWEEN -2147483648 AND 2147483647");
+    if (!highest.ok() || sqlite3_step(highest.get()) != SQLITE_ROW)
+        return std::nullopt;
+    return sqlite3_column_int64(highest.get(), 0);
+}
+
+using Getter = const QString& (Opportunity::*)() const;
+struct SizedField {
+    Getter get;
+    int size;
+};
+
+// The text fields with their sizes from the schema.
+const std::vector<SizedField>& sizedFields() {
+    static const std::vector<SizedField> fields = [] {
+        static const struct {
+            const char* name;
+            Getter get;
+        } getters[] = {
+            {"SalesOwner", &Opportunity::SalesOwner},   {"Company", &Opportunity::Company},
+            {"Contact", &Opportunity::Contact},         {"Department", &Opportunity::Department},
+            {"Description", &Opportunity::Description}, {"Note", &Opportunity::Note},
+            {"Product", &Opportunity::Product},         {"UnitPrice", &Opportunity::UnitPrice},
+            {"Quantity", &Opportunity::Quantity},       {"Revenue", &Opportunity::Revenue},
+            {"Source", &Opportunity::Source},           {"Stage", &Opportunity::Stage},
+            {"Probability", &Opportunity::Probability}, {"Forecast", &Opportunity::Forecast},
+            {"OrderDay", &Opportunity::OrderDay},       {"OrderMonth", &Opportunity::OrderMonth},
+            {"OrderYear", &Opportunity::OrderYear}};
+        std::vector<SizedField> result;
+        for (const SalesSchema::Field& field : SalesSchema::Fields) {
+            for (const auto& getter : getters) {
+                if (field.type == SalesSchema::FieldType::Text &&
+                    std::strcmp(field.name, getter.name) == 0)
+                    result.push_back({getter.get, field.size});
+            }
+        }
+        return result;
+    }();
+    return fields;
+}
+
+// A text of no more UTF-16 units than its field's size fits; only longer ones need the count
+// of characters.
+bool mayBeTooLong(const Opportunity& o) {
+    for (const SizedField& field : sizedFields()) {
+        if ((o.*field.get)().size() > field.size)
+            return true;
+    }
+    return false;
+}
+
+// Binds one UTF-8 text; the bytes live in `keep` until the row is written.
+void bind(sqlite3_stmt* s, int index, const QString& text, QByteArray& keep) {
+    keep = text.toUtf8();
+    sqlite3_bind_text(s, index, keep.constData(), static_cast<int>(keep.size()), SQLITE_STATIC);
+}
+
+} // namespace
+
+Result OpportunityBatch::AddAll(CVN_Database& target, const std::vector<const Opportunity*>& items,
+                                const Describe& describe) {
+    const QString location = target.DatabaseLocation();
+    const QString failed = QStringLiteral("Could not add the opportunities to %1: %2");
+    const auto fail = [&](const QString& cause) {
+        return Result::failure(failed.arg(location, cause) + QStringLiteral(" Nothing was added."));
+    };
+    if (items.empty())
+        return {};
+
+    // Texts too long for their fields are found before the file is touched.
+    for (size_t i = 0; i < items.size(); ++i) {
+        if (!mayBeTooLong(*items[i]))
+            continue;
+        if (const QString tooLong = SalesSchema::CheckSizes(*items[i]); !tooLong.isEmpty())
+            return fail(describe(i) + QStringLiteral(": ") + tooLong + QLatin1Char('.'));
+    }
+
+    SalesFile file(location, SalesFile::Mode::Existing);
+    if (!file.isOpen())
+        return fail(file.error() + QLatin1Char('.'));
+    if (!file.hasSalesTable())
+        return fail(file.error() + QLatin1Char('.'));
+    const auto inFile = highestInFile(file.handle());
+    if (!inFile) {
+        file.takeError(sqlite3_errcode(file.handle()));
+        return fail(file.error() + QLatin1Char('.'));
+    }
+    const qint64 inCollection =
+        target.Opportunities().NextRecordNumber().value_or(std::numeric_limits<qint32>::max()) -
+        qint64(1);
+    const qint64 first = std::max({*inFile, inCollection, qint64(0)}) + 1;
+    const qint64 last = first + static_cast<qint64>(items.size()) - 1;
+    if (last > std::numeric_limits<qint32>::max())
+        return fail(QStringLiteral("no record numbers are left for %1 more opportunities.")
+                        .arg(items.size()));
+
+    const QDateTime now = QDateTime::currentDateTime();
+    const QByteArray created = now.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toUtf8();
+    SqlStatement insert(file.handle(), InsertSql);
+    if (!insert.ok()) {
+        file.takeError(insert.rc());
+        return fail(file.error() + QLatin1Char('.'));
+    }
+    sqlite3_stmt* s = insert.get();
+    sqlite3_bind_text(s, 3, created.constData(), static_cast<int>(created.size()), SQLITE_STATIC);
+    std::array<QByteArray, 20> keep;
+    for (size_t i = 0; i < items.size(); ++i) {
+        const Opportunity& o = *items[i];
+        sqlite3_bind_int(s, 1, static_cast<int>(first + static_cast<qint64>(i)));
+        bind(s, 2, o.SalesOwner(), keep[2]);
+        bind(s, 4, o.Company(), keep[4]);
+        bind(s, 5, o.Department(), keep[5]);
+        bind(s, 6, o.Contact(), keep[6]);
+        bind(s, 7, o.Note(), keep[7]);
+        bind(s, 8, o.Product(), keep[8]);
+        bind(s, 9, o.Description(), keep[9]);
+        bind(s, 10, o.UnitPrice(), keep[10]);
+        bind(s, 11, o.Quantity(), keep[11]);
+        bind(s, 12, o.Revenue(), keep[12]);
+        bind(s, 13, o.Source(), keep[13]);
+        bind(s, 14, o.Stage(), keep[14]);
+        bind(s, 15, o.Forecast(), keep[15]);
+        bind(s, 16, o.Probability(), keep[16]);
+        bind(s, 17, o.OrderDay(), keep[17]);
+        bind(s, 18, o.OrderMonth(), keep[18]);
+        bind(s, 19, o.OrderYear(), keep[19]);
+        const int rc = sqlite3_step(s);
+        if (rc != SQLITE_DONE) {
+            file.takeError(rc);
+            return fail(describe(i) + QStringLiteral(": ") + file.error() + QLatin1Char('.'));
+        }
+        sqlite3_reset(s);
+    }
+    if (!file.commit())
+        return fail(file.error() + QLatin1Char('.'));
+
+    // The file has them all: now the collection, which mirrors the file (the creation time
+    // included, as an open would show it).
+    const QString createdText = QLocale().toString(now, LocaleText::generalDateTimeFormat());
+    ::Opportunities& collection = target.Opportunities();
+    collection.reserve(collection.Count() + static_cast<qint32>(items.size()));
+    for (size_t i = 0; i < items.size(); ++i) {
+        const auto number = static_cast<qint32>(first + static_cast<qint64>(i));
+        auto copy = std::make_unique<Opportunity>(Opportunity::Blank{});
+        copy->setRecordNumber(number);
+        copy->copyFieldsFrom(*items[i]);
+        copy->setDateCreated(createdText);
+        collection.Add(std::move(copy), ::Opportunities::KeyFor(number));
+    }
+    return {};
+}

@@ -1,0 +1,189 @@
+#include "exchange/TextExport.h"
+
+#include "exchange/FileIdentity.h"
+#include "store/Opportunities.h"
+
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace {
+
+// Characters converted before each write to the file.
+constexpr qsizetype FlushChars = 1 << 18;
+
+const QString CsvFilter = QStringLiteral("Text(.CSV) (*.CSV)");
+const QString TabFilter = QStringLiteral("Text(Tab) (*.txt)");
+const QString AllFilter = QStringLiteral("All files (*)");
+
+QChar separatorChar(TextExport::Format format) {
+    return format == TextExport::Format::Tab ? QLatin1Char('\t') : QLatin1Char(',');
+}
+
+// Appends `value` to `row`, between double quotes with inner quotes doubled when it holds the
+// separator character, a double quote, CR or LF.
+void appendValue(QString& row, const QString& value, QChar separator) {
+    bool quote = false;
+    for (const QChar c : value) {
+        if (c == separator || c == QLatin1Char('"') || c == QLatin1Char('\r') ||
+            c == QLatin1Char('\n')) {
+            quote = true;
+            break;
+        }
+    }
+    if (!quote) {
+        row += value;
+        return;
+    }
+    row += QLatin1Char('"');
+    for (const QChar c : value) {
+        if (c == QLatin1Char('"'))
+            row += QLatin1Char('"');
+        row += c;
+    }
+    row += QLatin1Char('"');
+}
+
+QString separatorText(TextExport::Format format) {
+    switch (format) {
+    case TextExport::Format::Comma:
+        return QStringLiteral(",");
+    case TextExport::Format::Tab:
+        return QStringLiteral("\t");
+    case TextExport::Format::CommaSpace:
+        break;
+    }
+    return QStringLiteral(", ");
+}
+
+} // namespace
+
+QString TextExport::FormatKey(const QString& fileName) {
+    if (fileName.size() < 4)
+        return QString();
+    return fileName.mid(fileName.size() - 4, 3);
+}
+
+TextExport::Format TextExport::FormatOf(const QString& key) {
+    if (key == QLatin1String(".cs") || key == QLatin1String(".CS"))
+        return Format::Comma;
+    if (key == QLatin1String(".TX") || key == QLatin1String(".tx"))
+        return Format::Tab;
+    return Format::CommaSpace;
+}
+
+QString TextExport::ExportQuote(const QString& value, const QString& key) {
+    QString text;
+    appendValue(text, value, separatorChar(FormatOf(key)));
+    return text;
+}
+
+QString TextExport::ExportSeparator(const QString& value, const QString& key) {
+    return ExportQuote(value, key) + separatorText(FormatOf(key));
+}
+
+const QStringList& TextExport::Headers() {
+    static const QStringList headers = {
+        QStringLiteral("Description"), QStringLiteral("Contact"),     QStringLiteral("Company"),
+        QStringLiteral("Department"),  QStringLiteral("Note"),        QStringLiteral("Product"),
+        QStringLiteral("Unit Price"),  QStringLiteral("Quantity"),    QStringLiteral("Revenue"),
+        QStringLiteral("Stage"),       QStringLiteral("Probability"), QStringLiteral("Forecast"),
+        QStringLiteral("Source"),      QStringLiteral("OrderDate"),   QStringLiteral("Record"),
+        QStringLiteral("Created"),     QStringLiteral("Owner")};
+    return headers;
+}
+
+UiServices::FileRequest TextExport::FileRequest() {
+    UiServices::FileRequest request;
+    request.save = true;
+    request.confirmOverwrite = true;
+    request.filters = {CsvFilter, TabFilter, AllFilter};
+    request.defaultSuffix = DefaultSuffixFor(CsvFilter);
+    return request;
+}
+
+QString TextExport::DefaultSuffixFor(const QString& filter) {
+    if (filter == CsvFilter)
+        return QStringLiteral("csv");
+    if (filter == TabFilter)
+        return QStringLiteral("txt");
+    return QString();
+}
+
+QString TextExport::DoneMessage(qint64 count, const QString& fileName) {
+    return QString::number(count) + QStringLiteral(" opportunities exported to ") + fileName;
+}
+
+ResultValue<qint64> TextExport::Write(const Opportunities& opportunities, const QString& path,
+                                      const QStringList& openDatabases) {
+    const QString refusal = QStringLiteral(
+        "%1 is %2. The export does not write over a database; choose a file name ending in .csv "
+        "or .txt.");
+    if (!FileIdentity::findIn(path, openDatabases).isEmpty())
+        return ResultValue<qint64>::failure(
+            refusal.arg(path, QStringLiteral("an open Corvane database")));
+    if (FileIdentity::isSqliteFile(path))
+        return ResultValue<qint64>::failure(refusal.arg(path, QStringLiteral("a database file")));
+
+    const QString failed = QStringLiteral("Could not export to %1: %2");
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return ResultValue<qint64>::failure(failed.arg(path, file.errorString()));
+
+    const Format format = FormatOf(FormatKey(path));
+    const QChar separator = separatorChar(format);
+    const QString between = separatorText(format);
+    const QString rowEnd = QStringLiteral("\r\n");
+    QString buffer;
+    buffer.reserve(FlushChars + 4096);
+    bool writeFailed = false;
+    const auto flush = [&] {
+        const QByteArray bytes = buffer.toUtf8();
+        if (file.write(bytes) != bytes.size())
+            writeFailed = true;
+        buffer.clear();
+    };
+
+    const QStringList& headers = Headers();
+    for (qsizetype i = 0; i < headers.size(); ++i) {
+        if (i > 0)
+            buffer += between;
+        appendValue(buffer, headers.at(i), separator);
+    }
+    buffer += rowEnd;
+
+    qint64 count = 0;
+    for (const Opportunity& o : opportunities) {
+        if (!o.Visible())
+            continue;
+        const QString* const texts[] = {
+            &o.Description(), &o.Contact(),   &o.Company(),  &o.Department(), &o.Note(),
+            &o.Product(),     &o.UnitPrice(), &o.Quantity(), &o.Revenue(),    &o.Stage(),
+            &o.Probability(), &o.Forecast(),  &o.Source()};
+        for (const QString* text : texts) {
+            appendValue(buffer, *text, separator);
+            buffer += between;
+        }
+        appendValue(buffer, o.OrderDateText(), separator);
+        buffer += between;
+        buffer += QString::number(o.RecordNumber());
+        buffer += between;
+        appendValue(buffer, o.DateCreated(), separator);
+        buffer += between;
+        appendValue(buffer, o.SalesOwner(), separator);
+        buffer += rowEnd;
+        ++count;
+        if (buffer.size() >= FlushChars) {
+            flush();
+            if (writeFailed)
+                break;
+        }
+    }
+    if (!writeFailed)
+        flush();
+    if (writeFailed || !file.commit()) {
+        const QString cause = file.errorString();
+        file.cancelWriting();
+        return ResultValue<qint64>::failure(failed.arg(path, cause));
+    }
+    return count;
+}

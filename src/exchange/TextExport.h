@@ -1,0 +1,50 @@
+#pragma once
+
+#include "platform/Result.h"
+#include "platform/UiServices.h"
+
+#include <QString>
+#include <QStringList>
+
+class Opportunities;
+
+// The export of a database's visible opportunities to delimited text: one header row, then one
+// row per opportunity in the collection's order, 17 columns, each row ending in CR LF. The file
+// name chooses the format through its format key (the three characters that begin four before
+// the end of the name): ".cs"/".CS" comma-separated, ".tx"/".TX" TAB-separated, anything else
+// comma plus space. In every format a value holding the separator character (comma or TAB), a
+// double quote, CR or LF is written between double quotes with its inner double quotes
+// doubled, so that every spreadsheet reads the rows back; other values are written bare.
+class TextExport {
+public:
+    enum class Format { Comma, Tab, CommaSpace };
+
+    // The title of every message about an export.
+    static QString Title() { return QStringLiteral("Data Export"); }
+
+    static QString FormatKey(const QString& fileName);
+    static Format FormatOf(const QString& key);
+    // `value`, quoted as its format needs, followed by the key's separator (columns 1 to 16).
+    static QString ExportSeparator(const QString& value, const QString& key);
+    // `value`, quoted as its format needs, without separator (the last column).
+    static QString ExportQuote(const QString& value, const QString& key);
+    // The 17 column headers, "Description" to "Owner".
+    static const QStringList& Headers();
+
+    // The file dialog of the Export command: a save dialog that asks before overwriting, with
+    // the filters "Text(.CSV)", "Text(Tab)" and "All files", the first one selected.
+    static UiServices::FileRequest FileRequest();
+    // The suffix the dialog adds to a name typed without extension while `filter` (one of
+    // FileRequest().filters) is chosen: "csv", "txt", or "" for all files. Never "mdb".
+    static QString DefaultSuffixFor(const QString& filter);
+
+    // Writes the visible opportunities of `opportunities` to `path` and returns how many rows
+    // were written. The file is written through a temporary file that replaces `path` only when
+    // complete, so a failure leaves an existing file as it was. Refuses a target that is one of
+    // `openDatabases` or any database file. The message of a failure names the file and cause.
+    static ResultValue<qint64> Write(const Opportunities& opportunities, const QString& path,
+                                     const QStringList& openDatabases);
+
+    // "N opportunities exported to " + the file name: the message after a successful export.
+    static QString DoneMessage(qint64 count, const QString& fileName);
+};
