@@ -106,9 +106,8 @@ void setValue(Filters& filters, const QString& key, const QVariant& value) {
 
 void setChecks(QListWidget* list, Filters& filters, const QString& prefix) {
     for (int row = 0; row < list->count(); ++row)
-        list->item(row)->setCheckState(boolValue(filters, prefix + QString::number(row + 1))
-                                           ? Qt::Checked
-                                           : Qt::Unchecked);
+        list->item(row)->setCheckState(
+            boolValue(filters, prefix + QString::number(row + 1)) ? Qt::Checked : Qt::Unchecked);
 }
 
 void writeChecks(QListWidget* list, Filters& filters, const QString& prefix) {
@@ -123,7 +122,9 @@ frmFilter::frmFilter(Filters& filters, std::function<void()> filterPass, QWidget
       m_tbsOptions(new QTabBar(this)), m_pages(new QStackedWidget(this)) {
     setObjectName(QStringLiteral("frmFilter"));
     setWindowTitle(QStringLiteral("Filter"));
-    setAttribute(Qt::WA_DeleteOnClose, false);
+    // A fixed border: no maximising, no resizing.
+    setWindowFlag(Qt::MSWindowsFixedSizeDialogHint);
+    setWindowFlag(Qt::WindowMaximizeButtonHint, false);
 
     m_tbsOptions->setObjectName(QStringLiteral("tbsOptions"));
     m_tbsOptions->setExpanding(false);
@@ -140,7 +141,8 @@ frmFilter::frmFilter(Filters& filters, std::function<void()> filterPass, QWidget
     }
     for (int i = 0; i < 3; ++i) {
         m_picOptions[static_cast<std::size_t>(i)] = new QWidget(m_pages);
-        m_picOptions[static_cast<std::size_t>(i)]->setObjectName(QStringLiteral("picOptions_%1").arg(i));
+        m_picOptions[static_cast<std::size_t>(i)]->setObjectName(
+            QStringLiteral("picOptions_%1").arg(i));
         m_pages->addWidget(m_picOptions[static_cast<std::size_t>(i)]);
     }
     buildGeneralPage(m_picOptions[0]);
@@ -179,7 +181,8 @@ frmFilter::frmFilter(Filters& filters, std::function<void()> filterPass, QWidget
     nextTab->setContext(Qt::WindowShortcut);
     connect(nextTab, &QShortcut::activated, this, &frmFilter::NextTab);
 
-    const auto onChosen = [this](const std::array<QRadioButton*, 2>& pair, void (frmFilter::*rule)()) {
+    const auto onChosen = [this](const std::array<QRadioButton*, 2>& pair,
+                                 void (frmFilter::*rule)()) {
         for (QRadioButton* button : pair)
             connect(button, &QRadioButton::toggled, this, [this, rule](bool chosen) {
                 if (chosen)
@@ -202,14 +205,15 @@ QString frmFilter::RevenueWarningTitle() {
 
 void frmFilter::buildGeneralPage(QWidget* page) {
     auto* Frame5 = frame(page, "Frame5", QStringLiteral("Filters"));
-    m_optUse = {optionButton(Frame5, QStringLiteral("optUse_0"),
-                             QStringLiteral("&Filter opportunities.")),
-                optionButton(Frame5, QStringLiteral("optUse_1"),
-                             QStringLiteral("Show all &opportunities."))};
+    m_optUse = {
+        optionButton(Frame5, QStringLiteral("optUse_0"), QStringLiteral("&Filter opportunities.")),
+        optionButton(Frame5, QStringLiteral("optUse_1"),
+                     QStringLiteral("Show all &opportunities."))};
     m_frameStatus = frame(page, "frameStatus", QStringLiteral("Status"));
     m_optStatus = {
-        optionButton(m_frameStatus, QStringLiteral("optStatus_0"),
-                     QStringLiteral("Show filtered &Probability, Stage, and Forecast opportunities.")),
+        optionButton(
+            m_frameStatus, QStringLiteral("optStatus_0"),
+            QStringLiteral("Show filtered &Probability, Stage, and Forecast opportunities.")),
         optionButton(m_frameStatus, QStringLiteral("optStatus_1"),
                      QStringLiteral("Show all Probability, S&tage, and Forecast opportunities."))};
     m_frameDates = frame(page, "frameDates", QStringLiteral("Expeted Order Dates"));
@@ -250,8 +254,8 @@ void frmFilter::buildStatusPage(QWidget* page) {
         frame(page, "fraProbabilities", QStringLiteral("Filter Probability and Forecast"));
     m_lstProbabilities = checkList(fraProbabilities, "lstProbabilities", ValueLists::Probability(),
                                    QStringLiteral("Probabilities"));
-    m_lstStage = checkList(fraProbabilities, "lstStage", ValueLists::Stage(),
-                           QStringLiteral("Stages"));
+    m_lstStage =
+        checkList(fraProbabilities, "lstStage", ValueLists::Stage(), QStringLiteral("Stages"));
     auto* Label1 = new QLabel(
         QStringLiteral("Sales opportunities that contain checked values will be displayed."),
         fraProbabilities);
@@ -302,12 +306,12 @@ void frmFilter::buildOtherPage(QWidget* page) {
     grey.setColor(QPalette::Base, grey.color(QPalette::Window));
     m_txtDateRange->setPalette(grey);
     auto* dates = new QFormLayout(fraDateRange);
-    dates->addRow(label(fraDateRange, QStringLiteral("Label2_0"), QStringLiteral("&Start"),
-                        m_dateRange[0]),
-                  m_dateRange[0]);
-    dates->addRow(label(fraDateRange, QStringLiteral("Label2_1"), QStringLiteral("&End"),
-                        m_dateRange[1]),
-                  m_dateRange[1]);
+    dates->addRow(
+        label(fraDateRange, QStringLiteral("Label2_0"), QStringLiteral("&Start"), m_dateRange[0]),
+        m_dateRange[0]);
+    dates->addRow(
+        label(fraDateRange, QStringLiteral("Label2_1"), QStringLiteral("&End"), m_dateRange[1]),
+        m_dateRange[1]);
     dates->addRow(QString(), m_txtDateRange);
 
     auto* Frame2 = frame(page, "Frame2", QStringLiteral("Revenue Range"));
@@ -316,10 +320,12 @@ void frmFilter::buildOtherPage(QWidget* page) {
         m_txtRevenue[i]->setObjectName(QStringLiteral("txtRevenue_%1").arg(i));
     }
     auto* revenue = new QFormLayout(Frame2);
-    revenue->addRow(label(Frame2, QStringLiteral("Label3"), QStringLiteral("&Low"), m_txtRevenue[0]),
-                    m_txtRevenue[0]);
-    revenue->addRow(label(Frame2, QStringLiteral("Label4"), QStringLiteral("&High"), m_txtRevenue[1]),
-                    m_txtRevenue[1]);
+    revenue->addRow(
+        label(Frame2, QStringLiteral("Label3"), QStringLiteral("&Low"), m_txtRevenue[0]),
+        m_txtRevenue[0]);
+    revenue->addRow(
+        label(Frame2, QStringLiteral("Label4"), QStringLiteral("&High"), m_txtRevenue[1]),
+        m_txtRevenue[1]);
 
     auto* layout = new QVBoxLayout(page);
     layout->setContentsMargins(0, 0, 0, 0);

@@ -63,7 +63,8 @@ bool PimFolders::save() const {
     const QString section = QString::fromLatin1(Section);
     const QString app = QString::fromLatin1(SettingsStore::AppName);
     bool written = store.SaveSetting(app, section, QStringLiteral("ContactsFolder"), m_contacts);
-    written = store.SaveSetting(app, section, QStringLiteral("CalendarFolder"), m_calendar) && written;
+    written =
+        store.SaveSetting(app, section, QStringLiteral("CalendarFolder"), m_calendar) && written;
     written = store.SaveSetting(app, section, QStringLiteral("DraftsFolder"), m_drafts) && written;
     return store.Flush() && written;
 }

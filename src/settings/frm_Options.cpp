@@ -62,7 +62,8 @@ QLabel* buddyLabel(QWidget* parent, const QString& caption, QWidget* buddy) {
 // is installed (tests install their own), and puts things back afterwards.
 class ShownFoldersForTest {
 public:
-    explicit ShownFoldersForTest(const PimFolders& folders) : m_previous(PimApplication::factory()) {
+    explicit ShownFoldersForTest(const PimFolders& folders)
+        : m_previous(PimApplication::factory()) {
         if (!m_previous)
             PimApplication::setFactory([folders] { return FilePimApplication::open(folders); });
     }
@@ -151,9 +152,9 @@ QWidget* frm_Options::buildColumnsFrame() {
     m_lstColumns = new QListWidget(frame);
     m_lstColumns->setObjectName(QStringLiteral("lst_Columns"));
     m_lstColumns->setAccessibleName(QStringLiteral("Display Columns"));
-    for (const char* entry : {"Description", "Company", "Department", "Contact", "Notes", "Product",
-                              "Quantity", "Price", "Revenue", "Stage", "Probability", "Forecast",
-                              "Source", "Order Date"}) {
+    for (const char* entry :
+         {"Description", "Company", "Department", "Contact", "Notes", "Product", "Quantity",
+          "Price", "Revenue", "Stage", "Probability", "Forecast", "Source", "Order Date"}) {
         auto* item = new QListWidgetItem(QLatin1String(entry), m_lstColumns);
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
         item->setCheckState(Qt::Unchecked);
@@ -200,6 +201,9 @@ QWidget* frm_Options::buildConnectPage() {
     m_txtEmailcc = textBox(frame, "txt_emailcc");
     m_txtLasteDate = textBox(frame, "txt_LasteDate");
     m_txtLasteDate->setReadOnly(true);
+    QPalette readOnly = m_txtLasteDate->palette();
+    readOnly.setColor(QPalette::Base, readOnly.color(QPalette::Window));
+    m_txtLasteDate->setPalette(readOnly);
     m_checkOutlook = new QCheckBox(QStringLiteral("Use &Microsoft Outlook"), frame);
     m_checkOutlook->setObjectName(QStringLiteral("checkOutlook"));
     auto* cmdTest = new QPushButton(QStringLiteral("Test &Outlook"), frame);
@@ -276,9 +280,9 @@ void frm_Options::Form_Load() {
     for (std::size_t i = 0; i < FolderSettings.size(); ++i) {
         const QString stored =
             store.GetSetting(app, section, QLatin1String(FolderSettings[i].key)).trimmed();
-        m_folders[i].field->setText(stored.isEmpty() ? PimFolders::defaultFolder(QLatin1String(
-                                                           FolderSettings[i].name))
-                                                     : stored);
+        m_folders[i].field->setText(
+            stored.isEmpty() ? PimFolders::defaultFolder(QLatin1String(FolderSettings[i].name))
+                             : stored);
         CheckFolder(m_folders[i]);
     }
 
@@ -327,8 +331,8 @@ void frm_Options::CheckFolder(FolderRow& row) {
     row.check->setText(result.text());
     row.check->setProperty("folderUsable", result.ok());
     QPalette palette = row.check->palette();
-    palette.setColor(QPalette::WindowText,
-                     result.ok() ? this->palette().color(QPalette::WindowText) : QColor(0xb0, 0, 0));
+    palette.setColor(QPalette::WindowText, result.ok() ? this->palette().color(QPalette::WindowText)
+                                                       : QColor(0xb0, 0, 0));
     row.check->setPalette(palette);
 }
 
@@ -350,7 +354,8 @@ void frm_Options::Apply() {
     m_user.setHQemail(m_txtHQemail->text());
     m_user.setID(m_txtID->text());
     m_user.setTerritory(m_txtTerritory->text());
-    if (const QDate lastSent = LocaleText::parseShortDate(m_txtLasteDate->text()); lastSent.isValid())
+    if (const QDate lastSent = LocaleText::parseShortDate(m_txtLasteDate->text());
+        lastSent.isValid())
         m_user.setLastSent(lastSent);
 
     const bool useOutlook = m_checkOutlook->isChecked();
