@@ -7,6 +7,7 @@
 #include "store/NumericText.h"
 #include "store/Opportunities.h"
 
+#include "DialogTest.h"
 #include "TestEnvironment.h"
 
 #include <QApplication>
@@ -32,13 +33,6 @@ QString stored(const QString& section, const QString& name) {
         .toString();
 }
 
-template <typename T = QWidget> T* control(QWidget& dialog, const QString& name) {
-    T* found = dialog.findChild<T*>(name);
-    if (!found)
-        qFatal("no control %s", qPrintable(name));
-    return found;
-}
-
 QLineEdit* field(QWidget& dialog, const char* name) {
     return control<QLineEdit>(dialog, QLatin1String(name));
 }
@@ -51,18 +45,6 @@ bool chosen(QWidget& dialog, const char* name) {
 void choose(QWidget& dialog, const QString& name) {
     auto* button = control<QRadioButton>(dialog, name);
     QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
-}
-
-void click(QWidget& dialog, const char* name) {
-    QTest::mouseClick(control<QPushButton>(dialog, QLatin1String(name)), Qt::LeftButton);
-}
-
-QString ticks(QWidget& dialog, const char* list) {
-    QString marks;
-    const auto* widget = control<QListWidget>(dialog, QLatin1String(list));
-    for (int row = 0; row < widget->count(); ++row)
-        marks += widget->item(row)->checkState() == Qt::Checked ? u'x' : u'-';
-    return marks;
 }
 
 QDateTimeEdit* picker(QWidget& dialog, int index) {
@@ -154,8 +136,8 @@ void tst_frmFilter::loadsStoredCriteria() {
     for (const char* name :
          {"optUse_0", "optStatus_1", "optOrderDate_1", "optRevenue_0", "Option1_1"})
         QVERIFY2(chosen(*dialog, name), name);
-    QCOMPARE(ticks(*dialog, "lstProbabilities"), QStringLiteral("x-xx-x"));
-    QCOMPARE(ticks(*dialog, "lstStage"), QStringLiteral("xxxxxx-"));
+    QCOMPARE(checkMarks(*dialog, "lstProbabilities"), QStringLiteral("x-xx-x"));
+    QCOMPARE(checkMarks(*dialog, "lstStage"), QStringLiteral("xxxxxx-"));
     QCOMPARE(picker(*dialog, 0)->date(), today.addDays(shownStart));
     QCOMPARE(picker(*dialog, 1)->date(), today.addDays(shownEnd));
     QCOMPARE(field(*dialog, "txtDateRange")->text(), span);
@@ -401,7 +383,7 @@ void tst_frmFilter::applyStaysOpenAndCancelKeepsItsWrites() {
     QCOMPARE(stored("Stage", "3"), QStringLiteral("True"));
     // The next opening starts from the applied criteria.
     frmFilter next(*m_filters, {});
-    QCOMPARE(ticks(next, "lstProbabilities") + ticks(next, "lstStage"),
+    QCOMPARE(checkMarks(next, "lstProbabilities") + checkMarks(next, "lstStage"),
              QStringLiteral("xxxxx-xxxxxxx"));
 }
 

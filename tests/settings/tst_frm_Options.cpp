@@ -10,6 +10,7 @@
 #include "settings/User.h"
 #include "settings/frm_Options.h"
 
+#include "DialogTest.h"
 #include "TestEnvironment.h"
 
 #include <QCheckBox>
@@ -25,19 +26,8 @@
 #include <QTest>
 
 namespace {
-template <typename T = QWidget> T* control(QWidget& dialog, const char* name) {
-    T* found = dialog.findChild<T*>(QLatin1String(name));
-    if (!found)
-        qFatal("no control %s", name);
-    return found;
-}
-
 QLineEdit* box(QWidget& dialog, const char* name) {
     return control<QLineEdit>(dialog, name);
-}
-
-void click(QWidget& dialog, const char* name) {
-    QTest::mouseClick(control<QPushButton>(dialog, name), Qt::LeftButton);
 }
 
 QByteArray fileBytes(const QString& path) {
@@ -51,13 +41,6 @@ void makeFile(const QString& path, const QByteArray& bytes = {}) {
     file.write(bytes);
 }
 
-QString marks(QWidget& dialog) {
-    QString text;
-    const auto* list = control<QListWidget>(dialog, "lst_Columns");
-    for (int row = 0; row < list->count(); ++row)
-        text += list->item(row)->checkState() == Qt::Checked ? u'x' : u'-';
-    return text;
-}
 } // namespace
 
 class tst_frm_Options : public QObject {
@@ -83,7 +66,6 @@ private slots:
     void cancelWritesNothing();
     void folderChecks_data();
     void folderChecks();
-    void browseAndStoreFolders();
 
 private:
     std::unique_ptr<TestEnvironment> m_env;
@@ -138,7 +120,7 @@ void tst_frm_Options::loads() {
     QVERIFY(box(*dialog, "txt_LasteDate")->isReadOnly());
     QVERIFY(control<QCheckBox>(*dialog, "checkOutlook")->isChecked());
     // "Notes" and "Price" unmarked; "Quantity" stands above "Price".
-    QCOMPARE(marks(*dialog), QStringLiteral("xxxx-xx-xxxxxx"));
+    QCOMPARE(checkMarks(*dialog, "lst_Columns"), QStringLiteral("xxxx-xx-xxxxxx"));
     QCOMPARE(control<QTabBar>(*dialog, "tabOptions")->currentIndex(), 0);
     QVERIFY(control(*dialog, "frame_Columns")->isVisible());
     control<QTabBar>(*dialog, "tabOptions")->setCurrentIndex(2);
@@ -214,6 +196,9 @@ void tst_frm_Options::applyProfileAndOutlookUse() {
     auto* check = control<QCheckBox>(*dialog, "checkOutlook");
     click(*dialog, "cmd_Apply");
     QVERIFY(outlook.isEmpty()); // unchanged: no object made or released
+    // The folders are stored; the standard ones where the fields were left as shown.
+    QCOMPARE(PimFolders::fromSettings().CalendarFolder(), PimFolders::defaultFolder("Calendar"));
+    box(*dialog, "txt_ContactsFolder")->setText(m_env->path("mine"));
 
     for (const bool use : {true, false}) {
         check->setChecked(use);
@@ -227,6 +212,7 @@ void tst_frm_Options::applyProfileAndOutlookUse() {
     QSettings raw(m_env->settingsPath(), QSettings::IniFormat);
     QCOMPARE(raw.value("User/Sales_Rep").toString(), QStringLiteral("Ann Berg"));
     QCOMPARE(raw.value("User/UseOutlook").toString(), QStringLiteral("False"));
+    QCOMPARE(PimFolders::fromSettings().ContactsFolder(), m_env->path("mine"));
 }
 
 void tst_frm_Options::testOutlook_data() {
@@ -248,7 +234,13 @@ void tst_frm_Options::testOutlook() {
     const QString base = m_env->path(reachable ? "pim/" : "file/");
     box(*dialog, "txt_ContactsFolder")->setText(base + "contacts");
     box(*dialog, "txt_CalendarFolder")->setText(base + "calendar");
-    box(*dialog, "txt_DraftsFolder")->setText(base + "drafts");
+    QVERIFY(QDir().mkpath(base + "drafts") == reachable);
+    m_env->ui().queueFile(base + "drafts");
+    click(*dialog, "cmdBrowseDrafts"); // a folder chosen in the file dialog
+    QVERIFY(m_env->ui().fileRequests().value(0).folder);
+    QCOMPARE(box(*dialog, "txt_DraftsFolder")->text(), base + "drafts");
+    QCOMPARE(control<QLabel>(*dialog, "lbl_DraftsCheck")->text(),
+             reachable ? "Can be read and written." : "Does not exist and cannot be made.");
     click(*dialog, "cmdTest");
 
     QCOMPARE(check->isChecked(), reachable);
@@ -283,7 +275,7 @@ void tst_frm_Options::cancelWritesNothing() {
     control<QListWidget>(*dialog, "lst_Columns")->item(9)->setCheckState(Qt::Unchecked);
     for (const char* next : {"Unselect All", "Select All"}) { // Select All twice
         click(*dialog, "cmdSelectAll");
-        QCOMPARE(marks(*dialog), QString(14, next[0] == 'U' ? u'x' : u'-'));
+        QCOMPARE(checkMarks(*dialog, "lst_Columns"), QString(14, next[0] == 'U' ? u'x' : u'-'));
         QCOMPARE(control<QPushButton>(*dialog, "cmdSelectAll")->text(), QLatin1String(next));
     }
     dialog->close(); // the window frame's close is Cancel
@@ -333,25 +325,6 @@ void tst_frm_Options::folderChecks() {
     QCOMPARE(check.text(), text);
     QCOMPARE(check.ok(), ok);
     QVERIFY(!QFileInfo::exists(m_env->path("dir/new"))); // a check makes nothing
-}
-
-void tst_frm_Options::browseAndStoreFolders() {
-    QVERIFY(QDir().mkpath(m_env->path("mine/drafts")));
-    const auto dialog = open();
-    // The standard folders are shown where none is stored.
-    QCOMPARE(box(*dialog, "txt_CalendarFolder")->text(), PimFolders::defaultFolder("Calendar"));
-    m_env->ui().queueFile(m_env->path("mine/drafts"));
-    click(*dialog, "cmdBrowseDrafts");
-    QVERIFY(m_env->ui().fileRequests().value(0).folder);
-    QCOMPARE(box(*dialog, "txt_DraftsFolder")->text(), m_env->path("mine/drafts"));
-    QCOMPARE(control<QLabel>(*dialog, "lbl_DraftsCheck")->text(),
-             QStringLiteral("Can be read and written."));
-    box(*dialog, "txt_ContactsFolder")->setText(m_env->path("mine/contacts"));
-    dialog->Apply();
-    const PimFolders stored = PimFolders::fromSettings();
-    QCOMPARE(stored.ContactsFolder(), m_env->path("mine/contacts"));
-    QCOMPARE(stored.DraftsFolder(), m_env->path("mine/drafts"));
-    QCOMPARE(stored.CalendarFolder(), PimFolders::defaultFolder("Calendar"));
 }
 
 QTEST_MAIN(tst_frm_Options)
