@@ -94,23 +94,16 @@ void tst_frm_Options::loads() {
     QFETCH(QLocale, locale);
     QFETCH(QString, lastSent);
     QLocale::setDefault(locale);
-    {
-        User stored;
-        stored.setSales_Rep("Kim");
-        stored.setCompany("Northwind");
-        stored.setID("E-7");
-        stored.setTerritory("Alps");
-        stored.setemail("kim@x");
-        stored.setemailcc("cc@x");
-        stored.setHQemail("hq@x");
-        stored.setLastSent(QDate(2026, 3, 7));
-        stored.setUseOutlook(true);
-        stored.SaveUser();
-        ColumnsInfo columns;
-        columns.Item("Note")->setCDisplay(false);
-        columns.Item("UnitPrice")->setCDisplay(false);
-        columns.Save();
-    }
+    const char* profile[][2] = {{"Sales_Rep", "Kim"}, {"Company", "Northwind"},
+                                {"ID", "E-7"},        {"Territory", "Alps"},
+                                {"email", "kim@x"},   {"emailcc", "cc@x"},
+                                {"HQemail", "hq@x"},  {"UseOutlook", "True"}};
+    for (const auto& [name, value] : profile)
+        SettingsStore::instance().SaveSetting("Corvane", "User", name, value);
+    SettingsStore::instance().SaveSetting(
+        "Corvane", "User", "LastSent", QLocale().toString(QDate(2026, 3, 7), QLocale::ShortFormat));
+    for (const char* hidden : {"NoteDisplay", "UnitPriceDisplay"})
+        SettingsStore::instance().SaveSetting("Corvane", "Display", hidden, "False");
     const auto dialog = open();
     QString boxes;
     for (const char* name : {"txt_User", "txt_Company", "txt_ID", "txt_Territory", "txt_email",
