@@ -3,6 +3,7 @@
 
 #include "pim/PimApplication.h"
 #include "pim/PimFolders.h"
+#include "platform/LocaleText.h"
 #include "platform/SettingsStore.h"
 #include "settings/ColumnsInfo.h"
 #include "settings/FolderCheck.h"
@@ -100,8 +101,8 @@ void tst_frm_Options::loads() {
                                 {"HQemail", "hq@x"},  {"UseOutlook", "True"}};
     for (const auto& [name, value] : profile)
         SettingsStore::instance().SaveSetting("Corvane", "User", name, value);
-    SettingsStore::instance().SaveSetting(
-        "Corvane", "User", "LastSent", QLocale().toString(QDate(2026, 3, 7), QLocale::ShortFormat));
+    SettingsStore::instance().SaveSetting("Corvane", "User", "LastSent",
+                                          LocaleText::shortDate(QDate(2026, 3, 7)));
     for (const char* hidden : {"NoteDisplay", "UnitPriceDisplay"})
         SettingsStore::instance().SaveSetting("Corvane", "Display", hidden, "False");
     const auto dialog = open();
