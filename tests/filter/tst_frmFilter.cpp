@@ -4,7 +4,6 @@
 #include "filter/Filters.h"
 #include "filter/frmFilter.h"
 #include "platform/SettingsStore.h"
-#include "store/NumericText.h"
 #include "store/Opportunities.h"
 
 #include "DialogTest.h"
@@ -13,13 +12,10 @@
 #include <QApplication>
 #include <QDateTimeEdit>
 #include <QLineEdit>
-#include <QListWidget>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QSettings>
 #include <QStackedWidget>
 #include <QTabBar>
-#include <QTest>
 
 namespace {
 void store(const QString& section, const QString& name, const QString& text) {

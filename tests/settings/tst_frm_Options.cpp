@@ -19,12 +19,9 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
-#include <QPushButton>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTabBar>
-#include <QTest>
 
 namespace {
 QLineEdit* box(QWidget& dialog, const char* name) {
@@ -41,7 +38,6 @@ void makeFile(const QString& path, const QByteArray& bytes = {}) {
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(bytes);
 }
-
 } // namespace
 
 class tst_frm_Options : public QObject {
@@ -88,7 +84,6 @@ void tst_frm_Options::loads_data() {
     QTest::addColumn<QString>("lastSent");
     QTest::newRow("en_US") << QLocale(QLocale::English, QLocale::UnitedStates) << "3/7/2026";
     QTest::newRow("de_DE") << QLocale(QLocale::German, QLocale::Germany) << "07.03.2026";
-    QTest::newRow("en_GB") << QLocale(QLocale::English, QLocale::UnitedKingdom) << "07/03/2026";
 }
 
 void tst_frm_Options::loads() {
