@@ -14,6 +14,7 @@
 #include "settings/ColumnsInfo.h"
 #endif
 #ifdef CORVANE_BENCH_FILTER
+#include "FilterApplyBench.h"
 #include "FilterBench.h"
 #include "filter/Filters.h"
 #endif
@@ -102,6 +103,10 @@ int benchmark() {
 #endif
 #ifdef CORVANE_BENCH_FILTER
     FilterBench(store.database(), store.bareReadMs()).run();
+    FilterApplyBench(store.database()).run();
+#ifdef CORVANE_BENCH_LIST
+    ColumnsInfo::releaseInstance();
+#endif
     Filters::releaseInstance();
 #else
     std::printf("(no filter figure: the filter subsystem is not part of this build)\n");

@@ -265,6 +265,13 @@ bool Filters::Remove(qint32 position) {
     return m_items.Remove(position);
 }
 
+bool Filters::save() const {
+    bool written = true;
+    for (const FilterItem& criterion : m_items)
+        written = criterion.SaveFilter() && written;
+    return SettingsStore::instance().Flush() && written;
+}
+
 bool Filters::boolCriterion(const QString& key, const QString& group, const QString& name) const {
     const FilterItem* item = Item(key);
     if (!item || !item->Value().canConvert<bool>())

@@ -53,6 +53,10 @@ public:
     bool Enabled() const { return m_Enabled; }
     void setEnabled(bool value) { m_Enabled = value; }
 
+    // Writes every criterion to the settings store now; false when a value could not be
+    // written (the others are still written).
+    bool save() const;
+
     // The filter pass over one database: sets Visible on each of its opportunities.
     void Filter(CVN_Database& thedbOpp) const;
     void Filter(Opportunities& opportunities) const;

@@ -19,3 +19,7 @@ PimValue<std::unique_ptr<PimApplication>> PimApplication::Create() {
 void PimApplication::setFactory(Factory factory) {
     installedFactory() = std::move(factory);
 }
+
+PimApplication::Factory PimApplication::factory() {
+    return installedFactory();
+}

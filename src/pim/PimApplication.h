@@ -114,4 +114,6 @@ public:
     static PimValue<std::unique_ptr<PimApplication>> Create();
     // Installs the factory Create() uses; an empty one returns to the standard adapter.
     static void setFactory(Factory factory);
+    // The installed factory; empty while the standard adapter is in use.
+    static Factory factory();
 };

@@ -58,6 +58,17 @@ QString PimFolders::defaultFolder(const QString& name) {
     return QDir::cleanPath(base + QStringLiteral("/Corvane/") + name);
 }
 
+bool PimFolders::save() const {
+    SettingsStore& store = SettingsStore::instance();
+    const QString section = QString::fromLatin1(Section);
+    const QString app = QString::fromLatin1(SettingsStore::AppName);
+    bool written = store.SaveSetting(app, section, QStringLiteral("ContactsFolder"), m_contacts);
+    written =
+        store.SaveSetting(app, section, QStringLiteral("CalendarFolder"), m_calendar) && written;
+    written = store.SaveSetting(app, section, QStringLiteral("DraftsFolder"), m_drafts) && written;
+    return store.Flush() && written;
+}
+
 PimResult PimFolders::prepare() const {
     if (PimResult r = prepareFolder(QStringLiteral("contacts"), m_contacts, false); !r)
         return r;

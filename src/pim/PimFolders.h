@@ -24,6 +24,9 @@ public:
     const QString& CalendarFolder() const { return m_calendar; }
     const QString& DraftsFolder() const { return m_drafts; }
 
+    // Writes the three folders to the settings store; false when the store cannot be written.
+    bool save() const;
+
     // Creates missing folders and checks that the contacts folder can be read and that the
     // calendar and drafts folders can be read and written.
     PimResult prepare() const;

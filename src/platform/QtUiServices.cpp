@@ -64,7 +64,12 @@ UiServices::Answer QtUiServices::messageBox(const QString& text, const QString& 
 std::optional<QString> QtUiServices::chooseFile(const FileRequest& request) {
     QFileDialog dialog(QApplication::activeWindow(), request.title);
     dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog.setFileMode(request.mustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    if (request.folder) {
+        dialog.setFileMode(QFileDialog::Directory);
+        dialog.setOption(QFileDialog::ShowDirsOnly);
+    } else {
+        dialog.setFileMode(request.mustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    }
     if (!request.confirmOverwrite)
         dialog.setOption(QFileDialog::DontConfirmOverwrite);
     if (!request.filters.isEmpty())
@@ -77,7 +82,7 @@ std::optional<QString> QtUiServices::chooseFile(const FileRequest& request) {
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     const QString chosen = dialog.selectedFiles().constFirst();
-    m_lastDirectory = QFileInfo(chosen).absolutePath();
+    m_lastDirectory = request.folder ? chosen : QFileInfo(chosen).absolutePath();
     return chosen;
 }
 

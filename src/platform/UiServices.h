@@ -22,6 +22,7 @@ public:
         bool save = false;      // a save dialog (else an open dialog)
         bool mustExist = false; // only existing files may be chosen
         bool confirmOverwrite = false;
+        bool folder = false; // choose an existing folder instead of a file
     };
 
     virtual ~UiServices() = default;
