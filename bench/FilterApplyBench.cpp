@@ -62,7 +62,7 @@ void FilterApplyBench::run() {
     for (int round = 0; round < Repeats; ++round) {
         times.push_back(Measure::ms([&] {
             writeCriteria(filters, round);
-            saves.push_back(Measure::ms([&] { filters.save(); }));
+            saves.push_back(Measure::ms([&] { filters.Save(); }));
             passes.push_back(Measure::ms([&] {
                 filters.Filter(m_shown);
                 filters.Filter(other);

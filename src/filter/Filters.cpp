@@ -210,12 +210,6 @@ Filters::Filters() {
 
 Filters::~Filters() = default;
 
-void Filters::Save() const {
-    for (const FilterItem& criterion : m_items)
-        criterion.SaveFilter();
-    SettingsStore::instance().Flush();
-}
-
 Filters& Filters::instance() {
     auto& set = current();
     if (!set)
@@ -265,7 +259,7 @@ bool Filters::Remove(qint32 position) {
     return m_items.Remove(position);
 }
 
-bool Filters::save() const {
+bool Filters::Save() const {
     bool written = true;
     for (const FilterItem& criterion : m_items)
         written = criterion.SaveFilter() && written;

@@ -32,8 +32,6 @@ public:
     static Filters& instance();
     // Ends the process's set without writing it; the next instance() loads anew.
     static void releaseInstance();
-    // Writes every criterion to the settings store.
-    void Save() const;
 
     // The keys of the 22 criteria, in the order in which the set is built.
     static const QStringList& CriterionKeys();
@@ -55,7 +53,7 @@ public:
 
     // Writes every criterion to the settings store now; false when a value could not be
     // written (the others are still written).
-    bool save() const;
+    bool Save() const;
 
     // The filter pass over one database: sets Visible on each of its opportunities.
     void Filter(CVN_Database& thedbOpp) const;

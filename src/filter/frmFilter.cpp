@@ -500,7 +500,7 @@ bool frmFilter::Apply() {
     setValue(m_filters, QStringLiteral("Low"), low);
     setValue(m_filters, QStringLiteral("High"), high);
     // Applied criteria outlive a process that does not end normally.
-    m_filters.save();
+    m_filters.Save();
 
     if (m_filterPass)
         m_filterPass();
