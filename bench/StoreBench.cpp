@@ -2,9 +2,11 @@
 
 #include "Measure.h"
 #include "SampleData.h"
+#include "platform/LocaleText.h"
 #include "store/CVN_Database.h"
 
 #include <QLocale>
+#include <cmath>
 #include <cstdio>
 #include <functional>
 
@@ -38,6 +40,7 @@ bool StoreBench::run() {
     if (!open() || !memory())
         return false;
     totals();
+    germanTotals();
     writes();
     return true;
 }
@@ -139,6 +142,54 @@ void StoreBench::totals() {
                       Measure::duration(storeMs),
                       ratio(QStringLiteral("bare pass"), Measure::median(bare), storeMs));
     }
+}
+
+void StoreBench::germanTotals() {
+    const QLocale previous;
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    // The pipeline as a German user's file holds it: revenues such as "48.000,50 €".
+    std::vector<QString> texts;
+    texts.reserve(static_cast<size_t>(m_count));
+    double expected = 0.0;
+    for (const Opportunity& item : m_database->Opportunities()) {
+        texts.push_back(LocaleText::currency(item.RevenueAmount()));
+        expected += item.RevenueAmount();
+    }
+    ::Opportunities german;
+    german.reserve(m_count);
+    std::vector<std::unique_ptr<Opportunity>> items;
+    for (const Opportunity& item : m_database->Opportunities()) {
+        auto copy = std::make_unique<Opportunity>(Opportunity::Blank{});
+        copy->copyFieldsFrom(item);
+        copy->setRecordNumber(item.RecordNumber());
+        items.push_back(std::move(copy));
+    }
+    // Each amount is read once, when its text is set (as an open does).
+    const double readMs = Measure::ms([&] {
+        for (size_t i = 0; i < items.size(); ++i)
+            items[i]->setRevenue(texts[i]);
+    });
+    for (auto& item : items) {
+        const qint32 number = item->RecordNumber();
+        german.Add(std::move(item), ::Opportunities::KeyFor(number));
+    }
+    Measure::line(
+        QStringLiteral("read %1 de_DE revenue texts (AmountOf, once each)").arg(count(m_count)),
+        Measure::duration(readMs));
+
+    std::vector<double> store;
+    double total = 0.0;
+    for (int i = 0; i < TotalsRepeats; ++i)
+        store.push_back(Measure::ms([&] { total = german.TotalRevenue(); }));
+    const double storeMs = Measure::median(store);
+    const bool same = std::abs(total - expected) < 0.005 * m_count;
+    Measure::line(QStringLiteral("TotalRevenue() de_DE over %1").arg(count(m_count)),
+                  Measure::duration(storeMs),
+                  same ? QStringLiteral("total %1").arg(LocaleText::currency(total))
+                       : QStringLiteral("WRONG total %1, expected %2")
+                             .arg(LocaleText::currency(total), LocaleText::currency(expected)),
+                  QStringLiteral("<10 ms"), same && storeMs < 10.0);
+    QLocale::setDefault(previous);
 }
 
 void StoreBench::writes() {

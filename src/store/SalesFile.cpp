@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
+#include <QStringList>
 #include <sqlite3.h>
 
 namespace {
@@ -123,8 +124,19 @@ QString SalesFile::describe(int code, const char* engineMessage) {
     case SQLITE_CONSTRAINT:
         switch (code) {
         case SQLITE_CONSTRAINT_UNIQUE:
-        case SQLITE_CONSTRAINT_PRIMARYKEY:
-            return QStringLiteral("another record in the file already has this record number");
+        case SQLITE_CONSTRAINT_PRIMARYKEY: {
+            // "UNIQUE constraint failed: Sales.Company, Sales.Contact"
+            QStringList fields = QString::fromUtf8(engineMessage)
+                                     .section(QLatin1Char(':'), 1)
+                                     .split(QLatin1Char(','));
+            for (QString& field : fields)
+                field = field.section(QLatin1Char('.'), -1).trimmed();
+            fields.removeAll(QString());
+            if (fields == QStringList{QStringLiteral("RecordNumber")} || fields.isEmpty())
+                return QStringLiteral("another record in the file already has this record number");
+            return QStringLiteral("another record in the file already has the same %1")
+                .arg(fields.join(QStringLiteral(" and ")));
+        }
         case SQLITE_CONSTRAINT_CHECK:
             return QStringLiteral("a value does not fit its field in the file");
         case SQLITE_CONSTRAINT_NOTNULL:
