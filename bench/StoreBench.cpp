@@ -15,8 +15,9 @@ namespace {
 constexpr int OpenRepeats = 7;
 constexpr int TotalsRepeats = 21;
 constexpr int WriteRepeats = 9;
-// Record numbers of the bare writes, far above the store's own.
-constexpr int BareRecordBase = 2'000'000;
+// Record numbers of the bare writes: negative, far from the store's own, so that the store's
+// numbering (one above the highest number of the file) does not follow them.
+constexpr int BareRecordBase = -2'000'000;
 
 // Keeps a computed value alive so that the compiler cannot drop the work.
 volatile double g_sink = 0.0;
@@ -198,8 +199,14 @@ void StoreBench::writes() {
     SampleData sample(7u);
     std::vector<double> add, update, remove, bareAdd, bareUpdate, bareRemove;
     for (int i = 0; i < WriteRepeats; ++i) {
-        const int bareNumber = BareRecordBase + i;
-        bareAdd.push_back(Measure::ms([&] { BareSqlite::insertRow(m_path, bareNumber, bareRow); }));
+        const int bareNumber = BareRecordBase - i;
+        bool bareAdded = false;
+        bareAdd.push_back(
+            Measure::ms([&] { bareAdded = BareSqlite::insertRow(m_path, bareNumber, bareRow); }));
+        if (!bareAdded) {
+            std::printf("bare insert failed\n");
+            return;
+        }
 
         // Stay at the data model's capacity: remove one, then add one.
         const QString removed = items.KeyAt(1 + i * (items.Count() / WriteRepeats));

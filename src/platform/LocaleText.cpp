@@ -113,14 +113,17 @@ const AmountFormat& amountFormat() {
     return *format;
 }
 
-// `text` without one of `affixes` at its start or end; true when one was taken off.
+// `text` without one of `affixes` at its start or end; true when one was taken off. The
+// characters at the ends are compared first: most texts end in a digit.
 bool takeAffix(QStringView& text, const QStringList& affixes) {
+    const QChar first = text.front();
+    const QChar last = text.back();
     for (const QString& affix : affixes) {
-        if (text.startsWith(affix)) {
+        if (affix.front() == first && text.startsWith(affix)) {
             text = text.mid(affix.size());
             return true;
         }
-        if (text.endsWith(affix)) {
+        if (affix.back() == last && text.endsWith(affix)) {
             text.chop(affix.size());
             return true;
         }
@@ -156,15 +159,17 @@ std::optional<double> LocaleText::amount(QStringView text) {
     // The sign, the currency and blanks around the number, in whatever order the locale (or
     // the writer) put them: "-1.250,00 €", "($1,250.00)", "CHF -1’250.50", "€ -1.250,00".
     QStringView rest = text.trimmed();
-    for (int round = 0; round < 8; ++round) {
+    for (int round = 0; round < 8 && !rest.isEmpty(); ++round) {
+        if (format.digitValue(rest.front()) >= 0 && format.digitValue(rest.back()) >= 0)
+            break;
         bool took = false;
         if (rest.size() >= 2 && rest.startsWith(QLatin1Char('(')) &&
             rest.endsWith(QLatin1Char(')'))) {
             rest = rest.mid(1, rest.size() - 2);
             took = true;
         }
-        took = takeAffix(rest, format.affixes) || took;
-        took = takeAffix(rest, format.signs) || took;
+        took = (!rest.isEmpty() && takeAffix(rest, format.affixes)) || took;
+        took = (!rest.isEmpty() && takeAffix(rest, format.signs)) || took;
         rest = rest.trimmed();
         if (!took)
             break;

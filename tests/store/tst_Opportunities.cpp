@@ -10,7 +10,6 @@ class tst_Opportunities : public QObject {
     Q_OBJECT
 
 private slots:
-    void newOpportunityDefaults();
     void orderDate_data();
     void orderDate();
     void orderDateFillsEmptyYear();
@@ -24,57 +23,22 @@ private slots:
     void numberingStopsAtTheLargestNumber();
 };
 
-void tst_Opportunities::newOpportunityDefaults() {
-    TestEnvironment env;
-    const QDate today = QDate::currentDate();
-    Opportunity o;
-    QCOMPARE(o.Description(), QStringLiteral("None"));
-    QCOMPARE(o.Stage(), QStringLiteral("Lead"));
-    QCOMPARE(o.Probability(), QStringLiteral("25% - Long Shot"));
-    QCOMPARE(o.Forecast(), QStringLiteral("No"));
-    QCOMPARE(o.UnitPrice(), QStringLiteral("0"));
-    QCOMPARE(o.Quantity(), QStringLiteral("0"));
-    QCOMPARE(o.Revenue(), QStringLiteral("0"));
-    for (const QString& empty : {o.Source(), o.Company(), o.Department(), o.Contact(), o.Note(),
-                                 o.Product(), o.SalesOwner(), o.DateCreated()})
-        QVERIFY(empty.isEmpty());
-    QCOMPARE(o.RecordNumber(), 0);
-    QVERIFY(o.Visible());
-    QCOMPARE(o.OrderDay(), today.toString("dd"));
-    QCOMPARE(o.OrderMonth(), QLocale().monthName(today.month()));
-    QCOMPARE(o.OrderYear(), today.toString("yyyy"));
-    QCOMPARE(o.OrderDate(), today.toString("yyyy-MM-dd"));
-}
-
 void tst_Opportunities::orderDate_data() {
     QTest::addColumn<QString>("year");
     QTest::addColumn<QString>("month");
     QTest::addColumn<QString>("day");
     QTest::addColumn<QString>("expected"); // "MM" stands for the current month
-    QTest::newRow("padded day") << "2004"
-                                << "March"
-                                << "07"
-                                << "2004-03-07";
-    QTest::newRow("day kept as stored") << "2004"
-                                        << "March"
-                                        << "7"
-                                        << "2004-03-7";
-    QTest::newRow("December") << "2030"
-                              << "December"
-                              << "31"
-                              << "2030-12-31";
-    QTest::newRow("letter case differs") << "2004"
-                                         << "march"
-                                         << "07"
-                                         << "2004-MM-07";
-    QTest::newRow("other language") << "2004"
-                                    << "März"
-                                    << "07"
-                                    << "2004-MM-07";
-    QTest::newRow("empty month") << "2004"
-                                 << ""
-                                 << "07"
-                                 << "2004-MM-07";
+    const auto row = [](const char* name, const QString& year, const QString& month,
+                        const QString& day, const QString& expected) {
+        QTest::newRow(name) << year << month << day << expected;
+    };
+    row("padded day", "2004", "March", "07", "2004-03-07");
+    row("day kept as stored", "2004", "March", "7", "2004-03-7");
+    row("December", "2030", "December", "31", "2030-12-31");
+    row("short name", "2030", "Dec", "31", "2030-12-31");
+    row("letter case differs", "2004", "march", "07", "2004-MM-07");
+    row("other language", "2004", "März", "07", "2004-MM-07");
+    row("empty month", "2004", "", "07", "2004-MM-07");
 }
 
 void tst_Opportunities::orderDate() {
