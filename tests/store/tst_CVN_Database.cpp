@@ -40,6 +40,44 @@ std::unique_ptr<CVN_Database> created(const QString& path) {
     return opened(path);
 }
 
+// This test program runs as a second process on a file when started with this variable set:
+// "add\nPATH\nCOUNT\nCOMPANY" adds COUNT opportunities (waiting out the other process), and
+// "hold\nPATH" holds the file exclusively until its standard input closes.
+constexpr char ChildJob[] = "CORVANE_STORE_TEST_CHILD";
+
+int runChild(const QStringList& job) {
+    if (job.value(0) == "hold") {
+        RawDb raw(job.value(1));
+        raw.exec("BEGIN EXCLUSIVE");
+        std::printf("held\n");
+        std::fflush(stdout);
+        while (std::getchar() != EOF) {
+        }
+        return 0;
+    }
+    std::unique_ptr<CVN_Database> db;
+    for (int attempt = 0; attempt < 100 && !db; ++attempt)
+        db = opened(job.value(1));
+    for (int added = 0; db && added < job.value(2).toInt();) {
+        Opportunity x;
+        x.setCompany(job.value(3));
+        const StoreResult result = db->AddOpportunity(x);
+        if (!result && !result.message().contains("in use by another program"))
+            return std::fprintf(stderr, "%s\n", qPrintable(result.message())), 1;
+        added += result ? 1 : 0;
+    }
+    return db ? 0 : 2;
+}
+
+std::unique_ptr<QProcess> startChild(const QStringList& job) {
+    auto child = std::make_unique<QProcess>();
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(ChildJob, job.join('\n'));
+    child->setProcessEnvironment(environment);
+    child->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child->start(QCoreApplication::applicationFilePath(), {});
+    return child;
+}
 } // namespace
 
 class tst_CVN_Database : public QObject {
@@ -62,7 +100,6 @@ private slots:
     void writesOfAVanishedRecordFail();
     void numbersFollowTheFile();
     void twoProcessesAddToOneFile();
-    void addRefusedWhileAnotherProcessHoldsTheFile();
     void locationsAreNeverUris();
     void longMonthNamesAreStoredShort_data();
     void longMonthNamesAreStoredShort();
@@ -84,10 +121,6 @@ void tst_CVN_Database::newDatabaseOpensEmpty() {
     QCOMPARE(
         raw.text("SELECT count(*) FROM sqlite_schema WHERE type='index' AND name='RecordNumber'"),
         QStringLiteral("1"));
-    QCOMPARE(raw.text("SELECT group_concat(name, ',') FROM pragma_table_info('Sales')"),
-             QStringLiteral("RecordNumber,SalesOwner,DateCreated,Company,Contact,Department,"
-                            "Description,Note,Product,UnitPrice,Quantity,Revenue,Source,Stage,"
-                            "Probability,Forecast,OrderDay,OrderMonth,OrderYear"));
 }
 
 void tst_CVN_Database::newDatabaseRefusesAnExistingFile() {
@@ -381,7 +414,8 @@ void tst_CVN_Database::writesLeaveCollectionAndFileEqualOnFailure_data() {
     QTest::newRow("file deleted") << "deleted"
                                   << "the file does not exist";
     QTest::newRow("file locked") << "locked"
-                                 << "the file is in use by another program";
+                                 << "the file is in use by another program; try again when it "
+                                    "has finished with it";
     QTest::newRow("file read-only") << "readonly"
                                     << "the file is read-only";
 }
@@ -396,12 +430,14 @@ void tst_CVN_Database::writesLeaveCollectionAndFileEqualOnFailure() {
     Opportunity seed;
     QVERIFY(db->AddOpportunity(seed));
 
-    std::unique_ptr<RawDb> holder;
+    std::unique_ptr<QProcess> holder;
     if (cause == "deleted") {
         QVERIFY(QFile::remove(path));
     } else if (cause == "locked") {
-        holder = std::make_unique<RawDb>(path);
-        holder->exec("BEGIN EXCLUSIVE");
+        // Another process holds the file longer than a write waits for it.
+        holder = startChild({"hold", path});
+        QVERIFY(holder->waitForReadyRead(30'000));
+        QCOMPARE(holder->readLine(), QByteArray("held\n"));
     } else {
         QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup));
         if (QFileInfo(path).isWritable())
@@ -428,7 +464,10 @@ void tst_CVN_Database::writesLeaveCollectionAndFileEqualOnFailure() {
 
     if (cause == "deleted")
         QVERIFY(!QFile::exists(path)); // a failed write never makes a new file
-    holder.reset();
+    if (holder) {
+        holder->closeWriteChannel();
+        QVERIFY(holder->waitForFinished(30'000));
+    }
     if (cause != "deleted") {
         QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
         QCOMPARE(RawDb(path).count(), 1);
@@ -521,47 +560,6 @@ void tst_CVN_Database::numbersFollowTheFile() {
                  ": another record in the file already has the same Company");
 }
 
-namespace {
-// This test program runs as a second process on a file when started with this variable set:
-// "add\nPATH\nCOUNT\nCOMPANY" adds COUNT opportunities (waiting out the other process), and
-// "hold\nPATH" holds the file exclusively until its standard input closes.
-constexpr char ChildJob[] = "CORVANE_STORE_TEST_CHILD";
-
-int runChild(const QStringList& job) {
-    if (job.value(0) == "hold") {
-        RawDb raw(job.value(1));
-        raw.exec("BEGIN EXCLUSIVE");
-        std::printf("held\n");
-        std::fflush(stdout);
-        while (std::getchar() != EOF) {
-        }
-        return 0;
-    }
-    std::unique_ptr<CVN_Database> db;
-    for (int attempt = 0; attempt < 100 && !db; ++attempt)
-        db = opened(job.value(1));
-    for (int added = 0; db && added < job.value(2).toInt();) {
-        Opportunity x;
-        x.setCompany(job.value(3));
-        const StoreResult result = db->AddOpportunity(x);
-        if (!result && !result.message().contains("in use by another program"))
-            return std::fprintf(stderr, "%s\n", qPrintable(result.message())), 1;
-        added += result ? 1 : 0;
-    }
-    return db ? 0 : 2;
-}
-
-std::unique_ptr<QProcess> startChild(const QStringList& job) {
-    auto child = std::make_unique<QProcess>();
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(ChildJob, job.join('\n'));
-    child->setProcessEnvironment(environment);
-    child->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    child->start(QCoreApplication::applicationFilePath(), {});
-    return child;
-}
-} // namespace
-
 void tst_CVN_Database::twoProcessesAddToOneFile() {
     TestEnvironment env;
     const QString path = env.path("Busy.mdb");
@@ -580,25 +578,6 @@ void tst_CVN_Database::twoProcessesAddToOneFile() {
     QCOMPARE(raw.text("SELECT count(DISTINCT RecordNumber) || ' ' || min(RecordNumber) || ' ' || "
                       "max(RecordNumber) FROM Sales"),
              QString("%1 1 %1").arg(2 * Each));
-}
-
-void tst_CVN_Database::addRefusedWhileAnotherProcessHoldsTheFile() {
-    TestEnvironment env;
-    const QString path = env.path("Held.mdb");
-    auto db = created(path);
-    QVERIFY(db);
-    auto holder = startChild({"hold", path});
-    QVERIFY(holder->waitForReadyRead(30'000));
-    QCOMPARE(holder->readLine().trimmed(), QByteArray("held"));
-    Opportunity x;
-    QCOMPARE(db->AddOpportunity(x).message(),
-             "Could not add the opportunity to " + path +
-                 ": the file is in use by another program; try again when it has finished with it");
-    QCOMPARE(db->Opportunities().Count(), 0);
-    holder->closeWriteChannel();
-    QVERIFY(holder->waitForFinished(30'000));
-    QVERIFY(db->AddOpportunity(x));
-    QCOMPARE(x.RecordNumber(), 1);
 }
 
 void tst_CVN_Database::locationsAreNeverUris() {

@@ -14,10 +14,6 @@ RawDatabase::~RawDatabase() {
     sqlite3_close(m_db);
 }
 
-bool RawDatabase::tryExec(const QString& sql) {
-    return sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, nullptr) == SQLITE_OK;
-}
-
 void RawDatabase::exec(const QString& sql) {
     char* error = nullptr;
     const int rc = sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, &error);

@@ -15,8 +15,6 @@ public:
 
     // Runs statements; a failure fails the running test.
     void exec(const QString& sql);
-    // Runs statements and says whether they succeeded.
-    bool tryExec(const QString& sql);
     // The first column of the first row as text: "<no row>" without a row, "<null>" for NULL.
     QString text(const QString& sql);
     int count(const QString& where = QString());
