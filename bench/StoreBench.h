@@ -27,6 +27,7 @@ private:
     bool open();
     bool memory();
     void totals();
+    void germanTotals();
     void writes();
 
     QString m_path;

@@ -3,6 +3,7 @@
 #include "platform/LocaleText.h"
 #include "platform/UiServices.h"
 #include "store/DateCreatedReader.h"
+#include "store/OpportunityFields.h"
 #include "store/SalesFile.h"
 #include "store/SalesSchema.h"
 #include "store/SharedTexts.h"
@@ -27,44 +28,58 @@
 
 namespace {
 
-const char* const SelectAllSql =
-    "SELECT RecordNumber, SalesOwner, DateCreated, Company, Department, Contact, Description, "
-    "Note, Product, UnitPrice, Quantity, Revenue, Source, Stage, Forecast, Probability, "
-    "OrderDay, OrderMonth, OrderYear FROM Sales";
+using namespace OpportunityFields;
 
-const char* const InsertSql =
-    "INSERT INTO Sales (RecordNumber, SalesOwner, DateCreated, Company, Department, Contact, "
-    "Note, Product, Description, UnitPrice, Quantity, Revenue, Source, Stage, Forecast, "
-    "Probability, OrderDay, OrderMonth, OrderYear) "
-    "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16, ?17, ?18, ?19)";
+// The statements of the store, built from the field table once. Parameter ?N is the field of
+// index N - 1; ?20 is the row identity of the record.
+struct Statements {
+    QByteArray select;        // the row identity (NULL when the table has none), then the fields
+    QByteArray selectNoRowId; // for tables made WITHOUT ROWID
+    QByteArray insert;
+    QByteArray updateByRow;    // DateCreated is not written: the record keeps its creation time
+    QByteArray updateByNumber; // for an opportunity whose row is unknown
+    QByteArray removeByRow;
+    QByteArray removeByNumber;
 
-// DateCreated is not written by an update: the record keeps its creation time.
-const char* const UpdateSql =
-    "UPDATE Sales SET RecordNumber = ?1, SalesOwner = ?2, Company = ?4, Department = ?5, "
-    "Contact = ?6, Note = ?7, Product = ?8, Description = ?9, UnitPrice = ?10, Quantity = ?11, "
-    "Revenue = ?12, Source = ?13, Stage = ?14, Forecast = ?15, Probability = ?16, "
-    "OrderDay = ?17, OrderMonth = ?18, OrderYear = ?19 WHERE RecordNumber = ?1";
+    Statements() {
+        const QString names = storedNameList();
+        select = QStringLiteral("SELECT rowid, %1 FROM Sales").arg(names).toUtf8();
+        selectNoRowId = QStringLiteral("SELECT NULL, %1 FROM Sales").arg(names).toUtf8();
+        QString values;
+        QString assignments;
+        for (const Info& field : Fields) {
+            const QString parameter = QStringLiteral("?%1").arg(field.field + 1);
+            values += (values.isEmpty() ? QString() : QStringLiteral(", ")) + parameter;
+            if (field.field != DateCreated) {
+                assignments += (assignments.isEmpty() ? QString() : QStringLiteral(", ")) +
+                               QLatin1String(field.storedName) + QStringLiteral(" = ") + parameter;
+            }
+        }
+        insert = QStringLiteral("INSERT INTO Sales (%1) VALUES (%2)").arg(names, values).toUtf8();
+        // Record numbers that another program stored as text (' 20', '021') or as 7.0 are
+        // compared as the open read them.
+        const QString sameNumber = QStringLiteral("CAST(RecordNumber AS INTEGER) = ?1");
+        const QString update = QStringLiteral("UPDATE Sales SET %1 WHERE ").arg(assignments);
+        updateByRow = (update + QStringLiteral("rowid = ?20 AND ") + sameNumber).toUtf8();
+        updateByNumber = (update + sameNumber).toUtf8();
+        removeByRow = ("DELETE FROM Sales WHERE rowid = ?20 AND " + sameNumber).toUtf8();
+        removeByNumber = ("DELETE FROM Sales WHERE " + sameNumber).toUtf8();
+    }
+};
 
-// Binds the record number and the texts of `o` in the parameter order of InsertSql/UpdateSql.
+const Statements& statements() {
+    static const Statements sql;
+    return sql;
+}
+
+// Binds the record number and the texts of `o` (all but DateCreated) to their parameters.
 void bindRecord(SqlStatement& s, const Opportunity& o) {
-    sqlite3_bind_int(s.get(), 1, o.RecordNumber());
-    s.bindText(2, o.SalesOwner());
-    s.bindText(4, o.Company());
-    s.bindText(5, o.Department());
-    s.bindText(6, o.Contact());
-    s.bindText(7, o.Note());
-    s.bindText(8, o.Product());
-    s.bindText(9, o.Description());
-    s.bindText(10, o.UnitPrice());
-    s.bindText(11, o.Quantity());
-    s.bindText(12, o.Revenue());
-    s.bindText(13, o.Source());
-    s.bindText(14, o.Stage());
-    s.bindText(15, o.Forecast());
-    s.bindText(16, o.Probability());
-    s.bindText(17, o.OrderDay());
-    s.bindText(18, o.OrderMonth());
-    s.bindText(19, o.OrderYear());
+    for (const Info& field : Fields) {
+        if (field.field == RecordNumber)
+            sqlite3_bind_int(s.get(), 1, o.RecordNumber());
+        else if (field.field != DateCreated)
+            s.bindText(field.field + 1, o.text(field.field));
+    }
 }
 
 // Whether the open file keeps its texts in UTF-8 (files may come from anywhere).
@@ -77,14 +92,14 @@ bool storesUtf8(sqlite3* db) {
 }
 
 // The record number of a row, when it has one that fits 32 bits.
-std::optional<qint32> recordNumberColumn(sqlite3_stmt* s) {
+std::optional<qint32> recordNumberColumn(sqlite3_stmt* s, int column) {
     qint64 value = 0;
-    switch (sqlite3_column_type(s, 0)) {
+    switch (sqlite3_column_type(s, column)) {
     case SQLITE_INTEGER:
-        value = sqlite3_column_int64(s, 0);
+        value = sqlite3_column_int64(s, column);
         break;
     case SQLITE_FLOAT: {
-        const double d = sqlite3_column_double(s, 0);
+        const double d = sqlite3_column_double(s, column);
         // Out of range (or not a number) before the conversion, which would be undefined.
         if (!(d >= std::numeric_limits<qint32>::min() && d <= std::numeric_limits<qint32>::max()) ||
             d != std::trunc(d))
@@ -94,7 +109,7 @@ std::optional<qint32> recordNumberColumn(sqlite3_stmt* s) {
     }
     case SQLITE_TEXT: {
         bool ok = false;
-        value = textColumn(s, 0).trimmed().toLongLong(&ok);
+        value = textColumn(s, column).trimmed().toLongLong(&ok);
         if (!ok)
             return std::nullopt;
         break;
@@ -115,6 +130,24 @@ qint32 expectedRecords(sqlite3* db) {
         return 0;
     return static_cast<qint32>(std::clamp<sqlite3_int64>(sqlite3_column_int64(highest.get(), 0), 0,
                                                          std::numeric_limits<qint16>::max()));
+}
+
+// "" when the last statement changed exactly one record, else why that is a failure (the
+// caller then leaves the file as it was).
+QString changedOne(sqlite3* db, qint32 number) {
+    switch (sqlite3_changes(db)) {
+    case 1:
+        return QString();
+    case 0:
+        return QStringLiteral("the file no longer has record number %1 as it was read (another "
+                              "program may have changed or deleted it); open the file again to "
+                              "see its records as they are now")
+            .arg(number);
+    default:
+        return QStringLiteral("the file has more than one record number %1, and this one cannot "
+                              "be told apart from the others; nothing was changed")
+            .arg(number);
+    }
 }
 
 QString createdNow() {
@@ -164,8 +197,11 @@ bool CVN_Database::OpenDatabase() {
     // index cannot be made, and the open goes on without it.
     file.exec("CREATE UNIQUE INDEX IF NOT EXISTS RecordNumber ON Sales (RecordNumber ASC)");
 
-    SqlStatement select(file.handle(), SelectAllSql);
-    if (!select.ok())
+    auto select = std::make_unique<SqlStatement>(file.handle(), statements().select.constData());
+    if (!select->ok())
+        select =
+            std::make_unique<SqlStatement>(file.handle(), statements().selectNoRowId.constData());
+    if (!select->ok())
         return fail(couldNotOpen);
     const bool utf8File = storesUtf8(file.handle());
     DateCreatedReader dateCreated(utf8File);
@@ -173,32 +209,23 @@ bool CVN_Database::OpenDatabase() {
     ::Opportunities read;
     read.reserve(expectedRecords(file.handle()));
     int rc;
-    while ((rc = sqlite3_step(select.get())) == SQLITE_ROW) {
-        sqlite3_stmt* s = select.get();
+    while ((rc = sqlite3_step(select->get())) == SQLITE_ROW) {
+        sqlite3_stmt* s = select->get();
         // Only a record without a usable record number is skipped; NULL fields read as "".
-        const auto number = recordNumberColumn(s);
+        const auto number = recordNumberColumn(s, 1 + RecordNumber);
         if (!number)
             continue;
         auto item = std::make_unique<Opportunity>(Opportunity::Blank{});
         item->setRecordNumber(*number);
-        item->setSalesOwner(texts.read(s, 1));
-        item->setDateCreated(dateCreated.read(s, 2));
-        item->setCompany(texts.read(s, 3));
-        item->setDepartment(texts.read(s, 4));
-        item->setContact(texts.read(s, 5));
-        item->setDescription(texts.read(s, 6));
-        item->setNote(texts.read(s, 7));
-        item->setProduct(texts.read(s, 8));
-        item->setUnitPrice(texts.read(s, 9));
-        item->setQuantity(texts.read(s, 10));
-        item->setRevenue(texts.read(s, 11));
-        item->setSource(texts.read(s, 12));
-        item->setStage(texts.read(s, 13));
-        item->setForecast(texts.read(s, 14));
-        item->setProbability(texts.read(s, 15));
-        item->setOrderDay(texts.read(s, 16));
-        item->setOrderMonth(texts.read(s, 17));
-        item->setOrderYear(texts.read(s, 18));
+        if (sqlite3_column_type(s, 0) == SQLITE_INTEGER)
+            item->setRowId(sqlite3_column_int64(s, 0));
+        for (const Info& field : Fields) {
+            const int column = 1 + field.field;
+            if (field.field == DateCreated)
+                item->setDateCreated(dateCreated.read(s, column));
+            else if (field.field != RecordNumber)
+                item->setText(field.field, texts.read(s, column));
+        }
         // A second record with the same number is not added.
         read.Add(std::move(item), ::Opportunities::KeyFor(*number));
     }
@@ -231,102 +258,164 @@ void CVN_Database::NewDatabase() {
         fail(message);
 }
 
+// The highest record number of the file that fits 32 bits, whatever type it was stored as;
+// 0 when there is none. Called inside the exclusive transaction, so that no other program can
+// take the number that follows.
+ResultValue<qint64> CVN_Database::highestRecordNumber(SalesFile& file) {
+    {
+        // With only whole numbers in the file (texts sort after numbers) the index answers.
+        SqlStatement highest(file.handle(), "SELECT max(RecordNumber) FROM Sales");
+        if (!highest.ok() || sqlite3_step(highest.get()) != SQLITE_ROW) {
+            file.takeError(highest.ok() ? sqlite3_errcode(file.handle()) : highest.rc());
+            return Result::failure(file.error());
+        }
+        switch (sqlite3_column_type(highest.get(), 0)) {
+        case SQLITE_NULL:
+            return qint64(0);
+        case SQLITE_INTEGER: {
+            const qint64 value = sqlite3_column_int64(highest.get(), 0);
+            if (value <= std::numeric_limits<qint32>::max())
+                return std::max<qint64>(value, 0);
+            break;
+        }
+        default:
+            break;
+        }
+    }
+    SqlStatement highest(file.handle(),
+                         "SELECT max(CAST(RecordNumber AS INTEGER)) FROM Sales WHERE "
+                         "CAST(RecordNumber AS INTEGER) BETWEEN -2147483648 AND 2147483647");
+    if (!highest.ok() || sqlite3_step(highest.get()) != SQLITE_ROW) {
+        file.takeError(highest.ok() ? sqlite3_errcode(file.handle()) : highest.rc());
+        return Result::failure(file.error());
+    }
+    return std::max<qint64>(sqlite3_column_int64(highest.get(), 0), 0);
+}
+
 StoreResult CVN_Database::AddOpportunity(Opportunity& x) {
     const QString where = QStringLiteral("Could not add the opportunity to %1: %2");
-    const auto next = m_Opportunities.NextRecordNumber();
-    if (!next)
-        return StoreResult::failure(
-            where.arg(m_DatabaseLocation, QStringLiteral("no record number is left")));
+    const auto failure = [&](const QString& cause) {
+        return StoreResult::failure(where.arg(m_DatabaseLocation, cause));
+    };
+    const QString noNumberLeft = QStringLiteral("no record number is left");
+    const auto inCollection = m_Opportunities.NextRecordNumber();
+    if (!inCollection)
+        return failure(noNumberLeft);
     Opportunity numbered(x);
-    numbered.setRecordNumber(*next);
+    numbered.fitOrderMonth();
     if (const QString tooLong = SalesSchema::CheckSizes(numbered); !tooLong.isEmpty())
-        return StoreResult::failure(where.arg(m_DatabaseLocation, tooLong));
+        return failure(tooLong);
 
     SalesFile file(m_DatabaseLocation, SalesFile::Mode::Existing);
     if (!file.isOpen())
-        return StoreResult::failure(where.arg(m_DatabaseLocation, file.error()));
-    SqlStatement insert(file.handle(), InsertSql);
+        return failure(file.error());
+    // Another program (or another window on the same file) may have added records since the
+    // open: the new number follows the highest of the file and of the collection.
+    const auto inFile = highestRecordNumber(file);
+    if (!inFile)
+        return failure(inFile.message());
+    if (*inFile >= std::numeric_limits<qint32>::max())
+        return failure(noNumberLeft);
+    const qint32 next = std::max(*inCollection, static_cast<qint32>(*inFile + 1));
+    numbered.setRecordNumber(next);
+
+    SqlStatement insert(file.handle(), statements().insert.constData());
     if (!insert.ok()) {
         file.takeError(insert.rc());
-        return StoreResult::failure(where.arg(m_DatabaseLocation, file.error()));
+        return failure(file.error());
     }
     bindRecord(insert, numbered);
-    insert.bindText(3, createdNow());
+    insert.bindText(1 + DateCreated, createdNow());
     const int rc = sqlite3_step(insert.get());
     if (rc != SQLITE_DONE) {
         file.takeError(rc);
-        return StoreResult::failure(where.arg(m_DatabaseLocation, file.error()));
+        return failure(file.error());
     }
+    const qint64 rowId = sqlite3_last_insert_rowid(file.handle());
     if (!file.commit())
-        return StoreResult::failure(where.arg(m_DatabaseLocation, file.error()));
+        return failure(file.error());
 
-    // As AppendOpportunity(x) would, without looking for the highest number a second time.
-    x.setRecordNumber(*next);
+    // As AppendOpportunity(x) would, with the number the file allows.
+    x.setRecordNumber(next);
+    x.setOrderMonth(numbered.OrderMonth());
     auto copy = std::make_unique<Opportunity>(Opportunity::Blank{});
-    copy->setRecordNumber(*next);
-    copy->copyFieldsFrom(x);
-    m_Opportunities.Add(std::move(copy), ::Opportunities::KeyFor(*next));
+    copy->setRecordNumber(next);
+    copy->copyFieldsFrom(numbered);
+    copy->setRowId(rowId);
+    m_Opportunities.Add(std::move(copy), ::Opportunities::KeyFor(next));
     return {};
 }
 
 StoreResult CVN_Database::UpdateDBOpportunity(const QString& thekey) {
     const QString where = QStringLiteral("Could not save the opportunity in %1: %2");
-    const Opportunity* item = m_Opportunities.Item(thekey);
+    const auto failure = [&](const QString& cause) {
+        return StoreResult::failure(where.arg(m_DatabaseLocation, cause));
+    };
+    Opportunity* item = m_Opportunities.Item(thekey);
     if (!item)
-        return StoreResult::failure(where.arg(
-            m_DatabaseLocation, QStringLiteral("it is not in the list (%1)").arg(thekey)));
+        return failure(QStringLiteral("it is not in the list (%1)").arg(thekey));
+    item->fitOrderMonth();
     if (const QString tooLong = SalesSchema::CheckSizes(*item); !tooLong.isEmpty())
-        return StoreResult::failure(where.arg(m_DatabaseLocation, tooLong));
+        return failure(tooLong);
 
     SalesFile file(m_DatabaseLocation, SalesFile::Mode::Existing);
     if (!file.isOpen())
-        return StoreResult::failure(where.arg(m_DatabaseLocation, file.error()));
-    SqlStatement update(file.handle(), UpdateSql);
+        return failure(file.error());
+    const auto row = item->rowId();
+    SqlStatement update(file.handle(), row ? statements().updateByRow.constData()
+                                           : statements().updateByNumber.constData());
     if (!update.ok()) {
         file.takeError(update.rc());
-        return StoreResult::failure(where.arg(m_DatabaseLocation, file.error()));
+        return failure(file.error());
     }
     bindRecord(update, *item);
+    if (row)
+        sqlite3_bind_int64(update.get(), 20, *row);
     const int rc = sqlite3_step(update.get());
     if (rc != SQLITE_DONE) {
         file.takeError(rc);
-        return StoreResult::failure(where.arg(m_DatabaseLocation, file.error()));
+        return failure(file.error());
     }
-    if (sqlite3_changes(file.handle()) == 0) {
-        return StoreResult::failure(where.arg(
-            m_DatabaseLocation,
-            QStringLiteral("the file has no record number %1 any more").arg(item->RecordNumber())));
-    }
+    if (const QString changed = changedOne(file.handle(), item->RecordNumber()); !changed.isEmpty())
+        return failure(changed);
     if (!file.commit())
-        return StoreResult::failure(where.arg(m_DatabaseLocation, file.error()));
+        return failure(file.error());
     return {};
 }
 
 StoreResult CVN_Database::RemoveOpportunity(const QString& theRecordKey) {
     const QString where = QStringLiteral("Could not delete the opportunity from %1: %2");
+    const auto failure = [&](const QString& cause) {
+        return StoreResult::failure(where.arg(m_DatabaseLocation, cause));
+    };
     bool isNumber = false;
     const qint32 number = theRecordKey.mid(4).toInt(&isNumber);
-    if (!isNumber || !m_Opportunities.Contains(theRecordKey))
-        return StoreResult::failure(where.arg(
-            m_DatabaseLocation, QStringLiteral("it is not in the list (%1)").arg(theRecordKey)));
+    const Opportunity* item = m_Opportunities.Item(theRecordKey);
+    if (!isNumber || !item)
+        return failure(QStringLiteral("it is not in the list (%1)").arg(theRecordKey));
 
     SalesFile file(m_DatabaseLocation, SalesFile::Mode::Existing);
     if (!file.isOpen())
-        return StoreResult::failure(where.arg(m_DatabaseLocation, file.error()));
-    SqlStatement remove(file.handle(), "DELETE FROM Sales WHERE RecordNumber = ?1");
+        return failure(file.error());
+    const auto row = item->rowId();
+    SqlStatement remove(file.handle(), row ? statements().removeByRow.constData()
+                                           : statements().removeByNumber.constData());
     if (!remove.ok()) {
         file.takeError(remove.rc());
-        return StoreResult::failure(where.arg(m_DatabaseLocation, file.error()));
+        return failure(file.error());
     }
     sqlite3_bind_int(remove.get(), 1, number);
+    if (row)
+        sqlite3_bind_int64(remove.get(), 20, *row);
     const int rc = sqlite3_step(remove.get());
     if (rc != SQLITE_DONE) {
         file.takeError(rc);
-        return StoreResult::failure(where.arg(m_DatabaseLocation, file.error()));
+        return failure(file.error());
     }
-    // A record that is already gone from the file leaves the same result: the file lacks it.
+    if (const QString changed = changedOne(file.handle(), number); !changed.isEmpty())
+        return failure(changed);
     if (!file.commit())
-        return StoreResult::failure(where.arg(m_DatabaseLocation, file.error()));
+        return failure(file.error());
     m_Opportunities.Remove(theRecordKey);
     return {};
 }

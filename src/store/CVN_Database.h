@@ -5,6 +5,8 @@
 
 #include <QString>
 
+class SalesFile;
+
 // One sales database file: its location and display name, the opportunities read from it, and
 // the outcome of its last open or create. Every change is written to the file at once; each
 // file operation opens the file exclusively, does its one piece of work and closes it again.
@@ -25,15 +27,21 @@ public:
     ::Opportunities& Opportunities() { return m_Opportunities; }
     const ::Opportunities& Opportunities() const { return m_Opportunities; }
 
-    // Writes the opportunity stored under `thekey` to its record. Fails (and writes nothing)
-    // when the key is unknown, the record is no longer in the file, a text is too long for its
-    // field or the file cannot be written.
+    // Writes the opportunity stored under `thekey` to the record it was read from (or written
+    // to): the record of that row with that record number, even where another program stored
+    // the number as text or left duplicate numbers in the file. Fails (and writes nothing) when
+    // the key is unknown, that record is no longer in the file, a text is too long for its
+    // field or the file cannot be written. An OrderMonth too long for its field is first
+    // replaced by the month's short name.
     StoreResult UpdateDBOpportunity(const QString& thekey);
-    // Numbers `x`, adds its record to the file (with the current time as DateCreated) and then
-    // a copy of it to the collection. On failure neither the file nor the collection changes.
+    // Numbers `x` one above the highest record number of the file and of the collection (the
+    // file may have gained records from another program since the open), adds its record to
+    // the file (with the current time as DateCreated) and then a copy of it to the collection.
+    // On failure neither the file nor the collection changes.
     StoreResult AddOpportunity(Opportunity& x);
     // Deletes the record of the opportunity under `theRecordKey` from the file and then the
-    // opportunity from the collection.
+    // opportunity from the collection. Fails, and changes neither, when the file no longer has
+    // that record.
     StoreResult RemoveOpportunity(const QString& theRecordKey);
     // Creates the file at DatabaseLocation with an empty table Sales and its index.
     void NewDatabase();
@@ -48,6 +56,7 @@ public:
 
 private:
     bool fail(const QString& message);
+    static ResultValue<qint64> highestRecordNumber(SalesFile& file);
 
     ::Opportunities m_Opportunities;
     QString m_Name;

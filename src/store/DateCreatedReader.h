@@ -8,11 +8,13 @@
 #include <QHash>
 #include <QLocale>
 #include <QString>
+#include <cmath>
 #include <memory>
 #include <string_view>
 
 // DateCreated as the locale's general date-and-time text; a stored text that is no date and
-// time stays as it is.
+// time stays as it is. A number (another program's choice) is a Julian day, as the engine's
+// date functions read numbers.
 class DateCreatedReader {
 public:
     explicit DateCreatedReader(bool utf8File) : m_utf8File(utf8File) {
@@ -29,6 +31,17 @@ public:
     }
 
     QString read(sqlite3_stmt* s, int column) {
+        const int type = sqlite3_column_type(s, column);
+        if (type == SQLITE_FLOAT || type == SQLITE_INTEGER) {
+            if (const QDateTime when = fromJulianDay(sqlite3_column_double(s, column));
+                when.isValid()) {
+                if (QString general = m_split ? formatApart(when.date(), when.time()) : QString();
+                    !general.isNull())
+                    return general;
+                return m_locale.toString(when, m_format);
+            }
+            return textColumn(s, column);
+        }
         if (m_split) {
             const auto [text, size] = columnBytes(s, column, m_utf8File);
             QDate date;
@@ -89,6 +102,18 @@ private:
         text.append(*found).append(QLatin1Char(' '));
         m_time->appendTo(text, time);
         return text;
+    }
+
+    // 2453370.5 is 1 January 2005, 00:00:00; days outside the years 1 to 9999 are no dates.
+    static QDateTime fromJulianDay(double day) {
+        if (!(day >= 1721425.5 && day < 5373484.5))
+            return {};
+        constexpr qint64 msPerDay = 86'400'000;
+        const qint64 ms = std::llround((day + 0.5) * static_cast<double>(msPerDay));
+        // Whole seconds, as the texts this program writes have them.
+        const QTime time = QTime::fromMSecsSinceStartOfDay(static_cast<int>(ms % msPerDay));
+        return QDateTime(QDate::fromJulianDay(ms / msPerDay),
+                         QTime(time.hour(), time.minute(), time.second()));
     }
 
     // "YYYY-MM-DD HH:MM:SS" or with "T", as the engine writes it; a bare date is midnight.

@@ -1,5 +1,7 @@
 #include "store/NumericText.h"
 
+#include "platform/LocaleText.h"
+
 #include <charconv>
 #include <string>
 
@@ -40,8 +42,9 @@ double LeadingNumber(const QString& cleaned) {
 }
 
 double AmountOf(const QString& text) {
-    // The totals read every revenue on each refresh: collect the leading number of the cleaned
-    // text in one pass, without building the cleaned text.
+    if (const auto amount = LocaleText::amount(text))
+        return *amount;
+    // The leading number of the cleaned text in one pass, without building the cleaned text.
     std::string number;
     bool inFraction = false;
     for (const QChar c : text) {

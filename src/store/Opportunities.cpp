@@ -1,8 +1,7 @@
 #include "store/Opportunities.h"
 
-#include "store/NumericText.h"
-
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <iterator>
 #include <limits>
@@ -51,7 +50,7 @@ double Opportunities::FilteredRevenue() const {
     double sum = 0.0;
     for (const Opportunity& item : m_items) {
         if (item.Visible())
-            sum += AmountOf(item.Revenue());
+            sum += item.RevenueAmount();
     }
     return sum;
 }
@@ -59,7 +58,7 @@ double Opportunities::FilteredRevenue() const {
 double Opportunities::TotalRevenue() const {
     double sum = 0.0;
     for (const Opportunity& item : m_items)
-        sum += AmountOf(item.Revenue());
+        sum += item.RevenueAmount();
     return sum;
 }
 
@@ -73,26 +72,14 @@ Opportunities::Add(qint32 recordNumber, const QString& SalesOwner, const QString
                    const QString& OrderYear, const QString& key) {
     if (m_items.Contains(key))
         return nullptr;
+    const std::array<const QString*, OpportunityFields::AddOrder.size()> texts{
+        &SalesOwner, &DateCreated, &Company,     &Department, &Contact,    &Note,
+        &Product,    &Description, &UnitPrice,   &Quantity,   &Revenue,    &Source,
+        &Stage,      &Forecast,    &Probability, &OrderDay,   &OrderMonth, &OrderYear};
     auto item = std::make_unique<Opportunity>(Opportunity::Blank{});
     item->setRecordNumber(recordNumber);
-    item->setSalesOwner(SalesOwner);
-    item->setDateCreated(DateCreated);
-    item->setCompany(Company);
-    item->setDepartment(Department);
-    item->setContact(Contact);
-    item->setNote(Note);
-    item->setProduct(Product);
-    item->setDescription(Description);
-    item->setUnitPrice(UnitPrice);
-    item->setQuantity(Quantity);
-    item->setRevenue(Revenue);
-    item->setSource(Source);
-    item->setStage(Stage);
-    item->setForecast(Forecast);
-    item->setProbability(Probability);
-    item->setOrderDay(OrderDay);
-    item->setOrderMonth(OrderMonth);
-    item->setOrderYear(OrderYear);
+    for (size_t i = 0; i < texts.size(); ++i)
+        item->setText(OpportunityFields::AddOrder[i], *texts[i]);
     return Add(std::move(item), key);
 }
 

@@ -22,7 +22,8 @@ public:
     std::optional<qint32> NextRecordNumber() const;
     // The number of opportunities that pass the filter (Visible).
     qint32 UnFilteredCount() const;
-    // The summed revenue of the visible opportunities, and of all.
+    // The summed revenue of the visible opportunities, and of all: the amounts each opportunity
+    // read from its Revenue when it was set (Opportunity::RevenueAmount).
     double FilteredRevenue() const;
     double TotalRevenue() const;
 

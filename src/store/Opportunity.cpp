@@ -1,115 +1,103 @@
 #include "store/Opportunity.h"
 
 #include "platform/LocaleText.h"
+#include "store/NumericText.h"
 #include "store/ValueLists.h"
 
 #include <QDate>
 
-Opportunity::Opportunity()
-    : m_Description(QStringLiteral("None")), m_UnitPrice(QStringLiteral("0")),
-      m_Quantity(QStringLiteral("0")), m_Revenue(QStringLiteral("0")),
-      m_Stage(ValueLists::Stage().at(0)), m_Forecast(QStringLiteral("No")),
-      m_Probability(ValueLists::Probability().at(1)) {
+namespace F = OpportunityFields;
+
+Opportunity::Opportunity() {
+    setDescription(QStringLiteral("None"));
+    setUnitPrice(QStringLiteral("0"));
+    setQuantity(QStringLiteral("0"));
+    setRevenue(QStringLiteral("0"));
+    setStage(ValueLists::Stage().at(0));
+    setForecast(QStringLiteral("No"));
+    setProbability(ValueLists::Probability().at(1));
     fillTodayOrderDate();
+}
+
+const QString& Opportunity::text(Field field) const {
+    static const QString none;
+    return field == F::RecordNumber ? none : m_texts[textSlot(field)];
+}
+
+void Opportunity::setText(Field field, QString value) {
+    if (field == F::RecordNumber)
+        return;
+    if (field == F::Revenue)
+        m_revenueAmount = AmountOf(value);
+    m_texts[textSlot(field)] = std::move(value);
+}
+
+QVariant Opportunity::value(Field field) const {
+    return field == F::RecordNumber ? QVariant(m_RecordNumber) : QVariant(text(field));
+}
+
+QString Opportunity::OrderMonthName(int month) {
+    return LocaleText::monthNameWithin(month, F::info(F::OrderMonth).size);
+}
+
+bool Opportunity::fitOrderMonth() {
+    const QString& month = OrderMonth();
+    if (month.toUcs4().size() <= F::info(F::OrderMonth).size)
+        return false;
+    const int number = LocaleText::monthNumber(month);
+    if (number == 0)
+        return false;
+    setOrderMonth(OrderMonthName(number));
+    return true;
 }
 
 void Opportunity::fillTodayOrderDate() {
     const QDate today = QDate::currentDate();
-    m_OrderDay = QString::number(today.day()).rightJustified(2, QLatin1Char('0'));
-    m_OrderMonth = LocaleText::monthName(today.month());
-    m_OrderYear = QString::number(today.year());
+    setOrderDay(QString::number(today.day()).rightJustified(2, QLatin1Char('0')));
+    setOrderMonth(OrderMonthName(today.month()));
+    setOrderYear(QString::number(today.year()));
 }
 
 QString Opportunity::OrderDate() {
-    if (m_OrderYear.isEmpty())
+    if (OrderYear().isEmpty())
         fillTodayOrderDate();
     return OrderDateText();
 }
 
 QString Opportunity::OrderDateText() const {
-    if (m_OrderYear.isEmpty()) {
+    if (OrderYear().isEmpty()) {
         Opportunity today(Blank{});
         today.fillTodayOrderDate();
         return today.OrderDateText();
     }
-    int month = LocaleText::monthNumber(m_OrderMonth);
+    int month = LocaleText::monthNumber(OrderMonth());
     if (month == 0)
         month = QDate::currentDate().month();
-    return m_OrderYear + QLatin1Char('-') +
+    return OrderYear() + QLatin1Char('-') +
            QString::number(month).rightJustified(2, QLatin1Char('0')) + QLatin1Char('-') +
-           m_OrderDay;
+           OrderDay();
 }
 
 QString Opportunity::KeyText(const QString& key) const {
-    if (key == QLatin1String("RecordNumber"))
-        return QString::number(m_RecordNumber);
-    if (key == QLatin1String("OrderDate"))
+    if (key == QLatin1String(F::OrderDateColumn.key))
         return OrderDateText();
-    const auto field = [&]() -> const QString* {
-        static const struct {
-            const char* name;
-            QString Opportunity::*member;
-        } fields[] = {{"Description", &Opportunity::m_Description},
-                      {"Company", &Opportunity::m_Company},
-                      {"Department", &Opportunity::m_Department},
-                      {"Contact", &Opportunity::m_Contact},
-                      {"Note", &Opportunity::m_Note},
-                      {"Product", &Opportunity::m_Product},
-                      {"UnitPrice", &Opportunity::m_UnitPrice},
-                      {"Quantity", &Opportunity::m_Quantity},
-                      {"Revenue", &Opportunity::m_Revenue},
-                      {"Source", &Opportunity::m_Source},
-                      {"Stage", &Opportunity::m_Stage},
-                      {"Forecast", &Opportunity::m_Forecast},
-                      {"Probability", &Opportunity::m_Probability},
-                      {"OrderDay", &Opportunity::m_OrderDay},
-                      {"OrderMonth", &Opportunity::m_OrderMonth},
-                      {"OrderYear", &Opportunity::m_OrderYear}};
-        for (const auto& f : fields) {
-            if (key == QLatin1String(f.name))
-                return &(this->*f.member);
-        }
-        return nullptr;
-    }();
-    return field ? *field : QString();
+    const auto field = F::byKey(key);
+    if (!field)
+        return QString();
+    return *field == F::RecordNumber ? QString::number(m_RecordNumber) : text(*field);
 }
 
 QVariant Opportunity::KeyValue(const QString& key) const {
-    if (key == QLatin1String("RecordNumber"))
+    if (const auto field = F::byKey(key); field && *field == F::RecordNumber)
         return QVariant(m_RecordNumber);
     return QVariant(KeyText(key));
 }
 
 void Opportunity::copyFieldsFrom(const Opportunity& other) {
-    m_SalesOwner = other.m_SalesOwner;
-    m_DateCreated = other.m_DateCreated;
-    m_Company = other.m_Company;
-    m_Department = other.m_Department;
-    m_Contact = other.m_Contact;
-    m_Note = other.m_Note;
-    m_Product = other.m_Product;
-    m_Description = other.m_Description;
-    m_UnitPrice = other.m_UnitPrice;
-    m_Quantity = other.m_Quantity;
-    m_Revenue = other.m_Revenue;
-    m_Source = other.m_Source;
-    m_Stage = other.m_Stage;
-    m_Forecast = other.m_Forecast;
-    m_Probability = other.m_Probability;
-    m_OrderDay = other.m_OrderDay;
-    m_OrderMonth = other.m_OrderMonth;
-    m_OrderYear = other.m_OrderYear;
+    m_texts = other.m_texts;
+    m_revenueAmount = other.m_revenueAmount;
 }
 
 bool Opportunity::sameRecord(const Opportunity& other) const {
-    return m_RecordNumber == other.m_RecordNumber && m_SalesOwner == other.m_SalesOwner &&
-           m_DateCreated == other.m_DateCreated && m_Company == other.m_Company &&
-           m_Department == other.m_Department && m_Contact == other.m_Contact &&
-           m_Note == other.m_Note && m_Product == other.m_Product &&
-           m_Description == other.m_Description && m_UnitPrice == other.m_UnitPrice &&
-           m_Quantity == other.m_Quantity && m_Revenue == other.m_Revenue &&
-           m_Source == other.m_Source && m_Stage == other.m_Stage &&
-           m_Forecast == other.m_Forecast && m_Probability == other.m_Probability &&
-           m_OrderDay == other.m_OrderDay && m_OrderMonth == other.m_OrderMonth &&
-           m_OrderYear == other.m_OrderYear;
+    return m_RecordNumber == other.m_RecordNumber && m_texts == other.m_texts;
 }

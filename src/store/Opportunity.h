@@ -1,12 +1,18 @@
 #pragma once
 
+#include "store/OpportunityFields.h"
+
 #include <QString>
 #include <QVariant>
+#include <array>
+#include <optional>
 
 // One sales opportunity: the in-memory form of one record of table Sales, plus the visibility
 // flag that the filter pass sets. It holds any text; the file bounds what can be stored.
 class Opportunity {
 public:
+    using Field = OpportunityFields::Field;
+
     // A new opportunity: "None", "Lead", "25% - Long Shot", "No", amounts "0" and today's date
     // as the expected order date.
     Opportunity();
@@ -27,15 +33,19 @@ public:
     qint32 RecordNumber() const { return m_RecordNumber; }
     void setRecordNumber(qint32 number) { m_RecordNumber = number; }
 
+    // A field by its index in the field table: text() and setText() for the eighteen texts
+    // (text(RecordNumber) is "", setText(RecordNumber, ...) does nothing); value() gives the
+    // record number as a number and the texts as texts.
+    const QString& text(Field field) const;
+    void setText(Field field, QString value);
+    QVariant value(Field field) const;
+
 #define CVN_TEXT_FIELD(Name)                                                                       \
     const QString& Name() const {                                                                  \
-        return m_##Name;                                                                           \
+        return m_texts[textSlot(OpportunityFields::Name)];                                         \
     }                                                                                              \
-    void set##Name(const QString& value) {                                                         \
-        m_##Name = value;                                                                          \
-    }                                                                                              \
-    void set##Name(QString&& value) {                                                              \
-        m_##Name = std::move(value);                                                               \
+    void set##Name(QString value) {                                                                \
+        setText(OpportunityFields::Name, std::move(value));                                        \
     }
     CVN_TEXT_FIELD(SalesOwner)
     CVN_TEXT_FIELD(DateCreated)
@@ -57,7 +67,32 @@ public:
     CVN_TEXT_FIELD(OrderYear)
 #undef CVN_TEXT_FIELD
 
-    // Copies the eighteen stored texts of `other` (not the record number, not Visible).
+    // The amount Revenue stands for (AmountOf), read once when Revenue is set; the totals and
+    // the revenue filter add these up.
+    double RevenueAmount() const {
+        return m_revenueAmount;
+    }
+
+    // The name under which a month is stored in OrderMonth: the locale's full name, or its
+    // short name where the full one does not fit the field.
+    static QString OrderMonthName(int month);
+    // Replaces an OrderMonth that is a full month name too long for its field by the month's
+    // short name; true when it changed.
+    bool fitOrderMonth();
+
+    // Where the record that this opportunity was read from (or written to) sits in its file:
+    // the engine's row identity, not stored in a field. Nothing for an opportunity that no
+    // file has given it.
+    std::optional<qint64> rowId() const {
+        return m_hasRowId ? std::optional<qint64>(m_rowId) : std::nullopt;
+    }
+    void setRowId(std::optional<qint64> rowId) {
+        m_hasRowId = rowId.has_value();
+        m_rowId = rowId.value_or(0);
+    }
+
+    // Copies the eighteen stored texts of `other` (not the record number, not Visible, not
+    // the row identity).
     void copyFieldsFrom(const Opportunity& other);
     // Field-by-field equality of the record number and the eighteen texts.
     bool sameRecord(const Opportunity& other) const;
@@ -68,26 +103,15 @@ public:
     explicit Opportunity(Blank) {}
 
 private:
+    static constexpr size_t textSlot(Field field) {
+        return static_cast<size_t>(field) - 1;
+    }
     void fillTodayOrderDate();
 
+    std::array<QString, OpportunityFields::Count - 1> m_texts;
+    double m_revenueAmount = 0.0;
+    qint64 m_rowId = 0;
     qint32 m_RecordNumber = 0;
-    QString m_SalesOwner;
-    QString m_DateCreated;
-    QString m_Company;
-    QString m_Department;
-    QString m_Contact;
-    QString m_Note;
-    QString m_Product;
-    QString m_Description;
-    QString m_UnitPrice;
-    QString m_Quantity;
-    QString m_Revenue;
-    QString m_Source;
-    QString m_Stage;
-    QString m_Forecast;
-    QString m_Probability;
-    QString m_OrderDay;
-    QString m_OrderMonth;
-    QString m_OrderYear;
+    bool m_hasRowId = false;
     bool m_Visible = true;
 };

@@ -1,10 +1,12 @@
 #include "store/SalesFile.h"
 
-#include "store/SalesSchema.h"
+#include "store/OpportunityFields.h"
 #include "store/SqlStatement.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSet>
+#include <QStringList>
 #include <sqlite3.h>
 
 namespace {
@@ -20,7 +22,9 @@ SalesFile::SalesFile(const QString& path, Mode mode) {
     int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_PRIVATECACHE;
     if (mode == Mode::Create)
         flags |= SQLITE_OPEN_CREATE;
-    const QByteArray file = QFile::encodeName(path);
+    // By absolute path: a name that begins with "file:" would otherwise be read as a URI by an
+    // engine built to accept them, and could open another file or a database in memory.
+    const QByteArray file = QFile::encodeName(QFileInfo(path).absoluteFilePath());
     const int rc = sqlite3_open_v2(file.constData(), &m_db, flags, nullptr);
     if (rc != SQLITE_OK) {
         takeError(rc);
@@ -74,7 +78,8 @@ bool SalesFile::hasSalesTable() {
     bool isPlainTable = false;
     {
         SqlStatement table(m_db,
-                           "SELECT sql FROM sqlite_schema WHERE type = 'table' AND name = 'Sales'");
+                           "SELECT sql FROM sqlite_schema WHERE type = 'table' AND name = 'Sales' "
+                           "COLLATE NOCASE");
         if (!table.ok()) {
             takeError(table.rc());
             return false;
@@ -97,9 +102,9 @@ bool SalesFile::hasSalesTable() {
     }
     while (sqlite3_step(fields.get()) == SQLITE_ROW)
         columns.insert(textColumn(fields.get(), 0).toLower());
-    for (const SalesSchema::Field& field : SalesSchema::Fields) {
-        if (!columns.contains(QString::fromLatin1(field.name).toLower())) {
-            m_error = QStringLiteral("the table Sales has no field %1").arg(field.name);
+    for (const OpportunityFields::Info& field : OpportunityFields::Fields) {
+        if (!columns.contains(QString::fromLatin1(field.storedName).toLower())) {
+            m_error = QStringLiteral("the table Sales has no field %1").arg(field.storedName);
             return false;
         }
     }
@@ -114,7 +119,32 @@ QString SalesFile::describe(int code, const char* engineMessage) {
     switch (code & 0xff) {
     case SQLITE_BUSY:
     case SQLITE_LOCKED:
-        return QStringLiteral("the file is in use by another program");
+        return QStringLiteral("the file is in use by another program; try again when it has "
+                              "finished with it");
+    case SQLITE_CONSTRAINT:
+        switch (code) {
+        case SQLITE_CONSTRAINT_UNIQUE:
+        case SQLITE_CONSTRAINT_PRIMARYKEY: {
+            // "UNIQUE constraint failed: Sales.Company, Sales.Contact"
+            QStringList fields = QString::fromUtf8(engineMessage)
+                                     .section(QLatin1Char(':'), 1)
+                                     .split(QLatin1Char(','));
+            for (QString& field : fields)
+                field = field.section(QLatin1Char('.'), -1).trimmed();
+            fields.removeAll(QString());
+            if (fields == QStringList{QStringLiteral("RecordNumber")} || fields.isEmpty())
+                return QStringLiteral("another record in the file already has this record number");
+            return QStringLiteral("another record in the file already has the same %1")
+                .arg(fields.join(QStringLiteral(" and ")));
+        }
+        case SQLITE_CONSTRAINT_CHECK:
+            return QStringLiteral("a value does not fit its field in the file");
+        case SQLITE_CONSTRAINT_NOTNULL:
+            return QStringLiteral("the file requires a value in a field that is empty");
+        default:
+            return QStringLiteral("the file refuses the record (%1)")
+                .arg(QString::fromUtf8(engineMessage));
+        }
     case SQLITE_CANTOPEN:
         return QStringLiteral("the file cannot be opened");
     case SQLITE_READONLY:

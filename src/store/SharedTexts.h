@@ -44,5 +44,5 @@ private:
         }
     };
     bool m_utf8File;
-    std::array<std::unordered_map<std::string, QString, BytesHash, std::equal_to<>>, 19> m_texts;
+    std::array<std::unordered_map<std::string, QString, BytesHash, std::equal_to<>>, 20> m_texts;
 };

@@ -62,6 +62,13 @@ void tst_LocaleAndSettingsStore::monthNamesMatchExactly() {
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     QCOMPARE(LocaleText::monthName(3), QStringLiteral("März"));
     QCOMPARE(LocaleText::monthNumber(QStringLiteral("March")), 0);
+    // Short names are read as well; the full name is stored where it fits twelve characters.
+    QCOMPARE(LocaleText::monthNumber(QStringLiteral("Okt.")), 10);
+    QCOMPARE(LocaleText::monthNameWithin(10, 12), QStringLiteral("Oktober"));
+    QLocale::setDefault(QLocale(QLocale::Irish, QLocale::Ireland));
+    QCOMPARE(LocaleText::monthNameWithin(10, 12), QStringLiteral("DFómh"));
+    QCOMPARE(LocaleText::monthNumber(QStringLiteral("DFómh")), 10);
+    QCOMPARE(LocaleText::monthNumber(QStringLiteral("Deireadh Fómhair")), 10);
 }
 
 void tst_LocaleAndSettingsStore::currencyText() {

@@ -1,59 +1,27 @@
+#include "RawDatabase.h"
 #include "TestEnvironment.h"
 
+#include "platform/LocaleText.h"
 #include "store/CVN_Database.h"
+#include "store/OpportunityFields.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QtTest>
+#include <cstdio>
 #include <sqlite3.h>
 
 namespace {
 
-// A connection of the test's own, for making fixture files and reading back what the store wrote.
-class RawDb {
-public:
-    explicit RawDb(const QString& path) {
-        sqlite3_open_v2(QFile::encodeName(path).constData(), &m_db,
-                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
-    }
-    ~RawDb() { sqlite3_close(m_db); }
-    void exec(const QString& sql) {
-        char* error = nullptr;
-        const int rc = sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, &error);
-        QVERIFY2(rc == SQLITE_OK, error ? error : "exec failed");
-    }
-    QString text(const QString& sql) {
-        sqlite3_stmt* s = nullptr;
-        sqlite3_prepare_v2(m_db, sql.toUtf8().constData(), -1, &s, nullptr);
-        QString result = "<no row>";
-        if (sqlite3_step(s) == SQLITE_ROW) {
-            const auto* t = reinterpret_cast<const char*>(sqlite3_column_text(s, 0));
-            result = t ? QString::fromUtf8(t) : QStringLiteral("<null>");
-        }
-        sqlite3_finalize(s);
-        return result;
-    }
-    int count() { return text("SELECT count(*) FROM Sales").toInt(); }
-    sqlite3* handle() { return m_db; }
-
-private:
-    sqlite3* m_db = nullptr;
+using RawDb = RawDatabase;
+const QString PlainTable = RawDb::plainTable();
+constexpr auto insertRow = [](const QString& number, const QString& company = "'Acme'",
+                              const QString& created = "'2024-03-07 14:05:09'") {
+    return RawDb::insertRow(number, company, created);
 };
-
-const char* const PlainTable =
-    "CREATE TABLE Sales (RecordNumber INTEGER, SalesOwner TEXT, DateCreated DATETIME, "
-    "Company TEXT, Contact TEXT, Department TEXT, Description TEXT, Note TEXT, Product TEXT, "
-    "UnitPrice TEXT, Quantity TEXT, Revenue TEXT, Source TEXT, Stage TEXT, Probability TEXT, "
-    "Forecast TEXT, OrderDay TEXT, OrderMonth TEXT, OrderYear TEXT)";
-
-QString insertRow(const QString& number, const QString& company = "'Acme'",
-                  const QString& created = "'2024-03-07 14:05:09'") {
-    return QString("INSERT INTO Sales VALUES (%1, 'owner', %3, %2, 'Pat', 'IT', 'Deal', 'n', "
-                   "'p', '10', '2', '$20.00', 'Email', 'Lead', '25% - Long Shot', 'No', '07', "
-                   "'March', '2024')")
-        .arg(number, company, created);
-}
 
 std::unique_ptr<CVN_Database> opened(const QString& path) {
     auto db = std::make_unique<CVN_Database>();
@@ -72,6 +40,44 @@ std::unique_ptr<CVN_Database> created(const QString& path) {
     return opened(path);
 }
 
+// This test program runs as a second process on a file when started with this variable set:
+// "add\nPATH\nCOUNT\nCOMPANY" adds COUNT opportunities (waiting out the other process), and
+// "hold\nPATH" holds the file exclusively until its standard input closes.
+constexpr char ChildJob[] = "CORVANE_STORE_TEST_CHILD";
+
+int runChild(const QStringList& job) {
+    if (job.value(0) == "hold") {
+        RawDb raw(job.value(1));
+        raw.exec("BEGIN EXCLUSIVE");
+        std::printf("held\n");
+        std::fflush(stdout);
+        while (std::getchar() != EOF) {
+        }
+        return 0;
+    }
+    std::unique_ptr<CVN_Database> db;
+    for (int attempt = 0; attempt < 100 && !db; ++attempt)
+        db = opened(job.value(1));
+    for (int added = 0; db && added < job.value(2).toInt();) {
+        Opportunity x;
+        x.setCompany(job.value(3));
+        const StoreResult result = db->AddOpportunity(x);
+        if (!result && !result.message().contains("in use by another program"))
+            return std::fprintf(stderr, "%s\n", qPrintable(result.message())), 1;
+        added += result ? 1 : 0;
+    }
+    return db ? 0 : 2;
+}
+
+std::unique_ptr<QProcess> startChild(const QStringList& job) {
+    auto child = std::make_unique<QProcess>();
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(ChildJob, job.join('\n'));
+    child->setProcessEnvironment(environment);
+    child->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child->start(QCoreApplication::applicationFilePath(), {});
+    return child;
+}
 } // namespace
 
 class tst_CVN_Database : public QObject {
@@ -85,12 +91,19 @@ private slots:
     void openFailures_data();
     void openFailures();
     void openMendsFilesMadeElsewhere();
-    void addUpdateRemoveReachTheFile();
+    void everyFieldReachesItsColumn();
+    void writesFindTheRecordThatWasRead_data();
+    void writesFindTheRecordThatWasRead();
     void writesLeaveCollectionAndFileEqualOnFailure_data();
     void writesLeaveCollectionAndFileEqualOnFailure();
     void tooLongTextsAreRefusedByName();
-    void updateOfAVanishedRecordFails();
-    void dataIsBoundNotSpliced();
+    void writesOfAVanishedRecordFail();
+    void numbersFollowTheFile();
+    void twoProcessesAddToOneFile();
+    void locationsAreNeverUris();
+    void longMonthNamesAreStoredShort_data();
+    void longMonthNamesAreStoredShort();
+    void usFileTotalsInGerman();
     void nameOfLocation_data();
     void nameOfLocation();
 };
@@ -108,10 +121,6 @@ void tst_CVN_Database::newDatabaseOpensEmpty() {
     QCOMPARE(
         raw.text("SELECT count(*) FROM sqlite_schema WHERE type='index' AND name='RecordNumber'"),
         QStringLiteral("1"));
-    QCOMPARE(raw.text("SELECT group_concat(name, ',') FROM pragma_table_info('Sales')"),
-             QStringLiteral("RecordNumber,SalesOwner,DateCreated,Company,Contact,Department,"
-                            "Description,Note,Product,UnitPrice,Quantity,Revenue,Source,Stage,"
-                            "Probability,Forecast,OrderDay,OrderMonth,OrderYear"));
 }
 
 void tst_CVN_Database::newDatabaseRefusesAnExistingFile() {
@@ -236,10 +245,11 @@ void tst_CVN_Database::openMendsFilesMadeElsewhere() {
     const QString path = env.path("Elsewhere.mdb");
     {
         RawDb raw(path);
-        raw.exec(PlainTable); // no index
+        raw.exec(RawDatabase::plainTable("sales")); // no index; the name in lower case
         raw.exec(insertRow("1"));
         raw.exec(insertRow("2", "NULL"));                        // a NULL text
         raw.exec(insertRow("3", "'Beta'", "NULL"));              // a NULL date
+        raw.exec(insertRow("4", "'Julian'", "2453370.5"));       // a date as a Julian day
         raw.exec(insertRow("NULL"));                             // no record number: cannot be kept
         raw.exec(insertRow("2", "'Duplicate'"));                 // the first record 2 wins
         raw.exec("INSERT INTO Sales (RecordNumber) VALUES (9)"); // nothing but a number
@@ -252,7 +262,8 @@ void tst_CVN_Database::openMendsFilesMadeElsewhere() {
     auto db = opened(path);
     QVERIFY(db);
     const Opportunities& c = db->Opportunities();
-    QCOMPARE(c.Count(), 6);
+    QCOMPARE(c.Count(), 7);
+    QCOMPARE(c.Item("Key=4")->DateCreated(), QStringLiteral("12/31/2004 12:00:00 AM"));
     QCOMPARE(c.Item("Key=7")->Company(), QStringLiteral("Whole"));
     QCOMPARE(c.Item("Key=1")->Company(), QStringLiteral("Acme"));
     QCOMPARE(c.Item("Key=1")->DateCreated(), QStringLiteral("3/7/2024 2:05:09 PM"));
@@ -272,53 +283,129 @@ void tst_CVN_Database::openMendsFilesMadeElsewhere() {
     QVERIFY(opened(path)); // a second open with the index present
 }
 
-void tst_CVN_Database::addUpdateRemoveReachTheFile() {
-    TestEnvironment env;
-    const QString path = env.path("Pipeline.mdb");
-    auto db = created(path);
-    QVERIFY(db);
-    RawDb raw(path);
-    raw.exec(insertRow("41"));
-    db = opened(path);
+namespace {
+// A text for every field that differs from those of all other fields and fits the field's size,
+// so that a field written to or read from another field's column shows; quotes show splicing.
+QString distinctText(const OpportunityFields::Info& field, int variant) {
+    const QString number = QString::number(variant + field.field);
+    if (field.size <= 4)
+        return (field.size == 3 ? QStringLiteral("F") : QString()) + number;
+    return QLatin1String(field.storedName).left(field.size - 4) + number + "'\"";
+}
 
-    const QDateTime before = QDateTime::currentDateTime().addSecs(-1);
+bool isPlainText(const OpportunityFields::Info& field) {
+    return field.type == OpportunityFields::Type::Text;
+}
+} // namespace
+
+void tst_CVN_Database::everyFieldReachesItsColumn() {
+    TestEnvironment env;
+    const QString path = env.path("Fields.mdb");
+    QVERIFY(created(path));
+    RawDb raw(path);
+    // A record that another program wrote long ago.
+    QStringList values{"41"};
+    for (const auto& field : OpportunityFields::Fields) {
+        if (field.field == OpportunityFields::DateCreated)
+            values << "'1999-04-03 02:01:00'";
+        else if (isPlainText(field))
+            values << "'" + distinctText(field, 10).replace("'", "''") + "'";
+    }
+    raw.exec("INSERT INTO Sales VALUES (" + values.join(", ") + ")");
+    auto db = opened(path);
+    QVERIFY(db);
+    Opportunity* read = db->Opportunities().Item("Key=41");
+    QVERIFY(read);
+    QCOMPARE(read->RecordNumber(), 41);
+    QCOMPARE(read->DateCreated(), QStringLiteral("4/3/1999 2:01:00 AM"));
+    for (const auto& field : OpportunityFields::Fields) {
+        if (isPlainText(field))
+            QCOMPARE(read->text(field.field), distinctText(field, 10));
+    }
+
+    // An update writes every text to its own column and keeps the old creation time.
+    for (const auto& field : OpportunityFields::Fields) {
+        if (isPlainText(field))
+            read->setText(field.field, distinctText(field, 40));
+    }
+    QVERIFY(db->UpdateDBOpportunity("Key=41"));
+    for (const auto& field : OpportunityFields::Fields) {
+        if (isPlainText(field)) {
+            QCOMPARE(raw.text(QStringLiteral("SELECT %1 FROM Sales").arg(field.storedName)),
+                     distinctText(field, 40));
+        }
+    }
+    QCOMPARE(raw.text("SELECT DateCreated FROM Sales"), QStringLiteral("1999-04-03 02:01:00"));
+
+    // An added record reads back the same, with the time of the add as its creation time.
     Opportunity x;
-    x.setDescription("Warehouse scanners");
-    x.setCompany("Nordlicht GmbH");
-    x.setNote("Größe: 40 Geräte; \"rugged\"");
-    x.setRevenue("$48,000.00");
-    x.setDateCreated("");
+    for (const auto& field : OpportunityFields::Fields) {
+        if (isPlainText(field))
+            x.setText(field.field, distinctText(field, 70));
+    }
+    const QDateTime before = QDateTime::currentDateTime().addSecs(-1);
     QVERIFY(db->AddOpportunity(x));
     QCOMPARE(x.RecordNumber(), 42);
-    Opportunity* stored = db->Opportunities().Item("Key=42");
-    QVERIFY(stored && stored != &x);
-    QCOMPARE(stored->DateCreated(), QString()); // the time goes to the file only
+    QCOMPARE(db->Opportunities().Item("Key=42")->DateCreated(), QString()); // the file's only
     const QDateTime createdAt = QDateTime::fromString(
         raw.text("SELECT DateCreated FROM Sales WHERE RecordNumber = 42"), "yyyy-MM-dd HH:mm:ss");
     QVERIFY(createdAt >= before && createdAt <= QDateTime::currentDateTime().addSecs(1));
-
-    stored->setStage("Develop Solution");
-    stored->setNote("");
-    QVERIFY(db->UpdateDBOpportunity("Key=42"));
-    QCOMPARE(raw.text("SELECT Stage FROM Sales WHERE RecordNumber = 42"), "Develop Solution");
-    QCOMPARE(raw.text("SELECT Note FROM Sales WHERE RecordNumber = 42"), ""); // text, not NULL
-    QCOMPARE(
-        QDateTime::fromString(raw.text("SELECT DateCreated FROM Sales WHERE RecordNumber = 42"),
-                              "yyyy-MM-dd HH:mm:ss"),
-        createdAt);
-
-    // What a fresh open reads equals the collection.
     auto again = opened(path);
-    QCOMPARE(again->Opportunities().Count(), 2);
-    Opportunity* reread = again->Opportunities().Item("Key=42");
-    QCOMPARE(reread->Company(), QStringLiteral("Nordlicht GmbH"));
-    QCOMPARE(reread->Stage(), QStringLiteral("Develop Solution"));
-    QCOMPARE(reread->Revenue(), QStringLiteral("$48,000.00"));
+    const Opportunity* reread = again->Opportunities().Item("Key=42");
+    QVERIFY(reread);
+    QCOMPARE(reread->DateCreated(), LocaleText::generalDateTime(createdAt));
+    Opportunity expected = x;
+    expected.setDateCreated(reread->DateCreated());
+    QVERIFY(reread->sameRecord(expected));
 
     QVERIFY(db->RemoveOpportunity("Key=41"));
-    QVERIFY(!db->Opportunities().Contains("Key=41"));
     QCOMPARE(raw.count(), 1);
     QVERIFY(!db->RemoveOpportunity("Key=41")); // no longer in the collection
+}
+
+void tst_CVN_Database::writesFindTheRecordThatWasRead_data() {
+    QTest::addColumn<QString>("stored"); // the record number as the other program stored it
+    QTest::addColumn<int>("number");
+    QTest::addColumn<bool>("twin"); // a second record with the same number follows it
+    QTest::newRow("text '12'") << "'12'" << 12 << false;
+    QTest::newRow("text ' 20'") << "' 20'" << 20 << false;
+    QTest::newRow("text '021'") << "'021'" << 21 << false;
+    QTest::newRow("real 7.0") << "7.0" << 7 << false;
+    QTest::newRow("duplicate number") << "5" << 5 << true;
+    QTest::newRow("duplicate text number") << "'05'" << 5 << true;
+}
+
+void tst_CVN_Database::writesFindTheRecordThatWasRead() {
+    QFETCH(QString, stored);
+    QFETCH(int, number);
+    QFETCH(bool, twin);
+    TestEnvironment env;
+    const QString path = env.path("Foreign.mdb");
+    RawDb raw(path);
+    // No declared type: the engine keeps numbers and texts as they were given.
+    raw.exec(RawDatabase::plainTable("Sales", QString()));
+    raw.exec(insertRow("1", "'Other'"));
+    raw.exec(insertRow(stored, "'Target'"));
+    if (twin)
+        raw.exec(insertRow(stored, "'Twin'"));
+    auto db = opened(path);
+    QVERIFY(db);
+    const QString key = Opportunities::KeyFor(number);
+    Opportunity* target = db->Opportunities().Item(key);
+    QVERIFY(target);
+    QCOMPARE(target->Company(), QStringLiteral("Target"));
+
+    target->setStage("Gain Commitment");
+    const StoreResult updated = db->UpdateDBOpportunity(key);
+    QVERIFY2(updated, qPrintable(updated.message()));
+    QCOMPARE(raw.text("SELECT group_concat(Company || '=' || Stage, ';') FROM Sales"),
+             QString(twin ? "Other=Lead;Target=Gain Commitment;Twin=Lead"
+                          : "Other=Lead;Target=Gain Commitment"));
+
+    const StoreResult removed = db->RemoveOpportunity(key);
+    QVERIFY2(removed, qPrintable(removed.message()));
+    QCOMPARE(raw.text("SELECT group_concat(Company, ';') FROM Sales"),
+             QString(twin ? "Other;Twin" : "Other"));
 }
 
 void tst_CVN_Database::writesLeaveCollectionAndFileEqualOnFailure_data() {
@@ -327,7 +414,8 @@ void tst_CVN_Database::writesLeaveCollectionAndFileEqualOnFailure_data() {
     QTest::newRow("file deleted") << "deleted"
                                   << "the file does not exist";
     QTest::newRow("file locked") << "locked"
-                                 << "the file is in use by another program";
+                                 << "the file is in use by another program; try again when it "
+                                    "has finished with it";
     QTest::newRow("file read-only") << "readonly"
                                     << "the file is read-only";
 }
@@ -342,12 +430,14 @@ void tst_CVN_Database::writesLeaveCollectionAndFileEqualOnFailure() {
     Opportunity seed;
     QVERIFY(db->AddOpportunity(seed));
 
-    std::unique_ptr<RawDb> holder;
+    std::unique_ptr<QProcess> holder;
     if (cause == "deleted") {
         QVERIFY(QFile::remove(path));
     } else if (cause == "locked") {
-        holder = std::make_unique<RawDb>(path);
-        holder->exec("BEGIN EXCLUSIVE");
+        // Another process holds the file longer than a write waits for it.
+        holder = startChild({"hold", path});
+        QVERIFY(holder->waitForReadyRead(30'000));
+        QCOMPARE(holder->readLine(), QByteArray("held\n"));
     } else {
         QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup));
         if (QFileInfo(path).isWritable())
@@ -374,7 +464,10 @@ void tst_CVN_Database::writesLeaveCollectionAndFileEqualOnFailure() {
 
     if (cause == "deleted")
         QVERIFY(!QFile::exists(path)); // a failed write never makes a new file
-    holder.reset();
+    if (holder) {
+        holder->closeWriteChannel();
+        QVERIFY(holder->waitForFinished(30'000));
+    }
     if (cause != "deleted") {
         QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
         QCOMPARE(RawDb(path).count(), 1);
@@ -412,7 +505,7 @@ void tst_CVN_Database::tooLongTextsAreRefusedByName() {
                          nullptr) != SQLITE_OK);
 }
 
-void tst_CVN_Database::updateOfAVanishedRecordFails() {
+void tst_CVN_Database::writesOfAVanishedRecordFail() {
     TestEnvironment env;
     const QString path = env.path("Vanish.mdb");
     auto db = created(path);
@@ -421,28 +514,145 @@ void tst_CVN_Database::updateOfAVanishedRecordFails() {
     QVERIFY(db->AddOpportunity(x));
     RawDb(path).exec("DELETE FROM Sales");
     db->Opportunities().Item("Key=1")->setStage("Gain Commitment");
-    const StoreResult result = db->UpdateDBOpportunity("Key=1");
-    QVERIFY(!result);
-    QVERIFY(result.message().contains("no record number 1"));
+    const QString gone =
+        "the file no longer has record number 1 as it was read (another program may have "
+        "changed or deleted it); open the file again to see its records as they are now";
+    const StoreResult updated = db->UpdateDBOpportunity("Key=1");
+    QCOMPARE(updated.message(), "Could not save the opportunity in " + path + ": " + gone);
+    const StoreResult removed = db->RemoveOpportunity("Key=1");
+    QCOMPARE(removed.message(), "Could not delete the opportunity from " + path + ": " + gone);
+    QVERIFY(db->Opportunities().Contains("Key=1"));
     QCOMPARE(RawDb(path).count(), 0); // nothing was written
     QVERIFY(!db->UpdateDBOpportunity("Key=77"));
-
-    // Removing a record that is already gone from the file brings both into step.
-    QVERIFY(db->RemoveOpportunity("Key=1"));
-    QCOMPARE(db->Opportunities().Count(), 0);
 }
 
-void tst_CVN_Database::dataIsBoundNotSpliced() {
+void tst_CVN_Database::numbersFollowTheFile() {
     TestEnvironment env;
-    const QString path = env.path("Quotes.mdb");
+    const QString path = env.path("Shared.mdb");
+    RawDb raw(path);
+    raw.exec(RawDatabase::plainTable("Sales", QString())); // numbers kept as given
+    auto first = opened(path);
+    auto second = opened(path);
+    QVERIFY(first && second);
+    // Each store adds in turn; neither has seen the other's records.
+    for (const int expected : {1, 2, 3, 4}) {
+        CVN_Database& db = expected % 2 ? *first : *second;
+        Opportunity x;
+        const StoreResult added = db.AddOpportunity(x);
+        QVERIFY2(added, qPrintable(added.message()));
+        QCOMPARE(x.RecordNumber(), expected);
+        QVERIFY(db.Opportunities().Contains(Opportunities::KeyFor(expected)));
+    }
+    // Numbers another program stored as text count as well.
+    raw.exec(insertRow("' 30'"));
+    Opportunity x;
+    QVERIFY(first->AddOpportunity(x));
+    QCOMPARE(x.RecordNumber(), 31);
+    QCOMPARE(raw.text("SELECT count(DISTINCT CAST(RecordNumber AS INTEGER)) FROM Sales"), "6");
+
+    // What the numbering cannot prevent is said in plain words.
+    raw.exec("UPDATE Sales SET Company = 'c' || rowid");
+    raw.exec("CREATE UNIQUE INDEX OneDealPerCompany ON Sales (Company)");
+    Opportunity again;
+    again.setCompany("c1");
+    QCOMPARE(second->AddOpportunity(again).message(),
+             "Could not add the opportunity to " + path +
+                 ": another record in the file already has the same Company");
+}
+
+void tst_CVN_Database::twoProcessesAddToOneFile() {
+    TestEnvironment env;
+    const QString path = env.path("Busy.mdb");
+    QVERIFY(created(path));
+    constexpr int Each = 1000;
+    auto left = startChild({"add", path, QString::number(Each), "Left"});
+    auto right = startChild({"add", path, QString::number(Each), "Right"});
+    for (QProcess* child : {left.get(), right.get()}) {
+        QVERIFY(child->waitForFinished(240'000));
+        QCOMPARE(child->exitStatus(), QProcess::NormalExit);
+        QCOMPARE(child->exitCode(), 0);
+    }
+    RawDb raw(path);
+    QCOMPARE(raw.count(), 2 * Each);
+    QCOMPARE(raw.count("Company = 'Left'"), Each);
+    QCOMPARE(raw.text("SELECT count(DISTINCT RecordNumber) || ' ' || min(RecordNumber) || ' ' || "
+                      "max(RecordNumber) FROM Sales"),
+             QString("%1 1 %1").arg(2 * Each));
+}
+
+void tst_CVN_Database::locationsAreNeverUris() {
+    TestEnvironment env;
+    const QString previous = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(env.path(".")));
+    // A file whose name begins with "file:" beside the file that name would stand for as a URI.
+    auto plain = created("Pipeline.mdb");
+    QVERIFY(plain);
+    Opportunity p;
+    p.setCompany("Plain");
+    QVERIFY(plain->AddOpportunity(p));
+    auto literal = created("file:Pipeline.mdb");
+    QVERIFY(literal);
+    Opportunity l;
+    l.setCompany("Literal");
+    QVERIFY(literal->AddOpportunity(l));
+    auto reread = opened("file:Pipeline.mdb");
+    QVERIFY(reread && reread->Opportunities().Count() == 1);
+    QCOMPARE(reread->Opportunities().Item(1)->Company(), QStringLiteral("Literal"));
+    QCOMPARE(RawDb("Pipeline.mdb").text("SELECT group_concat(Company) FROM Sales"), "Plain");
+    QVERIFY(QDir::setCurrent(previous));
+}
+
+void tst_CVN_Database::longMonthNamesAreStoredShort_data() {
+    QTest::addColumn<QLocale>("locale");
+    QTest::addColumn<int>("month");
+    QTest::addColumn<QString>("stored");
+    QTest::newRow("ga_IE October") << QLocale(QLocale::Irish, QLocale::Ireland) << 10 << "DFómh";
+    QTest::newRow("gd_GB January")
+        << QLocale(QLocale::Gaelic, QLocale::UnitedKingdom) << 1 << "Faoi";
+    QTest::newRow("mi_NZ November")
+        << QLocale(QLocale::Maori, QLocale::NewZealand) << 11 << "Rangi";
+    QTest::newRow("en_US September")
+        << QLocale(QLocale::English, QLocale::UnitedStates) << 9 << "September";
+}
+
+void tst_CVN_Database::longMonthNamesAreStoredShort() {
+    QFETCH(QLocale, locale);
+    QFETCH(int, month);
+    QFETCH(QString, stored);
+    TestEnvironment env(locale);
+    const QString path = env.path("Months.mdb");
     auto db = created(path);
     QVERIFY(db);
+    QCOMPARE(Opportunity::OrderMonthName(month), stored);
+    // As the editor would set it, with the full name.
     Opportunity x;
-    x.setCompany("O'Brien'); DROP TABLE Sales;--");
-    QVERIFY(db->AddOpportunity(x));
+    x.setOrderYear("2026");
+    x.setOrderMonth(locale.monthName(month));
+    x.setOrderDay("15");
+    const StoreResult added = db->AddOpportunity(x);
+    QVERIFY2(added, qPrintable(added.message()));
+    QCOMPARE(RawDb(path).text("SELECT OrderMonth FROM Sales"), stored);
+    db->Opportunities().Item(1)->setOrderMonth(locale.monthName(month));
+    QVERIFY(db->UpdateDBOpportunity(db->Opportunities().KeyAt(1)));
     auto again = opened(path);
-    QVERIFY(again);
-    QCOMPARE(again->Opportunities().Item(1)->Company(), x.Company());
+    QCOMPARE(again->Opportunities().Item(1)->OrderDate(),
+             QString("2026-%1-15").arg(month, 2, 10, QLatin1Char('0')));
+}
+
+void tst_CVN_Database::usFileTotalsInGerman() {
+    TestEnvironment env(QLocale(QLocale::German, QLocale::Germany));
+    const QString path = env.path("Written in the US.mdb");
+    RawDb raw(path);
+    raw.exec(PlainTable);
+    for (const char* revenue : {"$1,250.00", "$48,000.50", "2.500,00 €"}) {
+        raw.exec(insertRow(QString::number(raw.count() + 1)));
+        raw.exec(QString("UPDATE Sales SET Revenue = '%1' WHERE rowid = %2")
+                     .arg(revenue)
+                     .arg(raw.count()));
+    }
+    auto db = opened(path);
+    QVERIFY(db);
+    QCOMPARE(db->Opportunities().TotalRevenue(), 1250.0 + 48000.5 + 2500.0);
 }
 
 void tst_CVN_Database::nameOfLocation_data() {
@@ -464,5 +674,13 @@ void tst_CVN_Database::nameOfLocation() {
     QCOMPARE(CVN_Database::NameOf(location), name);
 }
 
-QTEST_GUILESS_MAIN(tst_CVN_Database)
+int main(int argc, char* argv[]) {
+    // File names must stay file names even where the engine reads URIs.
+    sqlite3_config(SQLITE_CONFIG_URI, 1);
+    QCoreApplication application(argc, argv);
+    if (qEnvironmentVariableIsSet(ChildJob))
+        return runChild(qEnvironmentVariable(ChildJob).split('\n'));
+    tst_CVN_Database test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_CVN_Database.moc"
