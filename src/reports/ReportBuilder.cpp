@@ -233,18 +233,35 @@ private:
         return parts.join(QStringLiteral("   "));
     }
 
+    // Bars of at most this many periods make one chart; more make several, one after another.
+    static constexpr size_t BarsPerChart = 26;
+
     void addChart(const std::vector<std::pair<QString, Sums>>& groups) {
-        for (const auto& [label, sums] : groups) {
-            // Week labels name the week's Monday too: too long under a bar.
-            m_content.chart.categories.append(label.section(QStringLiteral(" (from "), 0, 0));
-            m_content.chart.revenue.append(sums.revenue);
-            m_content.chart.weighted.append(sums.weighted);
+        const QString title = QStringLiteral("Revenue and weighted revenue by ") +
+                              ReportBuilder::caption(m_t.groups.first()).toLower();
+        for (size_t first = 0; first < groups.size(); first += BarsPerChart) {
+            const size_t end = std::min(groups.size(), first + BarsPerChart);
+            ReportContent::ChartSeries series;
+            for (size_t i = first; i < end; ++i) {
+                const auto& [label, sums] = groups[i];
+                // Week labels name the week's Monday too: too long under a bar.
+                series.categories.append(label.section(QStringLiteral(" (from "), 0, 0));
+                series.revenue.append(sums.revenue);
+                series.weighted.append(sums.weighted);
+            }
+            ReportContent::Band band;
+            band.kind = ReportContent::Band::Kind::Chart;
+            band.text = groups.size() <= BarsPerChart
+                            ? title
+                            : QStringLiteral("%1 (%2 to %3 of %4)")
+                                  .arg(title)
+                                  .arg(first + 1)
+                                  .arg(end)
+                                  .arg(groups.size());
+            band.chart = static_cast<int>(m_content.charts.size());
+            m_content.charts.push_back(series);
+            m_content.bands.push_back(band);
         }
-        ReportContent::Band band;
-        band.kind = ReportContent::Band::Kind::Chart;
-        band.text = QStringLiteral("Revenue and weighted revenue by ") +
-                    ReportBuilder::caption(m_t.groups.first()).toLower();
-        m_content.bands.push_back(band);
     }
 
     void buildList(const Sums& all) {
@@ -389,7 +406,7 @@ private:
             total.cells = QStringList{QString()} + figures(all);
             total.text = QStringLiteral("Total");
             m_content.bands.push_back(total);
-            m_content.bands.push_back({Kind::Gap, -1, {}, {}, {}});
+            m_content.bands.push_back({Kind::Gap, -1, {}, {}, {}, -1});
         }
 
         // The pipeline at a glance.

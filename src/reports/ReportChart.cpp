@@ -50,7 +50,7 @@ void ReportChart::paint(QPainter& painter, const QRectF& target, const QString& 
     auto* categories = new QBarCategoryAxis;
     categories->append(data.categories);
     QFont labelFont = categories->labelsFont();
-    labelFont.setPointSizeF(data.categories.size() > 12 ? 5.5 : 7);
+    labelFont.setPointSizeF(data.categories.size() > 12 ? 6 : 7);
     categories->setLabelsFont(labelFont);
     if (data.categories.size() > 12)
         categories->setLabelsAngle(-90);

@@ -20,6 +20,7 @@ struct ReportContent {
         QString text;        // the label of a title, group header, subtotal or total
         QStringList cells;   // one per column; a subtotal's label runs up to its first cell
         QString line;        // a row's second line, or ""
+        int chart = -1;      // the chart's data, for a Chart band
     };
     struct ChartSeries {
         QStringList categories;
@@ -31,7 +32,7 @@ struct ReportContent {
     bool landscape = false;
     std::vector<ColumnSet> columnSets;
     std::vector<Band> bands;
-    ChartSeries chart; // the data of the Chart band
+    std::vector<ChartSeries> charts; // the data of the Chart bands
 
     // Figures of the whole report, for the tests and for the caller.
     int recordCount = 0;

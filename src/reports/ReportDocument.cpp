@@ -273,8 +273,9 @@ void ReportDocument::paintPlacement(QPainter& painter, double s, const Placement
         break;
     }
     case Kind::Chart:
-        ReportChart::paint(painter, rect(0, top + 4, width, p.height - 8), band.text,
-                           m_content.chart);
+        if (band.chart >= 0 && band.chart < int(m_content.charts.size()))
+            ReportChart::paint(painter, rect(0, top + 4, width, p.height - 8), band.text,
+                               m_content.charts[size_t(band.chart)]);
         break;
     case Kind::Gap:
         break;
