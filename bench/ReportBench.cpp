@@ -24,8 +24,8 @@ void ReportBench::run() {
     std::vector<double> summary;
     for (int i = 0; i < 5; ++i) {
         summary.push_back(Measure::ms([&] {
-            outcome = ReportEngine::renderToPdf(m_database, QStringLiteral("Summary"), pdf, Rep,
-                                                Company);
+            outcome =
+                ReportEngine::renderToPdf(m_database, QStringLiteral("Summary"), pdf, Rep, Company);
         }));
     }
     if (outcome.status != 0) {
@@ -42,8 +42,8 @@ void ReportBench::run() {
     std::vector<double> detail;
     for (int i = 0; i < 2; ++i) {
         detail.push_back(Measure::ms([&] {
-            outcome = ReportEngine::renderToPdf(m_database, QStringLiteral("Detail"), pdf, Rep,
-                                                Company);
+            outcome =
+                ReportEngine::renderToPdf(m_database, QStringLiteral("Detail"), pdf, Rep, Company);
         }));
     }
     const double detailMs = Measure::median(detail);

@@ -44,6 +44,20 @@ QString shareText(double part, double whole) {
     return LocaleText::number(part / whole * 100.0, 1) + QLatin1Char('%');
 }
 
+// A group's label under its bar (rich text): short, on two lines for periods ("W13" over "2024").
+QString chartLabel(const QString& group, const ReportRecord& r) {
+    if ((group == QLatin1String("Week") || group == QLatin1String("Month")) &&
+        r.orderDate.isValid()) {
+        if (group == QLatin1String("Month"))
+            return QLocale().standaloneMonthName(r.orderDate.month(), QLocale::ShortFormat) +
+                   QStringLiteral("<br>") + QString::number(r.orderDate.year());
+        int year = 0;
+        const int week = r.orderDate.weekNumber(&year);
+        return QStringLiteral("W%1<br>%2").arg(week).arg(year);
+    }
+    return ReportBuilder::groupLabel(group, r);
+}
+
 class Builder {
 public:
     Builder(const ReportTemplate& t, const std::vector<ReportRecord>& records)
@@ -184,8 +198,8 @@ private:
     }
 
     // A subtotal or total: amounts under their columns, the rest in the label.
-    ReportContent::Band sumBand(ReportContent::Band::Kind kind, int columnSet,
-                                const QString& what, const Sums& sums, double total) const {
+    ReportContent::Band sumBand(ReportContent::Band::Kind kind, int columnSet, const QString& what,
+                                const Sums& sums, double total) const {
         ReportContent::Band band;
         band.kind = kind;
         band.columnSet = columnSet;
@@ -234,30 +248,29 @@ private:
     }
 
     // Bars of at most this many periods make one chart; more make several, one after another.
-    static constexpr size_t BarsPerChart = 26;
+    static constexpr size_t BarsPerChart = 18;
 
-    void addChart(const std::vector<std::pair<QString, Sums>>& groups) {
+    // `labels`: the bars' labels, one per group.
+    void addChart(const std::vector<std::pair<QString, Sums>>& groups, const QStringList& labels) {
         const QString title = QStringLiteral("Revenue and weighted revenue by ") +
                               ReportBuilder::caption(m_t.groups.first()).toLower();
         for (size_t first = 0; first < groups.size(); first += BarsPerChart) {
             const size_t end = std::min(groups.size(), first + BarsPerChart);
             ReportContent::ChartSeries series;
             for (size_t i = first; i < end; ++i) {
-                const auto& [label, sums] = groups[i];
-                // Week labels name the week's Monday too: too long under a bar.
-                series.categories.append(label.section(QStringLiteral(" (from "), 0, 0));
+                const Sums& sums = groups[i].second;
+                series.categories.append(labels.value(qsizetype(i)));
                 series.revenue.append(sums.revenue);
                 series.weighted.append(sums.weighted);
             }
             ReportContent::Band band;
             band.kind = ReportContent::Band::Kind::Chart;
-            band.text = groups.size() <= BarsPerChart
-                            ? title
-                            : QStringLiteral("%1 (%2 to %3 of %4)")
-                                  .arg(title)
-                                  .arg(first + 1)
-                                  .arg(end)
-                                  .arg(groups.size());
+            band.text = groups.size() <= BarsPerChart ? title
+                                                      : QStringLiteral("%1 (%2 to %3 of %4)")
+                                                            .arg(title)
+                                                            .arg(first + 1)
+                                                            .arg(end)
+                                                            .arg(groups.size());
             band.chart = static_cast<int>(m_content.charts.size());
             m_content.charts.push_back(series);
             m_content.bands.push_back(band);
@@ -272,14 +285,17 @@ private:
 
         // The groups with their sums first: the chart comes before the rows.
         std::vector<std::pair<QString, Sums>> groups;
+        QStringList chartLabels;
         std::vector<size_t> groupOf(order.size());
         GroupKey previous;
         for (size_t i = 0; i < order.size(); ++i) {
             const ReportRecord& r = m_records[size_t(order[i])];
             if (!group.isEmpty()) {
                 const GroupKey key = groupKey(group, r);
-                if (groups.empty() || compareKeys(key, previous) != 0)
+                if (groups.empty() || compareKeys(key, previous) != 0) {
                     groups.emplace_back(ReportBuilder::groupLabel(group, r), Sums());
+                    chartLabels.append(chartLabel(group, r));
+                }
                 previous = key;
             } else if (groups.empty()) {
                 groups.emplace_back(QString(), Sums());
@@ -288,7 +304,7 @@ private:
             groupOf[i] = groups.size() - 1;
         }
         if (m_t.chart)
-            addChart(groups);
+            addChart(groups, chartLabels);
         if (order.empty()) {
             ReportContent::Band none;
             none.kind = Kind::GroupHeader;
@@ -334,11 +350,11 @@ private:
         for (const QString& group : m_t.groups) {
             // Every entry of a value list has its line, even without opportunities.
             std::map<std::pair<int, QString>, std::pair<QString, Sums>> sums;
-            const QStringList* list = group == QLatin1String("Stage")
-                                          ? &ValueLists::Stage()
-                                          : (group == QLatin1String("Probability")
-                                                 ? &ValueLists::Probability()
-                                                 : nullptr);
+            const QStringList* list =
+                group == QLatin1String("Stage")
+                    ? &ValueLists::Stage()
+                    : (group == QLatin1String("Probability") ? &ValueLists::Probability()
+                                                             : nullptr);
             if (list) {
                 for (qsizetype i = 0; i < list->size(); ++i)
                     sums[{int(i), QString()}] = {list->at(i), Sums()};
@@ -363,10 +379,11 @@ private:
             set.widths.append(3);
             set.rightAligned.append(false);
             for (const QString& total : m_t.totals) {
-                set.headings.append(total == QLatin1String("Count")      ? QStringLiteral("Opportunities")
-                                    : total == QLatin1String("Revenue")  ? QStringLiteral("Revenue")
-                                    : total == QLatin1String("Weighted") ? QStringLiteral("Weighted revenue")
-                                                                         : QStringLiteral("Share of revenue"));
+                set.headings.append(
+                    total == QLatin1String("Count")      ? QStringLiteral("Opportunities")
+                    : total == QLatin1String("Revenue")  ? QStringLiteral("Revenue")
+                    : total == QLatin1String("Weighted") ? QStringLiteral("Weighted revenue")
+                                                         : QStringLiteral("Share of revenue"));
                 set.widths.append(total == QLatin1String("Count") ? 1.2 : 1.6);
                 set.rightAligned.append(true);
             }
@@ -436,8 +453,12 @@ private:
             row.cells = QStringList{label, value};
             m_content.bands.push_back(row);
         }
-        if (m_t.chart)
-            addChart(firstGroups);
+        if (m_t.chart) {
+            QStringList labels;
+            for (const auto& entry : firstGroups)
+                labels.append(entry.first);
+            addChart(firstGroups, labels);
+        }
     }
 
     const ReportTemplate& m_t;

@@ -19,8 +19,9 @@ void ReportChart::paint(QPainter& painter, const QRectF& target, const QString& 
                         const ReportContent::ChartSeries& data) {
     if (!available() || target.isEmpty())
         return;
-    // The chart is laid out at a size in points and scaled onto the device.
-    const double scale = painter.device()->logicalDpiY() / 72.0;
+    // The chart is laid out in pixels of a 96-dpi screen, where its fonts' point sizes hold,
+    // and scaled onto the device.
+    const double scale = painter.device()->logicalDpiY() / 96.0;
     const QSizeF size(target.width() / scale, target.height() / scale);
 
     QChart chart;
@@ -52,8 +53,6 @@ void ReportChart::paint(QPainter& painter, const QRectF& target, const QString& 
     QFont labelFont = categories->labelsFont();
     labelFont.setPointSizeF(data.categories.size() > 12 ? 6 : 7);
     categories->setLabelsFont(labelFont);
-    if (data.categories.size() > 12)
-        categories->setLabelsAngle(-90);
     chart.addAxis(categories, Qt::AlignBottom);
     series->attachAxis(categories);
 

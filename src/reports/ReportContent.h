@@ -16,11 +16,11 @@ struct ReportContent {
     struct Band {
         enum class Kind { SectionTitle, GroupHeader, Row, Subtotal, Total, Chart, Gap };
         Kind kind = Kind::Row;
-        int columnSet = -1;  // the columns the cells follow; -1 for none
-        QString text;        // the label of a title, group header, subtotal or total
-        QStringList cells;   // one per column; a subtotal's label runs up to its first cell
-        QString line;        // a row's second line, or ""
-        int chart = -1;      // the chart's data, for a Chart band
+        int columnSet = -1; // the columns the cells follow; -1 for none
+        QString text;       // the label of a title, group header, subtotal or total
+        QStringList cells;  // one per column; a subtotal's label runs up to its first cell
+        QString line;       // a row's second line, or ""
+        int chart = -1;     // the chart's data, for a Chart band
     };
     struct ChartSeries {
         QStringList categories;

@@ -18,10 +18,9 @@ class ReadOnlyConnection {
 public:
     explicit ReadOnlyConnection(const QString& path) {
         const QByteArray file = QFile::encodeName(path);
-        m_rc = sqlite3_open_v2(file.constData(), &m_db,
-                               SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX |
-                                   SQLITE_OPEN_PRIVATECACHE,
-                               nullptr);
+        m_rc = sqlite3_open_v2(
+            file.constData(), &m_db,
+            SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_PRIVATECACHE, nullptr);
         if (m_rc != SQLITE_OK)
             return;
         sqlite3_extended_result_codes(m_db, 1);

@@ -9,6 +9,8 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QSaveFile>
+#include <map>
+#include <tuple>
 
 namespace {
 
@@ -18,7 +20,7 @@ constexpr double FooterHeight = 24;
 constexpr double Padding = 3;
 constexpr double ChartHeight = 250;
 
-QFont reportFont(double points, bool bold = false, bool italic = false) {
+QFont makeFont(double points, bool bold, bool italic) {
     QFont font;
     font.setFamilies({QStringLiteral("DejaVu Sans"), QStringLiteral("Liberation Sans"),
                       QStringLiteral("Sans Serif")});
@@ -26,6 +28,16 @@ QFont reportFont(double points, bool bold = false, bool italic = false) {
     font.setBold(bold);
     font.setItalic(italic);
     return font;
+}
+
+// The fonts of a report, made once each.
+const QFont& reportFont(double points, bool bold = false, bool italic = false) {
+    static std::map<std::tuple<double, bool, bool>, QFont> fonts;
+    const auto key = std::make_tuple(points, bold, italic);
+    auto found = fonts.find(key);
+    if (found == fonts.end())
+        found = fonts.emplace(key, makeFont(points, bold, italic)).first;
+    return found->second;
 }
 
 const QColor& shade() {
@@ -37,15 +49,24 @@ const QColor& accent() {
     return color;
 }
 
-// Draws `text` in `rect`, cut with an ellipsis when it does not fit.
+// Draws `text` in `rect` on one line, vertically centred, cut with an ellipsis when it does not
+// fit. Drawn at a point: far cheaper than laying the text out in a rectangle, which counts on
+// pages of thousands of rows.
 void drawCell(QPainter& painter, const QFontMetricsF& metrics, const QRectF& rect,
               const QString& text, Qt::Alignment align) {
     if (text.isEmpty())
         return;
-    const QString shown = metrics.horizontalAdvance(text) <= rect.width()
-                              ? text
-                              : metrics.elidedText(text, Qt::ElideRight, rect.width());
-    painter.drawText(rect, int(align | Qt::AlignVCenter | Qt::TextSingleLine), shown);
+    qreal advance = metrics.horizontalAdvance(text);
+    QString elided;
+    const QString* shown = &text;
+    if (advance > rect.width()) {
+        elided = metrics.elidedText(text, Qt::ElideRight, rect.width());
+        shown = &elided;
+        advance = metrics.horizontalAdvance(elided);
+    }
+    const qreal x = (align & Qt::AlignRight) ? rect.right() - advance : rect.left();
+    const qreal baseline = rect.top() + (rect.height() - metrics.height()) / 2 + metrics.ascent();
+    painter.drawText(QPointF(x, baseline), *shown);
 }
 
 } // namespace
@@ -136,18 +157,17 @@ void ReportDocument::paintHeading(QPainter& painter, double s, int page) const {
         return QRectF(x * s, y * s, w * s, h * s);
     };
     painter.setPen(accent());
-    QFont titleFont = reportFont(15, true);
+    const QFont& titleFont = reportFont(15, true);
     painter.setFont(titleFont);
     const QFontMetricsF titleMetrics(titleFont, painter.device());
-    drawCell(painter, titleMetrics, rect(0, 0, width * 0.62, 22), m_content.title,
-             Qt::AlignLeft);
-    const QFont companyFont = reportFont(10, true);
+    drawCell(painter, titleMetrics, rect(0, 0, width * 0.62, 22), m_content.title, Qt::AlignLeft);
+    const QFont& companyFont = reportFont(10, true);
     painter.setFont(companyFont);
     drawCell(painter, QFontMetricsF(companyFont, painter.device()),
              rect(width * 0.62, 0, width * 0.38, 22), m_heading.company, Qt::AlignRight);
 
     painter.setPen(Qt::black);
-    const QFont small = reportFont(8.5);
+    const QFont& small = reportFont(8.5);
     const QFontMetricsF smallMetrics(small, painter.device());
     painter.setFont(small);
     drawCell(painter, smallMetrics, rect(0, 24, width * 0.5, 13),
@@ -205,7 +225,7 @@ void ReportDocument::paintPlacement(QPainter& painter, double s, const Placement
     };
 
     if (p.band < 0) {
-        const QFont font = reportFont(7.5, true);
+        const QFont& font = reportFont(7.5, true);
         painter.setFont(font);
         painter.fillRect(rect(0, top, width, p.height - 2), accent());
         painter.setPen(Qt::white);
@@ -215,7 +235,7 @@ void ReportDocument::paintPlacement(QPainter& painter, double s, const Placement
     const ReportContent::Band& band = m_content.bands[size_t(p.band)];
     switch (band.kind) {
     case Kind::SectionTitle: {
-        const QFont font = reportFont(11.5, true);
+        const QFont& font = reportFont(11.5, true);
         painter.setFont(font);
         painter.setPen(accent());
         drawCell(painter, QFontMetricsF(font, painter.device()), rect(0, top + 6, width, 18),
@@ -223,7 +243,7 @@ void ReportDocument::paintPlacement(QPainter& painter, double s, const Placement
         break;
     }
     case Kind::GroupHeader: {
-        const QFont font = reportFont(9, true);
+        const QFont& font = reportFont(9, true);
         painter.setFont(font);
         painter.setPen(accent());
         drawCell(painter, QFontMetricsF(font, painter.device()),
@@ -240,7 +260,7 @@ void ReportDocument::paintPlacement(QPainter& painter, double s, const Placement
         painter.setFont(reportFont(7.5));
         drawCells(band.cells, top, 12.5, 0);
         if (!band.line.isEmpty()) {
-            const QFont font = reportFont(7, false, true);
+            const QFont& font = reportFont(7, false, true);
             painter.setFont(font);
             painter.setPen(QColor(0x44, 0x44, 0x44));
             drawCell(painter, QFontMetricsF(font, painter.device()),
@@ -252,7 +272,7 @@ void ReportDocument::paintPlacement(QPainter& painter, double s, const Placement
     case Kind::Subtotal:
     case Kind::Total: {
         const bool total = band.kind == Kind::Total;
-        const QFont font = reportFont(total ? 8.5 : 8, true);
+        const QFont& font = reportFont(total ? 8.5 : 8, true);
         painter.setFont(font);
         painter.setPen(QPen(total ? accent() : Qt::gray, (total ? 1.0 : 0.6) * s));
         painter.drawLine(QPointF(0, (top + 1) * s), QPointF(width * s, (top + 1) * s));
@@ -263,8 +283,8 @@ void ReportDocument::paintPlacement(QPainter& painter, double s, const Placement
         qsizetype first = 0;
         while (first < band.cells.size() && band.cells[first].isEmpty())
             ++first;
-        const double labelEnd = first < qsizetype(columns.size()) ? columns[size_t(first)].first
-                                                                  : width;
+        const double labelEnd =
+            first < qsizetype(columns.size()) ? columns[size_t(first)].first : width;
         const double y = top + (total ? 4 : 2);
         if (!band.text.isEmpty())
             drawCell(painter, QFontMetricsF(font, painter.device()),

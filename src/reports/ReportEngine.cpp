@@ -57,9 +57,9 @@ std::shared_ptr<ReportDocument> ReportEngine::makeDocument() {
     }
     const ResultValue<ReportTemplate> reportTemplate = ReportTemplate::load(templatePath);
     if (!reportTemplate) {
-        fail(TemplateFailed, QStringLiteral("Could not read the report template %1: %2.")
-                                 .arg(QDir::toNativeSeparators(templatePath),
-                                      reportTemplate.message()));
+        fail(TemplateFailed,
+             QStringLiteral("Could not read the report template %1: %2.")
+                 .arg(QDir::toNativeSeparators(templatePath), reportTemplate.message()));
         return nullptr;
     }
     if (reportTemplate->chart && !ReportChart::available()) {
@@ -82,8 +82,8 @@ std::shared_ptr<ReportDocument> ReportEngine::makeDocument() {
     ReportDocument::Heading heading;
     heading.salesRep = formulaValue(QStringLiteral("SalesRep"));
     heading.company = formulaValue(QStringLiteral("UserCompany"));
-    heading.databaseName = QFileInfo(QString(database).replace(QLatin1Char('\\'), QLatin1Char('/')))
-                               .fileName();
+    heading.databaseName =
+        QFileInfo(QString(database).replace(QLatin1Char('\\'), QLatin1Char('/'))).fileName();
     heading.printDate = m_printDate.isValid() ? m_printDate : QDate::currentDate();
     return std::make_shared<ReportDocument>(ReportBuilder::build(*reportTemplate, *records),
                                             heading);

@@ -11,8 +11,7 @@ void ReportMenu::mnuRpt_Click(ReportEngine& report, int index, const QString& da
                               const User& user, UiServices& ui) {
     report.setDataFiles(0, databaseLocation);
     report.setFormulas(0, QStringLiteral("SalesRep= '") + user.Sales_Rep() + QLatin1Char('\''));
-    report.setFormulas(1,
-                       QStringLiteral("UserCompany= '") + user.Company() + QLatin1Char('\''));
+    report.setFormulas(1, QStringLiteral("UserCompany= '") + user.Company() + QLatin1Char('\''));
     report.setMailToList(user.HQemail());
     report.setMailCcList(user.emailcc());
     report.setMailMessage(QStringLiteral("Sales report. ") + user.Sales_Rep());

@@ -60,36 +60,30 @@ ReportPreviewWindow::ReportPreviewWindow(std::shared_ptr<ReportDocument> documen
     const auto tool = [&](const QString& text, const QKeySequence& keys, auto slot) {
         QAction* action = tools->addAction(text);
         action->setShortcut(keys);
-        action->setToolTip(text + QStringLiteral(" (") +
-                           keys.toString(QKeySequence::NativeText) + QLatin1Char(')'));
+        action->setToolTip(text + QStringLiteral(" (") + keys.toString(QKeySequence::NativeText) +
+                           QLatin1Char(')'));
         connect(action, &QAction::triggered, m_preview, slot);
         return action;
     };
-    tool(QStringLiteral("First Page"), QKeySequence(Qt::CTRL | Qt::Key_Home), [this] {
-        m_preview->setCurrentPage(1);
-    });
-    tool(QStringLiteral("Previous Page"), QKeySequence(Qt::Key_PageUp), [this] {
-        m_preview->setCurrentPage(m_preview->currentPage() - 1);
-    });
-    tool(QStringLiteral("Next Page"), QKeySequence(Qt::Key_PageDown), [this] {
-        m_preview->setCurrentPage(m_preview->currentPage() + 1);
-    });
-    tool(QStringLiteral("Last Page"), QKeySequence(Qt::CTRL | Qt::Key_End), [this] {
-        m_preview->setCurrentPage(m_preview->pageCount());
-    });
+    tool(QStringLiteral("First Page"), QKeySequence(Qt::CTRL | Qt::Key_Home),
+         [this] { m_preview->setCurrentPage(1); });
+    tool(QStringLiteral("Previous Page"), QKeySequence(Qt::Key_PageUp),
+         [this] { m_preview->setCurrentPage(m_preview->currentPage() - 1); });
+    tool(QStringLiteral("Next Page"), QKeySequence(Qt::Key_PageDown),
+         [this] { m_preview->setCurrentPage(m_preview->currentPage() + 1); });
+    tool(QStringLiteral("Last Page"), QKeySequence(Qt::CTRL | Qt::Key_End),
+         [this] { m_preview->setCurrentPage(m_preview->pageCount()); });
     tools->addSeparator();
     tool(QStringLiteral("Zoom In"), QKeySequence::ZoomIn, [this] { m_preview->zoomIn(); });
     tool(QStringLiteral("Zoom Out"), QKeySequence::ZoomOut, [this] { m_preview->zoomOut(); });
-    tool(QStringLiteral("Fit Width"), QKeySequence(Qt::CTRL | Qt::Key_1), [this] {
-        m_preview->fitToWidth();
-    });
-    tool(QStringLiteral("Whole Page"), QKeySequence(Qt::CTRL | Qt::Key_2), [this] {
-        m_preview->fitInView();
-    });
+    tool(QStringLiteral("Fit Width"), QKeySequence(Qt::CTRL | Qt::Key_1),
+         [this] { m_preview->fitToWidth(); });
+    tool(QStringLiteral("Whole Page"), QKeySequence(Qt::CTRL | Qt::Key_2),
+         [this] { m_preview->fitInView(); });
     m_pageLabel = new QLabel(this);
     m_pageLabel->setObjectName(QStringLiteral("lblPage"));
-    m_pageLabel->setMinimumWidth(m_pageLabel->fontMetrics().horizontalAdvance(
-        QStringLiteral("Page 00000 of 00000")));
+    m_pageLabel->setMinimumWidth(
+        m_pageLabel->fontMetrics().horizontalAdvance(QStringLiteral("Page 00000 of 00000")));
     m_pageLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
     auto* print = button(QStringLiteral("&Print..."), QStringLiteral("cmdPrint"), this);
@@ -132,9 +126,8 @@ ReportPreviewWindow::ReportPreviewWindow(std::shared_ptr<ReportDocument> documen
 ReportPreviewWindow::~ReportPreviewWindow() = default;
 
 void ReportPreviewWindow::updatePageLabel() {
-    m_pageLabel->setText(QStringLiteral("Page %1 of %2")
-                             .arg(m_preview->currentPage())
-                             .arg(m_preview->pageCount()));
+    m_pageLabel->setText(
+        QStringLiteral("Page %1 of %2").arg(m_preview->currentPage()).arg(m_preview->pageCount()));
 }
 
 void ReportPreviewWindow::printReport() {
@@ -190,11 +183,10 @@ void ReportPreviewWindow::savePdf() {
     }
     m_document->paginate(m_previewPrinter->pageLayout());
     if (!written)
-        UiServices::instance().messageBox(QStringLiteral("Could not write the PDF file %1: %2.")
-                                              .arg(QDir::toNativeSeparators(*path),
-                                                   written.message()),
-                                          request.title, UiServices::Icon::Critical,
-                                          UiServices::Buttons::Ok);
+        UiServices::instance().messageBox(
+            QStringLiteral("Could not write the PDF file %1: %2.")
+                .arg(QDir::toNativeSeparators(*path), written.message()),
+            request.title, UiServices::Icon::Critical, UiServices::Buttons::Ok);
 }
 
 void ReportPreviewWindow::mailReport() {

@@ -25,11 +25,11 @@ QString canonicalField(const QString& name) {
     const int index = ReportRecord::fieldIndex(name);
     if (index < 0)
         return QString();
-    static const char* const names[] = {
-        "RecordNumber", "SalesOwner", "DateCreated", "Company",     "Contact",
-        "Department",   "Description", "Note",       "Product",     "UnitPrice",
-        "Quantity",     "Revenue",    "Source",      "Stage",       "Probability",
-        "Forecast",     "OrderDay",   "OrderMonth",  "OrderYear"};
+    static const char* const names[] = {"RecordNumber", "SalesOwner", "DateCreated", "Company",
+                                        "Contact",      "Department", "Description", "Note",
+                                        "Product",      "UnitPrice",  "Quantity",    "Revenue",
+                                        "Source",       "Stage",      "Probability", "Forecast",
+                                        "OrderDay",     "OrderMonth", "OrderYear"};
     return QLatin1String(names[index]);
 }
 

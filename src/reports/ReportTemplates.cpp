@@ -48,8 +48,8 @@ QStringList ReportTemplates::folders() {
         result.append(QDir::cleanPath(programDir + QStringLiteral("/../share/corvane/reports")));
     }
     result.append(QStringLiteral(CORVANE_INSTALLED_REPORTS));
-    for (const QString& data : QStandardPaths::standardLocations(
-             QStandardPaths::GenericDataLocation))
+    for (const QString& data :
+         QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation))
         result.append(data + QStringLiteral("/corvane/reports"));
     result.removeDuplicates();
     return result;
@@ -77,7 +77,8 @@ QString ReportTemplates::locate(const QString& nameOrPath) {
         return QString();
     bool shipped = false;
     for (const QString& name : names())
-        shipped = shipped || fileName.compare(name + QStringLiteral(".rpt"), Qt::CaseInsensitive) == 0;
+        shipped =
+            shipped || fileName.compare(name + QStringLiteral(".rpt"), Qt::CaseInsensitive) == 0;
     if (!shipped)
         return QString();
     for (const QString& folder : folders()) {

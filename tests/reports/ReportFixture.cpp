@@ -54,8 +54,8 @@ bool write(const QString& path) {
 
 QString pdfText(const QString& pdfPath) {
     QProcess process;
-    process.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdfPath,
-                                                QStringLiteral("-")});
+    process.start(QStringLiteral("pdftotext"),
+                  {QStringLiteral("-layout"), pdfPath, QStringLiteral("-")});
     if (!process.waitForFinished(30000) || process.exitCode() != 0)
         return QStringLiteral("<pdftotext failed: %1>").arg(process.errorString());
     return QString::fromUtf8(process.readAllStandardOutput());

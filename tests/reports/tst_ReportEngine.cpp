@@ -107,7 +107,8 @@ void tst_ReportEngine::templates_data() {
 
     const QString total = QStringLiteral("Total (7 opportunities) | $21,800.50 | $10,800.45");
     QTest::newRow("Summary")
-        << "Summary" << "Pipeline Summary"
+        << "Summary"
+        << "Pipeline Summary"
         << QStringList{"Lead | 3 | $11,200.00 | $3,100.00 | 51.4%",
                        "Identify Opportunity | 0 | $0.00 | $0.00 | 0.0%",
                        "Assess Business | 0 | $0.00 | $0.00 | 0.0%",
@@ -130,41 +131,47 @@ void tst_ReportEngine::templates_data() {
                        "Forecast revenue | $8,500.50",
                        "Forecast weighted revenue | $6,650.45"}
         << QStringList{} << QList<double>{};
-    QTest::newRow("Detail") << "Detail" << "Pipeline Detail"
-                            << QStringList{"Total (7 opportunities) | $21,800.50"}
-                            << QStringList{"Acme", "Bolt", "Crest", "Delta", "Echo", "Foxtrot",
-                                           "O'Hara & \"Sons\""}
-                            << QList<double>{};
+    QTest::newRow("Detail")
+        << "Detail"
+        << "Pipeline Detail" << QStringList{"Total (7 opportunities) | $21,800.50"}
+        << QStringList{"Acme", "Bolt", "Crest", "Delta", "Echo", "Foxtrot", "O'Hara & \"Sons\""}
+        << QList<double>{};
     QTest::newRow("Probability")
-        << "Probability" << "Pipeline by Probability"
+        << "Probability"
+        << "Pipeline by Probability"
         << QStringList{"Subtotal 0% - Lost (1 opportunity) | $0.00 | $0.00",
                        "Subtotal 25% - Long Shot (1 opportunity) | $10,000.00 | $2,500.00",
                        "Subtotal 50% - Competitive (2 opportunities) | $4,500.00 | $2,250.00",
                        "Subtotal 75% - Favored (1 opportunity) | $4,000.00 | $3,000.00",
                        "Subtotal 90% - Verbal Commitment (1 opportunity) | $2,500.50 | $2,250.45",
-                       "Subtotal 100% - Won (1 opportunity) | $800.00 | $800.00", total}
+                       "Subtotal 100% - Won (1 opportunity) | $800.00 | $800.00",
+                       total}
         << QStringList{"Foxtrot", "Acme", "O'Hara & \"Sons\"", "Delta", "Crest", "Bolt", "Echo"}
         << QList<double>{};
-    QTest::newRow("Revenue") << "Revenue" << "Pipeline by Revenue" << QStringList{total}
-                             << QStringList{"Acme", "Crest", "O'Hara & \"Sons\"", "Bolt",
-                                            "Delta", "Echo", "Foxtrot"}
+    QTest::newRow("Revenue") << "Revenue"
+                             << "Pipeline by Revenue" << QStringList{total}
+                             << QStringList{"Acme", "Crest",  "O'Hara & \"Sons\"", "Bolt", "Delta",
+                                            "Echo", "Foxtrot"}
                              << QList<double>{};
     QTest::newRow("Stage")
-        << "Stage" << "Pipeline by Stage"
+        << "Stage"
+        << "Pipeline by Stage"
         << QStringList{"Subtotal Lead (3 opportunities) | $11,200.00 | $3,100.00",
                        "Subtotal Develop Solution (1 opportunity) | $3,300.00 | $1,650.00",
                        "Subtotal Present/Propose (1 opportunity) | $4,000.00 | $3,000.00",
                        "Subtotal Gain Commitment (1 opportunity) | $2,500.50 | $2,250.45",
-                       "Subtotal Implement/Confirm (1 opportunity) | $800.00 | $800.00", total}
+                       "Subtotal Implement/Confirm (1 opportunity) | $800.00 | $800.00",
+                       total}
         << QStringList{"Acme", "Delta", "Foxtrot", "O'Hara & \"Sons\"", "Crest", "Bolt", "Echo"}
         << QList<double>{};
-    const QString forecastTotal =
-        QStringLiteral("Total (4 opportunities) | $8,500.50 | $6,650.45");
+    const QString forecastTotal = QStringLiteral("Total (4 opportunities) | $8,500.50 | $6,650.45");
     const QStringList byDate{"Bolt", "Echo", "Crest", "Delta"};
-    QTest::newRow("Forecast") << "Forecast" << "Forecast" << QStringList{forecastTotal} << byDate
+    QTest::newRow("Forecast") << "Forecast"
+                              << "Forecast" << QStringList{forecastTotal} << byDate
                               << QList<double>{};
     QTest::newRow("Wklyfcst")
-        << "Wklyfcst" << "Forecast by Week"
+        << "Wklyfcst"
+        << "Forecast by Week"
         << QStringList{"Subtotal Week 11, 2024 (from 3/11/2024) (2 opportunities) | $3,300.50 | "
                        "$3,050.45",
                        "Subtotal Week 12, 2024 (from 3/18/2024) (1 opportunity) | $4,000.00 | "
@@ -174,7 +181,8 @@ void tst_ReportEngine::templates_data() {
                        forecastTotal}
         << byDate << QList<double>{3300.5, 4000, 1200};
     QTest::newRow("Mnthfcst")
-        << "Mnthfcst" << "Forecast by Month"
+        << "Mnthfcst"
+        << "Forecast by Month"
         << QStringList{"Subtotal March 2024 (3 opportunities) | $7,300.50 | $6,050.45",
                        "Subtotal April 2024 (1 opportunity) | $1,200.00 | $600.00", forecastTotal}
         << byDate << QList<double>{7300.5, 1200};
@@ -216,8 +224,8 @@ void tst_ReportEngine::templates() {
             if (band.kind == ReportContent::Band::Kind::Row)
                 shares.append(band.cells.last());
         }
-        QCOMPARE(shares, (QStringList{"45.9%", "64.2%", "79.4%", "90.8%", "96.3%", "100.0%",
-                                      "100.0%"}));
+        QCOMPARE(shares,
+                 (QStringList{"45.9%", "64.2%", "79.4%", "90.8%", "96.3%", "100.0%", "100.0%"}));
     }
 
     // The same report as a PDF, read back by an independent reader.
@@ -239,14 +247,27 @@ void tst_ReportEngine::formulas_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("value");
-    QTest::newRow("plain") << "SalesRep= 'Pat Lee'" << "SalesRep" << "Pat Lee";
-    QTest::newRow("apostrophe") << "SalesRep= 'O'Brien'" << "SalesRep" << "O'Brien";
-    QTest::newRow("both quote kinds")
-        << "UserCompany= 'Smith's \"Best\" Tools'" << "UserCompany" << "Smith's \"Best\" Tools";
-    QTest::newRow("empty") << "SalesRep= ''" << "SalesRep" << "";
-    QTest::newRow("only apostrophes") << "SalesRep= ''''" << "SalesRep" << "''";
-    QTest::newRow("equals in the value") << "UserCompany= 'A=B'" << "UserCompany" << "A=B";
-    QTest::newRow("no apostrophes") << "SalesRep= Pat" << "SalesRep" << "Pat";
+    QTest::newRow("plain") << "SalesRep= 'Pat Lee'"
+                           << "SalesRep"
+                           << "Pat Lee";
+    QTest::newRow("apostrophe") << "SalesRep= 'O'Brien'"
+                                << "SalesRep"
+                                << "O'Brien";
+    QTest::newRow("both quote kinds") << "UserCompany= 'Smith's \"Best\" Tools'"
+                                      << "UserCompany"
+                                      << "Smith's \"Best\" Tools";
+    QTest::newRow("empty") << "SalesRep= ''"
+                           << "SalesRep"
+                           << "";
+    QTest::newRow("only apostrophes") << "SalesRep= ''''"
+                                      << "SalesRep"
+                                      << "''";
+    QTest::newRow("equals in the value") << "UserCompany= 'A=B'"
+                                         << "UserCompany"
+                                         << "A=B";
+    QTest::newRow("no apostrophes") << "SalesRep= Pat"
+                                    << "SalesRep"
+                                    << "Pat";
 }
 
 void tst_ReportEngine::formulas() {
