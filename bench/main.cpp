@@ -24,6 +24,10 @@
 #ifdef CORVANE_BENCH_EXCHANGE
 #include "ExchangeBench.h"
 #endif
+#ifdef CORVANE_BENCH_REPORTS
+#include "ReportBench.h"
+#include <QApplication>
+#endif
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -121,6 +125,11 @@ int benchmark() {
 #else
     std::printf("(no contacts figure: the contacts adapter is not part of this build)\n");
 #endif
+#ifdef CORVANE_BENCH_REPORTS
+    ReportBench(path, folder.path()).run();
+#else
+    std::printf("(no report figures: the reports are not part of this build)\n");
+#endif
 
     std::printf("%d of %d targets met\n", Measure::targetCount() - Measure::failedTargets(),
                 Measure::targetCount());
@@ -130,7 +139,14 @@ int benchmark() {
 } // namespace
 
 int main(int argc, char* argv[]) {
+#ifdef CORVANE_BENCH_REPORTS
+    // The reports' charts and the preview are widgets: without a display, draw off screen.
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+#else
     QCoreApplication application(argc, argv);
+#endif
     // Without regional settings (the C locale) write and read the texts a US user would see.
     if (QLocale().language() == QLocale::C)
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));

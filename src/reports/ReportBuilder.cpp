@@ -1,0 +1,513 @@
+#include "reports/ReportBuilder.h"
+
+#include "platform/LocaleText.h"
+#include "store/ValueLists.h"
+
+#include <QCollator>
+#include <QLocale>
+#include <algorithm>
+#include <climits>
+#include <map>
+#include <numeric>
+
+namespace {
+
+const QString& noDateText() {
+    static const QString text = QStringLiteral("No valid order date");
+    return text;
+}
+
+// Where a record's group stands among the groups: a rank, then a text.
+struct GroupKey {
+    int rank = 0;
+    QString text;
+};
+
+struct Sums {
+    int count = 0;
+    double revenue = 0;
+    double weighted = 0;
+    void add(const ReportRecord& r) {
+        ++count;
+        revenue += r.revenue;
+        weighted += r.weighted;
+    }
+};
+
+QString countText(int count) {
+    return QLocale().toString(count);
+}
+
+QString shareText(double part, double whole) {
+    if (whole <= 0)
+        return QStringLiteral("-");
+    return LocaleText::number(part / whole * 100.0, 1) + QLatin1Char('%');
+}
+
+// A group's label under its bar (rich text): short, on two lines for periods ("W13" over "2024").
+QString chartLabel(const QString& group, const ReportRecord& r) {
+    if ((group == QLatin1String("Week") || group == QLatin1String("Month")) &&
+        r.orderDate.isValid()) {
+        if (group == QLatin1String("Month"))
+            return QLocale().standaloneMonthName(r.orderDate.month(), QLocale::ShortFormat) +
+                   QStringLiteral("<br>") + QString::number(r.orderDate.year());
+        int year = 0;
+        const int week = r.orderDate.weekNumber(&year);
+        return QStringLiteral("W%1<br>%2").arg(week).arg(year);
+    }
+    return ReportBuilder::groupLabel(group, r);
+}
+
+class Builder {
+public:
+    Builder(const ReportTemplate& t, const std::vector<ReportRecord>& records)
+        : m_t(t), m_records(records) {
+        m_collator.setNumericMode(true);
+        m_collator.setCaseSensitivity(Qt::CaseInsensitive);
+    }
+
+    ReportContent build() {
+        m_content.title = m_t.title;
+        m_content.landscape = m_t.landscape;
+        Sums all;
+        for (const ReportRecord& r : m_records)
+            all.add(r);
+        m_content.recordCount = all.count;
+        m_content.revenueTotal = all.revenue;
+        m_content.weightedTotal = all.weighted;
+        if (m_t.layout == ReportTemplate::Layout::Summary)
+            buildSummary(all);
+        else
+            buildList(all);
+        return std::move(m_content);
+    }
+
+private:
+    GroupKey groupKey(const QString& group, const ReportRecord& r) const {
+        if (group == QLatin1String("Week") || group == QLatin1String("Month")) {
+            if (!r.orderDate.isValid())
+                return {INT_MAX, QString()};
+            if (group == QLatin1String("Month"))
+                return {r.orderDate.year() * 100 + r.orderDate.month(), QString()};
+            int year = 0;
+            const int week = r.orderDate.weekNumber(&year);
+            return {year * 100 + week, QString()};
+        }
+        const QString& text = r.field(ReportRecord::fieldIndex(group));
+        const QStringList* list = nullptr;
+        if (group == QLatin1String("Stage"))
+            list = &ValueLists::Stage();
+        else if (group == QLatin1String("Probability"))
+            list = &ValueLists::Probability();
+        else if (group == QLatin1String("Source"))
+            list = &ValueLists::Source();
+        if (list) {
+            const qsizetype position = list->indexOf(text);
+            if (position >= 0)
+                return {static_cast<int>(position), QString()};
+            return {static_cast<int>(list->size()), text};
+        }
+        return {0, text};
+    }
+
+    int compareKeys(const GroupKey& a, const GroupKey& b) const {
+        if (a.rank != b.rank)
+            return a.rank < b.rank ? -1 : 1;
+        return m_collator.compare(a.text, b.text);
+    }
+
+    int compareField(const QString& field, const ReportRecord& a, const ReportRecord& b) const {
+        const auto numbers = [](double x, double y) { return x < y ? -1 : (x > y ? 1 : 0); };
+        if (field == QLatin1String("Revenue"))
+            return numbers(a.revenue, b.revenue);
+        if (field == QLatin1String("Weighted"))
+            return numbers(a.weighted, b.weighted);
+        if (field == QLatin1String("UnitPrice"))
+            return numbers(a.unitPrice, b.unitPrice);
+        if (field == QLatin1String("Quantity"))
+            return numbers(a.quantity, b.quantity);
+        if (field == QLatin1String("Probability"))
+            return numbers(a.probability, b.probability);
+        if (field == QLatin1String("RecordNumber"))
+            return numbers(a.field(0).toDouble(), b.field(0).toDouble());
+        if (field == QLatin1String("OrderDate")) {
+            // Records without a valid date come last.
+            if (a.orderDate.isValid() != b.orderDate.isValid())
+                return a.orderDate.isValid() ? -1 : 1;
+            return numbers(a.orderDate.toJulianDay(), b.orderDate.toJulianDay());
+        }
+        const int index = ReportRecord::fieldIndex(field);
+        return m_collator.compare(a.field(index), b.field(index));
+    }
+
+    // The records in the template's order, grouped by `group` when given.
+    std::vector<int> ordered(const QString& group) const {
+        std::vector<int> order(m_records.size());
+        std::iota(order.begin(), order.end(), 0);
+        std::vector<GroupKey> keys;
+        if (!group.isEmpty()) {
+            keys.reserve(m_records.size());
+            for (const ReportRecord& r : m_records)
+                keys.push_back(groupKey(group, r));
+        }
+        std::stable_sort(order.begin(), order.end(), [&](int x, int y) {
+            if (!keys.empty()) {
+                const int byGroup = compareKeys(keys[size_t(x)], keys[size_t(y)]);
+                if (byGroup != 0)
+                    return byGroup < 0;
+            }
+            for (const ReportTemplate::SortKey& key : m_t.sort) {
+                const int c = compareField(key.field, m_records[size_t(x)], m_records[size_t(y)]);
+                if (c != 0)
+                    return key.descending ? c > 0 : c < 0;
+            }
+            return false;
+        });
+        return order;
+    }
+
+    QString cellText(const QString& field, const ReportRecord& r, double runningRevenue,
+                     double total) const {
+        if (field == QLatin1String("Revenue"))
+            return LocaleText::currency(r.revenue);
+        if (field == QLatin1String("UnitPrice"))
+            return LocaleText::currency(r.unitPrice);
+        if (field == QLatin1String("Weighted"))
+            return LocaleText::currency(r.weighted);
+        if (field == QLatin1String("Share"))
+            return shareText(runningRevenue, total);
+        if (field == QLatin1String("OrderDate")) {
+            if (r.orderDate.isValid())
+                return LocaleText::shortDate(r.orderDate);
+            return QStringList{r.field(16), r.field(17), r.field(18)}.join(QLatin1Char(' '));
+        }
+        return r.field(ReportRecord::fieldIndex(field));
+    }
+
+    int listColumns() {
+        ReportContent::ColumnSet set;
+        for (const ReportTemplate::Column& column : m_t.columns) {
+            set.headings.append(column.heading);
+            set.widths.append(column.width);
+            set.rightAligned.append(ReportTemplate::isAmount(column.field) ||
+                                    column.field == QLatin1String("Share") ||
+                                    column.field == QLatin1String("Quantity"));
+        }
+        m_content.columnSets.push_back(set);
+        return static_cast<int>(m_content.columnSets.size()) - 1;
+    }
+
+    // A subtotal or total: amounts under their columns, the rest in the label.
+    ReportContent::Band sumBand(ReportContent::Band::Kind kind, int columnSet, const QString& what,
+                                const Sums& sums, double total) const {
+        ReportContent::Band band;
+        band.kind = kind;
+        band.columnSet = columnSet;
+        QStringList extra;
+        bool revenueShown = false;
+        bool weightedShown = false;
+        for (const ReportTemplate::Column& column : m_t.columns) {
+            QString cell;
+            if (column.field == QLatin1String("Revenue") && m_t.totals.contains("Revenue")) {
+                cell = LocaleText::currency(sums.revenue);
+                revenueShown = true;
+            } else if (column.field == QLatin1String("Weighted") &&
+                       m_t.totals.contains("Weighted")) {
+                cell = LocaleText::currency(sums.weighted);
+                weightedShown = true;
+            } else if (column.field == QLatin1String("Share") && m_t.totals.contains("Share")) {
+                cell = shareText(sums.revenue, total);
+            }
+            band.cells.append(cell);
+        }
+        if (m_t.totals.contains("Revenue") && !revenueShown)
+            extra.append(QStringLiteral("revenue ") + LocaleText::currency(sums.revenue));
+        if (m_t.totals.contains("Weighted") && !weightedShown)
+            extra.append(QStringLiteral("weighted ") + LocaleText::currency(sums.weighted));
+        band.text = what;
+        if (m_t.totals.contains("Count"))
+            band.text += QStringLiteral(" (%1)").arg(opportunities(sums.count));
+        if (!extra.isEmpty())
+            band.text += QStringLiteral(": ") + extra.join(QStringLiteral(", "));
+        return band;
+    }
+
+    static QString opportunities(int count) {
+        return count == 1 ? QStringLiteral("1 opportunity")
+                          : countText(count) + QStringLiteral(" opportunities");
+    }
+
+    QString lineText(const ReportRecord& r) const {
+        QStringList parts;
+        for (const QString& field : m_t.lineFields) {
+            const QString value = cellText(field, r, 0, 0);
+            if (!value.isEmpty())
+                parts.append(ReportBuilder::caption(field) + QStringLiteral(": ") + value);
+        }
+        return parts.join(QStringLiteral("   "));
+    }
+
+    // Bars of at most this many periods make one chart; more make several, one after another.
+    static constexpr size_t BarsPerChart = 18;
+
+    // `labels`: the bars' labels, one per group.
+    void addChart(const std::vector<std::pair<QString, Sums>>& groups, const QStringList& labels) {
+        const QString title = QStringLiteral("Revenue and weighted revenue by ") +
+                              ReportBuilder::caption(m_t.groups.first()).toLower();
+        for (size_t first = 0; first < groups.size(); first += BarsPerChart) {
+            const size_t end = std::min(groups.size(), first + BarsPerChart);
+            ReportContent::ChartSeries series;
+            for (size_t i = first; i < end; ++i) {
+                const Sums& sums = groups[i].second;
+                series.categories.append(labels.value(qsizetype(i)));
+                series.revenue.append(sums.revenue);
+                series.weighted.append(sums.weighted);
+            }
+            ReportContent::Band band;
+            band.kind = ReportContent::Band::Kind::Chart;
+            band.text = groups.size() <= BarsPerChart ? title
+                                                      : QStringLiteral("%1 (%2 to %3 of %4)")
+                                                            .arg(title)
+                                                            .arg(first + 1)
+                                                            .arg(end)
+                                                            .arg(groups.size());
+            band.chart = static_cast<int>(m_content.charts.size());
+            m_content.charts.push_back(series);
+            m_content.bands.push_back(band);
+        }
+    }
+
+    void buildList(const Sums& all) {
+        using Kind = ReportContent::Band::Kind;
+        const QString group = m_t.groups.isEmpty() ? QString() : m_t.groups.first();
+        const std::vector<int> order = ordered(group);
+        const int columns = listColumns();
+
+        // The groups with their sums first: the chart comes before the rows.
+        std::vector<std::pair<QString, Sums>> groups;
+        QStringList chartLabels;
+        std::vector<size_t> groupOf(order.size());
+        GroupKey previous;
+        for (size_t i = 0; i < order.size(); ++i) {
+            const ReportRecord& r = m_records[size_t(order[i])];
+            if (!group.isEmpty()) {
+                const GroupKey key = groupKey(group, r);
+                if (groups.empty() || compareKeys(key, previous) != 0) {
+                    groups.emplace_back(ReportBuilder::groupLabel(group, r), Sums());
+                    chartLabels.append(chartLabel(group, r));
+                }
+                previous = key;
+            } else if (groups.empty()) {
+                groups.emplace_back(QString(), Sums());
+            }
+            groups.back().second.add(r);
+            groupOf[i] = groups.size() - 1;
+        }
+        if (m_t.chart)
+            addChart(groups, chartLabels);
+        if (order.empty()) {
+            ReportContent::Band none;
+            none.kind = Kind::GroupHeader;
+            none.text = QStringLiteral("There are no opportunities to report.");
+            m_content.bands.push_back(none);
+        }
+
+        double running = 0;
+        for (size_t i = 0; i < order.size(); ++i) {
+            const ReportRecord& r = m_records[size_t(order[i])];
+            const bool firstOfGroup = i == 0 || groupOf[i] != groupOf[i - 1];
+            if (!group.isEmpty() && firstOfGroup) {
+                ReportContent::Band header;
+                header.kind = Kind::GroupHeader;
+                header.text = groups[groupOf[i]].first;
+                m_content.bands.push_back(header);
+            }
+            running += r.revenue;
+            ReportContent::Band row;
+            row.kind = Kind::Row;
+            row.columnSet = columns;
+            for (const ReportTemplate::Column& column : m_t.columns)
+                row.cells.append(cellText(column.field, r, running, all.revenue));
+            if (!m_t.lineFields.isEmpty())
+                row.line = lineText(r);
+            m_content.bands.push_back(std::move(row));
+            const bool lastOfGroup = i + 1 == order.size() || groupOf[i + 1] != groupOf[i];
+            if (!group.isEmpty() && lastOfGroup) {
+                const auto& [label, sums] = groups[groupOf[i]];
+                m_content.bands.push_back(sumBand(Kind::Subtotal, columns,
+                                                  QStringLiteral("Subtotal ") + label, sums,
+                                                  all.revenue));
+            }
+        }
+        if (!m_t.totals.isEmpty())
+            m_content.bands.push_back(
+                sumBand(Kind::Total, columns, QStringLiteral("Total"), all, all.revenue));
+    }
+
+    void buildSummary(const Sums& all) {
+        using Kind = ReportContent::Band::Kind;
+        std::vector<std::pair<QString, Sums>> firstGroups;
+        for (const QString& group : m_t.groups) {
+            // Every entry of a value list has its line, even without opportunities.
+            std::map<std::pair<int, QString>, std::pair<QString, Sums>> sums;
+            const QStringList* list =
+                group == QLatin1String("Stage")
+                    ? &ValueLists::Stage()
+                    : (group == QLatin1String("Probability") ? &ValueLists::Probability()
+                                                             : nullptr);
+            if (list) {
+                for (qsizetype i = 0; i < list->size(); ++i)
+                    sums[{int(i), QString()}] = {list->at(i), Sums()};
+            }
+            for (const ReportRecord& r : m_records) {
+                const GroupKey key = groupKey(group, r);
+                auto& entry = sums[{key.rank, key.text}];
+                if (entry.first.isEmpty())
+                    entry.first = ReportBuilder::groupLabel(group, r);
+                entry.second.add(r);
+            }
+            // The map orders by rank, then by text exactly; put texts in the collator's order.
+            std::vector<std::pair<std::pair<int, QString>, std::pair<QString, Sums>>> rows(
+                sums.begin(), sums.end());
+            std::stable_sort(rows.begin(), rows.end(), [&](const auto& a, const auto& b) {
+                return compareKeys({a.first.first, a.first.second},
+                                   {b.first.first, b.first.second}) < 0;
+            });
+
+            ReportContent::ColumnSet set;
+            set.headings.append(ReportBuilder::caption(group));
+            set.widths.append(3);
+            set.rightAligned.append(false);
+            for (const QString& total : m_t.totals) {
+                set.headings.append(
+                    total == QLatin1String("Count")      ? QStringLiteral("Opportunities")
+                    : total == QLatin1String("Revenue")  ? QStringLiteral("Revenue")
+                    : total == QLatin1String("Weighted") ? QStringLiteral("Weighted revenue")
+                                                         : QStringLiteral("Share of revenue"));
+                set.widths.append(total == QLatin1String("Count") ? 1.2 : 1.6);
+                set.rightAligned.append(true);
+            }
+            m_content.columnSets.push_back(set);
+            const int columns = static_cast<int>(m_content.columnSets.size()) - 1;
+
+            ReportContent::Band title;
+            title.kind = Kind::SectionTitle;
+            title.text = QStringLiteral("By ") + ReportBuilder::caption(group).toLower();
+            m_content.bands.push_back(title);
+            const auto figures = [&](const Sums& s) {
+                QStringList cells;
+                for (const QString& total : m_t.totals) {
+                    if (total == QLatin1String("Count"))
+                        cells.append(countText(s.count));
+                    else if (total == QLatin1String("Revenue"))
+                        cells.append(LocaleText::currency(s.revenue));
+                    else if (total == QLatin1String("Weighted"))
+                        cells.append(LocaleText::currency(s.weighted));
+                    else
+                        cells.append(shareText(s.revenue, all.revenue));
+                }
+                return cells;
+            };
+            for (const auto& [key, entry] : rows) {
+                ReportContent::Band row;
+                row.kind = Kind::Row;
+                row.columnSet = columns;
+                row.cells = QStringList{entry.first} + figures(entry.second);
+                m_content.bands.push_back(row);
+                if (group == m_t.groups.first())
+                    firstGroups.push_back(entry);
+            }
+            ReportContent::Band total;
+            total.kind = Kind::Total;
+            total.columnSet = columns;
+            total.cells = QStringList{QString()} + figures(all);
+            total.text = QStringLiteral("Total");
+            m_content.bands.push_back(total);
+            m_content.bands.push_back({Kind::Gap, -1, {}, {}, {}, -1});
+        }
+
+        // The pipeline at a glance.
+        Sums forecast;
+        for (const ReportRecord& r : m_records) {
+            if (r.field(15) == QLatin1String("Yes"))
+                forecast.add(r);
+        }
+        m_content.columnSets.push_back(
+            {{QStringLiteral("Pipeline"), QStringLiteral("Figure")}, {3, 1.6}, {false, true}});
+        const int columns = static_cast<int>(m_content.columnSets.size()) - 1;
+        ReportContent::Band title;
+        title.kind = Kind::SectionTitle;
+        title.text = QStringLiteral("Pipeline totals");
+        m_content.bands.push_back(title);
+        const QList<QPair<QString, QString>> lines{
+            {QStringLiteral("Opportunities"), countText(all.count)},
+            {QStringLiteral("Revenue"), LocaleText::currency(all.revenue)},
+            {QStringLiteral("Weighted revenue"), LocaleText::currency(all.weighted)},
+            {QStringLiteral("Forecast opportunities"), countText(forecast.count)},
+            {QStringLiteral("Forecast revenue"), LocaleText::currency(forecast.revenue)},
+            {QStringLiteral("Forecast weighted revenue"), LocaleText::currency(forecast.weighted)}};
+        for (const auto& [label, value] : lines) {
+            ReportContent::Band row;
+            row.kind = Kind::Row;
+            row.columnSet = columns;
+            row.cells = QStringList{label, value};
+            m_content.bands.push_back(row);
+        }
+        if (m_t.chart) {
+            QStringList labels;
+            for (const auto& entry : firstGroups)
+                labels.append(entry.first);
+            addChart(firstGroups, labels);
+        }
+    }
+
+    const ReportTemplate& m_t;
+    const std::vector<ReportRecord>& m_records;
+    QCollator m_collator;
+    ReportContent m_content;
+};
+
+} // namespace
+
+ReportContent ReportBuilder::build(const ReportTemplate& reportTemplate,
+                                   const std::vector<ReportRecord>& records) {
+    return Builder(reportTemplate, records).build();
+}
+
+QString ReportBuilder::caption(const QString& field) {
+    static const QList<QPair<QString, QString>> captions{
+        {QStringLiteral("RecordNumber"), QStringLiteral("Record number")},
+        {QStringLiteral("SalesOwner"), QStringLiteral("Sales owner")},
+        {QStringLiteral("DateCreated"), QStringLiteral("Created")},
+        {QStringLiteral("UnitPrice"), QStringLiteral("Unit price")},
+        {QStringLiteral("OrderDate"), QStringLiteral("Order date")},
+        {QStringLiteral("OrderDay"), QStringLiteral("Order day")},
+        {QStringLiteral("OrderMonth"), QStringLiteral("Order month")},
+        {QStringLiteral("OrderYear"), QStringLiteral("Order year")},
+        {QStringLiteral("Weighted"), QStringLiteral("Weighted revenue")},
+        {QStringLiteral("Share"), QStringLiteral("Running share")}};
+    for (const auto& [name, text] : captions) {
+        if (name == field)
+            return text;
+    }
+    return field;
+}
+
+QString ReportBuilder::groupLabel(const QString& group, const ReportRecord& r) {
+    if (group == QLatin1String("Week") || group == QLatin1String("Month")) {
+        if (!r.orderDate.isValid())
+            return noDateText();
+        if (group == QLatin1String("Month"))
+            return QLocale().standaloneMonthName(r.orderDate.month()) + QLatin1Char(' ') +
+                   QString::number(r.orderDate.year());
+        int year = 0;
+        const int week = r.orderDate.weekNumber(&year);
+        const QDate monday = r.orderDate.addDays(1 - r.orderDate.dayOfWeek());
+        return QStringLiteral("Week %1, %2 (from %3)")
+            .arg(week)
+            .arg(year)
+            .arg(LocaleText::shortDate(monday));
+    }
+    const QString& text = r.field(ReportRecord::fieldIndex(group));
+    return text.isEmpty() ? QStringLiteral("(none)") : text;
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+// What a report shows, before it is laid out on pages: a run of bands (titles, column headings,
+// rows, subtotals, totals, a chart) and the sets of columns they are aligned to.
+struct ReportContent {
+    struct ColumnSet {
+        QStringList headings;
+        QList<double> widths; // relative
+        QList<bool> rightAligned;
+    };
+    struct Band {
+        enum class Kind { SectionTitle, GroupHeader, Row, Subtotal, Total, Chart, Gap };
+        Kind kind = Kind::Row;
+        int columnSet = -1; // the columns the cells follow; -1 for none
+        QString text;       // the label of a title, group header, subtotal or total
+        QStringList cells;  // one per column; a subtotal's label runs up to its first cell
+        QString line;       // a row's second line, or ""
+        int chart = -1;     // the chart's data, for a Chart band
+    };
+    struct ChartSeries {
+        QStringList categories;
+        QList<double> revenue;
+        QList<double> weighted;
+    };
+
+    QString title;
+    bool landscape = false;
+    std::vector<ColumnSet> columnSets;
+    std::vector<Band> bands;
+    std::vector<ChartSeries> charts; // the data of the Chart bands
+
+    // Figures of the whole report, for the tests and for the caller.
+    int recordCount = 0;
+    double revenueTotal = 0;
+    double weightedTotal = 0;
+};

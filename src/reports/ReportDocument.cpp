@@ -1,0 +1,354 @@
+#include "reports/ReportDocument.h"
+
+#include "reports/ReportChart.h"
+
+#include <QFileInfo>
+#include <QFontMetricsF>
+#include <QLocale>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QSaveFile>
+#include <map>
+#include <tuple>
+
+namespace {
+
+// Heights and sizes in points.
+constexpr double HeadingHeight = 50;
+constexpr double FooterHeight = 24;
+constexpr double Padding = 3;
+constexpr double ChartHeight = 250;
+
+QFont makeFont(double points, bool bold, bool italic) {
+    QFont font;
+    font.setFamilies({QStringLiteral("DejaVu Sans"), QStringLiteral("Liberation Sans"),
+                      QStringLiteral("Sans Serif")});
+    font.setPointSizeF(points);
+    font.setBold(bold);
+    font.setItalic(italic);
+    return font;
+}
+
+// The fonts of a report, made once each.
+const QFont& reportFont(double points, bool bold = false, bool italic = false) {
+    static std::map<std::tuple<double, bool, bool>, QFont> fonts;
+    const auto key = std::make_tuple(points, bold, italic);
+    auto found = fonts.find(key);
+    if (found == fonts.end())
+        found = fonts.emplace(key, makeFont(points, bold, italic)).first;
+    return found->second;
+}
+
+const QColor& shade() {
+    static const QColor color(0xee, 0xf1, 0xf5);
+    return color;
+}
+const QColor& accent() {
+    static const QColor color(0x1f, 0x3a, 0x5f);
+    return color;
+}
+
+// Draws `text` in `rect` on one line, vertically centred, cut with an ellipsis when it does not
+// fit. Drawn at a point: far cheaper than laying the text out in a rectangle, which counts on
+// pages of thousands of rows.
+void drawCell(QPainter& painter, const QFontMetricsF& metrics, const QRectF& rect,
+              const QString& text, Qt::Alignment align) {
+    if (text.isEmpty())
+        return;
+    qreal advance = metrics.horizontalAdvance(text);
+    QString elided;
+    const QString* shown = &text;
+    if (advance > rect.width()) {
+        elided = metrics.elidedText(text, Qt::ElideRight, rect.width());
+        shown = &elided;
+        advance = metrics.horizontalAdvance(elided);
+    }
+    const qreal x = (align & Qt::AlignRight) ? rect.right() - advance : rect.left();
+    const qreal baseline = rect.top() + (rect.height() - metrics.height()) / 2 + metrics.ascent();
+    painter.drawText(QPointF(x, baseline), *shown);
+}
+
+} // namespace
+
+ReportDocument::ReportDocument(ReportContent content, Heading heading)
+    : m_content(std::move(content)), m_heading(std::move(heading)) {
+    paginate(preferredLayout());
+}
+
+QPageLayout ReportDocument::preferredLayout() const {
+    const bool inches = QLocale().measurementSystem() == QLocale::ImperialUSSystem;
+    return QPageLayout(QPageSize(inches ? QPageSize::Letter : QPageSize::A4),
+                       m_content.landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
+                       QMarginsF(36, 36, 36, 36), QPageLayout::Point);
+}
+
+double ReportDocument::bodyHeight() const {
+    return m_size.height() - HeadingHeight - FooterHeight;
+}
+
+double ReportDocument::bandHeight(const ReportContent::Band& band) const {
+    using Kind = ReportContent::Band::Kind;
+    switch (band.kind) {
+    case Kind::SectionTitle:
+        return 26;
+    case Kind::GroupHeader:
+        return 19;
+    case Kind::Row:
+        return band.line.isEmpty() ? 12.5 : 23;
+    case Kind::Subtotal:
+        return 17;
+    case Kind::Total:
+        return 20;
+    case Kind::Chart:
+        return qMin(ChartHeight, bodyHeight() - 20);
+    case Kind::Gap:
+        return 12;
+    }
+    return 12;
+}
+
+void ReportDocument::paginate(const QPageLayout& layout) {
+    using Kind = ReportContent::Band::Kind;
+    constexpr double HeadingsHeight = 16;
+    m_layout = layout;
+    m_size = layout.paintRect(QPageLayout::Point).size();
+    m_pages.clear();
+    m_pages.emplace_back();
+    const double body = bodyHeight();
+    double y = 0;
+    int headings = -1; // the column set whose headings this page shows last
+    const auto& bands = m_content.bands;
+    for (size_t i = 0; i < bands.size(); ++i) {
+        const ReportContent::Band& band = bands[i];
+        if (band.kind == Kind::Gap && y == 0)
+            continue; // no gap at the top of a page
+        const bool needsHeadings = band.columnSet >= 0 && band.columnSet != headings &&
+                                   band.kind != Kind::Total && band.kind != Kind::Subtotal;
+        double height = bandHeight(band) + (needsHeadings ? HeadingsHeight : 0);
+        // Titles and group headers stay with what follows them.
+        if ((band.kind == Kind::SectionTitle || band.kind == Kind::GroupHeader) &&
+            i + 1 < bands.size())
+            height += bandHeight(bands[i + 1]) + (bands[i + 1].columnSet >= 0 ? HeadingsHeight : 0);
+        if (y > 0 && y + height > body) {
+            m_pages.emplace_back();
+            y = 0;
+            headings = -1;
+            if (band.kind == Kind::Gap)
+                continue;
+        }
+        // A subtotal or total at the top of a page shows which columns its figures are in.
+        if (band.columnSet >= 0 && band.columnSet != headings) {
+            m_pages.back().placements.push_back({-1, band.columnSet, y, HeadingsHeight});
+            y += HeadingsHeight;
+            headings = band.columnSet;
+        }
+        const double own = bandHeight(band);
+        m_pages.back().placements.push_back({static_cast<int>(i), band.columnSet, y, own});
+        y += own;
+        if (band.kind == Kind::SectionTitle || band.kind == Kind::Gap)
+            headings = -1;
+    }
+}
+
+void ReportDocument::paintHeading(QPainter& painter, double s, int page) const {
+    const double width = m_size.width();
+    const auto rect = [s](double x, double y, double w, double h) {
+        return QRectF(x * s, y * s, w * s, h * s);
+    };
+    painter.setPen(accent());
+    const QFont& titleFont = reportFont(15, true);
+    painter.setFont(titleFont);
+    const QFontMetricsF titleMetrics(titleFont, painter.device());
+    drawCell(painter, titleMetrics, rect(0, 0, width * 0.62, 22), m_content.title, Qt::AlignLeft);
+    const QFont& companyFont = reportFont(10, true);
+    painter.setFont(companyFont);
+    drawCell(painter, QFontMetricsF(companyFont, painter.device()),
+             rect(width * 0.62, 0, width * 0.38, 22), m_heading.company, Qt::AlignRight);
+
+    painter.setPen(Qt::black);
+    const QFont& small = reportFont(8.5);
+    const QFontMetricsF smallMetrics(small, painter.device());
+    painter.setFont(small);
+    drawCell(painter, smallMetrics, rect(0, 24, width * 0.5, 13),
+             QStringLiteral("Sales representative: ") + m_heading.salesRep, Qt::AlignLeft);
+    drawCell(painter, smallMetrics, rect(width * 0.5, 24, width * 0.5, 13),
+             QStringLiteral("Database: ") + m_heading.databaseName, Qt::AlignRight);
+    painter.setPen(QPen(accent(), 1.2 * s));
+    painter.drawLine(QPointF(0, 41 * s), QPointF(width * s, 41 * s));
+
+    const double footerTop = m_size.height() - FooterHeight;
+    painter.setPen(QPen(Qt::gray, 0.5 * s));
+    painter.drawLine(QPointF(0, (footerTop + 6) * s), QPointF(width * s, (footerTop + 6) * s));
+    painter.setPen(Qt::black);
+    drawCell(painter, smallMetrics, rect(0, footerTop + 8, width * 0.6, 14),
+             QStringLiteral("Printed ") +
+                 QLocale().toString(m_heading.printDate, QLocale::LongFormat),
+             Qt::AlignLeft);
+    drawCell(painter, smallMetrics, rect(width * 0.6, footerTop + 8, width * 0.4, 14),
+             QStringLiteral("Page %1 of %2").arg(page).arg(pageCount()), Qt::AlignRight);
+}
+
+void ReportDocument::paintPlacement(QPainter& painter, double s, const Placement& p) const {
+    using Kind = ReportContent::Band::Kind;
+    const double width = m_size.width();
+    const double top = HeadingHeight + p.top;
+    const auto rect = [s](double x, double y, double w, double h) {
+        return QRectF(x * s, y * s, w * s, h * s);
+    };
+    // The columns of a set, as left edges and widths in points.
+    std::vector<std::pair<double, double>> columns;
+    const ReportContent::ColumnSet* set =
+        p.headings >= 0 ? &m_content.columnSets[size_t(p.headings)] : nullptr;
+    if (set) {
+        double sum = 0;
+        for (double w : set->widths)
+            sum += w;
+        double x = 0;
+        for (double w : set->widths) {
+            columns.emplace_back(x, width * w / sum);
+            x += width * w / sum;
+        }
+    }
+    const auto align = [&](qsizetype column) {
+        return set && column < set->rightAligned.size() && set->rightAligned[column]
+                   ? Qt::AlignRight
+                   : Qt::AlignLeft;
+    };
+    const auto drawCells = [&](const QStringList& cells, double y, double h, qsizetype from) {
+        const QFontMetricsF metrics(painter.font(), painter.device());
+        for (qsizetype c = from; c < cells.size() && c < qsizetype(columns.size()); ++c) {
+            const auto [x, w] = columns[size_t(c)];
+            drawCell(painter, metrics, rect(x + Padding, y, w - 2 * Padding, h), cells[c],
+                     align(c));
+        }
+    };
+
+    if (p.band < 0) {
+        const QFont& font = reportFont(7.5, true);
+        painter.setFont(font);
+        painter.fillRect(rect(0, top, width, p.height - 2), accent());
+        painter.setPen(Qt::white);
+        drawCells(set->headings, top, p.height - 2, 0);
+        return;
+    }
+    const ReportContent::Band& band = m_content.bands[size_t(p.band)];
+    switch (band.kind) {
+    case Kind::SectionTitle: {
+        const QFont& font = reportFont(11.5, true);
+        painter.setFont(font);
+        painter.setPen(accent());
+        drawCell(painter, QFontMetricsF(font, painter.device()), rect(0, top + 6, width, 18),
+                 band.text, Qt::AlignLeft);
+        break;
+    }
+    case Kind::GroupHeader: {
+        const QFont& font = reportFont(9, true);
+        painter.setFont(font);
+        painter.setPen(accent());
+        drawCell(painter, QFontMetricsF(font, painter.device()),
+                 rect(Padding, top + 4, width - 2 * Padding, 14), band.text, Qt::AlignLeft);
+        painter.setPen(QPen(accent(), 0.6 * s));
+        painter.drawLine(QPointF(0, (top + 18) * s), QPointF(width * s, (top + 18) * s));
+        break;
+    }
+    case Kind::Row: {
+        const int index = p.band;
+        if (index % 2 == 1)
+            painter.fillRect(rect(0, top, width, p.height), shade());
+        painter.setPen(Qt::black);
+        painter.setFont(reportFont(7.5));
+        drawCells(band.cells, top, 12.5, 0);
+        if (!band.line.isEmpty()) {
+            const QFont& font = reportFont(7, false, true);
+            painter.setFont(font);
+            painter.setPen(QColor(0x44, 0x44, 0x44));
+            drawCell(painter, QFontMetricsF(font, painter.device()),
+                     rect(Padding + 12, top + 11, width - 2 * Padding - 12, 11), band.line,
+                     Qt::AlignLeft);
+        }
+        break;
+    }
+    case Kind::Subtotal:
+    case Kind::Total: {
+        const bool total = band.kind == Kind::Total;
+        const QFont& font = reportFont(total ? 8.5 : 8, true);
+        painter.setFont(font);
+        painter.setPen(QPen(total ? accent() : Qt::gray, (total ? 1.0 : 0.6) * s));
+        painter.drawLine(QPointF(0, (top + 1) * s), QPointF(width * s, (top + 1) * s));
+        if (total)
+            painter.drawLine(QPointF(0, (top + 3) * s), QPointF(width * s, (top + 3) * s));
+        painter.setPen(total ? accent() : QColor(Qt::black));
+        // The label runs up to the first figure.
+        qsizetype first = 0;
+        while (first < band.cells.size() && band.cells[first].isEmpty())
+            ++first;
+        const double labelEnd =
+            first < qsizetype(columns.size()) ? columns[size_t(first)].first : width;
+        const double y = top + (total ? 4 : 2);
+        if (!band.text.isEmpty())
+            drawCell(painter, QFontMetricsF(font, painter.device()),
+                     rect(Padding, y, labelEnd - 2 * Padding, 13), band.text, Qt::AlignLeft);
+        drawCells(band.cells, y, 13, first);
+        break;
+    }
+    case Kind::Chart:
+        if (band.chart >= 0 && band.chart < int(m_content.charts.size()))
+            ReportChart::paint(painter, rect(0, top + 4, width, p.height - 8), band.text,
+                               m_content.charts[size_t(band.chart)]);
+        break;
+    case Kind::Gap:
+        break;
+    }
+}
+
+void ReportDocument::paintPage(QPainter& painter, int page) const {
+    if (page < 1 || page > pageCount())
+        return;
+    const double s = painter.device()->logicalDpiY() / 72.0;
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    paintHeading(painter, s, page);
+    for (const Placement& placement : m_pages[size_t(page - 1)].placements)
+        paintPlacement(painter, s, placement);
+    painter.restore();
+}
+
+Result ReportDocument::print(QPagedPaintDevice& device, int from, int to) {
+    paginate(device.pageLayout());
+    if (to <= 0 || to > pageCount())
+        to = pageCount();
+    from = qMax(1, from);
+    QPainter painter;
+    if (!painter.begin(&device))
+        return Result::failure(QStringLiteral("the output cannot be started"));
+    for (int page = from; page <= to; ++page) {
+        if (page > from && !device.newPage())
+            return Result::failure(QStringLiteral("a new page cannot be started"));
+        paintPage(painter, page);
+    }
+    if (!painter.end())
+        return Result::failure(QStringLiteral("the output cannot be finished"));
+    return {};
+}
+
+Result ReportDocument::writePdf(const QString& path) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return Result::failure(file.errorString());
+    {
+        QPdfWriter writer(&file);
+        writer.setTitle(m_content.title);
+        writer.setCreator(QStringLiteral("Corvane"));
+        writer.setResolution(600);
+        writer.setPageLayout(preferredLayout());
+        const Result printed = print(writer);
+        if (!printed) {
+            file.cancelWriting();
+            return printed;
+        }
+    }
+    if (!file.commit())
+        return Result::failure(file.errorString());
+    return {};
+}

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "platform/Result.h"
+#include "reports/ReportContent.h"
+
+#include <QDate>
+#include <QPageLayout>
+#include <QSizeF>
+#include <QString>
+#include <vector>
+
+class QPainter;
+class QPagedPaintDevice;
+
+// A report laid out on pages: every page carries the title, the representative and his
+// company, the database's file name, the print date and "Page N of M". Pages are painted on
+// demand, on any paged device (a PDF file, a printer, the preview).
+class ReportDocument {
+public:
+    struct Heading {
+        QString salesRep;
+        QString company;
+        QString databaseName;
+        QDate printDate;
+    };
+
+    ReportDocument(ReportContent content, Heading heading);
+
+    const ReportContent& content() const { return m_content; }
+    const Heading& heading() const { return m_heading; }
+
+    // The page the report is made for: A4, or Letter where the locale measures in inches, in
+    // the template's orientation, with half-inch margins.
+    QPageLayout preferredLayout() const;
+    // Lays the bands out on pages of `layout` (done for preferredLayout() at construction).
+    void paginate(const QPageLayout& layout);
+    const QPageLayout& layout() const { return m_layout; }
+    int pageCount() const { return static_cast<int>(m_pages.size()); }
+
+    // Paints page `page` (from 1) with its origin at the top left of the page's paint rect.
+    void paintPage(QPainter& painter, int page) const;
+    // Paints pages `from` to `to` (from 1; 0 for the last) on `device`, laid out for its page.
+    Result print(QPagedPaintDevice& device, int from = 1, int to = 0);
+    // Writes the whole report as a PDF file; the file is replaced only when all went well.
+    Result writePdf(const QString& path);
+
+private:
+    struct Placement {
+        int band;      // index into the bands, or -1 for column headings
+        int headings;  // the column set of the headings
+        double top;    // points from the body's top
+        double height; // points
+    };
+    struct Page {
+        std::vector<Placement> placements;
+    };
+
+    double bandHeight(const ReportContent::Band& band) const;
+    double bodyHeight() const;
+    void paintHeading(QPainter& painter, double scale, int page) const;
+    void paintPlacement(QPainter& painter, double scale, const Placement& placement) const;
+
+    ReportContent m_content;
+    Heading m_heading;
+    QPageLayout m_layout;
+    QSizeF m_size; // the paint rect, in points
+    std::vector<Page> m_pages;
+};

@@ -1,0 +1,16 @@
+#pragma once
+
+#include "platform/Result.h"
+#include "reports/ReportEngine.h"
+
+class ReportDocument;
+
+// Sends a report by mail: the report as a PDF attached to a mail draft of the user's mail
+// program, to the recipients and copy list of the mail settings, with their text as the body.
+class ReportMail {
+public:
+    // The attachment's file name: the title, without characters file systems refuse, ".pdf".
+    static QString attachmentName(const ReportDocument& document);
+    static QString subject(const ReportDocument& document);
+    static Result send(ReportDocument& document, const ReportEngine::MailSettings& mail);
+};

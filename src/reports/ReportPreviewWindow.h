@@ -1,0 +1,42 @@
+#pragma once
+
+#include "reports/ReportEngine.h"
+
+#include <QDialog>
+#include <functional>
+#include <memory>
+
+class QLabel;
+class QPrinter;
+class QPrintPreviewWidget;
+class ReportDocument;
+
+// The print preview of a report, from which the user prints it (the system's print dialog),
+// saves it as a PDF file or mails it as a PDF attachment.
+class ReportPreviewWindow : public QDialog {
+    Q_OBJECT
+public:
+    ReportPreviewWindow(std::shared_ptr<ReportDocument> document,
+                        const ReportEngine::MailSettings& mail, QWidget* parent = nullptr);
+    ~ReportPreviewWindow() override;
+
+    // Asks for the printer and the pages; the system's print dialog unless a test sets its own.
+    using PrinterChooser = std::function<bool(QPrinter& printer, QWidget* parent)>;
+    static void setPrinterChooser(PrinterChooser chooser);
+
+    QPrintPreviewWidget* preview() const { return m_preview; }
+
+public slots:
+    void printReport();
+    void savePdf();
+    void mailReport();
+
+private:
+    void updatePageLabel();
+
+    std::shared_ptr<ReportDocument> m_document;
+    ReportEngine::MailSettings m_mail;
+    std::unique_ptr<QPrinter> m_previewPrinter;
+    QPrintPreviewWidget* m_preview = nullptr;
+    QLabel* m_pageLabel = nullptr;
+};
