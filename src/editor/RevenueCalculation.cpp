@@ -2,19 +2,12 @@
 
 #include "platform/LocaleText.h"
 #include "store/NumericText.h"
-#include "store/SalesSchema.h"
+#include "store/OpportunityFields.h"
 
 #include <QLocale>
 #include <cmath>
 
 namespace {
-
-int fieldSize(const char* name) {
-    for (const auto& field : SalesSchema::Fields)
-        if (qstrcmp(field.name, name) == 0)
-            return field.size;
-    return 0;
-}
 
 // An amount as the field shows it, or nothing when it is no finite number or its text would
 // not fit the field it is stored in.
@@ -62,8 +55,8 @@ QString RevenueCalculation::StoredQuantity(const QString& shownQuantity) {
 
 RevenueCalculation::Outcome RevenueCalculation::Calculate(const QString& quantityText,
                                                           const QString& unitPriceText) {
-    static const int amountSize = fieldSize("Quantity");
-    static const int revenueSize = fieldSize("Revenue");
+    static const int amountSize = OpportunityFields::info(OpportunityFields::Quantity).size;
+    static const int revenueSize = OpportunityFields::info(OpportunityFields::Revenue).size;
     Outcome outcome;
     const QString zero = Shown(0.0);
 

@@ -2,6 +2,7 @@
 
 #include "platform/LocaleText.h"
 #include "store/CVN_Database.h"
+#include "store/OpportunityFields.h"
 #include "store/SalesFile.h"
 #include "store/SalesSchema.h"
 #include "store/SqlStatement.h"
@@ -10,7 +11,6 @@
 #include <QLocale>
 #include <algorithm>
 #include <array>
-#include <cstring>
 #include <limits>
 #include <memory>
 #include <optional>
@@ -18,11 +18,15 @@
 
 namespace {
 
-const char* const InsertSql =
-    "INSERT INTO Sales (RecordNumber, SalesOwner, DateCreated, Company, Department, Contact, "
-    "Note, Product, Description, UnitPrice, Quantity, Revenue, Source, Stage, Forecast, "
-    "Probability, OrderDay, OrderMonth, OrderYear) "
-    "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16, ?17, ?18, ?19)";
+// The statement that adds one record: every field, bound by its index in the field table.
+QByteArray insertSql() {
+    QString values;
+    for (int i = 1; i <= OpportunityFields::Count; ++i)
+        values += (i > 1 ? QStringLiteral(", ?") : QStringLiteral("?")) + QString::number(i);
+    return (QStringLiteral("INSERT INTO Sales (") + OpportunityFields::storedNameList() +
+            QStringLiteral(") VALUES (") + values + QLatin1Char(')'))
+        .toUtf8();
+}
 
 // The highest record number in the file that an open would read (one that fits 32 bits), or 0.
 std::optional<qint64> highestInFile(sqlite3* db) {
@@ -33,46 +37,11 @@ std::optional<qint64> highestInFile(sqlite3* db) {
     return sqlite3_column_int64(highest.get(), 0);
 }
 
-using Getter = const QString& (Opportunity::*)() const;
-struct SizedField {
-    Getter get;
-    int size;
-};
-
-// The text fields with their sizes from the schema.
-const std::vector<SizedField>& sizedFields() {
-    static const std::vector<SizedField> fields = [] {
-        static const struct {
-            const char* name;
-            Getter get;
-        } getters[] = {
-            {"SalesOwner", &Opportunity::SalesOwner},   {"Company", &Opportunity::Company},
-            {"Contact", &Opportunity::Contact},         {"Department", &Opportunity::Department},
-            {"Description", &Opportunity::Description}, {"Note", &Opportunity::Note},
-            {"Product", &Opportunity::Product},         {"UnitPrice", &Opportunity::UnitPrice},
-            {"Quantity", &Opportunity::Quantity},       {"Revenue", &Opportunity::Revenue},
-            {"Source", &Opportunity::Source},           {"Stage", &Opportunity::Stage},
-            {"Probability", &Opportunity::Probability}, {"Forecast", &Opportunity::Forecast},
-            {"OrderDay", &Opportunity::OrderDay},       {"OrderMonth", &Opportunity::OrderMonth},
-            {"OrderYear", &Opportunity::OrderYear}};
-        std::vector<SizedField> result;
-        for (const SalesSchema::Field& field : SalesSchema::Fields) {
-            for (const auto& getter : getters) {
-                if (field.type == SalesSchema::FieldType::Text &&
-                    std::strcmp(field.name, getter.name) == 0)
-                    result.push_back({getter.get, field.size});
-            }
-        }
-        return result;
-    }();
-    return fields;
-}
-
 // A text of no more UTF-16 units than its field's size fits; only longer ones need the count
 // of characters.
 bool mayBeTooLong(const Opportunity& o) {
-    for (const SizedField& field : sizedFields()) {
-        if ((o.*field.get)().size() > field.size)
+    for (const OpportunityFields::Info& field : OpportunityFields::Fields) {
+        if (OpportunityFields::isText(field.field) && o.text(field.field).size() > field.size)
             return true;
     }
     return false;
@@ -125,39 +94,31 @@ Result OpportunityBatch::AddAll(CVN_Database& target, const std::vector<const Op
 
     const QDateTime now = QDateTime::currentDateTime();
     const QByteArray created = now.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toUtf8();
-    SqlStatement insert(file.handle(), InsertSql);
+    const QByteArray sql = insertSql();
+    SqlStatement insert(file.handle(), sql.constData());
     if (!insert.ok()) {
         file.takeError(insert.rc());
         return fail(file.error() + QLatin1Char('.'));
     }
     sqlite3_stmt* s = insert.get();
     sqlite3_bind_text(s, 3, created.constData(), static_cast<int>(created.size()), SQLITE_STATIC);
-    std::array<QByteArray, 20> keep;
+    std::array<QByteArray, OpportunityFields::Count> keep;
+    std::vector<qint64> rowIds;
+    rowIds.reserve(items.size());
     for (size_t i = 0; i < items.size(); ++i) {
         const Opportunity& o = *items[i];
         sqlite3_bind_int(s, 1, static_cast<int>(first + static_cast<qint64>(i)));
-        bind(s, 2, o.SalesOwner(), keep[2]);
-        bind(s, 4, o.Company(), keep[4]);
-        bind(s, 5, o.Department(), keep[5]);
-        bind(s, 6, o.Contact(), keep[6]);
-        bind(s, 7, o.Note(), keep[7]);
-        bind(s, 8, o.Product(), keep[8]);
-        bind(s, 9, o.Description(), keep[9]);
-        bind(s, 10, o.UnitPrice(), keep[10]);
-        bind(s, 11, o.Quantity(), keep[11]);
-        bind(s, 12, o.Revenue(), keep[12]);
-        bind(s, 13, o.Source(), keep[13]);
-        bind(s, 14, o.Stage(), keep[14]);
-        bind(s, 15, o.Forecast(), keep[15]);
-        bind(s, 16, o.Probability(), keep[16]);
-        bind(s, 17, o.OrderDay(), keep[17]);
-        bind(s, 18, o.OrderMonth(), keep[18]);
-        bind(s, 19, o.OrderYear(), keep[19]);
+        for (const OpportunityFields::Info& field : OpportunityFields::Fields) {
+            if (field.field != OpportunityFields::DateCreated &&
+                OpportunityFields::isText(field.field))
+                bind(s, field.field + 1, o.text(field.field), keep[field.field]);
+        }
         const int rc = sqlite3_step(s);
         if (rc != SQLITE_DONE) {
             file.takeError(rc);
             return fail(describe(i) + QStringLiteral(": ") + file.error() + QLatin1Char('.'));
         }
+        rowIds.push_back(sqlite3_last_insert_rowid(file.handle()));
         sqlite3_reset(s);
     }
     if (!file.commit())
@@ -174,6 +135,7 @@ Result OpportunityBatch::AddAll(CVN_Database& target, const std::vector<const Op
         copy->setRecordNumber(number);
         copy->copyFieldsFrom(*items[i]);
         copy->setDateCreated(createdText);
+        copy->setRowId(rowIds[i]);
         collection.Add(std::move(copy), ::Opportunities::KeyFor(number));
     }
     return {};

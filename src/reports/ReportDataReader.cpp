@@ -1,7 +1,7 @@
 #include "reports/ReportDataReader.h"
 
+#include "store/OpportunityFields.h"
 #include "store/SalesFile.h"
-#include "store/SalesSchema.h"
 #include "store/SqlStatement.h"
 
 #include <QFileInfo>
@@ -78,10 +78,10 @@ ResultValue<bool> checkTable(const ReadOnlyConnection& db) {
         return Result::failure(db.describe(fields.rc()));
     while (sqlite3_step(fields.get()) == SQLITE_ROW)
         columns.insert(textColumn(fields.get(), 0).toLower());
-    for (const SalesSchema::Field& field : SalesSchema::Fields) {
-        if (!columns.contains(QString::fromLatin1(field.name).toLower()))
+    for (const OpportunityFields::Info& field : OpportunityFields::Fields) {
+        if (!columns.contains(QString::fromLatin1(field.storedName).toLower()))
             return Result::failure(
-                QStringLiteral("the table Sales has no field %1").arg(field.name));
+                QStringLiteral("the table Sales has no field %1").arg(field.storedName));
     }
     return true;
 }
@@ -106,12 +106,14 @@ ResultValue<std::vector<ReportRecord>> ReportDataReader::read(const QString& pat
 
     // Field names come from the schema, never from the template; the values are bound.
     QString sql = QStringLiteral("SELECT ");
-    for (size_t i = 0; i < SalesSchema::Fields.size(); ++i)
-        sql += (i ? QStringLiteral(", ") : QString()) + QLatin1String(SalesSchema::Fields[i].name);
+    for (size_t i = 0; i < OpportunityFields::Fields.size(); ++i)
+        sql += (i ? QStringLiteral(", ") : QString()) +
+               QLatin1String(OpportunityFields::Fields[i].storedName);
     sql += QStringLiteral(" FROM Sales");
     for (qsizetype i = 0; i < conditions.size(); ++i) {
         sql += (i ? QStringLiteral(" AND ") : QStringLiteral(" WHERE ")) +
-               QLatin1String(SalesSchema::Fields[static_cast<size_t>(conditions[i].first)].name) +
+               QLatin1String(
+                   OpportunityFields::Fields[static_cast<size_t>(conditions[i].first)].storedName) +
                QStringLiteral(" = ?");
     }
     sql += QStringLiteral(" ORDER BY rowid");
@@ -127,15 +129,14 @@ ResultValue<std::vector<ReportRecord>> ReportDataReader::read(const QString& pat
     int rc = SQLITE_ROW;
     while ((rc = sqlite3_step(statement.get())) == SQLITE_ROW) {
         ReportRecord record;
-        bool complete = true;
-        for (int i = 0; i < ReportRecord::FieldCount && complete; ++i) {
-            if (sqlite3_column_type(statement.get(), i) == SQLITE_NULL)
-                complete = false;
-            else
+        // As an open reads the file: a record without a record number is left out, any other
+        // empty (NULL) field reads as "".
+        if (sqlite3_column_type(statement.get(), 0) == SQLITE_NULL)
+            continue;
+        for (int i = 0; i < ReportRecord::FieldCount; ++i) {
+            if (sqlite3_column_type(statement.get(), i) != SQLITE_NULL)
                 record.fields[static_cast<size_t>(i)] = textColumn(statement.get(), i);
         }
-        if (!complete)
-            continue;
         const qint64 number = sqlite3_column_int64(statement.get(), 0);
         if (numbers.contains(number))
             continue;

@@ -2,7 +2,7 @@
 
 #include "platform/LocaleText.h"
 #include "store/NumericText.h"
-#include "store/SalesSchema.h"
+#include "store/OpportunityFields.h"
 
 #include <QLocale>
 
@@ -13,8 +13,9 @@ int indexOf(const char* name) {
 } // namespace
 
 int ReportRecord::fieldIndex(const QString& name) {
-    for (size_t i = 0; i < SalesSchema::Fields.size(); ++i) {
-        if (name.compare(QLatin1String(SalesSchema::Fields[i].name), Qt::CaseInsensitive) == 0)
+    for (size_t i = 0; i < OpportunityFields::Fields.size(); ++i) {
+        if (name.compare(QLatin1String(OpportunityFields::Fields[i].storedName),
+                         Qt::CaseInsensitive) == 0)
             return static_cast<int>(i);
     }
     return -1;

@@ -104,7 +104,7 @@ void tst_CommandLine::newMergeListAndExport() {
     const Run help = run({"--help"});
     QCOMPARE(help.exitCode, 0);
     QVERIFY(help.out.contains("corvane-cli merge DB SOURCE..."));
-    QCOMPARE(run({"--version"}).out, QStringLiteral("corvane-cli 0.1.0\n"));
+    QCOMPARE(run({"--version"}).out, QStringLiteral("corvane-cli 3.5.0\n"));
 
     Run created = run({"new", "Leads.mdb"});
     QCOMPARE(created.exitCode, 0);

@@ -269,7 +269,7 @@ void tst_DataMerge::mergeFailuresAddNothing_data() {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QString>("cause");
     QTest::newRow("locked source") << "locked"
-                                   << "The file is in use by another program.";
+                                   << "in use by another program";
     QTest::newRow("text file dropped") << "text"
                                        << "The file is not a Corvane database.";
     QTest::newRow("read-only shown file") << "readonly"

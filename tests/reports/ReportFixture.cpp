@@ -40,7 +40,7 @@ bool write(const QString& path) {
           (7, 'o', '2024-01-02 10:00:00', 'O''Hara & "Sons"', 'Jo', 'IT', 'Training', '', 'Day',
            '$1,100.00', '3', '$3,300.00', 'Email', 'Develop Solution', '50% - Competitive', 'No',
            '20', 'June', '2024'),
-          (8, 'o', '2024-01-02 10:00:00', NULL, 'Nu', 'IT', 'Unreadable', '', 'X', '1', '1',
+          (NULL, 'o', '2024-01-02 10:00:00', 'Nameless', 'Nu', 'IT', 'Unreadable', '', 'X', '1', '1',
            '$99,999.00', 'Email', 'Lead', '100% - Won', 'Yes', '01', 'March', '2024');
     )";
     char* error = nullptr;

@@ -292,7 +292,9 @@ void tst_ReportEngine::failures_data() {
         << "Could not read the report template %2: line 2: there is no setting \"colour\".";
     QTest::newRow("deleted database") << "deleted" << 1 << database + "the file does not exist.";
     QTest::newRow("locked database")
-        << "locked" << 1 << database + "the file is in use by another program.";
+        << "locked" << 1
+        << database +
+               "the file is in use by another program; try again when it has finished with it.";
     QTest::newRow("text file") << "text" << 1 << database + "the file is not a Corvane database.";
     QTest::newRow("no table Sales") << "notable" << 1 << database + "the file has no table Sales.";
     QTest::newRow("no data file") << "nodata" << 4 << "No database file is given for the report.";
