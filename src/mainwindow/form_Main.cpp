@@ -2,19 +2,30 @@
 
 #include "about/frmAbout.h"
 #include "about/frmHelp.h"
+#include "editor/frm_Edit.h"
+#include "exchange/DataMerge.h"
+#include "exchange/DatabaseCopy.h"
+#include "exchange/OpportunityText.h"
+#include "exchange/TextExport.h"
 #include "filter/Filters.h"
+#include "filter/frmFilter.h"
 #include "mainwindow/OpportunityListModel.h"
 #include "mainwindow/OpportunitySortProxy.h"
 #include "mainwindow/SelectComboText.h"
 #include "mainwindow/Twips.h"
 #include "mainwindow/frm_editNote.h"
 #include "outlook/OutlookContacts.h"
+#include "outlook/OutlookItems.h"
 #include "platform/LocaleText.h"
 #include "platform/SettingsStore.h"
 #include "platform/UiServices.h"
+#include "reports/ReportEngine.h"
+#include "reports/ReportMenu.h"
+#include "reports/ReportPreviewPresenter.h"
 #include "settings/ColumnsInfo.h"
 #include "settings/Settings.h"
 #include "settings/User.h"
+#include "settings/frm_Options.h"
 #include "store/CVN_Database.h"
 #include "store/StoreResult.h"
 #include "store/ValueLists.h"
@@ -25,6 +36,8 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFile>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -34,12 +47,14 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QSessionManager>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QTreeView>
+#include <QUrl>
 #include <QVBoxLayout>
 
 namespace {
@@ -93,6 +108,17 @@ constexpr Panel Panels[] = {
     {"CurrentRevenue", "", "Current Revenues"},
 };
 
+QStringList droppedFiles(const QMimeData* data) {
+    QStringList files;
+    if (!data)
+        return files;
+    for (const QUrl& url : data->urls()) {
+        if (url.isLocalFile())
+            files.append(url.toLocalFile());
+    }
+    return files;
+}
+
 QString MoneyPanelText(double amount) {
     return QLatin1Char(' ') + LocaleText::currency(amount) + QLatin1Char(' ');
 }
@@ -122,6 +148,7 @@ form_Main::form_Main(QWidget* parent) : QMainWindow(parent) {
     buildCentral();
     buildStatusBar();
     connectDatabases();
+    wireCommands();
 
     const qreal dpi = Dpi();
     setMinimumSize(Twips::toPixels(3800, dpi), Twips::toPixels(4500, dpi));
@@ -885,6 +912,21 @@ void form_Main::txt_Notes_MouseDown() {
 }
 
 bool form_Main::eventFilter(QObject* watched, QEvent* event) {
+    // Files dragged onto the list merge as the list's drop rule says.
+    if (watched == m_list->viewport()) {
+        if (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove) {
+            auto* drag = static_cast<QDropEvent*>(event);
+            if (HasDatabase() && !droppedFiles(drag->mimeData()).isEmpty()) {
+                drag->acceptProposedAction();
+                return true;
+            }
+        } else if (event->type() == QEvent::Drop) {
+            auto* drop = static_cast<QDropEvent*>(event);
+            drop->acceptProposedAction();
+            lv_Opportunity_OLEDragDrop(droppedFiles(drop->mimeData()));
+            return true;
+        }
+    }
     if (watched == m_txtNotes->viewport() && event->type() == QEvent::MouseButtonPress &&
         m_txtNotes->isEnabled()) {
         txt_Notes_MouseDown();
@@ -899,4 +941,348 @@ bool form_Main::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     return QMainWindow::eventFilter(watched, event);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Commands on opportunities, the Tools menu, exchange, mail and reports
+
+void form_Main::wireCommands() {
+    const auto wire = [this](const char* name, void (form_Main::*handler)(),
+                             const QKeySequence& shortcut = QKeySequence()) {
+        QAction* action = m_actions.value(QLatin1String(name));
+        if (!action)
+            return;
+        if (!shortcut.isEmpty())
+            action->setShortcut(shortcut);
+        connect(action, &QAction::triggered, this, handler);
+    };
+    // Shortcuts are standard keys that change nothing by themselves; New database keeps its
+    // own with Shift.
+    m_actions.value(QStringLiteral("mnuNew"))
+        ->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N));
+    wire("mnuNewOpportunity", &form_Main::mnuNewOpportunity_Click, QKeySequence::New);
+    wire("mnuEditOpportunity", &form_Main::mnuEditOpportunity_Click);
+    wire("mnuDeleteOpportunity", &form_Main::mnuDeleteOpportunity_Click, QKeySequence::Delete);
+    wire("mnuCopyOpportunity", &form_Main::mnuCopyOpportunity_Click, QKeySequence::Copy);
+    wire("mnuPasteOpportunity", &form_Main::mnuPasteOpportunity_Click, QKeySequence::Paste);
+    wire("mnuFilter", &form_Main::mnuFilter_Click);
+    wire("mnuOptions", &form_Main::mnuOptions_Click);
+    wire("mnuAppt", &form_Main::mnuAppt_Click);
+    wire("mnuTask", &form_Main::mnuTask_Click);
+    wire("mnuEmail", &form_Main::mnuEmail_Click);
+    wire("mnuExport", &form_Main::mnuExport_Click);
+    wire("mnuSaveAs", &form_Main::mnuSaveAs_Click);
+    wire("mnuSend", &form_Main::mnuSend_Click);
+    for (int index = 1; index <= 8; ++index) {
+        if (auto* report = findChild<QAction*>(QStringLiteral("mnuRpt_%1").arg(index)))
+            connect(report, &QAction::triggered, this, [this, index] { mnuRpt_Click(index); });
+    }
+    setToolbarHandler(QStringLiteral("New"), [this] { mnuNewOpportunity_Click(); });
+    setToolbarHandler(QStringLiteral("Edit"), [this] { mnuEditOpportunity_Click(); });
+    setToolbarHandler(QStringLiteral("Delete"), [this] { mnuDeleteOpportunity_Click(); });
+    setToolbarHandler(QStringLiteral("Copy"), [this] { mnuCopyOpportunity_Click(); });
+    setToolbarHandler(QStringLiteral("Paste"), [this] { mnuPasteOpportunity_Click(); });
+    setToolbarHandler(QStringLiteral("Send"), [this] { mnuSend_Click(); });
+
+    connect(m_list, &QTreeView::doubleClicked, this, [this] { mnuEditOpportunity_Click(); });
+    connect(m_list, &QTreeView::activated, this, [this](const QModelIndex&) {
+        // Enter on a row edits it; a double-click already did.
+        if (QGuiApplication::mouseButtons() == Qt::NoButton)
+            mnuEditOpportunity_Click();
+    });
+    setAcceptDrops(true);
+    m_list->setAcceptDrops(true);
+    m_list->viewport()->setAcceptDrops(true);
+    m_list->viewport()->installEventFilter(this);
+}
+
+frm_Edit& form_Main::editor() {
+    if (!m_editor)
+        m_editor = std::make_unique<frm_Edit>(this);
+    m_editor->setContacts(m_outlookContacts.get());
+    return *m_editor;
+}
+
+QString form_Main::OpportunityText() const {
+    const QString key = SelectedKey();
+    const CVN_Database* shown = m_databases->shown();
+    const Opportunity* selected =
+        shown && !key.isEmpty() ? shown->Opportunities().Item(key) : nullptr;
+    return selected ? ::OpportunityText(*selected) : QString();
+}
+
+void form_Main::mnuNewOpportunity_Click() {
+    if (!HasDatabase())
+        return;
+    Opportunity fresh;
+    const auto added = m_databases->add(fresh);
+    if (!added) {
+        ReportStoreFailure(added.result());
+        return;
+    }
+    const QString key = *added;
+    SelectKey(key);
+    Opportunity* placeholder = shownDatabase().Opportunities().Item(key);
+    frm_Edit& dialog = editor();
+    dialog.EditNew(
+        *placeholder,
+        [this, key](Opportunity&) { return m_databases->update(key, [](Opportunity&) {}); },
+        [this, key] { return m_databases->remove(key); });
+    dialog.exec();
+    UpdateCommandState();
+}
+
+void form_Main::mnuEditOpportunity_Click() {
+    if (!HasRows())
+        return;
+    const QString key = SelectedKey();
+    Opportunity* opportunity = key.isEmpty() ? nullptr : shownDatabase().Opportunities().Item(key);
+    if (!opportunity)
+        return;
+    frm_Edit& dialog = editor();
+    dialog.Edit(*opportunity, [this, key](Opportunity&) {
+        return m_databases->update(key, [](Opportunity&) {});
+    });
+    dialog.exec();
+}
+
+void form_Main::mnuDeleteOpportunity_Click() {
+    const QString key = SelectedKey();
+    const Opportunity* opportunity =
+        key.isEmpty() ? nullptr : shownDatabase().Opportunities().Item(key);
+    if (!opportunity)
+        return;
+    if (UiServices::instance().messageBox(QStringLiteral("Delete ") + opportunity->Description(),
+                                          QStringLiteral("Delete Opportunity"),
+                                          UiServices::Icon::Question,
+                                          UiServices::Buttons::YesNo) != UiServices::Answer::Yes)
+        return;
+    ReportStoreFailure(m_databases->remove(key));
+    ShowQuickInfo();
+}
+
+void form_Main::mnuCopyOpportunity_Click() {
+    const QString key = SelectedKey();
+    const Opportunity* opportunity =
+        key.isEmpty() ? nullptr : shownDatabase().Opportunities().Item(key);
+    if (!opportunity)
+        return;
+    if (!m_copiedOpportunity)
+        m_copiedOpportunity = std::make_unique<Opportunity>();
+    m_copiedOpportunity->copyFieldsFrom(*opportunity);
+    m_opportunityCopied = true;
+    UpdateCommandState();
+    UiServices::instance().setClipboardText(::OpportunityText(*opportunity));
+}
+
+void form_Main::mnuPasteOpportunity_Click() {
+    if (!m_opportunityCopied || !m_copiedOpportunity)
+        return;
+    // Each paste adds a new opportunity of its own; the copy itself stays as it was copied.
+    Opportunity pasted(*m_copiedOpportunity);
+    const auto added = m_databases->add(pasted);
+    if (!added) {
+        ReportStoreFailure(added.result());
+        return;
+    }
+    SelectKey(*added);
+}
+
+void form_Main::mnuFilter_Click() {
+    frmFilter dialog(
+        Filters::instance(), [this] { m_databases->filterAll(Filters::instance()); }, this);
+    dialog.exec();
+}
+
+void form_Main::mnuOptions_Click() {
+    if (m_options) {
+        m_options->raise();
+        m_options->activateWindow();
+        return;
+    }
+    m_options =
+        new frm_Options(User::instance(), ColumnsInfo::instance(), Settings::instance(), this);
+    m_options->setAttribute(Qt::WA_DeleteOnClose);
+    connect(m_options, &frm_Options::outlookUseChanged, this, [this](bool use) {
+        if (use && !m_outlookContacts)
+            m_outlookContacts = std::make_unique<OutlookContacts>();
+        else if (!use)
+            m_outlookContacts.reset();
+        if (m_editor)
+            m_editor->setContacts(m_outlookContacts.get());
+        UpdateCommandState();
+    });
+    connect(m_options, &frm_Options::listRebuildRequested, this, [this] { ShowListView(true); });
+    m_options->show();
+}
+
+void form_Main::ReportOutlookFailure(const Result& result, int command) {
+    if (result.ok())
+        return;
+    const auto which = static_cast<OutlookItems::Command>(command);
+    const UiServices::Answer answer = UiServices::instance().messageBox(
+        OutlookItems::FailureText(which), OutlookItems::FailureTitle(which), UiServices::Icon::None,
+        UiServices::Buttons::YesNo);
+    OutlookItems items(User::instance());
+    if (!items.KeepUsingOutlook(answer)) {
+        m_outlookContacts.reset();
+        if (m_editor)
+            m_editor->setContacts(nullptr);
+    }
+    UpdateCommandState();
+}
+
+void form_Main::mnuAppt_Click() {
+    const WaitCursor wait;
+    OutlookItems items(User::instance());
+    ReportOutlookFailure(items.CreateAppointment(OpportunityText()),
+                         static_cast<int>(OutlookItems::Command::Appointment));
+}
+
+void form_Main::mnuTask_Click() {
+    const WaitCursor wait;
+    OutlookItems items(User::instance());
+    ReportOutlookFailure(items.CreateTask(OpportunityText()),
+                         static_cast<int>(OutlookItems::Command::Task));
+}
+
+void form_Main::mnuEmail_Click() {
+    const WaitCursor wait;
+    OutlookItems items(User::instance());
+    ReportOutlookFailure(items.CreateOutlookMail(QString(), OpportunityText()),
+                         static_cast<int>(OutlookItems::Command::Email));
+}
+
+void form_Main::mnuSend_Click() {
+    const CVN_Database* shown = m_databases->shown();
+    if (!shown || !User::instance().UseOutlook())
+        return;
+    const WaitCursor wait;
+    OutlookItems items(User::instance());
+    ReportOutlookFailure(items.CreateOutlookMail(shown->DatabaseLocation()),
+                         static_cast<int>(OutlookItems::Command::Send));
+}
+
+QStringList form_Main::OpenLocations() const {
+    QStringList locations;
+    for (int i = 0; i < m_databases->count(); ++i)
+        locations.append(m_databases->at(i).DatabaseLocation());
+    return locations;
+}
+
+void form_Main::mnuExport_Click() {
+    const CVN_Database* shown = m_databases->shown();
+    if (!shown)
+        return;
+    UiServices& ui = UiServices::instance();
+    const auto path = ui.chooseFile(TextExport::FileRequest());
+    if (!path || path->isEmpty())
+        return;
+    const auto written = TextExport::Write(shown->Opportunities(), *path, OpenLocations());
+    if (written)
+        ui.messageBox(TextExport::DoneMessage(*written, *path), TextExport::Title(),
+                      UiServices::Icon::Information, UiServices::Buttons::Ok);
+    else
+        ui.messageBox(written.message(), TextExport::Title(), UiServices::Icon::Critical,
+                      UiServices::Buttons::Ok);
+}
+
+void form_Main::mnuSaveAs_Click() {
+    const CVN_Database* shown = m_databases->shown();
+    if (!shown)
+        return;
+    UiServices& ui = UiServices::instance();
+    UiServices::FileRequest request;
+    request.title = QStringLiteral("Save Database As");
+    request.defaultSuffix = QStringLiteral("mdb");
+    request.filters = {QStringLiteral("*.mdb (*.mdb)")};
+    request.save = true;
+    request.confirmOverwrite = true;
+    const auto chosen = ui.chooseFile(request);
+    if (!chosen || chosen->isEmpty())
+        return;
+    const QString target = OpenDatabases::canonicalLocation(*chosen);
+    const Result copied = DatabaseCopy::SaveAs(shown->DatabaseLocation(), target, OpenLocations());
+    if (!copied) {
+        ui.messageBox(copied.message(), QStringLiteral("Save As"), UiServices::Icon::Critical,
+                      UiServices::Buttons::Ok);
+        return;
+    }
+    const auto reopened = m_databases->replaceShown(target);
+    if (!reopened)
+        ui.messageBox(reopened.message(), QStringLiteral("Save As"), UiServices::Icon::Critical,
+                      UiServices::Buttons::Ok);
+}
+
+void form_Main::mnuRpt_Click(int index) {
+    if (!m_report) {
+        m_report = std::make_unique<ReportEngine>();
+        m_reportPresenter = std::make_unique<ReportPreviewPresenter>(this);
+        m_report->setPresenter(m_reportPresenter.get());
+    }
+    ReportMenu::mnuRpt_Click(*m_report, index, shownDatabase().DatabaseLocation(), User::instance(),
+                             UiServices::instance());
+}
+
+bool form_Main::mergeText(const QString& theFileName) {
+    CVN_Database* shown = m_databases->shown();
+    if (!shown)
+        return false;
+    const WaitCursor wait;
+    const DataMerge::Outcome outcome = DataMerge::mergeText(*shown, theFileName);
+    if (outcome.added > 0)
+        m_databases->collectionChanged(shown);
+    UiServices::instance().messageBox(outcome.message, outcome.title,
+                                      outcome.ok() ? UiServices::Icon::Information
+                                                   : UiServices::Icon::Critical,
+                                      UiServices::Buttons::Ok);
+    return outcome.ok();
+}
+
+bool form_Main::mergeDatabase(const QString& theLocation) {
+    CVN_Database* shown = m_databases->shown();
+    if (!shown)
+        return false;
+    const WaitCursor wait;
+    const DataMerge::Outcome outcome = DataMerge::mergeDatabase(*shown, theLocation);
+    if (outcome.status == DataMerge::Status::Failed) {
+        UiServices::instance().messageBox(outcome.message, DataMerge::DatabaseFailureTitle(),
+                                          UiServices::Icon::Critical, UiServices::Buttons::Ok);
+        return false;
+    }
+    if (outcome.added > 0)
+        m_databases->collectionChanged(shown);
+    return outcome.status == DataMerge::Status::Merged;
+}
+
+void form_Main::lv_Opportunity_OLEDragDrop(const QStringList& files) {
+    if (files.isEmpty())
+        return;
+    const QString first = files.constFirst();
+    switch (DataMerge::ListDropKind(first)) {
+    case DataMerge::ListDrop::Database:
+        mergeDatabase(first);
+        break;
+    case DataMerge::ListDrop::LeadFile:
+        mergeText(first);
+        break;
+    case DataMerge::ListDrop::Ignore:
+        break;
+    }
+}
+
+void form_Main::Form_OLEDragDrop(const QStringList& files) {
+    if (!files.isEmpty())
+        mergeDatabase(files.constFirst());
+}
+
+void form_Main::dragEnterEvent(QDragEnterEvent* event) {
+    if (HasDatabase() && !droppedFiles(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void form_Main::dropEvent(QDropEvent* event) {
+    const QStringList files = droppedFiles(event->mimeData());
+    event->acceptProposedAction();
+    Form_OLEDragDrop(files);
 }

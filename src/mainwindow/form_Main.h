@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QMainWindow>
 #include <QMap>
+#include <QPointer>
 #include <QString>
 #include <functional>
 #include <memory>
@@ -13,6 +14,10 @@
 
 class OutlookContacts;
 class OpenDatabases;
+class ReportEngine;
+class ReportPreviewPresenter;
+class frm_Edit;
+class frm_Options;
 
 class CVN_Database;
 class OpportunityListModel;
@@ -20,6 +25,8 @@ class OpportunitySortProxy;
 class Opportunity;
 class QAction;
 class QActionGroup;
+class QDragEnterEvent;
+class QDropEvent;
 class QComboBox;
 class QGroupBox;
 class QLabel;
@@ -72,6 +79,37 @@ public:
     // The quick-info panel.
     void ShowQuickInfo();
 
+    // The commands on the selected opportunity; Paste adds the copied one to the shown database.
+    void mnuNewOpportunity_Click();
+    void mnuEditOpportunity_Click();
+    void mnuDeleteOpportunity_Click();
+    void mnuCopyOpportunity_Click();
+    void mnuPasteOpportunity_Click();
+    // The labelled text block of the selected opportunity; "" when no row is selected.
+    QString OpportunityText() const;
+    // The editor of this window, made on first use.
+    frm_Edit& editor();
+
+    // Tools menu.
+    void mnuFilter_Click();
+    void mnuOptions_Click();
+    void mnuAppt_Click();
+    void mnuTask_Click();
+    void mnuEmail_Click();
+
+    // File menu: export, a copy of the shown database under another name, mail it, reports.
+    void mnuExport_Click();
+    void mnuSaveAs_Click();
+    void mnuSend_Click();
+    void mnuRpt_Click(int index);
+    // Merges a lead file or another database file into the shown database; true when
+    // opportunities were added.
+    bool mergeText(const QString& theFileName);
+    bool mergeDatabase(const QString& theLocation);
+    // Files dropped on the list, and elsewhere on the window.
+    void lv_Opportunity_OLEDragDrop(const QStringList& files);
+    void Form_OLEDragDrop(const QStringList& files);
+
     // The toolbar: runs the command of a button key (compared exactly); unknown keys do nothing.
     void toolbar_ButtonClick(const QString& key);
     // Lets a command be reached from a toolbar button key.
@@ -100,6 +138,8 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -107,6 +147,7 @@ private:
     void buildToolbar();
     void buildCentral();
     void buildStatusBar();
+    void wireCommands();
     QAction* addItem(QMenu* menu, const char* name, const QString& caption);
     QAction* addSeparator(QMenu* menu, const char* name);
 
@@ -119,6 +160,10 @@ private:
     void connectDatabases();
     void ShownChanged(CVN_Database* database);
     void ShowTotals();
+    // Asks after a failed calendar or mail command whether to go on using Outlook.
+    void ReportOutlookFailure(const Result& result, int command);
+    // The open databases' locations.
+    QStringList OpenLocations() const;
     void CaptureColumnWidths();
     void ApplyColumnWidths();
     void ApplyStoredSort();
@@ -140,6 +185,11 @@ private:
     OpenDatabases* m_databases = nullptr;
     std::unique_ptr<CVN_Database> m_noDatabase;
     std::unique_ptr<OutlookContacts> m_outlookContacts;
+    std::unique_ptr<Opportunity> m_copiedOpportunity;
+    std::unique_ptr<frm_Edit> m_editor;
+    QPointer<frm_Options> m_options;
+    std::unique_ptr<ReportEngine> m_report;
+    std::unique_ptr<ReportPreviewPresenter> m_reportPresenter;
     bool m_firstOpen = true;
     bool m_fillingQuickInfo = false;
     bool m_opportunityCopied = false;

@@ -105,6 +105,33 @@ ResultValue<CVN_Database*> OpenDatabases::create(const QString& location, bool r
     return addAndShow(std::move(database));
 }
 
+ResultValue<CVN_Database*> OpenDatabases::replaceShown(const QString& location) {
+    if (!m_shown)
+        return Result::failure(QStringLiteral("No database is open."));
+    const QString canonical = canonicalLocation(location);
+    if (isOpen(canonical))
+        return Result::failure(canonical + QStringLiteral(" is already open."));
+    auto database = std::make_unique<CVN_Database>();
+    database->setDatabaseLocation(canonical);
+    if (!database->OpenDatabase())
+        return Result::failure(database->DatabaseErrorMessage());
+    Filters::instance().Filter(*database);
+    const qint32 window = m_shown->Window();
+    database->setWindow(window);
+    m_shown = nullptr;
+    emit shownChanged(nullptr);
+    for (auto& open : m_databases) {
+        if (open->Window() == window) {
+            open = std::move(database);
+            emit databaseClosed(window);
+            emit databaseOpened(open.get());
+            show(window);
+            return m_shown;
+        }
+    }
+    return Result::failure(QStringLiteral("No database is open."));
+}
+
 void OpenDatabases::closeShown() {
     if (!m_shown)
         return;

@@ -58,6 +58,9 @@ public:
     // file there is deleted first (fails with "Could not replace " and the location when it
     // cannot be). The file must not be open.
     ResultValue<CVN_Database*> create(const QString& location, bool replace);
+    // Opens the file at `location` in place of the shown database (after Save As): the same
+    // Window index and position, the filter pass run over it, shown.
+    ResultValue<CVN_Database*> replaceShown(const QString& location);
     // Closes the shown database and shows the earliest opened of the rest.
     void closeShown();
     // Shows the database with this Window index (0 or an unknown index: none).
