@@ -174,6 +174,8 @@ form_Main::~form_Main() {
     m_comboStage->disconnect(this);
     m_comboProbability->disconnect(this);
     m_txtNotes->viewport()->removeEventFilter(this);
+    m_list->removeEventFilter(this);
+    m_list->viewport()->removeEventFilter(this);
     m_txtNotes->removeEventFilter(this);
     m_databases->disconnect(this);
     // The list points into the databases' collections: let go of it first.
@@ -912,6 +914,13 @@ void form_Main::txt_Notes_MouseDown() {
 }
 
 bool form_Main::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_list && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && !SelectedKey().isEmpty()) {
+            mnuEditOpportunity_Click();
+            return true;
+        }
+    }
     // Files dragged onto the list merge as the list's drop rule says.
     if (watched == m_list->viewport()) {
         if (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove) {
@@ -985,11 +994,8 @@ void form_Main::wireCommands() {
     setToolbarHandler(QStringLiteral("Send"), [this] { mnuSend_Click(); });
 
     connect(m_list, &QTreeView::doubleClicked, this, [this] { mnuEditOpportunity_Click(); });
-    connect(m_list, &QTreeView::activated, this, [this](const QModelIndex&) {
-        // Enter on a row edits it; a double-click already did.
-        if (QGuiApplication::mouseButtons() == Qt::NoButton)
-            mnuEditOpportunity_Click();
-    });
+    // Enter on a row edits it (see eventFilter).
+    m_list->installEventFilter(this);
     setAcceptDrops(true);
     m_list->setAcceptDrops(true);
     m_list->viewport()->setAcceptDrops(true);

@@ -1,0 +1,245 @@
+#include "SalesFixtures.h"
+#include "TestEnvironment.h"
+
+#include "editor/frm_Edit.h"
+#include "exchange/OpportunityText.h"
+#include "mainwindow/OpportunityListModel.h"
+#include "mainwindow/OpportunitySortProxy.h"
+#include "mainwindow/form_Main.h"
+#include "platform/SettingsStore.h"
+#include "settings/User.h"
+#include "store/CVN_Database.h"
+#include "workspace/OpenDatabases.h"
+#include "workspace/ProcessSettings.h"
+
+#include <QAction>
+#include <QFile>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTreeView>
+#include <QtTest>
+
+using namespace SalesFixtures;
+using Icon = UiServices::Icon;
+using Buttons = UiServices::Buttons;
+using Answer = UiServices::Answer;
+
+// The commands on opportunities as the window runs them: each change is checked in the file.
+class TestOpportunityCommands : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void copyPasteAndDelete();
+    void newAndEditThroughTheEditor();
+    void failedWritesKeepTheListEqualToTheFile();
+    void calendarFailureAsksAndNoSwitchesOutlookOff();
+    void exportAndReportMessages();
+
+private:
+    form_Main& start(const QString& file) {
+        m_window = std::make_unique<form_Main>();
+        m_window->Form_Load({file});
+        m_window->show();
+        (void)QTest::qWaitForWindowExposed(m_window.get());
+        return *m_window;
+    }
+    void select(const QString& key) {
+        const QModelIndex index = m_window->sortProxy().mapFromSource(
+            m_window->listModel().index(m_window->listModel().RowOf(key), 0));
+        m_window->listView().setCurrentIndex(index);
+    }
+    QAction* action(const char* name) const {
+        return m_window->findChild<QAction*>(QLatin1String(name));
+    }
+    // Runs `inDialog` on the editor once it shows, while `open` shows it.
+    void withEditor(const std::function<void()>& open,
+                    const std::function<void(frm_Edit&)>& inDialog) {
+        bool ran = false;
+        QTimer::singleShot(0, this, [&] {
+            auto* editor = m_window->findChild<frm_Edit*>();
+            QVERIFY(editor && editor->isVisible());
+            inDialog(*editor);
+            ran = true;
+        });
+        open();
+        QVERIFY(ran);
+    }
+    ScriptedUiServices& ui() { return m_env->ui(); }
+
+    std::unique_ptr<TestEnvironment> m_env;
+    std::unique_ptr<form_Main> m_window;
+};
+
+void TestOpportunityCommands::init() {
+    m_env = std::make_unique<TestEnvironment>();
+    ProcessSettings::useFile(m_env->settingsPath());
+}
+
+void TestOpportunityCommands::cleanup() {
+    m_window.reset();
+    m_env.reset();
+}
+
+void TestOpportunityCommands::copyPasteAndDelete() {
+    const QString file = makeDatabase(m_env->path("a.mdb"), {{"First", "1200", "Acme"}, {"B"}});
+    form_Main& window = start(file);
+    QVERIFY(!action("mnuPasteOpportunity")->isVisible());
+    select("Key=1");
+    action("mnuCopyOpportunity")->trigger();
+    QCOMPARE(ui().clipboardText(), OpportunityText(*fromFile(file, "Key=1")));
+    QVERIFY(ui().clipboardText().contains("\tAcme\r\n"));
+    QVERIFY(action("mnuPasteOpportunity")->isVisible());
+
+    // Each paste is an opportunity of its own, with the copied values.
+    window.toolbar_ButtonClick("Paste");
+    action("mnuPasteOpportunity")->trigger();
+    for (const char* key : {"Key=3", "Key=4"}) {
+        const auto pasted = fromFile(file, key);
+        QVERIFY2(pasted, key);
+        QCOMPARE(pasted->Company(), QStringLiteral("Acme"));
+        QCOMPARE(pasted->Description(), QStringLiteral("First"));
+    }
+    QCOMPARE(window.listModel().rowCount(), 4);
+
+    // Delete asks first; No changes nothing.
+    select("Key=3");
+    ui().queueAnswer(Answer::No);
+    action("mnuDeleteOpportunity")->trigger();
+    QVERIFY(fromFile(file, "Key=3"));
+    ui().queueAnswer(Answer::Yes);
+    window.toolbar_ButtonClick("Delete");
+    QVERIFY(!fromFile(file, "Key=3"));
+    QCOMPARE(window.listModel().rowCount(), 3);
+    QCOMPARE(window.listModel().RowOf("Key=3"), -1);
+    const auto messages = ui().messages();
+    QCOMPARE(messages.size(), 2);
+    QCOMPARE(messages[0].text, QStringLiteral("Delete First"));
+    QCOMPARE(messages[0].title, QStringLiteral("Delete Opportunity"));
+    QCOMPARE(messages[0].icon, Icon::Question);
+    QCOMPARE(messages[0].buttons, Buttons::YesNo);
+}
+
+void TestOpportunityCommands::newAndEditThroughTheEditor() {
+    const QString file = makeDatabase(m_env->path("a.mdb"), {{"Existing"}});
+    form_Main& window = start(file);
+
+    // New writes a placeholder, OK writes what was typed into it.
+    withEditor([&] { action("mnuNewOpportunity")->trigger(); },
+               [](frm_Edit& editor) {
+                   editor.findChild<QPlainTextEdit*>("txtDescription_0")->setPlainText("Typed");
+                   editor.findChild<QPushButton*>("cmdOK")->click();
+               });
+    QCOMPARE(fromFile(file, "Key=2")->Description(), QStringLiteral("Typed"));
+    QCOMPARE(window.listModel().rowCount(), 2);
+
+    // Cancel after New leaves nothing behind.
+    withEditor([&] { window.toolbar_ButtonClick("New"); },
+               [](frm_Edit& editor) { editor.findChild<QPushButton*>("cmdCancel")->click(); });
+    QVERIFY(!fromFile(file, "Key=3"));
+    QCOMPARE(window.listModel().rowCount(), 2);
+
+    // A double-click and Enter on a row edit that row.
+    select("Key=1");
+    const QModelIndex row = window.listView().currentIndex();
+    withEditor(
+        [&] {
+            const QPoint at = window.listView().visualRect(row).center();
+            QTest::mouseClick(window.listView().viewport(), Qt::LeftButton, {}, at);
+            QTest::mouseDClick(window.listView().viewport(), Qt::LeftButton, {}, at);
+        },
+        [](frm_Edit& editor) {
+            QCOMPARE(editor.findChild<QPlainTextEdit*>("txtDescription_0")->toPlainText(),
+                     QStringLiteral("Existing"));
+            editor.findChild<QPlainTextEdit*>("txtDescription_0")->setPlainText("Changed");
+            editor.findChild<QPushButton*>("cmdOK")->click();
+        });
+    QCOMPARE(fromFile(file, "Key=1")->Description(), QStringLiteral("Changed"));
+    QCOMPARE(window.listModel().Text(window.listModel().RowOf("Key=1"), 0),
+             QStringLiteral("Changed"));
+    window.listView().setFocus();
+    withEditor([&] { QTest::keyClick(&window.listView(), Qt::Key_Return); },
+               [](frm_Edit& editor) { editor.reject(); });
+}
+
+void TestOpportunityCommands::failedWritesKeepTheListEqualToTheFile() {
+    const QString file = makeDatabase(m_env->path("a.mdb"), {{"One"}, {"Two"}});
+    form_Main& window = start(file);
+    select("Key=1");
+    action("mnuCopyOpportunity")->trigger();
+    {
+        const FileLock lock = lockFile(file);
+        action("mnuPasteOpportunity")->trigger();
+        ui().queueAnswer(Answer::Yes);
+        action("mnuDeleteOpportunity")->trigger();
+        action("mnuNewOpportunity")->trigger();
+    }
+    QCOMPARE(window.listModel().rowCount(), 2);
+    QCOMPARE(window.shownDatabase().Opportunities().Count(), 2);
+    QVERIFY(fromFile(file, "Key=1"));
+    QVERIFY(!fromFile(file, "Key=3"));
+    // The question of Delete, then one message per failed write, naming the file.
+    const auto messages = ui().messages();
+    QCOMPARE(messages.size(), 4);
+    for (int i : {0, 2, 3}) {
+        QVERIFY2(messages[i].text.contains(file), qPrintable(messages[i].text));
+        QCOMPARE(messages[i].icon, Icon::Exclamation);
+    }
+}
+
+void TestOpportunityCommands::calendarFailureAsksAndNoSwitchesOutlookOff() {
+    // A calendar "folder" that is a file cannot take any item.
+    const QString blocker = m_env->path("not-a-folder");
+    QFile(blocker).open(QIODevice::WriteOnly);
+    SettingsStore::instance().SaveSetting("Corvane", "Outlook", "CalendarFolder", blocker);
+    SettingsStore::instance().SaveSetting("Corvane", "User", "UseOutlook", "True");
+    start(makeDatabase(m_env->path("a.mdb"), {{"One"}}));
+    QVERIFY(action("mnuAppt")->isEnabled());
+
+    ui().queueAnswer(Answer::Yes);
+    action("mnuAppt")->trigger();
+    QVERIFY(User::instance().UseOutlook());
+    ui().queueAnswer(Answer::No);
+    action("mnuTask")->trigger();
+    QVERIFY(!User::instance().UseOutlook());
+    for (const char* name : {"mnuAppt", "mnuTask", "mnuEmail", "mnuSend"})
+        QVERIFY2(!action(name)->isEnabled(), name);
+    const auto messages = ui().messages();
+    QCOMPARE(messages.size(), 2);
+    QCOMPARE(messages[0].title, QStringLiteral("Outlook Appointment"));
+    QCOMPARE(messages[1].text, QStringLiteral("Unable to create an Outlook Task. Do you wish to "
+                                              "continue to connect to Outlook?"));
+    QCOMPARE(messages[1].buttons, Buttons::YesNo);
+}
+
+void TestOpportunityCommands::exportAndReportMessages() {
+    const QString file = makeDatabase(m_env->path("a.mdb"), {{"One"}, {"Two"}});
+    start(file);
+    const QString csv = m_env->path("out.csv");
+    ui().queueFile(csv);
+    action("mnuExport")->trigger();
+    QFile written(csv);
+    QVERIFY(written.open(QIODevice::ReadOnly));
+    QCOMPARE(written.readAll().count("\r\n"), 3);
+
+    // An export never writes over a database, open or not.
+    ui().queueFile(file);
+    action("mnuExport")->trigger();
+    QVERIFY(fromFile(file, "Key=2"));
+
+    // A report over a file that another program holds says so.
+    const FileLock lock = lockFile(file);
+    action("mnuRpt_1")->trigger();
+    const auto messages = ui().messages();
+    QCOMPARE(messages.size(), 3);
+    QCOMPARE(messages[0].title, QStringLiteral("Data Export"));
+    QCOMPARE(messages[0].icon, Icon::Information);
+    QCOMPARE(messages[1].icon, Icon::Critical);
+    QCOMPARE(messages[2].title, QStringLiteral("Print Report"));
+    QCOMPARE(messages[2].icon, Icon::Critical);
+    QVERIFY2(messages[2].text.contains(file), qPrintable(messages[2].text));
+}
+
+QTEST_MAIN(TestOpportunityCommands)
+#include "tst_OpportunityCommands.moc"
