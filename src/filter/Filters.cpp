@@ -7,6 +7,7 @@
 #include "store/Opportunities.h"
 
 #include <QDate>
+#include <QLocale>
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -68,38 +69,6 @@ std::optional<int> digitsValue(const QString& text) {
     return value;
 }
 
-// AmountOf(text) without building the cleaned text: the digits and points of `text`, in order,
-// read up to the first character that does not continue digits[.digits] (".5" reads as 0.5).
-double amountOf(const QString& text) {
-    enum class Part { Whole, Point, Fraction };
-    std::array<char, 64> buffer;
-    std::size_t length = 0;
-    Part part = Part::Whole;
-    for (const QChar c : text) {
-        const bool digit = isAsciiDigit(c);
-        if (!digit && c != QLatin1Char('.'))
-            continue;
-        if (length + 2 >= buffer.size())
-            return AmountOf(text);
-        if (digit) {
-            if (part == Part::Point) {
-                buffer[length++] = '.';
-                part = Part::Fraction;
-            }
-            buffer[length++] = static_cast<char>(c.unicode());
-        } else if (part == Part::Whole) {
-            part = Part::Point;
-        } else {
-            break;
-        }
-    }
-    if (length == 0)
-        return 0.0;
-    double value = 0.0;
-    std::from_chars(buffer.data(), buffer.data() + length, value);
-    return value;
-}
-
 // What one filter pass compares with, read from the criteria once.
 struct PassCriteria {
     bool status = true;
@@ -115,6 +84,8 @@ struct PassCriteria {
     qint64 lastDay = -1;
     // For order dates as Opportunity::OrderDateText reads them.
     std::array<QString, 12> monthNames;
+    // The names a month is stored by when its full name is too long for the field.
+    std::array<QString, 12> shortMonthNames;
     int currentMonth = 1;
     qint64 today = 0;
 };
@@ -162,7 +133,8 @@ bool testStage(const Opportunity& opportunity, const PassCriteria& criteria) {
 }
 
 bool testRevenue(const Opportunity& opportunity, const PassCriteria& criteria) {
-    const double revenue = amountOf(opportunity.Revenue());
+    // Read once, when the revenue was set, with the user's locale first.
+    const double revenue = opportunity.RevenueAmount();
     return criteria.low < revenue && revenue < criteria.high;
 }
 
@@ -173,7 +145,8 @@ std::optional<qint64> orderDay(const Opportunity& opportunity, const PassCriteri
         return criteria.today;
     int month = criteria.currentMonth;
     for (std::size_t index = 0; index < criteria.monthNames.size(); ++index) {
-        if (opportunity.OrderMonth() == criteria.monthNames[index]) {
+        if (opportunity.OrderMonth() == criteria.monthNames[index] ||
+            opportunity.OrderMonth() == criteria.shortMonthNames[index]) {
             month = static_cast<int>(index) + 1;
             break;
         }
@@ -333,8 +306,11 @@ void Filters::Filter(Opportunities& opportunities) const {
     const QDate today = QDate::currentDate();
     criteria.today = today.toJulianDay();
     criteria.currentMonth = today.month();
-    for (int month = 1; month <= 12; ++month)
+    for (int month = 1; month <= 12; ++month) {
         criteria.monthNames[static_cast<std::size_t>(month - 1)] = LocaleText::monthName(month);
+        criteria.shortMonthNames[static_cast<std::size_t>(month - 1)] =
+            QLocale().monthName(month, QLocale::ShortFormat);
+    }
 
     for (Opportunity& opportunity : opportunities) {
         bool visible = true;

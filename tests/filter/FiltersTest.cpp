@@ -59,6 +59,7 @@ private slots:
     void passLeavesOrderDateAlone();
     void beyondSixteenBitCounter();
     void removedCriterionActsAsDefault();
+    void amountsAndMonthsInTheUsersLocale();
 
 private:
     std::unique_ptr<TestEnvironment> m_env;
@@ -262,6 +263,39 @@ void FiltersTest::removedCriterionActsAsDefault() {
     QVERIFY(filters.Remove(QStringLiteral("Low")));
     filters.Filter(list);
     QVERIFY(opportunity->Visible());
+}
+
+// A German revenue text reads as German, a US-written one still as US; a month stored by its
+// short name (its full name being too long for the field) is that month.
+void FiltersTest::amountsAndMonthsInTheUsersLocale() {
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    Filters filters;
+    setCriteria(filters, {{"Low", 1249.0}, {"High", 1251.0}});
+    Opportunities list;
+    Opportunity* german = addOpportunity(list, 1, {{"Revenue", QStringLiteral("1.250,00 €")}});
+    Opportunity* american = addOpportunity(list, 2, {{"Revenue", "$1,250.00"}});
+    Opportunity* small = addOpportunity(list, 3, {{"Revenue", "1,25"}});
+    filters.Filter(list);
+    QVERIFY(german->Visible());
+    QVERIFY(american->Visible());
+    QVERIFY(!small->Visible());
+
+    const QLocale irish(QLocale::Irish, QLocale::Ireland);
+    QLocale::setDefault(irish);
+    int month = 1;
+    while (month < 12 && irish.monthName(month).size() <= 12)
+        ++month;
+    QVERIFY(irish.monthName(month).size() > 12);
+    Filters irishFilters;
+    setCriteria(irishFilters, range(at(2026, month, 1), at(2026, month, 28)));
+    Opportunities irishList;
+    Opportunity* stored =
+        addOpportunity(irishList, 1,
+                       {{"OrderDay", "15"},
+                        {"OrderMonth", irish.monthName(month, QLocale::ShortFormat)},
+                        {"OrderYear", "2026"}});
+    irishFilters.Filter(irishList);
+    QVERIFY(stored->Visible());
 }
 
 QTEST_GUILESS_MAIN(FiltersTest)
