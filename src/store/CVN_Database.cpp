@@ -1,7 +1,6 @@
 #include "store/CVN_Database.h"
 
 #include "platform/LocaleText.h"
-#include "platform/UiServices.h"
 #include "store/DateCreatedReader.h"
 #include "store/OpportunityFields.h"
 #include "store/SalesFile.h"
@@ -173,18 +172,11 @@ bool CVN_Database::fail(const QString& message) {
 }
 
 bool CVN_Database::OpenDatabase() {
+    // The store asks no one: the window chooses the file first. Without one there is nothing
+    // to open, as when the choice was cancelled.
     if (m_DatabaseLocation.isEmpty() || m_DatabaseLocation == ProgramDirectory()) {
-        UiServices::FileRequest request;
-        request.title = QStringLiteral("Open or Create a Corvane Database");
-        request.defaultSuffix = QStringLiteral("mdb");
-        request.fileName = QString();
-        request.filters = {QStringLiteral("*.mdb (*.mdb)")};
-        const auto chosen = UiServices::instance().chooseFile(request);
-        if (!chosen || chosen->isEmpty()) {
-            m_DatabaseLocation.clear();
-            return fail(QStringLiteral("Canceled"));
-        }
-        m_DatabaseLocation = *chosen;
+        m_DatabaseLocation.clear();
+        return fail(QStringLiteral("Canceled"));
     }
     m_Name = NameOf(m_DatabaseLocation);
 

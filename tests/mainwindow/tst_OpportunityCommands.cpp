@@ -31,6 +31,7 @@ private slots:
     void init();
     void cleanup();
 
+    void openAsksForTheFile();
     void copyPasteAndDelete();
     void newAndEditThroughTheEditor();
     void failedWritesKeepTheListEqualToTheFile();
@@ -80,6 +81,25 @@ void TestOpportunityCommands::init() {
 void TestOpportunityCommands::cleanup() {
     m_window.reset();
     m_env.reset();
+}
+
+void TestOpportunityCommands::openAsksForTheFile() {
+    const QString file = makeDatabase(m_env->path("Chosen.mdb"), {{"One"}});
+    m_window = std::make_unique<form_Main>();
+    ui().queueFile(std::nullopt);
+    m_window->mnuOpen_Click();
+    QVERIFY(m_window->databases().isEmpty());
+    QVERIFY(ui().messages().isEmpty());
+    ui().queueFile(file);
+    action("mnuOpen")->trigger();
+    QCOMPARE(m_window->shownDatabase().Name(), QStringLiteral("Chosen.mdb"));
+    QCOMPARE(ui().fileRequests().size(), 2);
+    const auto& request = ui().fileRequests().last();
+    QCOMPARE(request.title, QStringLiteral("Open or Create a Corvane Database"));
+    QCOMPARE(request.defaultSuffix, QStringLiteral("mdb"));
+    QVERIFY(!request.mustExist); // a new name may be typed
+    QVERIFY(!request.confirmOverwrite);
+    QCOMPARE(request.filters, QStringList{"*.mdb (*.mdb)"});
 }
 
 void TestOpportunityCommands::copyPasteAndDelete() {
