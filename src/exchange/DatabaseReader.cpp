@@ -16,43 +16,10 @@
 
 namespace {
 
-constexpr int BusyTimeoutMs = 250;
-
 const char* const SelectSql =
     "SELECT RecordNumber, SalesOwner, Company, Department, Contact, Description, Note, Product, "
     "UnitPrice, Quantity, Revenue, Source, Stage, Forecast, Probability, OrderDay, OrderMonth, "
     "OrderYear FROM Sales";
-
-// The record number of a row, when it has one that fits 32 bits (an integer, a whole real
-// number or a text of digits).
-std::optional<qint32> recordNumber(sqlite3_stmt* s) {
-    qint64 value = 0;
-    switch (sqlite3_column_type(s, 0)) {
-    case SQLITE_INTEGER:
-        value = sqlite3_column_int64(s, 0);
-        break;
-    case SQLITE_FLOAT: {
-        const double d = sqlite3_column_double(s, 0);
-        if (!(d >= std::numeric_limits<qint32>::min() && d <= std::numeric_limits<qint32>::max()) ||
-            d != std::trunc(d))
-            return std::nullopt;
-        value = static_cast<qint64>(d);
-        break;
-    }
-    case SQLITE_TEXT: {
-        bool ok = false;
-        value = textColumn(s, 0).trimmed().toLongLong(&ok);
-        if (!ok)
-            return std::nullopt;
-        break;
-    }
-    default:
-        return std::nullopt;
-    }
-    if (value < std::numeric_limits<qint32>::min() || value > std::numeric_limits<qint32>::max())
-        return std::nullopt;
-    return static_cast<qint32>(value);
-}
 
 QString cause(sqlite3* db, int rc) {
     QString text = SalesFile::describe(rc, db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
@@ -72,21 +39,11 @@ ResultValue<std::vector<Opportunity>> DatabaseReader::Read(const QString& path) 
         return Outcome::failure(QStringLiteral("It is not a file."));
 
     sqlite3* db = nullptr;
-    const int opened = sqlite3_open_v2(
-        QFile::encodeName(path).constData(), &db,
-        SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_PRIVATECACHE, nullptr);
+    const int opened = SalesFile::openDefensively(
+        path, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_PRIVATECACHE, &db);
     const std::unique_ptr<sqlite3, int (*)(sqlite3*)> connection(db, sqlite3_close);
     if (opened != SQLITE_OK)
         return Outcome::failure(cause(db, opened));
-    sqlite3_extended_result_codes(db, 1);
-    sqlite3_busy_timeout(db, BusyTimeoutMs);
-    // Files arrive by mail and drag and drop: no extensions, no schema tricks.
-    sqlite3_db_config(db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
-    sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_LOAD_EXTENSION, 0, nullptr);
-    sqlite3_db_config(db, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
-    sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_TRIGGER, 0, nullptr);
-    sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_VIEW, 0, nullptr);
-    sqlite3_exec(db, "PRAGMA cell_size_check = ON", nullptr, nullptr, nullptr);
 
     // One read transaction: the records are read as they stood at one moment.
     if (const int rc = sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr); rc != SQLITE_OK)
@@ -122,7 +79,7 @@ ResultValue<std::vector<Opportunity>> DatabaseReader::Read(const QString& path) 
     int rc;
     sqlite3_stmt* s = select.get();
     while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
-        const auto number = recordNumber(s);
+        const auto number = SalesFile::recordNumberColumn(s, 0);
         if (!number || numbers.contains(*number))
             continue;
         numbers.insert(*number);

@@ -11,27 +11,13 @@
 namespace {
 
 // How long the read waits for another program to let go of the file.
-constexpr int BusyTimeoutMs = 250;
 
 // A read-only connection, closed at the end of its scope.
 class ReadOnlyConnection {
 public:
     explicit ReadOnlyConnection(const QString& path) {
-        const QByteArray file = QFile::encodeName(path);
-        m_rc = sqlite3_open_v2(
-            file.constData(), &m_db,
-            SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_PRIVATECACHE, nullptr);
-        if (m_rc != SQLITE_OK)
-            return;
-        sqlite3_extended_result_codes(m_db, 1);
-        sqlite3_busy_timeout(m_db, BusyTimeoutMs);
-        // Files arrive by mail and drag and drop: no extension loading, no schema tricks.
-        sqlite3_db_config(m_db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
-        sqlite3_db_config(m_db, SQLITE_DBCONFIG_ENABLE_LOAD_EXTENSION, 0, nullptr);
-        sqlite3_db_config(m_db, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
-        sqlite3_db_config(m_db, SQLITE_DBCONFIG_ENABLE_TRIGGER, 0, nullptr);
-        sqlite3_db_config(m_db, SQLITE_DBCONFIG_ENABLE_VIEW, 0, nullptr);
-        m_rc = sqlite3_exec(m_db, "PRAGMA cell_size_check = ON", nullptr, nullptr, nullptr);
+        m_rc = SalesFile::openDefensively(
+            path, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_PRIVATECACHE, &m_db);
         if (m_rc == SQLITE_OK)
             m_rc = sqlite3_exec(m_db, "BEGIN", nullptr, nullptr, nullptr);
     }

@@ -90,37 +90,6 @@ bool storesUtf8(sqlite3* db) {
     return name && std::string_view(name) == "UTF-8";
 }
 
-// The record number of a row, when it has one that fits 32 bits.
-std::optional<qint32> recordNumberColumn(sqlite3_stmt* s, int column) {
-    qint64 value = 0;
-    switch (sqlite3_column_type(s, column)) {
-    case SQLITE_INTEGER:
-        value = sqlite3_column_int64(s, column);
-        break;
-    case SQLITE_FLOAT: {
-        const double d = sqlite3_column_double(s, column);
-        // Out of range (or not a number) before the conversion, which would be undefined.
-        if (!(d >= std::numeric_limits<qint32>::min() && d <= std::numeric_limits<qint32>::max()) ||
-            d != std::trunc(d))
-            return std::nullopt;
-        value = static_cast<qint64>(d);
-        break;
-    }
-    case SQLITE_TEXT: {
-        bool ok = false;
-        value = textColumn(s, column).trimmed().toLongLong(&ok);
-        if (!ok)
-            return std::nullopt;
-        break;
-    }
-    default:
-        return std::nullopt;
-    }
-    if (value < std::numeric_limits<qint32>::min() || value > std::numeric_limits<qint32>::max())
-        return std::nullopt;
-    return static_cast<qint32>(value);
-}
-
 // How many records an open will most likely read, to size the collection once: the highest
 // row id, within the data model's limit. 0 when the engine cannot tell.
 qint32 expectedRecords(sqlite3* db) {
@@ -204,7 +173,7 @@ bool CVN_Database::OpenDatabase() {
     while ((rc = sqlite3_step(select->get())) == SQLITE_ROW) {
         sqlite3_stmt* s = select->get();
         // Only a record without a usable record number is skipped; NULL fields read as "".
-        const auto number = recordNumberColumn(s, 1 + RecordNumber);
+        const auto number = SalesFile::recordNumberColumn(s, 1 + RecordNumber);
         if (!number)
             continue;
         auto item = std::make_unique<Opportunity>(Opportunity::Blank{});

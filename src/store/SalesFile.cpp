@@ -9,6 +9,9 @@
 #include <QStringList>
 #include <sqlite3.h>
 
+#include <cmath>
+#include <limits>
+
 namespace {
 // How long a file operation waits for another program to let go of the file.
 constexpr int BusyTimeoutMs = 250;
@@ -24,24 +27,13 @@ SalesFile::SalesFile(const QString& path, Mode mode) {
         flags |= SQLITE_OPEN_CREATE;
     // By absolute path: a name that begins with "file:" would otherwise be read as a URI by an
     // engine built to accept them, and could open another file or a database in memory.
-    const QByteArray file = QFile::encodeName(QFileInfo(path).absoluteFilePath());
-    const int rc = sqlite3_open_v2(file.constData(), &m_db, flags, nullptr);
+    const int rc = openDefensively(path, flags, &m_db);
     if (rc != SQLITE_OK) {
         takeError(rc);
         sqlite3_close(m_db);
         m_db = nullptr;
         return;
     }
-    sqlite3_extended_result_codes(m_db, 1);
-    sqlite3_busy_timeout(m_db, BusyTimeoutMs);
-    // Files arrive by mail and drag and drop: no extension loading, no schema tricks.
-    sqlite3_db_config(m_db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
-    sqlite3_db_config(m_db, SQLITE_DBCONFIG_ENABLE_LOAD_EXTENSION, 0, nullptr);
-    sqlite3_db_config(m_db, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
-    sqlite3_db_config(m_db, SQLITE_DBCONFIG_ENABLE_TRIGGER, 0, nullptr);
-    sqlite3_db_config(m_db, SQLITE_DBCONFIG_ENABLE_VIEW, 0, nullptr);
-    if (!exec("PRAGMA cell_size_check = ON"))
-        return;
     m_inTransaction = exec("BEGIN EXCLUSIVE");
     // A file that is no database fails only here, when its first page is read.
 }
@@ -164,4 +156,50 @@ QString SalesFile::describe(int code, const char* engineMessage) {
     default:
         return QString::fromUtf8(engineMessage);
     }
+}
+
+int SalesFile::openDefensively(const QString& path, int flags, sqlite3** db) {
+    const QByteArray file = QFile::encodeName(QFileInfo(path).absoluteFilePath());
+    int rc = sqlite3_open_v2(file.constData(), db, flags, nullptr);
+    if (rc != SQLITE_OK)
+        return rc;
+    sqlite3_extended_result_codes(*db, 1);
+    sqlite3_busy_timeout(*db, BusyTimeoutMs);
+    // Files arrive by mail and drag and drop: no extension loading, no schema tricks.
+    sqlite3_db_config(*db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+    sqlite3_db_config(*db, SQLITE_DBCONFIG_ENABLE_LOAD_EXTENSION, 0, nullptr);
+    sqlite3_db_config(*db, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
+    sqlite3_db_config(*db, SQLITE_DBCONFIG_ENABLE_TRIGGER, 0, nullptr);
+    sqlite3_db_config(*db, SQLITE_DBCONFIG_ENABLE_VIEW, 0, nullptr);
+    return sqlite3_exec(*db, "PRAGMA cell_size_check = ON", nullptr, nullptr, nullptr);
+}
+
+std::optional<qint32> SalesFile::recordNumberColumn(sqlite3_stmt* s, int column) {
+    qint64 value = 0;
+    switch (sqlite3_column_type(s, column)) {
+    case SQLITE_INTEGER:
+        value = sqlite3_column_int64(s, column);
+        break;
+    case SQLITE_FLOAT: {
+        const double d = sqlite3_column_double(s, column);
+        // Out of range (or not a number) before the conversion, which would be undefined.
+        if (!(d >= std::numeric_limits<qint32>::min() && d <= std::numeric_limits<qint32>::max()) ||
+            d != std::trunc(d))
+            return std::nullopt;
+        value = static_cast<qint64>(d);
+        break;
+    }
+    case SQLITE_TEXT: {
+        bool ok = false;
+        value = textColumn(s, column).trimmed().toLongLong(&ok);
+        if (!ok)
+            return std::nullopt;
+        break;
+    }
+    default:
+        return std::nullopt;
+    }
+    if (value < std::numeric_limits<qint32>::min() || value > std::numeric_limits<qint32>::max())
+        return std::nullopt;
+    return static_cast<qint32>(value);
 }

@@ -2,8 +2,10 @@
 
 #include <QString>
 #include <memory>
+#include <optional>
 
 struct sqlite3;
+struct sqlite3_stmt;
 
 // One exclusive use of a sales database file: opens the connection defensively (the file may
 // come from anywhere), takes the exclusive lock at once and holds it until commit() or the end
@@ -33,6 +35,15 @@ public:
     void takeError(int code);
     // A plain-words cause for an engine result code.
     static QString describe(int code, const char* engineMessage);
+
+    // Opens a connection to a file that may come from anywhere: by its absolute path (a name
+    // beginning with "file:" is never read as a URI), with no extension loading, no triggers,
+    // views or schema tricks, checked cell sizes and the short busy wait. Returns the engine's
+    // result code; `db` is set even on failure (close it).
+    static int openDefensively(const QString& path, int flags, sqlite3** db);
+    // The record number in `column` of a row, when it has one that fits 32 bits: an integer, a
+    // whole real number or a text of digits.
+    static std::optional<qint32> recordNumberColumn(sqlite3_stmt* s, int column);
 
 private:
     sqlite3* m_db = nullptr;
