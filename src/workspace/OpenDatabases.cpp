@@ -69,6 +69,15 @@ qint32 OpenDatabases::lowestFreeWindow() const {
     return window;
 }
 
+ResultValue<std::unique_ptr<CVN_Database>> OpenDatabases::readFile(const QString& canonical) {
+    auto database = std::make_unique<CVN_Database>();
+    database->setDatabaseLocation(canonical);
+    if (!database->OpenDatabase())
+        return Result::failure(database->DatabaseErrorMessage());
+    Filters::instance().Filter(*database);
+    return database;
+}
+
 CVN_Database* OpenDatabases::addAndShow(std::unique_ptr<CVN_Database> database) {
     CVN_Database* added = database.get();
     added->setWindow(lowestFreeWindow());
@@ -82,12 +91,10 @@ ResultValue<CVN_Database*> OpenDatabases::open(const QString& location) {
     const QString canonical = canonicalLocation(location);
     if (isOpen(canonical))
         return Result::failure(canonical + QStringLiteral(" is already open."));
-    auto database = std::make_unique<CVN_Database>();
-    database->setDatabaseLocation(canonical);
-    if (!database->OpenDatabase())
-        return Result::failure(database->DatabaseErrorMessage());
-    Filters::instance().Filter(*database);
-    return addAndShow(std::move(database));
+    auto database = readFile(canonical);
+    if (!database)
+        return database.result();
+    return addAndShow(std::move(*database));
 }
 
 ResultValue<CVN_Database*> OpenDatabases::create(const QString& location, bool replace) {
@@ -111,11 +118,10 @@ ResultValue<CVN_Database*> OpenDatabases::replaceShown(const QString& location) 
     const QString canonical = canonicalLocation(location);
     if (isOpen(canonical))
         return Result::failure(canonical + QStringLiteral(" is already open."));
-    auto database = std::make_unique<CVN_Database>();
-    database->setDatabaseLocation(canonical);
-    if (!database->OpenDatabase())
-        return Result::failure(database->DatabaseErrorMessage());
-    Filters::instance().Filter(*database);
+    auto read = readFile(canonical);
+    if (!read)
+        return read.result();
+    std::unique_ptr<CVN_Database> database = std::move(*read);
     const qint32 window = m_shown->Window();
     database->setWindow(window);
     m_shown = nullptr;

@@ -104,6 +104,8 @@ signals:
 private:
     qint32 lowestFreeWindow() const;
     CVN_Database* addAndShow(std::unique_ptr<CVN_Database> database);
+    // Reads the file at a canonical location and runs the filter pass over it.
+    static ResultValue<std::unique_ptr<CVN_Database>> readFile(const QString& canonical);
 
     std::vector<std::unique_ptr<CVN_Database>> m_databases;
     CVN_Database* m_shown = nullptr;

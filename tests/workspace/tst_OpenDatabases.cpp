@@ -26,6 +26,7 @@ private slots:
     void create();
     void totals();
     void writesAndTheirRollBack();
+    void replaceShownKeepsItsWindow();
 
 private:
     QString path(const QString& name) const { return m_env->path(name); }
@@ -251,6 +252,23 @@ void TestOpenDatabases::writesAndTheirRollBack() {
     QCOMPARE(removed.size(), 1);
     QCOMPARE(totals.size(), 3);
     QCOMPARE(fromFile(file, one)->Stage(), QStringLiteral("Won"));
+}
+
+// After Save As the copy takes the original's place: its Window index and position.
+void TestOpenDatabases::replaceShownKeepsItsWindow() {
+    QVERIFY(m_databases->open(db("a.mdb", {{"A1"}})).ok());
+    QVERIFY(m_databases->open(db("b.mdb", {{"B1"}})).ok());
+    const QString copy = db("copy.mdb", {{"C1"}, {"C2"}});
+    m_databases->show(1);
+    QVERIFY(!m_databases->replaceShown(path("b.mdb")).ok()); // open already
+    const auto replaced = m_databases->replaceShown(copy);
+    QVERIFY(replaced.ok());
+    QCOMPARE(m_databases->shown(), *replaced);
+    QCOMPARE((*replaced)->Window(), 1);
+    QCOMPARE(&m_databases->at(0), *replaced);
+    QCOMPARE((*replaced)->Opportunities().Count(), 2);
+    QVERIFY(!m_databases->isOpen(path("a.mdb")));
+    QCOMPARE(windows(), (QList<qint32>{1, 2}));
 }
 
 QTEST_GUILESS_MAIN(TestOpenDatabases)
