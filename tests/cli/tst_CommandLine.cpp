@@ -1,4 +1,4 @@
-#include "FixtureDb.h"
+#include "RawDatabase.h"
 
 #include <QDir>
 #include <QFile>
@@ -37,7 +37,7 @@ private:
 
 void tst_CommandLine::init() {
     m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(FixtureDb::makeSalesFile(path("Pipeline.mdb"), {1, 2, 3}));
+    QVERIFY(RawDatabase::makeSalesFile(path("Pipeline.mdb"), {1, 2, 3}));
 }
 
 void tst_CommandLine::cleanup() {
@@ -90,14 +90,14 @@ void tst_CommandLine::usageAndFailures() {
     QFETCH(QStringList, arguments);
     QFETCH(int, exitCode);
     QFETCH(QString, error);
-    QVERIFY(FixtureDb::writeFile(path("notes.mdb"), "just some notes\n"));
+    QVERIFY(RawDatabase::writeFile(path("notes.mdb"), "just some notes\n"));
     const QByteArray before =
-        FixtureDb(path("Pipeline.mdb")).text("SELECT count(*) FROM Sales").toUtf8();
+        RawDatabase(path("Pipeline.mdb")).text("SELECT count(*) FROM Sales").toUtf8();
     const Run result = run(arguments);
     QCOMPARE(result.exitCode, exitCode);
     QVERIFY2(result.err.contains(error), qPrintable(result.err));
     QVERIFY(result.out.isEmpty());
-    QCOMPARE(FixtureDb(path("Pipeline.mdb")).text("SELECT count(*) FROM Sales").toUtf8(), before);
+    QCOMPARE(RawDatabase(path("Pipeline.mdb")).text("SELECT count(*) FROM Sales").toUtf8(), before);
 }
 
 void tst_CommandLine::newMergeListAndExport() {
@@ -109,13 +109,13 @@ void tst_CommandLine::newMergeListAndExport() {
     Run created = run({"new", "Leads.mdb"});
     QCOMPARE(created.exitCode, 0);
     QVERIFY(
-        FixtureDb::writeFile(path("leads.txt"), "h1\r\nh2\r\nAnn\t\t\t\t\t\t\t\t\tAcme\tLee\r\n"));
+        RawDatabase::writeFile(path("leads.txt"), "h1\r\nh2\r\nAnn\t\t\t\t\t\t\t\t\tAcme\tLee\r\n"));
     const Run merged = run({"merge", "Leads.mdb", "leads.txt", "Pipeline.mdb"});
     QCOMPARE(merged.exitCode, 0);
     QCOMPARE(merged.out, QStringLiteral("1 new sales opportunities were merged from leads.txt.\n"
                                         "3 new sales opportunities were merged from "
                                         "Pipeline.mdb.\n"));
-    QCOMPARE(FixtureDb(path("Leads.mdb")).text("SELECT group_concat(Description, '|') FROM Sales"),
+    QCOMPARE(RawDatabase(path("Leads.mdb")).text("SELECT group_concat(Description, '|') FROM Sales"),
              QStringLiteral("Ann Acme - Vantick Lead|Deal 1|Deal 2|Deal 3"));
 
     const Run listed = run(
@@ -132,16 +132,16 @@ void tst_CommandLine::newMergeListAndExport() {
     QCOMPARE(file.readAll().count("\r\n"), 5);
 
     // A failing source stops the merge; what it would have added is not there.
-    QVERIFY(FixtureDb::writeFile(path("bad.mdb"), "no database"));
+    QVERIFY(RawDatabase::writeFile(path("bad.mdb"), "no database"));
     const Run failed = run({"merge", "Leads.mdb", "bad.mdb"});
     QCOMPARE(failed.exitCode, 1);
     QVERIFY(failed.err.startsWith("corvane-cli: Unable to merge bad.mdb: "));
-    QCOMPARE(FixtureDb(path("Leads.mdb")).count(), 4);
+    QCOMPARE(RawDatabase(path("Leads.mdb")).count(), 4);
 }
 
 void tst_CommandLine::storedFilterApplies() {
     // The first run's stored filter hides revenues of 0; the fixture's are $20.00.
-    QVERIFY(FixtureDb(path("Pipeline.mdb"))
+    QVERIFY(RawDatabase(path("Pipeline.mdb"))
                 .exec("UPDATE Sales SET Revenue = '0' WHERE "
                       "RecordNumber = 2"));
     Run totals = run({"totals", "Pipeline.mdb", "Pipeline.mdb"});
@@ -156,7 +156,7 @@ void tst_CommandLine::storedFilterApplies() {
 
     // The window's settings file, where XDG_CONFIG_HOME says: filtering turned off.
     QVERIFY(QDir().mkpath(path("config/Corvane")));
-    QVERIFY(FixtureDb::writeFile(path("config/Corvane/Corvane.ini"), "[Use]\nAll=False\n"));
+    QVERIFY(RawDatabase::writeFile(path("config/Corvane/Corvane.ini"), "[Use]\nAll=False\n"));
     QCOMPARE(run({"export", "Pipeline.mdb", "some.txt"}).out,
              QStringLiteral("3 opportunities exported to some.txt\n"));
     QCOMPARE(run({"list", "Pipeline.mdb", "--columns", "RecordNumber"}).out,

@@ -1,4 +1,4 @@
-#include "FixtureDb.h"
+#include "RawDatabase.h"
 #include "TestEnvironment.h"
 
 #include "exchange/DataMerge.h"
@@ -25,7 +25,7 @@ QList<int> numbersOf(const CVN_Database& db) {
     return numbers;
 }
 QString fileNumbers(const QString& path) {
-    return FixtureDb(path).text("SELECT group_concat(RecordNumber, ',') FROM Sales");
+    return RawDatabase(path).text("SELECT group_concat(RecordNumber, ',') FROM Sales");
 }
 
 // Read-only for every user, the superuser included: the file's header says so.
@@ -151,18 +151,18 @@ void tst_DataMerge::leadFiles() {
     QFETCH(QString, description);
     QFETCH(QString, note);
     TestEnvironment env;
-    QVERIFY(FixtureDb::makeSalesFile(env.path("Shown.mdb"), {1, 2}));
+    QVERIFY(RawDatabase::makeSalesFile(env.path("Shown.mdb"), {1, 2}));
     auto shown = opened(env.path("Shown.mdb"));
     QVERIFY(shown);
     const QString leads = env.path("leads.txt");
-    QVERIFY(FixtureDb::writeFile(leads, file));
+    QVERIFY(RawDatabase::writeFile(leads, file));
 
     const DataMerge::Outcome outcome = DataMerge::mergeText(*shown, leads);
     QCOMPARE(outcome.status, DataMerge::Status::Merged);
     QCOMPARE(outcome.title, QStringLiteral("Merge"));
     QCOMPARE(outcome.message, QString::number(added) + " new sales opportunities were merged.");
     QCOMPARE(shown->Opportunities().Count(), 2 + added);
-    QCOMPARE(FixtureDb(env.path("Shown.mdb")).count(), 2 + added);
+    QCOMPARE(RawDatabase(env.path("Shown.mdb")).count(), 2 + added);
     if (added == 0)
         return;
     const Opportunity* lead = shown->Opportunities().Item(3);
@@ -175,7 +175,7 @@ void tst_DataMerge::leadFiles() {
     QCOMPARE(lead->Source(), QStringLiteral("Vantick"));
     QCOMPARE(lead->Stage(), QStringLiteral("Lead"));
     QCOMPARE(lead->Probability(), QStringLiteral("25% - Long Shot"));
-    FixtureDb raw(env.path("Shown.mdb"));
+    RawDatabase raw(env.path("Shown.mdb"));
     QCOMPARE(raw.text("SELECT Contact || '|' || Description || '|' || Source FROM Sales WHERE "
                       "RecordNumber = 3"),
              contact + "|" + description + "|Vantick");
@@ -184,13 +184,13 @@ void tst_DataMerge::leadFiles() {
 void tst_DataMerge::leadNumbersFollowFileAndCollection() {
     TestEnvironment env;
     const QString path = env.path("Shown.mdb");
-    QVERIFY(FixtureDb::makeSalesFile(path, {1, 10}));
+    QVERIFY(RawDatabase::makeSalesFile(path, {1, 10}));
     auto shown = opened(path);
     QVERIFY(shown);
     // Another program added record 50 since the file was opened.
-    QVERIFY(FixtureDb(path).exec("INSERT INTO Sales (RecordNumber, Company) VALUES (50, 'x')"));
+    QVERIFY(RawDatabase(path).exec("INSERT INTO Sales (RecordNumber, Company) VALUES (50, 'x')"));
     const QString leads = env.path("leads.txt");
-    QVERIFY(FixtureDb::writeFile(leads, Header + "A\r\nB\r\n"));
+    QVERIFY(RawDatabase::writeFile(leads, Header + "A\r\nB\r\n"));
     QVERIFY(DataMerge::mergeText(*shown, leads).ok());
     QCOMPARE(numbersOf(*shown), QList<int>({1, 10, 51, 52}));
     QCOMPARE(fileNumbers(path), QStringLiteral("1,10,50,51,52"));
@@ -199,13 +199,13 @@ void tst_DataMerge::leadNumbersFollowFileAndCollection() {
 void tst_DataMerge::leadFailureMidwayAddsNothing() {
     TestEnvironment env;
     const QString path = env.path("Shown.mdb");
-    QVERIFY(FixtureDb::makeSalesFile(path, {1}));
+    QVERIFY(RawDatabase::makeSalesFile(path, {1}));
     // The file refuses a second lead of the same company: the fifth line fails.
-    QVERIFY(FixtureDb(path).exec("CREATE UNIQUE INDEX OneLeadPerCompany ON Sales (Contact)"));
+    QVERIFY(RawDatabase(path).exec("CREATE UNIQUE INDEX OneLeadPerCompany ON Sales (Contact)"));
     auto shown = opened(path);
     QVERIFY(shown);
     const QString leads = env.path("leads.txt");
-    QVERIFY(FixtureDb::writeFile(leads, Header + "Ann\r\nBob\r\nAnn\r\nCid\r\n"));
+    QVERIFY(RawDatabase::writeFile(leads, Header + "Ann\r\nBob\r\nAnn\r\nCid\r\n"));
     const DataMerge::Outcome outcome = DataMerge::mergeText(*shown, leads);
     QCOMPARE(outcome.status, DataMerge::Status::Failed);
     QCOMPARE(outcome.title, QStringLiteral("Merge Text File"));
@@ -214,13 +214,13 @@ void tst_DataMerge::leadFailureMidwayAddsNothing() {
             outcome.message.contains("line 5: ") && outcome.message.endsWith("Nothing was added."),
         qPrintable(outcome.message));
     QCOMPARE(shown->Opportunities().Count(), 1);
-    QCOMPARE(FixtureDb(path).count(), 1);
+    QCOMPARE(RawDatabase(path).count(), 1);
 
     // A file that cannot be read fails the same way, naming the cause.
     const DataMerge::Outcome missing = DataMerge::mergeText(*shown, env.path("gone.txt"));
     QCOMPARE(missing.message, "Unable to process some or all of the file " + env.path("gone.txt") +
                                   "\n\nThe file does not exist.");
-    QVERIFY(FixtureDb::writeFile(leads, Header + QByteArray("a\0b", 3)));
+    QVERIFY(RawDatabase::writeFile(leads, Header + QByteArray("a\0b", 3)));
     QVERIFY(DataMerge::mergeText(*shown, leads).message.endsWith("this is not a text file."));
 }
 
@@ -237,10 +237,10 @@ void tst_DataMerge::mergeDatabases() {
     QFETCH(bool, readOnlySource);
     TestEnvironment env;
     const QString path = env.path("Shown.mdb");
-    QVERIFY(FixtureDb::makeSalesFile(path, {1, 2, 3, 4, 5}));
+    QVERIFY(RawDatabase::makeSalesFile(path, {1, 2, 3, 4, 5}));
     const QString source = intoItself ? path : env.path("Source.mdb");
     if (!intoItself)
-        QVERIFY(FixtureDb::makeSalesFile(source, {30, 10, 20}));
+        QVERIFY(RawDatabase::makeSalesFile(source, {30, 10, 20}));
     if (readOnlySource)
         QVERIFY(makeReadOnly(source));
     auto shown = opened(path);
@@ -251,15 +251,15 @@ void tst_DataMerge::mergeDatabases() {
     const QList<int> expected =
         intoItself ? QList<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10} : QList<int>{1, 2, 3, 4, 5, 6, 7, 8};
     QCOMPARE(numbersOf(*shown), expected);
-    QCOMPARE(FixtureDb(path).count(), expected.size());
+    QCOMPARE(RawDatabase(path).count(), expected.size());
     // The copies keep the source's order and fields; only the number is new.
     const QString firstCopy = intoItself ? "Deal 1" : "Deal 30";
     QCOMPARE(shown->Opportunities().Item(6)->Description(), firstCopy);
-    QCOMPARE(FixtureDb(path).text("SELECT Description || Company || SalesOwner || Revenue FROM "
+    QCOMPARE(RawDatabase(path).text("SELECT Description || Company || SalesOwner || Revenue FROM "
                                   "Sales WHERE RecordNumber = 7"),
              intoItself ? "Deal 2Company 2Owner$20.00" : "Deal 10Company 10Owner$20.00");
     // An empty source merges nothing and says nothing.
-    QVERIFY(FixtureDb::makeSalesFile(env.path("Empty.mdb"), {}));
+    QVERIFY(RawDatabase::makeSalesFile(env.path("Empty.mdb"), {}));
     const DataMerge::Outcome empty = DataMerge::mergeDatabase(*shown, env.path("Empty.mdb"));
     QCOMPARE(empty.status, DataMerge::Status::Nothing);
     QVERIFY(empty.message.isEmpty());
@@ -284,23 +284,23 @@ void tst_DataMerge::mergeFailuresAddNothing() {
     QFETCH(QString, cause);
     TestEnvironment env;
     const QString path = env.path("Shown.mdb");
-    QVERIFY(FixtureDb::makeSalesFile(path, {1, 2}));
+    QVERIFY(RawDatabase::makeSalesFile(path, {1, 2}));
     auto shown = opened(path);
     QVERIFY(shown);
     QString source = env.path("Source.mdb");
-    QVERIFY(FixtureDb::makeSalesFile(source, {5, 7}));
-    std::unique_ptr<FixtureDb> locker;
+    QVERIFY(RawDatabase::makeSalesFile(source, {5, 7}));
+    std::unique_ptr<RawDatabase> locker;
     if (kind == "locked") {
-        locker = std::make_unique<FixtureDb>(source);
+        locker = std::make_unique<RawDatabase>(source);
         QVERIFY(locker->exec("BEGIN EXCLUSIVE"));
     } else if (kind == "text") {
         source = env.path("leads.txt");
-        QVERIFY(FixtureDb::writeFile(source, Header + "Ann\r\n"));
+        QVERIFY(RawDatabase::writeFile(source, Header + "Ann\r\n"));
     } else if (kind == "readonly") {
         QVERIFY(makeReadOnly(path));
     } else if (kind == "long") {
         // Written by a program that does not check the sizes.
-        QVERIFY(FixtureDb(source).exec(
+        QVERIFY(RawDatabase(source).exec(
             QString("PRAGMA ignore_check_constraints = ON; "
                     "UPDATE Sales SET Description = '%1' WHERE RecordNumber = 7")
                 .arg(QString(200, 'x'))));
@@ -319,20 +319,20 @@ void tst_DataMerge::mergeFailuresAddNothing() {
 void tst_DataMerge::saveAs() {
     TestEnvironment env;
     const QString path = env.path("Shown.mdb");
-    QVERIFY(FixtureDb::makeSalesFile(path, {4, 8, 15}));
+    QVERIFY(RawDatabase::makeSalesFile(path, {4, 8, 15}));
     const QString copy = env.path("Copy.mdb");
-    QVERIFY(FixtureDb::writeFile(copy, "an older file"));
+    QVERIFY(RawDatabase::writeFile(copy, "an older file"));
     const Result saved = DatabaseCopy::SaveAs(path, copy, {path});
     QVERIFY2(saved.ok(), qPrintable(saved.message()));
     auto reopened = opened(copy);
     QVERIFY(reopened);
     QCOMPARE(numbersOf(*reopened), QList<int>({4, 8, 15}));
-    QCOMPARE(FixtureDb(copy).text("SELECT count(*) FROM sqlite_schema WHERE name = 'RecordNumber'"),
+    QCOMPARE(RawDatabase(copy).text("SELECT count(*) FROM sqlite_schema WHERE name = 'RecordNumber'"),
              QStringLiteral("1"));
 
     // Never over the source itself or another open database.
     const QString other = env.path("Other.mdb");
-    QVERIFY(FixtureDb::makeSalesFile(other, {1}));
+    QVERIFY(RawDatabase::makeSalesFile(other, {1}));
     const Result overItself = DatabaseCopy::SaveAs(path, env.path("./Shown.mdb"), {path});
     QVERIFY(overItself.message().endsWith("a database cannot be saved over itself"));
     const Result overOpen = DatabaseCopy::SaveAs(path, other, {path, other});

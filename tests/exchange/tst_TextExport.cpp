@@ -1,4 +1,4 @@
-#include "FixtureDb.h"
+#include "RawDatabase.h"
 #include "TestEnvironment.h"
 
 #include "exchange/OpportunityText.h"
@@ -111,7 +111,7 @@ void tst_TextExport::formatFollowsTheName() {
                                 .split('|');
     const QByteArray expected =
         (header.join(separator) + "\r\n" + row.join(separator) + "\r\n").toUtf8();
-    QCOMPARE(FixtureDb::readFile(path), expected);
+    QCOMPARE(RawDatabase::readFile(path), expected);
 }
 
 void tst_TextExport::quotedValuesReadBack_data() {
@@ -152,7 +152,7 @@ void tst_TextExport::quotedValuesReadBack() {
         QCOMPARE(rows.at(i + 1).at(14), QString::number(i + 1));
     }
     // A value without anything to protect stays bare.
-    QVERIFY(FixtureDb::readFile(path).contains("\r\nMüller €" + delimiter.toUtf8()));
+    QVERIFY(RawDatabase::readFile(path).contains("\r\nMüller €" + delimiter.toUtf8()));
 }
 
 void tst_TextExport::onlyVisibleRowsInCollectionOrder() {
@@ -183,21 +183,21 @@ void tst_TextExport::refusesToWriteOverDatabases() {
     addOpportunity(items, 1, QStringLiteral("Deal"));
     // "pipeline" typed without extension, where a database of that name (any name) exists.
     const QString database = env.path("pipeline");
-    QVERIFY(FixtureDb::makeSalesFile(database, {1, 2}));
-    const QByteArray before = FixtureDb::readFile(database);
+    QVERIFY(RawDatabase::makeSalesFile(database, {1, 2}));
+    const QByteArray before = RawDatabase::readFile(database);
     const auto refused = TextExport::Write(items, database, {});
     QVERIFY(!refused.ok());
     QVERIFY2(refused.message().startsWith(database + " is a database file."),
              qPrintable(refused.message()));
-    QCOMPARE(FixtureDb::readFile(database), before);
+    QCOMPARE(RawDatabase::readFile(database), before);
 
     // An open database, even one that does not look like a database yet.
     const QString open = env.path("Open.mdb");
-    QVERIFY(FixtureDb::writeFile(open, "not yet"));
+    QVERIFY(RawDatabase::writeFile(open, "not yet"));
     const auto refusedOpen = TextExport::Write(items, open, {env.path("./Open.mdb")});
     QVERIFY(!refusedOpen.ok());
     QVERIFY(refusedOpen.message().contains("is an open Corvane database"));
-    QCOMPARE(FixtureDb::readFile(open), QByteArray("not yet"));
+    QCOMPARE(RawDatabase::readFile(open), QByteArray("not yet"));
 
     // The dialog adds the suffix of the chosen filter to a bare name, never .mdb.
     QStringList suffixes;
@@ -213,7 +213,7 @@ void tst_TextExport::failedWriteKeepsTheOldFile() {
     QString folder = env.path("locked");
     QVERIFY(QDir().mkpath(folder));
     const QString old = folder + "/old.csv";
-    QVERIFY(FixtureDb::writeFile(old, "old contents"));
+    QVERIFY(RawDatabase::writeFile(old, "old contents"));
     QVERIFY(QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
     // The superuser writes anywhere but in /proc.
     if (geteuid() == 0)
@@ -226,7 +226,7 @@ void tst_TextExport::failedWriteKeepsTheOldFile() {
     const QString prefix = "Could not export to " + target + ": ";
     QVERIFY2(failed.message().startsWith(prefix) && failed.message().size() > prefix.size(),
              qPrintable(failed.message()));
-    QCOMPARE(FixtureDb::readFile(old), QByteArray("old contents"));
+    QCOMPARE(RawDatabase::readFile(old), QByteArray("old contents"));
     QVERIFY(QDir(env.path("locked")).entryList(QDir::Files | QDir::Hidden).size() == 1);
 }
 

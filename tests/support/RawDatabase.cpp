@@ -14,12 +14,16 @@ RawDatabase::~RawDatabase() {
     sqlite3_close(m_db);
 }
 
-void RawDatabase::exec(const QString& sql) {
+bool RawDatabase::exec(const QString& sql) {
     char* error = nullptr;
     const int rc = sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, &error);
-    const QByteArray message = error ? QByteArray(error) : QByteArray("exec failed");
+    const QByteArray message =
+        (error ? QByteArray(error) : QByteArray("exec failed")) + ": " + sql.left(200).toUtf8();
     sqlite3_free(error);
-    QVERIFY2(rc == SQLITE_OK, message.constData());
+    if (rc == SQLITE_OK)
+        return true;
+    QTest::qFail(message.constData(), __FILE__, __LINE__);
+    return false;
 }
 
 QString RawDatabase::text(const QString& sql) {
@@ -55,4 +59,42 @@ QString RawDatabase::insertRow(const QString& number, const QString& company,
                           "'n', 'p', '10', '2', '$20.00', 'Email', 'Lead', '25% - Long Shot', "
                           "'No', '07', 'March', '2024')")
         .arg(number, company, created);
+}
+
+QByteArray RawDatabase::readFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+bool RawDatabase::writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+bool RawDatabase::makeSalesFile(const QString& path, const QList<int>& numbers) {
+    static const char* const table =
+        "CREATE TABLE Sales (RecordNumber INTEGER, SalesOwner TEXT CHECK (length(SalesOwner) <= "
+        "32), DateCreated DATETIME, Company TEXT CHECK (length(Company) <= 32), Contact TEXT "
+        "CHECK (length(Contact) <= 32), Department TEXT CHECK (length(Department) <= 32), "
+        "Description TEXT CHECK (length(Description) <= 128), Note TEXT CHECK (length(Note) <= "
+        "128), Product TEXT CHECK (length(Product) <= 32), UnitPrice TEXT CHECK "
+        "(length(UnitPrice) <= 16), Quantity TEXT CHECK (length(Quantity) <= 16), Revenue TEXT "
+        "CHECK (length(Revenue) <= 32), Source TEXT CHECK (length(Source) <= 32), Stage TEXT "
+        "CHECK (length(Stage) <= 32), Probability TEXT CHECK (length(Probability) <= 32), "
+        "Forecast TEXT CHECK (length(Forecast) <= 3), OrderDay TEXT CHECK (length(OrderDay) <= "
+        "2), OrderMonth TEXT CHECK (length(OrderMonth) <= 12), OrderYear TEXT CHECK "
+        "(length(OrderYear) <= 4))";
+    RawDatabase db(path);
+    if (!db.exec(QString::fromLatin1(table)) ||
+        !db.exec(QStringLiteral("CREATE UNIQUE INDEX RecordNumber ON Sales (RecordNumber)")))
+        return false;
+    for (const int n : numbers) {
+        if (!db.exec(QStringLiteral("INSERT INTO Sales VALUES (%1, 'Owner', '2024-03-07 14:05:09', "
+                                    "'Company %1', 'Pat', 'IT', 'Deal %1', 'note', 'Widget', "
+                                    "'10', '2', '$20.00', 'Email', 'Lead', '25% - Long Shot', "
+                                    "'Yes', '07', 'March', '2024')")
+                         .arg(n)))
+            return false;
+    }
+    return true;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+#include <QList>
 #include <QString>
 
 struct sqlite3;
@@ -13,8 +15,8 @@ public:
     RawDatabase(const RawDatabase&) = delete;
     RawDatabase& operator=(const RawDatabase&) = delete;
 
-    // Runs statements; a failure fails the running test.
-    void exec(const QString& sql);
+    // Runs statements; a failure fails the running test (and returns false).
+    bool exec(const QString& sql);
     // The first column of the first row as text: "<no row>" without a row, "<null>" for NULL.
     QString text(const QString& sql);
     int count(const QString& where = QString());
@@ -28,6 +30,15 @@ public:
     static QString insertRow(const QString& number,
                              const QString& company = QStringLiteral("'Acme'"),
                              const QString& created = QStringLiteral("'2024-03-07 14:05:09'"));
+
+    // Makes a sales database file (the table Sales with its size checks and index) with the
+    // records numbered `numbers`, in that order, with the description "Deal <number>" and the
+    // company "Company <number>". False on failure.
+    static bool makeSalesFile(const QString& path, const QList<int>& numbers);
+    // Plain file helpers: the bytes of a file ("<unreadable>" when it cannot be read), and
+    // writing bytes to one.
+    static QByteArray readFile(const QString& path);
+    static bool writeFile(const QString& path, const QByteArray& bytes);
 
 private:
     sqlite3* m_db = nullptr;
