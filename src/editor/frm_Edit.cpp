@@ -1,5 +1,10 @@
 #include "editor/frm_Edit.h"
 
+#include "about/HelpManual.h"
+#include "about/frmHelp.h"
+
+#include <QShortcut>
+
 #include "editor/OrderDateRule.h"
 #include "editor/RevenueCalculation.h"
 #include "outlook/OutlookContacts.h"
@@ -79,6 +84,8 @@ frm_Edit::frm_Edit(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::f
     connect(ui->cmdOK, &QPushButton::clicked, this, &frm_Edit::accept);
     connect(ui->cmdCancel, &QPushButton::clicked, this, &frm_Edit::reject);
     connect(ui->cmdHelp, &QPushButton::clicked, this, &frm_Edit::cmdHelp_Click);
+    connect(new QShortcut(QKeySequence::HelpContents, this), &QShortcut::activated, this,
+            &frm_Edit::cmdHelp_Click);
 
     resize(sizeHint());
 }
@@ -237,7 +244,7 @@ void frm_Edit::mvOrderDate_Pick(const QDate& date) {
 }
 
 void frm_Edit::cmdHelp_Click() {
-    // The manual's page on this dialog opens here once the help window is part of the program.
+    frmHelp::ShowTopic(QString::fromLatin1(HelpManual::EditorTopic), this);
 }
 
 // Typing or pasting beyond the field's size is cut back, the earlier text surviving.

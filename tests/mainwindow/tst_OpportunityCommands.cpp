@@ -1,6 +1,7 @@
 #include "SalesFixtures.h"
 #include "TestEnvironment.h"
 
+#include "about/frmHelp.h"
 #include "editor/frm_Edit.h"
 #include "exchange/OpportunityText.h"
 #include "mainwindow/OpportunityListModel.h"
@@ -16,6 +17,7 @@
 #include <QFile>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextBrowser>
 #include <QTreeView>
 #include <QtTest>
 
@@ -179,8 +181,15 @@ void TestOpportunityCommands::newAndEditThroughTheEditor() {
     QCOMPARE(window.listModel().Text(window.listModel().RowOf("Key=1"), 0),
              QStringLiteral("Changed"));
     window.listView().setFocus();
+    // Its Help button opens the manual at the editor's page.
     withEditor([&] { QTest::keyClick(&window.listView(), Qt::Key_Return); },
-               [](frm_Edit& editor) { editor.reject(); });
+               [](frm_Edit& editor) {
+                   editor.findChild<QPushButton*>("cmdHelp")->click();
+                   editor.reject();
+               });
+    QVERIFY(frmHelp::instance() && frmHelp::instance()->isVisible());
+    const auto* page = frmHelp::instance()->findChild<QTextBrowser*>("txtHelp");
+    QCOMPARE(page->source().fileName(), QStringLiteral("editor.html"));
 }
 
 void TestOpportunityCommands::failedWritesKeepTheListEqualToTheFile() {
