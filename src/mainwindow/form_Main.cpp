@@ -969,45 +969,68 @@ bool form_Main::eventFilter(QObject* watched, QEvent* event) {
 
 namespace {
 
-// Puts an access key on the first letter or digit of `text` not yet taken in its menu; "&&"
-// stands for a plain "&". A text that already has one keeps it.
-QString WithAccessKey(const QString& text, QSet<QChar>& taken) {
-    for (qsizetype i = 0; i + 1 < text.size(); ++i) {
-        if (text[i] == QLatin1Char('&')) {
-            if (text[i + 1] != QLatin1Char('&')) {
-                taken.insert(text[i + 1].toLower());
-                return text;
-            }
-            ++i;
-        }
-    }
+// The letters of a caption that can carry its access key, word starts first.
+QList<QChar> KeyCandidates(const QString& text) {
+    QList<QChar> starts;
+    QList<QChar> others;
     for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text[i] == QLatin1Char('&')) {
-            ++i;
-            continue;
-        }
         const QChar letter = text[i].toLower();
-        if (letter.isLetterOrNumber() && !taken.contains(letter)) {
-            taken.insert(letter);
-            QString keyed = text;
-            keyed.insert(i, QLatin1Char('&'));
-            return keyed;
-        }
+        if (!letter.isLetterOrNumber() || starts.contains(letter) || others.contains(letter))
+            continue;
+        const bool wordStart = i == 0 || !text[i - 1].isLetterOrNumber();
+        (wordStart ? starts : others).append(letter);
     }
-    return text;
+    return starts + others;
 }
 
+// Gives the items of one menu distinct access keys, as many as their letters allow: a key is
+// taken from an earlier item when that item can move to another of its letters.
 void AssignAccessKeys(const QList<QAction*>& actions) {
-    QSet<QChar> taken;
-    // Keys already given stay; the others take what is left.
+    QList<QAction*> items;
+    QHash<QChar, QAction*> owner;
     for (QAction* action : actions) {
-        if (!action->isSeparator())
-            (void)WithAccessKey(action->text(), taken);
+        if (action->isSeparator())
+            continue;
+        const QString key = QKeySequence::mnemonic(action->text()).toString();
+        if (!key.isEmpty())
+            owner.insert(key.back().toLower(), nullptr); // kept as it is
+        else
+            items.append(action);
+    }
+    QHash<QAction*, QChar> chosen;
+    std::function<bool(QAction*, QSet<QChar>&)> place = [&](QAction* item, QSet<QChar>& seen) {
+        for (const QChar letter : KeyCandidates(item->text())) {
+            if (seen.contains(letter))
+                continue;
+            seen.insert(letter);
+            const auto held = owner.constFind(letter);
+            if (held == owner.constEnd() || (held.value() && place(held.value(), seen))) {
+                owner.insert(letter, item);
+                chosen.insert(item, letter);
+                return true;
+            }
+        }
+        return false;
+    };
+    for (QAction* item : std::as_const(items)) {
+        QSet<QChar> seen;
+        place(item, seen);
     }
     for (QAction* action : actions) {
         if (action->isSeparator())
             continue;
-        action->setText(WithAccessKey(action->text(), taken));
+        if (const auto letter = chosen.constFind(action); letter != chosen.constEnd()) {
+            QString text = action->text();
+            for (qsizetype i = 0; i < text.size(); ++i) {
+                if (text[i] == QLatin1Char('&')) {
+                    ++i;
+                } else if (text[i].toLower() == letter.value()) {
+                    text.insert(i, QLatin1Char('&'));
+                    break;
+                }
+            }
+            action->setText(text);
+        }
         if (QMenu* menu = action->menu())
             AssignAccessKeys(menu->actions());
     }
@@ -1096,29 +1119,25 @@ void form_Main::FitStatusPanels() {
         {QStringLiteral("CurrentForecast")},
         {QStringLiteral("CurrentRevenue")},
     };
-    const QStringList kept{QStringLiteral("StatusLabelCurrent"),
-                           QStringLiteral("CurrentOpportunity")};
-    auto widthOf = [bar](const QStringList& names) {
-        int width = 0;
+    auto show = [bar](const QStringList& names, bool visible) {
         for (const QString& name : names) {
-            if (const auto* widget = bar->findChild<QWidget*>(name, Qt::FindDirectChildrenOnly))
-                width += qMax(widget->minimumWidth(), widget->sizeHint().width()) + 6;
-        }
-        return width;
-    };
-    // Room for the size grip and the bar's margins.
-    const int available = bar->width() - 2 * bar->style()->pixelMetric(QStyle::PM_SizeGripSize) - 8;
-    int needed = widthOf(kept);
-    for (const QStringList& group : groups)
-        needed += widthOf(group);
-    for (const QStringList& group : groups) {
-        const bool fits = needed <= available;
-        for (const QString& name : group) {
             if (auto* widget = bar->findChild<QWidget*>(name, Qt::FindDirectChildrenOnly))
-                widget->setVisible(fits);
+                widget->setVisible(visible);
         }
-        if (!fits)
-            needed -= widthOf(group);
+    };
+    auto fits = [bar] {
+        QLayout* layout = bar->layout();
+        if (!layout)
+            return true;
+        layout->invalidate();
+        return layout->minimumSize().width() <= bar->width();
+    };
+    for (const QStringList& group : groups)
+        show(group, true);
+    for (const QStringList& group : groups) {
+        if (fits())
+            break;
+        show(group, false);
     }
 }
 
