@@ -1125,12 +1125,15 @@ void form_Main::FitStatusPanels() {
                 widget->setVisible(visible);
         }
     };
+    // The bar's own layout may not have caught up with the new texts yet: count the panels
+    // shown, with room for the spacing, the margins and the size grip.
     auto fits = [bar] {
-        QLayout* layout = bar->layout();
-        if (!layout)
-            return true;
-        layout->invalidate();
-        return layout->minimumSize().width() <= bar->width();
+        int needed = 2 * bar->style()->pixelMetric(QStyle::PM_SizeGripSize) + 16;
+        for (const QWidget* widget : bar->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            if (qobject_cast<const QLabel*>(widget) && !widget->isHidden())
+                needed += qMax(widget->minimumWidth(), widget->sizeHint().width()) + 16;
+        }
+        return needed <= bar->width();
     };
     for (const QStringList& group : groups)
         show(group, true);
