@@ -153,6 +153,8 @@ QVariant OpportunityListModel::data(const QModelIndex& index, int role) const {
     }
     case KeyRole:
         return KeyAt(index.row());
+    case Qt::TextAlignmentRole:
+        return Alignment(index.column());
     default:
         return {};
     }
@@ -167,7 +169,20 @@ QVariant OpportunityListModel::headerData(int section, Qt::Orientation orientati
         return column.caption;
     if (role == KeyRole)
         return column.key;
+    if (role == Qt::TextAlignmentRole)
+        return Alignment(section);
     return {};
+}
+
+// Amounts and numbers line up on their last digit.
+QVariant OpportunityListModel::Alignment(int column) const {
+    if (column < 0 || column >= columnCount())
+        return {};
+    static const QStringList amountKeys{QStringLiteral("UnitPrice"), QStringLiteral("Quantity"),
+                                        QStringLiteral("Revenue")};
+    const bool amount = amountKeys.contains(m_columns[static_cast<size_t>(column)].key);
+    const Qt::Alignment alignment = (amount ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter;
+    return static_cast<int>(alignment);
 }
 
 Qt::ItemFlags OpportunityListModel::flags(const QModelIndex& index) const {

@@ -73,6 +73,8 @@ private:
         bool orderDate = false;
     };
     static Getter GetterOf(const QString& columnKey);
+    // Right for the amount and number columns, left for the others.
+    QVariant Alignment(int column) const;
     bool ShowsOrderDate() const;
 
     std::vector<Column> m_columns;

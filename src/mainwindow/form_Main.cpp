@@ -12,6 +12,7 @@
 #include "mainwindow/OpportunityListModel.h"
 #include "mainwindow/OpportunitySortProxy.h"
 #include "mainwindow/SelectComboText.h"
+#include "mainwindow/SignalExit.h"
 #include "mainwindow/Twips.h"
 #include "mainwindow/frm_editNote.h"
 #include "outlook/OutlookContacts.h"
@@ -50,12 +51,19 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QSessionManager>
+#include <QSet>
+#include <QShortcut>
+#include <QSignalBlocker>
 #include <QStatusBar>
+#include <QStyle>
 #include <QToolBar>
 #include <QTreeView>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <QWheelEvent>
+#include <utility>
 
 namespace {
 
@@ -153,6 +161,22 @@ form_Main::form_Main(QWidget* parent) : QMainWindow(parent) {
     const qreal dpi = Dpi();
     setMinimumSize(Twips::toPixels(3800, dpi), Twips::toPixels(4500, dpi));
     resize(Twips::toPixels(16500, dpi), Twips::toPixels(10500, dpi));
+    fitToScreen();
+    guardWheel();
+    buildEmptyListNote();
+    installSignalExit();
+    assignAccessKeys();
+    // Columns whose width was never stored size to their content.
+    for (const QString& key : ColumnsInfo::ColumnKeys()) {
+        if (!SettingsStore::instance().HasSetting(QLatin1String(SettingsStore::AppName),
+                                                  QStringLiteral("Display"),
+                                                  key + QStringLiteral("Width")))
+            m_unsizedColumns.append(key);
+    }
+    connect(m_list->header(), &QHeaderView::sortIndicatorChanged, this,
+            &form_Main::RestoreSortIndicator);
+    statusBar()->installEventFilter(this);
+    m_list->installEventFilter(this);
 
     // The session ending, or the application quitting without the window being closed, shuts
     // down as Exit does.
@@ -614,8 +638,10 @@ void form_Main::ShownChanged(CVN_Database* database) {
 void form_Main::WindowList(const CVN_Database& database) {
     const qint32 index = database.Window();
     QMenu* window = m_menus.value(QStringLiteral("mnuWindow"));
-    auto* entry = new QAction(
-        MenuText(QString::number(index) + QLatin1Char(' ') + database.DatabaseLocation()), window);
+    auto* entry =
+        new QAction(QLatin1Char('&') + MenuText(QString::number(index) + QLatin1Char(' ') +
+                                                database.DatabaseLocation()),
+                    window);
     entry->setObjectName(QStringLiteral("mnudbList_%1").arg(index));
     entry->setData(index);
     entry->setCheckable(true);
@@ -687,6 +713,8 @@ void form_Main::ShowListView(bool restoreSelectedItem) {
         m_rebuilding = false;
         ShowQuickInfo();
     }
+    if (SelectedKey().isEmpty())
+        ShowQuickInfo();
 
     UpdateCommandState();
     ShowTotals();
@@ -704,6 +732,7 @@ void form_Main::ShowTotals() {
     m_panels.value(QStringLiteral("TotalOpportunity"))->setText(QString::number(all.visibleCount));
     m_panels.value(QStringLiteral("TotalForecast"))->setText(MoneyPanelText(all.forecastRevenue));
     m_panels.value(QStringLiteral("TotalRevenue"))->setText(MoneyPanelText(all.totalRevenue));
+    FitStatusPanels();
 }
 
 void form_Main::ApplyColumnWidths() {
@@ -713,6 +742,7 @@ void form_Main::ApplyColumnWidths() {
         if (const ColumnStatus* status = columns.Item(m_model->ColumnKey(column)))
             m_list->header()->resizeSection(column, Twips::toPixels(status->cWidth(), dpi));
     }
+    SizeUnstoredColumns();
 }
 
 void form_Main::CaptureColumnWidths() {
@@ -735,6 +765,7 @@ void form_Main::ColumnResized(int section, int, int newSize) {
         return;
     if (ColumnStatus* status = ColumnsInfo::instance().Item(m_model->ColumnKey(section)))
         status->setcWidth(Twips::fromPixels(newSize, Dpi()));
+    m_unsizedColumns.removeAll(m_model->ColumnKey(section));
 }
 
 void form_Main::ApplyStoredSort() {
@@ -773,8 +804,7 @@ void form_Main::ApplySortChoice(const QString& choice) {
     settings.setDisplaySortOrder(order);
     settings.setDisplaySorted(sorted);
     ApplyStoredSort();
-    if (const QModelIndex current = m_list->currentIndex(); current.isValid())
-        m_list->scrollTo(current);
+    ScrollAfterSort();
 
     UpdateCommandState();
     if (!settings.DisplaySorted())
@@ -833,9 +863,11 @@ void form_Main::UpdateCommandState() {
     enableButton("Paste", m_opportunityCopied);
 
     m_list->setEnabled(hasDatabase);
-    m_comboStage->setEnabled(hasRows);
-    m_comboProbability->setEnabled(hasRows);
-    m_txtNotes->setEnabled(hasRows);
+    // The panel serves the selected row only.
+    const bool hasSelection = hasRows && !SelectedKey().isEmpty();
+    m_comboStage->setEnabled(hasSelection);
+    m_comboProbability->setEnabled(hasSelection);
+    m_txtNotes->setEnabled(hasSelection);
 }
 
 void form_Main::toolbar_ButtonClick(const QString& key) {
@@ -866,13 +898,21 @@ void form_Main::ListSelectionChanged() {
 void form_Main::ShowQuickInfo() {
     m_fillingQuickInfo = true;
     const QString key = SelectedKey();
-    if (HasRows() && !key.isEmpty()) {
-        if (const Opportunity* opportunity = shownDatabase().Opportunities().Item(key)) {
-            SelectComboText(*m_comboProbability, opportunity->Probability());
-            SelectComboText(*m_comboStage, opportunity->Stage());
-            m_txtNotes->setPlainText(opportunity->Note());
-        }
+    const Opportunity* opportunity =
+        HasRows() && !key.isEmpty() ? shownDatabase().Opportunities().Item(key) : nullptr;
+    if (opportunity) {
+        SelectComboText(*m_comboProbability, opportunity->Probability());
+        SelectComboText(*m_comboStage, opportunity->Stage());
+        m_txtNotes->setPlainText(opportunity->Note());
+    } else {
+        // No row, no opportunity: nothing to show and nothing to change.
+        m_comboProbability->setCurrentIndex(-1);
+        m_comboStage->setCurrentIndex(-1);
+        m_txtNotes->clear();
     }
+    m_comboStage->setEnabled(opportunity != nullptr);
+    m_comboProbability->setEnabled(opportunity != nullptr);
+    m_txtNotes->setEnabled(opportunity != nullptr);
     m_fillingQuickInfo = false;
     if (!QApplication::activeModalWidget())
         m_list->setFocus();
@@ -918,6 +958,29 @@ bool form_Main::eventFilter(QObject* watched, QEvent* event) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if ((key == Qt::Key_Return || key == Qt::Key_Enter) && !SelectedKey().isEmpty()) {
             mnuEditOpportunity_Click();
+            return true;
+        }
+    }
+    // A wheel turned over a combo that has no focus edits nothing.
+    if (event->type() == QEvent::Wheel &&
+        (watched == m_comboStage || watched == m_comboProbability) &&
+        !static_cast<QWidget*>(watched)->hasFocus()) {
+        event->ignore();
+        return true;
+    }
+    if (watched == statusBar() && event->type() == QEvent::Resize)
+        FitStatusPanels();
+    if (m_emptyListNote && watched == m_list->viewport() && event->type() == QEvent::Resize)
+        m_emptyListNote->setGeometry(m_list->viewport()->rect());
+    // With no row selected, the first Down or Up selects the top row.
+    if (watched == m_list && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if ((key == Qt::Key_Down || key == Qt::Key_Up) && SelectedKey().isEmpty() &&
+            m_proxy->rowCount() > 0) {
+            m_list->selectionModel()->setCurrentIndex(m_proxy->index(0, 0),
+                                                      QItemSelectionModel::ClearAndSelect |
+                                                          QItemSelectionModel::Rows);
+            m_list->scrollToTop();
             return true;
         }
     }
@@ -1291,4 +1354,244 @@ void form_Main::dropEvent(QDropEvent* event) {
     const QStringList files = droppedFiles(event->mimeData());
     event->acceptProposedAction();
     Form_OLEDragDrop(files);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Keyboard, screen, status bar and first-run layout
+
+namespace {
+
+// The letters of a caption that can carry its access key, word starts first.
+QList<QChar> KeyCandidates(const QString& text) {
+    QList<QChar> starts;
+    QList<QChar> others;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar letter = text[i].toLower();
+        if (!letter.isLetterOrNumber() || starts.contains(letter) || others.contains(letter))
+            continue;
+        const bool wordStart = i == 0 || !text[i - 1].isLetterOrNumber();
+        (wordStart ? starts : others).append(letter);
+    }
+    return starts + others;
+}
+
+// Gives the items of one menu distinct access keys, as many as their letters allow: a key is
+// taken from an earlier item when that item can move to another of its letters.
+void AssignAccessKeys(const QList<QAction*>& actions) {
+    QList<QAction*> items;
+    QHash<QChar, QAction*> owner;
+    for (QAction* action : actions) {
+        if (action->isSeparator())
+            continue;
+        const QString key = QKeySequence::mnemonic(action->text()).toString();
+        if (!key.isEmpty())
+            owner.insert(key.back().toLower(), nullptr); // kept as it is
+        else
+            items.append(action);
+    }
+    QHash<QAction*, QChar> chosen;
+    std::function<bool(QAction*, QSet<QChar>&)> place = [&](QAction* item, QSet<QChar>& seen) {
+        for (const QChar letter : KeyCandidates(item->text())) {
+            if (seen.contains(letter))
+                continue;
+            seen.insert(letter);
+            const auto held = owner.constFind(letter);
+            if (held == owner.constEnd() || (held.value() && place(held.value(), seen))) {
+                owner.insert(letter, item);
+                chosen.insert(item, letter);
+                return true;
+            }
+        }
+        return false;
+    };
+    for (QAction* item : std::as_const(items)) {
+        QSet<QChar> seen;
+        place(item, seen);
+    }
+    for (QAction* action : actions) {
+        if (action->isSeparator())
+            continue;
+        if (const auto letter = chosen.constFind(action); letter != chosen.constEnd()) {
+            QString text = action->text();
+            for (qsizetype i = 0; i < text.size(); ++i) {
+                if (text[i] == QLatin1Char('&')) {
+                    ++i;
+                } else if (text[i].toLower() == letter.value()) {
+                    text.insert(i, QLatin1Char('&'));
+                    break;
+                }
+            }
+            action->setText(text);
+        }
+        if (QMenu* menu = action->menu())
+            AssignAccessKeys(menu->actions());
+    }
+}
+
+} // namespace
+
+void form_Main::assignAccessKeys() {
+    AssignAccessKeys(menuBar()->actions());
+    // F10 opens the first menu, as on other desktops.
+    auto* f10 = new QShortcut(QKeySequence(Qt::Key_F10), this);
+    f10->setObjectName(QStringLiteral("shortcutMenuBar"));
+    connect(f10, &QShortcut::activated, this, [this] {
+        for (QAction* action : menuBar()->actions()) {
+            if (action->isVisible() && action->isEnabled()) {
+                menuBar()->setActiveAction(action);
+                return;
+            }
+        }
+    });
+}
+
+void form_Main::fitToScreen() {
+    const QScreen* shownOn = screen();
+    if (!shownOn)
+        return;
+    const QRect available = shownOn->availableGeometry();
+    // The frame is not known before the window is shown: leave room for a usual one.
+    const int border = style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, this);
+    const int title = style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this);
+    const QSize frame(2 * border, title + 2 * border);
+    const QSize fitted = size().boundedTo(available.size() - frame).expandedTo(minimumSize());
+    resize(fitted);
+    const QSize outer = fitted + frame;
+    move(available.x() + qMax(0, (available.width() - outer.width()) / 2),
+         available.y() + qMax(0, (available.height() - outer.height()) / 2));
+}
+
+void form_Main::guardWheel() {
+    for (QComboBox* combo : {m_comboStage, m_comboProbability}) {
+        combo->setFocusPolicy(Qt::StrongFocus);
+        combo->installEventFilter(this);
+    }
+}
+
+void form_Main::buildEmptyListNote() {
+    m_emptyListNote = new QLabel(m_list->viewport());
+    m_emptyListNote->setObjectName(QStringLiteral("lbl_EmptyList"));
+    m_emptyListNote->setAlignment(Qt::AlignCenter);
+    m_emptyListNote->setWordWrap(true);
+    m_emptyListNote->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_emptyListNote->setForegroundRole(QPalette::PlaceholderText);
+    m_emptyListNote->hide();
+    m_list->viewport()->installEventFilter(this);
+    connect(m_proxy, &QAbstractItemModel::modelReset, this, &form_Main::UpdateEmptyListNote);
+    connect(m_proxy, &QAbstractItemModel::rowsInserted, this, &form_Main::UpdateEmptyListNote);
+    connect(m_proxy, &QAbstractItemModel::rowsRemoved, this, &form_Main::UpdateEmptyListNote);
+}
+
+void form_Main::UpdateEmptyListNote() {
+    const qint32 count = HasDatabase() ? shownDatabase().Opportunities().Count() : 0;
+    QString text;
+    if (HasDatabase() && m_model->rowCount() == 0) {
+        text = count > 0
+                   ? QStringLiteral("The filter hides all %1 opportunities of this database.\n"
+                                    "To change the filter, choose Tools > Filter.")
+                         .arg(count)
+                   : QStringLiteral("This database has no opportunities yet.\n"
+                                    "To add one, click New Opportunity on the toolbar.");
+    }
+    m_emptyListNote->setText(text);
+    m_emptyListNote->setGeometry(m_list->viewport()->rect());
+    m_emptyListNote->setVisible(!text.isEmpty());
+}
+
+void form_Main::FitStatusPanels() {
+    QStatusBar* bar = statusBar();
+    const int least = Twips::toPixels(1200, Dpi());
+    for (QLabel* label : std::as_const(m_panels))
+        label->setMinimumWidth(qMax(least, label->sizeHint().width()));
+    // Hidden as a whole when the bar is too narrow, in this order; the shown database's count
+    // always stays.
+    const QList<QStringList> groups{
+        {QStringLiteral("StatusLabelTotal"), QStringLiteral("TotalOpportunity"),
+         QStringLiteral("TotalForecast"), QStringLiteral("TotalRevenue")},
+        {QStringLiteral("CurrentForecast")},
+        {QStringLiteral("CurrentRevenue")},
+    };
+    auto show = [bar](const QStringList& names, bool visible) {
+        for (const QString& name : names) {
+            if (auto* widget = bar->findChild<QWidget*>(name, Qt::FindDirectChildrenOnly))
+                widget->setVisible(visible);
+        }
+    };
+    // The bar's own layout may not have caught up with the new texts yet: count the panels
+    // shown, with room for the spacing, the margins and the size grip.
+    auto fits = [bar] {
+        int needed = 2 * bar->style()->pixelMetric(QStyle::PM_SizeGripSize) + 16;
+        for (const QWidget* widget : bar->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            if (qobject_cast<const QLabel*>(widget) && !widget->isHidden())
+                needed += qMax(widget->minimumWidth(), widget->sizeHint().width()) + 16;
+        }
+        return needed <= bar->width();
+    };
+    for (const QStringList& group : groups)
+        show(group, true);
+    for (const QStringList& group : groups) {
+        if (fits())
+            break;
+        show(group, false);
+    }
+}
+
+void form_Main::SizeUnstoredColumns() {
+    if (m_unsizedColumns.isEmpty() || m_model->rowCount() == 0)
+        return;
+    const qreal dpi = Dpi();
+    const int cap = Twips::toPixels(4500, dpi);
+    const QFontMetrics cells(m_list->font());
+    const QFontMetrics captions(m_list->header()->font());
+    const int padding = 2 * m_list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 12;
+    // The first rows are enough to judge the content.
+    const int rows = qMin(m_model->rowCount(), 1000);
+    for (int column = 0; column < m_model->DataColumnCount(); ++column) {
+        const QString key = m_model->ColumnKey(column);
+        if (!m_unsizedColumns.contains(key))
+            continue;
+        // Room for the caption and the sort arrow.
+        int width =
+            captions.horizontalAdvance(m_model->headerData(column, Qt::Horizontal).toString()) +
+            padding + 16;
+        for (int row = 0; row < rows && width < cap; ++row)
+            width = qMax(width, cells.horizontalAdvance(m_model->Text(row, column)) + padding);
+        width = qMin(width, cap);
+        m_list->header()->resizeSection(column, width);
+        if (ColumnStatus* status = ColumnsInfo::instance().Item(key))
+            status->setcWidth(Twips::fromPixels(width, dpi));
+        m_unsizedColumns.removeAll(key);
+    }
+}
+
+void form_Main::ScrollAfterSort() {
+    const QModelIndexList selected = m_list->selectionModel()->selectedRows();
+    if (selected.isEmpty())
+        m_list->scrollToTop();
+    else
+        m_list->scrollTo(selected.constFirst());
+}
+
+void form_Main::RestoreSortIndicator() {
+    const Settings& settings = Settings::instance();
+    const int column = settings.DisplaySorted() && settings.DisplaySortKey()
+                           ? m_model->ColumnOf(*settings.DisplaySortKey())
+                           : -1;
+    const Qt::SortOrder order =
+        settings.DisplaySortOrder() == 1 ? Qt::DescendingOrder : Qt::AscendingOrder;
+    QHeaderView* header = m_list->header();
+    const QSignalBlocker blocker(header);
+    header->setSortIndicatorShown(column >= 0);
+    header->setSortIndicator(column, order);
+}
+
+void form_Main::installSignalExit() {
+    auto* signalExit = new SignalExit(this);
+    connect(signalExit, &SignalExit::exitRequested, this, [this] {
+        if (!m_unloaded)
+            mnuExit_Click();
+        if (!m_unloaded)
+            Form_Unload();
+        QCoreApplication::quit();
+    });
 }

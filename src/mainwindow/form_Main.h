@@ -174,6 +174,28 @@ private:
     int SortMenuPosition(const QString& key) const;
     qreal Dpi() const;
 
+    // Every menu and menu item gets an access key; F10 opens the first menu.
+    void assignAccessKeys();
+    // The first size fits the screen's available area, centred.
+    void fitToScreen();
+    // Combos change only on an explicit choice: the wheel does nothing without focus.
+    void guardWheel();
+    // The text over an empty list that says why it is empty.
+    void buildEmptyListNote();
+    void UpdateEmptyListNote();
+    // Status-bar panels are never narrower than their text; panels that do not fit are hidden
+    // as a whole, the totals of all databases first.
+    void FitStatusPanels();
+    // Columns without a stored width size to their content once there are rows.
+    void SizeUnstoredColumns();
+    // After a sort, the view shows the selected row, or the top when none is selected.
+    void ScrollAfterSort();
+    // Keeps the header's sort arrow on the sorted column (a click on the empty last column
+    // changes nothing).
+    void RestoreSortIndicator();
+    // A signal that ends the process (SIGTERM, SIGINT) shuts down as Exit does.
+    void installSignalExit();
+
     // Quick-info changes.
     void combo_Stage_Click();
     void combo_Probability_Click();
@@ -215,4 +237,6 @@ private:
     QMap<qint32, QAction*> m_windowEntries; // Window menu entries 1.. by index
     QAction* m_windowSeparator = nullptr;   // entry 0
     QHash<QString, QLabel*> m_panels;       // status-bar panels by key
+    QLabel* m_emptyListNote = nullptr;
+    QStringList m_unsizedColumns; // column keys without a stored width
 };

@@ -21,11 +21,18 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QSettings>
+#include <QStatusBar>
 #include <QToolBar>
 #include <QTreeView>
+#include <QWheelEvent>
 #include <QtTest>
+#include <csignal>
 #include <sqlite3.h>
 
 using Icon = UiServices::Icon;
@@ -60,6 +67,17 @@ private slots:
     void noteEditor();
     void quickInfoWriteFailure_data();
     void quickInfoWriteFailure();
+    void accessKeysAndKeyboard();
+    void statusPanelsNeverCut();
+    void wheelDoesNotEditCombos();
+    void sortShowsSelectionOrTop();
+    void quickInfoFollowsSelection();
+    void emptyListExplainsItself();
+    void signalEndsAsExit_data();
+    void signalEndsAsExit();
+    void firstRunColumnWidths();
+    void firstWindowFitsScreen();
+    void commandLineTakesStartUpsPlace();
 
 private:
     ScriptedUiServices& ui() { return m_env->ui(); }
@@ -94,6 +112,15 @@ private:
             QCOMPARE(shown[i].icon, expected[i].icon);
             QCOMPARE(shown[i].buttons, expected[i].buttons);
         }
+    }
+    // A menu caption as the user reads it: without the access key's "&".
+    static QString caption(const QAction* action) {
+        QString text = action->text();
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            if (text[i] == QLatin1Char('&'))
+                text.remove(i, 1);
+        }
+        return text;
     }
     QString panel(const char* key) const { return control<QLabel>(QLatin1String(key))->text(); }
     QStringList panels() const {
@@ -130,8 +157,8 @@ private:
             QCOMPARE(m_window->databases().byWindow(database.Window()), &database);
             const QAction* entry = control(QStringLiteral("mnudbList_%1").arg(database.Window()));
             QVERIFY(entry);
-            QCOMPARE(entry->text(), QString::number(database.Window()) + QLatin1Char(' ') +
-                                        database.DatabaseLocation());
+            QCOMPARE(caption(entry), QString::number(database.Window()) + QLatin1Char(' ') +
+                                         database.DatabaseLocation());
         }
         QCOMPARE(used.size(), m_window->databases().count());
         QCOMPARE(control<QMenu>("mnuWindow")->actions().size(), m_window->databases().count() + 1);
@@ -242,8 +269,8 @@ void tst_form_Main::openAndClose() {
     checkMessages({});
     QCOMPARE(window.databases().count(), 3);
     QVERIFY(control("mnudbList_0")->isSeparator());
-    QCOMPARE(control("mnudbList_1")->text(), "1 " + a);
-    QCOMPARE(control("mnudbList_2")->text(), "2 " + b);
+    QCOMPARE(caption(control("mnudbList_1")), "1 " + a);
+    QCOMPARE(caption(control("mnudbList_2")), "2 " + b);
     QCOMPARE(checkedEntries(), QStringList{"mnudbList_3"});
     control("mnudbList_2")->trigger();
     QCOMPARE(checkedEntries(), QStringList{"mnudbList_2"});
@@ -563,9 +590,9 @@ void tst_form_Main::commandStates() {
         return action ? action->isEnabled() : control<QWidget>(name)->isEnabled();
     };
     const QList<std::pair<QStringList, bool>> expected{
-        {{"mnuOpportunity", "mnuSort", "mnuCopyOpportunity", "Edit", "Delete", "Copy",
-          "combo_Stage", "combo_Probability", "txt_Notes"},
-         hasRows},
+        {{"mnuOpportunity", "mnuSort", "mnuCopyOpportunity", "Edit", "Delete", "Copy"}, hasRows},
+        // The quick-info panel waits for a selected row.
+        {{"combo_Stage", "combo_Probability", "txt_Notes"}, false},
         {{"mnuClose", "mnuExport", "mnuPrint", "mnuSaveAs", "mnuFilter", "Close", "New"},
          hasDatabase},
         {{"mnuTask", "mnuAppt", "mnuEmail"}, useOutlook},
@@ -628,11 +655,12 @@ void tst_form_Main::quickInfo() {
     QCOMPARE(window.shownDatabase().Opportunities().Item("Key=2")->Stage(), "Present/Propose");
     QVERIFY(ui().messages().isEmpty());
 
-    // A rebuild without restoring the selection leaves the panel as it was, and a change then
+    // A rebuild without restoring the selection empties and disables the panel; a change then
     // reaches no opportunity.
     window.ShowListView(false);
     QCOMPARE(window.SelectedKey(), QString());
-    QCOMPARE(notes->toPlainText(), "second note");
+    QCOMPARE(notes->toPlainText(), QString());
+    QVERIFY(!notes->isEnabled());
     choose("combo_Stage", 0);
     QCOMPARE(fromFile(a, "Key=2")->Stage(), "Present/Propose");
     QCOMPARE(fromFile(a, "Key=1")->Stage(), "Assess Business");
@@ -731,6 +759,226 @@ void tst_form_Main::quickInfoWriteFailure() {
         choose("combo_Probability", 5);
         checkMessages({});
         QCOMPARE(fromFile(a, "Key=2")->Probability(), "100% - Won");
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Found when the window was tried as a new user would
+
+void tst_form_Main::accessKeysAndKeyboard() {
+    form_Main& window = start();
+    open(db("a.mdb", {{"A1"}, {"A2"}}));
+    // Every menu and item has an access key of its own within its menu; captions read as before.
+    const std::function<void(const QList<QAction*>&)> check = [&](const QList<QAction*>& items) {
+        QSet<QString> keys;
+        for (const QAction* item : items) {
+            if (item->isSeparator())
+                continue;
+            const QString key = QKeySequence::mnemonic(item->text()).toString();
+            QVERIFY2(!key.isEmpty() && !keys.contains(key),
+                     qPrintable(item->text() + QLatin1Char(' ') + key));
+            keys.insert(key);
+            if (item->menu())
+                check(item->menu()->actions());
+        }
+    };
+    check(window.menuBar()->actions());
+    QCOMPARE(caption(control("mnuSaveAs")), "Save As...");
+    QCOMPARE(control("mnudbList_1")->text().left(2), "&1");
+
+    // F10 opens the first menu.
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QTest::keyClick(&window, Qt::Key_F10);
+    QTRY_VERIFY(control<QMenu>("mnuFile")->isVisible());
+    control<QMenu>("mnuFile")->close();
+
+    // The first Down in the list selects the first row, though the view has a current row.
+    window.listView().setFocus();
+    window.listView().selectionModel()->setCurrentIndex(window.sortProxy().index(0, 0),
+                                                        QItemSelectionModel::NoUpdate);
+    QTest::keyClick(&window.listView(), Qt::Key_Down);
+    QCOMPARE(window.SelectedKey(), "Key=1");
+    QTest::keyClick(&window.listView(), Qt::Key_Down);
+    QCOMPARE(window.SelectedKey(), "Key=2");
+}
+
+// Every panel shown is at least as wide as its text, and panels do not overlap.
+void tst_form_Main::statusPanelsNeverCut() {
+    form_Main& window = start();
+    open(db("a.mdb", {{.description = "A1", .revenue = "1266939364"}}));
+    open(db("b.mdb", {{.description = "B1", .revenue = "1266939364"}}));
+    const QStringList keys{"TotalOpportunity",   "TotalForecast",   "TotalRevenue",
+                           "CurrentOpportunity", "CurrentForecast", "CurrentRevenue"};
+    for (const int width : {1100, 800, 640, 400, 0}) {
+        window.resize(width, window.height());
+        QTRY_COMPARE(window.statusBar()->width(), window.width());
+        QTest::qWait(50); // the bar lays out the panels left shown
+        int right = -1;
+        for (const QString& key : keys) {
+            const auto* label = control<QLabel>(key);
+            if (!label->isVisible())
+                continue;
+            const int textWidth = label->fontMetrics().horizontalAdvance(label->text());
+            QVERIFY2(label->contentsRect().width() >= textWidth,
+                     qPrintable(QStringLiteral("%1 at %2").arg(key).arg(width)));
+            QVERIFY(label->geometry().left() > right);
+            right = label->geometry().right();
+        }
+        QVERIFY(control<QLabel>("CurrentOpportunity")->isVisible());
+        QVERIFY2(right <= window.statusBar()->width(),
+                 qPrintable(QStringLiteral("%1: %2").arg(width).arg(right)));
+    }
+}
+
+void tst_form_Main::wheelDoesNotEditCombos() {
+    const QString a = db("a.mdb", {{"A1"}});
+    form_Main& window = start();
+    open(a);
+    selectRow("Key=1");
+    for (const char* name : {"combo_Stage", "combo_Probability"}) {
+        auto* combo = control<QComboBox>(QLatin1String(name));
+        const int before = combo->currentIndex();
+        const QPointF at = combo->rect().center();
+        QWheelEvent wheel(at, combo->mapToGlobal(at), {}, {0, -120}, Qt::NoButton, {},
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(combo, &wheel);
+        QCOMPARE(combo->currentIndex(), before);
+    }
+    QCOMPARE(fromFile(a, "Key=1")->Stage(), "Lead");
+    QCOMPARE(fromFile(a, "Key=1")->Probability(), "25% - Long Shot");
+    QCOMPARE(window.shownDatabase().Opportunities().Item("Key=1")->Stage(), "Lead");
+}
+
+// After a sort the view shows the selected row, or the top; the empty last header leaves the
+// arrow where it was.
+void tst_form_Main::sortShowsSelectionOrTop() {
+    QList<Row> rows;
+    for (int i = 0; i < 300; ++i)
+        rows.append({.description = QStringLiteral("D%1").arg(i, 3, 10, QLatin1Char('0'))});
+    form_Main& window = start();
+    open(db("a.mdb", rows));
+    QTreeView& list = window.listView();
+    // The view has a current row (as after focus) but nothing selected.
+    list.selectionModel()->setCurrentIndex(window.sortProxy().index(0, 0),
+                                           QItemSelectionModel::NoUpdate);
+    window.ApplySortChoice(QStringLiteral("Description"));
+    window.ApplySortChoice(QStringLiteral("Description")); // descending: row 1 goes last
+    QCOMPARE(list.verticalScrollBar()->value(), 0);
+
+    selectRow("Key=150");
+    window.ApplySortChoice(QStringLiteral("Description"));
+    const QRect shown = list.visualRect(list.selectionModel()->selectedRows().value(0));
+    QVERIFY(list.viewport()->rect().contains(shown));
+
+    QHeaderView* header = list.header();
+    const int sorted = header->sortIndicatorSection();
+    const Qt::SortOrder order = header->sortIndicatorOrder();
+    clickHeaderAt(header->sectionViewportPosition(window.listModel().columnCount() - 1) + 5);
+    QCOMPARE(header->sortIndicatorSection(), sorted);
+    QCOMPARE(header->sortIndicatorOrder(), order);
+    QVERIFY(header->isSortIndicatorShown());
+}
+
+void tst_form_Main::quickInfoFollowsSelection() {
+    form_Main& window = start();
+    open(db("a.mdb", {{.description = "A1", .note = "note A1"}}));
+    open(db("b.mdb", {{.description = "B1", .stage = "Closed", .note = "note B1"}}));
+    auto* notes = control<QPlainTextEdit>("txt_Notes");
+    auto* stage = control<QComboBox>("combo_Stage");
+    selectRow("Key=1");
+    QCOMPARE(notes->toPlainText(), "note B1");
+    QVERIFY(notes->isEnabled() && stage->isEnabled());
+
+    // Another database shown: no row selected, nothing shown, nothing to change.
+    control("mnudbList_1")->trigger();
+    QCOMPARE(window.SelectedKey(), QString());
+    QCOMPARE(notes->toPlainText(), QString());
+    QCOMPARE(stage->currentIndex(), -1);
+    QVERIFY(!notes->isEnabled() && !stage->isEnabled() &&
+            !control<QComboBox>("combo_Probability")->isEnabled());
+
+    selectRow("Key=1");
+    window.ApplySortChoice(QStringLiteral("Description"));
+    QCOMPARE(notes->toPlainText(), "note A1");
+    QVERIFY(notes->isEnabled());
+}
+
+void tst_form_Main::emptyListExplainsItself() {
+    form_Main& window = start();
+    // Revenue 0 does not pass the default filter.
+    open(db("a.mdb",
+            {{.description = "A1", .revenue = "0"}, {.description = "A2", .revenue = "0"}}));
+    auto* note = control<QLabel>("lbl_EmptyList");
+    QVERIFY(note->isVisible());
+    QVERIFY2(note->text().contains("Tools > Filter"), qPrintable(note->text()));
+    QCOMPARE(note->parentWidget(), window.listView().viewport());
+
+    open(db("b.mdb", {{"B1"}}));
+    QVERIFY(!note->isVisible());
+}
+
+void tst_form_Main::signalEndsAsExit_data() {
+    QTest::addColumn<int>("signalNumber");
+    QTest::newRow("SIGTERM") << SIGTERM;
+    QTest::newRow("SIGINT") << SIGINT;
+}
+
+void tst_form_Main::signalEndsAsExit() {
+    QFETCH(int, signalNumber);
+    const QString a = db("a.mdb", {{"A1"}});
+    start();
+    open(a);
+    ::raise(signalNumber);
+    QTRY_VERIFY(!m_window->isVisible());
+    const QSettings stored(m_env->settingsPath(), QSettings::IniFormat);
+    QCOMPARE(SettingsStore::instance().GetSetting("Corvane", "Settings", "Database", "-"), a);
+    QVERIFY(stored.allKeys().size() > 10); // the layout and the filter too
+}
+
+// With no widths stored, columns fit their content within a cap, and those widths are stored;
+// stored widths are used as they are. Amounts are right-aligned.
+void tst_form_Main::firstRunColumnWidths() {
+    SettingsStore::instance().SaveSetting("Corvane", "Display", "CompanyWidth", "1500");
+    form_Main& window = start();
+    open(db("a.mdb", {{.description = "A rather long description of this deal", .company = "X"},
+                      {.description = QString(128, QLatin1Char('W'))}}));
+    QHeaderView* header = window.listView().header();
+    const int description = window.listModel().ColumnOf("Description");
+    const int product = window.listModel().ColumnOf("Product");
+    const qreal dpi = window.logicalDpiX();
+    QCOMPARE(header->sectionSize(window.listModel().ColumnOf("Company")),
+             qRound(1500 * dpi / 1440));
+    QVERIFY(header->sectionSize(description) >
+            header->fontMetrics().horizontalAdvance("A rather long description"));
+    QVERIFY(header->sectionSize(description) < window.width() / 2);
+    QVERIFY(header->sectionSize(product) != qRound(1500 * dpi / 1440));
+    QCOMPARE(int(ColumnsInfo::instance().Item("Description")->cWidth()),
+             qRound(header->sectionSize(description) * 1440 / dpi));
+    const QModelIndex price = window.sortProxy().index(0, window.listModel().ColumnOf("UnitPrice"));
+    QVERIFY(Qt::Alignment(price.data(Qt::TextAlignmentRole).toInt()) & Qt::AlignRight);
+    QVERIFY(!(Qt::Alignment(
+                  window.sortProxy().index(0, description).data(Qt::TextAlignmentRole).toInt()) &
+              Qt::AlignRight));
+}
+
+void tst_form_Main::firstWindowFitsScreen() {
+    form_Main& window = start();
+    const QRect available = window.screen()->availableGeometry();
+    QVERIFY(available.contains(window.frameGeometry()));
+    QVERIFY((window.frameGeometry().center() - available.center()).manhattanLength() <= 40);
+}
+
+// Files named on the command line take the place of start-up's own choice.
+void tst_form_Main::commandLineTakesStartUpsPlace() {
+    const QString a = db("a.mdb", {{"A1"}});
+    for (const QString& stored : {a, QString()}) {
+        SettingsStore::instance().SaveSetting("Corvane", "Settings", "Database", stored);
+        m_window = std::make_unique<form_Main>();
+        m_window->Form_Load({a});
+        QCOMPARE(m_window->databases().count(), 1);
+        QCOMPARE(ui().fileRequests().size(), 0);
+        checkMessages({});
     }
 }
 
