@@ -98,6 +98,8 @@ UiServices::FileRequest TextExport::FileRequest() {
     request.confirmOverwrite = true;
     request.filters = {CsvFilter, TabFilter, AllFilter};
     request.defaultSuffix = DefaultSuffixFor(CsvFilter);
+    for (const QString& filter : request.filters)
+        request.filterSuffixes.append(DefaultSuffixFor(filter));
     return request;
 }
 

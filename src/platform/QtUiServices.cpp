@@ -75,6 +75,14 @@ std::optional<QString> QtUiServices::chooseFile(const FileRequest& request) {
     if (!request.filters.isEmpty())
         dialog.setNameFilters(request.filters);
     dialog.setDefaultSuffix(request.defaultSuffix);
+    if (request.filterSuffixes.size() == request.filters.size()) {
+        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                         [&dialog, &request](const QString& filter) {
+                             const qsizetype index = request.filters.indexOf(filter);
+                             if (index >= 0)
+                                 dialog.setDefaultSuffix(request.filterSuffixes.at(index));
+                         });
+    }
     const QString directory = request.directory.isEmpty() ? m_lastDirectory : request.directory;
     if (!directory.isEmpty())
         dialog.setDirectory(directory);

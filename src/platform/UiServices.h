@@ -19,6 +19,9 @@ public:
         QString fileName;       // initial file name
         QString directory;      // initial directory; empty = the last one used
         QStringList filters;    // Qt filter texts, such as "*.mdb (*.mdb)"
+        // With one entry per filter: the default suffix follows the filter the user picks
+        // (a typed "pipeline" becomes "pipeline.txt" under a text filter, not "pipeline.csv").
+        QStringList filterSuffixes;
         bool save = false;      // a save dialog (else an open dialog)
         bool mustExist = false; // only existing files may be chosen
         bool confirmOverwrite = false;
