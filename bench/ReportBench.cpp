@@ -2,12 +2,12 @@
 
 #include "Measure.h"
 #include "reports/ReportEngine.h"
+#include "reports/ReportPageView.h"
 #include "reports/ReportPreviewWindow.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QPrintPreviewWidget>
 #include <cstdio>
 
 namespace {

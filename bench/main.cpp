@@ -3,6 +3,7 @@
 //
 //   corvane-bench                    builds its data in a temporary folder, prints the figures
 //   corvane-bench --generate N FILE  writes a sample database of N opportunities (1..32767)
+//   corvane-bench --reports          the report figures alone
 
 #include "Measure.h"
 #include "SampleData.h"
@@ -41,7 +42,7 @@ namespace {
 constexpr int MaxOpportunities = 32767;
 
 int usage() {
-    std::fprintf(stderr, "usage: corvane-bench\n"
+    std::fprintf(stderr, "usage: corvane-bench [--reports]\n"
                          "       corvane-bench --generate N FILE   (N from 1 to 32767; FILE must "
                          "not exist)\n");
     return 2;
@@ -71,7 +72,7 @@ int generate(const QString& countText, const QString& path) {
     return 0;
 }
 
-int benchmark() {
+int benchmark(bool reportsOnly) {
     QTemporaryDir folder;
     if (!folder.isValid()) {
         std::fprintf(stderr, "corvane-bench: cannot make a temporary folder\n");
@@ -96,6 +97,16 @@ int benchmark() {
                   Measure::duration(generateMs),
                   QStringLiteral("%1 KB").arg(QFileInfo(path).size() / 1024));
 
+    if (reportsOnly) {
+#ifdef CORVANE_BENCH_REPORTS
+        ReportBench(path, folder.path()).run();
+#else
+        std::printf("(no report figures: the reports are not part of this build)\n");
+#endif
+        std::printf("%d of %d targets met\n", Measure::targetCount() - Measure::failedTargets(),
+                    Measure::targetCount());
+        return 0;
+    }
     StoreBench store(path, count);
     if (!store.run())
         return 1;
@@ -153,7 +164,9 @@ int main(int argc, char* argv[]) {
 
     const QStringList arguments = application.arguments().mid(1);
     if (arguments.isEmpty())
-        return benchmark();
+        return benchmark(false);
+    if (arguments == QStringList{QStringLiteral("--reports")})
+        return benchmark(true);
     if (arguments.size() == 3 && arguments.at(0) == QLatin1String("--generate"))
         return generate(arguments.at(1), arguments.at(2));
     return usage();

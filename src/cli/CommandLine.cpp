@@ -5,8 +5,13 @@
 #include "filter/Filters.h"
 #include "platform/LocaleText.h"
 #include "settings/ColumnsInfo.h"
+#include "settings/User.h"
 #include "store/CVN_Database.h"
 #include "store/NumericText.h"
+
+#ifdef CORVANE_CLI_REPORTS
+#include "reports/ReportEngine.h"
+#endif
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -105,6 +110,18 @@ const std::vector<CommandLine::Command>& CommandLine::Commands() {
          {},
          {},
          &CommandLine::newCommand},
+#ifdef CORVANE_CLI_REPORTS
+        {"report",
+         "report DB TEMPLATE OUT.pdf",
+         "Writes a report over all opportunities of DB as a PDF file, with the representative "
+         "and company of the settings file. TEMPLATE is Summary, Detail, Probability, Revenue, "
+         "Stage, Forecast, Wklyfcst, Mnthfcst or the path of a template file.",
+         3,
+         3,
+         {},
+         {},
+         &CommandLine::reportCommand},
+#endif
     };
     return commands;
 }
@@ -115,7 +132,8 @@ void CommandLine::printHelp(QTextStream& stream) const {
         stream << "  corvane-cli " << command.synopsis << "\n      " << command.summary << "\n";
     stream << "  corvane-cli --help | --version\n\n"
            << "Column keys: " << listKeys().join(QStringLiteral(", ")) << "\n"
-           << "Settings (the stored filter, the list's columns) are read from "
+           << "Settings (the stored filter, the list's columns, the representative and his "
+           << "company) are read from "
            << "the window's settings file.\n"
            << "Exit status: 0 success, 1 failure, 2 wrong usage.\n";
     stream.flush();
@@ -364,4 +382,29 @@ int CommandLine::newCommand(const Arguments& arguments) {
     m_out << "Created the empty database " << path << "\n";
     m_out.flush();
     return Success;
+}
+
+int CommandLine::reportCommand(const Arguments& arguments) {
+#ifdef CORVANE_CLI_REPORTS
+    const QString& database = arguments.positional.at(0);
+    const QString& reportTemplate = arguments.positional.at(1);
+    const QString& target = arguments.positional.at(2);
+    const QFileInfo info(database);
+    if (!info.exists())
+        return failure(QStringLiteral("Could not open %1: the file does not exist.").arg(database));
+    if (!info.isFile())
+        return failure(QStringLiteral("Could not open %1: it is not a file.").arg(database));
+    const User& user = User::instance();
+    const ReportEngine::Outcome outcome = ReportEngine::renderToPdf(
+        info.absoluteFilePath(), reportTemplate, target, user.Sales_Rep(), user.Company());
+    if (outcome.status != ReportEngine::Success)
+        return failure(outcome.error);
+    m_out << "The report " << reportTemplate << " (" << outcome.pages
+          << (outcome.pages == 1 ? " page" : " pages") << ") was written to " << target << "\n";
+    m_out.flush();
+    return Success;
+#else
+    Q_UNUSED(arguments);
+    return failure(QStringLiteral("The reports are not part of this program."));
+#endif
 }

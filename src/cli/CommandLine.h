@@ -16,6 +16,9 @@ class CVN_Database;
 //   corvane-cli list DB [--columns KEYS] [--sort KEY] [--all]
 //   corvane-cli totals DB...
 //   corvane-cli new DB
+//   corvane-cli report DB TEMPLATE OUT.pdf  a report (a shipped template's name or a template
+//                                           file) over DB as a PDF, for the profile's
+//                                           representative and company
 //   corvane-cli --help | --version
 //
 // Results go to standard output, errors to standard error. Exit status: 0 success,
@@ -56,6 +59,7 @@ private:
     int listCommand(const Arguments& arguments);
     int totalsCommand(const Arguments& arguments);
     int newCommand(const Arguments& arguments);
+    int reportCommand(const Arguments& arguments);
 
     // Opens the database at `path`; prints the failure and returns nullptr when it cannot.
     std::unique_ptr<CVN_Database> open(const QString& path);

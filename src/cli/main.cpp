@@ -5,9 +5,28 @@
 #include <QCoreApplication>
 #include <QLocale>
 #include <cstdio>
+#include <cstring>
+#include <memory>
+
+#ifdef CORVANE_CLI_REPORTS
+#include <QApplication>
+#endif
 
 int main(int argc, char* argv[]) {
-    QCoreApplication application(argc, argv);
+    std::unique_ptr<QCoreApplication> application;
+#ifdef CORVANE_CLI_REPORTS
+    // The report command draws charts (Qt Charts), which need the widgets' application. It
+    // never shows a window: unless told otherwise it draws off screen, so that it runs without
+    // a display (and a display that cannot be reached does not stop it). Every other command
+    // stays on the light core application.
+    if (argc > 1 && std::strcmp(argv[1], "report") == 0) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        application = std::make_unique<QApplication>(argc, argv);
+    }
+#endif
+    if (!application)
+        application = std::make_unique<QCoreApplication>(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("corvane-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral(CORVANE_VERSION));
     // Without regional settings (the C locale) write and read the texts a US user would see.
@@ -16,6 +35,10 @@ int main(int argc, char* argv[]) {
 
     QTextStream out(stdout);
     QTextStream err(stderr);
-    CommandLine commandLine(out, err);
-    return commandLine.run(application.arguments().mid(1));
+    int status = 0;
+    {
+        CommandLine commandLine(out, err);
+        status = commandLine.run(QCoreApplication::arguments().mid(1));
+    }
+    return status;
 }

@@ -7,10 +7,12 @@
 #include <QPageLayout>
 #include <QSizeF>
 #include <QString>
+#include <memory>
 #include <vector>
 
 class QPainter;
 class QPagedPaintDevice;
+class ReportTextCache;
 
 // A report laid out on pages: every page carries the title, the representative and his
 // company, the database's file name, the print date and "Page N of M". Pages are painted on
@@ -25,6 +27,9 @@ public:
     };
 
     ReportDocument(ReportContent content, Heading heading);
+    ~ReportDocument();
+    ReportDocument(const ReportDocument&) = delete;
+    ReportDocument& operator=(const ReportDocument&) = delete;
 
     const ReportContent& content() const { return m_content; }
     const Heading& heading() const { return m_heading; }
@@ -65,4 +70,6 @@ private:
     QPageLayout m_layout;
     QSizeF m_size; // the paint rect, in points
     std::vector<Page> m_pages;
+    // The shaped texts of the pages painted so far; painting changes no content.
+    std::unique_ptr<ReportTextCache> m_text;
 };

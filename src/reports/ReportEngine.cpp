@@ -118,6 +118,19 @@ ReportEngine::Outcome ReportEngine::renderToPdf(const QString& database,
     engine.setReportFileName(templateNameOrPath);
     engine.setPrintDate(printDate);
     Outcome outcome;
+    // The PDF replaces its file: never the database or the template the report is made from.
+    const QFileInfo target(pdfPath);
+    const QString templatePath = ReportTemplates::locate(templateNameOrPath);
+    for (const QString& source : {database, templatePath}) {
+        if (!source.isEmpty() && target.exists() && QFileInfo(source).exists() &&
+            target.canonicalFilePath() == QFileInfo(source).canonicalFilePath()) {
+            outcome.status = OutputFailed;
+            outcome.error = QStringLiteral("Could not write the PDF file %1: it is the file the "
+                                           "report is made from.")
+                                .arg(QDir::toNativeSeparators(pdfPath));
+            return outcome;
+        }
+    }
     const std::shared_ptr<ReportDocument> document = engine.makeDocument();
     if (!document) {
         outcome.status = engine.LastErrorNumber();

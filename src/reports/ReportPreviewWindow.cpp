@@ -3,6 +3,7 @@
 #include "platform/UiServices.h"
 #include "reports/ReportDocument.h"
 #include "reports/ReportMail.h"
+#include "reports/ReportPageView.h"
 
 #include <QAction>
 #include <QDir>
@@ -10,7 +11,6 @@
 #include <QKeySequence>
 #include <QLabel>
 #include <QPrintDialog>
-#include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QPushButton>
 #include <QScreen>
@@ -37,22 +37,14 @@ void ReportPreviewWindow::setPrinterChooser(PrinterChooser c) {
 
 ReportPreviewWindow::ReportPreviewWindow(std::shared_ptr<ReportDocument> document,
                                          const ReportEngine::MailSettings& mail, QWidget* parent)
-    : QDialog(parent), m_document(std::move(document)), m_mail(mail),
-      m_previewPrinter(std::make_unique<QPrinter>(QPrinter::HighResolution)) {
+    : QDialog(parent), m_document(std::move(document)), m_mail(mail) {
     setObjectName(QStringLiteral("frmReportPreview"));
     setWindowTitle(m_document->content().title + QStringLiteral(" - Print Preview"));
     setWindowFlag(Qt::WindowMaximizeButtonHint, true);
-    m_previewPrinter->setPageLayout(m_document->preferredLayout());
-    m_previewPrinter->setDocName(m_document->content().title);
-
-    m_preview = new QPrintPreviewWidget(m_previewPrinter.get(), this);
+    // The pages are painted as they come into view: a long report opens at once.
+    m_preview = new ReportPageView(m_document, this);
     m_preview->setObjectName(QStringLiteral("previewReport"));
-    connect(m_preview, &QPrintPreviewWidget::paintRequested, this, [this](QPrinter* printer) {
-        const Result printed = m_document->print(*printer);
-        Q_UNUSED(printed); // the preview shows what could be painted
-    });
-    connect(m_preview, &QPrintPreviewWidget::previewChanged, this,
-            &ReportPreviewWindow::updatePageLabel);
+    connect(m_preview, &ReportPageView::pageChanged, this, &ReportPreviewWindow::updatePageLabel);
 
     auto* tools = new QToolBar(this);
     tools->setObjectName(QStringLiteral("tbrPreview"));
@@ -121,6 +113,7 @@ ReportPreviewWindow::ReportPreviewWindow(std::shared_ptr<ReportDocument> documen
     }
     resize(size);
     m_preview->fitToWidth();
+    updatePageLabel();
 }
 
 ReportPreviewWindow::~ReportPreviewWindow() = default;
@@ -128,6 +121,13 @@ ReportPreviewWindow::~ReportPreviewWindow() = default;
 void ReportPreviewWindow::updatePageLabel() {
     m_pageLabel->setText(
         QStringLiteral("Page %1 of %2").arg(m_preview->currentPage()).arg(m_preview->pageCount()));
+}
+
+void ReportPreviewWindow::restorePreview() {
+    if (m_document->layout().isEquivalentTo(m_document->preferredLayout()))
+        return;
+    m_document->paginate(m_document->preferredLayout());
+    m_preview->updatePages();
 }
 
 void ReportPreviewWindow::printReport() {
@@ -158,7 +158,7 @@ void ReportPreviewWindow::printReport() {
         printed = m_document->print(printer, from, to);
     }
     // The printer's paper may differ from the preview's: lay the preview out again.
-    m_document->paginate(m_previewPrinter->pageLayout());
+    restorePreview();
     if (!printed)
         UiServices::instance().messageBox(
             QStringLiteral("The report could not be printed: %1.").arg(printed.message()),
@@ -181,7 +181,7 @@ void ReportPreviewWindow::savePdf() {
         WaitCursor wait;
         written = m_document->writePdf(*path);
     }
-    m_document->paginate(m_previewPrinter->pageLayout());
+    restorePreview();
     if (!written)
         UiServices::instance().messageBox(
             QStringLiteral("Could not write the PDF file %1: %2.")
@@ -195,7 +195,7 @@ void ReportPreviewWindow::mailReport() {
         WaitCursor wait;
         sent = ReportMail::send(*m_document, m_mail);
     }
-    m_document->paginate(m_previewPrinter->pageLayout());
+    restorePreview();
     if (!sent)
         UiServices::instance().messageBox(sent.message(), QStringLiteral("Mail Report"),
                                           UiServices::Icon::Critical, UiServices::Buttons::Ok);

@@ -8,8 +8,8 @@
 
 class QLabel;
 class QPrinter;
-class QPrintPreviewWidget;
 class ReportDocument;
+class ReportPageView;
 
 // The print preview of a report, from which the user prints it (the system's print dialog),
 // saves it as a PDF file or mails it as a PDF attachment.
@@ -24,7 +24,7 @@ public:
     using PrinterChooser = std::function<bool(QPrinter& printer, QWidget* parent)>;
     static void setPrinterChooser(PrinterChooser chooser);
 
-    QPrintPreviewWidget* preview() const { return m_preview; }
+    ReportPageView* preview() const { return m_preview; }
 
 public slots:
     void printReport();
@@ -33,10 +33,11 @@ public slots:
 
 private:
     void updatePageLabel();
+    // Lays the report out for the preview's page again after printing on other paper.
+    void restorePreview();
 
     std::shared_ptr<ReportDocument> m_document;
     ReportEngine::MailSettings m_mail;
-    std::unique_ptr<QPrinter> m_previewPrinter;
-    QPrintPreviewWidget* m_preview = nullptr;
+    ReportPageView* m_preview = nullptr;
     QLabel* m_pageLabel = nullptr;
 };

@@ -27,6 +27,7 @@ private slots:
     void usageAndFailures();
     void newMergeListAndExport();
     void storedFilterApplies();
+    void report();
 
 private:
     Run run(const QStringList& arguments);
@@ -84,6 +85,15 @@ void tst_CommandLine::usageAndFailures_data() {
         << "is an open Corvane database";
     QTest::newRow("new over an existing file")
         << QStringList{"new", "Pipeline.mdb"} << 1 << "the file exists already";
+    QTest::newRow("report of a missing template")
+        << QStringList{"report", "Pipeline.mdb", "Nonesuch", "out.pdf"} << 1
+        << "corvane-cli: Could not read the report template Nonesuch: the file does not exist.";
+    QTest::newRow("report over its database")
+        << QStringList{"report", "Pipeline.mdb", "Summary", "Pipeline.mdb"} << 1
+        << "Could not write the PDF file Pipeline.mdb: it is the file the report is made from.";
+    QTest::newRow("report without its output")
+        << QStringList{"report", "Pipeline.mdb", "Summary"} << 2
+        << "usage: corvane-cli report DB TEMPLATE OUT.pdf";
 }
 
 void tst_CommandLine::usageAndFailures() {
@@ -97,6 +107,7 @@ void tst_CommandLine::usageAndFailures() {
     QCOMPARE(result.exitCode, exitCode);
     QVERIFY2(result.err.contains(error), qPrintable(result.err));
     QVERIFY(result.out.isEmpty());
+    QVERIFY(!QFile::exists(path("out.pdf")));
     QCOMPARE(RawDatabase(path("Pipeline.mdb")).text("SELECT count(*) FROM Sales").toUtf8(), before);
 }
 
@@ -161,6 +172,28 @@ void tst_CommandLine::storedFilterApplies() {
              QStringLiteral("3 opportunities exported to some.txt\n"));
     QCOMPARE(run({"list", "Pipeline.mdb", "--columns", "RecordNumber"}).out,
              QStringLiteral("Record\n1\n2\n3\n"));
+}
+
+void tst_CommandLine::report() {
+    // The representative and company come from the window's settings file; no display is needed.
+    QVERIFY(QDir().mkpath(path("config/Corvane")));
+    QVERIFY(FixtureDb::writeFile(path("config/Corvane/Corvane.ini"),
+                                 "[User]\nSales_Rep=Pat O'Brien\nCompany=Acme Ltd\n"));
+    const Run help = run({"--help"});
+    QVERIFY(help.out.contains("corvane-cli report DB TEMPLATE OUT.pdf"));
+
+    const Run written = run({"report", "Pipeline.mdb", "Summary", "Summary.pdf"});
+    QCOMPARE(written.exitCode, 0);
+    QCOMPARE(written.out,
+             QStringLiteral("The report Summary (1 page) was written to Summary.pdf\n"));
+    QProcess pdftotext;
+    pdftotext.start("pdftotext", {"-layout", path("Summary.pdf"), "-"});
+    QVERIFY(pdftotext.waitForFinished(30000) && pdftotext.exitCode() == 0);
+    const QString text = QString::fromUtf8(pdftotext.readAllStandardOutput());
+    for (const char* expected :
+         {"Pipeline Summary", "Acme Ltd", "Sales representative: Pat O'Brien",
+          "Database: Pipeline.mdb", "Page 1 of 1"})
+        QVERIFY2(text.contains(expected), qPrintable(expected + ("\n" + text)));
 }
 
 QTEST_GUILESS_MAIN(tst_CommandLine)

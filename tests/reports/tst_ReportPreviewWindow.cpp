@@ -2,11 +2,12 @@
 #include "TestEnvironment.h"
 
 #include "pim/PimApplication.h"
+#include "reports/ReportDocument.h"
 #include "reports/ReportEngine.h"
+#include "reports/ReportPageView.h"
 #include "reports/ReportPreviewWindow.h"
 
 #include <QFile>
-#include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QPushButton>
 #include <QtTest>
@@ -93,6 +94,7 @@ class tst_ReportPreviewWindow : public QObject {
 
 private slots:
     void showsThePages();
+    void paintsOnlyThePagesInSight();
     void savesPdf_data();
     void savesPdf();
     void mails_data();
@@ -111,6 +113,44 @@ void tst_ReportPreviewWindow::showsThePages() {
     QCOMPARE(window.windowTitle(), QStringLiteral("Pipeline by Stage - Print Preview"));
     for (const char* name : {"cmdPrint", "cmdSavePdf", "cmdMail", "cmdClose"})
         QVERIFY(window.findChild<QPushButton*>(name));
+}
+
+void tst_ReportPreviewWindow::paintsOnlyThePagesInSight() {
+    ReportContent content;
+    content.title = "Long";
+    content.columnSets.push_back({{"Name"}, {1.0}, {false}});
+    for (int i = 1; i <= 2000; ++i) {
+        ReportContent::Band row;
+        row.columnSet = 0;
+        row.cells = QStringList{QString("Row %1").arg(i)};
+        content.bands.push_back(row);
+    }
+    const auto document = std::make_shared<ReportDocument>(content, ReportDocument::Heading{});
+    QVERIFY(document->pageCount() > 20);
+    ReportPageView view(document);
+    view.resize(500, 700);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    QTRY_VERIFY(view.paintedPages() > 0);
+    QCOMPARE(view.pageCount(), document->pageCount());
+    QCOMPARE(view.currentPage(), 1);
+    QVERIFY2(view.paintedPages() <= 2, qPrintable(QString::number(view.paintedPages())));
+
+    // The last page, painted when it comes into sight, with its rows on it.
+    const int painted = view.paintedPages();
+    int announced = 0;
+    connect(&view, &ReportPageView::pageChanged, &view, [&] { ++announced; });
+    view.setCurrentPage(document->pageCount() + 5);
+    QCOMPARE(view.currentPage(), document->pageCount());
+    QCOMPARE(announced, 1);
+    QTRY_VERIFY(view.paintedPages() > painted);
+    QVERIFY(view.paintedPages() <= painted + 2);
+    const QImage shown = view.viewport()->grab().toImage();
+    int dark = 0;
+    for (int y = 0; y < shown.height(); ++y)
+        for (int x = 0; x < shown.width(); ++x)
+            dark += qGray(shown.pixel(x, y)) < 100;
+    QVERIFY(dark > 100);
 }
 
 void tst_ReportPreviewWindow::savesPdf_data() {
