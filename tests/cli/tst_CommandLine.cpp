@@ -177,7 +177,7 @@ void tst_CommandLine::storedFilterApplies() {
 void tst_CommandLine::report() {
     // The representative and company come from the window's settings file; no display is needed.
     QVERIFY(QDir().mkpath(path("config/Corvane")));
-    QVERIFY(FixtureDb::writeFile(path("config/Corvane/Corvane.ini"),
+    QVERIFY(RawDatabase::writeFile(path("config/Corvane/Corvane.ini"),
                                  "[User]\nSales_Rep=Pat O'Brien\nCompany=Acme Ltd\n"));
     const Run help = run({"--help"});
     QVERIFY(help.out.contains("corvane-cli report DB TEMPLATE OUT.pdf"));
