@@ -15,10 +15,10 @@ public:
 
     struct FileRequest {
         QString title;
-        QString defaultSuffix;  // added to a typed name without extension
-        QString fileName;       // initial file name
-        QString directory;      // initial directory; empty = the last one used
-        QStringList filters;    // Qt filter texts, such as "*.mdb (*.mdb)"
+        QString defaultSuffix; // added to a typed name without extension
+        QString fileName;      // initial file name
+        QString directory;     // initial directory; empty = the last one used
+        QStringList filters;   // Qt filter texts, such as "*.mdb (*.mdb)"
         // With one entry per filter: the default suffix follows the filter the user picks
         // (a typed "pipeline" becomes "pipeline.txt" under a text filter, not "pipeline.csv").
         QStringList filterSuffixes;

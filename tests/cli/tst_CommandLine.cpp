@@ -119,15 +119,16 @@ void tst_CommandLine::newMergeListAndExport() {
 
     Run created = run({"new", "Leads.mdb"});
     QCOMPARE(created.exitCode, 0);
-    QVERIFY(
-        RawDatabase::writeFile(path("leads.txt"), "h1\r\nh2\r\nAnn\t\t\t\t\t\t\t\t\tAcme\tLee\r\n"));
+    QVERIFY(RawDatabase::writeFile(path("leads.txt"),
+                                   "h1\r\nh2\r\nAnn\t\t\t\t\t\t\t\t\tAcme\tLee\r\n"));
     const Run merged = run({"merge", "Leads.mdb", "leads.txt", "Pipeline.mdb"});
     QCOMPARE(merged.exitCode, 0);
     QCOMPARE(merged.out, QStringLiteral("1 new sales opportunities were merged from leads.txt.\n"
                                         "3 new sales opportunities were merged from "
                                         "Pipeline.mdb.\n"));
-    QCOMPARE(RawDatabase(path("Leads.mdb")).text("SELECT group_concat(Description, '|') FROM Sales"),
-             QStringLiteral("Ann Acme - Vantick Lead|Deal 1|Deal 2|Deal 3"));
+    QCOMPARE(
+        RawDatabase(path("Leads.mdb")).text("SELECT group_concat(Description, '|') FROM Sales"),
+        QStringLiteral("Ann Acme - Vantick Lead|Deal 1|Deal 2|Deal 3"));
 
     const Run listed = run(
         {"list", "Leads.mdb", "--all", "--columns", "RecordNumber,Company", "--sort", "Company"});
@@ -178,7 +179,7 @@ void tst_CommandLine::report() {
     // The representative and company come from the window's settings file; no display is needed.
     QVERIFY(QDir().mkpath(path("config/Corvane")));
     QVERIFY(RawDatabase::writeFile(path("config/Corvane/Corvane.ini"),
-                                 "[User]\nSales_Rep=Pat O'Brien\nCompany=Acme Ltd\n"));
+                                   "[User]\nSales_Rep=Pat O'Brien\nCompany=Acme Ltd\n"));
     const Run help = run({"--help"});
     QVERIFY(help.out.contains("corvane-cli report DB TEMPLATE OUT.pdf"));
 

@@ -256,7 +256,7 @@ void tst_DataMerge::mergeDatabases() {
     const QString firstCopy = intoItself ? "Deal 1" : "Deal 30";
     QCOMPARE(shown->Opportunities().Item(6)->Description(), firstCopy);
     QCOMPARE(RawDatabase(path).text("SELECT Description || Company || SalesOwner || Revenue FROM "
-                                  "Sales WHERE RecordNumber = 7"),
+                                    "Sales WHERE RecordNumber = 7"),
              intoItself ? "Deal 2Company 2Owner$20.00" : "Deal 10Company 10Owner$20.00");
     // An empty source merges nothing and says nothing.
     QVERIFY(RawDatabase::makeSalesFile(env.path("Empty.mdb"), {}));
@@ -327,8 +327,9 @@ void tst_DataMerge::saveAs() {
     auto reopened = opened(copy);
     QVERIFY(reopened);
     QCOMPARE(numbersOf(*reopened), QList<int>({4, 8, 15}));
-    QCOMPARE(RawDatabase(copy).text("SELECT count(*) FROM sqlite_schema WHERE name = 'RecordNumber'"),
-             QStringLiteral("1"));
+    QCOMPARE(
+        RawDatabase(copy).text("SELECT count(*) FROM sqlite_schema WHERE name = 'RecordNumber'"),
+        QStringLiteral("1"));
 
     // Never over the source itself or another open database.
     const QString other = env.path("Other.mdb");
