@@ -1,5 +1,9 @@
 #include "filter/frmFilter.h"
 
+#include "platform/DialogButtons.h"
+
+#include <QDialogButtonBox>
+
 #include "filter/Filters.h"
 #include "platform/LocaleText.h"
 #include "platform/UiServices.h"
@@ -149,34 +153,24 @@ frmFilter::frmFilter(Filters& filters, std::function<void()> filterPass, QWidget
     buildStatusPage(m_picOptions[1]);
     buildOtherPage(m_picOptions[2]);
 
-    auto* cmdOK = new QPushButton(QStringLiteral("OK"), this);
-    cmdOK->setObjectName(QStringLiteral("cmdOK"));
-    cmdOK->setDefault(true);
-    auto* cmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
-    auto* cmdApply = new QPushButton(QStringLiteral("&Apply"), this);
-    cmdApply->setObjectName(QStringLiteral("cmdApply"));
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(cmdOK);
-    buttons->addWidget(cmdCancel);
-    buttons->addWidget(cmdApply);
+    const DialogButtons buttons = DialogButtons::okCancelApply(
+        this, QStringLiteral("cmdOK"), QStringLiteral("cmdCancel"), QStringLiteral("cmdApply"));
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_tbsOptions);
     layout->addWidget(m_pages);
-    layout->addLayout(buttons);
+    layout->addWidget(buttons.box);
     // A fixed border: the dialog keeps the size its contents need.
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     connect(m_tbsOptions, &QTabBar::currentChanged, this, &frmFilter::tbsOptions_Click);
-    connect(cmdApply, &QPushButton::clicked, this, [this] { Apply(); });
-    connect(cmdOK, &QPushButton::clicked, this, [this] {
+    connect(buttons.apply, &QPushButton::clicked, this, [this] { Apply(); });
+    connect(buttons.ok, &QPushButton::clicked, this, [this] {
         // A failed check keeps the dialog open with everything the user set.
         if (Apply())
             accept();
     });
-    connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(buttons.cancel, &QPushButton::clicked, this, &QDialog::reject);
     auto* nextTab = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Tab), this);
     nextTab->setContext(Qt::WindowShortcut);
     connect(nextTab, &QShortcut::activated, this, &frmFilter::NextTab);

@@ -1,5 +1,9 @@
 #include "settings/frm_Options.h"
 
+#include "platform/DialogButtons.h"
+
+#include <QDialogButtonBox>
+
 #include "outlook/OutlookContacts.h"
 #include "pim/FilePimApplication.h"
 #include "pim/PimFolders.h"
@@ -112,32 +116,22 @@ frm_Options::frm_Options(User& user, ColumnsInfo& columns, Settings& sorting, QW
     m_frames->addWidget(buildUserFrame());
     m_frames->addWidget(buildConnectPage());
 
-    auto* cmdOK = new QPushButton(QStringLiteral("OK"), this);
-    cmdOK->setObjectName(QStringLiteral("cmd_OK"));
-    cmdOK->setDefault(true);
-    auto* cmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    cmdCancel->setObjectName(QStringLiteral("cmd_Cancel"));
-    auto* cmdApply = new QPushButton(QStringLiteral("&Apply"), this);
-    cmdApply->setObjectName(QStringLiteral("cmd_Apply"));
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(cmdOK);
-    buttons->addWidget(cmdCancel);
-    buttons->addWidget(cmdApply);
+    const DialogButtons buttons = DialogButtons::okCancelApply(
+        this, QStringLiteral("cmd_OK"), QStringLiteral("cmd_Cancel"), QStringLiteral("cmd_Apply"));
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_tabOptions);
     layout->addWidget(m_frames);
-    layout->addLayout(buttons);
+    layout->addWidget(buttons.box);
     layout->setSizeConstraint(QLayout::SetMinimumSize);
 
     connect(m_tabOptions, &QTabBar::currentChanged, this, &frm_Options::tabOptions_Click);
-    connect(cmdApply, &QPushButton::clicked, this, &frm_Options::Apply);
-    connect(cmdOK, &QPushButton::clicked, this, [this] {
+    connect(buttons.apply, &QPushButton::clicked, this, &frm_Options::Apply);
+    connect(buttons.ok, &QPushButton::clicked, this, [this] {
         Apply();
         accept();
     });
-    connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(buttons.cancel, &QPushButton::clicked, this, &QDialog::reject);
     auto* nextTab = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Tab), this);
     connect(nextTab, &QShortcut::activated, this, [this] {
         m_tabOptions->setCurrentIndex((m_tabOptions->currentIndex() + 1) % m_tabOptions->count());
