@@ -80,7 +80,6 @@ private slots:
         PimApplication::setFactory({});
         m_env.reset();
     }
-    void defaultFoldersAndInstalledFactory();
     void unusableFolderRefusesApplication();
     void contactsNeedLogon();
     void appointmentReadsBack_data();
@@ -103,29 +102,6 @@ private:
 
     std::unique_ptr<TestEnvironment> m_env;
 };
-
-void tst_PimAdapter::defaultFoldersAndInstalledFactory() {
-    auto application = createApplication();
-    QVERIFY(application);
-    const QString base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
-                         QStringLiteral("/Corvane/");
-    for (const char* name : {"Contacts", "Calendar", "Drafts"}) {
-        // Written to the store so the user can change it, and made on first use.
-        QCOMPARE(
-            SettingsStore::instance().GetSetting(kApp, kSection, name + QStringLiteral("Folder")),
-            QDir::cleanPath(base + QLatin1String(name)));
-        QVERIFY(QFileInfo(base + QLatin1String(name)).isDir());
-    }
-    QCOMPARE(application->Version().value(), FilePimApplication::VersionText());
-    QVERIFY(application->Version().value().contains(QStringLiteral(CORVANE_VERSION)));
-
-    PimApplication::setFactory([]() -> PimValue<std::unique_ptr<PimApplication>> {
-        return PimResult::failure(QStringLiteral("no program here"));
-    });
-    QCOMPARE(PimApplication::Create().message(), QStringLiteral("no program here"));
-    PimApplication::setFactory({});
-    QVERIFY(PimApplication::Create().ok());
-}
 
 void tst_PimAdapter::unusableFolderRefusesApplication() {
     // A folder below a plain file can never be created, whoever runs the test.

@@ -15,7 +15,6 @@ private slots:
     void shortDateRoundTrip_data();
     void shortDateRoundTrip();
     void monthNamesMatchExactly();
-    void currencyText();
     void generalDateTimeHasNoZone_data();
     void generalDateTimeHasNoZone();
     void textForms_data();
@@ -69,14 +68,6 @@ void tst_LocaleAndSettingsStore::monthNamesMatchExactly() {
     QCOMPARE(LocaleText::monthNameWithin(10, 12), QStringLiteral("DFómh"));
     QCOMPARE(LocaleText::monthNumber(QStringLiteral("DFómh")), 10);
     QCOMPARE(LocaleText::monthNumber(QStringLiteral("Deireadh Fómhair")), 10);
-}
-
-void tst_LocaleAndSettingsStore::currencyText() {
-    TestEnvironment env;
-    QCOMPARE(LocaleText::currency(12500), QStringLiteral("$12,500.00"));
-    QCOMPARE(LocaleText::currency(0), QStringLiteral("$0.00"));
-    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-    QCOMPARE(LocaleText::currency(1250.5), QStringLiteral("1.250,50\u00a0€"));
 }
 
 void tst_LocaleAndSettingsStore::generalDateTimeHasNoZone_data() {

@@ -104,8 +104,6 @@ private slots:
     void longMonthNamesAreStoredShort_data();
     void longMonthNamesAreStoredShort();
     void usFileTotalsInGerman();
-    void nameOfLocation_data();
-    void nameOfLocation();
 };
 
 void tst_CVN_Database::newDatabaseOpensEmpty() {
@@ -635,25 +633,6 @@ void tst_CVN_Database::usFileTotalsInGerman() {
     auto db = opened(path);
     QVERIFY(db);
     QCOMPARE(db->Opportunities().TotalRevenue(), 1250.0 + 48000.5 + 2500.0);
-}
-
-void tst_CVN_Database::nameOfLocation_data() {
-    QTest::addColumn<QString>("location");
-    QTest::addColumn<QString>("name");
-    QTest::newRow("windows path") << "C:\\Sales\\Pipeline.mdb"
-                                  << "Pipeline.mdb";
-    QTest::newRow("unix path") << "/home/kim/Sales/Q3 Pipeline.mdb"
-                               << "Q3 Pipeline.mdb";
-    QTest::newRow("bare name") << "Pipeline.mdb"
-                               << "Pipeline.mdb";
-    QTest::newRow("empty") << ""
-                           << "";
-}
-
-void tst_CVN_Database::nameOfLocation() {
-    QFETCH(QString, location);
-    QFETCH(QString, name);
-    QCOMPARE(CVN_Database::NameOf(location), name);
 }
 
 int main(int argc, char* argv[]) {

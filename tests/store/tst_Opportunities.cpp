@@ -19,7 +19,6 @@ private slots:
     void amounts();
     void numberingAndTotals();
     void appendStoresAVisibleCopy();
-    void keysAndPositions();
     void numberingStopsAtTheLargestNumber();
 };
 
@@ -227,18 +226,6 @@ void tst_Opportunities::appendStoresAVisibleCopy() {
     // The copy is independent of the caller's object.
     x.setDescription("changed");
     QCOMPARE(stored->Description(), QStringLiteral("Renewal"));
-}
-
-void tst_Opportunities::keysAndPositions() {
-    TestEnvironment env;
-    Opportunities c;
-    Opportunity* first = addNumbered(c, 12);
-    addNumbered(c, 4);
-    QCOMPARE(c.Item("Key=12"), first);
-    QCOMPARE(c.Item(1), first);
-    QCOMPARE(c.KeyAt(2), QStringLiteral("Key=4"));
-    QVERIFY(!addNumbered(c, 12)); // a key in use is refused
-    QCOMPARE(c.Count(), 2);
 }
 
 void tst_Opportunities::numberingStopsAtTheLargestNumber() {
