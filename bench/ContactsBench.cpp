@@ -34,10 +34,10 @@ void ContactsBench::run() {
     const QString what = QStringLiteral("read %1 contacts (LoadContacts)");
     for (int i = 0; i < Repeats; ++i) {
         OutlookContacts outlook;
-        times.push_back(Measure::ms([&] { outlook.LoadContacts(); }));
-        read = outlook.OutlookError() ? -1 : outlook.Count();
-        if (outlook.OutlookError())
-            std::printf("contacts: %s\n", outlook.OutlookErrorMessage().toUtf8().constData());
+        times.push_back(Measure::ms([&] { outlook.loadContacts(); }));
+        read = outlook.outlookError() ? -1 : outlook.count();
+        if (outlook.outlookError())
+            std::printf("contacts: %s\n", outlook.outlookErrorMessage().toUtf8().constData());
     }
     PimApplication::setFactory({});
 #else

@@ -5,7 +5,7 @@
 #include "exchange/DataMerge.h"
 #include "exchange/DatabaseCopy.h"
 #include "exchange/TextExport.h"
-#include "store/CVN_Database.h"
+#include "store/SalesDatabase.h"
 
 #include <QDir>
 #include <QFile>
@@ -61,7 +61,7 @@ bool bareLeadImport(const QString& leads, const QString& target) {
 
 } // namespace
 
-ExchangeBench::ExchangeBench(CVN_Database& database, const QString& folder)
+ExchangeBench::ExchangeBench(SalesDatabase& database, const QString& folder)
     : m_database(database), m_folder(folder) {}
 
 void ExchangeBench::run() {
@@ -73,25 +73,25 @@ void ExchangeBench::run() {
 
 QString ExchangeBench::emptyDatabase() {
     const QString path = QDir(m_folder).filePath(QStringLiteral("exchange-%1.mdb").arg(++m_files));
-    CVN_Database database;
+    SalesDatabase database;
     database.setDatabaseLocation(path);
-    database.NewDatabase();
+    database.newDatabase();
     return path;
 }
 
 void ExchangeBench::exportFigure() {
-    ::Opportunities& items = m_database.Opportunities();
-    for (qint32 i = 1; i <= items.Count(); ++i)
-        items.Item(i)->setVisible(true);
+    ::Opportunities& items = m_database.opportunities();
+    for (qint32 i = 1; i <= items.count(); ++i)
+        items.item(i)->setVisible(true);
     const QString target = QDir(m_folder).filePath(QStringLiteral("export.csv"));
     const QString bareTarget = QDir(m_folder).filePath(QStringLiteral("bare-export.csv"));
     std::vector<double> store, bare;
     qint64 written = 0;
     for (int i = 0; i <= Repeats; ++i) {
         const double bareMs =
-            Measure::ms([&] { BareSqlite::exportCsv(m_database.DatabaseLocation(), bareTarget); });
+            Measure::ms([&] { BareSqlite::exportCsv(m_database.databaseLocation(), bareTarget); });
         const double storeMs = Measure::ms([&] {
-            const auto result = TextExport::Write(items, target, {m_database.DatabaseLocation()});
+            const auto result = TextExport::write(items, target, {m_database.databaseLocation()});
             written = result ? *result : -1;
         });
         if (i > 0) {
@@ -104,11 +104,11 @@ void ExchangeBench::exportFigure() {
     Measure::line(QStringLiteral("export %1 opportunities to .csv").arg(count(written)),
                   Measure::duration(storeMs),
                   ratio(QStringLiteral("bare CSV loop"), bareMs, storeMs),
-                  QStringLiteral("<=2x bare"), written == items.Count() && storeMs <= 2.0 * bareMs);
+                  QStringLiteral("<=2x bare"), written == items.count() && storeMs <= 2.0 * bareMs);
 }
 
 void ExchangeBench::mergeFigure() {
-    const QString source = m_database.DatabaseLocation();
+    const QString source = m_database.databaseLocation();
     std::vector<double> store, bare;
     qint64 merged = 0;
     for (int i = 0; i <= Repeats; ++i) {
@@ -118,9 +118,9 @@ void ExchangeBench::mergeFigure() {
             BareSqlite::readAll(source, rows);
             BareSqlite::insertAll(bareTarget, rows, 1);
         });
-        CVN_Database target;
+        SalesDatabase target;
         target.setDatabaseLocation(emptyDatabase());
-        target.OpenDatabase();
+        target.openDatabase();
         DataMerge::Outcome outcome;
         const double storeMs =
             Measure::ms([&] { outcome = DataMerge::mergeDatabase(target, source); });
@@ -130,7 +130,7 @@ void ExchangeBench::mergeFigure() {
             store.push_back(storeMs);
         }
         QFile::remove(bareTarget);
-        QFile::remove(target.DatabaseLocation());
+        QFile::remove(target.databaseLocation());
     }
     const double storeMs = Measure::median(store);
     const double bareMs = Measure::median(bare);
@@ -138,7 +138,7 @@ void ExchangeBench::mergeFigure() {
                   Measure::duration(storeMs),
                   ratio(QStringLiteral("bare read + bulk insert"), bareMs, storeMs),
                   QStringLiteral("<1 s and <=2x bare"),
-                  merged == m_database.Opportunities().Count() && storeMs < 1000.0 &&
+                  merged == m_database.opportunities().count() && storeMs < 1000.0 &&
                       storeMs <= 2.0 * bareMs);
 }
 
@@ -149,13 +149,13 @@ void ExchangeBench::leadFigure() {
         if (!file.open(QIODevice::WriteOnly))
             return;
         QByteArray text = "Vantick lead export\r\nFirst\tLast\r\n";
-        const Opportunities& items = m_database.Opportunities();
+        const Opportunities& items = m_database.opportunities();
         for (int i = 0; i < LeadLines; ++i) {
-            const Opportunity* o = items.Item(i % items.Count() + 1);
-            const QString first = o->Contact().section(QLatin1Char(' '), 0, 0);
-            const QString last = o->Contact().section(QLatin1Char(' '), 1);
-            text += (first + "\t" + o->Department() + "\t\"" + o->Product() + "\"\t" + o->Source() +
-                     "\t\t" + o->Stage() + "\t\t\t\t" + o->Company() + "\t" + last + "\t555-01" +
+            const Opportunity* o = items.item(i % items.count() + 1);
+            const QString first = o->contact().section(QLatin1Char(' '), 0, 0);
+            const QString last = o->contact().section(QLatin1Char(' '), 1);
+            text += (first + "\t" + o->department() + "\t\"" + o->product() + "\"\t" + o->source() +
+                     "\t\t" + o->stage() + "\t\t\t\t" + o->company() + "\t" + last + "\t555-01" +
                      QString::number(i % 100) + "\t" + QString::number(i) + "\r\n")
                         .toUtf8();
         }
@@ -166,9 +166,9 @@ void ExchangeBench::leadFigure() {
     for (int i = 0; i <= Repeats; ++i) {
         const QString bareTarget = emptyDatabase();
         const double bareMs = Measure::ms([&] { bareLeadImport(leads, bareTarget); });
-        CVN_Database target;
+        SalesDatabase target;
         target.setDatabaseLocation(emptyDatabase());
-        target.OpenDatabase();
+        target.openDatabase();
         DataMerge::Outcome outcome;
         const double storeMs = Measure::ms([&] { outcome = DataMerge::mergeText(target, leads); });
         added = outcome.ok() ? outcome.added : -1;
@@ -177,7 +177,7 @@ void ExchangeBench::leadFigure() {
             store.push_back(storeMs);
         }
         QFile::remove(bareTarget);
-        QFile::remove(target.DatabaseLocation());
+        QFile::remove(target.databaseLocation());
     }
     const double storeMs = Measure::median(store);
     Measure::line(QStringLiteral("lead import of %1 lines (mergeText)").arg(count(added)),
@@ -187,7 +187,7 @@ void ExchangeBench::leadFigure() {
 }
 
 void ExchangeBench::saveAsFigure() {
-    const QString source = m_database.DatabaseLocation();
+    const QString source = m_database.databaseLocation();
     std::vector<double> store, bare;
     bool saved = true;
     for (int i = 0; i <= Repeats; ++i) {
@@ -195,7 +195,7 @@ void ExchangeBench::saveAsFigure() {
         const QString saveAs = QDir(m_folder).filePath(QStringLiteral("saved-%1.mdb").arg(i));
         const double bareMs = Measure::ms([&] { QFile::copy(source, copy); });
         const double storeMs = Measure::ms(
-            [&] { saved = DatabaseCopy::SaveAs(source, saveAs, {source}).ok() && saved; });
+            [&] { saved = DatabaseCopy::saveAs(source, saveAs, {source}).ok() && saved; });
         if (i > 0) {
             bare.push_back(bareMs);
             store.push_back(storeMs);

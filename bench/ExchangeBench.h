@@ -2,14 +2,14 @@
 
 #include <QString>
 
-class CVN_Database;
+class SalesDatabase;
 
 // The data exchange figures on the sample file, each beside a bare baseline in the same run:
 // the text export against a bare SQLite-to-CSV loop, the database merge against a bare read and
 // bulk insert, a 10,000-line lead import, and Save As against a plain file copy.
 class ExchangeBench {
 public:
-    ExchangeBench(CVN_Database& database, const QString& folder);
+    ExchangeBench(SalesDatabase& database, const QString& folder);
     void run();
 
 private:
@@ -20,7 +20,7 @@ private:
     // A new, empty sales database under a new name in the folder.
     QString emptyDatabase();
 
-    CVN_Database& m_database;
+    SalesDatabase& m_database;
     QString m_folder;
     int m_files = 0;
 };

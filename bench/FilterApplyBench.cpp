@@ -2,7 +2,7 @@
 
 #include "Measure.h"
 #include "filter/Filters.h"
-#include "store/CVN_Database.h"
+#include "store/SalesDatabase.h"
 
 #ifdef CORVANE_BENCH_LIST
 #include "mainwindow/OpportunityListModel.h"
@@ -17,7 +17,7 @@ namespace {
 constexpr int Repeats = 11;
 
 void set(Filters& filters, const QString& key, const QVariant& value) {
-    if (FilterItem* item = filters.Item(key))
+    if (FilterItem* item = filters.item(key))
         item->setValue(value);
 }
 
@@ -40,20 +40,20 @@ void writeCriteria(Filters& filters, int round) {
 }
 } // namespace
 
-FilterApplyBench::FilterApplyBench(CVN_Database& shown) : m_shown(shown) {}
+FilterApplyBench::FilterApplyBench(SalesDatabase& shown) : m_shown(shown) {}
 
 void FilterApplyBench::run() {
-    CVN_Database other;
-    other.setDatabaseLocation(m_shown.DatabaseLocation());
-    if (!other.OpenDatabase()) {
+    SalesDatabase other;
+    other.setDatabaseLocation(m_shown.databaseLocation());
+    if (!other.openDatabase()) {
         std::printf("(no filter Apply figure: the second database did not open)\n");
         return;
     }
     Filters& filters = Filters::instance();
 #ifdef CORVANE_BENCH_LIST
-    const QStringList columns = OpportunityListModel::DisplayedKeys(ColumnsInfo::instance());
+    const QStringList columns = OpportunityListModel::displayedKeys(ColumnsInfo::instance());
     OpportunityListModel model;
-    model.Rebuild(m_shown.Opportunities(), columns);
+    model.rebuild(m_shown.opportunities(), columns);
 #endif
 
     std::vector<double> times;
@@ -62,13 +62,13 @@ void FilterApplyBench::run() {
     for (int round = 0; round < Repeats; ++round) {
         times.push_back(Measure::ms([&] {
             writeCriteria(filters, round);
-            saves.push_back(Measure::ms([&] { filters.Save(); }));
+            saves.push_back(Measure::ms([&] { filters.save(); }));
             passes.push_back(Measure::ms([&] {
-                filters.Filter(m_shown);
-                filters.Filter(other);
+                filters.filter(m_shown);
+                filters.filter(other);
             }));
 #ifdef CORVANE_BENCH_LIST
-            model.Rebuild(m_shown.Opportunities(), columns);
+            model.rebuild(m_shown.opportunities(), columns);
 #endif
         }));
     }
@@ -80,11 +80,11 @@ void FilterApplyBench::run() {
     const QString what = QStringLiteral("without the list (no list model in this build)");
 #endif
     Measure::line(QStringLiteral("filter Apply over 2 x %1 (save, two passes)")
-                      .arg(us.toString(m_shown.Opportunities().Count())),
+                      .arg(us.toString(m_shown.opportunities().count())),
                   Measure::duration(ms),
                   QStringLiteral("%1 + %2 visible; %3")
-                      .arg(m_shown.Opportunities().UnFilteredCount())
-                      .arg(other.Opportunities().UnFilteredCount())
+                      .arg(m_shown.opportunities().unFilteredCount())
+                      .arg(other.opportunities().unFilteredCount())
                       .arg(what),
                   QStringLiteral("<100 ms"), ms < 100.0);
     Measure::line(QStringLiteral("  of which the two passes"),

@@ -2,7 +2,7 @@
 
 #include "Measure.h"
 #include "filter/Filters.h"
-#include "store/CVN_Database.h"
+#include "store/SalesDatabase.h"
 
 #include <QDateTime>
 #include <QLocale>
@@ -11,12 +11,12 @@ namespace {
 constexpr int Repeats = 21;
 
 void set(const QString& key, const QVariant& value) {
-    if (FilterItem* item = Filters::instance().Item(key))
+    if (FilterItem* item = Filters::instance().item(key))
         item->setValue(value);
 }
 } // namespace
 
-FilterBench::FilterBench(CVN_Database& database, double bareReadMs)
+FilterBench::FilterBench(SalesDatabase& database, double bareReadMs)
     : m_database(database), m_bareReadMs(bareReadMs) {}
 
 void FilterBench::run() {
@@ -37,15 +37,15 @@ void FilterBench::run() {
 
     std::vector<double> times;
     for (int i = 0; i < Repeats; ++i)
-        times.push_back(Measure::ms([&] { filters.Filter(m_database); }));
+        times.push_back(Measure::ms([&] { filters.filter(m_database); }));
     const double ms = Measure::median(times);
-    const ::Opportunities& items = m_database.Opportunities();
+    const ::Opportunities& items = m_database.opportunities();
     Measure::line(
         QStringLiteral("filter pass over %1 (Filters::Filter)")
-            .arg(QLocale(QLocale::English, QLocale::UnitedStates).toString(items.Count())),
+            .arg(QLocale(QLocale::English, QLocale::UnitedStates).toString(items.count())),
         Measure::duration(ms),
         QStringLiteral("%1 visible; bare read %2  ratio %3")
-            .arg(items.UnFilteredCount())
+            .arg(items.unFilteredCount())
             .arg(Measure::duration(m_bareReadMs), QString::number(ms / m_bareReadMs, 'f', 2)),
         QStringLiteral("<20 ms"), ms < 20.0);
 }

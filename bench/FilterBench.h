@@ -1,15 +1,15 @@
 #pragma once
 
-class CVN_Database;
+class SalesDatabase;
 
 // One filter pass of the process's filter set over the opened store, with every criterion
 // group in use (status, revenue range and order-date range), against the bare read.
 class FilterBench {
 public:
-    FilterBench(CVN_Database& database, double bareReadMs);
+    FilterBench(SalesDatabase& database, double bareReadMs);
     void run();
 
 private:
-    CVN_Database& m_database;
+    SalesDatabase& m_database;
     double m_bareReadMs;
 };

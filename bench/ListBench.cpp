@@ -4,7 +4,7 @@
 #include "mainwindow/OpportunityListModel.h"
 #include "mainwindow/OpportunitySortProxy.h"
 #include "settings/ColumnsInfo.h"
-#include "store/CVN_Database.h"
+#include "store/SalesDatabase.h"
 
 #include <QLocale>
 
@@ -12,26 +12,26 @@ namespace {
 constexpr int Repeats = 11;
 }
 
-ListBench::ListBench(CVN_Database& database, double bareReadMs)
+ListBench::ListBench(SalesDatabase& database, double bareReadMs)
     : m_database(database), m_bareReadMs(bareReadMs) {}
 
 void ListBench::run() {
-    const ::Opportunities& items = m_database.Opportunities();
+    const ::Opportunities& items = m_database.opportunities();
     // The columns a new user sees, sorted by company as a click on its header does.
-    const QStringList columns = OpportunityListModel::DisplayedKeys(ColumnsInfo::instance());
+    const QStringList columns = OpportunityListModel::displayedKeys(ColumnsInfo::instance());
     OpportunityListModel model;
     OpportunitySortProxy sorted;
     sorted.setSourceModel(&model);
-    model.Rebuild(items, columns);
-    const int company = model.ColumnOf(QStringLiteral("Company"));
+    model.rebuild(items, columns);
+    const int company = model.columnOf(QStringLiteral("Company"));
     sorted.sort(company, Qt::AscendingOrder);
 
     std::vector<double> withSort;
     std::vector<double> withoutSort;
     for (int i = 0; i < Repeats; ++i) {
-        withSort.push_back(Measure::ms([&] { model.Rebuild(items, columns); }));
+        withSort.push_back(Measure::ms([&] { model.rebuild(items, columns); }));
         sorted.sort(-1);
-        withoutSort.push_back(Measure::ms([&] { model.Rebuild(items, columns); }));
+        withoutSort.push_back(Measure::ms([&] { model.rebuild(items, columns); }));
         sorted.sort(company, Qt::AscendingOrder);
     }
     const double ms = Measure::median(withSort);
@@ -41,7 +41,7 @@ void ListBench::run() {
         QStringLiteral("rebuild the list, sorted by Company (%1 rows)").arg(rows),
         Measure::duration(ms),
         QStringLiteral("%1 columns; bare read %2  ratio %3")
-            .arg(model.DataColumnCount())
+            .arg(model.dataColumnCount())
             .arg(Measure::duration(m_bareReadMs), QString::number(ms / m_bareReadMs, 'f', 2)),
         QStringLiteral("<100 ms"), ms < 100.0 && company >= 0);
     Measure::line(QStringLiteral("  of which the rebuild without sort"),

@@ -1,8 +1,8 @@
 #include "SampleData.h"
 
 #include "platform/LocaleText.h"
-#include "store/CVN_Database.h"
 #include "store/NumericText.h"
+#include "store/SalesDatabase.h"
 #include "store/ValueLists.h"
 
 #include <QFile>
@@ -199,11 +199,11 @@ Opportunity SampleData::next() {
     o.setNote(note(first, created.date(), order));
     o.setProduct(productName);
     o.setUnitPrice(LocaleText::number(product.price));
-    o.setQuantity(NumericText(LocaleText::number(quantity)));
+    o.setQuantity(numericText(LocaleText::number(quantity)));
     o.setRevenue(LocaleText::currency(product.price * quantity));
-    o.setSource(pick(ValueLists::Source()));
-    o.setStage(ValueLists::Stage().at(stage));
-    o.setProbability(ValueLists::Probability().at(probability));
+    o.setSource(pick(ValueLists::source()));
+    o.setStage(ValueLists::stage().at(stage));
+    o.setProbability(ValueLists::probability().at(probability));
     o.setForecast(probability >= 3 ? QStringLiteral("Yes") : QStringLiteral("No"));
     o.setOrderDay(QString::number(order.day()).rightJustified(2, QLatin1Char('0')));
     o.setOrderMonth(LocaleText::monthName(order.month()));
@@ -214,11 +214,11 @@ Opportunity SampleData::next() {
 QString SampleData::writeDatabase(const QString& path, int count, unsigned seed) {
     if (QFileInfo::exists(path))
         return QStringLiteral("%1 exists already; choose a new file name").arg(path);
-    CVN_Database database;
+    SalesDatabase database;
     database.setDatabaseLocation(path);
-    database.NewDatabase();
-    if (database.DatabaseError())
-        return database.DatabaseErrorMessage();
+    database.newDatabase();
+    if (database.databaseError())
+        return database.databaseErrorMessage();
 
     sqlite3* db = nullptr;
     if (sqlite3_open_v2(QFileInfo(path).absoluteFilePath().toUtf8().constData(), &db,
@@ -240,11 +240,11 @@ QString SampleData::writeDatabase(const QString& path, int count, unsigned seed)
     SampleData data(seed);
     for (int number = 1; rc == SQLITE_OK && number <= count; ++number) {
         const Opportunity o = data.next();
-        const QString texts[] = {o.SalesOwner(), o.DateCreated(), o.Company(),  o.Contact(),
-                                 o.Department(), o.Description(), o.Note(),     o.Product(),
-                                 o.UnitPrice(),  o.Quantity(),    o.Revenue(),  o.Source(),
-                                 o.Stage(),      o.Probability(), o.Forecast(), o.OrderDay(),
-                                 o.OrderMonth(), o.OrderYear()};
+        const QString texts[] = {o.salesOwner(), o.dateCreated(), o.company(),  o.contact(),
+                                 o.department(), o.description(), o.note(),     o.product(),
+                                 o.unitPrice(),  o.quantity(),    o.revenue(),  o.source(),
+                                 o.stage(),      o.probability(), o.forecast(), o.orderDay(),
+                                 o.orderMonth(), o.orderYear()};
         sqlite3_bind_int(insert, 1, number);
         int parameter = 2;
         for (const QString& text : texts) {

@@ -3,7 +3,7 @@
 #include "Measure.h"
 #include "SampleData.h"
 #include "platform/LocaleText.h"
-#include "store/CVN_Database.h"
+#include "store/SalesDatabase.h"
 
 #include <QLocale>
 #include <cmath>
@@ -53,13 +53,13 @@ bool StoreBench::open() {
     BareSqlite::readAll(m_path, m_rows);
     for (int i = 0; i <= OpenRepeats; ++i) {
         const double bareMs = Measure::ms([&] { BareSqlite::readAll(m_path, m_rows); });
-        CVN_Database database;
+        SalesDatabase database;
         database.setDatabaseLocation(m_path);
         bool opened = false;
-        const double storeMs = Measure::ms([&] { opened = database.OpenDatabase(); });
-        if (!opened || database.Opportunities().Count() != m_count ||
+        const double storeMs = Measure::ms([&] { opened = database.openDatabase(); });
+        if (!opened || database.opportunities().count() != m_count ||
             static_cast<int>(m_rows.size()) != m_count) {
-            std::printf("open failed: %s\n", database.DatabaseErrorMessage().toUtf8().constData());
+            std::printf("open failed: %s\n", database.databaseErrorMessage().toUtf8().constData());
             return false;
         }
         if (i > 0) {
@@ -80,10 +80,10 @@ bool StoreBench::memory() {
     const size_t heapBefore = Measure::heapInUse();
     const long residentBefore = Measure::residentKb();
     const bool peakReset = Measure::resetPeakResident();
-    m_database = std::make_unique<CVN_Database>();
+    m_database = std::make_unique<SalesDatabase>();
     m_database->setDatabaseLocation(m_path);
-    if (!m_database->OpenDatabase()) {
-        std::printf("open failed: %s\n", m_database->DatabaseErrorMessage().toUtf8().constData());
+    if (!m_database->openDatabase()) {
+        std::printf("open failed: %s\n", m_database->databaseErrorMessage().toUtf8().constData());
         return false;
     }
     const size_t heapAfter = Measure::heapInUse();
@@ -115,20 +115,20 @@ bool StoreBench::memory() {
 }
 
 void StoreBench::totals() {
-    const ::Opportunities& items = m_database->Opportunities();
+    const ::Opportunities& items = m_database->opportunities();
     struct Total {
         const char* name;
         std::function<double()> store;
         std::function<double()> bare;
     };
     const Total totals[] = {
-        {"NextRecordNumber()", [&] { return double(items.NextRecordNumber().value_or(0)); },
+        {"NextRecordNumber()", [&] { return double(items.nextRecordNumber().value_or(0)); },
          [&] { return double(BareSqlite::nextRecordNumber(m_rows)); }},
-        {"UnFilteredCount", [&] { return double(items.UnFilteredCount()); },
+        {"UnFilteredCount", [&] { return double(items.unFilteredCount()); },
          [&] { return double(BareSqlite::nextRecordNumber(m_rows)); }},
-        {"FilteredRevenue()", [&] { return items.FilteredRevenue(); },
+        {"FilteredRevenue()", [&] { return items.filteredRevenue(); },
          [&] { return BareSqlite::revenueSum(m_rows); }},
-        {"TotalRevenue()", [&] { return items.TotalRevenue(); },
+        {"TotalRevenue()", [&] { return items.totalRevenue(); },
          [&] { return BareSqlite::revenueSum(m_rows); }},
     };
     for (const Total& total : totals) {
@@ -152,17 +152,17 @@ void StoreBench::germanTotals() {
     std::vector<QString> texts;
     texts.reserve(static_cast<size_t>(m_count));
     double expected = 0.0;
-    for (const Opportunity& item : m_database->Opportunities()) {
-        texts.push_back(LocaleText::currency(item.RevenueAmount()));
-        expected += item.RevenueAmount();
+    for (const Opportunity& item : m_database->opportunities()) {
+        texts.push_back(LocaleText::currency(item.revenueAmount()));
+        expected += item.revenueAmount();
     }
     ::Opportunities german;
     german.reserve(m_count);
     std::vector<std::unique_ptr<Opportunity>> items;
-    for (const Opportunity& item : m_database->Opportunities()) {
+    for (const Opportunity& item : m_database->opportunities()) {
         auto copy = std::make_unique<Opportunity>(Opportunity::Blank{});
         copy->copyFieldsFrom(item);
-        copy->setRecordNumber(item.RecordNumber());
+        copy->setRecordNumber(item.recordNumber());
         items.push_back(std::move(copy));
     }
     // Each amount is read once, when its text is set (as an open does).
@@ -171,8 +171,8 @@ void StoreBench::germanTotals() {
             items[i]->setRevenue(texts[i]);
     });
     for (auto& item : items) {
-        const qint32 number = item->RecordNumber();
-        german.Add(std::move(item), ::Opportunities::KeyFor(number));
+        const qint32 number = item->recordNumber();
+        german.add(std::move(item), ::Opportunities::keyFor(number));
     }
     Measure::line(
         QStringLiteral("read %1 de_DE revenue texts (AmountOf, once each)").arg(count(m_count)),
@@ -181,7 +181,7 @@ void StoreBench::germanTotals() {
     std::vector<double> store;
     double total = 0.0;
     for (int i = 0; i < TotalsRepeats; ++i)
-        store.push_back(Measure::ms([&] { total = german.TotalRevenue(); }));
+        store.push_back(Measure::ms([&] { total = german.totalRevenue(); }));
     const double storeMs = Measure::median(store);
     const bool same = std::abs(total - expected) < 0.005 * m_count;
     Measure::line(QStringLiteral("TotalRevenue() de_DE over %1").arg(count(m_count)),
@@ -194,7 +194,7 @@ void StoreBench::germanTotals() {
 }
 
 void StoreBench::writes() {
-    ::Opportunities& items = m_database->Opportunities();
+    ::Opportunities& items = m_database->opportunities();
     const BareSqlite::Row& bareRow = m_rows.front();
     SampleData sample(7u);
     std::vector<double> add, update, remove, bareAdd, bareUpdate, bareRemove;
@@ -209,23 +209,23 @@ void StoreBench::writes() {
         }
 
         // Stay at the data model's capacity: remove one, then add one.
-        const QString removed = items.KeyAt(1 + i * (items.Count() / WriteRepeats));
+        const QString removed = items.keyAt(1 + i * (items.count() / WriteRepeats));
         StoreResult removeResult;
         remove.push_back(
-            Measure::ms([&] { removeResult = m_database->RemoveOpportunity(removed); }));
+            Measure::ms([&] { removeResult = m_database->removeOpportunity(removed); }));
 
         Opportunity x = sample.next();
         StoreResult addResult;
-        add.push_back(Measure::ms([&] { addResult = m_database->AddOpportunity(x); }));
+        add.push_back(Measure::ms([&] { addResult = m_database->addOpportunity(x); }));
 
-        const QString key = ::Opportunities::KeyFor(x.RecordNumber());
-        if (Opportunity* stored = items.Item(key))
+        const QString key = ::Opportunities::keyFor(x.recordNumber());
+        if (Opportunity* stored = items.item(key))
             stored->setNote(QStringLiteral("Revised quote sent; call back on Friday."));
         StoreResult updateResult;
-        update.push_back(Measure::ms([&] { updateResult = m_database->UpdateDBOpportunity(key); }));
+        update.push_back(Measure::ms([&] { updateResult = m_database->updateDBOpportunity(key); }));
 
         bareUpdate.push_back(
-            Measure::ms([&] { BareSqlite::updateRow(m_path, x.RecordNumber(), bareRow); }));
+            Measure::ms([&] { BareSqlite::updateRow(m_path, x.recordNumber(), bareRow); }));
         bareRemove.push_back(Measure::ms([&] { BareSqlite::deleteRow(m_path, bareNumber); }));
 
         for (const StoreResult* result : {&removeResult, &addResult, &updateResult}) {

@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-class CVN_Database;
+class SalesDatabase;
 
 // The store's figures on one sample file: the open with its bare-SQLite baseline, the memory
 // of the opened store, the totals, and single add/update/remove against bare one-row writes.
@@ -20,7 +20,7 @@ public:
 
     // The opened store (after run()), for the figures that build on it, and the bare read's
     // time, their common baseline.
-    CVN_Database& database() { return *m_database; }
+    SalesDatabase& database() { return *m_database; }
     double bareReadMs() const { return m_bareReadMs; }
 
 private:
@@ -32,7 +32,7 @@ private:
 
     QString m_path;
     int m_count;
-    std::unique_ptr<CVN_Database> m_database;
+    std::unique_ptr<SalesDatabase> m_database;
     std::vector<BareSqlite::Row> m_rows;
     double m_bareReadMs = 0.0;
 };

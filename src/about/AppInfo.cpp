@@ -5,27 +5,27 @@
 #include <libical/ical.h>
 #include <sqlite3.h>
 
-QString AppInfo::Title() {
+QString AppInfo::title() {
     return QStringLiteral("Corvane");
 }
 
-int AppInfo::Major() {
+int AppInfo::major() {
     return CORVANE_VERSION_MAJOR;
 }
 
-int AppInfo::Minor() {
+int AppInfo::minor() {
     return CORVANE_VERSION_MINOR;
 }
 
-int AppInfo::Revision() {
+int AppInfo::revision() {
     return CORVANE_VERSION_PATCH;
 }
 
-QString AppInfo::VersionText() {
-    return QStringLiteral("Version %1.%2.%3").arg(Major()).arg(Minor()).arg(Revision());
+QString AppInfo::versionText() {
+    return QStringLiteral("Version %1.%2.%3").arg(major()).arg(minor()).arg(revision());
 }
 
-QList<AppInfo::Component> AppInfo::Components() {
+QList<AppInfo::Component> AppInfo::components() {
     return {
         {QStringLiteral("Qt"), QString::fromLatin1(qVersion())},
         {QStringLiteral("SQLite"), QString::fromLatin1(sqlite3_libversion())},
@@ -36,10 +36,10 @@ QList<AppInfo::Component> AppInfo::Components() {
     };
 }
 
-QString AppInfo::ReportText() {
+QString AppInfo::reportText() {
     QStringList lines{
-        QStringLiteral("%1 %2.%3.%4").arg(Title()).arg(Major()).arg(Minor()).arg(Revision())};
-    for (const Component& component : Components())
+        QStringLiteral("%1 %2.%3.%4").arg(title()).arg(major()).arg(minor()).arg(revision())};
+    for (const Component& component : components())
         lines << component.name + QLatin1Char(' ') + component.version;
     lines << QSysInfo::prettyProductName() + QStringLiteral(", ") +
                  QSysInfo::currentCpuArchitecture();

@@ -12,14 +12,14 @@ public:
         QString version;
     };
 
-    static QString Title();
-    static int Major();
-    static int Minor();
-    static int Revision();
+    static QString title();
+    static int major();
+    static int minor();
+    static int revision();
     // "Version 3.5.0".
-    static QString VersionText();
+    static QString versionText();
     // Qt (the one running), SQLite (the one running) and libical (the one built against).
-    static QList<Component> Components();
+    static QList<Component> components();
     // The application, its components and the system, one per line, for the clipboard.
-    static QString ReportText();
+    static QString reportText();
 };

@@ -19,7 +19,7 @@ QString notFoundText(const QStringList& folders) {
 }
 } // namespace
 
-QStringList HelpManual::DefaultFolders() {
+QStringList HelpManual::defaultFolders() {
     const QString appDir = QCoreApplication::applicationDirPath();
     QStringList folders{QDir(appDir).filePath(ManualFolder),
                         QDir::cleanPath(appDir + QStringLiteral("/../") +
@@ -33,15 +33,15 @@ QStringList HelpManual::DefaultFolders() {
 
 HelpManual::HelpManual(const QStringList& folders) : m_folders(folders) {}
 
-QString HelpManual::Folder() const {
+QString HelpManual::folder() const {
     for (const QString& folder : m_folders)
         if (QFileInfo(QDir(folder).filePath(QLatin1String(Contents))).isFile())
             return QDir(folder).absolutePath();
     return QString();
 }
 
-ResultValue<QUrl> HelpManual::TopicUrl(const QString& topic) const {
-    const QString folder = Folder();
+ResultValue<QUrl> HelpManual::topicUrl(const QString& topic) const {
+    const QString folder = this->folder();
     if (folder.isEmpty())
         return ResultValue<QUrl>::failure(notFoundText(m_folders));
 

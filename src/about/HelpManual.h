@@ -17,16 +17,16 @@ public:
     static constexpr const char* EditorTopic = "editor.html#editor";
 
     // The folders looked in, in order.
-    static QStringList DefaultFolders();
+    static QStringList defaultFolders();
 
-    explicit HelpManual(const QStringList& folders = DefaultFolders());
+    explicit HelpManual(const QStringList& folders = defaultFolders());
 
     const QStringList& folders() const { return m_folders; }
     // The first folder holding the start page; empty when none does.
-    QString Folder() const;
+    QString folder() const;
     // The file URL of a topic (empty: the start page). Fails when the manual or the topic's
     // page cannot be found, or the topic names a file outside the manual.
-    ResultValue<QUrl> TopicUrl(const QString& topic = QString()) const;
+    ResultValue<QUrl> topicUrl(const QString& topic = QString()) const;
 
 private:
     QStringList m_folders;

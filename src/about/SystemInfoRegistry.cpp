@@ -25,7 +25,7 @@ QString resolve(const QString& program) {
 }
 } // namespace
 
-const QStringList& SystemInfoRegistry::ProgramsOnPath() {
+const QStringList& SystemInfoRegistry::programsOnPath() {
     static const QStringList programs{
         QStringLiteral("hardinfo"),    // System Profiler and Benchmark (GTK)
         QStringLiteral("kinfocenter"), // KDE Info Center
@@ -35,12 +35,12 @@ const QStringList& SystemInfoRegistry::ProgramsOnPath() {
     return programs;
 }
 
-QString SystemInfoRegistry::UnavailableText() {
+QString SystemInfoRegistry::unavailableText() {
     return QStringLiteral("System Information Is Unavailable At This Time");
 }
 
-std::optional<SystemInfoRegistry::Command> SystemInfoRegistry::FromSettings() {
-    const QString stored = SettingsStore::instance().GetSetting(
+std::optional<SystemInfoRegistry::Command> SystemInfoRegistry::fromSettings() {
+    const QString stored = SettingsStore::instance().getSetting(
         QLatin1String(SettingsStore::AppName), QLatin1String(Section), QLatin1String(Key));
     QStringList words = QProcess::splitCommand(stored);
     if (words.isEmpty())
@@ -51,8 +51,8 @@ std::optional<SystemInfoRegistry::Command> SystemInfoRegistry::FromSettings() {
     return Command{program, words};
 }
 
-std::optional<SystemInfoRegistry::Command> SystemInfoRegistry::FromPath() {
-    for (const QString& name : ProgramsOnPath()) {
+std::optional<SystemInfoRegistry::Command> SystemInfoRegistry::fromPath() {
+    for (const QString& name : programsOnPath()) {
         const QString program = QStandardPaths::findExecutable(name);
         if (!program.isEmpty())
             return Command{program, {}};
@@ -60,10 +60,10 @@ std::optional<SystemInfoRegistry::Command> SystemInfoRegistry::FromPath() {
     return std::nullopt;
 }
 
-ResultValue<SystemInfoRegistry::Command> SystemInfoRegistry::Find() {
-    if (auto command = FromSettings())
+ResultValue<SystemInfoRegistry::Command> SystemInfoRegistry::find() {
+    if (auto command = fromSettings())
         return *command;
-    if (auto command = FromPath())
+    if (auto command = fromPath())
         return *command;
-    return ResultValue<Command>::failure(UnavailableText());
+    return ResultValue<Command>::failure(unavailableText());
 }

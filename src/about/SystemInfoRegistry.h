@@ -23,14 +23,14 @@ public:
     };
 
     // The programs looked for on the PATH, in order.
-    static const QStringList& ProgramsOnPath();
+    static const QStringList& programsOnPath();
     // The text shown when no program is found or it fails to start.
-    static QString UnavailableText();
+    static QString unavailableText();
 
     // The command stored in the settings, when it names an existing executable.
-    static std::optional<Command> FromSettings();
-    // The first program of ProgramsOnPath() found on the PATH.
-    static std::optional<Command> FromPath();
-    // The command to start, or a failure carrying UnavailableText().
-    static ResultValue<Command> Find();
+    static std::optional<Command> fromSettings();
+    // The first program of programsOnPath() found on the PATH.
+    static std::optional<Command> fromPath();
+    // The command to start, or a failure carrying unavailableText().
+    static ResultValue<Command> find();
 };

@@ -1,5 +1,5 @@
-#include "mainwindow/form_Main.h"
-#include "outlook/frmOutlookProgress.h"
+#include "mainwindow/MainWindow.h"
+#include "outlook/ContactsProgressDialog.h"
 #include "platform/QtUiServices.h"
 #include "platform/UiServices.h"
 
@@ -15,11 +15,11 @@ int main(int argc, char* argv[]) {
 
     QtUiServices ui;
     UiServices::setDefault(&ui);
-    frmOutlookProgress::install();
+    ContactsProgressDialog::install();
 
-    form_Main window;
+    MainWindow window;
     window.show();
-    window.Form_Load(QApplication::arguments().mid(1));
+    window.load(QApplication::arguments().mid(1));
     const int result = QApplication::exec();
     UiServices::setDefault(nullptr);
     return result;

@@ -6,8 +6,8 @@
 #include "platform/LocaleText.h"
 #include "settings/ColumnsInfo.h"
 #include "settings/User.h"
-#include "store/CVN_Database.h"
 #include "store/NumericText.h"
+#include "store/SalesDatabase.h"
 
 #ifdef CORVANE_CLI_REPORTS
 #include "reports/ReportEngine.h"
@@ -23,12 +23,12 @@ const QString RecordKey = QStringLiteral("RecordNumber");
 
 // The keys a list can show: the window's column keys and the record number.
 QStringList listKeys() {
-    return ColumnsInfo::ColumnKeys() + QStringList{RecordKey};
+    return ColumnsInfo::columnKeys() + QStringList{RecordKey};
 }
 
 QString captionOf(const QString& key) {
-    const qsizetype at = ColumnsInfo::ColumnKeys().indexOf(key);
-    return at >= 0 ? ColumnsInfo::Captions().at(at) : QStringLiteral("Record");
+    const qsizetype at = ColumnsInfo::columnKeys().indexOf(key);
+    return at >= 0 ? ColumnsInfo::captions().at(at) : QStringLiteral("Record");
 }
 
 bool isAmountKey(const QString& key) {
@@ -64,7 +64,7 @@ CommandLine::~CommandLine() {
     Filters::releaseInstance();
 }
 
-const std::vector<CommandLine::Command>& CommandLine::Commands() {
+const std::vector<CommandLine::Command>& CommandLine::commands() {
     static const std::vector<Command> commands = {
         {"export",
          "export DB OUT [--all]",
@@ -128,7 +128,7 @@ const std::vector<CommandLine::Command>& CommandLine::Commands() {
 
 void CommandLine::printHelp(QTextStream& stream) const {
     stream << "Usage: corvane-cli COMMAND ARGUMENTS\n\nCommands:\n";
-    for (const Command& command : Commands())
+    for (const Command& command : commands())
         stream << "  corvane-cli " << command.synopsis << "\n      " << command.summary << "\n";
     stream << "  corvane-cli --help | --version\n\n"
            << "Column keys: " << listKeys().join(QStringLiteral(", ")) << "\n"
@@ -164,7 +164,7 @@ int CommandLine::run(const QStringList& arguments) {
         m_out.flush();
         return Success;
     }
-    const auto& commands = Commands();
+    const auto& commands = CommandLine::commands();
     const auto command = std::find_if(commands.begin(), commands.end(), [&](const Command& c) {
         return name == QLatin1String(c.name);
     });
@@ -201,7 +201,7 @@ int CommandLine::run(const QStringList& arguments) {
     return (this->*command->handler)(parsed);
 }
 
-std::unique_ptr<CVN_Database> CommandLine::open(const QString& path) {
+std::unique_ptr<SalesDatabase> CommandLine::open(const QString& path) {
     const QFileInfo info(path);
     if (!info.exists()) {
         failure(QStringLiteral("Could not open %1: the file does not exist.").arg(path));
@@ -211,18 +211,18 @@ std::unique_ptr<CVN_Database> CommandLine::open(const QString& path) {
         failure(QStringLiteral("Could not open %1: it is not a file.").arg(path));
         return nullptr;
     }
-    auto database = std::make_unique<CVN_Database>();
+    auto database = std::make_unique<SalesDatabase>();
     database->setDatabaseLocation(info.absoluteFilePath());
-    if (!database->OpenDatabase()) {
-        failure(database->DatabaseErrorMessage() + QStringLiteral(": ") +
-                DataMerge::OpenFailureCause(database->DatabaseLocation()));
+    if (!database->openDatabase()) {
+        failure(database->databaseErrorMessage() + QStringLiteral(": ") +
+                DataMerge::openFailureCause(database->databaseLocation()));
         return nullptr;
     }
     return database;
 }
 
-void CommandLine::filter(CVN_Database& database) {
-    Filters::instance().Filter(database);
+void CommandLine::filter(SalesDatabase& database) {
+    Filters::instance().filter(database);
 }
 
 int CommandLine::exportCommand(const Arguments& arguments) {
@@ -233,10 +233,10 @@ int CommandLine::exportCommand(const Arguments& arguments) {
         filter(*database);
     const QString target = arguments.positional.at(1);
     const auto written =
-        TextExport::Write(database->Opportunities(), target, {database->DatabaseLocation()});
+        TextExport::write(database->opportunities(), target, {database->databaseLocation()});
     if (!written)
         return failure(written.message());
-    m_out << TextExport::DoneMessage(*written, target) << "\n";
+    m_out << TextExport::doneMessage(*written, target) << "\n";
     m_out.flush();
     return Success;
 }
@@ -287,15 +287,15 @@ int CommandLine::listCommand(const Arguments& arguments) {
         ColumnsInfo layout;
         std::vector<std::pair<qint16, QString>> shown;
         for (const ColumnStatus& column : layout) {
-            if (column.CDisplay())
-                shown.emplace_back(column.COrder(), column.cKey());
+            if (column.isDisplayed())
+                shown.emplace_back(column.order(), column.key());
         }
         std::stable_sort(shown.begin(), shown.end(),
                          [](const auto& a, const auto& b) { return a.first < b.first; });
         for (const auto& column : shown)
             keys.append(column.second);
         if (keys.isEmpty())
-            keys = ColumnsInfo::ColumnKeys();
+            keys = ColumnsInfo::columnKeys();
     }
     for (const QString& key : keys + (sortKey.isEmpty() ? QStringList() : QStringList{sortKey})) {
         if (!known.contains(key))
@@ -309,22 +309,22 @@ int CommandLine::listCommand(const Arguments& arguments) {
     if (!arguments.flags.contains(QStringLiteral("--all")))
         filter(*database);
     std::vector<const Opportunity*> rows;
-    for (const Opportunity& o : database->Opportunities()) {
-        if (o.Visible())
+    for (const Opportunity& o : database->opportunities()) {
+        if (o.visible())
             rows.push_back(&o);
     }
     if (!sortKey.isEmpty()) {
         if (sortKey == RecordKey) {
             std::stable_sort(rows.begin(), rows.end(), [](const auto* a, const auto* b) {
-                return a->RecordNumber() < b->RecordNumber();
+                return a->recordNumber() < b->recordNumber();
             });
         } else if (isAmountKey(sortKey)) {
             std::stable_sort(rows.begin(), rows.end(), [&](const auto* a, const auto* b) {
-                return AmountOf(a->KeyText(sortKey)) < AmountOf(b->KeyText(sortKey));
+                return amountOf(a->keyText(sortKey)) < amountOf(b->keyText(sortKey));
             });
         } else {
             std::stable_sort(rows.begin(), rows.end(), [&](const auto* a, const auto* b) {
-                return a->KeyText(sortKey).localeAwareCompare(b->KeyText(sortKey)) < 0;
+                return a->keyText(sortKey).localeAwareCompare(b->keyText(sortKey)) < 0;
             });
         }
     }
@@ -335,7 +335,7 @@ int CommandLine::listCommand(const Arguments& arguments) {
     for (const Opportunity* o : rows) {
         QStringList cells;
         for (const QString& key : keys)
-            cells.append(cellText(o->KeyText(key)));
+            cells.append(cellText(o->keyText(key)));
         m_out << cells.join(QLatin1Char('\t')) << "\n";
     }
     m_out.flush();
@@ -355,12 +355,12 @@ int CommandLine::totalsCommand(const Arguments& arguments) {
         if (!database)
             return Failure;
         filter(*database);
-        const ::Opportunities& items = database->Opportunities();
-        print(database->Name(), items.UnFilteredCount(), items.FilteredRevenue(),
-              items.TotalRevenue());
-        shown += items.UnFilteredCount();
-        forecast += items.FilteredRevenue();
-        revenue += items.TotalRevenue();
+        const ::Opportunities& items = database->opportunities();
+        print(database->name(), items.unFilteredCount(), items.filteredRevenue(),
+              items.totalRevenue());
+        shown += items.unFilteredCount();
+        forecast += items.filteredRevenue();
+        revenue += items.totalRevenue();
     }
     if (arguments.positional.size() > 1)
         print(QStringLiteral("Total"), shown, forecast, revenue);
@@ -374,11 +374,11 @@ int CommandLine::newCommand(const Arguments& arguments) {
         return failure(QStringLiteral("Unable to create a new database %1: the file exists "
                                       "already.")
                            .arg(path));
-    CVN_Database database;
+    SalesDatabase database;
     database.setDatabaseLocation(path);
-    database.NewDatabase();
-    if (database.DatabaseError())
-        return failure(database.DatabaseErrorMessage());
+    database.newDatabase();
+    if (database.databaseError())
+        return failure(database.databaseErrorMessage());
     m_out << "Created the empty database " << path << "\n";
     m_out.flush();
     return Success;
@@ -396,7 +396,7 @@ int CommandLine::reportCommand(const Arguments& arguments) {
         return failure(QStringLiteral("Could not open %1: it is not a file.").arg(database));
     const User& user = User::instance();
     const ReportEngine::Outcome outcome = ReportEngine::renderToPdf(
-        info.absoluteFilePath(), reportTemplate, target, user.Sales_Rep(), user.Company());
+        info.absoluteFilePath(), reportTemplate, target, user.salesRep(), user.company());
     if (outcome.status != ReportEngine::Success)
         return failure(outcome.error);
     m_out << "The report " << reportTemplate << " (" << outcome.pages

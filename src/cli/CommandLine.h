@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-class CVN_Database;
+class SalesDatabase;
 
 // The commands of corvane-cli, on the same core and the same settings file as the window:
 //
@@ -52,7 +52,7 @@ private:
         QStringList options;
         int (CommandLine::*handler)(const Arguments&);
     };
-    static const std::vector<Command>& Commands();
+    static const std::vector<Command>& commands();
 
     int exportCommand(const Arguments& arguments);
     int mergeCommand(const Arguments& arguments);
@@ -62,9 +62,9 @@ private:
     int reportCommand(const Arguments& arguments);
 
     // Opens the database at `path`; prints the failure and returns nullptr when it cannot.
-    std::unique_ptr<CVN_Database> open(const QString& path);
+    std::unique_ptr<SalesDatabase> open(const QString& path);
     // Runs the stored filter over `database`.
-    void filter(CVN_Database& database);
+    void filter(SalesDatabase& database);
 
     void printHelp(QTextStream& stream) const;
     int usage(const QString& problem);

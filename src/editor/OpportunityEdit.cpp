@@ -13,13 +13,13 @@ QString cut(const QString& text, int length) {
 }
 } // namespace
 
-void OpportunityEdit::WriteInto(Opportunity& opportunity) const {
+void OpportunityEdit::writeInto(Opportunity& opportunity) const {
     opportunity.setDescription(description.isEmpty() ? QStringLiteral("None") : description);
     opportunity.setCompany(cut(company, ShortTextLength));
     opportunity.setDepartment(cut(department, ShortTextLength));
     opportunity.setNote(note);
     opportunity.setProduct(product);
-    opportunity.setQuantity(RevenueCalculation::StoredQuantity(quantity));
+    opportunity.setQuantity(RevenueCalculation::storedQuantity(quantity));
     opportunity.setUnitPrice(unitPrice);
     opportunity.setRevenue(revenue);
     opportunity.setContact(cut(contact, ShortTextLength));
@@ -31,9 +31,9 @@ void OpportunityEdit::WriteInto(Opportunity& opportunity) const {
         opportunity.setSource(*source);
     opportunity.setForecast(forecast ? QStringLiteral("Yes") : QStringLiteral("No"));
     if (orderDate)
-        OrderDateRule::Write(*orderDate, opportunity);
+        OrderDateRule::write(*orderDate, opportunity);
 }
 
-QString OpportunityEdit::Caption(const QString& description) {
+QString OpportunityEdit::caption(const QString& description) {
     return QStringLiteral("Edit - [") + cut(description, CaptionLength) + QStringLiteral("...]");
 }

@@ -33,9 +33,9 @@ struct OpportunityEdit {
 
     // Writes the fields in the editor's order; an empty description becomes "None", Company,
     // Department and Contact are cut to their first 32 characters.
-    void WriteInto(Opportunity& opportunity) const;
+    void writeInto(Opportunity& opportunity) const;
 
     // The dialog's caption for an opportunity: "Edit - [", the first 25 characters of its
     // description, "...]".
-    static QString Caption(const QString& description);
+    static QString caption(const QString& description);
 };

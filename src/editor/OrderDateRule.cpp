@@ -6,11 +6,11 @@
 #include <QStringList>
 #include <algorithm>
 
-QDate OrderDateRule::StoredDate(const Opportunity& opportunity) {
-    if (opportunity.OrderYear().isEmpty())
+QDate OrderDateRule::storedDate(const Opportunity& opportunity) {
+    if (opportunity.orderYear().isEmpty())
         return {};
     // OrderDateText gives year-month-day, the day as stored (it may lack its leading zero).
-    const QStringList parts = opportunity.OrderDateText().split(QLatin1Char('-'));
+    const QStringList parts = opportunity.orderDateText().split(QLatin1Char('-'));
     if (parts.size() != 3)
         return {};
     bool yearOk = false, monthOk = false, dayOk = false;
@@ -22,34 +22,34 @@ QDate OrderDateRule::StoredDate(const Opportunity& opportunity) {
     return QDate(year, month, day);
 }
 
-QDate OrderDateRule::ShownDate(const Opportunity& opportunity, const QDate& today) {
-    const QDate stored = StoredDate(opportunity);
+QDate OrderDateRule::shownDate(const Opportunity& opportunity, const QDate& today) {
+    const QDate stored = storedDate(opportunity);
     return stored.isValid() ? stored : today;
 }
 
-QDate OrderDateRule::RangeEnd(const QDate& orderDate, const QDate& today) {
+QDate OrderDateRule::rangeEnd(const QDate& orderDate, const QDate& today) {
     return std::max(orderDate, today);
 }
 
-QString OrderDateRule::DaysToolTip(const QDate& orderDate, const QDate& today) {
-    const qint64 days = today.daysTo(RangeEnd(orderDate, today));
+QString OrderDateRule::daysToolTip(const QDate& orderDate, const QDate& today) {
+    const qint64 days = today.daysTo(rangeEnd(orderDate, today));
     return (days == 0 ? QString() : QString::number(days)) +
            QStringLiteral(" days until the order.");
 }
 
-QDate OrderDateRule::Picked(const QDate& clicked, const QDate& today) {
+QDate OrderDateRule::picked(const QDate& clicked, const QDate& today) {
     return std::max(clicked, today);
 }
 
-QDate OrderDateRule::Earliest(const QDate& shown, const QDate& today) {
+QDate OrderDateRule::earliest(const QDate& shown, const QDate& today) {
     return std::min(shown, today);
 }
 
-QDate OrderDateRule::Latest(const QDate& shown, const QDate& today) {
+QDate OrderDateRule::latest(const QDate& shown, const QDate& today) {
     return std::max(shown, today.addDays(RangeLimitDays));
 }
 
-void OrderDateRule::Write(const QDate& date, Opportunity& opportunity) {
+void OrderDateRule::write(const QDate& date, Opportunity& opportunity) {
     opportunity.setOrderDay(QString::number(date.day()).rightJustified(2, QLatin1Char('0')));
     opportunity.setOrderMonth(LocaleText::monthName(date.month()));
     opportunity.setOrderYear(QString::number(date.year()));

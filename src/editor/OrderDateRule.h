@@ -15,21 +15,21 @@ public:
     static constexpr int RangeLimitDays = 365;
 
     // The stored order date, or an invalid date when the three texts make none.
-    static QDate StoredDate(const Opportunity& opportunity);
+    static QDate storedDate(const Opportunity& opportunity);
     // The date the calendar shows selected: the stored date, or today when there is none.
-    static QDate ShownDate(const Opportunity& opportunity, const QDate& today);
+    static QDate shownDate(const Opportunity& opportunity, const QDate& today);
     // The range the calendar marks: from today to the order date (empty when that is not
     // after today).
-    static QDate RangeEnd(const QDate& orderDate, const QDate& today);
+    static QDate rangeEnd(const QDate& orderDate, const QDate& today);
     // "N days until the order." with the whole days from today to the order date; no number
     // for none (an order date of today or before).
-    static QString DaysToolTip(const QDate& orderDate, const QDate& today);
+    static QString daysToolTip(const QDate& orderDate, const QDate& today);
     // A date clicked in the calendar: today when it lies before today.
-    static QDate Picked(const QDate& clicked, const QDate& today);
+    static QDate picked(const QDate& clicked, const QDate& today);
     // The earliest and latest dates the calendar offers: today to a year ahead, widened to the
     // stored date so that it stays visible.
-    static QDate Earliest(const QDate& shown, const QDate& today);
-    static QDate Latest(const QDate& shown, const QDate& today);
+    static QDate earliest(const QDate& shown, const QDate& today);
+    static QDate latest(const QDate& shown, const QDate& today);
     // Writes a picked date: the day with two digits, the full month name, the year.
-    static void Write(const QDate& date, Opportunity& opportunity);
+    static void write(const QDate& date, Opportunity& opportunity);
 };

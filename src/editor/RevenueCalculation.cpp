@@ -14,7 +14,7 @@ namespace {
 std::optional<QString> fitting(double amount, int size) {
     if (!std::isfinite(amount))
         return std::nullopt;
-    QString text = RevenueCalculation::Shown(amount);
+    QString text = RevenueCalculation::shown(amount);
     if (text.size() > size)
         return std::nullopt;
     return text;
@@ -28,11 +28,11 @@ double rounded(double amount) {
 
 } // namespace
 
-QString RevenueCalculation::Shown(double amount) {
+QString RevenueCalculation::shown(double amount) {
     return LocaleText::number(amount, 2);
 }
 
-double RevenueCalculation::ReadAmount(const QString& text) {
+double RevenueCalculation::readAmount(const QString& text) {
     const QString trimmed = text.trimmed();
     const QLocale locale;
     const bool plain = !trimmed.contains(locale.negativeSign()) &&
@@ -44,23 +44,23 @@ double RevenueCalculation::ReadAmount(const QString& text) {
         if (ok && std::isfinite(value))
             return value;
     }
-    return AmountOf(text);
+    return amountOf(text);
 }
 
-QString RevenueCalculation::StoredQuantity(const QString& shownQuantity) {
-    const double amount = ReadAmount(shownQuantity);
+QString RevenueCalculation::storedQuantity(const QString& shownQuantity) {
+    const double amount = readAmount(shownQuantity);
     return std::isfinite(amount) ? QString::number(rounded(amount), 'f', 2)
                                  : QStringLiteral("0.00");
 }
 
-RevenueCalculation::Outcome RevenueCalculation::Calculate(const QString& quantityText,
+RevenueCalculation::Outcome RevenueCalculation::calculate(const QString& quantityText,
                                                           const QString& unitPriceText) {
     static const int amountSize = OpportunityFields::info(OpportunityFields::Quantity).size;
     static const int revenueSize = OpportunityFields::info(OpportunityFields::Revenue).size;
     Outcome outcome;
-    const QString zero = Shown(0.0);
+    const QString zero = shown(0.0);
 
-    const double quantity = rounded(ReadAmount(quantityText));
+    const double quantity = rounded(readAmount(quantityText));
     const auto quantityShown = fitting(quantity, amountSize);
     if (!quantityShown) {
         outcome.quantity = zero;
@@ -69,7 +69,7 @@ RevenueCalculation::Outcome RevenueCalculation::Calculate(const QString& quantit
     }
     outcome.quantity = *quantityShown;
 
-    const double unitPrice = rounded(ReadAmount(unitPriceText));
+    const double unitPrice = rounded(readAmount(unitPriceText));
     const auto unitPriceShown = fitting(unitPrice, amountSize);
     const double revenue = unitPrice * quantity;
     QString revenueText = std::isfinite(revenue) ? LocaleText::currency(revenue) : QString();

@@ -3,13 +3,13 @@
 #include "exchange/DatabaseReader.h"
 #include "exchange/LeadFile.h"
 #include "exchange/OpportunityBatch.h"
-#include "store/CVN_Database.h"
+#include "store/SalesDatabase.h"
 #include "store/SalesFile.h"
 
 #include <QFileInfo>
 #include <vector>
 
-QString DataMerge::OpenFailureCause(const QString& location) {
+QString DataMerge::openFailureCause(const QString& location) {
     const QFileInfo info(location);
     if (!info.exists())
         return QStringLiteral("The file does not exist.");
@@ -24,7 +24,7 @@ QString DataMerge::OpenFailureCause(const QString& location) {
     return cause + QLatin1Char('.');
 }
 
-DataMerge::ListDrop DataMerge::ListDropKind(const QString& firstFile) {
+DataMerge::ListDrop DataMerge::listDropKind(const QString& firstFile) {
     if (firstFile.endsWith(QLatin1String(".mdb"), Qt::CaseSensitive))
         return ListDrop::Database;
     if (firstFile.endsWith(QLatin1String(".txt"), Qt::CaseSensitive))
@@ -32,13 +32,13 @@ DataMerge::ListDrop DataMerge::ListDropKind(const QString& firstFile) {
     return ListDrop::Ignore;
 }
 
-DataMerge::Outcome DataMerge::mergeText(CVN_Database& target, const QString& theFileName) {
+DataMerge::Outcome DataMerge::mergeText(SalesDatabase& target, const QString& theFileName) {
     Outcome outcome;
     const QString failed = QStringLiteral("Unable to process some or all of the file ") +
                            theFileName + QStringLiteral("\n\n");
-    outcome.title = TextFailureTitle();
+    outcome.title = textFailureTitle();
 
-    auto leads = LeadFile::Read(theFileName);
+    auto leads = LeadFile::read(theFileName);
     if (!leads) {
         outcome.message = failed + leads.message();
         return outcome;
@@ -48,7 +48,7 @@ DataMerge::Outcome DataMerge::mergeText(CVN_Database& target, const QString& the
     for (const Opportunity& lead : *leads)
         items.push_back(&lead);
     // Leads begin on the third line of the file.
-    const Result added = OpportunityBatch::AddAll(
+    const Result added = OpportunityBatch::addAll(
         target, items, [](size_t i) { return QStringLiteral("line %1").arg(i + 3); });
     if (!added) {
         outcome.message = failed + added.message();
@@ -56,18 +56,18 @@ DataMerge::Outcome DataMerge::mergeText(CVN_Database& target, const QString& the
     }
     outcome.status = Status::Merged;
     outcome.added = static_cast<qint64>(items.size());
-    outcome.title = MergeTitle();
+    outcome.title = mergeTitle();
     outcome.message =
         QString::number(outcome.added) + QStringLiteral(" new sales opportunities were merged.");
     return outcome;
 }
 
-DataMerge::Outcome DataMerge::mergeDatabase(CVN_Database& target, const QString& theLocation) {
+DataMerge::Outcome DataMerge::mergeDatabase(SalesDatabase& target, const QString& theLocation) {
     Outcome outcome;
-    outcome.title = DatabaseFailureTitle();
+    outcome.title = databaseFailureTitle();
     const QString failed = QStringLiteral("Unable to merge ") + theLocation;
 
-    auto read = DatabaseReader::Read(theLocation);
+    auto read = DatabaseReader::read(theLocation);
     if (!read) {
         outcome.message = failed + QStringLiteral("\n\n") + read.message();
         return outcome;
@@ -80,8 +80,8 @@ DataMerge::Outcome DataMerge::mergeDatabase(CVN_Database& target, const QString&
     items.reserve(read->size());
     for (const Opportunity& o : *read)
         items.push_back(&o);
-    const Result added = OpportunityBatch::AddAll(target, items, [&](size_t i) {
-        return QStringLiteral("record %1 of %2").arg(items[i]->RecordNumber()).arg(theLocation);
+    const Result added = OpportunityBatch::addAll(target, items, [&](size_t i) {
+        return QStringLiteral("record %1 of %2").arg(items[i]->recordNumber()).arg(theLocation);
     });
     if (!added) {
         outcome.message = failed + QStringLiteral("\n\n") + added.message();

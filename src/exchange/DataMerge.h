@@ -2,7 +2,7 @@
 
 #include <QString>
 
-class CVN_Database;
+class SalesDatabase;
 
 // The two merges into the shown database: a lead file (mergeText) and another sales database
 // file (mergeDatabase). Each adds everything or nothing, in one transaction of the shown file,
@@ -27,25 +27,25 @@ public:
     // ".mdb" or ".txt" (other files, and those suffixes in other letter case, are ignored).
     // A drop elsewhere on the window merges its first file as a database whatever its name.
     enum class ListDrop { Ignore, Database, LeadFile };
-    static ListDrop ListDropKind(const QString& firstFile);
+    static ListDrop listDropKind(const QString& firstFile);
 
-    static QString MergeTitle() { return QStringLiteral("Merge"); }
-    static QString TextFailureTitle() { return QStringLiteral("Merge Text File"); }
-    static QString DatabaseFailureTitle() { return QStringLiteral("Merge Opportunities"); }
+    static QString mergeTitle() { return QStringLiteral("Merge"); }
+    static QString textFailureTitle() { return QStringLiteral("Merge Text File"); }
+    static QString databaseFailureTitle() { return QStringLiteral("Merge Opportunities"); }
 
     // Adds the leads of the file `theFileName` to `target`. Success: the message
     // "N new sales opportunities were merged." (title "Merge", information icon; "0" when the
     // file holds no leads). Failure: "Unable to process some or all of the file " + the name,
     // then the line and cause (title "Merge Text File", critical icon).
-    static Outcome mergeText(CVN_Database& target, const QString& theFileName);
+    static Outcome mergeText(SalesDatabase& target, const QString& theFileName);
 
     // Adds every opportunity of the database file at `theLocation` to `target`, in the source's
     // order, with new record numbers. Success shows no message; an empty source is Nothing.
     // Failure: "Unable to merge " + the location, then the cause, naming the record at fault
     // (title "Merge Opportunities", critical icon). A file merged into itself doubles.
-    static Outcome mergeDatabase(CVN_Database& target, const QString& theLocation);
+    static Outcome mergeDatabase(SalesDatabase& target, const QString& theLocation);
 
     // Why the sales database file at `location` cannot be opened, in plain words ("The file
     // is in use by another program.").
-    static QString OpenFailureCause(const QString& location);
+    static QString openFailureCause(const QString& location);
 };

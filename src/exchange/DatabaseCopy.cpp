@@ -46,7 +46,7 @@ QString describe(sqlite3* db, int rc) {
 
 } // namespace
 
-Result DatabaseCopy::SaveAs(const QString& source, const QString& target,
+Result DatabaseCopy::saveAs(const QString& source, const QString& target,
                             const QStringList& openDatabases) {
     const QString failed = QStringLiteral("Could not save a copy of %1 as %2: %3");
     const auto fail = [&](const QString& cause) {

@@ -13,6 +13,6 @@ public:
     // Copies `source` to `target`. Refuses a target that is the source itself or one of
     // `openDatabases` (the locations of every open database); an existing other file at the
     // target is replaced (the dialog has asked). The message names the file and the cause.
-    static Result SaveAs(const QString& source, const QString& target,
+    static Result saveAs(const QString& source, const QString& target,
                          const QStringList& openDatabases);
 };

@@ -30,7 +30,7 @@ QString cause(sqlite3* db, int rc) {
 
 } // namespace
 
-ResultValue<std::vector<Opportunity>> DatabaseReader::Read(const QString& path) {
+ResultValue<std::vector<Opportunity>> DatabaseReader::read(const QString& path) {
     using Outcome = ResultValue<std::vector<Opportunity>>;
     const QFileInfo info(path);
     if (!info.exists())

@@ -15,5 +15,5 @@ class DatabaseReader {
 public:
     // The opportunities of the file at `path`, or a failure whose message is the cause in
     // plain words ("The file is in use by another program.").
-    static ResultValue<std::vector<Opportunity>> Read(const QString& path);
+    static ResultValue<std::vector<Opportunity>> read(const QString& path);
 };

@@ -39,7 +39,7 @@ const QString LeadSuffix = QStringLiteral(" - Vantick Lead");
 
 } // namespace
 
-QString LeadFile::Clean(const QString& column) {
+QString LeadFile::clean(const QString& column) {
     const auto isBlank = [](QChar c) { return c == QLatin1Char(' '); };
     qsizetype from = 0;
     qsizetype to = column.size();
@@ -58,17 +58,17 @@ QString LeadFile::Clean(const QString& column) {
     return column.mid(from, to - from);
 }
 
-LeadFile::Field LeadFile::NextTabField(const QString& line, qsizetype start) {
+LeadFile::Field LeadFile::nextTabField(const QString& line, qsizetype start) {
     const qsizetype from = std::max<qsizetype>(start, 1) - 1;
     if (from >= line.size())
         return {QString(), line.size() + 1};
     const qsizetype tab = line.indexOf(QLatin1Char('\t'), from);
     if (tab < 0)
-        return {Clean(line.mid(from)), line.size() + 1};
-    return {Clean(line.mid(from, tab - from)), tab + 1};
+        return {clean(line.mid(from)), line.size() + 1};
+    return {clean(line.mid(from, tab - from)), tab + 1};
 }
 
-QString LeadFile::LeftChars(const QString& text, qsizetype count) {
+QString LeadFile::leftChars(const QString& text, qsizetype count) {
     qsizetype units = 0;
     for (qsizetype characters = 0; characters < count && units < text.size(); ++characters) {
         const bool pair = text.at(units).isHighSurrogate() && units + 1 < text.size() &&
@@ -78,7 +78,7 @@ QString LeadFile::LeftChars(const QString& text, qsizetype count) {
     return units >= text.size() ? text : text.left(units);
 }
 
-QString LeadFile::Decode(const QByteArray& bytes) {
+QString LeadFile::decode(const QByteArray& bytes) {
     if (bytes.startsWith("\xEF\xBB\xBF"))
         return decodeStrictly(QStringConverter::Utf8, QByteArrayView(bytes).sliced(3))
             .value_or(fromWindows1252(bytes.mid(3)));
@@ -91,7 +91,7 @@ QString LeadFile::Decode(const QByteArray& bytes) {
     return fromWindows1252(bytes);
 }
 
-QStringList LeadFile::Lines(const QString& text) {
+QStringList LeadFile::lines(const QString& text) {
     QStringList lines;
     qsizetype start = 0;
     const qsizetype size = text.size();
@@ -109,29 +109,29 @@ QStringList LeadFile::Lines(const QString& text) {
     return lines;
 }
 
-void LeadFile::FillLead(Opportunity& o, const QString& line) {
+void LeadFile::fillLead(Opportunity& o, const QString& line) {
     std::array<QString, Columns> column;
     qsizetype start = 1;
     for (QString& text : column) {
-        Field field = NextTabField(line, start);
+        Field field = nextTabField(line, start);
         text = std::move(field.text);
         start = field.end + 1;
     }
     const QChar blank = QLatin1Char(' ');
-    o.setCompany(LeftChars(column[9], 32));
-    o.setContact(LeftChars(column[0] + blank + column[10], 32));
-    o.setDescription(LeftChars(column[0] + blank + column[9] + LeadSuffix, 128));
+    o.setCompany(leftChars(column[9], 32));
+    o.setContact(leftChars(column[0] + blank + column[10], 32));
+    o.setDescription(leftChars(column[0] + blank + column[9] + LeadSuffix, 128));
     o.setSource(LeadSource);
     o.setStage(LeadStage);
     o.setProbability(LeadProbability);
     QString note;
     for (const QString& text : column)
         note += text + QStringLiteral(", ");
-    o.setNote(LeftChars(note, 127));
+    o.setNote(leftChars(note, 127));
 }
 
-std::vector<Opportunity> LeadFile::Leads(const QString& text) {
-    const QStringList lines = Lines(text);
+std::vector<Opportunity> LeadFile::leads(const QString& text) {
+    const QStringList lines = LeadFile::lines(text);
     std::vector<Opportunity> leads;
     if (lines.size() <= 2)
         return leads;
@@ -140,12 +140,12 @@ std::vector<Opportunity> LeadFile::Leads(const QString& text) {
     const Opportunity fresh;
     for (qsizetype i = 2; i < lines.size(); ++i) {
         Opportunity& lead = leads.emplace_back(fresh);
-        FillLead(lead, lines.at(i));
+        fillLead(lead, lines.at(i));
     }
     return leads;
 }
 
-ResultValue<std::vector<Opportunity>> LeadFile::Read(const QString& path) {
+ResultValue<std::vector<Opportunity>> LeadFile::read(const QString& path) {
     using Outcome = ResultValue<std::vector<Opportunity>>;
     const QFileInfo info(path);
     if (!info.exists())
@@ -166,12 +166,12 @@ ResultValue<std::vector<Opportunity>> LeadFile::Read(const QString& path) {
             QStringLiteral("The file is larger than %1 MB, too large for a lead "
                            "file.")
                 .arg(MaxBytes / (1024 * 1024)));
-    const QString text = Decode(bytes);
+    const QString text = decode(bytes);
     const qsizetype nul = text.indexOf(QChar(0));
     if (nul >= 0) {
         const qsizetype line = text.left(nul).count(QLatin1Char('\n')) + 1;
         return Outcome::failure(
             QStringLiteral("Line %1 holds a NUL character: this is not a text file.").arg(line));
     }
-    return LeadFile::Leads(text);
+    return LeadFile::leads(text);
 }

@@ -26,23 +26,23 @@ public:
         qsizetype end = 0;
     };
     // The cleaned column that begins at the 1-based position `start` of `line`.
-    static Field NextTabField(const QString& line, qsizetype start);
+    static Field nextTabField(const QString& line, qsizetype start);
     // Leading and trailing blanks removed, then one leading and one trailing double quote, then
     // the blanks once more.
-    static QString Clean(const QString& column);
+    static QString clean(const QString& column);
     // The first `count` characters of `text` (characters, not UTF-16 units).
-    static QString LeftChars(const QString& text, qsizetype count);
+    static QString leftChars(const QString& text, qsizetype count);
 
     // The text of the file's bytes in the encoding they are written in.
-    static QString Decode(const QByteArray& bytes);
+    static QString decode(const QByteArray& bytes);
     // The lines of a text; a last line without line end counts, an empty rest after the last
     // line end does not.
-    static QStringList Lines(const QString& text);
+    static QStringList lines(const QString& text);
     // Sets the lead's fields of `opportunity` from one line; its other fields stay.
-    static void FillLead(Opportunity& opportunity, const QString& line);
+    static void fillLead(Opportunity& opportunity, const QString& line);
 
     // The leads of the file at `path`, in file order; a failure names the file and the cause.
-    static ResultValue<std::vector<Opportunity>> Read(const QString& path);
+    static ResultValue<std::vector<Opportunity>> read(const QString& path);
     // The leads of a text already decoded.
-    static std::vector<Opportunity> Leads(const QString& text);
+    static std::vector<Opportunity> leads(const QString& text);
 };

@@ -1,8 +1,8 @@
 #include "exchange/OpportunityBatch.h"
 
 #include "platform/LocaleText.h"
-#include "store/CVN_Database.h"
 #include "store/OpportunityFields.h"
+#include "store/SalesDatabase.h"
 #include "store/SalesFile.h"
 #include "store/SalesSchema.h"
 #include "store/SqlStatement.h"
@@ -55,9 +55,9 @@ void bind(sqlite3_stmt* s, int index, const QString& text, QByteArray& keep) {
 
 } // namespace
 
-Result OpportunityBatch::AddAll(CVN_Database& target, const std::vector<const Opportunity*>& items,
+Result OpportunityBatch::addAll(SalesDatabase& target, const std::vector<const Opportunity*>& items,
                                 const Describe& describe) {
-    const QString location = target.DatabaseLocation();
+    const QString location = target.databaseLocation();
     const QString failed = QStringLiteral("Could not add the opportunities to %1: %2");
     const auto fail = [&](const QString& cause) {
         return Result::failure(failed.arg(location, cause) + QStringLiteral(" Nothing was added."));
@@ -69,7 +69,7 @@ Result OpportunityBatch::AddAll(CVN_Database& target, const std::vector<const Op
     for (size_t i = 0; i < items.size(); ++i) {
         if (!mayBeTooLong(*items[i]))
             continue;
-        if (const QString tooLong = SalesSchema::CheckSizes(*items[i]); !tooLong.isEmpty())
+        if (const QString tooLong = SalesSchema::checkSizes(*items[i]); !tooLong.isEmpty())
             return fail(describe(i) + QStringLiteral(": ") + tooLong + QLatin1Char('.'));
     }
 
@@ -84,7 +84,7 @@ Result OpportunityBatch::AddAll(CVN_Database& target, const std::vector<const Op
         return fail(file.error() + QLatin1Char('.'));
     }
     const qint64 inCollection =
-        target.Opportunities().NextRecordNumber().value_or(std::numeric_limits<qint32>::max()) -
+        target.opportunities().nextRecordNumber().value_or(std::numeric_limits<qint32>::max()) -
         qint64(1);
     const qint64 first = std::max({*inFile, inCollection, qint64(0)}) + 1;
     const qint64 last = first + static_cast<qint64>(items.size()) - 1;
@@ -127,8 +127,8 @@ Result OpportunityBatch::AddAll(CVN_Database& target, const std::vector<const Op
     // The file has them all: now the collection, which mirrors the file (the creation time
     // included, as an open would show it).
     const QString createdText = QLocale().toString(now, LocaleText::generalDateTimeFormat());
-    ::Opportunities& collection = target.Opportunities();
-    collection.reserve(collection.Count() + static_cast<qint32>(items.size()));
+    ::Opportunities& collection = target.opportunities();
+    collection.reserve(collection.count() + static_cast<qint32>(items.size()));
     for (size_t i = 0; i < items.size(); ++i) {
         const auto number = static_cast<qint32>(first + static_cast<qint64>(i));
         auto copy = std::make_unique<Opportunity>(Opportunity::Blank{});
@@ -136,7 +136,7 @@ Result OpportunityBatch::AddAll(CVN_Database& target, const std::vector<const Op
         copy->copyFieldsFrom(*items[i]);
         copy->setDateCreated(createdText);
         copy->setRowId(rowIds[i]);
-        collection.Add(std::move(copy), ::Opportunities::KeyFor(number));
+        collection.add(std::move(copy), ::Opportunities::keyFor(number));
     }
     return {};
 }

@@ -6,7 +6,7 @@
 #include <functional>
 #include <vector>
 
-class CVN_Database;
+class SalesDatabase;
 class Opportunity;
 
 // Adds many opportunities to a database at once, all or nothing: every record is written in one
@@ -20,6 +20,6 @@ public:
 
     // Adds copies of `items` to `target` (file first, then collection). On failure nothing is
     // added anywhere and the message names the file, the item at fault and the cause.
-    static Result AddAll(CVN_Database& target, const std::vector<const Opportunity*>& items,
+    static Result addAll(SalesDatabase& target, const std::vector<const Opportunity*>& items,
                          const Describe& describe);
 };

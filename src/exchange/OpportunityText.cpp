@@ -2,27 +2,27 @@
 
 #include "store/Opportunity.h"
 
-QString LabelLine(const QString& label, const QString& value) {
+QString labelLine(const QString& label, const QString& value) {
     if (value.isEmpty())
         return QString();
     return label + QLatin1Char('\t') + value + QStringLiteral("\r\n");
 }
 
-QString OpportunityText(const Opportunity& o) {
+QString opportunityText(const Opportunity& o) {
     QString text = QStringLiteral("\r\n");
-    text += LabelLine(QStringLiteral("Description"), o.Description());
-    text += LabelLine(QStringLiteral("Company    "), o.Company());
-    text += LabelLine(QStringLiteral("Contact    "), o.Contact());
-    text += LabelLine(QStringLiteral("Department "), o.Department());
-    text += LabelLine(QStringLiteral("Note       "), o.Note());
-    text += LabelLine(QStringLiteral("Product    "), o.Product());
-    text += LabelLine(QStringLiteral("Quantity   "), o.Quantity());
-    text += LabelLine(QStringLiteral("Price      "), o.UnitPrice());
-    text += LabelLine(QStringLiteral("Revenue    "), o.Revenue());
-    text += LabelLine(QStringLiteral("Stage      "), o.Stage());
-    text += LabelLine(QStringLiteral("Probability"), o.Probability());
-    text += LabelLine(QStringLiteral("Forecast   "), o.Forecast());
-    text += LabelLine(QStringLiteral("Source     "), o.Source());
-    text += LabelLine(QStringLiteral("Order Date "), o.OrderDateText());
+    text += labelLine(QStringLiteral("Description"), o.description());
+    text += labelLine(QStringLiteral("Company    "), o.company());
+    text += labelLine(QStringLiteral("Contact    "), o.contact());
+    text += labelLine(QStringLiteral("Department "), o.department());
+    text += labelLine(QStringLiteral("Note       "), o.note());
+    text += labelLine(QStringLiteral("Product    "), o.product());
+    text += labelLine(QStringLiteral("Quantity   "), o.quantity());
+    text += labelLine(QStringLiteral("Price      "), o.unitPrice());
+    text += labelLine(QStringLiteral("Revenue    "), o.revenue());
+    text += labelLine(QStringLiteral("Stage      "), o.stage());
+    text += labelLine(QStringLiteral("Probability"), o.probability());
+    text += labelLine(QStringLiteral("Forecast   "), o.forecast());
+    text += labelLine(QStringLiteral("Source     "), o.source());
+    text += labelLine(QStringLiteral("Order Date "), o.orderDateText());
     return text;
 }

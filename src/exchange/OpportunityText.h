@@ -9,6 +9,6 @@ class Opportunity;
 // an 11-character label, a TAB, the text as stored, CR LF.
 
 // "" when `value` is empty, else `label`, TAB, `value`, CR LF.
-QString LabelLine(const QString& label, const QString& value);
+QString labelLine(const QString& label, const QString& value);
 // The block of `opportunity`.
-QString OpportunityText(const Opportunity& opportunity);
+QString opportunityText(const Opportunity& opportunity);

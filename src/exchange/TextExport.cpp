@@ -57,13 +57,13 @@ QString separatorText(TextExport::Format format) {
 
 } // namespace
 
-QString TextExport::FormatKey(const QString& fileName) {
+QString TextExport::formatKey(const QString& fileName) {
     if (fileName.size() < 4)
         return QString();
     return fileName.mid(fileName.size() - 4, 3);
 }
 
-TextExport::Format TextExport::FormatOf(const QString& key) {
+TextExport::Format TextExport::formatOf(const QString& key) {
     if (key == QLatin1String(".cs") || key == QLatin1String(".CS"))
         return Format::Comma;
     if (key == QLatin1String(".TX") || key == QLatin1String(".tx"))
@@ -71,17 +71,17 @@ TextExport::Format TextExport::FormatOf(const QString& key) {
     return Format::CommaSpace;
 }
 
-QString TextExport::ExportQuote(const QString& value, const QString& key) {
+QString TextExport::exportQuote(const QString& value, const QString& key) {
     QString text;
-    appendValue(text, value, separatorChar(FormatOf(key)));
+    appendValue(text, value, separatorChar(formatOf(key)));
     return text;
 }
 
-QString TextExport::ExportSeparator(const QString& value, const QString& key) {
-    return ExportQuote(value, key) + separatorText(FormatOf(key));
+QString TextExport::exportSeparator(const QString& value, const QString& key) {
+    return exportQuote(value, key) + separatorText(formatOf(key));
 }
 
-const QStringList& TextExport::Headers() {
+const QStringList& TextExport::headers() {
     static const QStringList headers = {
         QStringLiteral("Description"), QStringLiteral("Contact"),     QStringLiteral("Company"),
         QStringLiteral("Department"),  QStringLiteral("Note"),        QStringLiteral("Product"),
@@ -97,13 +97,13 @@ UiServices::FileRequest TextExport::FileRequest() {
     request.save = true;
     request.confirmOverwrite = true;
     request.filters = {CsvFilter, TabFilter, AllFilter};
-    request.defaultSuffix = DefaultSuffixFor(CsvFilter);
+    request.defaultSuffix = defaultSuffixFor(CsvFilter);
     for (const QString& filter : request.filters)
-        request.filterSuffixes.append(DefaultSuffixFor(filter));
+        request.filterSuffixes.append(defaultSuffixFor(filter));
     return request;
 }
 
-QString TextExport::DefaultSuffixFor(const QString& filter) {
+QString TextExport::defaultSuffixFor(const QString& filter) {
     if (filter == CsvFilter)
         return QStringLiteral("csv");
     if (filter == TabFilter)
@@ -111,11 +111,11 @@ QString TextExport::DefaultSuffixFor(const QString& filter) {
     return QString();
 }
 
-QString TextExport::DoneMessage(qint64 count, const QString& fileName) {
+QString TextExport::doneMessage(qint64 count, const QString& fileName) {
     return QString::number(count) + QStringLiteral(" opportunities exported to ") + fileName;
 }
 
-ResultValue<qint64> TextExport::Write(const Opportunities& opportunities, const QString& path,
+ResultValue<qint64> TextExport::write(const Opportunities& opportunities, const QString& path,
                                       const QStringList& openDatabases) {
     const QString refusal = QStringLiteral(
         "%1 is %2. The export does not write over a database; choose a file name ending in .csv "
@@ -131,7 +131,7 @@ ResultValue<qint64> TextExport::Write(const Opportunities& opportunities, const 
     if (!file.open(QIODevice::WriteOnly))
         return ResultValue<qint64>::failure(failed.arg(path, file.errorString()));
 
-    const Format format = FormatOf(FormatKey(path));
+    const Format format = formatOf(formatKey(path));
     const QChar separator = separatorChar(format);
     const QString between = separatorText(format);
     const QString rowEnd = QStringLiteral("\r\n");
@@ -145,7 +145,7 @@ ResultValue<qint64> TextExport::Write(const Opportunities& opportunities, const 
         buffer.clear();
     };
 
-    const QStringList& headers = Headers();
+    const QStringList& headers = TextExport::headers();
     for (qsizetype i = 0; i < headers.size(); ++i) {
         if (i > 0)
             buffer += between;
@@ -155,23 +155,23 @@ ResultValue<qint64> TextExport::Write(const Opportunities& opportunities, const 
 
     qint64 count = 0;
     for (const Opportunity& o : opportunities) {
-        if (!o.Visible())
+        if (!o.visible())
             continue;
         const QString* const texts[] = {
-            &o.Description(), &o.Contact(),   &o.Company(),  &o.Department(), &o.Note(),
-            &o.Product(),     &o.UnitPrice(), &o.Quantity(), &o.Revenue(),    &o.Stage(),
-            &o.Probability(), &o.Forecast(),  &o.Source()};
+            &o.description(), &o.contact(),   &o.company(),  &o.department(), &o.note(),
+            &o.product(),     &o.unitPrice(), &o.quantity(), &o.revenue(),    &o.stage(),
+            &o.probability(), &o.forecast(),  &o.source()};
         for (const QString* text : texts) {
             appendValue(buffer, *text, separator);
             buffer += between;
         }
-        appendValue(buffer, o.OrderDateText(), separator);
+        appendValue(buffer, o.orderDateText(), separator);
         buffer += between;
-        buffer += QString::number(o.RecordNumber());
+        buffer += QString::number(o.recordNumber());
         buffer += between;
-        appendValue(buffer, o.DateCreated(), separator);
+        appendValue(buffer, o.dateCreated(), separator);
         buffer += between;
-        appendValue(buffer, o.SalesOwner(), separator);
+        appendValue(buffer, o.salesOwner(), separator);
         buffer += rowEnd;
         ++count;
         if (buffer.size() >= FlushChars) {

@@ -20,31 +20,31 @@ public:
     enum class Format { Comma, Tab, CommaSpace };
 
     // The title of every message about an export.
-    static QString Title() { return QStringLiteral("Data Export"); }
+    static QString title() { return QStringLiteral("Data Export"); }
 
-    static QString FormatKey(const QString& fileName);
-    static Format FormatOf(const QString& key);
+    static QString formatKey(const QString& fileName);
+    static Format formatOf(const QString& key);
     // `value`, quoted as its format needs, followed by the key's separator (columns 1 to 16).
-    static QString ExportSeparator(const QString& value, const QString& key);
+    static QString exportSeparator(const QString& value, const QString& key);
     // `value`, quoted as its format needs, without separator (the last column).
-    static QString ExportQuote(const QString& value, const QString& key);
+    static QString exportQuote(const QString& value, const QString& key);
     // The 17 column headers, "Description" to "Owner".
-    static const QStringList& Headers();
+    static const QStringList& headers();
 
     // The file dialog of the Export command: a save dialog that asks before overwriting, with
     // the filters "Text(.CSV)", "Text(Tab)" and "All files", the first one selected.
     static UiServices::FileRequest FileRequest();
     // The suffix the dialog adds to a name typed without extension while `filter` (one of
     // FileRequest().filters) is chosen: "csv", "txt", or "" for all files. Never "mdb".
-    static QString DefaultSuffixFor(const QString& filter);
+    static QString defaultSuffixFor(const QString& filter);
 
     // Writes the visible opportunities of `opportunities` to `path` and returns how many rows
     // were written. The file is written through a temporary file that replaces `path` only when
     // complete, so a failure leaves an existing file as it was. Refuses a target that is one of
     // `openDatabases` or any database file. The message of a failure names the file and cause.
-    static ResultValue<qint64> Write(const Opportunities& opportunities, const QString& path,
+    static ResultValue<qint64> write(const Opportunities& opportunities, const QString& path,
                                      const QStringList& openDatabases);
 
     // "N opportunities exported to " + the file name: the message after a successful export.
-    static QString DoneMessage(qint64 count, const QString& fileName);
+    static QString doneMessage(qint64 count, const QString& fileName);
 };

@@ -45,24 +45,24 @@ std::optional<double> revenueOf(const QString& text) {
     const double value = trimmed.toDouble(&ok);
     if (ok)
         return std::isfinite(value) ? std::optional<double>(value) : std::nullopt;
-    const bool leadingNumber =
+    const bool startsWithNumber =
         !trimmed.isEmpty() &&
         (isAsciiDigit(trimmed[0]) ||
          (trimmed[0] == QLatin1Char('.') && trimmed.size() > 1 && isAsciiDigit(trimmed[1])));
-    if (!leadingNumber)
+    if (!startsWithNumber)
         return std::nullopt;
-    return LeadingNumber(trimmed);
+    return leadingNumber(trimmed);
 }
 } // namespace
 
 FilterItem::~FilterItem() = default;
 
-bool FilterItem::IsBooleanGroup(const QString& group) {
+bool FilterItem::isBooleanGroup(const QString& group) {
     return group == UseGroup || group == ProbabilityGroup || group == StageGroup ||
            group == ForecastGroup;
 }
 
-QDateTime FilterItem::DateTimeOf(const QVariant& value) {
+QDateTime FilterItem::dateTimeOf(const QVariant& value) {
     switch (value.typeId()) {
     case QMetaType::QDateTime:
         return value.toDateTime();
@@ -77,8 +77,8 @@ QDateTime FilterItem::DateTimeOf(const QVariant& value) {
     }
 }
 
-QVariant FilterItem::DefaultValue(const QString& theFilterGroup, const QString& theFilterName) {
-    if (IsBooleanGroup(theFilterGroup))
+QVariant FilterItem::defaultValue(const QString& theFilterGroup, const QString& theFilterName) {
+    if (isBooleanGroup(theFilterGroup))
         return true;
     if (theFilterGroup == DateRangeGroup) {
         if (theFilterName == QLatin1String("Start"))
@@ -90,12 +90,12 @@ QVariant FilterItem::DefaultValue(const QString& theFilterGroup, const QString& 
     return QString();
 }
 
-std::optional<QVariant> FilterItem::FromStoredText(const QString& theFilterGroup,
+std::optional<QVariant> FilterItem::fromStoredText(const QString& theFilterGroup,
                                                    const QString& text) {
     if (text.isEmpty())
         return std::nullopt;
     // Switches are on only for the exact text the program writes.
-    if (IsBooleanGroup(theFilterGroup))
+    if (isBooleanGroup(theFilterGroup))
         return QVariant(text == QLatin1String("True"));
     if (theFilterGroup == DateRangeGroup) {
         const QDate date = datePartOf(text);
@@ -111,12 +111,12 @@ std::optional<QVariant> FilterItem::FromStoredText(const QString& theFilterGroup
     return QVariant(text);
 }
 
-std::optional<QString> FilterItem::ToStoredText(const QString& theFilterGroup,
+std::optional<QString> FilterItem::toStoredText(const QString& theFilterGroup,
                                                 const QVariant& value) {
-    if (IsBooleanGroup(theFilterGroup) || value.typeId() == QMetaType::Bool)
+    if (isBooleanGroup(theFilterGroup) || value.typeId() == QMetaType::Bool)
         return TextForm::fromBool(value.toBool());
     if (theFilterGroup == DateRangeGroup) {
-        const QDateTime when = DateTimeOf(value);
+        const QDateTime when = dateTimeOf(value);
         if (!when.isValid())
             return std::nullopt;
         return LocaleText::shortDate(when.date());
@@ -131,22 +131,22 @@ std::optional<QString> FilterItem::ToStoredText(const QString& theFilterGroup,
     return value.toString();
 }
 
-QVariant FilterItem::LoadFilter(const QString& theFilterGroup, const QString& theFilterName) {
+QVariant FilterItem::loadFilter(const QString& theFilterGroup, const QString& theFilterName) {
     m_FilterGroup = theFilterGroup;
     m_FilterName = theFilterName;
-    const QString text = SettingsStore::instance().GetSetting(QLatin1String(SettingsStore::AppName),
+    const QString text = SettingsStore::instance().getSetting(QLatin1String(SettingsStore::AppName),
                                                               theFilterGroup, theFilterName);
-    const auto value = FromStoredText(theFilterGroup, text);
-    m_Value = value ? *value : DefaultValue(theFilterGroup, theFilterName);
+    const auto value = fromStoredText(theFilterGroup, text);
+    m_Value = value ? *value : defaultValue(theFilterGroup, theFilterName);
     return m_Value;
 }
 
-bool FilterItem::SaveFilter() const {
+bool FilterItem::saveFilter() const {
     if (m_FilterGroup.isEmpty() || m_FilterName.isEmpty())
         return false;
-    const auto text = ToStoredText(m_FilterGroup, m_Value);
+    const auto text = toStoredText(m_FilterGroup, m_Value);
     if (!text)
         return false;
-    return SettingsStore::instance().SaveSetting(QLatin1String(SettingsStore::AppName),
+    return SettingsStore::instance().saveSetting(QLatin1String(SettingsStore::AppName),
                                                  m_FilterGroup, m_FilterName, *text);
 }

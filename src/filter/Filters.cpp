@@ -2,9 +2,9 @@
 
 #include "platform/LocaleText.h"
 #include "platform/SettingsStore.h"
-#include "store/CVN_Database.h"
 #include "store/NumericText.h"
 #include "store/Opportunities.h"
+#include "store/SalesDatabase.h"
 
 #include <QDate>
 #include <QLocale>
@@ -91,12 +91,12 @@ struct PassCriteria {
 };
 
 bool testForecast(const Opportunity& opportunity, const PassCriteria& criteria) {
-    return criteria.showForecastNo || opportunity.Forecast() != QLatin1String("No");
+    return criteria.showForecastNo || opportunity.forecast() != QLatin1String("No");
 }
 
 // "0%", "25", "50", "75", "90" and "10" (100%) choose their entry; anything else the first.
 bool testProbability(const Opportunity& opportunity, const PassCriteria& criteria) {
-    const QString& text = opportunity.Probability();
+    const QString& text = opportunity.probability();
     int entry = 0;
     if (text.size() >= 2) {
         const char16_t first = text[0].unicode();
@@ -120,7 +120,7 @@ bool testProbability(const Opportunity& opportunity, const PassCriteria& criteri
 bool testStage(const Opportunity& opportunity, const PassCriteria& criteria) {
     static constexpr std::array<const char16_t*, 7> prefixes{u"Lea", u"Ide", u"Ass", u"Dev",
                                                              u"Pre", u"Gai", u"Imp"};
-    const QString& text = opportunity.Stage();
+    const QString& text = opportunity.stage();
     if (text.size() < 3)
         return true;
     for (std::size_t entry = 0; entry < prefixes.size(); ++entry) {
@@ -134,25 +134,25 @@ bool testStage(const Opportunity& opportunity, const PassCriteria& criteria) {
 
 bool testRevenue(const Opportunity& opportunity, const PassCriteria& criteria) {
     // Read once, when the revenue was set, with the user's locale first.
-    const double revenue = opportunity.RevenueAmount();
+    const double revenue = opportunity.revenueAmount();
     return criteria.low < revenue && revenue < criteria.high;
 }
 
 // The order date as a Julian day, read as OrderDateText writes it (year, month by its locale
 // name or else the current month, day); nothing when that is no date.
 std::optional<qint64> orderDay(const Opportunity& opportunity, const PassCriteria& criteria) {
-    if (opportunity.OrderYear().isEmpty())
+    if (opportunity.orderYear().isEmpty())
         return criteria.today;
     int month = criteria.currentMonth;
     for (std::size_t index = 0; index < criteria.monthNames.size(); ++index) {
-        if (opportunity.OrderMonth() == criteria.monthNames[index] ||
-            opportunity.OrderMonth() == criteria.shortMonthNames[index]) {
+        if (opportunity.orderMonth() == criteria.monthNames[index] ||
+            opportunity.orderMonth() == criteria.shortMonthNames[index]) {
             month = static_cast<int>(index) + 1;
             break;
         }
     }
-    const auto year = digitsValue(opportunity.OrderYear());
-    const auto day = digitsValue(opportunity.OrderDay());
+    const auto year = digitsValue(opportunity.orderYear());
+    const auto day = digitsValue(opportunity.orderDay());
     if (!year || !day)
         return std::nullopt;
     const QDate date(*year, month, *day);
@@ -174,8 +174,8 @@ Filters::Filters() {
         const QString key = QLatin1String(row.key);
         const QString group = QLatin1String(row.group);
         const QString name = QLatin1String(row.name);
-        FilterItem* item = Add(key, QVariant(), name, group, key);
-        const QVariant value = item->LoadFilter(group, name);
+        FilterItem* item = add(key, QVariant(), name, group, key);
+        const QVariant value = item->loadFilter(group, name);
         if (key == QLatin1String("All"))
             m_Enabled = value.toBool();
     }
@@ -194,7 +194,7 @@ void Filters::releaseInstance() {
     current().reset();
 }
 
-const QStringList& Filters::CriterionKeys() {
+const QStringList& Filters::criterionKeys() {
     static const QStringList keys = [] {
         QStringList list;
         for (const Criterion& row : Criteria)
@@ -204,70 +204,70 @@ const QStringList& Filters::CriterionKeys() {
     return keys;
 }
 
-FilterItem* Filters::Add(const QString& Key, const QVariant& Value, const QString& FilterName,
+FilterItem* Filters::add(const QString& Key, const QVariant& Value, const QString& FilterName,
                          const QString& FilterGroup, const QString& sKey) {
-    if (m_items.Contains(sKey))
+    if (m_items.contains(sKey))
         return nullptr;
     auto item = std::make_unique<FilterItem>();
     item->setKey(Key);
     item->setValue(Value);
     item->setFilterName(FilterName);
     item->setFilterGroup(FilterGroup);
-    return m_items.Add(std::move(item), sKey);
+    return m_items.add(std::move(item), sKey);
 }
 
-FilterItem* Filters::Item(const QString& key) const {
-    return m_items.Item(key);
+FilterItem* Filters::item(const QString& key) const {
+    return m_items.item(key);
 }
 
-FilterItem* Filters::Item(qint32 position) const {
-    return m_items.Item(position);
+FilterItem* Filters::item(qint32 position) const {
+    return m_items.item(position);
 }
 
-bool Filters::Remove(const QString& key) {
-    return m_items.Remove(key);
+bool Filters::remove(const QString& key) {
+    return m_items.remove(key);
 }
 
-bool Filters::Remove(qint32 position) {
-    return m_items.Remove(position);
+bool Filters::remove(qint32 position) {
+    return m_items.remove(position);
 }
 
-bool Filters::Save() const {
+bool Filters::save() const {
     bool written = true;
     for (const FilterItem& criterion : m_items)
-        written = criterion.SaveFilter() && written;
-    return SettingsStore::instance().Flush() && written;
+        written = criterion.saveFilter() && written;
+    return SettingsStore::instance().flush() && written;
 }
 
 bool Filters::boolCriterion(const QString& key, const QString& group, const QString& name) const {
-    const FilterItem* item = Item(key);
-    if (!item || !item->Value().canConvert<bool>())
-        return FilterItem::DefaultValue(group, name).toBool();
-    return item->Value().toBool();
+    const FilterItem* item = this->item(key);
+    if (!item || !item->value().canConvert<bool>())
+        return FilterItem::defaultValue(group, name).toBool();
+    return item->value().toBool();
 }
 
 QDateTime Filters::dateCriterion(const QString& key, const QString& name) const {
-    const FilterItem* item = Item(key);
-    const QDateTime when = item ? FilterItem::DateTimeOf(item->Value()) : QDateTime();
+    const FilterItem* item = this->item(key);
+    const QDateTime when = item ? FilterItem::dateTimeOf(item->value()) : QDateTime();
     return when.isValid()
                ? when
-               : FilterItem::DefaultValue(QStringLiteral("DateRange"), name).toDateTime();
+               : FilterItem::defaultValue(QStringLiteral("DateRange"), name).toDateTime();
 }
 
 double Filters::numberCriterion(const QString& key, const QString& name) const {
-    const FilterItem* item = Item(key);
+    const FilterItem* item = this->item(key);
     bool ok = false;
-    const double value = item ? item->Value().toDouble(&ok) : 0.0;
+    const double value = item ? item->value().toDouble(&ok) : 0.0;
     if (ok && !std::isnan(value))
         return value;
-    return FilterItem::DefaultValue(QStringLiteral("Revenue"), name).toDouble();
+    return FilterItem::defaultValue(QStringLiteral("Revenue"), name).toDouble();
 }
 
-void Filters::Filter(CVN_Database& thedbOpp) const {
-    Filter(thedbOpp.Opportunities());
+void Filters::filter(SalesDatabase& thedbOpp) const {
+    filter(thedbOpp.opportunities());
 }
 
-void Filters::Filter(Opportunities& opportunities) const {
+void Filters::filter(Opportunities& opportunities) const {
     if (!m_Enabled) {
         for (Opportunity& opportunity : opportunities)
             opportunity.setVisible(true);

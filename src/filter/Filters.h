@@ -6,7 +6,7 @@
 #include <QString>
 #include <QVariant>
 
-class CVN_Database;
+class SalesDatabase;
 class Opportunities;
 
 // The filter set: the criteria that decide which opportunities of an open database are visible,
@@ -34,30 +34,30 @@ public:
     static void releaseInstance();
 
     // The keys of the 22 criteria, in the order in which the set is built.
-    static const QStringList& CriterionKeys();
+    static const QStringList& criterionKeys();
 
     // Appends a new item with these values, under the key `sKey` unless it is empty. Returns
     // nullptr (and changes nothing) when the key is already in use.
-    FilterItem* Add(const QString& Key, const QVariant& Value, const QString& FilterName,
+    FilterItem* add(const QString& Key, const QVariant& Value, const QString& FilterName,
                     const QString& FilterGroup, const QString& sKey);
     // The item under a key, or at a 1-based position; nullptr when there is none.
-    FilterItem* Item(const QString& key) const;
-    FilterItem* Item(qint32 position) const;
-    qint32 Count() const { return m_items.Count(); }
+    FilterItem* item(const QString& key) const;
+    FilterItem* item(qint32 position) const;
+    qint32 count() const { return m_items.count(); }
     // Removes the item under a key or at a 1-based position; false when there is none.
-    bool Remove(const QString& key);
-    bool Remove(qint32 position);
+    bool remove(const QString& key);
+    bool remove(qint32 position);
 
-    bool Enabled() const { return m_Enabled; }
+    bool enabled() const { return m_Enabled; }
     void setEnabled(bool value) { m_Enabled = value; }
 
     // Writes every criterion to the settings store now; false when a value could not be
     // written (the others are still written).
-    bool Save() const;
+    bool save() const;
 
     // The filter pass over one database: sets Visible on each of its opportunities.
-    void Filter(CVN_Database& thedbOpp) const;
-    void Filter(Opportunities& opportunities) const;
+    void filter(SalesDatabase& thedbOpp) const;
+    void filter(Opportunities& opportunities) const;
 
     // Enumeration in position order.
     using const_iterator = KeyedCollection<FilterItem>::const_iterator;

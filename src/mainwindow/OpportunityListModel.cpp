@@ -10,38 +10,38 @@ OpportunityListModel::OpportunityListModel(QObject* parent) : QAbstractTableMode
     m_columns.push_back(Column{});
 }
 
-QStringList OpportunityListModel::DisplayedKeys(const ColumnsInfo& columns) {
+QStringList OpportunityListModel::displayedKeys(const ColumnsInfo& columns) {
     QStringList keys;
-    for (qint32 position = 1; position <= columns.Count(); ++position) {
-        const ColumnStatus* status = columns.Item(position);
-        if (status && status->CDisplay())
-            keys.append(status->cKey());
+    for (qint32 position = 1; position <= columns.count(); ++position) {
+        const ColumnStatus* status = columns.item(position);
+        if (status && status->isDisplayed())
+            keys.append(status->key());
     }
     return keys;
 }
 
-QString OpportunityListModel::CaptionOf(const QString& columnKey) {
-    const qsizetype index = ColumnsInfo::ColumnKeys().indexOf(columnKey);
-    return index < 0 ? QString() : ColumnsInfo::Captions().at(index);
+QString OpportunityListModel::captionOf(const QString& columnKey) {
+    const qsizetype index = ColumnsInfo::columnKeys().indexOf(columnKey);
+    return index < 0 ? QString() : ColumnsInfo::captions().at(index);
 }
 
-OpportunityListModel::Getter OpportunityListModel::GetterOf(const QString& columnKey) {
+OpportunityListModel::Getter OpportunityListModel::getterOf(const QString& columnKey) {
     static const struct {
         const char* key;
         Getter getter;
-    } getters[] = {{"Description", &Opportunity::Description},
-                   {"Company", &Opportunity::Company},
-                   {"Department", &Opportunity::Department},
-                   {"Contact", &Opportunity::Contact},
-                   {"Note", &Opportunity::Note},
-                   {"Product", &Opportunity::Product},
-                   {"UnitPrice", &Opportunity::UnitPrice},
-                   {"Quantity", &Opportunity::Quantity},
-                   {"Revenue", &Opportunity::Revenue},
-                   {"Stage", &Opportunity::Stage},
-                   {"Probability", &Opportunity::Probability},
-                   {"Forecast", &Opportunity::Forecast},
-                   {"Source", &Opportunity::Source}};
+    } getters[] = {{"Description", &Opportunity::description},
+                   {"Company", &Opportunity::company},
+                   {"Department", &Opportunity::department},
+                   {"Contact", &Opportunity::contact},
+                   {"Note", &Opportunity::note},
+                   {"Product", &Opportunity::product},
+                   {"UnitPrice", &Opportunity::unitPrice},
+                   {"Quantity", &Opportunity::quantity},
+                   {"Revenue", &Opportunity::revenue},
+                   {"Stage", &Opportunity::stage},
+                   {"Probability", &Opportunity::probability},
+                   {"Forecast", &Opportunity::forecast},
+                   {"Source", &Opportunity::source}};
     for (const auto& entry : getters) {
         if (columnKey == QLatin1String(entry.key))
             return entry.getter;
@@ -49,15 +49,15 @@ OpportunityListModel::Getter OpportunityListModel::GetterOf(const QString& colum
     return nullptr;
 }
 
-void OpportunityListModel::Rebuild(const Opportunities& collection, const QStringList& columnKeys) {
+void OpportunityListModel::rebuild(const Opportunities& collection, const QStringList& columnKeys) {
     beginResetModel();
     m_columns.clear();
     bool withOrderDate = false;
     for (const QString& key : columnKeys) {
         Column column;
         column.key = key;
-        column.caption = CaptionOf(key);
-        column.getter = GetterOf(key);
+        column.caption = captionOf(key);
+        column.getter = getterOf(key);
         column.orderDate = key == QLatin1String("OrderDate");
         withOrderDate = withOrderDate || column.orderDate;
         m_columns.push_back(column);
@@ -66,18 +66,18 @@ void OpportunityListModel::Rebuild(const Opportunities& collection, const QStrin
 
     m_rows.clear();
     m_orderDates.clear();
-    m_rows.reserve(static_cast<size_t>(collection.Count()));
+    m_rows.reserve(static_cast<size_t>(collection.count()));
     for (const Opportunity& opportunity : collection) {
-        if (!opportunity.Visible())
+        if (!opportunity.visible())
             continue;
         m_rows.push_back(&opportunity);
         if (withOrderDate)
-            m_orderDates.push_back(opportunity.OrderDateText());
+            m_orderDates.push_back(opportunity.orderDateText());
     }
     endResetModel();
 }
 
-void OpportunityListModel::Clear() {
+void OpportunityListModel::clear() {
     beginResetModel();
     m_columns.assign(1, Column{});
     m_rows.clear();
@@ -85,38 +85,38 @@ void OpportunityListModel::Clear() {
     endResetModel();
 }
 
-bool OpportunityListModel::ShowsOrderDate() const {
+bool OpportunityListModel::showsOrderDate() const {
     return std::any_of(m_columns.begin(), m_columns.end(),
                        [](const Column& column) { return column.orderDate; });
 }
 
-void OpportunityListModel::UpdateRow(const QString& key) {
-    const int row = RowOf(key);
+void OpportunityListModel::updateRow(const QString& key) {
+    const int row = rowOf(key);
     if (row < 0)
         return;
-    if (ShowsOrderDate())
-        m_orderDates[static_cast<size_t>(row)] = m_rows[static_cast<size_t>(row)]->OrderDateText();
+    if (showsOrderDate())
+        m_orderDates[static_cast<size_t>(row)] = m_rows[static_cast<size_t>(row)]->orderDateText();
     emit dataChanged(index(row, 0), index(row, columnCount() - 1));
 }
 
-void OpportunityListModel::AppendRow(const Opportunity& opportunity) {
-    if (!opportunity.Visible())
+void OpportunityListModel::appendRow(const Opportunity& opportunity) {
+    if (!opportunity.visible())
         return;
     const int row = rowCount();
     beginInsertRows(QModelIndex(), row, row);
     m_rows.push_back(&opportunity);
-    if (ShowsOrderDate())
-        m_orderDates.push_back(opportunity.OrderDateText());
+    if (showsOrderDate())
+        m_orderDates.push_back(opportunity.orderDateText());
     endInsertRows();
 }
 
-void OpportunityListModel::RemoveRow(const QString& key) {
-    const int row = RowOf(key);
+void OpportunityListModel::removeRow(const QString& key) {
+    const int row = rowOf(key);
     if (row < 0)
         return;
     beginRemoveRows(QModelIndex(), row, row);
     m_rows.erase(m_rows.begin() + row);
-    if (ShowsOrderDate())
+    if (showsOrderDate())
         m_orderDates.erase(m_orderDates.begin() + row);
     endRemoveRows();
 }
@@ -129,7 +129,7 @@ int OpportunityListModel::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : static_cast<int>(m_columns.size());
 }
 
-const QString& OpportunityListModel::Text(int row, int column) const {
+const QString& OpportunityListModel::text(int row, int column) const {
     if (row < 0 || row >= rowCount() || column < 0 || column >= columnCount())
         return m_empty;
     const Column& c = m_columns[static_cast<size_t>(column)];
@@ -146,15 +146,15 @@ QVariant OpportunityListModel::data(const QModelIndex& index, int role) const {
     switch (role) {
     case Qt::DisplayRole:
     case Qt::ToolTipRole: {
-        const QString& text = Text(index.row(), index.column());
+        const QString& text = this->text(index.row(), index.column());
         if (role == Qt::ToolTipRole && text.isEmpty())
             return {};
         return text;
     }
     case KeyRole:
-        return KeyAt(index.row());
+        return keyAt(index.row());
     case Qt::TextAlignmentRole:
-        return Alignment(index.column());
+        return alignment(index.column());
     default:
         return {};
     }
@@ -170,12 +170,12 @@ QVariant OpportunityListModel::headerData(int section, Qt::Orientation orientati
     if (role == KeyRole)
         return column.key;
     if (role == Qt::TextAlignmentRole)
-        return Alignment(section);
+        return alignment(section);
     return {};
 }
 
 // Amounts and numbers line up on their last digit.
-QVariant OpportunityListModel::Alignment(int column) const {
+QVariant OpportunityListModel::alignment(int column) const {
     if (column < 0 || column >= columnCount())
         return {};
     static const QStringList amountKeys{QStringLiteral("UnitPrice"), QStringLiteral("Quantity"),
@@ -191,33 +191,33 @@ Qt::ItemFlags OpportunityListModel::flags(const QModelIndex& index) const {
     return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
 }
 
-QString OpportunityListModel::KeyAt(int row) const {
-    const Opportunity* opportunity = OpportunityAt(row);
-    return opportunity ? Opportunities::KeyFor(opportunity->RecordNumber()) : QString();
+QString OpportunityListModel::keyAt(int row) const {
+    const Opportunity* opportunity = opportunityAt(row);
+    return opportunity ? Opportunities::keyFor(opportunity->recordNumber()) : QString();
 }
 
-int OpportunityListModel::RowOf(const QString& key) const {
+int OpportunityListModel::rowOf(const QString& key) const {
     if (!key.startsWith(QLatin1String("Key=")))
         return -1;
     bool isNumber = false;
     const qint32 number = key.mid(4).toInt(&isNumber);
     // Only the plain form that KeyFor writes names a row ("Key=007" names none).
-    if (!isNumber || Opportunities::KeyFor(number) != key)
+    if (!isNumber || Opportunities::keyFor(number) != key)
         return -1;
     for (size_t row = 0; row < m_rows.size(); ++row) {
-        if (m_rows[row]->RecordNumber() == number)
+        if (m_rows[row]->recordNumber() == number)
             return static_cast<int>(row);
     }
     return -1;
 }
 
-const Opportunity* OpportunityListModel::OpportunityAt(int row) const {
+const Opportunity* OpportunityListModel::opportunityAt(int row) const {
     if (row < 0 || row >= rowCount())
         return nullptr;
     return m_rows[static_cast<size_t>(row)];
 }
 
-int OpportunityListModel::ColumnOf(const QString& columnKey) const {
+int OpportunityListModel::columnOf(const QString& columnKey) const {
     if (columnKey.isEmpty())
         return -1;
     for (size_t column = 0; column + 1 < m_columns.size(); ++column) {
@@ -227,7 +227,7 @@ int OpportunityListModel::ColumnOf(const QString& columnKey) const {
     return -1;
 }
 
-QString OpportunityListModel::ColumnKey(int column) const {
+QString OpportunityListModel::columnKey(int column) const {
     if (column < 0 || column >= columnCount())
         return QString();
     return m_columns[static_cast<size_t>(column)].key;

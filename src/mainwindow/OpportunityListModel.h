@@ -26,21 +26,21 @@ public:
     explicit OpportunityListModel(QObject* parent = nullptr);
 
     // The keys of the columns that `columns` displays, in position order.
-    static QStringList DisplayedKeys(const ColumnsInfo& columns);
+    static QStringList displayedKeys(const ColumnsInfo& columns);
     // The caption of a column key ("Price" for UnitPrice); "" for an unknown key.
-    static QString CaptionOf(const QString& columnKey);
+    static QString captionOf(const QString& columnKey);
 
     // Recomputes every row from `collection`, showing the data columns `columnKeys` (keys of
-    // ColumnsInfo::ColumnKeys(), in the order given) and the empty last column.
-    void Rebuild(const Opportunities& collection, const QStringList& columnKeys);
+    // ColumnsInfo::columnKeys(), in the order given) and the empty last column.
+    void rebuild(const Opportunities& collection, const QStringList& columnKeys);
     // No rows and only the empty last column.
-    void Clear();
+    void clear();
     // The opportunity of a row changed: its cells are read anew.
-    void UpdateRow(const QString& key);
+    void updateRow(const QString& key);
     // Appends a row for an opportunity added to the collection, when it passes the filter.
-    void AppendRow(const Opportunity& opportunity);
+    void appendRow(const Opportunity& opportunity);
     // Removes the row of an opportunity that is about to leave the collection.
-    void RemoveRow(const QString& key);
+    void removeRow(const QString& key);
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -50,19 +50,19 @@ public:
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
     // The cell text of a row and column ("" for the empty last column).
-    const QString& Text(int row, int column) const;
+    const QString& text(int row, int column) const;
     // The key of a row; "" when there is no such row.
-    QString KeyAt(int row) const;
+    QString keyAt(int row) const;
     // The row of a key; -1 when no row has it.
-    int RowOf(const QString& key) const;
+    int rowOf(const QString& key) const;
     // The opportunity of a row; nullptr when there is no such row.
-    const Opportunity* OpportunityAt(int row) const;
+    const Opportunity* opportunityAt(int row) const;
     // The column of a data column key; -1 for "" (the empty last column) and hidden columns.
-    int ColumnOf(const QString& columnKey) const;
+    int columnOf(const QString& columnKey) const;
     // The key of a column; "" for the empty last column.
-    QString ColumnKey(int column) const;
+    QString columnKey(int column) const;
     // The number of displayed data columns (without the empty last column).
-    int DataColumnCount() const { return static_cast<int>(m_columns.size()) - 1; }
+    int dataColumnCount() const { return static_cast<int>(m_columns.size()) - 1; }
 
 private:
     using Getter = const QString& (Opportunity::*)() const;
@@ -72,10 +72,10 @@ private:
         Getter getter = nullptr; // nullptr: the order date, or the empty last column
         bool orderDate = false;
     };
-    static Getter GetterOf(const QString& columnKey);
+    static Getter getterOf(const QString& columnKey);
     // Right for the amount and number columns, left for the others.
-    QVariant Alignment(int column) const;
-    bool ShowsOrderDate() const;
+    QVariant alignment(int column) const;
+    bool showsOrderDate() const;
 
     std::vector<Column> m_columns;
     std::vector<const Opportunity*> m_rows;

@@ -15,6 +15,6 @@ bool OpportunitySortProxy::lessThan(const QModelIndex& left, const QModelIndex& 
     if (!m_list)
         return QSortFilterProxyModel::lessThan(left, right);
     // Straight from the opportunities' texts: no QVariant per comparison.
-    return QString::compare(m_list->Text(left.row(), left.column()),
-                            m_list->Text(right.row(), right.column()), Qt::CaseInsensitive) < 0;
+    return QString::compare(m_list->text(left.row(), left.column()),
+                            m_list->text(right.row(), right.column()), Qt::CaseInsensitive) < 0;
 }

@@ -3,7 +3,7 @@
 #include <QComboBox>
 #include <QString>
 
-void SelectComboText(QComboBox& combo, const QString& text) {
+void selectComboText(QComboBox& combo, const QString& text) {
     combo.setCurrentIndex(-1);
     for (int index = 0; index < combo.count(); ++index) {
         if (combo.itemText(index) == text)

@@ -5,19 +5,19 @@
 // One contact read from the user's contacts folder.
 class Contact {
 public:
-    const QString& Key() const { return m_Key; }
+    const QString& key() const { return m_Key; }
     void setKey(const QString& value) { m_Key = value; }
-    const QString& FirstName() const { return m_FirstName; }
+    const QString& firstName() const { return m_FirstName; }
     void setFirstName(const QString& value) { m_FirstName = value; }
-    const QString& LastName() const { return m_LastName; }
+    const QString& lastName() const { return m_LastName; }
     void setLastName(const QString& value) { m_LastName = value; }
-    const QString& FileAs() const { return m_FileAs; }
+    const QString& fileAs() const { return m_FileAs; }
     void setFileAs(const QString& value) { m_FileAs = value; }
-    const QString& Company() const { return m_Company; }
+    const QString& company() const { return m_Company; }
     void setCompany(const QString& value) { m_Company = value; }
-    const QString& Department() const { return m_Department; }
+    const QString& department() const { return m_Department; }
     void setDepartment(const QString& value) { m_Department = value; }
-    const QString& BusinessPhone() const { return m_BusinessPhone; }
+    const QString& businessPhone() const { return m_BusinessPhone; }
     void setBusinessPhone(const QString& value) { m_BusinessPhone = value; }
 
 private:

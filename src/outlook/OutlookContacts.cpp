@@ -14,18 +14,18 @@ QString countText(qint32 n) {
 // The progress of one operation; closed at the end unless it was left open.
 class ProgressGuard {
 public:
-    ProgressGuard() : m_progress(OutlookProgress::Show()) {}
+    ProgressGuard() : m_progress(OutlookProgress::showProgress()) {}
     ~ProgressGuard() { close(); }
     ProgressGuard(const ProgressGuard&) = delete;
     ProgressGuard& operator=(const ProgressGuard&) = delete;
     OutlookProgress* operator->() const { return m_progress; }
     void close() {
         if (m_progress)
-            std::exchange(m_progress, nullptr)->Close();
+            std::exchange(m_progress, nullptr)->finish();
     }
     void keepOpen() {
         if (m_progress)
-            std::exchange(m_progress, nullptr)->KeepOpen();
+            std::exchange(m_progress, nullptr)->keepOpen();
     }
 
 private:
@@ -41,19 +41,19 @@ struct ContactsSession {
 };
 
 PimResult logOn(ContactsSession& session) {
-    auto application = PimApplication::Create();
+    auto application = PimApplication::create();
     if (!application)
         return application.result();
     session.application = std::move(application.value());
-    auto mapi = session.application->GetNamespace(QStringLiteral("MAPI"));
+    auto mapi = session.application->getNamespace(QStringLiteral("MAPI"));
     if (!mapi)
         return mapi.result();
     session.mapi = std::move(mapi.value());
-    return session.mapi->Logon();
+    return session.mapi->logon();
 }
 
 PimResult openContacts(ContactsSession& session) {
-    auto items = session.mapi->GetDefaultFolderItems(PimApplication::FolderType::Contacts);
+    auto items = session.mapi->getDefaultFolderItems(PimApplication::FolderType::Contacts);
     if (!items)
         return items.result();
     session.items = std::move(items.value());
@@ -61,16 +61,16 @@ PimResult openContacts(ContactsSession& session) {
 }
 
 qint32 readableCount(const PimApplication::Items& items) {
-    return qBound<qint32>(0, items.Count(), OutlookContacts::MaxContacts);
+    return qBound<qint32>(0, items.count(), OutlookContacts::MaxContacts);
 }
 
 } // namespace
 
-Contact* OutlookContacts::Add(const QString& Key, const QString& FirstName, const QString& LastName,
+Contact* OutlookContacts::add(const QString& Key, const QString& FirstName, const QString& LastName,
                               const QString& FileAs, const QString& Company,
                               const QString& Department, const QString& BusinessPhone,
                               const QString& sKey) {
-    if (m_items.Contains(sKey))
+    if (m_items.contains(sKey))
         return nullptr;
     auto contact = std::make_unique<Contact>();
     contact->setKey(Key);
@@ -80,26 +80,26 @@ Contact* OutlookContacts::Add(const QString& Key, const QString& FirstName, cons
     contact->setCompany(Company);
     contact->setDepartment(Department);
     contact->setBusinessPhone(BusinessPhone);
-    return m_items.Add(std::move(contact), sKey);
+    return m_items.add(std::move(contact), sKey);
 }
 
-Contact* OutlookContacts::Item(qint32 position) const {
-    return m_items.Item(position);
+Contact* OutlookContacts::item(qint32 position) const {
+    return m_items.item(position);
 }
 
-Contact* OutlookContacts::Item(const QString& key) const {
-    return m_items.Item(key);
+Contact* OutlookContacts::item(const QString& key) const {
+    return m_items.item(key);
 }
 
-bool OutlookContacts::Remove(qint32 position) {
-    return m_items.Remove(position);
+bool OutlookContacts::remove(qint32 position) {
+    return m_items.remove(position);
 }
 
-bool OutlookContacts::Remove(const QString& key) {
-    return m_items.Remove(key);
+bool OutlookContacts::remove(const QString& key) {
+    return m_items.remove(key);
 }
 
-void OutlookContacts::LoadContacts() {
+void OutlookContacts::loadContacts() {
     m_outlookError = false;
     m_errorMessage.clear();
     WaitCursor wait;
@@ -118,21 +118,21 @@ void OutlookContacts::LoadContacts() {
     if (n > 0)
         progress->setProgressMaximum(n);
     for (qint32 i = 1; i <= n; ++i) {
-        const auto item = session.items->Item(i);
+        const auto item = session.items->item(i);
         if (!item)
             return fail(item.result());
-        Add(QStringLiteral("Key=") + countText(i), item->FirstName, item->LastName, item->FileAs,
+        add(QStringLiteral("Key=") + countText(i), item->FirstName, item->LastName, item->FileAs,
             item->CompanyName, item->Department, item->BusinessTelephoneNumber);
-        progress->TellEm(item->FileAs);
+        progress->tellEm(item->FileAs);
         progress->setProgressValue(i);
     }
-    if (PimResult r = session.mapi->Logoff(); !r)
+    if (PimResult r = session.mapi->logoff(); !r)
         return fail(r);
     m_contactsLoaded = true;
     m_outlookError = false;
 }
 
-bool OutlookContacts::TryOutlook() {
+bool OutlookContacts::tryOutlook() {
     m_outlookError = false;
     m_errorMessage.clear();
     {
@@ -142,42 +142,42 @@ bool OutlookContacts::TryOutlook() {
         const auto fail = [&](const PimResult& failure) {
             m_outlookError = true;
             m_errorMessage = failure.message();
-            progress->TellEm(QStringLiteral("Outlook error occurred."));
-            progress->TellEm(QStringLiteral("Press Outlook button (left) to continue."));
-            progress->ButtonOn(true);
+            progress->tellEm(QStringLiteral("Outlook error occurred."));
+            progress->tellEm(QStringLiteral("Press Outlook button (left) to continue."));
+            progress->buttonOn(true);
             progress.keepOpen();
             return false;
         };
 
-        progress->TellEm(QStringLiteral("Logging on to Outlook"));
+        progress->tellEm(QStringLiteral("Logging on to Outlook"));
         if (PimResult r = logOn(session); !r)
             return fail(r);
-        const auto version = session.application->Version();
+        const auto version = session.application->version();
         if (!version)
             return fail(version.result());
-        progress->TellEm(QStringLiteral("Logged on to Outlook V") + version.value());
-        progress->TellEm(QStringLiteral("Opening Outlook Contacts Folder"));
+        progress->tellEm(QStringLiteral("Logged on to Outlook V") + version.value());
+        progress->tellEm(QStringLiteral("Opening Outlook Contacts Folder"));
         if (PimResult r = openContacts(session); !r)
             return fail(r);
-        progress->TellEm(QStringLiteral("Opened Outlook Contacts Folder"));
+        progress->tellEm(QStringLiteral("Opened Outlook Contacts Folder"));
         const qint32 n = readableCount(*session.items);
         if (n > 0)
             progress->setProgressMaximum(n);
-        progress->TellEm(QStringLiteral("Reading ") + countText(n) + QStringLiteral(" contacts."));
+        progress->tellEm(QStringLiteral("Reading ") + countText(n) + QStringLiteral(" contacts."));
         for (qint32 i = 1; i <= n; ++i) {
-            const auto item = session.items->Item(i);
+            const auto item = session.items->item(i);
             if (!item)
                 return fail(item.result());
-            progress->TellEm(item->FileAs);
+            progress->tellEm(item->FileAs);
             progress->setProgressValue(i);
         }
-        progress->TellEm(QStringLiteral("Logging off Outlook"));
-        if (PimResult r = session.mapi->Logoff(); !r)
+        progress->tellEm(QStringLiteral("Logging off Outlook"));
+        if (PimResult r = session.mapi->logoff(); !r)
             return fail(r);
-        progress->TellEm(QStringLiteral("Logged off Outlook"));
+        progress->tellEm(QStringLiteral("Logged off Outlook"));
         m_outlookError = false;
     }
-    OutlookProgress::FocusWindow(m_parentForm);
+    OutlookProgress::focusWindow(m_parentForm);
     UiServices::instance().messageBox(QStringLiteral("Connection to Outlook was successful."),
                                       QStringLiteral("Test Outlook"), UiServices::Icon::Information,
                                       UiServices::Buttons::Ok);

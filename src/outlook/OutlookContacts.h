@@ -16,30 +16,30 @@ public:
 
     // Creates a contact with these texts and appends it, under the collection key `sKey`
     // unless that is empty. Returns nullptr (and adds nothing) when `sKey` is taken.
-    Contact* Add(const QString& Key, const QString& FirstName, const QString& LastName,
+    Contact* add(const QString& Key, const QString& FirstName, const QString& LastName,
                  const QString& FileAs, const QString& Company, const QString& Department,
                  const QString& BusinessPhone, const QString& sKey = QString());
     // The contact at a 1-based position, or under a collection key; nullptr when none.
-    Contact* Item(qint32 position) const;
-    Contact* Item(const QString& key) const;
-    qint32 Count() const { return m_items.Count(); }
+    Contact* item(qint32 position) const;
+    Contact* item(const QString& key) const;
+    qint32 count() const { return m_items.count(); }
     // Removes the contact at a position or under a key; false when there is none.
-    bool Remove(qint32 position);
-    bool Remove(const QString& key);
+    bool remove(qint32 position);
+    bool remove(const QString& key);
 
     // Reads every contact of the contacts folder and appends them under "Key=1", "Key=2", ...
     // A failure ends it, keeps what was read, and sets OutlookError.
-    void LoadContacts();
+    void loadContacts();
     // Tests the connection, telling every step in the progress window; true on success.
-    bool TryOutlook();
+    bool tryOutlook();
 
     // The window that gets the focus back after a successful test.
-    QObject* ParentForm() const { return m_parentForm; }
+    QObject* parentForm() const { return m_parentForm; }
     void setParentForm(QObject* form) { m_parentForm = form; }
-    bool OutlookError() const { return m_outlookError; }
+    bool outlookError() const { return m_outlookError; }
     // What went wrong in the last failed operation.
-    const QString& OutlookErrorMessage() const { return m_errorMessage; }
-    bool ContactsLoaded() const { return m_contactsLoaded; }
+    const QString& outlookErrorMessage() const { return m_errorMessage; }
+    bool contactsLoaded() const { return m_contactsLoaded; }
 
     // Enumeration in order.
     using const_iterator = KeyedCollection<Contact>::const_iterator;

@@ -13,17 +13,17 @@ namespace {
 // the work and log-off. A failure ends it at once (without logging off); the objects are
 // released either way.
 Result inSession(const std::function<Result(PimApplication&)>& work) {
-    auto application = PimApplication::Create();
+    auto application = PimApplication::create();
     if (!application)
         return application.result();
-    auto mapi = application.value()->GetNamespace(QStringLiteral("MAPI"));
+    auto mapi = application.value()->getNamespace(QStringLiteral("MAPI"));
     if (!mapi)
         return mapi.result();
-    if (Result r = mapi.value()->Logon(); !r)
+    if (Result r = mapi.value()->logon(); !r)
         return r;
     if (Result r = work(*application.value()); !r)
         return r;
-    return mapi.value()->Logoff();
+    return mapi.value()->logoff();
 }
 
 // Runs the steps in order and stops at the first that fails.
@@ -36,9 +36,9 @@ Result steps(std::initializer_list<std::function<Result()>> list) {
 
 } // namespace
 
-Result OutlookItems::CreateAppointment(const QString& body) {
+Result OutlookItems::createAppointment(const QString& body) {
     return inSession([&](PimApplication& application) -> Result {
-        auto item = application.CreateAppointmentItem();
+        auto item = application.createAppointmentItem();
         if (!item)
             return item.result();
         auto& appointment = *item.value();
@@ -47,63 +47,63 @@ Result OutlookItems::CreateAppointment(const QString& body) {
                       [&] { return appointment.setBody(body); },
                       [&] { return appointment.setReminderMinutesBeforeStart(ReminderMinutes); },
                       [&] { return appointment.setReminderSet(true); },
-                      [&] { return appointment.Save(); }, [&] { return appointment.Display(); }});
+                      [&] { return appointment.save(); }, [&] { return appointment.display(); }});
     });
 }
 
-Result OutlookItems::CreateTask(const QString& body) {
+Result OutlookItems::createTask(const QString& body) {
     return inSession([&](PimApplication& application) -> Result {
-        auto item = application.CreateTaskItem();
+        auto item = application.createTaskItem();
         if (!item)
             return item.result();
         auto& task = *item.value();
         return steps({[&] { return task.setDueDate(QDateTime::currentDateTime()); },
-                      [&] { return task.setBody(body); }, [&] { return task.Save(); },
-                      [&] { return task.Display(); }});
+                      [&] { return task.setBody(body); }, [&] { return task.save(); },
+                      [&] { return task.display(); }});
     });
 }
 
-Result OutlookItems::CreateOutlookMail(const QString& theAttachment, const QString& body) {
+Result OutlookItems::createOutlookMail(const QString& theAttachment, const QString& body) {
     return inSession([&](PimApplication& application) -> Result {
-        auto item = application.CreateMailItem();
+        auto item = application.createMailItem();
         if (!item)
             return item.result();
         auto& mail = *item.value();
         if (theAttachment.isEmpty())
-            return steps({[&] { return mail.setBody(body); }, [&] { return mail.Save(); },
-                          [&] { return mail.Display(); }});
+            return steps({[&] { return mail.setBody(body); }, [&] { return mail.save(); },
+                          [&] { return mail.display(); }});
         const auto unlessEmpty = [](const QString& text, auto set) {
             return [text, set] { return text.isEmpty() ? Result() : set(text); };
         };
         return steps(
-            {unlessEmpty(m_user.HQemail(), [&](const QString& t) { return mail.setTo(t); }),
-             unlessEmpty(m_user.emailcc(), [&](const QString& t) { return mail.setCC(t); }),
-             unlessEmpty(m_user.email(), [&](const QString& t) { return mail.setBCC(t); }),
-             unlessEmpty(m_user.Territory(),
+            {unlessEmpty(m_user.hqEmail(), [&](const QString& t) { return mail.setTo(t); }),
+             unlessEmpty(m_user.emailcc(), [&](const QString& t) { return mail.setCc(t); }),
+             unlessEmpty(m_user.email(), [&](const QString& t) { return mail.setBcc(t); }),
+             unlessEmpty(m_user.territory(),
                          [&](const QString& t) {
                              return mail.setSubject(QStringLiteral("Pipeline: ") + t);
                          }),
-             [&] { return mail.Save(); },
+             [&] { return mail.save(); },
              [&]() -> Result {
                  // A copy that no writer can tear, shown under the file's name only: the
                  // receiver learns nothing of the sender's folders.
                  const ResultValue<QString> copy = DatabaseSnapshot::take(theAttachment);
                  if (!copy)
                      return copy.result();
-                 return mail.AddAttachment(*copy, PimApplication::AttachmentType::ByValue, 1,
+                 return mail.addAttachment(*copy, PimApplication::AttachmentType::ByValue, 1,
                                            QFileInfo(theAttachment).fileName());
              },
-             [&] { return mail.Save(); },
+             [&] { return mail.save(); },
              [&] {
                  m_user.setLastSent(QDate::currentDate());
-                 m_user.SaveUser();
+                 m_user.saveUser();
                  return Result();
              },
-             [&] { return mail.Display(); }});
+             [&] { return mail.display(); }});
     });
 }
 
-QString OutlookItems::FailureText(Command command) {
+QString OutlookItems::failureText(Command command) {
     switch (command) {
     case Command::Appointment:
         return QStringLiteral("Unable to create an Outlook Appointment. Do you wish to continue to "
@@ -119,7 +119,7 @@ QString OutlookItems::FailureText(Command command) {
                           "connect to Outlook?");
 }
 
-QString OutlookItems::FailureTitle(Command command) {
+QString OutlookItems::failureTitle(Command command) {
     switch (command) {
     case Command::Appointment:
         return QStringLiteral("Outlook Appointment");
@@ -132,10 +132,10 @@ QString OutlookItems::FailureTitle(Command command) {
     return QStringLiteral("Outlook Mail Message");
 }
 
-bool OutlookItems::KeepUsingOutlook(UiServices::Answer answer) {
+bool OutlookItems::keepUsingOutlook(UiServices::Answer answer) {
     if (answer != UiServices::Answer::No)
         return true;
     m_user.setUseOutlook(false);
-    m_user.SaveUser();
+    m_user.saveUser();
     return false;
 }

@@ -27,22 +27,22 @@ public:
 
     // An appointment starting now, lasting an hour, with a reminder 15 minutes before its
     // start and `body` (the opportunity's text block, empty when none is selected) as its text.
-    Result CreateAppointment(const QString& body);
+    Result createAppointment(const QString& body);
     // A task due now with `body` as its text.
-    Result CreateTask(const QString& body);
+    Result createTask(const QString& body);
     // Without an attachment (Email): a mail with `body`. With one (Send): a mail to the
     // profile's HQemail, copy to emailcc, blind copy to email, subject "Pipeline: " and the
     // territory (each only when its text is not empty), carrying a consistent copy of the
     // database file `theAttachment` under the file's name; `body` is not used. Once that mail
     // is saved, the profile's LastSent becomes today and the profile is saved.
-    Result CreateOutlookMail(const QString& theAttachment, const QString& body = QString());
+    Result createOutlookMail(const QString& theAttachment, const QString& body = QString());
 
     // The question asked after a failed command, with its title.
-    static QString FailureText(Command command);
-    static QString FailureTitle(Command command);
+    static QString failureText(Command command);
+    static QString failureTitle(Command command);
     // The answer to that question: No switches the use of Outlook off in the profile (and saves
     // it); the window then updates its command states. True when Outlook stays in use.
-    bool KeepUsingOutlook(UiServices::Answer answer);
+    bool keepUsingOutlook(UiServices::Answer answer);
 
 private:
     User& m_user;

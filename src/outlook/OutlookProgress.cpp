@@ -4,12 +4,12 @@ namespace {
 // Without a GUI nothing is shown.
 class SilentProgress : public OutlookProgress {
 public:
-    void TellEm(const QString&) override {}
-    void ButtonOn(bool) override {}
+    void tellEm(const QString&) override {}
+    void buttonOn(bool) override {}
     void setProgressMaximum(int) override {}
     void setProgressValue(int) override {}
-    void Close() override { delete this; }
-    void KeepOpen() override { delete this; }
+    void finish() override { delete this; }
+    void keepOpen() override { delete this; }
 };
 
 OutlookProgress::Factory& factory() {
@@ -23,14 +23,14 @@ OutlookProgress::FocusHandler& focusHandler() {
 }
 } // namespace
 
-OutlookProgress* OutlookProgress::Show() {
+OutlookProgress* OutlookProgress::showProgress() {
     if (factory())
         if (OutlookProgress* progress = factory()())
             return progress;
     return new SilentProgress;
 }
 
-void OutlookProgress::FocusWindow(QObject* window) {
+void OutlookProgress::focusWindow(QObject* window) {
     if (window && focusHandler())
         focusHandler()(window);
 }

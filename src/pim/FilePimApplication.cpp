@@ -42,11 +42,11 @@ class FileItems : public PimApplication::Items {
 public:
     explicit FileItems(QList<PimApplication::ContactFields> contacts)
         : m_contacts(std::move(contacts)) {}
-    qint32 Count() const override {
+    qint32 count() const override {
         return static_cast<qint32>(qMin<qsizetype>(m_contacts.size(), INT32_MAX));
     }
-    PimValue<PimApplication::ContactFields> Item(qint32 index) const override {
-        if (index < 1 || index > Count())
+    PimValue<PimApplication::ContactFields> item(qint32 index) const override {
+        if (index < 1 || index > count())
             return PimValue<PimApplication::ContactFields>::failure(
                 QStringLiteral("The contacts folder has no item %1.").arg(index));
         return m_contacts.at(index - 1);
@@ -59,24 +59,24 @@ private:
 class FileNamespace : public PimApplication::Namespace {
 public:
     explicit FileNamespace(Folders folders) : m_folders(std::move(folders)) {}
-    PimResult Logon() override {
+    PimResult logon() override {
         if (PimResult prepared = m_folders->prepare(); !prepared)
             return prepared;
         m_loggedOn = true;
         return {};
     }
-    PimResult Logoff() override {
+    PimResult logoff() override {
         m_loggedOn = false;
         return {};
     }
     PimValue<std::unique_ptr<PimApplication::Items>>
-    GetDefaultFolderItems(PimApplication::FolderType folder) override {
+    getDefaultFolderItems(PimApplication::FolderType folder) override {
         using Result = PimValue<std::unique_ptr<PimApplication::Items>>;
         if (!m_loggedOn)
             return Result::failure(QStringLiteral("Not logged on."));
         if (folder != PimApplication::FolderType::Contacts)
             return Result::failure(QStringLiteral("There is no such default folder."));
-        PimValue<VCardReader::Outcome> read = VCardReader::readFolder(m_folders->ContactsFolder());
+        PimValue<VCardReader::Outcome> read = VCardReader::readFolder(m_folders->contactsFolder());
         if (!read)
             return read.result();
         return std::unique_ptr<PimApplication::Items>(
@@ -94,26 +94,26 @@ template <typename Interface> class CalendarItem : public Interface {
 public:
     explicit CalendarItem(Folders folders) : m_folders(std::move(folders)), m_uid(newUid()) {}
 
-    QString Body() const override { return m_body; }
+    QString body() const override { return m_body; }
     PimResult setBody(const QString& body) override {
         m_body = body;
         return {};
     }
     // Saved in the file named by the item's UID.
-    PimResult Save() override {
+    PimResult save() override {
         const PimValue<QByteArray> content = text(m_uid, QDateTime::currentDateTimeUtc());
         if (!content)
             return content.result();
         const QString path =
-            QDir(m_folders->CalendarFolder()).filePath(CalendarItemFile::fileName(m_uid));
+            QDir(m_folders->calendarFolder()).filePath(CalendarItemFile::fileName(m_uid));
         if (PimResult written = writeFile(path, *content); !written)
             return written;
         m_path = path;
         return {};
     }
-    PimResult Display() override {
+    PimResult display() override {
         if (m_path.isEmpty())
-            if (PimResult saved = Save(); !saved)
+            if (PimResult saved = save(); !saved)
                 return saved;
         if (!UiServices::instance().openInUserProgram(m_path))
             return PimResult::failure(QStringLiteral("No calendar program could open \"%1\".")
@@ -135,28 +135,28 @@ class FileAppointment : public CalendarItem<PimApplication::AppointmentItem> {
 public:
     explicit FileAppointment(Folders folders) : CalendarItem(std::move(folders)) {}
     PimApplication::ItemType Type() const override { return PimApplication::ItemType::Appointment; }
-    QDateTime Start() const override { return m_start; }
+    QDateTime start() const override { return m_start; }
     PimResult setStart(const QDateTime& start) override {
         if (PimResult r = CalendarItemFile::checkTime(QStringLiteral("start"), start); !r)
             return r;
         m_start = start;
         return {};
     }
-    qint32 Duration() const override { return m_duration; }
+    qint32 duration() const override { return m_duration; }
     PimResult setDuration(qint32 minutes) override {
         if (PimResult r = CalendarItemFile::checkMinutes(QStringLiteral("duration"), minutes); !r)
             return r;
         m_duration = minutes;
         return {};
     }
-    qint32 ReminderMinutesBeforeStart() const override { return m_reminderMinutes; }
+    qint32 reminderMinutesBeforeStart() const override { return m_reminderMinutes; }
     PimResult setReminderMinutesBeforeStart(qint32 minutes) override {
         if (PimResult r = CalendarItemFile::checkMinutes(QStringLiteral("reminder"), minutes); !r)
             return r;
         m_reminderMinutes = minutes;
         return {};
     }
-    bool ReminderSet() const override { return m_reminderSet; }
+    bool reminderSet() const override { return m_reminderSet; }
     PimResult setReminderSet(bool on) override {
         m_reminderSet = on;
         return {};
@@ -184,7 +184,7 @@ class FileTask : public CalendarItem<PimApplication::TaskItem> {
 public:
     explicit FileTask(Folders folders) : CalendarItem(std::move(folders)) {}
     PimApplication::ItemType Type() const override { return PimApplication::ItemType::Task; }
-    QDateTime DueDate() const override { return m_due; }
+    QDateTime dueDate() const override { return m_due; }
     PimResult setDueDate(const QDateTime& due) override {
         if (PimResult r = CalendarItemFile::checkTime(QStringLiteral("due date"), due); !r)
             return r;
@@ -208,38 +208,38 @@ public:
           m_messageId(newUid() + QStringLiteral("@corvane.invalid")) {}
 
     PimApplication::ItemType Type() const override { return PimApplication::ItemType::Mail; }
-    QString Body() const override { return m_draft.Body; }
+    QString body() const override { return m_draft.Body; }
     PimResult setBody(const QString& body) override {
         m_draft.Body = body;
         return {};
     }
-    QString To() const override { return m_draft.To; }
+    QString to() const override { return m_draft.To; }
     PimResult setTo(const QString& to) override {
         if (PimResult r = MailDraft::checkRecipients(to); !r)
             return r;
         m_draft.To = to;
         return {};
     }
-    QString CC() const override { return m_draft.CC; }
-    PimResult setCC(const QString& cc) override {
+    QString cc() const override { return m_draft.CC; }
+    PimResult setCc(const QString& cc) override {
         if (PimResult r = MailDraft::checkRecipients(cc); !r)
             return r;
         m_draft.CC = cc;
         return {};
     }
-    QString BCC() const override { return m_draft.BCC; }
-    PimResult setBCC(const QString& bcc) override {
+    QString bcc() const override { return m_draft.BCC; }
+    PimResult setBcc(const QString& bcc) override {
         if (PimResult r = MailDraft::checkRecipients(bcc); !r)
             return r;
         m_draft.BCC = bcc;
         return {};
     }
-    QString Subject() const override { return m_draft.Subject; }
+    QString subject() const override { return m_draft.Subject; }
     PimResult setSubject(const QString& subject) override {
         m_draft.Subject = subject;
         return {};
     }
-    PimResult AddAttachment(const QString& source, PimApplication::AttachmentType type,
+    PimResult addAttachment(const QString& source, PimApplication::AttachmentType type,
                             qint32 position, const QString& displayName) override {
         if (type != PimApplication::AttachmentType::ByValue)
             return PimResult::failure(QStringLiteral("Only copies of files can be attached."));
@@ -259,18 +259,18 @@ public:
         m_sources.insert(at, QFileInfo(source).absoluteFilePath());
         return {};
     }
-    qint32 AttachmentCount() const override {
+    qint32 attachmentCount() const override {
         return static_cast<qint32>(m_draft.Attachments.size());
     }
-    PimResult Save() override {
+    PimResult save() override {
         if (m_path.isEmpty())
-            m_path = freeFileName(m_folders->DraftsFolder(), QStringLiteral("Mail"),
+            m_path = freeFileName(m_folders->draftsFolder(), QStringLiteral("Mail"),
                                   QStringLiteral(".eml"));
         return writeFile(m_path, m_draft.toMime(QDateTime::currentDateTime(), m_messageId));
     }
-    PimResult Display() override {
+    PimResult display() override {
         if (m_path.isEmpty())
-            if (PimResult saved = Save(); !saved)
+            if (PimResult saved = save(); !saved)
                 return saved;
         // Every value travels inside the mailto: URI; attachments are our own absolute paths.
         QStringList arguments;
@@ -308,34 +308,34 @@ PimValue<std::unique_ptr<PimApplication>> FilePimApplication::open(const PimFold
     return std::unique_ptr<PimApplication>(std::make_unique<FilePimApplication>(folders));
 }
 
-QString FilePimApplication::VersionText() {
+QString FilePimApplication::versionText() {
     return QStringLiteral(CORVANE_VERSION " (Corvane mail, calendar and contacts files)");
 }
 
 FilePimApplication::FilePimApplication(const PimFolders& folders)
     : m_folders(std::make_shared<const PimFolders>(folders)) {}
 
-PimValue<QString> FilePimApplication::Version() const {
-    return VersionText();
+PimValue<QString> FilePimApplication::version() const {
+    return versionText();
 }
 
 PimValue<std::unique_ptr<PimApplication::Namespace>>
-FilePimApplication::GetNamespace(const QString& type) {
+FilePimApplication::getNamespace(const QString& type) {
     if (type.compare(QLatin1String("MAPI"), Qt::CaseInsensitive) != 0)
         return PimValue<std::unique_ptr<Namespace>>::failure(
             QStringLiteral("There is no namespace \"%1\".").arg(type));
     return std::unique_ptr<Namespace>(std::make_unique<FileNamespace>(m_folders));
 }
 
-PimValue<std::unique_ptr<PimApplication::MailItem>> FilePimApplication::CreateMailItem() {
+PimValue<std::unique_ptr<PimApplication::MailItem>> FilePimApplication::createMailItem() {
     return std::unique_ptr<MailItem>(std::make_unique<FileMail>(m_folders));
 }
 
 PimValue<std::unique_ptr<PimApplication::AppointmentItem>>
-FilePimApplication::CreateAppointmentItem() {
+FilePimApplication::createAppointmentItem() {
     return std::unique_ptr<AppointmentItem>(std::make_unique<FileAppointment>(m_folders));
 }
 
-PimValue<std::unique_ptr<PimApplication::TaskItem>> FilePimApplication::CreateTaskItem() {
+PimValue<std::unique_ptr<PimApplication::TaskItem>> FilePimApplication::createTaskItem() {
     return std::unique_ptr<TaskItem>(std::make_unique<FileTask>(m_folders));
 }

@@ -16,7 +16,7 @@ public:
     // be created, read or written.
     static PimValue<std::unique_ptr<PimApplication>> open(const PimFolders& folders);
     // The adapter's name and version.
-    static QString VersionText();
+    static QString versionText();
     // The program that opens compose windows.
     static constexpr const char* MailProgram = "xdg-email";
     // How long Display waits for the compose program to report failure; one that still runs
@@ -25,11 +25,11 @@ public:
 
     explicit FilePimApplication(const PimFolders& folders);
 
-    PimValue<QString> Version() const override;
-    PimValue<std::unique_ptr<Namespace>> GetNamespace(const QString& type) override;
-    PimValue<std::unique_ptr<MailItem>> CreateMailItem() override;
-    PimValue<std::unique_ptr<AppointmentItem>> CreateAppointmentItem() override;
-    PimValue<std::unique_ptr<TaskItem>> CreateTaskItem() override;
+    PimValue<QString> version() const override;
+    PimValue<std::unique_ptr<Namespace>> getNamespace(const QString& type) override;
+    PimValue<std::unique_ptr<MailItem>> createMailItem() override;
+    PimValue<std::unique_ptr<AppointmentItem>> createAppointmentItem() override;
+    PimValue<std::unique_ptr<TaskItem>> createTaskItem() override;
 
 private:
     std::shared_ptr<const PimFolders> m_folders;

@@ -10,7 +10,7 @@ PimApplication::Factory& installedFactory() {
 }
 } // namespace
 
-PimValue<std::unique_ptr<PimApplication>> PimApplication::Create() {
+PimValue<std::unique_ptr<PimApplication>> PimApplication::create() {
     if (installedFactory())
         return installedFactory()();
     return FilePimApplication::open(PimFolders::fromSettings());

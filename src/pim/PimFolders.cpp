@@ -12,11 +12,11 @@ QString folderSetting(const QString& key, const QString& name) {
     SettingsStore& store = SettingsStore::instance();
     const QString section = QString::fromLatin1(PimFolders::Section);
     const QString app = QString::fromLatin1(SettingsStore::AppName);
-    const QString stored = store.GetSetting(app, section, key).trimmed();
+    const QString stored = store.getSetting(app, section, key).trimmed();
     if (!stored.isEmpty())
         return stored;
     const QString folder = PimFolders::defaultFolder(name);
-    (void)store.SaveSetting(app, section, key, folder); // a failed write keeps the default
+    (void)store.saveSetting(app, section, key, folder); // a failed write keeps the default
     return folder;
 }
 
@@ -62,11 +62,11 @@ bool PimFolders::save() const {
     SettingsStore& store = SettingsStore::instance();
     const QString section = QString::fromLatin1(Section);
     const QString app = QString::fromLatin1(SettingsStore::AppName);
-    bool written = store.SaveSetting(app, section, QStringLiteral("ContactsFolder"), m_contacts);
+    bool written = store.saveSetting(app, section, QStringLiteral("ContactsFolder"), m_contacts);
     written =
-        store.SaveSetting(app, section, QStringLiteral("CalendarFolder"), m_calendar) && written;
-    written = store.SaveSetting(app, section, QStringLiteral("DraftsFolder"), m_drafts) && written;
-    return store.Flush() && written;
+        store.saveSetting(app, section, QStringLiteral("CalendarFolder"), m_calendar) && written;
+    written = store.saveSetting(app, section, QStringLiteral("DraftsFolder"), m_drafts) && written;
+    return store.flush() && written;
 }
 
 PimResult PimFolders::prepare() const {

@@ -20,9 +20,9 @@ public:
     PimFolders(const QString& contacts, const QString& calendar, const QString& drafts)
         : m_contacts(contacts), m_calendar(calendar), m_drafts(drafts) {}
 
-    const QString& ContactsFolder() const { return m_contacts; }
-    const QString& CalendarFolder() const { return m_calendar; }
-    const QString& DraftsFolder() const { return m_drafts; }
+    const QString& contactsFolder() const { return m_contacts; }
+    const QString& calendarFolder() const { return m_calendar; }
+    const QString& draftsFolder() const { return m_drafts; }
 
     // Writes the three folders to the settings store; false when the store cannot be written.
     bool save() const;

@@ -11,7 +11,7 @@
 // Add refuses a key already in use and changes nothing then.
 template <typename T> class KeyedCollection {
 public:
-    T* Add(std::unique_ptr<T> item, const QString& key = QString()) {
+    T* add(std::unique_ptr<T> item, const QString& key = QString()) {
         T* raw = item.get();
         // Room first, so that nothing can fail once the key is taken.
         if (m_items.size() == m_items.capacity())
@@ -27,23 +27,23 @@ public:
         return raw;
     }
 
-    T* Item(qint32 position) const {
-        if (position < 1 || position > Count())
+    T* item(qint32 position) const {
+        if (position < 1 || position > count())
             return nullptr;
         return m_items[static_cast<size_t>(position - 1)].item.get();
     }
-    T* Item(const QString& key) const { return m_byKey.value(key, nullptr); }
-    bool Contains(const QString& key) const { return m_byKey.contains(key); }
+    T* item(const QString& key) const { return m_byKey.value(key, nullptr); }
+    bool contains(const QString& key) const { return m_byKey.contains(key); }
     // The key of the item at a position ("" for an item without key or no item).
-    QString KeyAt(qint32 position) const {
-        if (position < 1 || position > Count())
+    QString keyAt(qint32 position) const {
+        if (position < 1 || position > count())
             return QString();
         return m_items[static_cast<size_t>(position - 1)].key;
     }
-    qint32 Count() const { return static_cast<qint32>(m_items.size()); }
+    qint32 count() const { return static_cast<qint32>(m_items.size()); }
 
-    bool Remove(qint32 position) {
-        if (position < 1 || position > Count())
+    bool remove(qint32 position) {
+        if (position < 1 || position > count())
             return false;
         const auto it = m_items.begin() + (position - 1);
         if (!it->key.isEmpty())
@@ -51,17 +51,17 @@ public:
         m_items.erase(it);
         return true;
     }
-    bool Remove(const QString& key) {
-        const T* target = Item(key);
+    bool remove(const QString& key) {
+        const T* target = item(key);
         if (!target)
             return false;
         for (size_t i = 0; i < m_items.size(); ++i) {
             if (m_items[i].item.get() == target)
-                return Remove(static_cast<qint32>(i + 1));
+                return remove(static_cast<qint32>(i + 1));
         }
         return false;
     }
-    void Clear() {
+    void clear() {
         m_items.clear();
         m_byKey.clear();
     }

@@ -16,7 +16,7 @@ SettingsStore::SettingsStore(const QString& path)
     : m_settings(std::make_unique<QSettings>(path, QSettings::IniFormat)) {}
 
 SettingsStore::~SettingsStore() {
-    Flush();
+    flush();
 }
 
 SettingsStore& SettingsStore::instance() {
@@ -45,7 +45,7 @@ QString SettingsStore::fullKey(const QString& appName, const QString& section, c
     return group + QLatin1Char('/') + key;
 }
 
-QString SettingsStore::GetSetting(const QString& appName, const QString& section,
+QString SettingsStore::getSetting(const QString& appName, const QString& section,
                                   const QString& key, const QString& defaultValue) const {
     const QVariant value = m_settings->value(fullKey(appName, section, key));
     if (!value.isValid())
@@ -56,18 +56,18 @@ QString SettingsStore::GetSetting(const QString& appName, const QString& section
     return value.toString();
 }
 
-bool SettingsStore::HasSetting(const QString& appName, const QString& section,
+bool SettingsStore::hasSetting(const QString& appName, const QString& section,
                                const QString& key) const {
     return m_settings->contains(fullKey(appName, section, key));
 }
 
-bool SettingsStore::SaveSetting(const QString& appName, const QString& section, const QString& key,
+bool SettingsStore::saveSetting(const QString& appName, const QString& section, const QString& key,
                                 const QString& value) {
     m_settings->setValue(fullKey(appName, section, key), value);
     return m_settings->status() == QSettings::NoError;
 }
 
-bool SettingsStore::Flush() {
+bool SettingsStore::flush() {
     QDir().mkpath(QFileInfo(m_settings->fileName()).absolutePath());
     m_settings->sync();
     return m_settings->status() == QSettings::NoError;

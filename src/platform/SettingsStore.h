@@ -21,16 +21,16 @@ public:
 
     QString filePath() const;
     // The stored text, or `defaultValue` when the value is not stored.
-    QString GetSetting(const QString& appName, const QString& section, const QString& key,
+    QString getSetting(const QString& appName, const QString& section, const QString& key,
                        const QString& defaultValue = QString()) const;
-    bool HasSetting(const QString& appName, const QString& section, const QString& key) const;
-    // Sets the value; it reaches the file at the next Flush() (or when the store ends).
+    bool hasSetting(const QString& appName, const QString& section, const QString& key) const;
+    // Sets the value; it reaches the file at the next flush() (or when the store ends).
     // False when the store's file is known not to be writable.
-    bool SaveSetting(const QString& appName, const QString& section, const QString& key,
+    bool saveSetting(const QString& appName, const QString& section, const QString& key,
                      const QString& value);
     // Writes the changed values to the file; false when that fails. Savers call it once after a
     // batch of values rather than once per value.
-    bool Flush();
+    bool flush();
 
     explicit SettingsStore(const QString& path);
     ~SettingsStore();

@@ -96,11 +96,11 @@ private:
         const QString& text = r.field(ReportRecord::fieldIndex(group));
         const QStringList* list = nullptr;
         if (group == QLatin1String("Stage"))
-            list = &ValueLists::Stage();
+            list = &ValueLists::stage();
         else if (group == QLatin1String("Probability"))
-            list = &ValueLists::Probability();
+            list = &ValueLists::probability();
         else if (group == QLatin1String("Source"))
-            list = &ValueLists::Source();
+            list = &ValueLists::source();
         if (list) {
             const qsizetype position = list->indexOf(text);
             if (position >= 0)
@@ -352,8 +352,8 @@ private:
             std::map<std::pair<int, QString>, std::pair<QString, Sums>> sums;
             const QStringList* list =
                 group == QLatin1String("Stage")
-                    ? &ValueLists::Stage()
-                    : (group == QLatin1String("Probability") ? &ValueLists::Probability()
+                    ? &ValueLists::stage()
+                    : (group == QLatin1String("Probability") ? &ValueLists::probability()
                                                              : nullptr);
             if (list) {
                 for (qsizetype i = 0; i < list->size(); ++i)

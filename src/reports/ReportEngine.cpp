@@ -133,8 +133,8 @@ ReportEngine::Outcome ReportEngine::renderToPdf(const QString& database,
     }
     const std::shared_ptr<ReportDocument> document = engine.makeDocument();
     if (!document) {
-        outcome.status = engine.LastErrorNumber();
-        outcome.error = engine.LastErrorString();
+        outcome.status = engine.lastErrorNumber();
+        outcome.error = engine.lastErrorString();
         return outcome;
     }
     const Result written = document->writePdf(pdfPath);

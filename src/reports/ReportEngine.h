@@ -46,27 +46,27 @@ public:
 
     // The settings, named as the window sets them.
     void setDataFiles(int index, const QString& path);
-    QString DataFiles(int index) const { return m_dataFiles.value(index); }
+    QString dataFiles(int index) const { return m_dataFiles.value(index); }
     void setFormulas(int index, const QString& text);
-    QString Formulas(int index) const { return m_formulas.value(index); }
+    QString formulas(int index) const { return m_formulas.value(index); }
     void setMailToList(const QString& list) { m_mail.toList = list; }
     void setMailCcList(const QString& list) { m_mail.ccList = list; }
     void setMailMessage(const QString& text) { m_mail.message = text; }
     const MailSettings& mail() const { return m_mail; }
     void setReportFileName(const QString& path) { m_reportFileName = path; }
-    const QString& ReportFileName() const { return m_reportFileName; }
+    const QString& reportFileName() const { return m_reportFileName; }
 
     // The run request: 1 makes the report and presents it. Returns the status.
     int setAction(int request);
-    int LastErrorNumber() const { return m_status; }
-    const QString& LastErrorString() const { return m_error; }
+    int lastErrorNumber() const { return m_status; }
+    const QString& lastErrorString() const { return m_error; }
 
     // Not owned; nullptr leaves a run without a way to show its report.
     void setPresenter(Presenter* presenter) { m_presenter = presenter; }
     // The print date on the pages; today when not set.
     void setPrintDate(const QDate& date) { m_printDate = date; }
 
-    // The representative and company of the formulas SalesRep and UserCompany ("" when unset).
+    // The representative and company of the formulas SalesRep and userCompany ("" when unset).
     QString formulaValue(const QString& name) const;
 
     // The report of the current settings, or the failure; sets the status and error text.

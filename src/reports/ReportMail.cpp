@@ -36,25 +36,25 @@ Result ReportMail::send(ReportDocument& document, const ReportEngine::MailSettin
     if (!written)
         return failed(written.message() + QLatin1Char('.'));
 
-    auto application = PimApplication::Create();
+    auto application = PimApplication::create();
     if (!application)
         return failed(application.message());
-    auto item = (*application)->CreateMailItem();
+    auto item = (*application)->createMailItem();
     if (!item)
         return failed(item.message());
     PimApplication::MailItem& message = **item;
     // The attachment is copied when it is added, so the temporary file may go afterwards.
     const std::function<PimResult()> steps[] = {
         [&] { return message.setTo(mail.toList); },
-        [&] { return message.setCC(mail.ccList); },
+        [&] { return message.setCc(mail.ccList); },
         [&] { return message.setSubject(subject(document)); },
         [&] { return message.setBody(mail.message); },
         [&] {
-            return message.AddAttachment(pdf, PimApplication::AttachmentType::ByValue, 1,
+            return message.addAttachment(pdf, PimApplication::AttachmentType::ByValue, 1,
                                          attachmentName(document));
         },
-        [&] { return message.Save(); },
-        [&] { return message.Display(); }};
+        [&] { return message.save(); },
+        [&] { return message.display(); }};
     for (const auto& step : steps) {
         const PimResult done = step();
         if (!done)

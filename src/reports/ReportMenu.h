@@ -15,8 +15,8 @@ public:
     // HQemail, copy list emailcc and text "Sales report. " + Sales_Rep; indexes 1 to 8 set the
     // template file (the program's folder followed by "\Summary.rpt" ...), any other index leaves
     // it as it was. A status of 1 or more shows the engine's error text under "Print Report".
-    static void mnuRpt_Click(ReportEngine& report, int index, const QString& databaseLocation,
-                             const User& user, UiServices& ui);
+    static void printReport(ReportEngine& report, int index, const QString& databaseLocation,
+                            const User& user, UiServices& ui);
 
     static constexpr const char* MessageTitle = "Print Report";
 };

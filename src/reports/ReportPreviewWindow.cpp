@@ -38,7 +38,7 @@ void ReportPreviewWindow::setPrinterChooser(PrinterChooser c) {
 ReportPreviewWindow::ReportPreviewWindow(std::shared_ptr<ReportDocument> document,
                                          const ReportEngine::MailSettings& mail, QWidget* parent)
     : QDialog(parent), m_document(std::move(document)), m_mail(mail) {
-    setObjectName(QStringLiteral("frmReportPreview"));
+    setObjectName(QStringLiteral("ReportPreviewWindow"));
     setWindowTitle(m_document->content().title + QStringLiteral(" - Print Preview"));
     setWindowFlag(Qt::WindowMaximizeButtonHint, true);
     // The pages are painted as they come into view: a long report opens at once.

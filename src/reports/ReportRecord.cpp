@@ -29,9 +29,9 @@ void ReportRecord::computeValues() {
     static const int yearField = indexOf("OrderYear");
     static const int monthField = indexOf("OrderMonth");
     static const int dayField = indexOf("OrderDay");
-    revenue = AmountOf(field(revenueField));
-    unitPrice = AmountOf(field(unitPriceField));
-    quantity = AmountOf(field(quantityField));
+    revenue = amountOf(field(revenueField));
+    unitPrice = amountOf(field(unitPriceField));
+    quantity = amountOf(field(quantityField));
     probability = probabilityOf(field(probabilityField));
     weighted = revenue * probability / 100.0;
     orderDate = orderDateOf(field(yearField), field(monthField), field(dayField));

@@ -22,7 +22,7 @@
 //   chart: bars                        revenue and weighted revenue per group, as bars
 //
 // Fields are those of table Sales and the values made from them: OrderDate, Weighted (revenue
-// times probability) and Share (the running share of the total revenue).
+// times probability) and share (the running share of the total revenue).
 class ReportTemplate {
 public:
     enum class Layout { List, Summary };

@@ -5,14 +5,14 @@
 // One list column's display state: key, width in twips, ordinal and whether it is displayed.
 class ColumnStatus {
 public:
-    bool CDisplay() const { return m_CDisplay; }
-    void setCDisplay(bool value) { m_CDisplay = value; }
-    qint16 COrder() const { return m_COrder; }
-    void setCOrder(qint16 value) { m_COrder = value; }
-    qint16 cWidth() const { return m_cWidth; }
-    void setcWidth(qint16 value) { m_cWidth = value; }
-    const QString& cKey() const { return m_cKey; }
-    void setcKey(const QString& value) { m_cKey = value; }
+    bool isDisplayed() const { return m_CDisplay; }
+    void setDisplayed(bool value) { m_CDisplay = value; }
+    qint16 order() const { return m_COrder; }
+    void setOrder(qint16 value) { m_COrder = value; }
+    qint16 width() const { return m_cWidth; }
+    void setWidth(qint16 value) { m_cWidth = value; }
+    const QString& key() const { return m_cKey; }
+    void setKey(const QString& value) { m_cKey = value; }
 
 private:
     QString m_cKey;

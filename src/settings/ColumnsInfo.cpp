@@ -13,7 +13,7 @@ std::unique_ptr<ColumnsInfo>& current() {
 }
 } // namespace
 
-const QStringList& ColumnsInfo::ColumnKeys() {
+const QStringList& ColumnsInfo::columnKeys() {
     static const QStringList keys{
         QStringLiteral("Description"), QStringLiteral("Company"),     QStringLiteral("Department"),
         QStringLiteral("Contact"),     QStringLiteral("Note"),        QStringLiteral("Product"),
@@ -23,7 +23,7 @@ const QStringList& ColumnsInfo::ColumnKeys() {
     return keys;
 }
 
-const QStringList& ColumnsInfo::Captions() {
+const QStringList& ColumnsInfo::captions() {
     static const QStringList captions{
         QStringLiteral("Description"), QStringLiteral("Company"), QStringLiteral("Department"),
         QStringLiteral("Contact"),     QStringLiteral("Note"),    QStringLiteral("Product"),
@@ -53,70 +53,70 @@ void ColumnsInfo::releaseInstance() {
 void ColumnsInfo::load() {
     const SettingsStore& store = SettingsStore::instance();
     const QString app = QLatin1String(SettingsStore::AppName);
-    const QStringList& keys = ColumnKeys();
+    const QStringList& keys = columnKeys();
     for (qsizetype i = 0; i < keys.size(); ++i) {
         const QString& key = keys[i];
         const qint16 position = static_cast<qint16>(i + 1);
         // A value that does not convert keeps its default.
         const qint16 width =
-            TextForm::toInt16(store.GetSetting(app, Section, key + QStringLiteral("Width"),
+            TextForm::toInt16(store.getSetting(app, Section, key + QStringLiteral("Width"),
                                                QString::number(DefaultWidth)))
                 .value_or(DefaultWidth);
         const bool display =
-            TextForm::toBool(store.GetSetting(app, Section, key + QStringLiteral("Display"),
+            TextForm::toBool(store.getSetting(app, Section, key + QStringLiteral("Display"),
                                               QStringLiteral("True")))
                 .value_or(true);
         const qint16 order =
-            TextForm::toInt16(store.GetSetting(app, Section, key + QStringLiteral("Order"),
+            TextForm::toInt16(store.getSetting(app, Section, key + QStringLiteral("Order"),
                                                QString::number(position)))
                 .value_or(position);
-        Add(key, width, order, display, key);
+        add(key, width, order, display, key);
     }
 }
 
-void ColumnsInfo::Save() const {
+void ColumnsInfo::save() const {
     SettingsStore& store = SettingsStore::instance();
     const QString app = QLatin1String(SettingsStore::AppName);
     for (const ColumnStatus& entry : m_items) {
-        const QString& key = entry.cKey();
-        store.SaveSetting(app, Section, key + QStringLiteral("Width"),
-                          QString::number(entry.cWidth()));
-        store.SaveSetting(app, Section, key + QStringLiteral("Display"),
-                          TextForm::fromBool(entry.CDisplay()));
-        store.SaveSetting(app, Section, key + QStringLiteral("Order"),
-                          QString::number(entry.COrder()));
+        const QString& key = entry.key();
+        store.saveSetting(app, Section, key + QStringLiteral("Width"),
+                          QString::number(entry.width()));
+        store.saveSetting(app, Section, key + QStringLiteral("Display"),
+                          TextForm::fromBool(entry.isDisplayed()));
+        store.saveSetting(app, Section, key + QStringLiteral("Order"),
+                          QString::number(entry.order()));
     }
 }
 
-ColumnStatus* ColumnsInfo::Add(const QString& cKey, qint16 cWidth, qint16 COrder, bool CDisplay,
+ColumnStatus* ColumnsInfo::add(const QString& cKey, qint16 cWidth, qint16 COrder, bool CDisplay,
                                const QString& sKey) {
-    if (m_items.Contains(sKey))
+    if (m_items.contains(sKey))
         return nullptr;
     auto entry = std::make_unique<ColumnStatus>();
-    entry->setcKey(cKey);
-    entry->setcWidth(cWidth);
-    entry->setCOrder(COrder);
-    entry->setCDisplay(CDisplay);
-    return m_items.Add(std::move(entry), sKey);
+    entry->setKey(cKey);
+    entry->setWidth(cWidth);
+    entry->setOrder(COrder);
+    entry->setDisplayed(CDisplay);
+    return m_items.add(std::move(entry), sKey);
 }
 
-ColumnStatus* ColumnsInfo::Item(qint32 position) const {
-    return m_items.Item(position);
+ColumnStatus* ColumnsInfo::item(qint32 position) const {
+    return m_items.item(position);
 }
 
-ColumnStatus* ColumnsInfo::Item(const QString& key) const {
-    return m_items.Item(key);
+ColumnStatus* ColumnsInfo::item(const QString& key) const {
+    return m_items.item(key);
 }
 
-bool ColumnsInfo::Remove(qint32 position) {
-    return m_items.Remove(position);
+bool ColumnsInfo::remove(qint32 position) {
+    return m_items.remove(position);
 }
 
-bool ColumnsInfo::Remove(const QString& key) {
-    return m_items.Remove(key);
+bool ColumnsInfo::remove(const QString& key) {
+    return m_items.remove(key);
 }
 
-QString ColumnsInfo::KeyValue(int sortMenuPosition) {
+QString ColumnsInfo::keyValue(int sortMenuPosition) {
     // The Sort menu lists Source, Stage, Forecast, Probability at 10 to 13.
     static const QStringList bySortPosition{
         QStringLiteral("Description"), QStringLiteral("Company"),  QStringLiteral("Department"),

@@ -11,8 +11,8 @@
 class ColumnsInfo {
 public:
     // The column keys in position order, and their list captions.
-    static const QStringList& ColumnKeys();
-    static const QStringList& Captions();
+    static const QStringList& columnKeys();
+    static const QStringList& captions();
 
     ColumnsInfo();
     ~ColumnsInfo();
@@ -25,21 +25,21 @@ public:
     static void releaseInstance();
 
     // Appends an entry, under `sKey` when it is not empty. nullptr when the key is taken.
-    ColumnStatus* Add(const QString& cKey, qint16 cWidth, qint16 COrder, bool CDisplay,
+    ColumnStatus* add(const QString& cKey, qint16 cWidth, qint16 COrder, bool CDisplay,
                       const QString& sKey = QString());
     // The entry at a 1-based position or under a key; nullptr when there is none.
-    ColumnStatus* Item(qint32 position) const;
-    ColumnStatus* Item(const QString& key) const;
-    qint32 Count() const { return m_items.Count(); }
-    bool Remove(qint32 position);
-    bool Remove(const QString& key);
+    ColumnStatus* item(qint32 position) const;
+    ColumnStatus* item(const QString& key) const;
+    qint32 count() const { return m_items.count(); }
+    bool remove(qint32 position);
+    bool remove(const QString& key);
     // The column key of a Sort menu position (1 to 14), else "None".
-    static QString KeyValue(int sortMenuPosition);
+    static QString keyValue(int sortMenuPosition);
 
     auto begin() const { return m_items.begin(); }
     auto end() const { return m_items.end(); }
 
-    void Save() const;
+    void save() const;
 
 private:
     void load();

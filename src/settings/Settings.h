@@ -8,12 +8,12 @@ class Settings {
 public:
     static Settings& instance();
 
-    qint16 DisplaySortOrder() const { return m_DisplaySortOrder; }
+    qint16 displaySortOrder() const { return m_DisplaySortOrder; }
     void setDisplaySortOrder(qint16 value) { m_DisplaySortOrder = value; }
     // A column key or "None"; at first no key at all, which equals neither.
-    const std::optional<QString>& DisplaySortKey() const { return m_DisplaySortKey; }
+    const std::optional<QString>& displaySortKey() const { return m_DisplaySortKey; }
     void setDisplaySortKey(const QString& value) { m_DisplaySortKey = value; }
-    bool DisplaySorted() const { return m_DisplaySorted; }
+    bool displaySorted() const { return m_DisplaySorted; }
     void setDisplaySorted(bool value) { m_DisplaySorted = value; }
 
 private:

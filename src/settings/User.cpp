@@ -36,36 +36,36 @@ void User::releaseInstance() {
 void User::load() {
     const SettingsStore& store = SettingsStore::instance();
     const QString app = QLatin1String(SettingsStore::AppName);
-    m_Sales_Rep = store.GetSetting(app, Section, QStringLiteral("Sales_Rep"));
-    m_Company = store.GetSetting(app, Section, QStringLiteral("Company"));
-    if (store.HasSetting(app, Section, QStringLiteral("Territory")))
-        m_Territory = store.GetSetting(app, Section, QStringLiteral("Territory"));
+    m_Sales_Rep = store.getSetting(app, Section, QStringLiteral("Sales_Rep"));
+    m_Company = store.getSetting(app, Section, QStringLiteral("Company"));
+    if (store.hasSetting(app, Section, QStringLiteral("Territory")))
+        m_Territory = store.getSetting(app, Section, QStringLiteral("Territory"));
     else
-        m_Territory = store.GetSetting(OldTerritoryApp, Section, QStringLiteral("Territory"));
-    m_ID = store.GetSetting(app, Section, QStringLiteral("ID"));
-    m_email = store.GetSetting(app, Section, QStringLiteral("email"));
-    m_emailcc = store.GetSetting(app, Section, QStringLiteral("emailcc"));
-    m_HQemail = store.GetSetting(app, Section, QStringLiteral("HQemail"));
-    const QDate lastSent = LocaleText::parseShortDate(store.GetSetting(
+        m_Territory = store.getSetting(OldTerritoryApp, Section, QStringLiteral("Territory"));
+    m_ID = store.getSetting(app, Section, QStringLiteral("ID"));
+    m_email = store.getSetting(app, Section, QStringLiteral("email"));
+    m_emailcc = store.getSetting(app, Section, QStringLiteral("emailcc"));
+    m_HQemail = store.getSetting(app, Section, QStringLiteral("HQemail"));
+    const QDate lastSent = LocaleText::parseShortDate(store.getSetting(
         app, Section, QStringLiteral("LastSent"), LocaleText::shortDate(QDate::currentDate())));
     if (lastSent.isValid())
         m_LastSent = lastSent;
     if (const auto useOutlook = TextForm::toBool(
-            store.GetSetting(app, Section, QStringLiteral("UseOutlook"), QStringLiteral("False"))))
+            store.getSetting(app, Section, QStringLiteral("UseOutlook"), QStringLiteral("False"))))
         m_UseOutlook = *useOutlook;
 }
 
-void User::SaveUser() {
+void User::saveUser() {
     SettingsStore& store = SettingsStore::instance();
     const QString app = QLatin1String(SettingsStore::AppName);
-    store.SaveSetting(app, Section, QStringLiteral("Sales_Rep"), m_Sales_Rep);
-    store.SaveSetting(app, Section, QStringLiteral("Company"), m_Company);
-    store.SaveSetting(app, Section, QStringLiteral("Territory"), m_Territory);
-    store.SaveSetting(app, Section, QStringLiteral("ID"), m_ID);
-    store.SaveSetting(app, Section, QStringLiteral("email"), m_email);
-    store.SaveSetting(app, Section, QStringLiteral("emailcc"), m_emailcc);
-    store.SaveSetting(app, Section, QStringLiteral("HQemail"), m_HQemail);
-    store.SaveSetting(app, Section, QStringLiteral("LastSent"), LocaleText::shortDate(m_LastSent));
-    store.SaveSetting(app, Section, QStringLiteral("UseOutlook"), TextForm::fromBool(m_UseOutlook));
-    store.Flush();
+    store.saveSetting(app, Section, QStringLiteral("Sales_Rep"), m_Sales_Rep);
+    store.saveSetting(app, Section, QStringLiteral("Company"), m_Company);
+    store.saveSetting(app, Section, QStringLiteral("Territory"), m_Territory);
+    store.saveSetting(app, Section, QStringLiteral("ID"), m_ID);
+    store.saveSetting(app, Section, QStringLiteral("email"), m_email);
+    store.saveSetting(app, Section, QStringLiteral("emailcc"), m_emailcc);
+    store.saveSetting(app, Section, QStringLiteral("HQemail"), m_HQemail);
+    store.saveSetting(app, Section, QStringLiteral("LastSent"), LocaleText::shortDate(m_LastSent));
+    store.saveSetting(app, Section, QStringLiteral("UseOutlook"), TextForm::fromBool(m_UseOutlook));
+    store.flush();
 }

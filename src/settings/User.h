@@ -18,30 +18,30 @@ public:
     // Ends the process's profile without saving it; the next instance() loads anew.
     static void releaseInstance();
 
-    bool UseOutlook() const { return m_UseOutlook; }
+    bool useOutlook() const { return m_UseOutlook; }
     void setUseOutlook(bool value) { m_UseOutlook = value; }
-    QDate LastSent() const { return m_LastSent; }
+    QDate lastSent() const { return m_LastSent; }
     void setLastSent(const QDate& value) { m_LastSent = value; }
-    const QString& HQemail() const { return m_HQemail; }
-    void setHQemail(const QString& value) { m_HQemail = value; }
+    const QString& hqEmail() const { return m_HQemail; }
+    void setHqEmail(const QString& value) { m_HQemail = value; }
     const QString& emailcc() const { return m_emailcc; }
     void setemailcc(const QString& value) { m_emailcc = value; }
     const QString& email() const { return m_email; }
     void setemail(const QString& value) { m_email = value; }
-    const QString& ID() const { return m_ID; }
-    void setID(const QString& value) { m_ID = value; }
-    const QString& Territory() const { return m_Territory; }
+    const QString& id() const { return m_ID; }
+    void setId(const QString& value) { m_ID = value; }
+    const QString& territory() const { return m_Territory; }
     void setTerritory(const QString& value) { m_Territory = value; }
-    const QString& Company() const { return m_Company; }
+    const QString& company() const { return m_Company; }
     void setCompany(const QString& value) { m_Company = value; }
-    const QString& Sales_Rep() const { return m_Sales_Rep; }
-    void setSales_Rep(const QString& value) { m_Sales_Rep = value; }
+    const QString& salesRep() const { return m_Sales_Rep; }
+    void setSalesRep(const QString& value) { m_Sales_Rep = value; }
 
     // Writes the nine persisted values; a write that fails is skipped.
-    void SaveUser();
+    void saveUser();
 
     // The date an unreadable LastSent loads as.
-    static QDate ZeroDate() { return QDate(1899, 12, 30); }
+    static QDate zeroDate() { return QDate(1899, 12, 30); }
 
 private:
     void load();
@@ -53,6 +53,6 @@ private:
     QString m_email;
     QString m_emailcc;
     QString m_HQemail;
-    QDate m_LastSent = ZeroDate();
+    QDate m_LastSent = zeroDate();
     bool m_UseOutlook = false;
 };

@@ -11,7 +11,7 @@ bool isAsciiDigit(QChar c) {
 }
 } // namespace
 
-QString NumericText(const QString& text) {
+QString numericText(const QString& text) {
     QString cleaned;
     cleaned.reserve(text.size());
     for (const QChar c : text) {
@@ -21,7 +21,7 @@ QString NumericText(const QString& text) {
     return cleaned;
 }
 
-double LeadingNumber(const QString& cleaned) {
+double leadingNumber(const QString& cleaned) {
     qsizetype end = 0;
     const qsizetype n = cleaned.size();
     while (end < n && isAsciiDigit(cleaned[end]))
@@ -41,7 +41,7 @@ double LeadingNumber(const QString& cleaned) {
     return number.toDouble();
 }
 
-double AmountOf(const QString& text) {
+double amountOf(const QString& text) {
     if (const auto amount = LocaleText::amount(text))
         return *amount;
     // The leading number of the cleaned text in one pass, without building the cleaned text.
@@ -66,6 +66,6 @@ double AmountOf(const QString& text) {
     double value = 0.0;
     const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
     if (error != std::errc() || end != number.data() + number.size())
-        return LeadingNumber(NumericText(text));
+        return leadingNumber(numericText(text));
     return value;
 }

@@ -6,7 +6,7 @@
 #include <iterator>
 #include <limits>
 
-QString Opportunities::KeyFor(qint32 recordNumber) {
+QString Opportunities::keyFor(qint32 recordNumber) {
     // One allocation: an open makes a key per record.
     char digits[12];
     const auto end = std::to_chars(std::begin(digits), std::end(digits), recordNumber).ptr;
@@ -19,58 +19,58 @@ QString Opportunities::KeyFor(qint32 recordNumber) {
     return key;
 }
 
-Opportunity* Opportunities::AppendOpportunity(Opportunity& x) {
-    const auto next = NextRecordNumber();
+Opportunity* Opportunities::appendOpportunity(Opportunity& x) {
+    const auto next = nextRecordNumber();
     if (!next)
         return nullptr;
     x.setRecordNumber(*next);
     auto copy = std::make_unique<Opportunity>(Opportunity::Blank{});
     copy->setRecordNumber(*next);
     copy->copyFieldsFrom(x);
-    return Add(std::move(copy), KeyFor(*next));
+    return add(std::move(copy), keyFor(*next));
 }
 
-std::optional<qint32> Opportunities::NextRecordNumber() const {
+std::optional<qint32> Opportunities::nextRecordNumber() const {
     qint32 highest = 0;
     for (const Opportunity& item : m_items)
-        highest = std::max(highest, item.RecordNumber());
+        highest = std::max(highest, item.recordNumber());
     if (highest == std::numeric_limits<qint32>::max())
         return std::nullopt;
     return highest + 1;
 }
 
-qint32 Opportunities::UnFilteredCount() const {
+qint32 Opportunities::unFilteredCount() const {
     qint32 count = 0;
     for (const Opportunity& item : m_items)
-        count += item.Visible() ? 1 : 0;
+        count += item.visible() ? 1 : 0;
     return count;
 }
 
-double Opportunities::FilteredRevenue() const {
+double Opportunities::filteredRevenue() const {
     double sum = 0.0;
     for (const Opportunity& item : m_items) {
-        if (item.Visible())
-            sum += item.RevenueAmount();
+        if (item.visible())
+            sum += item.revenueAmount();
     }
     return sum;
 }
 
-double Opportunities::TotalRevenue() const {
+double Opportunities::totalRevenue() const {
     double sum = 0.0;
     for (const Opportunity& item : m_items)
-        sum += item.RevenueAmount();
+        sum += item.revenueAmount();
     return sum;
 }
 
 Opportunity*
-Opportunities::Add(qint32 recordNumber, const QString& SalesOwner, const QString& DateCreated,
+Opportunities::add(qint32 recordNumber, const QString& SalesOwner, const QString& DateCreated,
                    const QString& Company, const QString& Department, const QString& Contact,
                    const QString& Note, const QString& Product, const QString& Description,
                    const QString& UnitPrice, const QString& Quantity, const QString& Revenue,
                    const QString& Source, const QString& Stage, const QString& Forecast,
                    const QString& Probability, const QString& OrderDay, const QString& OrderMonth,
                    const QString& OrderYear, const QString& key) {
-    if (m_items.Contains(key))
+    if (m_items.contains(key))
         return nullptr;
     const std::array<const QString*, OpportunityFields::AddOrder.size()> texts{
         &SalesOwner, &DateCreated, &Company,     &Department, &Contact,    &Note,
@@ -80,34 +80,34 @@ Opportunities::Add(qint32 recordNumber, const QString& SalesOwner, const QString
     item->setRecordNumber(recordNumber);
     for (size_t i = 0; i < texts.size(); ++i)
         item->setText(OpportunityFields::AddOrder[i], *texts[i]);
-    return Add(std::move(item), key);
+    return add(std::move(item), key);
 }
 
-Opportunity* Opportunities::Add(std::unique_ptr<Opportunity> item, const QString& key) {
+Opportunity* Opportunities::add(std::unique_ptr<Opportunity> item, const QString& key) {
     item->setVisible(true);
-    return m_items.Add(std::move(item), key);
+    return m_items.add(std::move(item), key);
 }
 
-Opportunity* Opportunities::Item(const QString& key) const {
-    return m_items.Item(key);
+Opportunity* Opportunities::item(const QString& key) const {
+    return m_items.item(key);
 }
 
-Opportunity* Opportunities::Item(qint32 position) const {
-    return m_items.Item(position);
+Opportunity* Opportunities::item(qint32 position) const {
+    return m_items.item(position);
 }
 
-QString Opportunities::KeyAt(qint32 position) const {
-    return m_items.KeyAt(position);
+QString Opportunities::keyAt(qint32 position) const {
+    return m_items.keyAt(position);
 }
 
-bool Opportunities::Remove(const QString& key) {
-    return m_items.Remove(key);
+bool Opportunities::remove(const QString& key) {
+    return m_items.remove(key);
 }
 
-bool Opportunities::Remove(qint32 position) {
-    return m_items.Remove(position);
+bool Opportunities::remove(qint32 position) {
+    return m_items.remove(position);
 }
 
-void Opportunities::Clear() {
-    m_items.Clear();
+void Opportunities::clear() {
+    m_items.clear();
 }

@@ -12,24 +12,24 @@
 class Opportunities {
 public:
     // The key of the opportunity with record number `recordNumber`.
-    static QString KeyFor(qint32 recordNumber);
+    static QString keyFor(qint32 recordNumber);
 
     // Numbers `x` (x.RecordNumber changes) and adds a copy of it, visible, under its key.
     // Returns the copy, or nullptr when no record number is left (nothing changes then).
-    Opportunity* AppendOpportunity(Opportunity& x);
+    Opportunity* appendOpportunity(Opportunity& x);
     // The highest record number plus 1, counted from 0; nothing when the highest is the
     // largest 32-bit number.
-    std::optional<qint32> NextRecordNumber() const;
+    std::optional<qint32> nextRecordNumber() const;
     // The number of opportunities that pass the filter (Visible).
-    qint32 UnFilteredCount() const;
+    qint32 unFilteredCount() const;
     // The summed revenue of the visible opportunities, and of all: the amounts each opportunity
     // read from its Revenue when it was set (Opportunity::RevenueAmount).
-    double FilteredRevenue() const;
-    double TotalRevenue() const;
+    double filteredRevenue() const;
+    double totalRevenue() const;
 
     // Appends a new opportunity with these fields; under `key` unless it is empty. Returns
     // nullptr (and changes nothing) when the key is already in use.
-    Opportunity* Add(qint32 recordNumber, const QString& SalesOwner, const QString& DateCreated,
+    Opportunity* add(qint32 recordNumber, const QString& SalesOwner, const QString& DateCreated,
                      const QString& Company, const QString& Department, const QString& Contact,
                      const QString& Note, const QString& Product, const QString& Description,
                      const QString& UnitPrice, const QString& Quantity, const QString& Revenue,
@@ -37,19 +37,19 @@ public:
                      const QString& Probability, const QString& OrderDay, const QString& OrderMonth,
                      const QString& OrderYear, const QString& key);
     // Appends `item` (its record number and texts) under `key`; nullptr when the key is taken.
-    Opportunity* Add(std::unique_ptr<Opportunity> item, const QString& key);
+    Opportunity* add(std::unique_ptr<Opportunity> item, const QString& key);
 
     // The item under a key, or at a 1-based position; nullptr when there is none.
-    Opportunity* Item(const QString& key) const;
-    Opportunity* Item(qint32 position) const;
-    bool Contains(const QString& key) const { return m_items.Contains(key); }
+    Opportunity* item(const QString& key) const;
+    Opportunity* item(qint32 position) const;
+    bool contains(const QString& key) const { return m_items.contains(key); }
     // The key of the item at a 1-based position ("" for an item added without key).
-    QString KeyAt(qint32 position) const;
-    qint32 Count() const { return m_items.Count(); }
+    QString keyAt(qint32 position) const;
+    qint32 count() const { return m_items.count(); }
     // Removes the item under a key, or at a 1-based position; false when there is none.
-    bool Remove(const QString& key);
-    bool Remove(qint32 position);
-    void Clear();
+    bool remove(const QString& key);
+    bool remove(qint32 position);
+    void clear();
 
     // Enumeration in position order.
     using const_iterator = KeyedCollection<Opportunity>::const_iterator;

@@ -13,9 +13,9 @@ Opportunity::Opportunity() {
     setUnitPrice(QStringLiteral("0"));
     setQuantity(QStringLiteral("0"));
     setRevenue(QStringLiteral("0"));
-    setStage(ValueLists::Stage().at(0));
+    setStage(ValueLists::stage().at(0));
     setForecast(QStringLiteral("No"));
-    setProbability(ValueLists::Probability().at(1));
+    setProbability(ValueLists::probability().at(1));
     fillTodayOrderDate();
 }
 
@@ -28,7 +28,7 @@ void Opportunity::setText(Field field, QString value) {
     if (field == F::RecordNumber)
         return;
     if (field == F::Revenue)
-        m_revenueAmount = AmountOf(value);
+        m_revenueAmount = amountOf(value);
     m_texts[textSlot(field)] = std::move(value);
 }
 
@@ -36,61 +36,61 @@ QVariant Opportunity::value(Field field) const {
     return field == F::RecordNumber ? QVariant(m_RecordNumber) : QVariant(text(field));
 }
 
-QString Opportunity::OrderMonthName(int month) {
+QString Opportunity::orderMonthName(int month) {
     return LocaleText::monthNameWithin(month, F::info(F::OrderMonth).size);
 }
 
 bool Opportunity::fitOrderMonth() {
-    const QString& month = OrderMonth();
+    const QString& month = orderMonth();
     if (month.toUcs4().size() <= F::info(F::OrderMonth).size)
         return false;
     const int number = LocaleText::monthNumber(month);
     if (number == 0)
         return false;
-    setOrderMonth(OrderMonthName(number));
+    setOrderMonth(orderMonthName(number));
     return true;
 }
 
 void Opportunity::fillTodayOrderDate() {
     const QDate today = QDate::currentDate();
     setOrderDay(QString::number(today.day()).rightJustified(2, QLatin1Char('0')));
-    setOrderMonth(OrderMonthName(today.month()));
+    setOrderMonth(orderMonthName(today.month()));
     setOrderYear(QString::number(today.year()));
 }
 
-QString Opportunity::OrderDate() {
-    if (OrderYear().isEmpty())
+QString Opportunity::orderDate() {
+    if (orderYear().isEmpty())
         fillTodayOrderDate();
-    return OrderDateText();
+    return orderDateText();
 }
 
-QString Opportunity::OrderDateText() const {
-    if (OrderYear().isEmpty()) {
+QString Opportunity::orderDateText() const {
+    if (orderYear().isEmpty()) {
         Opportunity today(Blank{});
         today.fillTodayOrderDate();
-        return today.OrderDateText();
+        return today.orderDateText();
     }
-    int month = LocaleText::monthNumber(OrderMonth());
+    int month = LocaleText::monthNumber(orderMonth());
     if (month == 0)
         month = QDate::currentDate().month();
-    return OrderYear() + QLatin1Char('-') +
+    return orderYear() + QLatin1Char('-') +
            QString::number(month).rightJustified(2, QLatin1Char('0')) + QLatin1Char('-') +
-           OrderDay();
+           orderDay();
 }
 
-QString Opportunity::KeyText(const QString& key) const {
+QString Opportunity::keyText(const QString& key) const {
     if (key == QLatin1String(F::OrderDateColumn.key))
-        return OrderDateText();
+        return orderDateText();
     const auto field = F::byKey(key);
     if (!field)
         return QString();
     return *field == F::RecordNumber ? QString::number(m_RecordNumber) : text(*field);
 }
 
-QVariant Opportunity::KeyValue(const QString& key) const {
+QVariant Opportunity::keyValue(const QString& key) const {
     if (const auto field = F::byKey(key); field && *field == F::RecordNumber)
         return QVariant(m_RecordNumber);
-    return QVariant(KeyText(key));
+    return QVariant(keyText(key));
 }
 
 void Opportunity::copyFieldsFrom(const Opportunity& other) {

@@ -20,17 +20,17 @@ public:
     // The field named by `key`, compared exactly: the record number as a number, the text
     // fields and "OrderDate" as texts; any other key (SalesOwner and DateCreated included)
     // gives "".
-    QVariant KeyValue(const QString& key) const;
+    QVariant keyValue(const QString& key) const;
     // KeyValue as cell text, without the QVariant round trip.
-    QString KeyText(const QString& key) const;
+    QString keyText(const QString& key) const;
     // The expected order date as YYYY-MM-DD; fills in today when OrderYear is empty.
-    QString OrderDate();
+    QString orderDate();
     // The same text without filling in the fields (today's date when OrderYear is empty).
-    QString OrderDateText() const;
+    QString orderDateText() const;
 
-    bool Visible() const { return m_Visible; }
+    bool visible() const { return m_Visible; }
     void setVisible(bool isVisible) { m_Visible = isVisible; }
-    qint32 RecordNumber() const { return m_RecordNumber; }
+    qint32 recordNumber() const { return m_RecordNumber; }
     void setRecordNumber(qint32 number) { m_RecordNumber = number; }
 
     // A field by its index in the field table: text() and setText() for the eighteen texts
@@ -40,42 +40,42 @@ public:
     void setText(Field field, QString value);
     QVariant value(Field field) const;
 
-#define CVN_TEXT_FIELD(Name)                                                                       \
-    const QString& Name() const {                                                                  \
+#define TEXT_FIELD_ACCESSORS(getter, Name)                                                         \
+    const QString& getter() const {                                                                \
         return m_texts[textSlot(OpportunityFields::Name)];                                         \
     }                                                                                              \
     void set##Name(QString value) {                                                                \
         setText(OpportunityFields::Name, std::move(value));                                        \
     }
-    CVN_TEXT_FIELD(SalesOwner)
-    CVN_TEXT_FIELD(DateCreated)
-    CVN_TEXT_FIELD(Company)
-    CVN_TEXT_FIELD(Department)
-    CVN_TEXT_FIELD(Contact)
-    CVN_TEXT_FIELD(Note)
-    CVN_TEXT_FIELD(Product)
-    CVN_TEXT_FIELD(Description)
-    CVN_TEXT_FIELD(UnitPrice)
-    CVN_TEXT_FIELD(Quantity)
-    CVN_TEXT_FIELD(Revenue)
-    CVN_TEXT_FIELD(Source)
-    CVN_TEXT_FIELD(Stage)
-    CVN_TEXT_FIELD(Forecast)
-    CVN_TEXT_FIELD(Probability)
-    CVN_TEXT_FIELD(OrderDay)
-    CVN_TEXT_FIELD(OrderMonth)
-    CVN_TEXT_FIELD(OrderYear)
-#undef CVN_TEXT_FIELD
+    TEXT_FIELD_ACCESSORS(salesOwner, SalesOwner)
+    TEXT_FIELD_ACCESSORS(dateCreated, DateCreated)
+    TEXT_FIELD_ACCESSORS(company, Company)
+    TEXT_FIELD_ACCESSORS(department, Department)
+    TEXT_FIELD_ACCESSORS(contact, Contact)
+    TEXT_FIELD_ACCESSORS(note, Note)
+    TEXT_FIELD_ACCESSORS(product, Product)
+    TEXT_FIELD_ACCESSORS(description, Description)
+    TEXT_FIELD_ACCESSORS(unitPrice, UnitPrice)
+    TEXT_FIELD_ACCESSORS(quantity, Quantity)
+    TEXT_FIELD_ACCESSORS(revenue, Revenue)
+    TEXT_FIELD_ACCESSORS(source, Source)
+    TEXT_FIELD_ACCESSORS(stage, Stage)
+    TEXT_FIELD_ACCESSORS(forecast, Forecast)
+    TEXT_FIELD_ACCESSORS(probability, Probability)
+    TEXT_FIELD_ACCESSORS(orderDay, OrderDay)
+    TEXT_FIELD_ACCESSORS(orderMonth, OrderMonth)
+    TEXT_FIELD_ACCESSORS(orderYear, OrderYear)
+#undef TEXT_FIELD_ACCESSORS
 
     // The amount Revenue stands for (AmountOf), read once when Revenue is set; the totals and
     // the revenue filter add these up.
-    double RevenueAmount() const {
+    double revenueAmount() const {
         return m_revenueAmount;
     }
 
     // The name under which a month is stored in OrderMonth: the locale's full name, or its
     // short name where the full one does not fit the field.
-    static QString OrderMonthName(int month);
+    static QString orderMonthName(int month);
     // Replaces an OrderMonth that is a full month name too long for its field by the month's
     // short name; true when it changed.
     bool fitOrderMonth();

@@ -7,7 +7,7 @@ namespace SalesSchema {
 
 using namespace OpportunityFields;
 
-QString CreateTableSql() {
+QString createTableSql() {
     QString sql = QStringLiteral("CREATE TABLE Sales (");
     bool first = true;
     for (const Info& field : Fields) {
@@ -32,11 +32,11 @@ QString CreateTableSql() {
     return sql + QLatin1Char(')');
 }
 
-QString CreateIndexSql() {
+QString createIndexSql() {
     return QStringLiteral("CREATE UNIQUE INDEX RecordNumber ON Sales (RecordNumber ASC)");
 }
 
-QString CheckSizes(const Opportunity& opportunity) {
+QString checkSizes(const Opportunity& opportunity) {
     for (const Info& field : Fields) {
         if (field.type != Type::Text)
             continue;

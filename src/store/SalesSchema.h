@@ -9,11 +9,11 @@ class Opportunity;
 namespace SalesSchema {
 
 // The statements that create the table and its index.
-QString CreateTableSql();
-QString CreateIndexSql();
+QString createTableSql();
+QString createIndexSql();
 
 // "" when every text of `opportunity` fits its field, else a message naming the first field
 // that does not ("Description is longer than 128 characters").
-QString CheckSizes(const Opportunity& opportunity);
+QString checkSizes(const Opportunity& opportunity);
 
 } // namespace SalesSchema

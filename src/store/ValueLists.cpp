@@ -2,7 +2,7 @@
 
 namespace ValueLists {
 
-const QStringList& Probability() {
+const QStringList& probability() {
     static const QStringList list{QStringLiteral("0% - Lost"),
                                   QStringLiteral("25% - Long Shot"),
                                   QStringLiteral("50% - Competitive"),
@@ -12,7 +12,7 @@ const QStringList& Probability() {
     return list;
 }
 
-const QStringList& Stage() {
+const QStringList& stage() {
     static const QStringList list{QStringLiteral("Lead"),
                                   QStringLiteral("Identify Opportunity"),
                                   QStringLiteral("Assess Business"),
@@ -23,7 +23,7 @@ const QStringList& Stage() {
     return list;
 }
 
-const QStringList& Source() {
+const QStringList& source() {
     static const QStringList list{QStringLiteral("Advertising"),
                                   QStringLiteral("Article"),
                                   QStringLiteral("Call in/Walk in"),

@@ -1,8 +1,8 @@
 #include "workspace/OpenDatabases.h"
 
 #include "filter/Filters.h"
-#include "store/CVN_Database.h"
 #include "store/Opportunity.h"
+#include "store/SalesDatabase.h"
 #include "store/SalesFile.h"
 
 #include <QDir>
@@ -12,12 +12,12 @@
 
 namespace {
 
-void addTotals(OpenDatabases::Totals& totals, const CVN_Database& database) {
-    const Opportunities& collection = database.Opportunities();
-    totals.count += collection.Count();
-    totals.visibleCount += collection.UnFilteredCount();
-    totals.forecastRevenue += collection.FilteredRevenue();
-    totals.totalRevenue += collection.TotalRevenue();
+void addTotals(OpenDatabases::Totals& totals, const SalesDatabase& database) {
+    const Opportunities& collection = database.opportunities();
+    totals.count += collection.count();
+    totals.visibleCount += collection.unFilteredCount();
+    totals.forecastRevenue += collection.filteredRevenue();
+    totals.totalRevenue += collection.totalRevenue();
 }
 
 } // namespace
@@ -40,18 +40,18 @@ QString OpenDatabases::canonicalLocation(const QString& location) {
     return QDir::cleanPath(file.absoluteFilePath());
 }
 
-CVN_Database* OpenDatabases::byWindow(qint32 window) const {
+SalesDatabase* OpenDatabases::byWindow(qint32 window) const {
     for (const auto& database : m_databases) {
-        if (database->Window() == window)
+        if (database->window() == window)
             return database.get();
     }
     return nullptr;
 }
 
-CVN_Database* OpenDatabases::byLocation(const QString& location) const {
+SalesDatabase* OpenDatabases::byLocation(const QString& location) const {
     const QString wanted = canonicalLocation(location);
     for (const auto& database : m_databases) {
-        if (canonicalLocation(database->DatabaseLocation()) == wanted)
+        if (canonicalLocation(database->databaseLocation()) == wanted)
             return database.get();
     }
     return nullptr;
@@ -69,25 +69,25 @@ qint32 OpenDatabases::lowestFreeWindow() const {
     return window;
 }
 
-ResultValue<std::unique_ptr<CVN_Database>> OpenDatabases::readFile(const QString& canonical) {
-    auto database = std::make_unique<CVN_Database>();
+ResultValue<std::unique_ptr<SalesDatabase>> OpenDatabases::readFile(const QString& canonical) {
+    auto database = std::make_unique<SalesDatabase>();
     database->setDatabaseLocation(canonical);
-    if (!database->OpenDatabase())
-        return Result::failure(database->DatabaseErrorMessage());
-    Filters::instance().Filter(*database);
+    if (!database->openDatabase())
+        return Result::failure(database->databaseErrorMessage());
+    Filters::instance().filter(*database);
     return database;
 }
 
-CVN_Database* OpenDatabases::addAndShow(std::unique_ptr<CVN_Database> database) {
-    CVN_Database* added = database.get();
+SalesDatabase* OpenDatabases::addAndShow(std::unique_ptr<SalesDatabase> database) {
+    SalesDatabase* added = database.get();
     added->setWindow(lowestFreeWindow());
     m_databases.push_back(std::move(database));
     emit databaseOpened(added);
-    show(added->Window());
+    show(added->window());
     return added;
 }
 
-ResultValue<CVN_Database*> OpenDatabases::open(const QString& location) {
+ResultValue<SalesDatabase*> OpenDatabases::open(const QString& location) {
     const QString canonical = canonicalLocation(location);
     if (isOpen(canonical))
         return Result::failure(canonical + QStringLiteral(" is already open."));
@@ -97,22 +97,22 @@ ResultValue<CVN_Database*> OpenDatabases::open(const QString& location) {
     return addAndShow(std::move(*database));
 }
 
-ResultValue<CVN_Database*> OpenDatabases::create(const QString& location, bool replace) {
+ResultValue<SalesDatabase*> OpenDatabases::create(const QString& location, bool replace) {
     const QString canonical = canonicalLocation(location);
     if (isOpen(canonical))
         return Result::failure(canonical + QStringLiteral(" is currently open."));
     if (replace && QFileInfo::exists(canonical) && !QFile::remove(canonical))
         return Result::failure(QStringLiteral("Could not replace ") + canonical);
-    auto database = std::make_unique<CVN_Database>();
+    auto database = std::make_unique<SalesDatabase>();
     database->setDatabaseLocation(canonical);
     database->setName(QFileInfo(canonical).fileName());
-    database->NewDatabase();
-    if (database->DatabaseError())
-        return Result::failure(database->DatabaseErrorMessage());
+    database->newDatabase();
+    if (database->databaseError())
+        return Result::failure(database->databaseErrorMessage());
     return addAndShow(std::move(database));
 }
 
-ResultValue<CVN_Database*> OpenDatabases::replaceShown(const QString& location) {
+ResultValue<SalesDatabase*> OpenDatabases::replaceShown(const QString& location) {
     if (!m_shown)
         return Result::failure(QStringLiteral("No database is open."));
     const QString canonical = canonicalLocation(location);
@@ -121,13 +121,13 @@ ResultValue<CVN_Database*> OpenDatabases::replaceShown(const QString& location) 
     auto read = readFile(canonical);
     if (!read)
         return read.result();
-    std::unique_ptr<CVN_Database> database = std::move(*read);
-    const qint32 window = m_shown->Window();
+    std::unique_ptr<SalesDatabase> database = std::move(*read);
+    const qint32 window = m_shown->window();
     database->setWindow(window);
     m_shown = nullptr;
     emit shownChanged(nullptr);
     for (auto& open : m_databases) {
-        if (open->Window() == window) {
+        if (open->window() == window) {
             open = std::move(database);
             emit databaseClosed(window);
             emit databaseOpened(open.get());
@@ -141,15 +141,15 @@ ResultValue<CVN_Database*> OpenDatabases::replaceShown(const QString& location) 
 void OpenDatabases::closeShown() {
     if (!m_shown)
         return;
-    const qint32 window = m_shown->Window();
+    const qint32 window = m_shown->window();
     // Whoever shows the closing database's opportunities lets go of them first.
     m_shown = nullptr;
     emit shownChanged(nullptr);
-    std::erase_if(m_databases, [window](const std::unique_ptr<CVN_Database>& database) {
-        return database->Window() == window;
+    std::erase_if(m_databases, [window](const std::unique_ptr<SalesDatabase>& database) {
+        return database->window() == window;
     });
     emit databaseClosed(window);
-    show(m_databases.empty() ? 0 : m_databases.front()->Window());
+    show(m_databases.empty() ? 0 : m_databases.front()->window());
 }
 
 void OpenDatabases::show(qint32 window) {
@@ -160,7 +160,7 @@ void OpenDatabases::show(qint32 window) {
 
 void OpenDatabases::filterAll(const Filters& filters) {
     for (const auto& database : m_databases)
-        filters.Filter(*database);
+        filters.filter(*database);
     emit visibilityChanged();
     emit totalsChanged();
 }
@@ -182,13 +182,13 @@ OpenDatabases::Totals OpenDatabases::allTotals() const {
 Result OpenDatabases::update(const QString& key, const std::function<void(Opportunity&)>& change) {
     if (!m_shown)
         return Result::failure(QStringLiteral("No database is open."));
-    Opportunity* opportunity = m_shown->Opportunities().Item(key);
+    Opportunity* opportunity = m_shown->opportunities().item(key);
     if (!opportunity)
         return Result::failure(
-            QStringLiteral("The opportunity %1 is not in %2.").arg(key, m_shown->Name()));
+            QStringLiteral("The opportunity %1 is not in %2.").arg(key, m_shown->name()));
     const Opportunity before(*opportunity);
     change(*opportunity);
-    const Result written = m_shown->UpdateDBOpportunity(key);
+    const Result written = m_shown->updateDBOpportunity(key);
     if (!written) {
         opportunity->copyFieldsFrom(before);
         return written;
@@ -201,10 +201,10 @@ Result OpenDatabases::update(const QString& key, const std::function<void(Opport
 ResultValue<QString> OpenDatabases::add(Opportunity& opportunity) {
     if (!m_shown)
         return Result::failure(QStringLiteral("No database is open."));
-    const Result added = m_shown->AddOpportunity(opportunity);
+    const Result added = m_shown->addOpportunity(opportunity);
     if (!added)
         return added;
-    const QString key = Opportunities::KeyFor(opportunity.RecordNumber());
+    const QString key = Opportunities::keyFor(opportunity.recordNumber());
     emit opportunityAdded(m_shown, key);
     emit totalsChanged();
     return key;
@@ -213,13 +213,13 @@ ResultValue<QString> OpenDatabases::add(Opportunity& opportunity) {
 Result OpenDatabases::remove(const QString& key) {
     if (!m_shown)
         return Result::failure(QStringLiteral("No database is open."));
-    if (!m_shown->Opportunities().Contains(key))
+    if (!m_shown->opportunities().contains(key))
         return Result::failure(
-            QStringLiteral("The opportunity %1 is not in %2.").arg(key, m_shown->Name()));
+            QStringLiteral("The opportunity %1 is not in %2.").arg(key, m_shown->name()));
     // The list lets go of the row before the opportunity goes; should the write fail, the
     // collection is shown anew as it still is.
     emit opportunityAboutToBeRemoved(m_shown, key);
-    const Result removed = m_shown->RemoveOpportunity(key);
+    const Result removed = m_shown->removeOpportunity(key);
     if (!removed) {
         emit opportunitiesReset(m_shown);
         return removed;
@@ -229,7 +229,7 @@ Result OpenDatabases::remove(const QString& key) {
     return removed;
 }
 
-void OpenDatabases::collectionChanged(CVN_Database* database) {
+void OpenDatabases::collectionChanged(SalesDatabase* database) {
     emit opportunitiesReset(database);
     emit totalsChanged();
 }

@@ -8,7 +8,7 @@
 #include <memory>
 #include <vector>
 
-class CVN_Database;
+class SalesDatabase;
 class Filters;
 class Opportunity;
 
@@ -40,12 +40,12 @@ public:
     int count() const { return static_cast<int>(m_databases.size()); }
     bool isEmpty() const { return m_databases.empty(); }
     // The database at a position in opening order (0-based).
-    CVN_Database& at(int position) const { return *m_databases.at(static_cast<size_t>(position)); }
+    SalesDatabase& at(int position) const { return *m_databases.at(static_cast<size_t>(position)); }
     // The shown database; nullptr while none is open.
-    CVN_Database* shown() const { return m_shown; }
-    CVN_Database* byWindow(qint32 window) const;
+    SalesDatabase* shown() const { return m_shown; }
+    SalesDatabase* byWindow(qint32 window) const;
     // The open database of a file, compared as canonical locations; nullptr when none.
-    CVN_Database* byLocation(const QString& location) const;
+    SalesDatabase* byLocation(const QString& location) const;
     bool isOpen(const QString& location) const { return byLocation(location) != nullptr; }
     // Whether a file opens as a sales database (without keeping it open).
     static bool isDatabaseFile(const QString& location);
@@ -53,14 +53,14 @@ public:
     // Opens the database file at `location`, runs the filter pass over it and shows it. Fails
     // with the open's message ("Could not open " and the location), or when the file is open
     // already (alreadyOpen() tells).
-    ResultValue<CVN_Database*> open(const QString& location);
+    ResultValue<SalesDatabase*> open(const QString& location);
     // Creates a new, empty database file at `location` and shows it. With `replace`, an existing
     // file there is deleted first (fails with "Could not replace " and the location when it
     // cannot be). The file must not be open.
-    ResultValue<CVN_Database*> create(const QString& location, bool replace);
+    ResultValue<SalesDatabase*> create(const QString& location, bool replace);
     // Opens the file at `location` in place of the shown database (after Save As): the same
     // Window index and position, the filter pass run over it, shown.
-    ResultValue<CVN_Database*> replaceShown(const QString& location);
+    ResultValue<SalesDatabase*> replaceShown(const QString& location);
     // Closes the shown database and shows the earliest opened of the rest.
     void closeShown();
     // Shows the database with this Window index (0 or an unknown index: none).
@@ -80,33 +80,33 @@ public:
     // Removes the opportunity under `key` from the shown database.
     Result remove(const QString& key);
     // Tells the listeners that `database`'s collection changed as a whole (after a merge).
-    void collectionChanged(CVN_Database* database);
+    void collectionChanged(SalesDatabase* database);
 
 signals:
-    void databaseOpened(CVN_Database* database);
+    void databaseOpened(SalesDatabase* database);
     // The database with this Window index has been closed (it no longer exists).
     void databaseClosed(qint32 window);
     // Another database (or none) is shown.
-    void shownChanged(CVN_Database* database);
+    void shownChanged(SalesDatabase* database);
     // The opportunities of every database have a new visibility.
     void visibilityChanged();
-    void opportunityAdded(CVN_Database* database, const QString& key);
-    void opportunityChanged(CVN_Database* database, const QString& key);
+    void opportunityAdded(SalesDatabase* database, const QString& key);
+    void opportunityChanged(SalesDatabase* database, const QString& key);
     // Sent before the opportunity leaves the collection, while it can still be read.
-    void opportunityAboutToBeRemoved(CVN_Database* database, const QString& key);
-    void opportunityRemoved(CVN_Database* database, const QString& key);
+    void opportunityAboutToBeRemoved(SalesDatabase* database, const QString& key);
+    void opportunityRemoved(SalesDatabase* database, const QString& key);
     // The collection changed as a whole (many opportunities added at once, or a removal that
     // failed after the list let go of its row): whoever shows it reads it anew.
-    void opportunitiesReset(CVN_Database* database);
+    void opportunitiesReset(SalesDatabase* database);
     // Counts or sums of the shown database or of all of them changed.
     void totalsChanged();
 
 private:
     qint32 lowestFreeWindow() const;
-    CVN_Database* addAndShow(std::unique_ptr<CVN_Database> database);
+    SalesDatabase* addAndShow(std::unique_ptr<SalesDatabase> database);
     // Reads the file at a canonical location and runs the filter pass over it.
-    static ResultValue<std::unique_ptr<CVN_Database>> readFile(const QString& canonical);
+    static ResultValue<std::unique_ptr<SalesDatabase>> readFile(const QString& canonical);
 
-    std::vector<std::unique_ptr<CVN_Database>> m_databases;
-    CVN_Database* m_shown = nullptr;
+    std::vector<std::unique_ptr<SalesDatabase>> m_databases;
+    SalesDatabase* m_shown = nullptr;
 };

@@ -7,10 +7,10 @@
 #include "settings/User.h"
 
 bool ProcessSettings::save() {
-    User::instance().SaveUser();
-    ColumnsInfo::instance().Save();
-    Filters::instance().Save();
-    return SettingsStore::instance().Flush();
+    User::instance().saveUser();
+    ColumnsInfo::instance().save();
+    Filters::instance().save();
+    return SettingsStore::instance().flush();
 }
 
 void ProcessSettings::useFile(const QString& path) {

@@ -9,8 +9,8 @@ namespace {
 class FakeItems : public PimApplication::Items {
 public:
     explicit FakeItems(const FakePimScript& script) : m_script(script) {}
-    qint32 Count() const override { return static_cast<qint32>(m_script.contacts.size()); }
-    PimValue<PimApplication::ContactFields> Item(qint32 index) const override {
+    qint32 count() const override { return static_cast<qint32>(m_script.contacts.size()); }
+    PimValue<PimApplication::ContactFields> item(qint32 index) const override {
         if (index == m_script.failAtItem)
             return PimResult::failure(QStringLiteral("item %1 is damaged").arg(index));
         return m_script.contacts.at(index - 1);
@@ -23,16 +23,16 @@ private:
 class FakeNamespace : public PimApplication::Namespace {
 public:
     explicit FakeNamespace(const FakePimScript& script) : m_script(script) {}
-    PimResult Logon() override {
+    PimResult logon() override {
         return m_script.failLogon ? PimResult::failure(QStringLiteral("log-on refused"))
                                   : PimResult();
     }
-    PimResult Logoff() override {
+    PimResult logoff() override {
         return m_script.failLogoff ? PimResult::failure(QStringLiteral("log-off refused"))
                                    : PimResult();
     }
     PimValue<std::unique_ptr<PimApplication::Items>>
-    GetDefaultFolderItems(PimApplication::FolderType) override {
+    getDefaultFolderItems(PimApplication::FolderType) override {
         return std::unique_ptr<PimApplication::Items>(std::make_unique<FakeItems>(m_script));
     }
 
@@ -60,7 +60,7 @@ PimApplication::ContactFields FakePim::contact(const QString& first, const QStri
             QStringLiteral("555-") + first};
 }
 
-PimValue<std::unique_ptr<PimApplication::Namespace>> FakePim::GetNamespace(const QString&) {
+PimValue<std::unique_ptr<PimApplication::Namespace>> FakePim::getNamespace(const QString&) {
     return std::unique_ptr<Namespace>(std::make_unique<FakeNamespace>(m_script));
 }
 
@@ -68,9 +68,9 @@ void useContactsFolder(const QString& contacts, const TestEnvironment& env) {
     const QString app = QStringLiteral("Corvane");
     const QString section = QStringLiteral("Outlook");
     SettingsStore& store = SettingsStore::instance();
-    QVERIFY(store.SaveSetting(app, section, QStringLiteral("ContactsFolder"), contacts));
-    QVERIFY(store.SaveSetting(app, section, QStringLiteral("CalendarFolder"),
+    QVERIFY(store.saveSetting(app, section, QStringLiteral("ContactsFolder"), contacts));
+    QVERIFY(store.saveSetting(app, section, QStringLiteral("CalendarFolder"),
                               env.path(QStringLiteral("calendar"))));
-    QVERIFY(store.SaveSetting(app, section, QStringLiteral("DraftsFolder"),
+    QVERIFY(store.saveSetting(app, section, QStringLiteral("DraftsFolder"),
                               env.path(QStringLiteral("drafts"))));
 }

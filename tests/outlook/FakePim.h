@@ -22,21 +22,21 @@ struct FakePimScript {
 
 class FakePim : public PimApplication {
 public:
-    // Makes PimApplication::Create() answer from `script` (which must outlive the test).
+    // Makes PimApplication::create() answer from `script` (which must outlive the test).
     static void install(const FakePimScript& script);
     static void uninstall();
     static PimApplication::ContactFields contact(const QString& first, const QString& last);
 
     explicit FakePim(const FakePimScript& script) : m_script(script) {}
-    PimValue<QString> Version() const override { return m_script.version; }
-    PimValue<std::unique_ptr<Namespace>> GetNamespace(const QString& type) override;
-    PimValue<std::unique_ptr<MailItem>> CreateMailItem() override {
+    PimValue<QString> version() const override { return m_script.version; }
+    PimValue<std::unique_ptr<Namespace>> getNamespace(const QString& type) override;
+    PimValue<std::unique_ptr<MailItem>> createMailItem() override {
         return PimResult::failure(QStringLiteral("not in this test"));
     }
-    PimValue<std::unique_ptr<AppointmentItem>> CreateAppointmentItem() override {
+    PimValue<std::unique_ptr<AppointmentItem>> createAppointmentItem() override {
         return PimResult::failure(QStringLiteral("not in this test"));
     }
-    PimValue<std::unique_ptr<TaskItem>> CreateTaskItem() override {
+    PimValue<std::unique_ptr<TaskItem>> createTaskItem() override {
         return PimResult::failure(QStringLiteral("not in this test"));
     }
 

@@ -1,16 +1,16 @@
 #include "SalesFixtures.h"
 
-#include "store/CVN_Database.h"
+#include "store/SalesDatabase.h"
 
 #include <sqlite3.h>
 
 namespace SalesFixtures {
 
 QString makeDatabase(const QString& path, const QList<Row>& rows) {
-    CVN_Database database;
+    SalesDatabase database;
     database.setDatabaseLocation(path);
-    database.NewDatabase();
-    if (database.DatabaseError())
+    database.newDatabase();
+    if (database.databaseError())
         qFatal("cannot create %s", qPrintable(path));
     for (const Row& row : rows) {
         Opportunity o;
@@ -21,18 +21,18 @@ QString makeDatabase(const QString& path, const QList<Row>& rows) {
         o.setProbability(row.probability);
         o.setStage(row.stage);
         o.setNote(row.note);
-        if (const Result added = database.AddOpportunity(o); !added)
+        if (const Result added = database.addOpportunity(o); !added)
             qFatal("%s", qPrintable(added.message()));
     }
     return path;
 }
 
 std::optional<Opportunity> fromFile(const QString& path, const QString& key) {
-    CVN_Database database;
+    SalesDatabase database;
     database.setDatabaseLocation(path);
-    if (!database.OpenDatabase())
+    if (!database.openDatabase())
         return std::nullopt;
-    const Opportunity* o = database.Opportunities().Item(key);
+    const Opportunity* o = database.opportunities().item(key);
     return o ? std::optional<Opportunity>(*o) : std::nullopt;
 }
 

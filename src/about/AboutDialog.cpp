@@ -1,0 +1,55 @@
+#include "about/AboutDialog.h"
+
+#include "about/AppInfo.h"
+#include "about/SystemInfoRegistry.h"
+#include "platform/UiServices.h"
+#include "ui_AboutDialog.h"
+
+#include <QApplication>
+#include <QIcon>
+#include <QLayout>
+
+AboutDialog::AboutDialog(QWidget* parent)
+    : QDialog(parent), m_ui(std::make_unique<Ui::AboutDialog>()) {
+    m_ui->setupUi(this);
+    connect(m_ui->cmdOK, &QPushButton::clicked, this, &QDialog::accept);
+    connect(m_ui->cmdSysInfo, &QPushButton::clicked, this, [] { startSysInfo(); });
+    connect(m_ui->cmdCopy, &QPushButton::clicked, this, &AboutDialog::copyVersions);
+    load();
+}
+
+AboutDialog::~AboutDialog() = default;
+
+void AboutDialog::load() {
+    setWindowTitle(QStringLiteral("About ") + AppInfo::title());
+    m_ui->lblVersion->setText(AppInfo::versionText());
+    m_ui->lblTitle->setText(AppInfo::title());
+
+    QFont titleFont = m_ui->lblTitle->font();
+    titleFont.setPointSizeF(titleFont.pointSizeF() * 1.6);
+    titleFont.setBold(true);
+    m_ui->lblTitle->setFont(titleFont);
+
+    QStringList lines;
+    for (const AppInfo::Component& component : AppInfo::components())
+        lines << component.name + QLatin1Char(' ') + component.version;
+    m_ui->lblComponents->setText(lines.join(QLatin1Char('\n')));
+
+    const QIcon icon = QApplication::windowIcon();
+    if (!icon.isNull())
+        m_ui->picIcon->setPixmap(icon.pixmap(64, 64));
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+void AboutDialog::copyVersions() {
+    UiServices::instance().setClipboardText(AppInfo::reportText());
+}
+
+void AboutDialog::startSysInfo() {
+    UiServices& ui = UiServices::instance();
+    const ResultValue<SystemInfoRegistry::Command> command = SystemInfoRegistry::find();
+    if (command && ui.startProgram(command->program, command->arguments))
+        return;
+    ui.messageBox(SystemInfoRegistry::unavailableText(), AppInfo::title(), UiServices::Icon::None,
+                  UiServices::Buttons::Ok);
+}

@@ -1,0 +1,1528 @@
+#include "mainwindow/MainWindow.h"
+
+#include "about/AboutDialog.h"
+#include "about/HelpWindow.h"
+#include "editor/OpportunityEditor.h"
+#include "exchange/DataMerge.h"
+#include "exchange/DatabaseCopy.h"
+#include "exchange/OpportunityText.h"
+#include "exchange/TextExport.h"
+#include "filter/FilterDialog.h"
+#include "filter/Filters.h"
+#include "mainwindow/AccessKeys.h"
+#include "mainwindow/NoteEditor.h"
+#include "mainwindow/OpportunityListModel.h"
+#include "mainwindow/OpportunitySortProxy.h"
+#include "mainwindow/SelectComboText.h"
+#include "mainwindow/SignalExit.h"
+#include "mainwindow/Twips.h"
+#include "outlook/OutlookContacts.h"
+#include "outlook/OutlookItems.h"
+#include "platform/LocaleText.h"
+#include "platform/SettingsStore.h"
+#include "platform/UiServices.h"
+#include "reports/ReportEngine.h"
+#include "reports/ReportMenu.h"
+#include "reports/ReportPreviewPresenter.h"
+#include "settings/ColumnsInfo.h"
+#include "settings/OptionsDialog.h"
+#include "settings/Settings.h"
+#include "settings/User.h"
+#include "store/SalesDatabase.h"
+#include "store/StoreResult.h"
+#include "store/ValueLists.h"
+#include "workspace/OpenDatabases.h"
+#include "workspace/ProcessSettings.h"
+
+#include <QActionGroup>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QSessionManager>
+#include <QSet>
+#include <QShortcut>
+#include <QSignalBlocker>
+#include <QStatusBar>
+#include <QStyle>
+#include <QToolBar>
+#include <QTreeView>
+#include <QUrl>
+#include <QVBoxLayout>
+#include <QWheelEvent>
+#include <utility>
+
+namespace {
+
+const QString ProductName = QStringLiteral("Corvane");
+
+// The Sort menu, positions 1 to 14.
+const QStringList& SortCaptions() {
+    static const QStringList captions{
+        QStringLiteral("Description"), QStringLiteral("Company"),   QStringLiteral("Department"),
+        QStringLiteral("Contact"),     QStringLiteral("Note"),      QStringLiteral("Product"),
+        QStringLiteral("Price"),       QStringLiteral("Quantity"),  QStringLiteral("Revenue"),
+        QStringLiteral("Source"),      QStringLiteral("Stage"),     QStringLiteral("Forecast"),
+        QStringLiteral("Probability"), QStringLiteral("Order Date")};
+    return captions;
+}
+
+// Toolbar buttons in order: key, tool tip, theme icon, bundled icon.
+struct ToolButton {
+    const char* key;
+    const char* toolTip;
+    const char* themeIcon;
+    const char* bundledIcon;
+};
+constexpr ToolButton ToolButtons[] = {
+    {"File", "Open Database", "document-open", "open"},
+    {"Close", "Close Database", "window-close", "close"},
+    {"New", "New Opportunity", "document-new", "new"},
+    {"Edit", "Edit Opportunity", "document-properties", "edit"},
+    {"Delete", "Delete Opportunity", "edit-delete", "delete"},
+    {"Copy", "Copy Opportunity", "edit-copy", "copy"},
+    {"Paste", "Paste Opportunity", "edit-paste", "paste"},
+    {"Send", "Send File", "mail-send", "send"},
+    {"Help", "Help", "help-contents", "help"},
+};
+
+// Status-bar panels in order: key ("" for a label panel), text of a label panel, description.
+struct Panel {
+    const char* key;
+    const char* label;
+    const char* description;
+};
+constexpr Panel Panels[] = {
+    {"", "Total", ""},
+    {"TotalOpportunity", "", "Total Opportunities"},
+    {"TotalForecast", "", "Total Forecasted Revenues"},
+    {"TotalRevenue", "", "Total Revenues"},
+    {"", " Current", ""},
+    {"CurrentOpportunity", "", "Current Opportunties"},
+    {"CurrentForecast", "", "Current Forecasted Revenues"},
+    {"CurrentRevenue", "", "Current Revenues"},
+};
+
+QStringList droppedFiles(const QMimeData* data) {
+    QStringList files;
+    if (!data)
+        return files;
+    for (const QUrl& url : data->urls()) {
+        if (url.isLocalFile())
+            files.append(url.toLocalFile());
+    }
+    return files;
+}
+
+QString moneyPanelText(double amount) {
+    return QLatin1Char(' ') + LocaleText::currency(amount) + QLatin1Char(' ');
+}
+
+// Menu texts show "&" as itself.
+QString menuText(const QString& text) {
+    QString escaped = text;
+    escaped.replace(QLatin1Char('&'), QStringLiteral("&&"));
+    return escaped;
+}
+
+} // namespace
+
+MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
+    setObjectName(QStringLiteral("MainWindow"));
+    setWindowTitle(ProductName);
+    setWindowIcon(
+        QIcon::fromTheme(QStringLiteral("corvane"), QIcon(QStringLiteral(":/corvane.svg"))));
+
+    m_databases = new OpenDatabases(this);
+    m_model = new OpportunityListModel(this);
+    m_proxy = new OpportunitySortProxy(this);
+    m_proxy->setSourceModel(m_model);
+
+    buildMenus();
+    buildToolbar();
+    buildCentral();
+    buildStatusBar();
+    connectDatabases();
+    wireCommands();
+
+    const qreal dpi = this->dpi();
+    setMinimumSize(Twips::toPixels(3800, dpi), Twips::toPixels(4500, dpi));
+    resize(Twips::toPixels(16500, dpi), Twips::toPixels(10500, dpi));
+    fitToScreen();
+    guardWheel();
+    buildEmptyListNote();
+    installSignalExit();
+    assignAccessKeys();
+    // Columns whose width was never stored size to their content.
+    for (const QString& key : ColumnsInfo::columnKeys()) {
+        if (!SettingsStore::instance().hasSetting(QLatin1String(SettingsStore::AppName),
+                                                  QStringLiteral("Display"),
+                                                  key + QStringLiteral("Width")))
+            m_unsizedColumns.append(key);
+    }
+    connect(m_list->header(), &QHeaderView::sortIndicatorChanged, this,
+            &MainWindow::restoreSortIndicator);
+    statusBar()->installEventFilter(this);
+    m_list->installEventFilter(this);
+
+    // The session ending, or the application quitting without the window being closed, shuts
+    // down as Exit does.
+    if (auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
+        connect(app, &QGuiApplication::commitDataRequest, this,
+                [this](QSessionManager&) { commitData(); });
+        connect(app, &QCoreApplication::aboutToQuit, this, [this] {
+            if (!m_unloaded)
+                shutDown();
+        });
+    }
+}
+
+MainWindow::~MainWindow() {
+    // The widgets outlive this part of the window as it is taken down: no more of their
+    // signals reach it.
+    m_list->header()->disconnect(this);
+    m_list->selectionModel()->disconnect(this);
+    m_comboStage->disconnect(this);
+    m_comboProbability->disconnect(this);
+    m_txtNotes->viewport()->removeEventFilter(this);
+    m_list->removeEventFilter(this);
+    m_list->viewport()->removeEventFilter(this);
+    m_txtNotes->removeEventFilter(this);
+    m_databases->disconnect(this);
+    // The list points into the databases' collections: let go of it first.
+    m_model->clear();
+}
+
+qreal MainWindow::dpi() const {
+    const int dpi = logicalDpiX();
+    return dpi > 0 ? dpi : 96;
+}
+
+QAction* MainWindow::addItem(QMenu* menu, const char* name, const QString& caption) {
+    QAction* action = menu->addAction(caption);
+    action->setObjectName(QLatin1String(name));
+    m_actions.insert(QLatin1String(name), action);
+    return action;
+}
+
+QAction* MainWindow::addSeparator(QMenu* menu, const char* name) {
+    QAction* action = menu->addSeparator();
+    action->setObjectName(QLatin1String(name));
+    return action;
+}
+
+void MainWindow::buildMenus() {
+    auto addMenu = [this](QMenu* parentMenu, const char* name, const char* itemName,
+                          const QString& caption) {
+        QMenu* menu = parentMenu ? parentMenu->addMenu(caption) : menuBar()->addMenu(caption);
+        menu->setObjectName(QLatin1String(name));
+        menu->menuAction()->setObjectName(QLatin1String(itemName));
+        m_menus.insert(QLatin1String(name), menu);
+        m_actions.insert(QLatin1String(itemName), menu->menuAction());
+        return menu;
+    };
+
+    QMenu* file = addMenu(nullptr, "mnuFile", "mnuFile", QStringLiteral("File"));
+    connect(addItem(file, "mnuNew", QStringLiteral("New")), &QAction::triggered, this,
+            &MainWindow::newDatabase);
+    addSeparator(file, "mnuSeperator0");
+    connect(addItem(file, "mnuOpen", QStringLiteral("Open")), &QAction::triggered, this,
+            &MainWindow::openDatabase);
+    connect(addItem(file, "mnuClose", QStringLiteral("Close")), &QAction::triggered, this,
+            &MainWindow::closeDatabase);
+    addItem(file, "mnuSaveAs", QStringLiteral("Save As..."));
+    addItem(file, "mnuExport", QStringLiteral("Export"));
+    addItem(file, "mnuSend", QStringLiteral("Send"));
+    QMenu* print = addMenu(file, "mnuPrint", "mnuPrint", QStringLiteral("Print..."));
+    const char* const reports[] = {
+        "Summary",  "Detail",   "By Probability",     "By Revenue",
+        "By Stage", "Forecast", "Forecast (By Week)", "Forecast (By Month)"};
+    for (int index = 1; index <= 8; ++index) {
+        QAction* entry = print->addAction(QLatin1String(reports[index - 1]));
+        entry->setObjectName(QStringLiteral("mnuRpt_%1").arg(index));
+        entry->setData(index);
+    }
+    addSeparator(file, "mnuSeperator1");
+    connect(addItem(file, "mnuExit", QStringLiteral("Exit")), &QAction::triggered, this,
+            &MainWindow::exitApplication);
+
+    QMenu* opportunity =
+        addMenu(nullptr, "mnuOpportunity", "mnuOpportunity", QStringLiteral("Opportunity"));
+    addItem(opportunity, "mnuNewOpportunity", QStringLiteral("New"));
+    addSeparator(opportunity, "mnuSeperator2");
+    addItem(opportunity, "mnuEditOpportunity", QStringLiteral("Edit"));
+    addItem(opportunity, "mnuDeleteOpportunity", QStringLiteral("Delete"));
+    addSeparator(opportunity, "mnuSeperator3");
+    addItem(opportunity, "mnuCopyOpportunity", QStringLiteral("Copy"));
+    addItem(opportunity, "mnuPasteOpportunity", QStringLiteral("Paste"));
+
+    QMenu* tools = addMenu(nullptr, "mnuTools", "mnuTools", QStringLiteral("Tools"));
+    QMenu* sort = addMenu(tools, "mnuSortChoices", "mnuSort", QStringLiteral("Sort..."));
+    m_sortGroup = new QActionGroup(this);
+    m_sortGroup->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
+    for (int position = 0; position <= 14; ++position) {
+        const QString caption =
+            position == 0 ? QStringLiteral("Not Sorted") : SortCaptions().at(position - 1);
+        QAction* choice = sort->addAction(caption);
+        choice->setObjectName(QStringLiteral("mnuSortChoices_%1").arg(position));
+        choice->setData(position);
+        choice->setCheckable(true);
+        m_sortGroup->addAction(choice);
+        connect(choice, &QAction::triggered, this, [this, position] { applySortChoice(position); });
+        m_sortChoices[position] = choice;
+    }
+    addItem(tools, "mnuFilter", QStringLiteral("Filter"));
+    addItem(tools, "mnuOptions", QStringLiteral("Options"));
+    addSeparator(tools, "mnuSeparator5");
+    addItem(tools, "mnuAppt", QStringLiteral("Appointment"));
+    addItem(tools, "mnuTask", QStringLiteral("Task"));
+    addItem(tools, "mnuEmail", QStringLiteral("Email"));
+
+    QMenu* window = addMenu(nullptr, "mnuWindow", "mnuWindow", QStringLiteral("Window"));
+    m_windowSeparator = addSeparator(window, "mnudbList_0");
+    m_windowGroup = new QActionGroup(this);
+    m_windowGroup->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
+
+    QMenu* help = addMenu(nullptr, "mnuHelp", "mnuHelp", QStringLiteral("Help"));
+    QAction* helpInfo = addItem(help, "mnuHelpInfo", QStringLiteral("Corvane Help"));
+    helpInfo->setShortcut(QKeySequence::HelpContents);
+    connect(helpInfo, &QAction::triggered, this,
+            [this] { HelpWindow::showTopic(QString(), this); });
+    addSeparator(help, "mnuSeperator5");
+    connect(addItem(help, "mnuAbout", QStringLiteral("About Corvane")), &QAction::triggered, this,
+            [this] {
+                AboutDialog box(this);
+                box.exec();
+            });
+}
+
+void MainWindow::buildToolbar() {
+    m_toolbar = addToolBar(QStringLiteral("Toolbar"));
+    m_toolbar->setObjectName(QStringLiteral("toolbar"));
+    m_toolbar->setMovable(false);
+    m_toolbar->setFloatable(false);
+    m_toolbar->setContextMenuPolicy(Qt::PreventContextMenu);
+    m_toolbar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    for (const ToolButton& button : ToolButtons) {
+        const QString key = QLatin1String(button.key);
+        const QIcon fallback(
+            QStringLiteral(":/icons/%1.svg").arg(QLatin1String(button.bundledIcon)));
+        QAction* action =
+            m_toolbar->addAction(QIcon::fromTheme(QLatin1String(button.themeIcon), fallback),
+                                 QLatin1String(button.toolTip));
+        action->setObjectName(key);
+        action->setData(key);
+        action->setToolTip(QLatin1String(button.toolTip));
+        connect(action, &QAction::triggered, this, [this, key] { runToolbarButton(key); });
+        m_toolButtons.insert(key, action);
+    }
+    setToolbarHandler(QStringLiteral("File"), [this] { openDatabase(); });
+    setToolbarHandler(QStringLiteral("Close"), [this] { closeDatabase(); });
+    setToolbarHandler(QStringLiteral("Help"), [this] { HelpWindow::showTopic(QString(), this); });
+}
+
+void MainWindow::buildCentral() {
+    const qreal dpi = this->dpi();
+    auto* central = new QWidget(this);
+    central->setObjectName(QStringLiteral("centralWidget"));
+
+    m_list = new QTreeView(central);
+    m_list->setObjectName(QStringLiteral("lv_Opportunity"));
+    m_list->setModel(m_proxy);
+    m_list->setRootIsDecorated(false);
+    m_list->setItemsExpandable(false);
+    m_list->setUniformRowHeights(true);
+    m_list->setAlternatingRowColors(true);
+    m_list->setAllColumnsShowFocus(true);
+    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_list->setSortingEnabled(false);
+    m_list->setTextElideMode(Qt::ElideRight);
+    QHeaderView* header = m_list->header();
+    header->setSectionsClickable(true);
+    header->setSectionsMovable(false);
+    header->setStretchLastSection(true);
+    header->setSortIndicatorShown(false);
+    header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    connect(header, &QHeaderView::sectionClicked, this, &MainWindow::headerClicked);
+    connect(header, &QHeaderView::sectionResized, this, &MainWindow::columnResized);
+    connect(m_list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &MainWindow::listSelectionChanged);
+
+    m_frameQuickinfo = new QGroupBox(QStringLiteral("Quick Info"), central);
+    m_frameQuickinfo->setObjectName(QStringLiteral("frame_Quickinfo"));
+    m_comboStage = new QComboBox(m_frameQuickinfo);
+    m_comboStage->setObjectName(QStringLiteral("combo_Stage"));
+    m_comboStage->addItems(ValueLists::stage());
+    m_comboStage->setPlaceholderText(QStringLiteral("Stage"));
+    m_comboStage->setCurrentIndex(-1);
+    m_comboProbability = new QComboBox(m_frameQuickinfo);
+    m_comboProbability->setObjectName(QStringLiteral("combo_Probability"));
+    m_comboProbability->addItems(ValueLists::probability());
+    m_comboProbability->setPlaceholderText(QStringLiteral("Probability"));
+    m_comboProbability->setCurrentIndex(-1);
+    m_comboProbability->setToolTip(
+        QStringLiteral("The probabilty of closing this sales opportunity."));
+    m_txtNotes = new QPlainTextEdit(m_frameQuickinfo);
+    m_txtNotes->setObjectName(QStringLiteral("txt_Notes"));
+    // The note changes only through the note editor, which a mouse press opens.
+    m_txtNotes->setReadOnly(true);
+    m_txtNotes->setTabChangesFocus(true);
+    m_txtNotes->setFixedHeight(Twips::toPixels(855, dpi));
+    m_txtNotes->viewport()->installEventFilter(this);
+    m_txtNotes->installEventFilter(this);
+    m_txtNotes->viewport()->setCursor(Qt::PointingHandCursor);
+    connect(m_comboStage, &QComboBox::activated, this, &MainWindow::stageChosen);
+    connect(m_comboProbability, &QComboBox::activated, this, &MainWindow::probabilityChosen);
+
+    auto* quickLayout = new QGridLayout(m_frameQuickinfo);
+    quickLayout->setHorizontalSpacing(Twips::toPixels(150, dpi));
+    quickLayout->addWidget(m_comboStage, 0, 0);
+    quickLayout->addWidget(m_comboProbability, 0, 1);
+    quickLayout->addWidget(m_txtNotes, 1, 0, 1, 2);
+    quickLayout->setColumnStretch(0, 1);
+    quickLayout->setColumnStretch(1, 1);
+
+    auto* layout = new QVBoxLayout(central);
+    const int margin = Twips::toPixels(120, dpi);
+    layout->setContentsMargins(margin, margin / 2, margin, margin / 2);
+    layout->addWidget(m_list, 1);
+    layout->addWidget(m_frameQuickinfo, 0);
+    setCentralWidget(central);
+}
+
+void MainWindow::buildStatusBar() {
+    QStatusBar* bar = statusBar();
+    bar->setObjectName(QStringLiteral("StatusBar"));
+    bar->setSizeGripEnabled(true);
+    for (const Panel& panel : Panels) {
+        auto* label = new QLabel(bar);
+        const QString key = QLatin1String(panel.key);
+        if (key.isEmpty()) {
+            label->setText(QLatin1String(panel.label));
+            label->setObjectName(QStringLiteral("StatusLabel") +
+                                 QString(QLatin1String(panel.label)).trimmed());
+        } else {
+            label->setObjectName(key);
+            label->setToolTip(QLatin1String(panel.description));
+            label->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+            label->setMinimumWidth(Twips::toPixels(1200, dpi()));
+            label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            m_panels.insert(key, label);
+        }
+        bar->addWidget(label, key.isEmpty() ? 0 : 1);
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Start-up and databases
+
+SalesDatabase& MainWindow::shownDatabase() {
+    if (SalesDatabase* shown = m_databases->shown())
+        return *shown;
+    if (!m_noDatabase)
+        m_noDatabase = std::make_unique<SalesDatabase>();
+    return *m_noDatabase;
+}
+
+bool MainWindow::hasDatabase() const {
+    return !m_databases->isEmpty();
+}
+
+bool MainWindow::isDatabaseOpen(const QString& location) const {
+    return m_databases->isOpen(location);
+}
+
+void MainWindow::connectDatabases() {
+    OpenDatabases* databases = m_databases;
+    connect(databases, &OpenDatabases::databaseOpened, this, [this](SalesDatabase* database) {
+        windowList(*database);
+        m_actions.value(QStringLiteral("mnuClose"))->setEnabled(true);
+    });
+    connect(databases, &OpenDatabases::databaseClosed, this, &MainWindow::removeWindowEntry);
+    connect(databases, &OpenDatabases::shownChanged, this, &MainWindow::shownChanged);
+    connect(databases, &OpenDatabases::visibilityChanged, this, [this] { showListView(false); });
+    connect(databases, &OpenDatabases::totalsChanged, this, [this] {
+        showTotals();
+        formTitle(shownDatabase());
+    });
+    connect(databases, &OpenDatabases::opportunitiesReset, this, [this](SalesDatabase* database) {
+        if (database == m_databases->shown())
+            showListView(true);
+    });
+    connect(databases, &OpenDatabases::opportunityChanged, this,
+            [this](SalesDatabase* database, const QString& key) {
+                if (database != m_databases->shown())
+                    return;
+                m_model->updateRow(key);
+                if (selectedKey() == key)
+                    showQuickInfo();
+            });
+    connect(databases, &OpenDatabases::opportunityAdded, this,
+            [this](SalesDatabase* database, const QString& key) {
+                if (database != m_databases->shown())
+                    return;
+                if (const Opportunity* added = database->opportunities().item(key))
+                    m_model->appendRow(*added);
+                updateCommandState();
+            });
+    connect(databases, &OpenDatabases::opportunityAboutToBeRemoved, this,
+            [this](SalesDatabase* database, const QString& key) {
+                if (database == m_databases->shown())
+                    m_model->removeRow(key);
+            });
+    connect(databases, &OpenDatabases::opportunityRemoved, this, [this] { updateCommandState(); });
+}
+
+void MainWindow::load(const QStringList& commandLineFiles) {
+    if (User::instance().useOutlook())
+        m_outlookContacts = std::make_unique<OutlookContacts>();
+    m_firstOpen = false;
+    // Files named on the command line (by a launcher or a file manager) take the place of the
+    // database of the last exit.
+    QStringList named = commandLineFiles;
+    named.removeAll(QString());
+    if (!named.isEmpty()) {
+        openFiles(named);
+    } else {
+        const QString programDirectory = SalesDatabase::programDirectory();
+        const QString stored = SettingsStore::instance().getSetting(
+            QLatin1String(SettingsStore::AppName), QStringLiteral("Settings"),
+            QStringLiteral("Database"), programDirectory);
+        if (stored != programDirectory) {
+            if (stored.isEmpty()) {
+                if (const auto chosen = chooseDatabaseFile())
+                    openLocation(*chosen);
+            } else {
+                openLocation(stored);
+            }
+        }
+    }
+    if (!hasDatabase())
+        showListView(false);
+}
+
+std::optional<QString> MainWindow::chooseDatabaseFile() {
+    UiServices::FileRequest request;
+    request.title = QStringLiteral("Open or Create a Corvane Database");
+    request.defaultSuffix = QStringLiteral("mdb");
+    request.fileName = QString();
+    request.filters = {QStringLiteral("*.mdb (*.mdb)")};
+    const auto chosen = UiServices::instance().chooseFile(request);
+    if (!chosen || chosen->isEmpty())
+        return std::nullopt;
+    return chosen;
+}
+
+void MainWindow::openDatabase() {
+    if (const auto chosen = chooseDatabaseFile())
+        openLocation(*chosen);
+    updateCommandState();
+}
+
+void MainWindow::openFiles(const QStringList& locations) {
+    for (const QString& location : locations) {
+        if (!location.isEmpty())
+            openLocation(location);
+    }
+}
+
+void MainWindow::openLocation(const QString& location) {
+    UiServices& ui = UiServices::instance();
+    const QString canonical = OpenDatabases::canonicalLocation(location);
+    if (m_databases->isOpen(canonical)) {
+        ui.messageBox(canonical + QStringLiteral(" is already open."),
+                      QStringLiteral("Database Open"), UiServices::Icon::Information,
+                      UiServices::Buttons::Ok);
+        return;
+    }
+    const auto opened = m_databases->open(canonical);
+    if (!opened) {
+        ui.messageBox(opened.message(), QStringLiteral("Open Database File."),
+                      UiServices::Icon::Exclamation, UiServices::Buttons::Ok);
+        updateCommandState();
+    }
+}
+
+void MainWindow::newDatabase() {
+    UiServices& ui = UiServices::instance();
+    const auto chosen = chooseDatabaseFile();
+    if (!chosen)
+        return;
+    const QString location = OpenDatabases::canonicalLocation(*chosen);
+    bool replace = false;
+    if (m_databases->isOpen(location)) {
+        ui.messageBox(location + QStringLiteral(" is currently open."),
+                      QStringLiteral("Replacing An Open Database"), UiServices::Icon::Critical,
+                      UiServices::Buttons::Ok);
+        return;
+    }
+    if (OpenDatabases::isDatabaseFile(location)) {
+        if (ui.messageBox(QStringLiteral("Do you wish to replace ") + location,
+                          QStringLiteral("Replace Corvane Database"), UiServices::Icon::None,
+                          UiServices::Buttons::YesNo) != UiServices::Answer::Yes)
+            return;
+        replace = true;
+        if (!QFile::remove(location)) {
+            ui.messageBox(QStringLiteral("Could not replace ") + location,
+                          QStringLiteral("Replace Database"), UiServices::Icon::Exclamation,
+                          UiServices::Buttons::Ok);
+            return;
+        }
+    }
+    const auto created = m_databases->create(location, replace);
+    if (!created)
+        ui.messageBox(created.message(), QStringLiteral("Create A New Database"),
+                      UiServices::Icon::Exclamation, UiServices::Buttons::Ok);
+}
+
+void MainWindow::closeDatabase() {
+    m_databases->closeShown();
+    updateCommandState();
+}
+
+void MainWindow::exitApplication() {
+    close();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    shutDown();
+    event->accept();
+}
+
+void MainWindow::shutDown() {
+    // The editor window is closed by its own shut-down when it exists.
+    const SalesDatabase* shown = m_databases->shown();
+    SettingsStore::instance().saveSetting(QLatin1String(SettingsStore::AppName),
+                                          QStringLiteral("Settings"), QStringLiteral("Database"),
+                                          shown ? shown->databaseLocation() : QString());
+    captureColumnWidths();
+    ProcessSettings::save();
+    m_unloaded = true;
+}
+
+void MainWindow::commitData() {
+    shutDown();
+}
+
+void MainWindow::showWindowEntry(qint16 index) {
+    m_databases->show(index);
+}
+
+void MainWindow::shownChanged(SalesDatabase* database) {
+    if (database) {
+        if (QAction* entry = m_windowEntries.value(database->window()))
+            entry->setChecked(true);
+        formTitle(*database);
+    } else {
+        if (QAction* checked = m_windowGroup->checkedAction())
+            checked->setChecked(false);
+        setWindowTitle(ProductName);
+    }
+    showListView(false);
+}
+
+void MainWindow::windowList(const SalesDatabase& database) {
+    const qint32 index = database.window();
+    QMenu* window = m_menus.value(QStringLiteral("mnuWindow"));
+    auto* entry =
+        new QAction(QLatin1Char('&') + menuText(QString::number(index) + QLatin1Char(' ') +
+                                                database.databaseLocation()),
+                    window);
+    entry->setObjectName(QStringLiteral("mnudbList_%1").arg(index));
+    entry->setData(index);
+    entry->setCheckable(true);
+    m_windowGroup->addAction(entry);
+    // Entries stand in index order.
+    const auto next = m_windowEntries.upperBound(index);
+    window->insertAction(next == m_windowEntries.end() ? nullptr : next.value(), entry);
+    m_windowEntries.insert(index, entry);
+    const auto shown = static_cast<qint16>(index);
+    connect(entry, &QAction::triggered, this, [this, shown] { showWindowEntry(shown); });
+}
+
+void MainWindow::removeWindowEntry(qint32 index) {
+    if (QAction* entry = m_windowEntries.take(index))
+        delete entry;
+}
+
+void MainWindow::formTitle(const SalesDatabase& theOppdb) {
+    if (!hasDatabase()) {
+        setWindowTitle(ProductName);
+        return;
+    }
+    const ::Opportunities& collection = theOppdb.opportunities();
+    setWindowTitle(QStringLiteral("%1 - [%2/%3] %4")
+                       .arg(ProductName)
+                       .arg(collection.count())
+                       .arg(collection.unFilteredCount())
+                       .arg(theOppdb.name()));
+}
+
+// ---------------------------------------------------------------------------------------------
+// The list
+
+bool MainWindow::hasRows() const {
+    return m_model->rowCount() > 0;
+}
+
+QString MainWindow::selectedKey() const {
+    const QModelIndexList selected = m_list->selectionModel()->selectedRows();
+    if (selected.isEmpty())
+        return QString();
+    return m_model->keyAt(m_proxy->mapToSource(selected.constFirst()).row());
+}
+
+void MainWindow::selectKey(const QString& key) {
+    const int row = m_model->rowOf(key);
+    if (row < 0)
+        return;
+    const QModelIndex index = m_proxy->mapFromSource(m_model->index(row, 0));
+    m_list->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
+                                                         QItemSelectionModel::Rows);
+    m_list->scrollTo(index);
+}
+
+void MainWindow::showListView(bool restoreSelectedItem) {
+    const QString remembered = restoreSelectedItem ? selectedKey() : QString();
+
+    m_rebuilding = true;
+    m_proxy->sort(-1);
+    const QStringList columns = OpportunityListModel::displayedKeys(ColumnsInfo::instance());
+    m_model->rebuild(shownDatabase().opportunities(), columns);
+    applyColumnWidths();
+    applyStoredSort();
+    m_rebuilding = false;
+
+    if (restoreSelectedItem && !remembered.isEmpty() && m_model->rowOf(remembered) >= 0) {
+        m_rebuilding = true;
+        selectKey(remembered);
+        m_rebuilding = false;
+        showQuickInfo();
+    }
+    if (selectedKey().isEmpty())
+        showQuickInfo();
+
+    updateCommandState();
+    showTotals();
+    formTitle(shownDatabase());
+}
+
+void MainWindow::showTotals() {
+    const OpenDatabases::Totals shown = m_databases->shownTotals();
+    m_panels.value(QStringLiteral("CurrentOpportunity"))
+        ->setText(QString::number(shown.visibleCount));
+    m_panels.value(QStringLiteral("CurrentForecast"))
+        ->setText(moneyPanelText(shown.forecastRevenue));
+    m_panels.value(QStringLiteral("CurrentRevenue"))->setText(moneyPanelText(shown.totalRevenue));
+    const OpenDatabases::Totals all = m_databases->allTotals();
+    m_panels.value(QStringLiteral("TotalOpportunity"))->setText(QString::number(all.visibleCount));
+    m_panels.value(QStringLiteral("TotalForecast"))->setText(moneyPanelText(all.forecastRevenue));
+    m_panels.value(QStringLiteral("TotalRevenue"))->setText(moneyPanelText(all.totalRevenue));
+    fitStatusPanels();
+}
+
+void MainWindow::applyColumnWidths() {
+    const qreal dpi = this->dpi();
+    const ColumnsInfo& columns = ColumnsInfo::instance();
+    for (int column = 0; column < m_model->dataColumnCount(); ++column) {
+        if (const ColumnStatus* status = columns.item(m_model->columnKey(column)))
+            m_list->header()->resizeSection(column, Twips::toPixels(status->width(), dpi));
+    }
+    sizeUnstoredColumns();
+}
+
+void MainWindow::captureColumnWidths() {
+    const qreal dpi = this->dpi();
+    ColumnsInfo& columns = ColumnsInfo::instance();
+    for (qint32 position = 1; position <= columns.count(); ++position) {
+        ColumnStatus* status = columns.item(position);
+        if (!status || !status->isDisplayed())
+            continue;
+        const int column = m_model->columnOf(status->key());
+        if (column >= 0)
+            status->setWidth(Twips::fromPixels(m_list->header()->sectionSize(column), dpi));
+    }
+}
+
+// A width the user drags is kept for the rest of the run, so that the next rebuild does not
+// undo it; at shut-down it is captured as every other width.
+void MainWindow::columnResized(int section, int, int newSize) {
+    if (m_rebuilding || section >= m_model->dataColumnCount())
+        return;
+    if (ColumnStatus* status = ColumnsInfo::instance().item(m_model->columnKey(section)))
+        status->setWidth(Twips::fromPixels(newSize, dpi()));
+    m_unsizedColumns.removeAll(m_model->columnKey(section));
+}
+
+void MainWindow::applyStoredSort() {
+    const Settings& settings = Settings::instance();
+    const Qt::SortOrder order =
+        settings.displaySortOrder() == 1 ? Qt::DescendingOrder : Qt::AscendingOrder;
+    const int column = settings.displaySorted() && settings.displaySortKey()
+                           ? m_model->columnOf(*settings.displaySortKey())
+                           : -1;
+    m_proxy->sort(column, order);
+    QHeaderView* header = m_list->header();
+    header->setSortIndicatorShown(column >= 0);
+    if (column >= 0)
+        header->setSortIndicator(column, order);
+}
+
+void MainWindow::headerClicked(int section) {
+    const QString key = m_model->columnKey(section);
+    if (key.isEmpty())
+        return;
+    applySortChoice(key);
+}
+
+void MainWindow::applySortChoice(int sortMenuPosition) {
+    applySortChoice(ColumnsInfo::keyValue(sortMenuPosition));
+}
+
+void MainWindow::applySortChoice(const QString& choice) {
+    Settings& settings = Settings::instance();
+    qint16 order = 0;
+    if (settings.displaySortKey() && *settings.displaySortKey() == choice)
+        order = settings.displaySortOrder() == 0 ? 1 : 0;
+    const bool sorted = choice != QLatin1String("None");
+
+    settings.setDisplaySortKey(choice);
+    settings.setDisplaySortOrder(order);
+    settings.setDisplaySorted(sorted);
+    applyStoredSort();
+    scrollAfterSort();
+
+    updateCommandState();
+    if (!settings.displaySorted())
+        showListView(true);
+}
+
+int MainWindow::sortMenuPosition(const QString& key) const {
+    for (int position = 1; position <= 14; ++position) {
+        if (ColumnsInfo::keyValue(position) == key)
+            return position;
+    }
+    return 0;
+}
+
+void MainWindow::updateCommandState() {
+    const bool hasRows = this->hasRows();
+    const bool hasDatabase = this->hasDatabase();
+    const bool useOutlook = User::instance().useOutlook();
+    auto enable = [this](const char* name, bool enabled) {
+        if (QAction* action = m_actions.value(QLatin1String(name)))
+            action->setEnabled(enabled);
+    };
+    enable("mnuOpportunity", hasRows);
+    enable("mnuSort", hasRows);
+    for (const char* name : {"mnuClose", "mnuExport", "mnuPrint", "mnuSaveAs", "mnuFilter"})
+        enable(name, hasDatabase);
+
+    const Settings& settings = Settings::instance();
+    const int checkedPosition = settings.displaySorted() && settings.displaySortKey()
+                                    ? sortMenuPosition(*settings.displaySortKey())
+                                    : 0;
+    const ColumnsInfo& columns = ColumnsInfo::instance();
+    for (int position = 0; position <= 14; ++position) {
+        m_sortChoices[position]->setChecked(position == checkedPosition);
+        if (position > 0) {
+            const ColumnStatus* status = columns.item(ColumnsInfo::keyValue(position));
+            m_sortChoices[position]->setVisible(status && status->isDisplayed());
+        }
+    }
+
+    for (const char* name : {"mnuTask", "mnuAppt", "mnuEmail"})
+        enable(name, useOutlook);
+    enable("mnuSend", useOutlook && hasDatabase);
+    enable("mnuCopyOpportunity", hasRows);
+    enable("mnuPasteOpportunity", m_opportunityCopied);
+    m_actions.value(QStringLiteral("mnuPasteOpportunity"))->setVisible(m_opportunityCopied);
+
+    auto enableButton = [this](const char* key, bool enabled) {
+        m_toolButtons.value(QLatin1String(key))->setEnabled(enabled);
+    };
+    for (const char* key : {"Edit", "Delete", "Copy"})
+        enableButton(key, hasRows);
+    enableButton("Send", useOutlook && hasDatabase);
+    enableButton("Close", hasDatabase);
+    enableButton("New", hasDatabase);
+    enableButton("Paste", m_opportunityCopied);
+
+    m_list->setEnabled(hasDatabase);
+    // The panel serves the selected row only.
+    const bool hasSelection = hasRows && !selectedKey().isEmpty();
+    m_comboStage->setEnabled(hasSelection);
+    m_comboProbability->setEnabled(hasSelection);
+    m_txtNotes->setEnabled(hasSelection);
+}
+
+void MainWindow::runToolbarButton(const QString& key) {
+    const auto handler = m_toolbarHandlers.constFind(key);
+    if (handler != m_toolbarHandlers.constEnd())
+        (*handler)();
+}
+
+void MainWindow::setToolbarHandler(const QString& key, std::function<void()> handler) {
+    m_toolbarHandlers.insert(key, std::move(handler));
+}
+
+void MainWindow::reportStoreFailure(const StoreResult& result) {
+    if (result.ok())
+        return;
+    UiServices::instance().messageBox(result.message(), ProductName, UiServices::Icon::Exclamation,
+                                      UiServices::Buttons::Ok);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The quick-info panel
+
+void MainWindow::listSelectionChanged() {
+    if (!m_rebuilding)
+        showQuickInfo();
+}
+
+void MainWindow::showQuickInfo() {
+    m_fillingQuickInfo = true;
+    const QString key = selectedKey();
+    const Opportunity* opportunity =
+        hasRows() && !key.isEmpty() ? shownDatabase().opportunities().item(key) : nullptr;
+    if (opportunity) {
+        selectComboText(*m_comboProbability, opportunity->probability());
+        selectComboText(*m_comboStage, opportunity->stage());
+        m_txtNotes->setPlainText(opportunity->note());
+    } else {
+        // No row, no opportunity: nothing to show and nothing to change.
+        m_comboProbability->setCurrentIndex(-1);
+        m_comboStage->setCurrentIndex(-1);
+        m_txtNotes->clear();
+    }
+    m_comboStage->setEnabled(opportunity != nullptr);
+    m_comboProbability->setEnabled(opportunity != nullptr);
+    m_txtNotes->setEnabled(opportunity != nullptr);
+    m_fillingQuickInfo = false;
+    if (!QApplication::activeModalWidget())
+        m_list->setFocus();
+}
+
+bool MainWindow::changeSelectedOpportunity(const std::function<void(Opportunity&)>& change) {
+    const QString key = selectedKey();
+    if (key.isEmpty())
+        return false;
+    const Result written = m_databases->update(key, change);
+    reportStoreFailure(written);
+    return written.ok();
+}
+
+void MainWindow::stageChosen() {
+    if (m_fillingQuickInfo)
+        return;
+    const QString text = m_comboStage->currentText();
+    // A failed write leaves the opportunity as the file has it, and the panel shows that.
+    if (!changeSelectedOpportunity([&text](Opportunity& o) { o.setStage(text); }))
+        showQuickInfo();
+}
+
+void MainWindow::probabilityChosen() {
+    if (m_fillingQuickInfo)
+        return;
+    const QString text = m_comboProbability->currentText();
+    if (!changeSelectedOpportunity([&text](Opportunity& o) { o.setProbability(text); }))
+        showQuickInfo();
+}
+
+void MainWindow::editNotes() {
+    NoteEditor editor(this);
+    editor.edit(m_txtNotes->toPlainText());
+    if (editor.exec() == QDialog::Accepted)
+        m_txtNotes->setPlainText(editor.note());
+    const QString note = m_txtNotes->toPlainText();
+    changeSelectedOpportunity([&note](Opportunity& o) { o.setNote(note); });
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_list && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && !selectedKey().isEmpty()) {
+            editOpportunity();
+            return true;
+        }
+    }
+    // A wheel turned over a combo that has no focus edits nothing.
+    if (event->type() == QEvent::Wheel &&
+        (watched == m_comboStage || watched == m_comboProbability) &&
+        !static_cast<QWidget*>(watched)->hasFocus()) {
+        event->ignore();
+        return true;
+    }
+    if (watched == statusBar() && event->type() == QEvent::Resize)
+        fitStatusPanels();
+    if (m_emptyListNote && watched == m_list->viewport() && event->type() == QEvent::Resize)
+        m_emptyListNote->setGeometry(m_list->viewport()->rect());
+    // With no row selected, the first Down or Up selects the top row.
+    if (watched == m_list && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if ((key == Qt::Key_Down || key == Qt::Key_Up) && selectedKey().isEmpty() &&
+            m_proxy->rowCount() > 0) {
+            m_list->selectionModel()->setCurrentIndex(m_proxy->index(0, 0),
+                                                      QItemSelectionModel::ClearAndSelect |
+                                                          QItemSelectionModel::Rows);
+            m_list->scrollToTop();
+            return true;
+        }
+    }
+    // Files dragged onto the list merge as the list's drop rule says.
+    if (watched == m_list->viewport()) {
+        if (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove) {
+            auto* drag = static_cast<QDropEvent*>(event);
+            if (hasDatabase() && !droppedFiles(drag->mimeData()).isEmpty()) {
+                drag->acceptProposedAction();
+                return true;
+            }
+        } else if (event->type() == QEvent::Drop) {
+            auto* drop = static_cast<QDropEvent*>(event);
+            drop->acceptProposedAction();
+            dropOnList(droppedFiles(drop->mimeData()));
+            return true;
+        }
+    }
+    if (watched == m_txtNotes->viewport() && event->type() == QEvent::MouseButtonPress &&
+        m_txtNotes->isEnabled()) {
+        editNotes();
+        return true;
+    }
+    // From the keyboard, Enter or F2 on the note box opens the note editor as a click does.
+    if (watched == m_txtNotes && event->type() == QEvent::KeyPress && m_txtNotes->isEnabled()) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_F2) {
+            editNotes();
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Commands on opportunities, the Tools menu, exchange, mail and reports
+
+void MainWindow::wireCommands() {
+    const auto wire = [this](const char* name, void (MainWindow::*handler)(),
+                             const QKeySequence& shortcut = QKeySequence()) {
+        QAction* action = m_actions.value(QLatin1String(name));
+        if (!action)
+            return;
+        if (!shortcut.isEmpty())
+            action->setShortcut(shortcut);
+        connect(action, &QAction::triggered, this, handler);
+    };
+    // Shortcuts are standard keys that change nothing by themselves; New database keeps its
+    // own with Shift.
+    m_actions.value(QStringLiteral("mnuNew"))
+        ->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N));
+    wire("mnuNewOpportunity", &MainWindow::newOpportunity, QKeySequence::New);
+    wire("mnuEditOpportunity", &MainWindow::editOpportunity);
+    wire("mnuDeleteOpportunity", &MainWindow::deleteOpportunity, QKeySequence::Delete);
+    wire("mnuCopyOpportunity", &MainWindow::copyOpportunity, QKeySequence::Copy);
+    wire("mnuPasteOpportunity", &MainWindow::pasteOpportunity, QKeySequence::Paste);
+    wire("mnuFilter", &MainWindow::showFilter);
+    wire("mnuOptions", &MainWindow::showOptions);
+    wire("mnuAppt", &MainWindow::createAppointment);
+    wire("mnuTask", &MainWindow::createTask);
+    wire("mnuEmail", &MainWindow::createMail);
+    wire("mnuExport", &MainWindow::exportOpportunities);
+    wire("mnuSaveAs", &MainWindow::saveDatabaseAs);
+    wire("mnuSend", &MainWindow::sendDatabase);
+    for (int index = 1; index <= 8; ++index) {
+        if (auto* report = findChild<QAction*>(QStringLiteral("mnuRpt_%1").arg(index)))
+            connect(report, &QAction::triggered, this, [this, index] { printReport(index); });
+    }
+    setToolbarHandler(QStringLiteral("New"), [this] { newOpportunity(); });
+    setToolbarHandler(QStringLiteral("Edit"), [this] { editOpportunity(); });
+    setToolbarHandler(QStringLiteral("Delete"), [this] { deleteOpportunity(); });
+    setToolbarHandler(QStringLiteral("Copy"), [this] { copyOpportunity(); });
+    setToolbarHandler(QStringLiteral("Paste"), [this] { pasteOpportunity(); });
+    setToolbarHandler(QStringLiteral("Send"), [this] { sendDatabase(); });
+
+    connect(m_list, &QTreeView::doubleClicked, this, [this] { editOpportunity(); });
+    // Enter on a row edits it (see eventFilter).
+    m_list->installEventFilter(this);
+    setAcceptDrops(true);
+    m_list->setAcceptDrops(true);
+    m_list->viewport()->setAcceptDrops(true);
+    m_list->viewport()->installEventFilter(this);
+}
+
+OpportunityEditor& MainWindow::editor() {
+    if (!m_editor)
+        m_editor = std::make_unique<OpportunityEditor>(this);
+    m_editor->setContacts(m_outlookContacts.get());
+    return *m_editor;
+}
+
+QString MainWindow::opportunityText() const {
+    const QString key = selectedKey();
+    const SalesDatabase* shown = m_databases->shown();
+    const Opportunity* selected =
+        shown && !key.isEmpty() ? shown->opportunities().item(key) : nullptr;
+    return selected ? ::opportunityText(*selected) : QString();
+}
+
+void MainWindow::newOpportunity() {
+    if (!hasDatabase())
+        return;
+    Opportunity fresh;
+    const auto added = m_databases->add(fresh);
+    if (!added) {
+        reportStoreFailure(added.result());
+        return;
+    }
+    const QString key = *added;
+    selectKey(key);
+    Opportunity* placeholder = shownDatabase().opportunities().item(key);
+    OpportunityEditor& dialog = editor();
+    dialog.editNew(
+        *placeholder,
+        [this, key](Opportunity&) { return m_databases->update(key, [](Opportunity&) {}); },
+        [this, key] { return m_databases->remove(key); });
+    dialog.exec();
+    updateCommandState();
+}
+
+void MainWindow::editOpportunity() {
+    if (!hasRows())
+        return;
+    const QString key = selectedKey();
+    Opportunity* opportunity = key.isEmpty() ? nullptr : shownDatabase().opportunities().item(key);
+    if (!opportunity)
+        return;
+    OpportunityEditor& dialog = editor();
+    dialog.edit(*opportunity, [this, key](Opportunity&) {
+        return m_databases->update(key, [](Opportunity&) {});
+    });
+    dialog.exec();
+}
+
+void MainWindow::deleteOpportunity() {
+    const QString key = selectedKey();
+    const Opportunity* opportunity =
+        key.isEmpty() ? nullptr : shownDatabase().opportunities().item(key);
+    if (!opportunity)
+        return;
+    if (UiServices::instance().messageBox(QStringLiteral("Delete ") + opportunity->description(),
+                                          QStringLiteral("Delete Opportunity"),
+                                          UiServices::Icon::Question,
+                                          UiServices::Buttons::YesNo) != UiServices::Answer::Yes)
+        return;
+    reportStoreFailure(m_databases->remove(key));
+    showQuickInfo();
+}
+
+void MainWindow::copyOpportunity() {
+    const QString key = selectedKey();
+    const Opportunity* opportunity =
+        key.isEmpty() ? nullptr : shownDatabase().opportunities().item(key);
+    if (!opportunity)
+        return;
+    if (!m_copiedOpportunity)
+        m_copiedOpportunity = std::make_unique<Opportunity>();
+    m_copiedOpportunity->copyFieldsFrom(*opportunity);
+    m_opportunityCopied = true;
+    updateCommandState();
+    UiServices::instance().setClipboardText(::opportunityText(*opportunity));
+}
+
+void MainWindow::pasteOpportunity() {
+    if (!m_opportunityCopied || !m_copiedOpportunity)
+        return;
+    // Each paste adds a new opportunity of its own; the copy itself stays as it was copied.
+    Opportunity pasted(*m_copiedOpportunity);
+    const auto added = m_databases->add(pasted);
+    if (!added) {
+        reportStoreFailure(added.result());
+        return;
+    }
+    selectKey(*added);
+}
+
+void MainWindow::showFilter() {
+    FilterDialog dialog(
+        Filters::instance(), [this] { m_databases->filterAll(Filters::instance()); }, this);
+    dialog.exec();
+}
+
+void MainWindow::showOptions() {
+    if (m_options) {
+        m_options->raise();
+        m_options->activateWindow();
+        return;
+    }
+    m_options =
+        new OptionsDialog(User::instance(), ColumnsInfo::instance(), Settings::instance(), this);
+    m_options->setAttribute(Qt::WA_DeleteOnClose);
+    connect(m_options, &OptionsDialog::outlookUseChanged, this, [this](bool use) {
+        if (use && !m_outlookContacts)
+            m_outlookContacts = std::make_unique<OutlookContacts>();
+        else if (!use)
+            m_outlookContacts.reset();
+        if (m_editor)
+            m_editor->setContacts(m_outlookContacts.get());
+        updateCommandState();
+    });
+    connect(m_options, &OptionsDialog::listRebuildRequested, this, [this] { showListView(true); });
+    m_options->show();
+}
+
+void MainWindow::reportOutlookFailure(const Result& result, int command) {
+    if (result.ok())
+        return;
+    const auto which = static_cast<OutlookItems::Command>(command);
+    const UiServices::Answer answer = UiServices::instance().messageBox(
+        OutlookItems::failureText(which), OutlookItems::failureTitle(which), UiServices::Icon::None,
+        UiServices::Buttons::YesNo);
+    OutlookItems items(User::instance());
+    if (!items.keepUsingOutlook(answer)) {
+        m_outlookContacts.reset();
+        if (m_editor)
+            m_editor->setContacts(nullptr);
+    }
+    updateCommandState();
+}
+
+void MainWindow::createAppointment() {
+    const WaitCursor wait;
+    OutlookItems items(User::instance());
+    reportOutlookFailure(items.createAppointment(opportunityText()),
+                         static_cast<int>(OutlookItems::Command::Appointment));
+}
+
+void MainWindow::createTask() {
+    const WaitCursor wait;
+    OutlookItems items(User::instance());
+    reportOutlookFailure(items.createTask(opportunityText()),
+                         static_cast<int>(OutlookItems::Command::Task));
+}
+
+void MainWindow::createMail() {
+    const WaitCursor wait;
+    OutlookItems items(User::instance());
+    reportOutlookFailure(items.createOutlookMail(QString(), opportunityText()),
+                         static_cast<int>(OutlookItems::Command::Email));
+}
+
+void MainWindow::sendDatabase() {
+    const SalesDatabase* shown = m_databases->shown();
+    if (!shown || !User::instance().useOutlook())
+        return;
+    const WaitCursor wait;
+    OutlookItems items(User::instance());
+    reportOutlookFailure(items.createOutlookMail(shown->databaseLocation()),
+                         static_cast<int>(OutlookItems::Command::Send));
+}
+
+QStringList MainWindow::openLocations() const {
+    QStringList locations;
+    for (int i = 0; i < m_databases->count(); ++i)
+        locations.append(m_databases->at(i).databaseLocation());
+    return locations;
+}
+
+void MainWindow::exportOpportunities() {
+    const SalesDatabase* shown = m_databases->shown();
+    if (!shown)
+        return;
+    UiServices& ui = UiServices::instance();
+    const auto path = ui.chooseFile(TextExport::FileRequest());
+    if (!path || path->isEmpty())
+        return;
+    const auto written = TextExport::write(shown->opportunities(), *path, openLocations());
+    if (written)
+        ui.messageBox(TextExport::doneMessage(*written, *path), TextExport::title(),
+                      UiServices::Icon::Information, UiServices::Buttons::Ok);
+    else
+        ui.messageBox(written.message(), TextExport::title(), UiServices::Icon::Critical,
+                      UiServices::Buttons::Ok);
+}
+
+void MainWindow::saveDatabaseAs() {
+    const SalesDatabase* shown = m_databases->shown();
+    if (!shown)
+        return;
+    UiServices& ui = UiServices::instance();
+    UiServices::FileRequest request;
+    request.title = QStringLiteral("Save Database As");
+    request.defaultSuffix = QStringLiteral("mdb");
+    request.filters = {QStringLiteral("*.mdb (*.mdb)")};
+    request.save = true;
+    request.confirmOverwrite = true;
+    const auto chosen = ui.chooseFile(request);
+    if (!chosen || chosen->isEmpty())
+        return;
+    const QString target = OpenDatabases::canonicalLocation(*chosen);
+    const Result copied = DatabaseCopy::saveAs(shown->databaseLocation(), target, openLocations());
+    if (!copied) {
+        ui.messageBox(copied.message(), QStringLiteral("Save As"), UiServices::Icon::Critical,
+                      UiServices::Buttons::Ok);
+        return;
+    }
+    const auto reopened = m_databases->replaceShown(target);
+    if (!reopened)
+        ui.messageBox(reopened.message(), QStringLiteral("Save As"), UiServices::Icon::Critical,
+                      UiServices::Buttons::Ok);
+}
+
+void MainWindow::printReport(int index) {
+    if (!m_report) {
+        m_report = std::make_unique<ReportEngine>();
+        m_reportPresenter = std::make_unique<ReportPreviewPresenter>(this);
+        m_report->setPresenter(m_reportPresenter.get());
+    }
+    ReportMenu::printReport(*m_report, index, shownDatabase().databaseLocation(), User::instance(),
+                            UiServices::instance());
+}
+
+bool MainWindow::mergeText(const QString& theFileName) {
+    SalesDatabase* shown = m_databases->shown();
+    if (!shown)
+        return false;
+    const WaitCursor wait;
+    const DataMerge::Outcome outcome = DataMerge::mergeText(*shown, theFileName);
+    if (outcome.added > 0)
+        m_databases->collectionChanged(shown);
+    UiServices::instance().messageBox(outcome.message, outcome.title,
+                                      outcome.ok() ? UiServices::Icon::Information
+                                                   : UiServices::Icon::Critical,
+                                      UiServices::Buttons::Ok);
+    return outcome.ok();
+}
+
+bool MainWindow::mergeDatabase(const QString& theLocation) {
+    SalesDatabase* shown = m_databases->shown();
+    if (!shown)
+        return false;
+    const WaitCursor wait;
+    const DataMerge::Outcome outcome = DataMerge::mergeDatabase(*shown, theLocation);
+    if (outcome.status == DataMerge::Status::Failed) {
+        UiServices::instance().messageBox(outcome.message, DataMerge::databaseFailureTitle(),
+                                          UiServices::Icon::Critical, UiServices::Buttons::Ok);
+        return false;
+    }
+    if (outcome.added > 0)
+        m_databases->collectionChanged(shown);
+    return outcome.status == DataMerge::Status::Merged;
+}
+
+void MainWindow::dropOnList(const QStringList& files) {
+    if (files.isEmpty())
+        return;
+    const QString first = files.constFirst();
+    switch (DataMerge::listDropKind(first)) {
+    case DataMerge::ListDrop::Database:
+        mergeDatabase(first);
+        break;
+    case DataMerge::ListDrop::LeadFile:
+        mergeText(first);
+        break;
+    case DataMerge::ListDrop::Ignore:
+        break;
+    }
+}
+
+void MainWindow::dropOnWindow(const QStringList& files) {
+    if (!files.isEmpty())
+        mergeDatabase(files.constFirst());
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    if (hasDatabase() && !droppedFiles(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+    const QStringList files = droppedFiles(event->mimeData());
+    event->acceptProposedAction();
+    dropOnWindow(files);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Keyboard, screen, status bar and first-run layout
+
+void MainWindow::assignAccessKeys() {
+    AccessKeys::assign(menuBar()->actions());
+    // F10 opens the first menu, as on other desktops.
+    auto* f10 = new QShortcut(QKeySequence(Qt::Key_F10), this);
+    f10->setObjectName(QStringLiteral("shortcutMenuBar"));
+    connect(f10, &QShortcut::activated, this, [this] {
+        for (QAction* action : menuBar()->actions()) {
+            if (action->isVisible() && action->isEnabled()) {
+                menuBar()->setActiveAction(action);
+                return;
+            }
+        }
+    });
+}
+
+void MainWindow::fitToScreen() {
+    const QScreen* shownOn = screen();
+    if (!shownOn)
+        return;
+    const QRect available = shownOn->availableGeometry();
+    // The frame is not known before the window is shown: leave room for a usual one.
+    const int border = style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, this);
+    const int title = style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this);
+    const QSize frame(2 * border, title + 2 * border);
+    const QSize fitted = size().boundedTo(available.size() - frame).expandedTo(minimumSize());
+    resize(fitted);
+    const QSize outer = fitted + frame;
+    move(available.x() + qMax(0, (available.width() - outer.width()) / 2),
+         available.y() + qMax(0, (available.height() - outer.height()) / 2));
+}
+
+void MainWindow::guardWheel() {
+    for (QComboBox* combo : {m_comboStage, m_comboProbability}) {
+        combo->setFocusPolicy(Qt::StrongFocus);
+        combo->installEventFilter(this);
+    }
+}
+
+void MainWindow::buildEmptyListNote() {
+    m_emptyListNote = new QLabel(m_list->viewport());
+    m_emptyListNote->setObjectName(QStringLiteral("lbl_EmptyList"));
+    m_emptyListNote->setAlignment(Qt::AlignCenter);
+    m_emptyListNote->setWordWrap(true);
+    m_emptyListNote->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_emptyListNote->setForegroundRole(QPalette::PlaceholderText);
+    m_emptyListNote->hide();
+    m_list->viewport()->installEventFilter(this);
+    connect(m_proxy, &QAbstractItemModel::modelReset, this, &MainWindow::updateEmptyListNote);
+    connect(m_proxy, &QAbstractItemModel::rowsInserted, this, &MainWindow::updateEmptyListNote);
+    connect(m_proxy, &QAbstractItemModel::rowsRemoved, this, &MainWindow::updateEmptyListNote);
+}
+
+void MainWindow::updateEmptyListNote() {
+    const qint32 count = hasDatabase() ? shownDatabase().opportunities().count() : 0;
+    QString text;
+    if (hasDatabase() && m_model->rowCount() == 0) {
+        text = count > 0
+                   ? QStringLiteral("The filter hides all %1 opportunities of this database.\n"
+                                    "To change the filter, choose Tools > Filter.")
+                         .arg(count)
+                   : QStringLiteral("This database has no opportunities yet.\n"
+                                    "To add one, click New Opportunity on the toolbar.");
+    }
+    m_emptyListNote->setText(text);
+    m_emptyListNote->setGeometry(m_list->viewport()->rect());
+    m_emptyListNote->setVisible(!text.isEmpty());
+}
+
+void MainWindow::fitStatusPanels() {
+    QStatusBar* bar = statusBar();
+    const int least = Twips::toPixels(1200, dpi());
+    for (QLabel* label : std::as_const(m_panels))
+        label->setMinimumWidth(qMax(least, label->sizeHint().width()));
+    // Hidden as a whole when the bar is too narrow, in this order; the shown database's count
+    // always stays.
+    const QList<QStringList> groups{
+        {QStringLiteral("StatusLabelTotal"), QStringLiteral("TotalOpportunity"),
+         QStringLiteral("TotalForecast"), QStringLiteral("TotalRevenue")},
+        {QStringLiteral("CurrentForecast")},
+        {QStringLiteral("CurrentRevenue")},
+    };
+    auto show = [bar](const QStringList& names, bool visible) {
+        for (const QString& name : names) {
+            if (auto* widget = bar->findChild<QWidget*>(name, Qt::FindDirectChildrenOnly))
+                widget->setVisible(visible);
+        }
+    };
+    // The bar's own layout may not have caught up with the new texts yet: count the panels
+    // shown, with room for the spacing, the margins and the size grip.
+    auto fits = [bar] {
+        int needed = 2 * bar->style()->pixelMetric(QStyle::PM_SizeGripSize) + 16;
+        for (const QWidget* widget : bar->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            if (qobject_cast<const QLabel*>(widget) && !widget->isHidden())
+                needed += qMax(widget->minimumWidth(), widget->sizeHint().width()) + 16;
+        }
+        return needed <= bar->width();
+    };
+    for (const QStringList& group : groups)
+        show(group, true);
+    for (const QStringList& group : groups) {
+        if (fits())
+            break;
+        show(group, false);
+    }
+}
+
+void MainWindow::sizeUnstoredColumns() {
+    if (m_unsizedColumns.isEmpty() || m_model->rowCount() == 0)
+        return;
+    const qreal dpi = this->dpi();
+    const int cap = Twips::toPixels(4500, dpi);
+    const QFontMetrics cells(m_list->font());
+    const QFontMetrics captions(m_list->header()->font());
+    const int padding = 2 * m_list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 12;
+    // The first rows are enough to judge the content.
+    const int rows = qMin(m_model->rowCount(), 1000);
+    for (int column = 0; column < m_model->dataColumnCount(); ++column) {
+        const QString key = m_model->columnKey(column);
+        if (!m_unsizedColumns.contains(key))
+            continue;
+        // Room for the caption and the sort arrow.
+        int width =
+            captions.horizontalAdvance(m_model->headerData(column, Qt::Horizontal).toString()) +
+            padding + 16;
+        for (int row = 0; row < rows && width < cap; ++row)
+            width = qMax(width, cells.horizontalAdvance(m_model->text(row, column)) + padding);
+        width = qMin(width, cap);
+        m_list->header()->resizeSection(column, width);
+        if (ColumnStatus* status = ColumnsInfo::instance().item(key))
+            status->setWidth(Twips::fromPixels(width, dpi));
+        m_unsizedColumns.removeAll(key);
+    }
+}
+
+void MainWindow::scrollAfterSort() {
+    const QModelIndexList selected = m_list->selectionModel()->selectedRows();
+    if (selected.isEmpty())
+        m_list->scrollToTop();
+    else
+        m_list->scrollTo(selected.constFirst());
+}
+
+void MainWindow::restoreSortIndicator() {
+    const Settings& settings = Settings::instance();
+    const int column = settings.displaySorted() && settings.displaySortKey()
+                           ? m_model->columnOf(*settings.displaySortKey())
+                           : -1;
+    const Qt::SortOrder order =
+        settings.displaySortOrder() == 1 ? Qt::DescendingOrder : Qt::AscendingOrder;
+    QHeaderView* header = m_list->header();
+    const QSignalBlocker blocker(header);
+    header->setSortIndicatorShown(column >= 0);
+    header->setSortIndicator(column, order);
+}
+
+void MainWindow::installSignalExit() {
+    auto* signalExit = new SignalExit(this);
+    connect(signalExit, &SignalExit::exitRequested, this, [this] {
+        if (!m_unloaded)
+            exitApplication();
+        if (!m_unloaded)
+            shutDown();
+        QCoreApplication::quit();
+    });
+}

@@ -1,0 +1,355 @@
+#include "FakePim.h"
+#include "TestEnvironment.h"
+
+#include "editor/OpportunityEditor.h"
+#include "editor/OrderDateCalendar.h"
+#include "outlook/OutlookContacts.h"
+#include "platform/LocaleText.h"
+#include "settings/User.h"
+#include "store/SalesDatabase.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QtTest>
+#include <sqlite3.h>
+
+namespace {
+
+const QLocale UnitedStates(QLocale::English, QLocale::UnitedStates);
+const QLocale Germany(QLocale::German, QLocale::Germany);
+
+// One field of record `number` as the file holds it, read with a connection of the test's own.
+QString stored(const QString& path, int number, const char* field) {
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_stmt* s = nullptr;
+    const QByteArray sql = QByteArray("SELECT ") + field + " FROM Sales WHERE RecordNumber = ?1";
+    sqlite3_prepare_v2(db, sql.constData(), -1, &s, nullptr);
+    sqlite3_bind_int(s, 1, number);
+    QString value = QStringLiteral("<no record>");
+    if (sqlite3_step(s) == SQLITE_ROW)
+        value = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(s, 0)));
+    sqlite3_finalize(s);
+    sqlite3_close(db);
+    return value;
+}
+
+// A database file with one opportunity (record 1), the editor open on it as Edit or EditNew
+// would open it from the main window.
+struct Fixture {
+    explicit Fixture(const QLocale& locale = UnitedStates) : env(locale) {
+        path = env.path(QStringLiteral("Pipeline.mdb"));
+        database.setDatabaseLocation(path);
+        database.newDatabase();
+        QVERIFY(!database.databaseError() && database.openDatabase());
+        Opportunity first;
+        first.setDescription(QStringLiteral("Big deal"));
+        QVERIFY(database.addOpportunity(first));
+        User::instance().setUseOutlook(false);
+    }
+    Opportunity& item(int number = 1) {
+        return *database.opportunities().item(Opportunities::keyFor(number));
+    }
+    void edit(int number = 1) {
+        const QString key = Opportunities::keyFor(number);
+        editor.edit(item(number),
+                    [this, key](Opportunity&) { return database.updateDBOpportunity(key); });
+        editor.show();
+    }
+    void editNew() {
+        Opportunity fresh;
+        QVERIFY(database.addOpportunity(fresh));
+        const QString key = Opportunities::keyFor(fresh.recordNumber());
+        editor.editNew(
+            *database.opportunities().item(key),
+            [this, key](Opportunity&) { return database.updateDBOpportunity(key); },
+            [this, key] { return database.removeOpportunity(key); });
+        editor.show();
+    }
+    template <typename T> T* get(const char* name) {
+        return editor.findChild<T*>(QLatin1String(name));
+    }
+    QLineEdit* line(int index) {
+        return editor.findChild<QLineEdit*>(QStringLiteral("txtDescription_%1").arg(index));
+    }
+    void ok() { QTest::mouseClick(get<QPushButton>("cmdOK"), Qt::LeftButton); }
+    void cancel() { QTest::mouseClick(get<QPushButton>("cmdCancel"), Qt::LeftButton); }
+    // Chooses an entry of a combo as the user would.
+    void choose(const char* combo, int index) {
+        QComboBox* box = get<QComboBox>(combo);
+        box->setCurrentIndex(index);
+        emit box->activated(index);
+    }
+
+    TestEnvironment env;
+    QString path;
+    SalesDatabase database;
+    OpportunityEditor editor;
+};
+
+} // namespace
+
+class TestOpportunityEditor : public QObject {
+    Q_OBJECT
+
+private slots:
+    void cleanupTestCase() { User::releaseInstance(); }
+    void revenue_data();
+    void revenue();
+    void textsAndCaption();
+    void contactList();
+    void endings_data();
+    void endings();
+    void failedWriteKeepsEverything();
+    void orderDate_data();
+    void orderDate();
+    void foreignValuesAreKept();
+};
+
+void TestOpportunityEditor::revenue_data() {
+    QTest::addColumn<QLocale>("locale");
+    QTest::addColumn<QString>("unitPrice");
+    QTest::addColumn<QString>("quantity");
+    QTest::addColumn<QStringList>("shown"); // unit price, quantity, revenue
+    QTest::addColumn<QString>("storedQuantity");
+    const struct {
+        const char* name;
+        bool german;
+        const char *price, *quantity, *shownPrice, *shownQuantity, *revenue, *storedQuantity;
+    } rows[] = {
+        // clang-format off
+        {"en 1250 x 3", false, "1250", "3", "1,250.00", "3.00", "$3,750.00", "3.00"},
+        {"en 3 pcs", false, "$10", "3 pcs", "10.00", "3.00", "$30.00", "3.00"},
+        {"en -3", false, "10", "-3", "10.00", "3.00", "$30.00", "3.00"},
+        {"en 1,5", false, "10", "1,5", "10.00", "15.00", "$150.00", "15.00"},
+        {"en thousands", false, "1,250.50", "1,000", "1,250.50", "1,000.00", "$1,250,500.00", "1000.00"},
+        {"en quantity too large", false, "10", "12345678901234567890", "10", "0.00", "", "0.00"},
+        {"en unit price too large", false, "99999999999", "2", "0.00", "2.00", "", "2.00"},
+        {"de 1.250,00 x 3", true, "1.250,00", "3", "1.250,00", "3,00", "3.750,00 €", "3.00"},
+        {"de 1,5 x 1.000", true, "1,5", "1.000", "1,50", "1.000,00", "1.500,00 €", "1000.00"},
+        // clang-format on
+    };
+    for (const auto& r : rows)
+        QTest::newRow(r.name) << (r.german ? Germany : UnitedStates) << r.price << r.quantity
+                              << QStringList{r.shownPrice, r.shownQuantity, r.revenue}
+                              << r.storedQuantity;
+}
+
+// What the dialog shows is what it stores, and an edit that changes nothing (also a second
+// opening, in German too) leaves the amounts as they were.
+void TestOpportunityEditor::revenue() {
+    QFETCH(QLocale, locale);
+    QFETCH(QString, unitPrice);
+    QFETCH(QString, quantity);
+    QFETCH(QStringList, shown);
+    QFETCH(QString, storedQuantity);
+    Fixture f(locale);
+    f.edit();
+    f.line(6)->setText(unitPrice);
+    f.line(5)->setText(quantity);
+    f.ok();
+    QCOMPARE((QStringList{f.line(6)->text(), f.line(5)->text(), f.line(7)->text()}), shown);
+    const auto amounts = [&] {
+        return QStringList{stored(f.path, 1, "UnitPrice"), stored(f.path, 1, "Quantity"),
+                           stored(f.path, 1, "Revenue")};
+    };
+    const QStringList file = amounts();
+    QCOMPARE(file, (QStringList{shown[0], storedQuantity, shown[2]}));
+    QCOMPARE(f.item().quantity(), storedQuantity);
+    if (shown[2].isEmpty())
+        return;
+    for (int again = 0; again < 2; ++again) {
+        f.edit();
+        QCOMPARE(f.line(7)->text(), shown[2]);
+        f.ok();
+    }
+    QCOMPARE(amounts(), file);
+}
+
+void TestOpportunityEditor::textsAndCaption() {
+    Fixture f;
+    f.edit();
+    QCOMPARE(f.editor.windowTitle(), QStringLiteral("Edit - [Big deal...]"));
+    QCOMPARE(f.get<QPlainTextEdit>("txtDescription_0")->textCursor().selectedText(), "Big deal");
+    // Leaving a field recomputes the revenue; so does entering a combo.
+    QVERIFY(QTest::qWaitForWindowActive(&f.editor));
+    f.line(6)->setFocus();
+    f.line(6)->setText(QStringLiteral("2"));
+    f.line(5)->setFocus();
+    QCOMPARE(f.line(7)->text(), QStringLiteral("$0.00"));
+    f.line(5)->setText(QStringLiteral("3"));
+    f.get<QComboBox>("combo_Stage")->setFocus();
+    QCOMPARE(f.line(7)->text(), QStringLiteral("$6.00"));
+    const QString thirty = QStringLiteral("Thirty characters of a descr.");
+    const QString forty = QStringLiteral("A company whose name runs to forty chars");
+    f.get<QPlainTextEdit>("txtDescription_0")->setPlainText(thirty);
+    f.line(1)->setText(forty);
+    f.line(2)->setText(forty);
+    f.get<QComboBox>("comboContact")->setEditText(forty);
+    f.get<QPlainTextEdit>("txtDescription_3")->setPlainText(QString(200, u'n'));
+    f.ok();
+    for (const char* field : {"Company", "Department", "Contact"})
+        QCOMPARE(stored(f.path, 1, field), forty.left(32));
+    QCOMPARE(stored(f.path, 1, "Note"), QString(128, u'n'));
+    f.edit();
+    QCOMPARE(f.editor.windowTitle(), "Edit - [" + thirty.left(25) + "...]");
+    f.get<QPlainTextEdit>("txtDescription_0")->clear();
+    f.ok();
+    QCOMPARE(stored(f.path, 1, "Description"), QStringLiteral("None"));
+    QCOMPARE(f.item().description(), QStringLiteral("None"));
+}
+
+void TestOpportunityEditor::contactList() {
+    Fixture f;
+    FakePimScript script;
+    script.contacts = {FakePim::contact("Ann", "Lee"), FakePim::contact("Bo", "Kim")};
+    FakePim::install(script);
+    OutlookContacts contacts;
+    f.editor.setContacts(&contacts);
+    User::instance().setUseOutlook(true);
+    f.item().setContact(QStringLiteral("Somebody"));
+    f.edit();
+    QComboBox* combo = f.get<QComboBox>("comboContact");
+    QCOMPARE(combo->count(), 2);
+    QCOMPARE(combo->itemText(1), QStringLiteral("Kim, Bo, 555-Bo"));
+    QCOMPARE(combo->currentText(), QStringLiteral("Somebody"));
+    f.choose("comboContact", 1);
+    QCOMPARE(f.line(1)->text(), QStringLiteral("Co Kim"));
+    QCOMPARE(f.line(2)->text(), QStringLiteral("Dept"));
+    QVERIFY(f.env.ui().messages().isEmpty());
+
+    // Unreachable: one message, Outlook use off, the list as it was.
+    script.failLogon = true;
+    OutlookContacts unreachable;
+    f.editor.setContacts(&unreachable);
+    f.edit();
+    f.edit();
+    FakePim::uninstall();
+    QCOMPARE(f.env.ui().messages().size(), 1);
+    const auto& m = f.env.ui().messages().first();
+    QCOMPARE(m.text + '|' + m.title,
+             "Unable to contect with Outlook. 'Use Outlook' option has been reset.|Outlook "
+             "Connection");
+    QVERIFY(m.icon == UiServices::Icon::Information && m.buttons == UiServices::Buttons::Ok);
+    QVERIFY(!User::instance().useOutlook());
+    QCOMPARE(combo->count(), 2);
+}
+
+void TestOpportunityEditor::endings_data() {
+    QTest::addColumn<bool>("isNew");
+    QTest::addColumn<QString>("how");
+    for (const bool isNew : {true, false})
+        for (const char* how : {"ok", "cancel", "escape", "close"})
+            QTest::addRow("%s %s", isNew ? "new" : "edit", how) << isNew << QString(how);
+}
+
+void TestOpportunityEditor::endings() {
+    QFETCH(bool, isNew);
+    QFETCH(QString, how);
+    Fixture f;
+    isNew ? f.editNew() : f.edit();
+    const int number = isNew ? 2 : 1;
+    const QString before = stored(f.path, number, "Description");
+    f.get<QPlainTextEdit>("txtDescription_0")->setPlainText(QStringLiteral("Typed"));
+    if (how == "ok")
+        f.ok();
+    else if (how == "cancel")
+        f.cancel();
+    else if (how == "escape")
+        QTest::keyClick(&f.editor, Qt::Key_Escape);
+    else
+        f.editor.close();
+    QVERIFY(!f.editor.isVisible());
+    QCOMPARE(f.editor.result(), how == "ok" ? QDialog::Accepted : QDialog::Rejected);
+    QVERIFY(!f.editor.newOpportunity());
+    const bool gone = isNew && how != "ok";
+    const QString expected = how == "ok" ? QStringLiteral("Typed") : before;
+    QCOMPARE(stored(f.path, number, "Description"),
+             gone ? QStringLiteral("<no record>") : expected);
+    QCOMPARE(f.database.opportunities().count(), gone ? 1 : number);
+    if (!gone)
+        QCOMPARE(f.item(number).description(), expected);
+}
+
+void TestOpportunityEditor::failedWriteKeepsEverything() {
+    Fixture f;
+    f.edit();
+    const Opportunity before(f.item());
+    f.get<QPlainTextEdit>("txtDescription_0")->setPlainText(QStringLiteral("Typed"));
+    f.line(6)->setText(QStringLiteral("99"));
+    QVERIFY(QFile::remove(f.path));
+    f.ok();
+    QVERIFY(f.editor.isVisible());
+    QCOMPARE(f.env.ui().messages().size(), 1);
+    const auto& m = f.env.ui().messages().first();
+    QVERIFY(m.text.startsWith("Could not save the opportunity in " + f.path));
+    QVERIFY(m.title == "Corvane" && m.icon == UiServices::Icon::Exclamation);
+    QVERIFY(f.item().sameRecord(before));
+    QCOMPARE(f.get<QPlainTextEdit>("txtDescription_0")->toPlainText(), QStringLiteral("Typed"));
+    QCOMPARE(f.line(6)->text(), QStringLiteral("99.00"));
+}
+
+void TestOpportunityEditor::orderDate_data() {
+    QTest::addColumn<int>("storedDays"); // from today
+    QTest::addColumn<int>("pickedDays"); // 0: nothing picked
+    QTest::addColumn<int>("writtenDays");
+    QTest::addColumn<QString>("toolTip");
+    QTest::newRow("ahead") << 40 << 0 << 40 << "40 days until the order.";
+    QTest::newRow("past kept") << -400 << 0 << -400 << " days until the order.";
+    QTest::newRow("far ahead kept") << 500 << 0 << 500 << "500 days until the order.";
+    QTest::newRow("picked") << -400 << 10 << 10 << "10 days until the order.";
+    QTest::newRow("picked past is today") << -400 << -3 << 0 << " days until the order.";
+}
+
+void TestOpportunityEditor::orderDate() {
+    QFETCH(int, storedDays);
+    QFETCH(int, pickedDays);
+    QFETCH(int, writtenDays);
+    QFETCH(QString, toolTip);
+    Fixture f;
+    const QDate today = QDate::currentDate();
+    const QDate storedDate = today.addDays(storedDays);
+    f.item().setOrderDay(QString::number(storedDate.day()));
+    f.item().setOrderMonth(LocaleText::monthName(storedDate.month()));
+    f.item().setOrderYear(QString::number(storedDate.year()));
+    f.edit();
+    auto* calendar = f.get<OrderDateCalendar>("mvOrderDate");
+    QCOMPARE(calendar->selectedDate(), storedDate);
+    if (pickedDays != 0)
+        emit calendar->clicked(today.addDays(pickedDays));
+    QCOMPARE(calendar->toolTip(), toolTip);
+    QCOMPARE(calendar->markedFrom(), today);
+    QCOMPARE(calendar->markedTo(), std::max(today, today.addDays(writtenDays)));
+    f.ok();
+    const QDate written = today.addDays(writtenDays);
+    // A kept date keeps its stored texts, the day without its leading zero too.
+    const QString day =
+        pickedDays ? written.toString(QStringLiteral("dd")) : QString::number(written.day());
+    QCOMPARE((QStringList{stored(f.path, 1, "OrderDay"), stored(f.path, 1, "OrderMonth"),
+                          stored(f.path, 1, "OrderYear")}),
+             (QStringList{day, LocaleText::monthName(written.month()),
+                          QString::number(written.year())}));
+    QCOMPARE(f.item().orderDay(), day);
+}
+
+void TestOpportunityEditor::foreignValuesAreKept() {
+    Fixture f;
+    f.item().setStage(QStringLiteral("Negotiation"));
+    f.item().setSource(QStringLiteral("Fax"));
+    f.item().setProbability(QStringLiteral("50%"));
+    f.edit();
+    for (const char* combo : {"combo_Stage", "combo_Source", "combo_Probability"})
+        QCOMPARE(f.get<QComboBox>(combo)->currentIndex(), -1);
+    f.choose("combo_Source", 1);
+    f.ok();
+    QCOMPARE(stored(f.path, 1, "Stage"), QStringLiteral("Negotiation"));
+    QCOMPARE(stored(f.path, 1, "Probability"), QStringLiteral("50%"));
+    QCOMPARE(stored(f.path, 1, "Source"), QStringLiteral("Article"));
+}
+
+QTEST_MAIN(TestOpportunityEditor)
+#include "TestOpportunityEditor.moc"

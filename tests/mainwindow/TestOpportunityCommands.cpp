@@ -1,0 +1,275 @@
+#include "SalesFixtures.h"
+#include "TestEnvironment.h"
+
+#include "about/HelpWindow.h"
+#include "editor/OpportunityEditor.h"
+#include "exchange/OpportunityText.h"
+#include "mainwindow/MainWindow.h"
+#include "mainwindow/OpportunityListModel.h"
+#include "mainwindow/OpportunitySortProxy.h"
+#include "platform/SettingsStore.h"
+#include "settings/User.h"
+#include "store/SalesDatabase.h"
+#include "workspace/OpenDatabases.h"
+#include "workspace/ProcessSettings.h"
+
+#include <QAction>
+#include <QFile>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTextBrowser>
+#include <QTreeView>
+#include <QtTest>
+
+using namespace SalesFixtures;
+using Icon = UiServices::Icon;
+using Buttons = UiServices::Buttons;
+using Answer = UiServices::Answer;
+
+// The commands on opportunities as the window runs them: each change is checked in the file.
+class TestOpportunityCommands : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void openAsksForTheFile();
+    void copyPasteAndDelete();
+    void newAndEditThroughTheEditor();
+    void failedWritesKeepTheListEqualToTheFile();
+    void calendarFailureAsksAndNoSwitchesOutlookOff();
+    void exportAndReportMessages();
+
+private:
+    MainWindow& start(const QString& file) {
+        m_window = std::make_unique<MainWindow>();
+        m_window->load({file});
+        m_window->show();
+        (void)QTest::qWaitForWindowExposed(m_window.get());
+        return *m_window;
+    }
+    void select(const QString& key) {
+        const QModelIndex index = m_window->sortProxy().mapFromSource(
+            m_window->listModel().index(m_window->listModel().rowOf(key), 0));
+        m_window->listView().setCurrentIndex(index);
+    }
+    QAction* action(const char* name) const {
+        return m_window->findChild<QAction*>(QLatin1String(name));
+    }
+    // Runs `inDialog` on the editor once it shows, while `open` shows it.
+    void withEditor(const std::function<void()>& open,
+                    const std::function<void(OpportunityEditor&)>& inDialog) {
+        bool ran = false;
+        QTimer::singleShot(0, this, [&] {
+            auto* editor = m_window->findChild<OpportunityEditor*>();
+            QVERIFY(editor && editor->isVisible());
+            inDialog(*editor);
+            ran = true;
+        });
+        open();
+        QVERIFY(ran);
+    }
+    ScriptedUiServices& ui() { return m_env->ui(); }
+
+    std::unique_ptr<TestEnvironment> m_env;
+    std::unique_ptr<MainWindow> m_window;
+};
+
+void TestOpportunityCommands::init() {
+    m_env = std::make_unique<TestEnvironment>();
+    ProcessSettings::useFile(m_env->settingsPath());
+}
+
+void TestOpportunityCommands::cleanup() {
+    m_window.reset();
+    m_env.reset();
+}
+
+void TestOpportunityCommands::openAsksForTheFile() {
+    const QString file = makeDatabase(m_env->path("Chosen.mdb"), {{"One"}});
+    m_window = std::make_unique<MainWindow>();
+    ui().queueFile(std::nullopt);
+    m_window->openDatabase();
+    QVERIFY(m_window->databases().isEmpty());
+    QVERIFY(ui().messages().isEmpty());
+    ui().queueFile(file);
+    action("mnuOpen")->trigger();
+    QCOMPARE(m_window->shownDatabase().name(), QStringLiteral("Chosen.mdb"));
+    QCOMPARE(ui().fileRequests().size(), 2);
+    const auto& request = ui().fileRequests().last();
+    QCOMPARE(request.title, QStringLiteral("Open or Create a Corvane Database"));
+    QCOMPARE(request.defaultSuffix, QStringLiteral("mdb"));
+    QVERIFY(!request.mustExist); // a new name may be typed
+    QVERIFY(!request.confirmOverwrite);
+    QCOMPARE(request.filters, QStringList{"*.mdb (*.mdb)"});
+}
+
+void TestOpportunityCommands::copyPasteAndDelete() {
+    const QString file = makeDatabase(m_env->path("a.mdb"), {{"First", "1200", "Acme"}, {"B"}});
+    MainWindow& window = start(file);
+    QVERIFY(!action("mnuPasteOpportunity")->isVisible());
+    select("Key=1");
+    action("mnuCopyOpportunity")->trigger();
+    QCOMPARE(ui().clipboardText(), opportunityText(*fromFile(file, "Key=1")));
+    QVERIFY(ui().clipboardText().contains("\tAcme\r\n"));
+    QVERIFY(action("mnuPasteOpportunity")->isVisible());
+
+    // Each paste is an opportunity of its own, with the copied values.
+    window.runToolbarButton("Paste");
+    action("mnuPasteOpportunity")->trigger();
+    for (const char* key : {"Key=3", "Key=4"}) {
+        const auto pasted = fromFile(file, key);
+        QVERIFY2(pasted, key);
+        QCOMPARE(pasted->company(), QStringLiteral("Acme"));
+        QCOMPARE(pasted->description(), QStringLiteral("First"));
+    }
+    QCOMPARE(window.listModel().rowCount(), 4);
+
+    // Delete asks first; No changes nothing.
+    select("Key=3");
+    ui().queueAnswer(Answer::No);
+    action("mnuDeleteOpportunity")->trigger();
+    QVERIFY(fromFile(file, "Key=3"));
+    ui().queueAnswer(Answer::Yes);
+    window.runToolbarButton("Delete");
+    QVERIFY(!fromFile(file, "Key=3"));
+    QCOMPARE(window.listModel().rowCount(), 3);
+    QCOMPARE(window.listModel().rowOf("Key=3"), -1);
+    const auto messages = ui().messages();
+    QCOMPARE(messages.size(), 2);
+    QCOMPARE(messages[0].text, QStringLiteral("Delete First"));
+    QCOMPARE(messages[0].title, QStringLiteral("Delete Opportunity"));
+    QCOMPARE(messages[0].icon, Icon::Question);
+    QCOMPARE(messages[0].buttons, Buttons::YesNo);
+}
+
+void TestOpportunityCommands::newAndEditThroughTheEditor() {
+    const QString file = makeDatabase(m_env->path("a.mdb"), {{"Existing"}});
+    MainWindow& window = start(file);
+
+    // New writes a placeholder, OK writes what was typed into it.
+    withEditor([&] { action("mnuNewOpportunity")->trigger(); },
+               [](OpportunityEditor& editor) {
+                   editor.findChild<QPlainTextEdit*>("txtDescription_0")->setPlainText("Typed");
+                   editor.findChild<QPushButton*>("cmdOK")->click();
+               });
+    QCOMPARE(fromFile(file, "Key=2")->description(), QStringLiteral("Typed"));
+    QCOMPARE(window.listModel().rowCount(), 2);
+
+    // Cancel after New leaves nothing behind.
+    withEditor(
+        [&] { window.runToolbarButton("New"); },
+        [](OpportunityEditor& editor) { editor.findChild<QPushButton*>("cmdCancel")->click(); });
+    QVERIFY(!fromFile(file, "Key=3"));
+    QCOMPARE(window.listModel().rowCount(), 2);
+
+    // A double-click and Enter on a row edit that row.
+    select("Key=1");
+    const QModelIndex row = window.listView().currentIndex();
+    withEditor(
+        [&] {
+            const QPoint at = window.listView().visualRect(row).center();
+            QTest::mouseClick(window.listView().viewport(), Qt::LeftButton, {}, at);
+            QTest::mouseDClick(window.listView().viewport(), Qt::LeftButton, {}, at);
+        },
+        [](OpportunityEditor& editor) {
+            QCOMPARE(editor.findChild<QPlainTextEdit*>("txtDescription_0")->toPlainText(),
+                     QStringLiteral("Existing"));
+            editor.findChild<QPlainTextEdit*>("txtDescription_0")->setPlainText("Changed");
+            editor.findChild<QPushButton*>("cmdOK")->click();
+        });
+    QCOMPARE(fromFile(file, "Key=1")->description(), QStringLiteral("Changed"));
+    QCOMPARE(window.listModel().text(window.listModel().rowOf("Key=1"), 0),
+             QStringLiteral("Changed"));
+    window.listView().setFocus();
+    // Its Help button opens the manual at the editor's page.
+    withEditor([&] { QTest::keyClick(&window.listView(), Qt::Key_Return); },
+               [](OpportunityEditor& editor) {
+                   editor.findChild<QPushButton*>("cmdHelp")->click();
+                   editor.reject();
+               });
+    QVERIFY(HelpWindow::instance() && HelpWindow::instance()->isVisible());
+    const auto* page = HelpWindow::instance()->findChild<QTextBrowser*>("txtHelp");
+    QCOMPARE(page->source().fileName(), QStringLiteral("editor.html"));
+}
+
+void TestOpportunityCommands::failedWritesKeepTheListEqualToTheFile() {
+    const QString file = makeDatabase(m_env->path("a.mdb"), {{"One"}, {"Two"}});
+    MainWindow& window = start(file);
+    select("Key=1");
+    action("mnuCopyOpportunity")->trigger();
+    {
+        const FileLock lock = lockFile(file);
+        action("mnuPasteOpportunity")->trigger();
+        ui().queueAnswer(Answer::Yes);
+        action("mnuDeleteOpportunity")->trigger();
+        action("mnuNewOpportunity")->trigger();
+    }
+    QCOMPARE(window.listModel().rowCount(), 2);
+    QCOMPARE(window.shownDatabase().opportunities().count(), 2);
+    QVERIFY(fromFile(file, "Key=1"));
+    QVERIFY(!fromFile(file, "Key=3"));
+    // The question of Delete, then one message per failed write, naming the file.
+    const auto messages = ui().messages();
+    QCOMPARE(messages.size(), 4);
+    for (int i : {0, 2, 3}) {
+        QVERIFY2(messages[i].text.contains(file), qPrintable(messages[i].text));
+        QCOMPARE(messages[i].icon, Icon::Exclamation);
+    }
+}
+
+void TestOpportunityCommands::calendarFailureAsksAndNoSwitchesOutlookOff() {
+    // A calendar "folder" that is a file cannot take any item.
+    const QString blocker = m_env->path("not-a-folder");
+    QFile(blocker).open(QIODevice::WriteOnly);
+    SettingsStore::instance().saveSetting("Corvane", "Outlook", "CalendarFolder", blocker);
+    SettingsStore::instance().saveSetting("Corvane", "User", "UseOutlook", "True");
+    start(makeDatabase(m_env->path("a.mdb"), {{"One"}}));
+    QVERIFY(action("mnuAppt")->isEnabled());
+
+    ui().queueAnswer(Answer::Yes);
+    action("mnuAppt")->trigger();
+    QVERIFY(User::instance().useOutlook());
+    ui().queueAnswer(Answer::No);
+    action("mnuTask")->trigger();
+    QVERIFY(!User::instance().useOutlook());
+    for (const char* name : {"mnuAppt", "mnuTask", "mnuEmail", "mnuSend"})
+        QVERIFY2(!action(name)->isEnabled(), name);
+    const auto messages = ui().messages();
+    QCOMPARE(messages.size(), 2);
+    QCOMPARE(messages[0].title, QStringLiteral("Outlook Appointment"));
+    QCOMPARE(messages[1].text, QStringLiteral("Unable to create an Outlook Task. Do you wish to "
+                                              "continue to connect to Outlook?"));
+    QCOMPARE(messages[1].buttons, Buttons::YesNo);
+}
+
+void TestOpportunityCommands::exportAndReportMessages() {
+    const QString file = makeDatabase(m_env->path("a.mdb"), {{"One"}, {"Two"}});
+    start(file);
+    const QString csv = m_env->path("out.csv");
+    ui().queueFile(csv);
+    action("mnuExport")->trigger();
+    QFile written(csv);
+    QVERIFY(written.open(QIODevice::ReadOnly));
+    QCOMPARE(written.readAll().count("\r\n"), 3);
+
+    // An export never writes over a database, open or not.
+    ui().queueFile(file);
+    action("mnuExport")->trigger();
+    QVERIFY(fromFile(file, "Key=2"));
+
+    // A report over a file that another program holds says so.
+    const FileLock lock = lockFile(file);
+    action("mnuRpt_1")->trigger();
+    const auto messages = ui().messages();
+    QCOMPARE(messages.size(), 3);
+    QCOMPARE(messages[0].title, QStringLiteral("Data Export"));
+    QCOMPARE(messages[0].icon, Icon::Information);
+    QCOMPARE(messages[1].icon, Icon::Critical);
+    QCOMPARE(messages[2].title, QStringLiteral("Print Report"));
+    QCOMPARE(messages[2].icon, Icon::Critical);
+    QVERIFY2(messages[2].text.contains(file), qPrintable(messages[2].text));
+}
+
+QTEST_MAIN(TestOpportunityCommands)
+#include "TestOpportunityCommands.moc"

@@ -1,0 +1,121 @@
+#include "TestEnvironment.h"
+
+#include "mainwindow/OpportunityListModel.h"
+#include "mainwindow/OpportunitySortProxy.h"
+#include "store/Opportunities.h"
+
+#include <QtTest>
+
+namespace {
+// A collection of opportunities with the given descriptions and unit prices, record numbers 1..n.
+void fill(Opportunities& collection, const QStringList& descriptions,
+          const QStringList& prices = {}) {
+    for (qsizetype i = 0; i < descriptions.size(); ++i) {
+        Opportunity o;
+        o.setDescription(descriptions[i]);
+        o.setUnitPrice(i < prices.size() ? prices[i] : QStringLiteral("0"));
+        o.setNote(QStringLiteral("Note ") + descriptions[i]);
+        o.setOrderYear(QStringLiteral("2027"));
+        o.setOrderMonth(QStringLiteral("March"));
+        o.setOrderDay(QStringLiteral("05"));
+        collection.appendOpportunity(o);
+    }
+}
+
+QStringList column(const QAbstractItemModel& model, int column) {
+    QStringList texts;
+    for (int row = 0; row < model.rowCount(); ++row)
+        texts.append(model.index(row, column).data().toString());
+    return texts;
+}
+
+QStringList headers(const QAbstractItemModel& model, int role) {
+    QStringList texts;
+    for (int c = 0; c < model.columnCount(); ++c)
+        texts.append(model.headerData(c, Qt::Horizontal, role).toString());
+    return texts;
+}
+} // namespace
+
+class TestOpportunityListModel : public QObject {
+    Q_OBJECT
+private slots:
+    void columnsCellsAndKeys();
+    void textSort_data();
+    void textSort();
+};
+
+void TestOpportunityListModel::columnsCellsAndKeys() {
+    TestEnvironment env;
+    Opportunities collection;
+    fill(collection, {"A", "B", "C"}, {"1", "2", "$1,500.00"});
+    collection.item("Key=2")->setVisible(false);
+    collection.remove("Key=1");
+    fill(collection, {"D"}); // record number 4
+    OpportunityListModel model;
+    model.rebuild(collection, {"Note", "UnitPrice", "Quantity", "OrderDate"});
+
+    // Four data columns and the empty last one, with their captions and keys.
+    QCOMPARE(model.dataColumnCount(), 4);
+    QCOMPARE(headers(model, Qt::DisplayRole),
+             (QStringList{"Note", "Price", "Qty.", "YY-MM-DD", QString()}));
+    QCOMPARE(headers(model, OpportunityListModel::KeyRole),
+             (QStringList{"Note", "UnitPrice", "Quantity", "OrderDate", QString()}));
+    QCOMPARE(model.columnOf("Quantity"), 2);
+    QCOMPARE(model.columnOf("Description"), -1);
+    QCOMPARE(model.columnOf(QString()), -1);
+    // Visible opportunities only, in collection order; cells are the stored texts unchanged.
+    QCOMPARE(column(model, 0), (QStringList{"Note C", "Note D"}));
+    QCOMPARE(column(model, 1), (QStringList{"$1,500.00", "0"}));
+    QCOMPARE(column(model, 3), (QStringList{"2027-03-05", "2027-03-05"}));
+    QCOMPARE(column(model, 4), (QStringList{QString(), QString()}));
+    QCOMPARE(model.index(0, 0).data(OpportunityListModel::KeyRole).toString(), "Key=3");
+    QCOMPARE(model.keyAt(1), "Key=4");
+    QCOMPARE(model.keyAt(2), QString());
+    QCOMPARE(model.rowOf("Key=4"), 1);
+    QCOMPARE(model.rowOf("Key=2"), -1);  // filtered out
+    QCOMPARE(model.rowOf("Key=04"), -1); // not the form of a row key
+
+    model.clear();
+    QCOMPARE(model.rowCount(), 0);
+    QCOMPARE(model.columnCount(), 1);
+}
+
+void TestOpportunityListModel::textSort_data() {
+    QTest::addColumn<QString>("columnKey");
+    QTest::addColumn<int>("order");
+    QTest::addColumn<QStringList>("expected");
+    // Money sorts as text, and letter case does not count; equal texts keep collection order.
+    QTest::newRow("price ascending")
+        << "UnitPrice" << int(Qt::AscendingOrder) << QStringList{"100", "20", "3", "3", "apple"};
+    QTest::newRow("price descending")
+        << "UnitPrice" << int(Qt::DescendingOrder) << QStringList{"apple", "3", "3", "20", "100"};
+    QTest::newRow("description ascending") << "Description" << int(Qt::AscendingOrder)
+                                           << QStringList{"alpha", "beta", "Beta", "Gamma", "zeta"};
+}
+
+void TestOpportunityListModel::textSort() {
+    QFETCH(QString, columnKey);
+    QFETCH(int, order);
+    QFETCH(QStringList, expected);
+    TestEnvironment env;
+    Opportunities collection;
+    fill(collection, {"Gamma", "beta", "alpha", "zeta", "Beta"}, {"20", "3", "100", "apple", "3"});
+    OpportunityListModel model;
+    OpportunitySortProxy proxy;
+    proxy.setSourceModel(&model);
+    model.rebuild(collection, {"Description", "UnitPrice"});
+    const int sortColumn = model.columnOf(columnKey);
+    proxy.sort(sortColumn, Qt::SortOrder(order));
+    QCOMPARE(column(proxy, sortColumn), expected);
+    if (columnKey == "UnitPrice") {
+        // Of the two "3" rows, "beta" (earlier in the collection) comes first either way.
+        QCOMPARE(proxy.index(int(expected.indexOf("3")), 0).data().toString(), "beta");
+    }
+    // Sort column -1: collection order again.
+    proxy.sort(-1);
+    QCOMPARE(column(proxy, 0).constFirst(), "Gamma");
+}
+
+QTEST_GUILESS_MAIN(TestOpportunityListModel)
+#include "TestOpportunityListModel.moc"

@@ -1,0 +1,131 @@
+#include "FakePim.h"
+#include "TestEnvironment.h"
+
+#include "outlook/ContactsProgressDialog.h"
+#include "outlook/OutlookContacts.h"
+#include "pim/VCardReader.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QProgressBar>
+#include <QToolButton>
+#include <QtTest>
+
+namespace {
+QList<ContactsProgressDialog*> progressWindows() {
+    QList<ContactsProgressDialog*> windows;
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (auto* window = qobject_cast<ContactsProgressDialog*>(widget);
+            window && window->isVisible())
+            windows << window;
+    return windows;
+}
+
+void flushDeletes() {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+} // namespace
+
+class TestContactsProgressDialog : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { ContactsProgressDialog::install(); }
+    void cleanup();
+    void controlsAndStatusLines();
+    void failedTestWaitsForButton();
+    void successfulTestClosesWindow();
+};
+
+void TestContactsProgressDialog::cleanup() {
+    FakePim::uninstall();
+    for (ContactsProgressDialog* window : progressWindows())
+        window->close();
+    flushDeletes();
+}
+
+void TestContactsProgressDialog::controlsAndStatusLines() {
+    ContactsProgressDialog window;
+    window.setAttribute(Qt::WA_DeleteOnClose, false);
+    QCOMPARE(window.objectName(), QStringLiteral("ContactsProgressDialog"));
+    QCOMPARE(window.windowTitle(), QStringLiteral("Outlook Connection...."));
+    auto* status = window.findChild<QPlainTextEdit*>(QStringLiteral("txtStatus"));
+    auto* bar = window.findChild<QProgressBar*>(QStringLiteral("progressOutlook"));
+    auto* button = window.findChild<QToolButton*>(QStringLiteral("cmdPushed"));
+    QVERIFY(status && bar && button);
+    QVERIFY(status->isReadOnly());
+    QVERIFY(status->toPlainText().isEmpty());
+    QVERIFY(!button->isEnabled());
+    QVERIFY(!button->icon().isNull());
+    QVERIFY(!window.testAttribute(Qt::WA_QuitOnClose));
+    window.buttonOn(true);
+    QVERIFY(button->isEnabled());
+    window.buttonOn(false);
+    QVERIFY(!button->isEnabled());
+    window.setProgressMaximum(40);
+    window.setProgressValue(17);
+    QCOMPARE(bar->maximum(), 40);
+    QCOMPARE(bar->value(), 17);
+
+    window.show();
+    window.tellEm(QStringLiteral("Logging on to Outlook"));
+    window.tellEm(QString());
+    window.tellEm(QStringLiteral("Quade, Marisol"));
+    // Each line after CR LF, so the text begins with an empty line.
+    QCOMPARE(window.statusText(),
+             QStringLiteral("\r\nLogging on to Outlook\r\n\r\nQuade, Marisol"));
+    QCOMPARE(status->toPlainText(), QStringLiteral("\nLogging on to Outlook\n\nQuade, Marisol"));
+    QVERIFY(status->textCursor().atEnd());
+}
+
+void TestContactsProgressDialog::failedTestWaitsForButton() {
+    TestEnvironment env;
+    FakePimScript script;
+    script.failLogon = true;
+    FakePim::install(script);
+    OutlookContacts contacts;
+    QVERIFY(!contacts.tryOutlook());
+    flushDeletes();
+
+    const QList<ContactsProgressDialog*> windows = progressWindows();
+    QCOMPARE(windows.size(), 1);
+    QPointer<ContactsProgressDialog> window = windows.first();
+    auto* status = window->findChild<QPlainTextEdit*>(QStringLiteral("txtStatus"));
+    QCOMPARE(status->toPlainText(),
+             QStringLiteral("\nLogging on to Outlook\nOutlook error occurred.\n"
+                            "Press Outlook button (left) to continue."));
+    auto* button = window->findChild<QToolButton*>(QStringLiteral("cmdPushed"));
+    QVERIFY(button->isEnabled());
+    QVERIFY(env.ui().messages().isEmpty());
+
+    QTest::mouseClick(button, Qt::LeftButton);
+    flushDeletes();
+    QVERIFY(window.isNull());
+}
+
+void TestContactsProgressDialog::successfulTestClosesWindow() {
+    TestEnvironment env;
+    FakePimScript script;
+    script.contacts << FakePim::contact(QStringLiteral("Ada"), QStringLiteral("Lee"));
+    FakePim::install(script);
+    QWidget parentForm;
+    parentForm.show();
+    OutlookContacts contacts;
+    contacts.setParentForm(&parentForm);
+    // While the message box is up the window is already gone.
+    env.ui().onMessage([&](const ScriptedUiServices::Message&) {
+        flushDeletes();
+        QVERIFY(progressWindows().isEmpty());
+    });
+    QVERIFY(contacts.tryOutlook());
+    flushDeletes();
+    QVERIFY(progressWindows().isEmpty());
+    QCOMPARE(env.ui().messages().size(), 1);
+    QCOMPARE(env.ui().messages().first().text,
+             QStringLiteral("Connection to Outlook was successful."));
+}
+
+QTEST_MAIN(TestContactsProgressDialog)
+#include "TestContactsProgressDialog.moc"

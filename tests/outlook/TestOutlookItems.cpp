@@ -1,0 +1,298 @@
+#include "FakePim.h"
+#include "PimChecks.h"
+#include "TestEnvironment.h"
+
+#include "outlook/OutlookItems.h"
+#include "platform/LocaleText.h"
+#include "platform/SettingsStore.h"
+#include "settings/User.h"
+
+#include <QDir>
+#include <QJsonArray>
+#include <QtTest>
+#include <sqlite3.h>
+
+using Command = OutlookItems::Command;
+Q_DECLARE_METATYPE(Command)
+
+namespace {
+
+const QString kBody = QStringLiteral("Description: Spring order; 40 units, \"rush\"\r\nCompany: "
+                                     "Barrow & Finch\rContact: Ingrid Sjöberg\nNote: ") +
+                      QString(120, u'n') + QStringLiteral(" end  ");
+
+QStringList files(const QString& folder, const QString& pattern) {
+    return QDir(folder).entryList({pattern}, QDir::Files);
+}
+
+QByteArray readAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The descriptions in a database file, in record order.
+QStringList rowsOf(const QString& path) {
+    sqlite3* db = nullptr;
+    sqlite3_stmt* stmt = nullptr;
+    sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_prepare_v2(db, "SELECT Description FROM Sales ORDER BY RecordNumber", -1, &stmt,
+                       nullptr);
+    QStringList rows;
+    while (sqlite3_step(stmt) == SQLITE_ROW)
+        rows.append(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0))));
+    sqlite3_finalize(stmt);
+    sqlite3_close(db);
+    return rows;
+}
+
+} // namespace
+
+class TestOutlookItems : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() {
+        m_env = std::make_unique<TestEnvironment>();
+        qputenv("TMPDIR", m_env->path(QStringLiteral("tmp")).toUtf8());
+        QVERIFY(QDir().mkpath(m_env->path(QStringLiteral("tmp"))));
+        useContactsFolder(m_env->path(QStringLiteral("contacts")), *m_env);
+    }
+    void cleanup() {
+        FakePim::uninstall();
+        User::releaseInstance();
+        m_env.reset();
+        qunsetenv("TMPDIR");
+    }
+    void calendarItems_data();
+    void calendarItems();
+    void plainMails();
+    void sendCarriesAConsistentCopy();
+    void failures_data();
+    void failures();
+    void answerNoSwitchesOutlookOff();
+
+private:
+    QString calendar() const { return m_env->path(QStringLiteral("calendar")); }
+    QString drafts() const { return m_env->path(QStringLiteral("drafts")); }
+    // A sales database with two opportunities.
+    QString database() {
+        const QString path = m_env->path(QStringLiteral("Pipelines/East.mdb"));
+        QDir().mkpath(QFileInfo(path).path());
+        sqlite3* db = nullptr;
+        sqlite3_open(QFile::encodeName(path).constData(), &db);
+        sqlite3_exec(db,
+                     "CREATE TABLE Sales(RecordNumber INTEGER PRIMARY KEY, Description TEXT);"
+                     "INSERT INTO Sales VALUES(1, 'Spring order'), (2, 'Pumps, 40 units');",
+                     nullptr, nullptr, nullptr);
+        sqlite3_close(db);
+        return path;
+    }
+    std::unique_ptr<TestEnvironment> m_env;
+};
+
+void TestOutlookItems::calendarItems_data() {
+    QTest::addColumn<Command>("command");
+    QTest::addColumn<QString>("body");
+    QTest::newRow("appointment") << Command::Appointment << kBody;
+    QTest::newRow("task") << Command::Task << kBody;
+    QTest::newRow("appointment, nothing selected") << Command::Appointment << QString();
+}
+
+void TestOutlookItems::calendarItems() {
+    QFETCH(Command, command);
+    QFETCH(QString, body);
+    OutlookItems items(User::instance());
+    const QDateTime before = QDateTime::fromSecsSinceEpoch(QDateTime::currentSecsSinceEpoch());
+    const Result made =
+        command == Command::Task ? items.createTask(body) : items.createAppointment(body);
+    const QDateTime after = QDateTime::currentDateTime();
+    QVERIFY2(made.ok(), qPrintable(made.message()));
+
+    const QStringList saved = files(calendar(), QStringLiteral("*.ics"));
+    QCOMPARE(saved.size(), 1);
+    const QString path = QDir(calendar()).filePath(saved.first());
+    QCOMPARE(m_env->ui().opened(), QStringList{path}); // displayed by the desktop's handler
+    const QByteArray raw = readAll(path);
+    QVERIFY2(PimChecks::calendarFaults(raw).isEmpty(), qPrintable(PimChecks::calendarFaults(raw)));
+    const PimChecks::Calendar parsed(raw);
+    icalcomponent* item =
+        parsed.first(command == Command::Task ? ICAL_VTODO_COMPONENT : ICAL_VEVENT_COMPONENT);
+    QVERIFY(item);
+    QCOMPARE(saved.first(), QString::fromUtf8(icalcomponent_get_uid(item)) + ".ics");
+    // Blanks at the very end are dropped: calendar readers lose them.
+    QByteArray expected = body.toUtf8().replace("\r\n", "\n").replace('\r', '\n').trimmed();
+    QCOMPARE(PimChecks::description(item), body.isEmpty() ? QByteArray() : expected);
+    const QDateTime when = PimChecks::toDateTime(
+        command == Command::Task ? icalcomponent_get_due(item) : icalcomponent_get_dtstart(item));
+    QVERIFY2(when >= before && when <= after, qPrintable(when.toString(Qt::ISODate)));
+    if (command == Command::Appointment) {
+        QCOMPARE(icaldurationtype_as_int(icalcomponent_get_duration(item)), 60 * 60);
+        icalcomponent* alarm = icalcomponent_get_first_component(item, ICAL_VALARM_COMPONENT);
+        QVERIFY(alarm);
+        icalproperty* trigger = icalcomponent_get_first_property(alarm, ICAL_TRIGGER_PROPERTY);
+        QCOMPARE(icaldurationtype_as_int(icalproperty_get_trigger(trigger).duration), -15 * 60);
+    }
+}
+
+// Email carries the text block only; a Send with an empty profile has no recipients and no
+// subject but still the file.
+void TestOutlookItems::plainMails() {
+    for (const bool send : {false, true}) {
+        cleanup();
+        init();
+        User::instance().setTerritory(send ? QString() : QStringLiteral("East"));
+        User::instance().setHqEmail(send ? QString() : QStringLiteral("hq@corvane.example"));
+        const QString source = send ? database() : QString();
+        QVERIFY(OutlookItems(User::instance()).createOutlookMail(source, kBody).ok());
+        const QString path = QDir(drafts()).filePath(files(drafts(), "*.eml").value(0));
+        QVERIFY2(PimChecks::mailFaults(readAll(path)).isEmpty(),
+                 qPrintable(PimChecks::mailFaults(readAll(path))));
+        if (PimChecks::python().isEmpty())
+            QSKIP("python3 is needed to parse the mail back");
+        const QJsonObject mail = PimChecks::readMail(path);
+        QVERIFY(mail.value("to").isNull() && mail.value("cc").isNull() &&
+                mail.value("bcc").isNull() && mail.value("subject").isNull());
+        QCOMPARE(mail.value("body").toString(),
+                 send ? QString() : QString(kBody).replace("\r\n", "\n").replace(u'\r', u'\n'));
+        QCOMPARE(mail.value("attachments").toArray().size(), send ? 1 : 0);
+        QCOMPARE(m_env->ui().started().value(0).arguments.last().startsWith("mailto:?body=Desc"),
+                 !send);
+    }
+}
+
+void TestOutlookItems::sendCarriesAConsistentCopy() {
+    const QString source = database();
+    User& user = User::instance();
+    user.setHqEmail(QStringLiteral("Head Office <hq@corvane.example>"));
+    user.setemailcc(QStringLiteral("area@corvane.example"));
+    user.setemail(QStringLiteral("rep@corvane.example"));
+    user.setTerritory(QStringLiteral("North\r\nBcc: spy@elsewhere.example"));
+    user.setLastSent(QDate(2020, 1, 31));
+
+    // Another program is in the middle of writing: its change is not part of the copy.
+    sqlite3* writer = nullptr;
+    QCOMPARE(sqlite3_open(QFile::encodeName(source).constData(), &writer), SQLITE_OK);
+    sqlite3_exec(writer, "BEGIN IMMEDIATE; INSERT INTO Sales VALUES(3, 'half written');", nullptr,
+                 nullptr, nullptr);
+    const Result sent = OutlookItems(user).createOutlookMail(source);
+    sqlite3_exec(writer, "COMMIT;", nullptr, nullptr, nullptr);
+    sqlite3_close(writer);
+    QVERIFY2(sent.ok(), qPrintable(sent.message()));
+
+    // Last sent is today, and stored.
+    QCOMPARE(user.lastSent(), QDate::currentDate());
+    QCOMPARE(SettingsStore::instance().getSetting("Corvane", "User", "LastSent"),
+             LocaleText::shortDate(QDate::currentDate()));
+
+    // The compose window gets the copy, under the file's own name.
+    QCOMPARE(m_env->ui().started().size(), 1);
+    const QStringList arguments = m_env->ui().started().first().arguments;
+    QCOMPARE(arguments.size(), 3);
+    QCOMPARE(arguments.at(0), QStringLiteral("--attach"));
+    const QString copy = arguments.at(1);
+    QVERIFY(copy.startsWith(m_env->path(QStringLiteral("tmp/corvane-send-"))));
+    QCOMPARE(QFileInfo(copy).fileName(), QStringLiteral("East.mdb"));
+    QCOMPARE(rowsOf(copy), QStringList({"Spring order", "Pumps, 40 units"}));
+
+    const QStringList saved = files(drafts(), QStringLiteral("*.eml"));
+    QCOMPARE(saved.size(), 1);
+    const QString path = QDir(drafts()).filePath(saved.first());
+    QVERIFY2(PimChecks::mailFaults(readAll(path)).isEmpty(),
+             qPrintable(PimChecks::mailFaults(readAll(path))));
+    if (PimChecks::python().isEmpty())
+        QSKIP("python3 is needed to parse the mail back");
+    const QJsonObject mail = PimChecks::readMail(path);
+    QCOMPARE(mail.value("to").toArray(),
+             QJsonArray({QJsonArray({"Head Office", "hq@corvane.example"})}));
+    QCOMPARE(mail.value("cc").toArray(), QJsonArray({QJsonArray({"", "area@corvane.example"})}));
+    QCOMPARE(mail.value("bcc").toArray(), QJsonArray({QJsonArray({"", "rep@corvane.example"})}));
+    QCOMPARE(mail.value("bccHeaders").toInt(), 1);
+    QCOMPARE(mail.value("subject").toString(),
+             QStringLiteral("Pipeline: North Bcc: spy@elsewhere.example"));
+    QCOMPARE(mail.value("attachments").toArray().size(), 1);
+    QCOMPARE(mail.value("attachments")[0]["filename"].toString(), QStringLiteral("East.mdb"));
+    QCOMPARE(QByteArray::fromBase64(mail.value("data")[0].toString().toLatin1()), readAll(copy));
+}
+
+void TestOutlookItems::failures_data() {
+    QTest::addColumn<Command>("command");
+    QTest::addColumn<QString>("setup");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("title");
+    const QString mailText = QStringLiteral("Unable to create an Outlook mail message. Do you wish "
+                                            "to continue to connect to Outlook?");
+    QTest::newRow("appointment, no program")
+        << Command::Appointment << "absent"
+        << "Unable to create an Outlook Appointment. Do you wish to continue to connect to Outlook?"
+        << "Outlook Appointment";
+    QTest::newRow("task, no calendar program")
+        << Command::Task << "display"
+        << "Unable to create an Outlook Task. Do you wish to continue to connect to Outlook?"
+        << "Outlook Task";
+    QTest::newRow("task, log-on refused")
+        << Command::Task << "logon"
+        << "Unable to create an Outlook Task. Do you wish to continue to connect to Outlook?"
+        << "Outlook Task";
+    QTest::newRow("email, no compose program")
+        << Command::Email << "compose" << mailText << "Outlook Mail Message";
+    QTest::newRow("send, file is no database")
+        << Command::Send << "not a database" << mailText << "Outlook Mail Message";
+    QTest::newRow("send, line break in an address")
+        << Command::Send << "address" << mailText << "Outlook Mail Message";
+}
+
+void TestOutlookItems::failures() {
+    QFETCH(Command, command);
+    QFETCH(QString, setup);
+    QFETCH(QString, text);
+    QFETCH(QString, title);
+    FakePimScript script;
+    script.failLogon = setup == "logon";
+    if (setup == "absent")
+        PimApplication::setFactory(
+            [] { return PimValue<std::unique_ptr<PimApplication>>(Result::failure("none")); });
+    if (setup == "logon")
+        FakePim::install(script);
+    m_env->ui().setRunExitStatus(setup == "compose" ? 3 : 0);
+    m_env->ui().setOpenSucceeds(setup != "display");
+    QString attachment = database();
+    if (setup == "not a database") {
+        QFile file(attachment);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write("Description\tCompany\nSpring order\tBarrow\n");
+    }
+    User::instance().setemailcc(setup == "address"
+                                    ? "area@corvane.example\r\nBcc: spy@elsewhere.example"
+                                    : "area@corvane.example");
+    User::instance().setLastSent(QDate(2020, 1, 31));
+    OutlookItems items(User::instance());
+    const Result made = command == Command::Appointment ? items.createAppointment(kBody)
+                        : command == Command::Task      ? items.createTask(kBody)
+                        : command == Command::Email     ? items.createOutlookMail(QString(), kBody)
+                                                        : items.createOutlookMail(attachment);
+    QVERIFY(!made.ok());
+    QVERIFY(!made.message().isEmpty());
+    QCOMPARE(OutlookItems::failureText(command), text);
+    QCOMPARE(OutlookItems::failureTitle(command), title);
+    QCOMPARE(User::instance().lastSent(), QDate(2020, 1, 31));
+    // A Send mail saved before its attachment failed stays; nothing carries the injected header.
+    for (const QString& name : files(drafts(), "*.eml")) {
+        QVERIFY(setup != "address");
+        QVERIFY(!readAll(QDir(drafts()).filePath(name)).contains("spy@"));
+    }
+}
+
+void TestOutlookItems::answerNoSwitchesOutlookOff() {
+    User& user = User::instance();
+    user.setUseOutlook(true);
+    OutlookItems items(user);
+    QVERIFY(items.keepUsingOutlook(UiServices::Answer::Yes));
+    QVERIFY(user.useOutlook());
+    QVERIFY(!items.keepUsingOutlook(UiServices::Answer::No));
+    QVERIFY(!user.useOutlook());
+    QCOMPARE(SettingsStore::instance().getSetting("Corvane", "User", "UseOutlook"),
+             QStringLiteral("False"));
+}
+
+QTEST_GUILESS_MAIN(TestOutlookItems)
+#include "TestOutlookItems.moc"

@@ -1,0 +1,243 @@
+#include "TestEnvironment.h"
+
+#include "store/NumericText.h"
+#include "store/Opportunities.h"
+
+#include <QtTest>
+#include <limits>
+
+class TestOpportunities : public QObject {
+    Q_OBJECT
+
+private slots:
+    void orderDate_data();
+    void orderDate();
+    void orderDateFillsEmptyYear();
+    void keyValue_data();
+    void keyValue();
+    void amounts_data();
+    void amounts();
+    void numberingAndTotals();
+    void appendStoresAVisibleCopy();
+    void numberingStopsAtTheLargestNumber();
+};
+
+void TestOpportunities::orderDate_data() {
+    QTest::addColumn<QString>("year");
+    QTest::addColumn<QString>("month");
+    QTest::addColumn<QString>("day");
+    QTest::addColumn<QString>("expected"); // "MM" stands for the current month
+    const auto row = [](const char* name, const QString& year, const QString& month,
+                        const QString& day, const QString& expected) {
+        QTest::newRow(name) << year << month << day << expected;
+    };
+    row("padded day", "2004", "March", "07", "2004-03-07");
+    row("day kept as stored", "2004", "March", "7", "2004-03-7");
+    row("December", "2030", "December", "31", "2030-12-31");
+    row("short name", "2030", "Dec", "31", "2030-12-31");
+    row("letter case differs", "2004", "march", "07", "2004-MM-07");
+    row("other language", "2004", "März", "07", "2004-MM-07");
+    row("empty month", "2004", "", "07", "2004-MM-07");
+}
+
+void TestOpportunities::orderDate() {
+    QFETCH(QString, year);
+    QFETCH(QString, month);
+    QFETCH(QString, day);
+    QFETCH(QString, expected);
+    TestEnvironment env;
+    Opportunity o;
+    o.setOrderYear(year);
+    o.setOrderMonth(month);
+    o.setOrderDay(day);
+    expected.replace("MM", QDate::currentDate().toString("MM"));
+    QCOMPARE(o.orderDate(), expected);
+    QCOMPARE(o.orderMonth(), month); // never rewritten
+    QCOMPARE(o.keyValue("OrderDate").toString(), expected);
+}
+
+void TestOpportunities::orderDateFillsEmptyYear() {
+    TestEnvironment env;
+    Opportunity o;
+    o.setOrderYear("");
+    o.setOrderMonth("nonsense");
+    o.setOrderDay("99");
+    const QDate today = QDate::currentDate();
+    // Reading the cell text does not change the record...
+    QCOMPARE(o.keyValue("OrderDate").toString(), today.toString("yyyy-MM-dd"));
+    QCOMPARE(o.orderYear(), QString());
+    // ...while orderDate() fills in today.
+    QCOMPARE(o.orderDate(), today.toString("yyyy-MM-dd"));
+    QCOMPARE(o.orderYear(), today.toString("yyyy"));
+    QCOMPARE(o.orderMonth(), QLocale().monthName(today.month()));
+    QCOMPARE(o.orderDay(), today.toString("dd"));
+}
+
+void TestOpportunities::keyValue_data() {
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QVariant>("expected");
+    QTest::newRow("RecordNumber is a number") << "RecordNumber" << QVariant(qint32(42));
+    QTest::newRow("Description") << "Description" << QVariant("Fleet renewal");
+    QTest::newRow("UnitPrice") << "UnitPrice" << QVariant("$1,200.00");
+    QTest::newRow("Probability") << "Probability" << QVariant("50% - Competitive");
+    QTest::newRow("OrderMonth") << "OrderMonth" << QVariant("May");
+    QTest::newRow("SalesOwner hidden") << "SalesOwner" << QVariant("");
+    QTest::newRow("DateCreated hidden") << "DateCreated" << QVariant("");
+    QTest::newRow("case matters") << "description" << QVariant("");
+    QTest::newRow("unknown") << "Nothing" << QVariant("");
+}
+
+void TestOpportunities::keyValue() {
+    QFETCH(QString, key);
+    QFETCH(QVariant, expected);
+    TestEnvironment env;
+    Opportunity o;
+    o.setRecordNumber(42);
+    o.setDescription("Fleet renewal");
+    o.setUnitPrice("$1,200.00");
+    o.setProbability("50% - Competitive");
+    o.setOrderMonth("May");
+    o.setSalesOwner("owner");
+    o.setDateCreated("1/2/2003 4:05:06 AM");
+    const QVariant value = o.keyValue(key);
+    QCOMPARE(value.typeId(), expected.typeId());
+    QCOMPARE(value, expected);
+}
+
+void TestOpportunities::amounts_data() {
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<double>("amount");
+    const auto row = [](const char* locale, const QString& text, double amount) {
+        QTest::addRow("%s %s", locale, qPrintable(text)) << QString(locale) << text << amount;
+    };
+    // US texts read as they always did, in every locale.
+    for (const char* locale : {"en_US", "de_DE", "fr_FR", "de_CH", "ja_JP"}) {
+        row(locale, "$12,500.00", 12500);
+        row(locale, "250", 250);
+        row(locale, "abc", 0);
+        row(locale, "", 0);
+        row(locale, "-$40.25", 40.25);
+        row(locale, "($7.50)", 7.5);
+    }
+    // The digits-and-point rule where the locale cannot read a text.
+    row("en_US", "1.2.3", 1.2);
+    row("en_US", ".5", 0.5);
+    row("en_US", "5.", 5);
+    row("en_US", "1e5", 15);
+    row("en_US", "1.250,50 €", 1.2505);
+    row("en_US", "1,25", 125);
+    row("en_US", "\u0661\u0662", 0);
+    row("de_DE", "1,250.00", 1250);
+    row("de_DE", "12.5", 12.5);
+    // The locale's own texts.
+    row("de_DE", "1.250,00 €", 1250);
+    row("de_DE", "250,00 €", 250);
+    row("de_DE", "-1.250,50 €", 1250.5);
+    row("de_DE", "1.250", 1250); // read as German where both readings work
+    row("de_DE", "EUR 1.234.567,89", 1234567.89);
+    row("fr_FR", "1\u202f250,50\u00a0€", 1250.5);
+    row("fr_FR", "1 250,50 €", 1250.5);
+    row("fr_FR", "(1\u202f250,00\u00a0€)", 1250);
+    row("de_CH", "1’250.50 CHF", 1250.5);
+    row("de_CH", "CHF -1'250.50", 1250.5);
+    row("ja_JP", "￥1,250", 1250);
+    row("ja_JP", "(￥1,250)", 1250);
+}
+
+void TestOpportunities::amounts() {
+    QFETCH(QString, locale);
+    QFETCH(QString, text);
+    QFETCH(double, amount);
+    TestEnvironment env{QLocale(locale)};
+    QCOMPARE(amountOf(text), amount);
+    // The locale's own currency texts read back as their amounts.
+    QCOMPARE(amountOf(QLocale().toCurrencyString(1234567.25, QString(), 2)), 1234567.25);
+    // An opportunity reads its revenue once, when it is set.
+    Opportunity o;
+    o.setRevenue(text);
+    QLocale::setDefault(QLocale(locale == "en_US" ? "de_DE" : "en_US"));
+    QCOMPARE(o.revenueAmount(), amount);
+}
+
+namespace {
+Opportunity* addNumbered(Opportunities& c, qint32 number, const QString& revenue = "0") {
+    Opportunity o;
+    o.setRecordNumber(number);
+    o.setRevenue(revenue);
+    auto item = std::make_unique<Opportunity>(o);
+    return c.add(std::move(item), Opportunities::keyFor(number));
+}
+} // namespace
+
+void TestOpportunities::numberingAndTotals() {
+    TestEnvironment env;
+    Opportunities c;
+    QCOMPARE(c.count(), 0);
+    QCOMPARE(c.unFilteredCount(), 0);
+    QCOMPARE(c.totalRevenue(), 0.0);
+    QCOMPARE(c.filteredRevenue(), 0.0);
+    QCOMPARE(*c.nextRecordNumber(), 1);
+
+    addNumbered(c, 3, "$1,000.00");
+    addNumbered(c, 8, "250");
+    Opportunity* hidden = addNumbered(c, 5, "abc");
+    QCOMPARE(*c.nextRecordNumber(), 9); // the highest plus one, not the count
+    QCOMPARE(c.totalRevenue(), 1250.0);
+    QCOMPARE(numericText("$1,000.00"), QStringLiteral("1000.00"));
+
+    hidden->setRevenue("$100");
+    hidden->setVisible(false);
+    QCOMPARE(c.count(), 3);
+    QCOMPARE(c.unFilteredCount(), 2);
+    QCOMPARE(c.totalRevenue(), 1350.0);
+    QCOMPARE(c.filteredRevenue(), 1250.0);
+
+    // Numbers freed by a removal are reused only when they were the highest.
+    QVERIFY(c.remove(Opportunities::keyFor(5)));
+    QCOMPARE(*c.nextRecordNumber(), 9);
+    QVERIFY(c.remove(Opportunities::keyFor(8)));
+    QCOMPARE(*c.nextRecordNumber(), 4);
+
+    Opportunities negative;
+    addNumbered(negative, -4);
+    addNumbered(negative, 0);
+    QCOMPARE(*negative.nextRecordNumber(), 1);
+}
+
+void TestOpportunities::appendStoresAVisibleCopy() {
+    TestEnvironment env;
+    Opportunities c;
+    addNumbered(c, 1);
+    addNumbered(c, 2);
+    Opportunity x;
+    x.setDescription("Renewal");
+    x.setCompany("Harbor Logistics");
+    x.setSalesOwner("kim");
+    x.setDateCreated("yesterday");
+    x.setVisible(false);
+    Opportunity* stored = c.appendOpportunity(x);
+    QVERIFY(stored);
+    QCOMPARE(x.recordNumber(), 3);
+    QVERIFY(stored != &x);
+    QCOMPARE(c.item("Key=3"), stored);
+    QVERIFY(stored->sameRecord(x));
+    QVERIFY(stored->visible());
+    // The copy is independent of the caller's object.
+    x.setDescription("changed");
+    QCOMPARE(stored->description(), QStringLiteral("Renewal"));
+}
+
+void TestOpportunities::numberingStopsAtTheLargestNumber() {
+    TestEnvironment env;
+    Opportunities c;
+    addNumbered(c, std::numeric_limits<qint32>::max());
+    QVERIFY(!c.nextRecordNumber());
+    Opportunity x;
+    QVERIFY(!c.appendOpportunity(x));
+    QCOMPARE(c.count(), 1);
+    QCOMPARE(x.recordNumber(), 0);
+}
+
+QTEST_GUILESS_MAIN(TestOpportunities)
+#include "TestOpportunities.moc"

@@ -1,0 +1,647 @@
+#include "RawDatabase.h"
+#include "TestEnvironment.h"
+
+#include "platform/LocaleText.h"
+#include "store/OpportunityFields.h"
+#include "store/SalesDatabase.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QtTest>
+#include <cstdio>
+#include <sqlite3.h>
+
+namespace {
+
+using RawDb = RawDatabase;
+const QString PlainTable = RawDb::plainTable();
+constexpr auto insertRow = [](const QString& number, const QString& company = "'Acme'",
+                              const QString& created = "'2024-03-07 14:05:09'") {
+    return RawDb::insertRow(number, company, created);
+};
+
+std::unique_ptr<SalesDatabase> opened(const QString& path) {
+    auto db = std::make_unique<SalesDatabase>();
+    db->setDatabaseLocation(path);
+    if (!db->openDatabase())
+        return nullptr;
+    return db;
+}
+
+std::unique_ptr<SalesDatabase> created(const QString& path) {
+    auto db = std::make_unique<SalesDatabase>();
+    db->setDatabaseLocation(path);
+    db->newDatabase();
+    if (db->databaseError())
+        return nullptr;
+    return opened(path);
+}
+
+// This test program runs as a second process on a file when started with this variable set:
+// "add\nPATH\nCOUNT\nCOMPANY" adds COUNT opportunities (waiting out the other process), and
+// "hold\nPATH" holds the file exclusively until its standard input closes.
+constexpr char ChildJob[] = "CORVANE_STORE_TEST_CHILD";
+
+int runChild(const QStringList& job) {
+    if (job.value(0) == "hold") {
+        RawDb raw(job.value(1));
+        raw.exec("BEGIN EXCLUSIVE");
+        std::printf("held\n");
+        std::fflush(stdout);
+        while (std::getchar() != EOF) {
+        }
+        return 0;
+    }
+    std::unique_ptr<SalesDatabase> db;
+    for (int attempt = 0; attempt < 100 && !db; ++attempt)
+        db = opened(job.value(1));
+    for (int added = 0; db && added < job.value(2).toInt();) {
+        Opportunity x;
+        x.setCompany(job.value(3));
+        const StoreResult result = db->addOpportunity(x);
+        if (!result && !result.message().contains("in use by another program"))
+            return std::fprintf(stderr, "%s\n", qPrintable(result.message())), 1;
+        added += result ? 1 : 0;
+    }
+    return db ? 0 : 2;
+}
+
+std::unique_ptr<QProcess> startChild(const QStringList& job) {
+    auto child = std::make_unique<QProcess>();
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(ChildJob, job.join('\n'));
+    child->setProcessEnvironment(environment);
+    child->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child->start(QCoreApplication::applicationFilePath(), {});
+    return child;
+}
+} // namespace
+
+class TestSalesDatabase : public QObject {
+    Q_OBJECT
+
+private slots:
+    void newDatabaseOpensEmpty();
+    void newDatabaseRefusesAnExistingFile();
+    void openWithoutALocation_data();
+    void openWithoutALocation();
+    void openFailures_data();
+    void openFailures();
+    void openMendsFilesMadeElsewhere();
+    void everyFieldReachesItsColumn();
+    void writesFindTheRecordThatWasRead_data();
+    void writesFindTheRecordThatWasRead();
+    void writesLeaveCollectionAndFileEqualOnFailure_data();
+    void writesLeaveCollectionAndFileEqualOnFailure();
+    void tooLongTextsAreRefusedByName();
+    void writesOfAVanishedRecordFail();
+    void numbersFollowTheFile();
+    void twoProcessesAddToOneFile();
+    void locationsAreNeverUris();
+    void longMonthNamesAreStoredShort_data();
+    void longMonthNamesAreStoredShort();
+    void usFileTotalsInGerman();
+};
+
+void TestSalesDatabase::newDatabaseOpensEmpty() {
+    TestEnvironment env;
+    const QString path = env.path("New.mdb");
+    auto db = created(path);
+    QVERIFY(db);
+    QVERIFY(!db->databaseError());
+    QCOMPARE(db->opportunities().count(), 0);
+    QCOMPARE(*db->opportunities().nextRecordNumber(), 1);
+    QCOMPARE(db->name(), QStringLiteral("New.mdb"));
+    RawDb raw(path);
+    QCOMPARE(
+        raw.text("SELECT count(*) FROM sqlite_schema WHERE type='index' AND name='RecordNumber'"),
+        QStringLiteral("1"));
+}
+
+void TestSalesDatabase::newDatabaseRefusesAnExistingFile() {
+    TestEnvironment env;
+    const QString path = env.path("Existing.mdb");
+    {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("keep me");
+    }
+    SalesDatabase db;
+    db.setDatabaseLocation(path);
+    db.newDatabase();
+    QVERIFY(db.databaseError());
+    QCOMPARE(db.databaseErrorMessage(), "Unable to create a new database " + path);
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.readAll(), QByteArray("keep me"));
+
+    SalesDatabase inMissingFolder;
+    inMissingFolder.setDatabaseLocation(env.path("no/such/folder/x.mdb"));
+    inMissingFolder.newDatabase();
+    QVERIFY(inMissingFolder.databaseError());
+}
+
+void TestSalesDatabase::openWithoutALocation_data() {
+    QTest::addColumn<bool>("programDirectory");
+    QTest::newRow("no location") << false;
+    QTest::newRow("program directory") << true;
+}
+
+// The store asks no one for a file: without a location there is nothing to open.
+void TestSalesDatabase::openWithoutALocation() {
+    QFETCH(bool, programDirectory);
+    TestEnvironment env;
+    SalesDatabase db;
+    if (programDirectory)
+        db.setDatabaseLocation(QCoreApplication::applicationDirPath());
+    QVERIFY(!db.openDatabase());
+    QVERIFY(env.ui().fileRequests().isEmpty());
+    QVERIFY(db.databaseError());
+    QCOMPARE(db.databaseErrorMessage(), QStringLiteral("Canceled"));
+    QCOMPARE(db.databaseLocation(), QString());
+}
+
+void TestSalesDatabase::openFailures_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("missing file") << "missing";
+    QTest::newRow("text file named .mdb") << "text";
+    QTest::newRow("truncated file") << "truncated";
+    QTest::newRow("no table Sales") << "notable";
+    QTest::newRow("Sales lacks a field") << "nofield";
+    QTest::newRow("held by another connection") << "locked";
+    QTest::newRow("empty file") << "empty";
+}
+
+void TestSalesDatabase::openFailures() {
+    QFETCH(QString, kind);
+    TestEnvironment env;
+    const QString path = env.path("Broken.mdb");
+    std::unique_ptr<RawDb> holder;
+    if (kind == "text") {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("Company,Contact\nAcme,Pat\n");
+    } else if (kind == "truncated") {
+        {
+            RawDb raw(path);
+            raw.exec(PlainTable);
+            raw.exec("BEGIN");
+            for (int i = 1; i <= 400; ++i)
+                raw.exec(insertRow(QString::number(i), QString("'%1'").arg(QString(30, 'x'))));
+            raw.exec("COMMIT");
+        }
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::ReadWrite));
+        QVERIFY(f.resize(f.size() / 2));
+    } else if (kind == "notable") {
+        RawDb(path).exec("CREATE TABLE Other (x)");
+    } else if (kind == "nofield") {
+        RawDb(path).exec("CREATE TABLE Sales (RecordNumber INTEGER, Company TEXT)");
+    } else if (kind == "locked") {
+        QVERIFY(created(path));
+        holder = std::make_unique<RawDb>(path);
+        holder->exec("BEGIN EXCLUSIVE");
+    } else if (kind == "empty") {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+    }
+    SalesDatabase db;
+    db.setDatabaseLocation(path);
+    QVERIFY(!db.openDatabase());
+    QVERIFY(db.databaseError());
+    QCOMPARE(db.databaseErrorMessage(), "Could not open " + path);
+    QCOMPARE(db.name(), QStringLiteral("Broken.mdb")); // set before the file is tried
+    QCOMPARE(db.opportunities().count(), 0);
+    QVERIFY(env.ui().fileRequests().isEmpty());
+    if (kind == "missing")
+        QVERIFY(!QFile::exists(path)); // opening never creates the file
+}
+
+void TestSalesDatabase::openMendsFilesMadeElsewhere() {
+    TestEnvironment env;
+    const QString path = env.path("Elsewhere.mdb");
+    {
+        RawDb raw(path);
+        raw.exec(RawDatabase::plainTable("sales")); // no index; the name in lower case
+        raw.exec(insertRow("1"));
+        raw.exec(insertRow("2", "NULL"));                        // a NULL text
+        raw.exec(insertRow("3", "'Beta'", "NULL"));              // a NULL date
+        raw.exec(insertRow("4", "'Julian'", "2453370.5"));       // a date as a Julian day
+        raw.exec(insertRow("NULL"));                             // no record number: cannot be kept
+        raw.exec(insertRow("2", "'Duplicate'"));                 // the first record 2 wins
+        raw.exec("INSERT INTO Sales (RecordNumber) VALUES (9)"); // nothing but a number
+        raw.exec(insertRow("'12'", "'Text number'"));
+        raw.exec(insertRow("99999999999", "'Too large'"));
+        raw.exec(insertRow("1e30", "'Far too large'"));
+        raw.exec(insertRow("3.5", "'Not whole'"));
+        raw.exec(insertRow("7.0", "'Whole'"));
+    }
+    auto db = opened(path);
+    QVERIFY(db);
+    const Opportunities& c = db->opportunities();
+    QCOMPARE(c.count(), 7);
+    QCOMPARE(c.item("Key=4")->dateCreated(), QStringLiteral("12/31/2004 12:00:00 AM"));
+    QCOMPARE(c.item("Key=7")->company(), QStringLiteral("Whole"));
+    QCOMPARE(c.item("Key=1")->company(), QStringLiteral("Acme"));
+    QCOMPARE(c.item("Key=1")->dateCreated(), QStringLiteral("3/7/2024 2:05:09 PM"));
+    QCOMPARE(c.item("Key=2")->company(), QString());
+    QCOMPARE(c.item("Key=3")->dateCreated(), QString());
+    QCOMPARE(c.item("Key=9")->description(), QString());
+    QCOMPARE(c.item("Key=9")->stage(), QString());
+    QCOMPARE(c.item("Key=12")->company(), QStringLiteral("Text number"));
+    QCOMPARE(*c.nextRecordNumber(), 13);
+
+    // With duplicate numbers in the file the index cannot be made; the open goes on.
+    RawDb raw(path);
+    QCOMPARE(raw.text("SELECT count(*) FROM sqlite_schema WHERE name='RecordNumber'"), "0");
+    raw.exec("DELETE FROM Sales WHERE Company = 'Duplicate'");
+    QVERIFY(opened(path));
+    QCOMPARE(raw.text("SELECT count(*) FROM sqlite_schema WHERE name='RecordNumber'"), "1");
+    QVERIFY(opened(path)); // a second open with the index present
+}
+
+namespace {
+// A text for every field that differs from those of all other fields and fits the field's size,
+// so that a field written to or read from another field's column shows; quotes show splicing.
+QString distinctText(const OpportunityFields::Info& field, int variant) {
+    const QString number = QString::number(variant + field.field);
+    if (field.size <= 4)
+        return (field.size == 3 ? QStringLiteral("F") : QString()) + number;
+    return QLatin1String(field.storedName).left(field.size - 4) + number + "'\"";
+}
+
+bool isPlainText(const OpportunityFields::Info& field) {
+    return field.type == OpportunityFields::Type::Text;
+}
+} // namespace
+
+void TestSalesDatabase::everyFieldReachesItsColumn() {
+    TestEnvironment env;
+    const QString path = env.path("Fields.mdb");
+    QVERIFY(created(path));
+    RawDb raw(path);
+    // A record that another program wrote long ago.
+    QStringList values{"41"};
+    for (const auto& field : OpportunityFields::Fields) {
+        if (field.field == OpportunityFields::DateCreated)
+            values << "'1999-04-03 02:01:00'";
+        else if (isPlainText(field))
+            values << "'" + distinctText(field, 10).replace("'", "''") + "'";
+    }
+    raw.exec("INSERT INTO Sales VALUES (" + values.join(", ") + ")");
+    auto db = opened(path);
+    QVERIFY(db);
+    Opportunity* read = db->opportunities().item("Key=41");
+    QVERIFY(read);
+    QCOMPARE(read->recordNumber(), 41);
+    QCOMPARE(read->dateCreated(), QStringLiteral("4/3/1999 2:01:00 AM"));
+    for (const auto& field : OpportunityFields::Fields) {
+        if (isPlainText(field))
+            QCOMPARE(read->text(field.field), distinctText(field, 10));
+    }
+
+    // An update writes every text to its own column and keeps the old creation time.
+    for (const auto& field : OpportunityFields::Fields) {
+        if (isPlainText(field))
+            read->setText(field.field, distinctText(field, 40));
+    }
+    QVERIFY(db->updateDBOpportunity("Key=41"));
+    for (const auto& field : OpportunityFields::Fields) {
+        if (isPlainText(field)) {
+            QCOMPARE(raw.text(QStringLiteral("SELECT %1 FROM Sales").arg(field.storedName)),
+                     distinctText(field, 40));
+        }
+    }
+    QCOMPARE(raw.text("SELECT DateCreated FROM Sales"), QStringLiteral("1999-04-03 02:01:00"));
+
+    // An added record reads back the same, with the time of the add as its creation time.
+    Opportunity x;
+    for (const auto& field : OpportunityFields::Fields) {
+        if (isPlainText(field))
+            x.setText(field.field, distinctText(field, 70));
+    }
+    const QDateTime before = QDateTime::currentDateTime().addSecs(-1);
+    QVERIFY(db->addOpportunity(x));
+    QCOMPARE(x.recordNumber(), 42);
+    QCOMPARE(db->opportunities().item("Key=42")->dateCreated(), QString()); // the file's only
+    const QDateTime createdAt = QDateTime::fromString(
+        raw.text("SELECT DateCreated FROM Sales WHERE RecordNumber = 42"), "yyyy-MM-dd HH:mm:ss");
+    QVERIFY(createdAt >= before && createdAt <= QDateTime::currentDateTime().addSecs(1));
+    auto again = opened(path);
+    const Opportunity* reread = again->opportunities().item("Key=42");
+    QVERIFY(reread);
+    QCOMPARE(reread->dateCreated(), LocaleText::generalDateTime(createdAt));
+    Opportunity expected = x;
+    expected.setDateCreated(reread->dateCreated());
+    QVERIFY(reread->sameRecord(expected));
+
+    QVERIFY(db->removeOpportunity("Key=41"));
+    QCOMPARE(raw.count(), 1);
+    QVERIFY(!db->removeOpportunity("Key=41")); // no longer in the collection
+}
+
+void TestSalesDatabase::writesFindTheRecordThatWasRead_data() {
+    QTest::addColumn<QString>("stored"); // the record number as the other program stored it
+    QTest::addColumn<int>("number");
+    QTest::addColumn<bool>("twin"); // a second record with the same number follows it
+    QTest::newRow("text '12'") << "'12'" << 12 << false;
+    QTest::newRow("text ' 20'") << "' 20'" << 20 << false;
+    QTest::newRow("text '021'") << "'021'" << 21 << false;
+    QTest::newRow("real 7.0") << "7.0" << 7 << false;
+    QTest::newRow("duplicate number") << "5" << 5 << true;
+    QTest::newRow("duplicate text number") << "'05'" << 5 << true;
+}
+
+void TestSalesDatabase::writesFindTheRecordThatWasRead() {
+    QFETCH(QString, stored);
+    QFETCH(int, number);
+    QFETCH(bool, twin);
+    TestEnvironment env;
+    const QString path = env.path("Foreign.mdb");
+    RawDb raw(path);
+    // No declared type: the engine keeps numbers and texts as they were given.
+    raw.exec(RawDatabase::plainTable("Sales", QString()));
+    raw.exec(insertRow("1", "'Other'"));
+    raw.exec(insertRow(stored, "'Target'"));
+    if (twin)
+        raw.exec(insertRow(stored, "'Twin'"));
+    auto db = opened(path);
+    QVERIFY(db);
+    const QString key = Opportunities::keyFor(number);
+    Opportunity* target = db->opportunities().item(key);
+    QVERIFY(target);
+    QCOMPARE(target->company(), QStringLiteral("Target"));
+
+    target->setStage("Gain Commitment");
+    const StoreResult updated = db->updateDBOpportunity(key);
+    QVERIFY2(updated, qPrintable(updated.message()));
+    QCOMPARE(raw.text("SELECT group_concat(Company || '=' || Stage, ';') FROM Sales"),
+             QString(twin ? "Other=Lead;Target=Gain Commitment;Twin=Lead"
+                          : "Other=Lead;Target=Gain Commitment"));
+
+    const StoreResult removed = db->removeOpportunity(key);
+    QVERIFY2(removed, qPrintable(removed.message()));
+    QCOMPARE(raw.text("SELECT group_concat(Company, ';') FROM Sales"),
+             QString(twin ? "Other;Twin" : "Other"));
+}
+
+void TestSalesDatabase::writesLeaveCollectionAndFileEqualOnFailure_data() {
+    QTest::addColumn<QString>("cause");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("file deleted") << "deleted"
+                                  << "the file does not exist";
+    QTest::newRow("file locked") << "locked"
+                                 << "the file is in use by another program; try again when it "
+                                    "has finished with it";
+    QTest::newRow("file read-only") << "readonly"
+                                    << "the file is read-only";
+}
+
+void TestSalesDatabase::writesLeaveCollectionAndFileEqualOnFailure() {
+    QFETCH(QString, cause);
+    QFETCH(QString, expected);
+    TestEnvironment env;
+    const QString path = env.path("Shaky.mdb");
+    auto db = created(path);
+    QVERIFY(db);
+    Opportunity seed;
+    QVERIFY(db->addOpportunity(seed));
+
+    std::unique_ptr<QProcess> holder;
+    if (cause == "deleted") {
+        QVERIFY(QFile::remove(path));
+    } else if (cause == "locked") {
+        // Another process holds the file longer than a write waits for it.
+        holder = startChild({"hold", path});
+        QVERIFY(holder->waitForReadyRead(30'000));
+        QCOMPARE(holder->readLine(), QByteArray("held\n"));
+    } else {
+        QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup));
+        if (QFileInfo(path).isWritable())
+            QSKIP("running as a user who may write read-only files");
+    }
+
+    Opportunity x;
+    const StoreResult added = db->addOpportunity(x);
+    QVERIFY(!added);
+    QVERIFY2(added.message().contains(path) && added.message().contains(expected),
+             qPrintable(added.message()));
+    QCOMPARE(db->opportunities().count(), 1);
+
+    const StoreResult updated = db->updateDBOpportunity("Key=1");
+    QVERIFY(!updated);
+    QVERIFY2(updated.message().contains(path) && updated.message().contains(expected),
+             qPrintable(updated.message()));
+
+    const StoreResult removed = db->removeOpportunity("Key=1");
+    QVERIFY(!removed);
+    QVERIFY(removed.message().contains(expected));
+    QVERIFY(db->opportunities().contains("Key=1"));
+    QVERIFY(!db->databaseError()); // writes leave the open/create outcome alone
+
+    if (cause == "deleted")
+        QVERIFY(!QFile::exists(path)); // a failed write never makes a new file
+    if (holder) {
+        holder->closeWriteChannel();
+        QVERIFY(holder->waitForFinished(30'000));
+    }
+    if (cause != "deleted") {
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+        QCOMPARE(RawDb(path).count(), 1);
+    }
+}
+
+void TestSalesDatabase::tooLongTextsAreRefusedByName() {
+    TestEnvironment env;
+    const QString path = env.path("Sizes.mdb");
+    auto db = created(path);
+    QVERIFY(db);
+    Opportunity x;
+    x.setDescription(QString(128, QChar(0x00e9))); // exactly 128 characters fits
+    x.setNote(QString(64, QChar(0x1F600 >> 10)));  // any 64 characters fit
+    QVERIFY(db->addOpportunity(x));
+
+    Opportunity tooLong;
+    tooLong.setForecast("Maybe");
+    const StoreResult result = db->addOpportunity(tooLong);
+    QVERIFY(!result);
+    QVERIFY2(result.message().contains("Forecast is longer than 3 characters"),
+             qPrintable(result.message()));
+    QCOMPARE(db->opportunities().count(), 1);
+
+    Opportunity* stored = db->opportunities().item(1);
+    stored->setCompany(QString(33, 'c'));
+    const StoreResult update = db->updateDBOpportunity(db->opportunities().keyAt(1));
+    QVERIFY(!update);
+    QVERIFY(update.message().contains("Company is longer than 32 characters"));
+    QCOMPARE(RawDb(path).text("SELECT Company FROM Sales"), QString());
+
+    // The file refuses what the store would refuse, whoever writes.
+    RawDb raw(path);
+    QVERIFY(sqlite3_exec(raw.handle(), "UPDATE Sales SET OrderYear = '20245'", nullptr, nullptr,
+                         nullptr) != SQLITE_OK);
+}
+
+void TestSalesDatabase::writesOfAVanishedRecordFail() {
+    TestEnvironment env;
+    const QString path = env.path("Vanish.mdb");
+    auto db = created(path);
+    QVERIFY(db);
+    Opportunity x;
+    QVERIFY(db->addOpportunity(x));
+    RawDb(path).exec("DELETE FROM Sales");
+    db->opportunities().item("Key=1")->setStage("Gain Commitment");
+    const QString gone =
+        "the file no longer has record number 1 as it was read (another program may have "
+        "changed or deleted it); open the file again to see its records as they are now";
+    const StoreResult updated = db->updateDBOpportunity("Key=1");
+    QCOMPARE(updated.message(), "Could not save the opportunity in " + path + ": " + gone);
+    const StoreResult removed = db->removeOpportunity("Key=1");
+    QCOMPARE(removed.message(), "Could not delete the opportunity from " + path + ": " + gone);
+    QVERIFY(db->opportunities().contains("Key=1"));
+    QCOMPARE(RawDb(path).count(), 0); // nothing was written
+    QVERIFY(!db->updateDBOpportunity("Key=77"));
+}
+
+void TestSalesDatabase::numbersFollowTheFile() {
+    TestEnvironment env;
+    const QString path = env.path("Shared.mdb");
+    RawDb raw(path);
+    raw.exec(RawDatabase::plainTable("Sales", QString())); // numbers kept as given
+    auto first = opened(path);
+    auto second = opened(path);
+    QVERIFY(first && second);
+    // Each store adds in turn; neither has seen the other's records.
+    for (const int expected : {1, 2, 3, 4}) {
+        SalesDatabase& db = expected % 2 ? *first : *second;
+        Opportunity x;
+        const StoreResult added = db.addOpportunity(x);
+        QVERIFY2(added, qPrintable(added.message()));
+        QCOMPARE(x.recordNumber(), expected);
+        QVERIFY(db.opportunities().contains(Opportunities::keyFor(expected)));
+    }
+    // Numbers another program stored as text count as well.
+    raw.exec(insertRow("' 30'"));
+    Opportunity x;
+    QVERIFY(first->addOpportunity(x));
+    QCOMPARE(x.recordNumber(), 31);
+    QCOMPARE(raw.text("SELECT count(DISTINCT CAST(RecordNumber AS INTEGER)) FROM Sales"), "6");
+
+    // What the numbering cannot prevent is said in plain words.
+    raw.exec("UPDATE Sales SET Company = 'c' || rowid");
+    raw.exec("CREATE UNIQUE INDEX OneDealPerCompany ON Sales (Company)");
+    Opportunity again;
+    again.setCompany("c1");
+    QCOMPARE(second->addOpportunity(again).message(),
+             "Could not add the opportunity to " + path +
+                 ": another record in the file already has the same Company");
+}
+
+void TestSalesDatabase::twoProcessesAddToOneFile() {
+    TestEnvironment env;
+    const QString path = env.path("Busy.mdb");
+    QVERIFY(created(path));
+    constexpr int Each = 1000;
+    auto left = startChild({"add", path, QString::number(Each), "Left"});
+    auto right = startChild({"add", path, QString::number(Each), "Right"});
+    for (QProcess* child : {left.get(), right.get()}) {
+        QVERIFY(child->waitForFinished(240'000));
+        QCOMPARE(child->exitStatus(), QProcess::NormalExit);
+        QCOMPARE(child->exitCode(), 0);
+    }
+    RawDb raw(path);
+    QCOMPARE(raw.count(), 2 * Each);
+    QCOMPARE(raw.count("Company = 'Left'"), Each);
+    QCOMPARE(raw.text("SELECT count(DISTINCT RecordNumber) || ' ' || min(RecordNumber) || ' ' || "
+                      "max(RecordNumber) FROM Sales"),
+             QString("%1 1 %1").arg(2 * Each));
+}
+
+void TestSalesDatabase::locationsAreNeverUris() {
+    TestEnvironment env;
+    const QString previous = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(env.path(".")));
+    // A file whose name begins with "file:" beside the file that name would stand for as a URI.
+    auto plain = created("Pipeline.mdb");
+    QVERIFY(plain);
+    Opportunity p;
+    p.setCompany("Plain");
+    QVERIFY(plain->addOpportunity(p));
+    auto literal = created("file:Pipeline.mdb");
+    QVERIFY(literal);
+    Opportunity l;
+    l.setCompany("Literal");
+    QVERIFY(literal->addOpportunity(l));
+    auto reread = opened("file:Pipeline.mdb");
+    QVERIFY(reread && reread->opportunities().count() == 1);
+    QCOMPARE(reread->opportunities().item(1)->company(), QStringLiteral("Literal"));
+    QCOMPARE(RawDb("Pipeline.mdb").text("SELECT group_concat(Company) FROM Sales"), "Plain");
+    QVERIFY(QDir::setCurrent(previous));
+}
+
+void TestSalesDatabase::longMonthNamesAreStoredShort_data() {
+    QTest::addColumn<QLocale>("locale");
+    QTest::addColumn<int>("month");
+    QTest::addColumn<QString>("stored");
+    QTest::newRow("ga_IE October") << QLocale(QLocale::Irish, QLocale::Ireland) << 10 << "DFómh";
+    QTest::newRow("gd_GB January")
+        << QLocale(QLocale::Gaelic, QLocale::UnitedKingdom) << 1 << "Faoi";
+    QTest::newRow("mi_NZ November")
+        << QLocale(QLocale::Maori, QLocale::NewZealand) << 11 << "Rangi";
+    QTest::newRow("en_US September")
+        << QLocale(QLocale::English, QLocale::UnitedStates) << 9 << "September";
+}
+
+void TestSalesDatabase::longMonthNamesAreStoredShort() {
+    QFETCH(QLocale, locale);
+    QFETCH(int, month);
+    QFETCH(QString, stored);
+    TestEnvironment env(locale);
+    const QString path = env.path("Months.mdb");
+    auto db = created(path);
+    QVERIFY(db);
+    QCOMPARE(Opportunity::orderMonthName(month), stored);
+    // As the editor would set it, with the full name.
+    Opportunity x;
+    x.setOrderYear("2026");
+    x.setOrderMonth(locale.monthName(month));
+    x.setOrderDay("15");
+    const StoreResult added = db->addOpportunity(x);
+    QVERIFY2(added, qPrintable(added.message()));
+    QCOMPARE(RawDb(path).text("SELECT OrderMonth FROM Sales"), stored);
+    db->opportunities().item(1)->setOrderMonth(locale.monthName(month));
+    QVERIFY(db->updateDBOpportunity(db->opportunities().keyAt(1)));
+    auto again = opened(path);
+    QCOMPARE(again->opportunities().item(1)->orderDate(),
+             QString("2026-%1-15").arg(month, 2, 10, QLatin1Char('0')));
+}
+
+void TestSalesDatabase::usFileTotalsInGerman() {
+    TestEnvironment env(QLocale(QLocale::German, QLocale::Germany));
+    const QString path = env.path("Written in the US.mdb");
+    RawDb raw(path);
+    raw.exec(PlainTable);
+    for (const char* revenue : {"$1,250.00", "$48,000.50", "2.500,00 €"}) {
+        raw.exec(insertRow(QString::number(raw.count() + 1)));
+        raw.exec(QString("UPDATE Sales SET Revenue = '%1' WHERE rowid = %2")
+                     .arg(revenue)
+                     .arg(raw.count()));
+    }
+    auto db = opened(path);
+    QVERIFY(db);
+    QCOMPARE(db->opportunities().totalRevenue(), 1250.0 + 48000.5 + 2500.0);
+}
+
+int main(int argc, char* argv[]) {
+    // File names must stay file names even where the engine reads URIs.
+    sqlite3_config(SQLITE_CONFIG_URI, 1);
+    QCoreApplication application(argc, argv);
+    if (qEnvironmentVariableIsSet(ChildJob))
+        return runChild(qEnvironmentVariable(ChildJob).split('\n'));
+    TestSalesDatabase test;
+    return QTest::qExec(&test, argc, argv);
+}
+#include "TestSalesDatabase.moc"

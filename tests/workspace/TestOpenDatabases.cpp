@@ -1,0 +1,275 @@
+#include "SalesFixtures.h"
+#include "TestEnvironment.h"
+
+#include "filter/Filters.h"
+#include "store/SalesDatabase.h"
+#include "workspace/OpenDatabases.h"
+#include "workspace/ProcessSettings.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+#include <QtTest>
+
+using namespace SalesFixtures;
+
+class TestOpenDatabases : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void openShowCloseAndWindowIndexes();
+    void oneFileOpensOnce_data();
+    void oneFileOpensOnce();
+    void openFailures();
+    void create();
+    void totals();
+    void writesAndTheirRollBack();
+    void replaceShownKeepsItsWindow();
+
+private:
+    QString path(const QString& name) const { return m_env->path(name); }
+    QString db(const QString& name, const QList<Row>& rows = {}) {
+        return makeDatabase(path(name), rows);
+    }
+    QList<qint32> windows() const {
+        QList<qint32> list;
+        for (int i = 0; i < m_databases->count(); ++i)
+            list.append(m_databases->at(i).window());
+        return list;
+    }
+
+    std::unique_ptr<TestEnvironment> m_env;
+    std::unique_ptr<OpenDatabases> m_databases;
+    QString m_previousFolder;
+};
+
+void TestOpenDatabases::init() {
+    m_env = std::make_unique<TestEnvironment>();
+    ProcessSettings::useFile(m_env->settingsPath());
+    m_databases = std::make_unique<OpenDatabases>();
+    m_previousFolder = QDir::currentPath();
+}
+
+void TestOpenDatabases::cleanup() {
+    QDir::setCurrent(m_previousFolder);
+    m_databases.reset();
+    m_env.reset();
+}
+
+void TestOpenDatabases::openShowCloseAndWindowIndexes() {
+    QSignalSpy opened(m_databases.get(), &OpenDatabases::databaseOpened);
+    QList<SalesDatabase*> shown;
+    connect(m_databases.get(), &OpenDatabases::shownChanged, this,
+            [&shown](SalesDatabase* database) { shown.append(database); });
+    QSignalSpy closed(m_databases.get(), &OpenDatabases::databaseClosed);
+    const QString a = db("a.mdb", {{"A1"}});
+    const QString b = db("b.mdb", {{"B1"}, {"B2"}});
+    const QString c = db("c.mdb");
+    for (const QString& location : {a, b, c})
+        QVERIFY(m_databases->open(location).ok());
+    QCOMPARE(opened.size(), 3);
+    QCOMPARE(windows(), (QList<qint32>{1, 2, 3}));
+    QCOMPARE(m_databases->shown()->name(), QStringLiteral("c.mdb"));
+    QCOMPARE(shown.last(), m_databases->shown());
+    QCOMPARE(m_databases->byWindow(2)->opportunities().count(), 2);
+
+    // Closing the shown database shows the earliest opened of the rest.
+    m_databases->show(2);
+    QCOMPARE(m_databases->shown()->name(), QStringLiteral("b.mdb"));
+    m_databases->closeShown();
+    QCOMPARE(closed.size(), 1);
+    QCOMPARE(closed.last().at(0).toInt(), 2);
+    QCOMPARE(m_databases->shown()->name(), QStringLiteral("a.mdb"));
+    QVERIFY(!m_databases->isOpen(b));
+
+    // The lowest free Window index serves the next database.
+    QVERIFY(m_databases->open(b).ok());
+    QCOMPARE(windows(), (QList<qint32>{1, 3, 2}));
+    m_databases->show(0);
+    QCOMPARE(m_databases->shown(), nullptr);
+    for (int i = 0; i < 3; ++i) {
+        m_databases->show(m_databases->at(0).window());
+        m_databases->closeShown();
+    }
+    QVERIFY(m_databases->isEmpty());
+    QCOMPARE(m_databases->shown(), nullptr);
+    QCOMPARE(shown.last(), nullptr);
+}
+
+void TestOpenDatabases::oneFileOpensOnce_data() {
+    QTest::addColumn<QString>("second"); // how the second open names the file; %1 = folder
+    QTest::newRow("relative") << QStringLiteral("good.mdb");
+    QTest::newRow("dot-dot") << QStringLiteral("%1/sub/../good.mdb");
+    QTest::newRow("link") << QStringLiteral("%1/link.mdb");
+    QTest::newRow("doubled slash") << QStringLiteral("%1//good.mdb");
+}
+
+void TestOpenDatabases::oneFileOpensOnce() {
+    QFETCH(QString, second);
+    const QString good = db("good.mdb", {{"G1"}});
+    const QString folder = QFileInfo(good).absolutePath();
+    QVERIFY(QDir(folder).mkdir(QStringLiteral("sub")));
+    QVERIFY(QFile::link(good, path(QStringLiteral("link.mdb"))));
+    QDir::setCurrent(folder);
+
+    QVERIFY(m_databases->open(good).ok());
+    const auto again = m_databases->open(second.arg(folder));
+    QVERIFY(!again.ok());
+    QVERIFY(!again.isCancelled());
+    QVERIFY(m_databases->isOpen(second.arg(folder)));
+    QCOMPARE(again.message(),
+             QFileInfo(good).canonicalFilePath() + QStringLiteral(" is already open."));
+    QCOMPARE(m_databases->count(), 1);
+    QCOMPARE(m_databases->allTotals().count, 1);
+    // The location kept is absolute, so it opens again from any folder.
+    QVERIFY(QFileInfo(m_databases->shown()->databaseLocation()).isAbsolute());
+}
+
+void TestOpenDatabases::openFailures() {
+    const QString good = db("good.mdb", {{"G1"}});
+    QVERIFY(m_databases->open(good).ok());
+    QSignalSpy opened(m_databases.get(), &OpenDatabases::databaseOpened);
+
+    QFile text(path(QStringLiteral("text.mdb")));
+    QVERIFY(text.open(QIODevice::WriteOnly));
+    text.write("not a database at all, only text\n");
+    text.close();
+    const QString locked = db("locked.mdb", {{"L1"}});
+    const FileLock lock = lockFile(locked);
+    for (const QString& location : {path(QStringLiteral("missing.mdb")), text.fileName(), locked}) {
+        const auto result = m_databases->open(location);
+        QVERIFY2(!result.ok(), qPrintable(location));
+        QCOMPARE(result.message(), QStringLiteral("Could not open ") + location);
+    }
+    // Nothing changed: the first database is still the only one, and shown.
+    QCOMPARE(opened.size(), 0);
+    QCOMPARE(m_databases->count(), 1);
+    QCOMPARE(m_databases->shown()->name(), QStringLiteral("good.mdb"));
+}
+
+void TestOpenDatabases::create() {
+    const QString fresh = path(QStringLiteral("fresh.mdb"));
+    const auto created = m_databases->create(fresh, false);
+    QVERIFY(created.ok());
+    QCOMPARE(m_databases->shown(), *created);
+    QCOMPARE((*created)->name(), QStringLiteral("fresh.mdb"));
+    QCOMPARE((*created)->opportunities().count(), 0);
+
+    // An open file is never replaced.
+    const auto open = m_databases->create(fresh, true);
+    QCOMPARE(open.message(), fresh + QStringLiteral(" is currently open."));
+    QVERIFY(QFile::exists(fresh));
+
+    // An existing file stays as it was unless it is to be replaced.
+    const QString existing = db("existing.mdb", {{"E1"}, {"E2"}});
+    const auto refused = m_databases->create(existing, false);
+    QCOMPARE(refused.message(), QStringLiteral("Unable to create a new database ") + existing);
+    QCOMPARE(fromFile(existing, QStringLiteral("Key=2"))->description(), QStringLiteral("E2"));
+    const auto replaced = m_databases->create(existing, true);
+    QVERIFY(replaced.ok());
+    QCOMPARE((*replaced)->opportunities().count(), 0);
+    QVERIFY(!fromFile(existing, QStringLiteral("Key=1")));
+    QCOMPARE(windows(), (QList<qint32>{1, 2}));
+}
+
+void TestOpenDatabases::totals() {
+    // Revenue 0 does not pass the default filter.
+    QVERIFY(m_databases
+                ->open(db("a.mdb", {{"A1", QStringLiteral("$1,250.50")},
+                                    {"A2", QStringLiteral("0")},
+                                    {"A3", QStringLiteral("300")}}))
+                .ok());
+    QVERIFY(m_databases->open(db("b.mdb", {{"B1", QStringLiteral("1000")}})).ok());
+    const OpenDatabases::Totals shown = m_databases->shownTotals();
+    QCOMPARE(shown.count, 1);
+    QCOMPARE(shown.visibleCount, 1);
+    QCOMPARE(shown.totalRevenue, 1000.0);
+    const OpenDatabases::Totals all = m_databases->allTotals();
+    QCOMPARE(all.count, 4);
+    QCOMPARE(all.visibleCount, 3);
+    QCOMPARE(all.forecastRevenue, 2550.5);
+    QCOMPARE(all.totalRevenue, 2550.5);
+
+    // A new filter reaches every open database.
+    QSignalSpy visibility(m_databases.get(), &OpenDatabases::visibilityChanged);
+    Filters& filters = Filters::instance();
+    filters.item(QStringLiteral("All"))->setValue(false);
+    filters.setEnabled(false);
+    m_databases->filterAll(filters);
+    QCOMPARE(visibility.size(), 1);
+    QCOMPARE(m_databases->allTotals().visibleCount, 4);
+}
+
+void TestOpenDatabases::writesAndTheirRollBack() {
+    const QString file = db("w.mdb", {{"One"}, {"Two"}});
+    QVERIFY(m_databases->open(file).ok());
+    QSignalSpy changed(m_databases.get(), &OpenDatabases::opportunityChanged);
+    QSignalSpy added(m_databases.get(), &OpenDatabases::opportunityAdded);
+    QSignalSpy leaving(m_databases.get(), &OpenDatabases::opportunityAboutToBeRemoved);
+    QSignalSpy removed(m_databases.get(), &OpenDatabases::opportunityRemoved);
+    QSignalSpy reset(m_databases.get(), &OpenDatabases::opportunitiesReset);
+    QSignalSpy totals(m_databases.get(), &OpenDatabases::totalsChanged);
+    const QString one = QStringLiteral("Key=1");
+    Opportunities& collection = m_databases->shown()->opportunities();
+
+    QVERIFY(m_databases->update(one, [](Opportunity& o) { o.setStage(QStringLiteral("Won")); }));
+    QCOMPARE(changed.size(), 1);
+    QCOMPARE(changed.last().at(1).toString(), one);
+    QCOMPARE(fromFile(file, one)->stage(), QStringLiteral("Won"));
+
+    Opportunity fresh;
+    fresh.setDescription(QStringLiteral("Three"));
+    const auto key = m_databases->add(fresh);
+    QCOMPARE(*key, QStringLiteral("Key=3"));
+    QCOMPARE(added.size(), 1);
+    QCOMPARE(fromFile(file, *key)->description(), QStringLiteral("Three"));
+
+    QVERIFY(m_databases->remove(QStringLiteral("Key=2")));
+    QCOMPARE(leaving.size(), 1);
+    QCOMPARE(removed.size(), 1);
+    QVERIFY(!fromFile(file, QStringLiteral("Key=2")));
+    QCOMPARE(totals.size(), 3);
+
+    // While another program holds the file, every write fails and memory stays equal to it.
+    {
+        const FileLock lock = lockFile(file);
+        const Result update =
+            m_databases->update(one, [](Opportunity& o) { o.setStage(QStringLiteral("Lost")); });
+        QVERIFY(!update.ok());
+        QVERIFY2(update.message().contains(file), qPrintable(update.message()));
+        QCOMPARE(collection.item(one)->stage(), QStringLiteral("Won"));
+        Opportunity refused;
+        QVERIFY(!m_databases->add(refused).ok());
+        QCOMPARE(collection.count(), 2);
+        QVERIFY(!m_databases->remove(one));
+        QVERIFY(collection.contains(one));
+        QCOMPARE(reset.size(), 1);
+    }
+    QCOMPARE(changed.size(), 1);
+    QCOMPARE(added.size(), 1);
+    QCOMPARE(removed.size(), 1);
+    QCOMPARE(totals.size(), 3);
+    QCOMPARE(fromFile(file, one)->stage(), QStringLiteral("Won"));
+}
+
+// After Save As the copy takes the original's place: its Window index and position.
+void TestOpenDatabases::replaceShownKeepsItsWindow() {
+    QVERIFY(m_databases->open(db("a.mdb", {{"A1"}})).ok());
+    QVERIFY(m_databases->open(db("b.mdb", {{"B1"}})).ok());
+    const QString copy = db("copy.mdb", {{"C1"}, {"C2"}});
+    m_databases->show(1);
+    QVERIFY(!m_databases->replaceShown(path("b.mdb")).ok()); // open already
+    const auto replaced = m_databases->replaceShown(copy);
+    QVERIFY(replaced.ok());
+    QCOMPARE(m_databases->shown(), *replaced);
+    QCOMPARE((*replaced)->window(), 1);
+    QCOMPARE(&m_databases->at(0), *replaced);
+    QCOMPARE((*replaced)->opportunities().count(), 2);
+    QVERIFY(!m_databases->isOpen(path("a.mdb")));
+    QCOMPARE(windows(), (QList<qint32>{1, 2}));
+}
+
+QTEST_GUILESS_MAIN(TestOpenDatabases)
+#include "TestOpenDatabases.moc"
