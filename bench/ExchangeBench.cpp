@@ -73,9 +73,7 @@ void ExchangeBench::run() {
 
 QString ExchangeBench::emptyDatabase() {
     const QString path = QDir(m_folder).filePath(QStringLiteral("exchange-%1.mdb").arg(++m_files));
-    SalesDatabase database;
-    database.setDatabaseLocation(path);
-    database.newDatabase();
+    (void)SalesDatabase::create(path);
     return path;
 }
 
@@ -89,9 +87,9 @@ void ExchangeBench::exportFigure() {
     qint64 written = 0;
     for (int i = 0; i <= Repeats; ++i) {
         const double bareMs =
-            Measure::ms([&] { BareSqlite::exportCsv(m_database.databaseLocation(), bareTarget); });
+            Measure::ms([&] { BareSqlite::exportCsv(m_database.location(), bareTarget); });
         const double storeMs = Measure::ms([&] {
-            const auto result = TextExport::write(items, target, {m_database.databaseLocation()});
+            const auto result = TextExport::write(items, target, {m_database.location()});
             written = result ? *result : -1;
         });
         if (i > 0) {
@@ -108,7 +106,7 @@ void ExchangeBench::exportFigure() {
 }
 
 void ExchangeBench::mergeFigure() {
-    const QString source = m_database.databaseLocation();
+    const QString source = m_database.location();
     std::vector<double> store, bare;
     qint64 merged = 0;
     for (int i = 0; i <= Repeats; ++i) {
@@ -118,19 +116,19 @@ void ExchangeBench::mergeFigure() {
             BareSqlite::readAll(source, rows);
             BareSqlite::insertAll(bareTarget, rows, 1);
         });
-        SalesDatabase target;
-        target.setDatabaseLocation(emptyDatabase());
-        target.openDatabase();
+        auto target = SalesDatabase::open(emptyDatabase());
+        if (!target)
+            return;
         DataMerge::Outcome outcome;
         const double storeMs =
-            Measure::ms([&] { outcome = DataMerge::mergeDatabase(target, source); });
+            Measure::ms([&] { outcome = DataMerge::mergeDatabase(**target, source); });
         merged = outcome.ok() ? outcome.added : -1;
         if (i > 0) {
             bare.push_back(bareMs);
             store.push_back(storeMs);
         }
         QFile::remove(bareTarget);
-        QFile::remove(target.databaseLocation());
+        QFile::remove((*target)->location());
     }
     const double storeMs = Measure::median(store);
     const double bareMs = Measure::median(bare);
@@ -166,18 +164,19 @@ void ExchangeBench::leadFigure() {
     for (int i = 0; i <= Repeats; ++i) {
         const QString bareTarget = emptyDatabase();
         const double bareMs = Measure::ms([&] { bareLeadImport(leads, bareTarget); });
-        SalesDatabase target;
-        target.setDatabaseLocation(emptyDatabase());
-        target.openDatabase();
+        auto target = SalesDatabase::open(emptyDatabase());
+        if (!target)
+            return;
         DataMerge::Outcome outcome;
-        const double storeMs = Measure::ms([&] { outcome = DataMerge::mergeText(target, leads); });
+        const double storeMs =
+            Measure::ms([&] { outcome = DataMerge::mergeText(**target, leads); });
         added = outcome.ok() ? outcome.added : -1;
         if (i > 0) {
             bare.push_back(bareMs);
             store.push_back(storeMs);
         }
         QFile::remove(bareTarget);
-        QFile::remove(target.databaseLocation());
+        QFile::remove((*target)->location());
     }
     const double storeMs = Measure::median(store);
     Measure::line(QStringLiteral("lead import of %1 lines (mergeText)").arg(count(added)),
@@ -187,7 +186,7 @@ void ExchangeBench::leadFigure() {
 }
 
 void ExchangeBench::saveAsFigure() {
-    const QString source = m_database.databaseLocation();
+    const QString source = m_database.location();
     std::vector<double> store, bare;
     bool saved = true;
     for (int i = 0; i <= Repeats; ++i) {

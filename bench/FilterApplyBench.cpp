@@ -43,9 +43,9 @@ void writeCriteria(Filters& filters, int round) {
 FilterApplyBench::FilterApplyBench(SalesDatabase& shown) : m_shown(shown) {}
 
 void FilterApplyBench::run() {
-    SalesDatabase other;
-    other.setDatabaseLocation(m_shown.databaseLocation());
-    if (!other.openDatabase()) {
+    auto opened = SalesDatabase::open(m_shown.location());
+    SalesDatabase* otherDatabase = opened ? opened->get() : nullptr;
+    if (!opened) {
         std::printf("(no filter Apply figure: the second database did not open)\n");
         return;
     }
@@ -65,7 +65,7 @@ void FilterApplyBench::run() {
             saves.push_back(Measure::ms([&] { filters.save(); }));
             passes.push_back(Measure::ms([&] {
                 filters.filter(m_shown);
-                filters.filter(other);
+                filters.filter(*otherDatabase);
             }));
 #ifdef CORVANE_BENCH_LIST
             model.rebuild(m_shown.opportunities(), columns);
@@ -84,7 +84,7 @@ void FilterApplyBench::run() {
                   Measure::duration(ms),
                   QStringLiteral("%1 + %2 visible; %3")
                       .arg(m_shown.opportunities().unFilteredCount())
-                      .arg(other.opportunities().unFilteredCount())
+                      .arg(otherDatabase->opportunities().unFilteredCount())
                       .arg(what),
                   QStringLiteral("<100 ms"), ms < 100.0);
     Measure::line(QStringLiteral("  of which the two passes"),

@@ -214,11 +214,8 @@ Opportunity SampleData::next() {
 QString SampleData::writeDatabase(const QString& path, int count, unsigned seed) {
     if (QFileInfo::exists(path))
         return QStringLiteral("%1 exists already; choose a new file name").arg(path);
-    SalesDatabase database;
-    database.setDatabaseLocation(path);
-    database.newDatabase();
-    if (database.databaseError())
-        return database.databaseErrorMessage();
+    if (const auto created = SalesDatabase::create(path); !created)
+        return created.message();
 
     sqlite3* db = nullptr;
     if (sqlite3_open_v2(QFileInfo(path).absoluteFilePath().toUtf8().constData(), &db,

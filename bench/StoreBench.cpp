@@ -4,6 +4,7 @@
 #include "SampleData.h"
 #include "platform/LocaleText.h"
 #include "store/SalesDatabase.h"
+#include "store/StoreResult.h"
 
 #include <QLocale>
 #include <cmath>
@@ -53,13 +54,12 @@ bool StoreBench::open() {
     BareSqlite::readAll(m_path, m_rows);
     for (int i = 0; i <= OpenRepeats; ++i) {
         const double bareMs = Measure::ms([&] { BareSqlite::readAll(m_path, m_rows); });
-        SalesDatabase database;
-        database.setDatabaseLocation(m_path);
-        bool opened = false;
-        const double storeMs = Measure::ms([&] { opened = database.openDatabase(); });
-        if (!opened || database.opportunities().count() != m_count ||
+        ResultValue<std::unique_ptr<SalesDatabase>> opened =
+            Result::failure(QStringLiteral("not opened"));
+        const double storeMs = Measure::ms([&] { opened = SalesDatabase::open(m_path); });
+        if (!opened || (*opened)->opportunities().count() != m_count ||
             static_cast<int>(m_rows.size()) != m_count) {
-            std::printf("open failed: %s\n", database.databaseErrorMessage().toUtf8().constData());
+            std::printf("open failed: %s\n", opened.message().toUtf8().constData());
             return false;
         }
         if (i > 0) {
@@ -80,12 +80,12 @@ bool StoreBench::memory() {
     const size_t heapBefore = Measure::heapInUse();
     const long residentBefore = Measure::residentKb();
     const bool peakReset = Measure::resetPeakResident();
-    m_database = std::make_unique<SalesDatabase>();
-    m_database->setDatabaseLocation(m_path);
-    if (!m_database->openDatabase()) {
-        std::printf("open failed: %s\n", m_database->databaseErrorMessage().toUtf8().constData());
+    auto opened = SalesDatabase::open(m_path);
+    if (!opened) {
+        std::printf("open failed: %s\n", opened.message().toUtf8().constData());
         return false;
     }
+    m_database = std::move(*opened);
     const size_t heapAfter = Measure::heapInUse();
     const long peak = Measure::peakResidentKb();
 
@@ -211,21 +211,20 @@ void StoreBench::writes() {
         // Stay at the data model's capacity: remove one, then add one.
         const QString removed = items.keyAt(1 + i * (items.count() / WriteRepeats));
         StoreResult removeResult;
-        remove.push_back(
-            Measure::ms([&] { removeResult = m_database->removeOpportunity(removed); }));
+        remove.push_back(Measure::ms([&] { removeResult = m_database->remove(removed); }));
 
-        Opportunity x = sample.next();
-        StoreResult addResult;
-        add.push_back(Measure::ms([&] { addResult = m_database->addOpportunity(x); }));
-
-        const QString key = ::Opportunities::keyFor(x.recordNumber());
-        if (Opportunity* stored = items.item(key))
-            stored->setNote(QStringLiteral("Revised quote sent; call back on Friday."));
+        const Opportunity x = sample.next();
+        ResultValue<QString> added = Result::failure(QStringLiteral("not added"));
+        add.push_back(Measure::ms([&] { added = m_database->add(x); }));
+        StoreResult addResult = added.result();
+        const QString key = added ? *added : QString();
+        Opportunity edited = items.item(key) ? *items.item(key) : x;
+        edited.setNote(QStringLiteral("Revised quote sent; call back on Friday."));
         StoreResult updateResult;
-        update.push_back(Measure::ms([&] { updateResult = m_database->updateDBOpportunity(key); }));
+        update.push_back(Measure::ms([&] { updateResult = m_database->update(key, edited); }));
 
         bareUpdate.push_back(
-            Measure::ms([&] { BareSqlite::updateRow(m_path, x.recordNumber(), bareRow); }));
+            Measure::ms([&] { BareSqlite::updateRow(m_path, edited.recordNumber(), bareRow); }));
         bareRemove.push_back(Measure::ms([&] { BareSqlite::deleteRow(m_path, bareNumber); }));
 
         for (const StoreResult* result : {&removeResult, &addResult, &updateResult}) {

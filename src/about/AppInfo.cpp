@@ -1,9 +1,10 @@
 #include "about/AppInfo.h"
 
+#include "store/SalesStore.h"
+
 #include <QSysInfo>
 #include <QtGlobal>
 #include <libical/ical.h>
-#include <sqlite3.h>
 
 QString AppInfo::title() {
     return QStringLiteral("Corvane");
@@ -28,7 +29,7 @@ QString AppInfo::versionText() {
 QList<AppInfo::Component> AppInfo::components() {
     return {
         {QStringLiteral("Qt"), QString::fromLatin1(qVersion())},
-        {QStringLiteral("SQLite"), QString::fromLatin1(sqlite3_libversion())},
+        {QStringLiteral("SQLite"), SalesStore::engineVersion()},
         {QStringLiteral("libical"), QStringLiteral("%1.%2.%3")
                                         .arg(ICAL_MAJOR_VERSION)
                                         .arg(ICAL_MINOR_VERSION)

@@ -8,6 +8,7 @@
 #include "settings/User.h"
 #include "store/NumericText.h"
 #include "store/SalesDatabase.h"
+#include "workspace/OpenDatabases.h"
 
 #ifdef CORVANE_CLI_REPORTS
 #include "reports/ReportEngine.h"
@@ -57,7 +58,8 @@ QString amount(double value) {
 
 } // namespace
 
-CommandLine::CommandLine(QTextStream& out, QTextStream& err) : m_out(out), m_err(err) {}
+CommandLine::CommandLine(QTextStream& out, QTextStream& err)
+    : m_out(out), m_err(err), m_workspace(std::make_unique<OpenDatabases>()) {}
 
 CommandLine::~CommandLine() {
     // The stored filter was read from the settings file; it is written back as the window does.
@@ -201,7 +203,7 @@ int CommandLine::run(const QStringList& arguments) {
     return (this->*command->handler)(parsed);
 }
 
-std::unique_ptr<SalesDatabase> CommandLine::open(const QString& path) {
+SalesDatabase* CommandLine::open(const QString& path) {
     const QFileInfo info(path);
     if (!info.exists()) {
         failure(QStringLiteral("Could not open %1: the file does not exist.").arg(path));
@@ -211,29 +213,34 @@ std::unique_ptr<SalesDatabase> CommandLine::open(const QString& path) {
         failure(QStringLiteral("Could not open %1: it is not a file.").arg(path));
         return nullptr;
     }
-    auto database = std::make_unique<SalesDatabase>();
-    database->setDatabaseLocation(info.absoluteFilePath());
-    if (!database->openDatabase()) {
-        failure(database->databaseErrorMessage() + QStringLiteral(": ") +
-                DataMerge::openFailureCause(database->databaseLocation()));
+    const QString location = info.absoluteFilePath();
+    // A file named twice is read once.
+    if (SalesDatabase* open = m_workspace->byLocation(location)) {
+        m_workspace->show(open->window());
+        return open;
+    }
+    const auto opened = m_workspace->open(location);
+    if (!opened) {
+        failure(opened.message() + QStringLiteral(": ") + DataMerge::openFailureCause(location));
         return nullptr;
     }
-    return database;
+    return *opened;
 }
 
-void CommandLine::filter(SalesDatabase& database) {
-    Filters::instance().filter(database);
+void CommandLine::showAll(SalesDatabase& database) {
+    for (Opportunity& o : database.opportunities())
+        o.setVisible(true);
 }
 
 int CommandLine::exportCommand(const Arguments& arguments) {
-    auto database = open(arguments.positional.at(0));
+    SalesDatabase* database = open(arguments.positional.at(0));
     if (!database)
         return Failure;
-    if (!arguments.flags.contains(QStringLiteral("--all")))
-        filter(*database);
+    if (arguments.flags.contains(QStringLiteral("--all")))
+        showAll(*database);
     const QString target = arguments.positional.at(1);
     const auto written =
-        TextExport::write(database->opportunities(), target, {database->databaseLocation()});
+        TextExport::write(database->opportunities(), target, {database->location()});
     if (!written)
         return failure(written.message());
     m_out << TextExport::doneMessage(*written, target) << "\n";
@@ -250,13 +257,12 @@ int CommandLine::mergeCommand(const Arguments& arguments) {
             return usage(QStringLiteral("%1 is neither a database (.mdb) nor a lead file (.txt)")
                              .arg(source));
     }
-    auto database = open(arguments.positional.at(0));
-    if (!database)
+    if (!open(arguments.positional.at(0)))
         return Failure;
     for (const QString& source : sources) {
         const bool isDatabase = QFileInfo(source).suffix().toLower() == QLatin1String("mdb");
-        const DataMerge::Outcome outcome = isDatabase ? DataMerge::mergeDatabase(*database, source)
-                                                      : DataMerge::mergeText(*database, source);
+        const DataMerge::Outcome outcome = isDatabase ? m_workspace->mergeDatabase(source)
+                                                      : m_workspace->mergeLeadFile(source);
         switch (outcome.status) {
         case DataMerge::Status::Failed:
             return failure(outcome.message);
@@ -303,11 +309,11 @@ int CommandLine::listCommand(const Arguments& arguments) {
                              .arg(key, known.join(QStringLiteral(", "))));
     }
 
-    auto database = open(arguments.positional.at(0));
+    SalesDatabase* database = open(arguments.positional.at(0));
     if (!database)
         return Failure;
-    if (!arguments.flags.contains(QStringLiteral("--all")))
-        filter(*database);
+    if (arguments.flags.contains(QStringLiteral("--all")))
+        showAll(*database);
     std::vector<const Opportunity*> rows;
     for (const Opportunity& o : database->opportunities()) {
         if (o.visible())
@@ -343,27 +349,25 @@ int CommandLine::listCommand(const Arguments& arguments) {
 }
 
 int CommandLine::totalsCommand(const Arguments& arguments) {
-    qint64 shown = 0;
-    double forecast = 0.0;
-    double revenue = 0.0;
-    const auto print = [&](const QString& name, qint64 count, double filtered, double total) {
-        m_out << name << ": " << count << " opportunities, forecasted revenues " << amount(filtered)
-              << ", revenues " << amount(total) << "\n";
+    const auto print = [&](const QString& name, const OpenDatabases::Totals& totals) {
+        m_out << name << ": " << totals.visibleCount << " opportunities, forecasted revenues "
+              << amount(totals.forecastRevenue) << ", revenues " << amount(totals.totalRevenue)
+              << "\n";
     };
+    // The total adds up the lines as printed, one per file named.
+    OpenDatabases::Totals sum;
     for (const QString& path : arguments.positional) {
-        auto database = open(path);
+        const SalesDatabase* database = open(path);
         if (!database)
             return Failure;
-        filter(*database);
-        const ::Opportunities& items = database->opportunities();
-        print(database->name(), items.unFilteredCount(), items.filteredRevenue(),
-              items.totalRevenue());
-        shown += items.unFilteredCount();
-        forecast += items.filteredRevenue();
-        revenue += items.totalRevenue();
+        const OpenDatabases::Totals totals = m_workspace->shownTotals();
+        print(database->name(), totals);
+        sum.visibleCount += totals.visibleCount;
+        sum.forecastRevenue += totals.forecastRevenue;
+        sum.totalRevenue += totals.totalRevenue;
     }
     if (arguments.positional.size() > 1)
-        print(QStringLiteral("Total"), shown, forecast, revenue);
+        print(QStringLiteral("Total"), sum);
     m_out.flush();
     return Success;
 }
@@ -374,11 +378,8 @@ int CommandLine::newCommand(const Arguments& arguments) {
         return failure(QStringLiteral("Unable to create a new database %1: the file exists "
                                       "already.")
                            .arg(path));
-    SalesDatabase database;
-    database.setDatabaseLocation(path);
-    database.newDatabase();
-    if (database.databaseError())
-        return failure(database.databaseErrorMessage());
+    if (const auto created = m_workspace->create(path, false); !created)
+        return failure(created.message());
     m_out << "Created the empty database " << path << "\n";
     m_out.flush();
     return Success;

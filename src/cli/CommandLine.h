@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+class OpenDatabases;
 class SalesDatabase;
 
 // The commands of corvane-cli, on the same core and the same settings file as the window:
@@ -61,10 +62,11 @@ private:
     int newCommand(const Arguments& arguments);
     int reportCommand(const Arguments& arguments);
 
-    // Opens the database at `path`; prints the failure and returns nullptr when it cannot.
-    std::unique_ptr<SalesDatabase> open(const QString& path);
-    // Runs the stored filter over `database`.
-    void filter(SalesDatabase& database);
+    // Opens the database at `path` in the workspace, where it is shown and filtered by the stored
+    // criteria; prints the failure and returns nullptr when it cannot.
+    SalesDatabase* open(const QString& path);
+    // Every opportunity of `database` passes (the filter is not applied).
+    static void showAll(SalesDatabase& database);
 
     void printHelp(QTextStream& stream) const;
     int usage(const QString& problem);
@@ -72,4 +74,5 @@ private:
 
     QTextStream& m_out;
     QTextStream& m_err;
+    std::unique_ptr<OpenDatabases> m_workspace;
 };

@@ -121,15 +121,15 @@ void OpportunityEditor::setText(int index, const QString& text) {
     }
 }
 
-void OpportunityEditor::editNew(Opportunity& opportunity, WriteFunction write,
+void OpportunityEditor::editNew(const Opportunity& opportunity, WriteFunction write,
                                 RemoveFunction removeNew) {
     m_newOpportunity = true;
     m_removeNew = std::move(removeNew);
     edit(opportunity, std::move(write));
 }
 
-void OpportunityEditor::edit(Opportunity& opportunity, WriteFunction write) {
-    m_opportunity = &opportunity;
+void OpportunityEditor::edit(const Opportunity& opportunity, WriteFunction write) {
+    m_opportunity = opportunity;
     m_write = std::move(write);
     setWindowTitle(OpportunityEdit::caption(opportunity.description()));
 
@@ -293,12 +293,11 @@ void OpportunityEditor::accept() {
     recalculate();
     if (text(0).isEmpty())
         setText(0, QStringLiteral("None"));
-    const Opportunity before(*m_opportunity);
-    edited().writeInto(*m_opportunity);
-    const Result written = m_write ? m_write(*m_opportunity) : Result();
+    Opportunity changed(*m_opportunity);
+    edited().writeInto(changed);
+    const Result written = m_write ? m_write(changed) : Result();
     if (!written) {
-        // The opportunity stays equal to its record; the dialog keeps what was typed.
-        m_opportunity->copyFieldsFrom(before);
+        // Nothing was stored; the dialog keeps what was typed.
         UiServices::instance().messageBox(written.message(), ProductName,
                                           UiServices::Icon::Exclamation, UiServices::Buttons::Ok);
         return;
@@ -321,7 +320,7 @@ void OpportunityEditor::reject() {
 
 void OpportunityEditor::finish() {
     m_newOpportunity = false;
-    m_opportunity = nullptr;
+    m_opportunity.reset();
     m_write = {};
     m_removeNew = {};
 }

@@ -2,6 +2,7 @@
 
 #include "editor/OpportunityEdit.h"
 #include "platform/Result.h"
+#include "store/Opportunity.h"
 
 #include <QDate>
 #include <QDialog>
@@ -9,7 +10,6 @@
 #include <memory>
 #include <optional>
 
-class Opportunity;
 class OutlookContacts;
 class QComboBox;
 class QPlainTextEdit;
@@ -22,17 +22,17 @@ class OpportunityEditor;
 // company, department and note; product, unit price and quantity with the computed revenue;
 // stage, probability, source and forecast; and the expected order date in a month calendar.
 //
-// It knows neither the main window nor the open databases: EditNew and Edit hand it the
-// opportunity (in its database's collection) and the functions that write it to the file or
-// remove a new one's placeholder. The caller then shows it modally with exec(): Accepted after
+// It knows neither the main window nor the open databases: editNew and edit hand it a copy of
+// the opportunity and the functions that write the edited copy or remove a new one's
+// placeholder; it never holds anything of the collection. The caller then shows it modally with exec(): Accepted after
 // the opportunity was written, Rejected after Cancel, Escape or closing the frame (a new
 // opportunity's placeholder is then removed). A failed write is reported, the opportunity goes
 // back to its stored values and the dialog stays open with what the user typed.
 class OpportunityEditor : public QDialog {
     Q_OBJECT
 public:
-    // Writes the changed opportunity to its database file.
-    using WriteFunction = std::function<Result(Opportunity&)>;
+    // Writes the edited copy of the opportunity (every field as the dialog shows it).
+    using WriteFunction = std::function<Result(const Opportunity& edited)>;
     // Removes a new opportunity's placeholder from its collection and file.
     using RemoveFunction = std::function<Result()>;
 
@@ -44,9 +44,9 @@ public:
     void setContacts(OutlookContacts* contacts) { m_contacts = contacts; }
 
     // Edit for an opportunity that New has just added as a placeholder; Cancel removes it.
-    void editNew(Opportunity& opportunity, WriteFunction write, RemoveFunction removeNew);
+    void editNew(const Opportunity& opportunity, WriteFunction write, RemoveFunction removeNew);
     // Fills the dialog from `opportunity`; OK writes it through `write`. Does not show it.
-    void edit(Opportunity& opportunity, WriteFunction write);
+    void edit(const Opportunity& opportunity, WriteFunction write);
     // True between EditNew and the end of the dialog.
     bool newOpportunity() const { return m_newOpportunity; }
 
@@ -76,7 +76,7 @@ private:
 
     std::unique_ptr<Ui::OpportunityEditor> ui;
     OutlookContacts* m_contacts = nullptr;
-    Opportunity* m_opportunity = nullptr;
+    std::optional<Opportunity> m_opportunity; // the copy being edited
     WriteFunction m_write;
     RemoveFunction m_removeNew;
     bool m_newOpportunity = false;

@@ -1,27 +1,16 @@
 #include "exchange/DataMerge.h"
 
-#include "exchange/DatabaseReader.h"
 #include "exchange/LeadFile.h"
-#include "exchange/OpportunityBatch.h"
 #include "store/SalesDatabase.h"
-#include "store/SalesFile.h"
+#include "store/SalesStore.h"
 
 #include <QFileInfo>
 #include <vector>
 
 QString DataMerge::openFailureCause(const QString& location) {
-    const QFileInfo info(location);
-    if (!info.exists())
-        return QStringLiteral("The file does not exist.");
-    if (!info.isFile())
-        return QStringLiteral("It is not a file.");
-    SalesFile file(location, SalesFile::Mode::Existing);
-    if (file.isOpen() && file.hasSalesTable())
-        return QStringLiteral("The file could not be read.");
-    QString cause = file.error();
-    if (!cause.isEmpty())
-        cause[0] = cause.at(0).toUpper();
-    return cause + QLatin1Char('.');
+    const QString cause = SalesStore::forLocation(location, SalesStore::Access::ReadOnly)
+                              ->unreadableCause();
+    return cause.isEmpty() ? QStringLiteral("The file could not be read.") : cause;
 }
 
 DataMerge::ListDrop DataMerge::listDropKind(const QString& firstFile) {
@@ -48,8 +37,8 @@ DataMerge::Outcome DataMerge::mergeText(SalesDatabase& target, const QString& th
     for (const Opportunity& lead : *leads)
         items.push_back(&lead);
     // Leads begin on the third line of the file.
-    const Result added = OpportunityBatch::addAll(
-        target, items, [](size_t i) { return QStringLiteral("line %1").arg(i + 3); });
+    const auto added =
+        target.addAll(items, [](size_t i) { return QStringLiteral("line %1").arg(i + 3); });
     if (!added) {
         outcome.message = failed + added.message();
         return outcome;
@@ -67,20 +56,21 @@ DataMerge::Outcome DataMerge::mergeDatabase(SalesDatabase& target, const QString
     outcome.title = databaseFailureTitle();
     const QString failed = QStringLiteral("Unable to merge ") + theLocation;
 
-    auto read = DatabaseReader::read(theLocation);
+    auto read =
+        SalesStore::forLocation(theLocation, SalesStore::Access::ReadOnly)->readAll();
     if (!read) {
         outcome.message = failed + QStringLiteral("\n\n") + read.message();
         return outcome;
     }
-    if (read->empty()) {
+    if (read->count() == 0) {
         outcome.status = Status::Nothing;
         return outcome;
     }
     std::vector<const Opportunity*> items;
-    items.reserve(read->size());
+    items.reserve(static_cast<size_t>(read->count()));
     for (const Opportunity& o : *read)
         items.push_back(&o);
-    const Result added = OpportunityBatch::addAll(target, items, [&](size_t i) {
+    const auto added = target.addAll(items, [&](size_t i) {
         return QStringLiteral("record %1 of %2").arg(items[i]->recordNumber()).arg(theLocation);
     });
     if (!added) {

@@ -4,7 +4,6 @@
 #include "about/HelpWindow.h"
 #include "editor/OpportunityEditor.h"
 #include "exchange/DataMerge.h"
-#include "exchange/DatabaseCopy.h"
 #include "exchange/OpportunityText.h"
 #include "exchange/TextExport.h"
 #include "filter/FilterDialog.h"
@@ -151,6 +150,8 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
     m_model = new OpportunityListModel(this);
     m_proxy = new OpportunitySortProxy(this);
     m_proxy->setSourceModel(m_model);
+    // The list follows the data by itself; the window follows it for the rest of its state.
+    m_model->followWorkspace(m_databases);
 
     buildMenus();
     buildToolbar();
@@ -436,7 +437,7 @@ SalesDatabase& MainWindow::shownDatabase() {
     if (SalesDatabase* shown = m_databases->shown())
         return *shown;
     if (!m_noDatabase)
-        m_noDatabase = std::make_unique<SalesDatabase>();
+        m_noDatabase = std::make_unique<SalesDatabase>(SalesStore::forLocation(QString()));
     return *m_noDatabase;
 }
 
@@ -456,36 +457,23 @@ void MainWindow::connectDatabases() {
     });
     connect(databases, &OpenDatabases::databaseClosed, this, &MainWindow::removeWindowEntry);
     connect(databases, &OpenDatabases::shownChanged, this, &MainWindow::shownChanged);
-    connect(databases, &OpenDatabases::visibilityChanged, this, [this] { showListView(false); });
+    // The model has read the rows anew by now: the view takes up its sort, widths and selection.
+    connect(databases, &OpenDatabases::visibilityChanged, this,
+            [this] { showListView(false, false); });
     connect(databases, &OpenDatabases::totalsChanged, this, [this] {
         showTotals();
         formTitle(shownDatabase());
     });
     connect(databases, &OpenDatabases::opportunitiesReset, this, [this](SalesDatabase* database) {
         if (database == m_databases->shown())
-            showListView(true);
+            showListView(true, false);
     });
     connect(databases, &OpenDatabases::opportunityChanged, this,
             [this](SalesDatabase* database, const QString& key) {
-                if (database != m_databases->shown())
-                    return;
-                m_model->updateRow(key);
-                if (selectedKey() == key)
+                if (database == m_databases->shown() && selectedKey() == key)
                     showQuickInfo();
             });
-    connect(databases, &OpenDatabases::opportunityAdded, this,
-            [this](SalesDatabase* database, const QString& key) {
-                if (database != m_databases->shown())
-                    return;
-                if (const Opportunity* added = database->opportunities().item(key))
-                    m_model->appendRow(*added);
-                updateCommandState();
-            });
-    connect(databases, &OpenDatabases::opportunityAboutToBeRemoved, this,
-            [this](SalesDatabase* database, const QString& key) {
-                if (database == m_databases->shown())
-                    m_model->removeRow(key);
-            });
+    connect(databases, &OpenDatabases::opportunityAdded, this, [this] { updateCommandState(); });
     connect(databases, &OpenDatabases::opportunityRemoved, this, [this] { updateCommandState(); });
 }
 
@@ -500,7 +488,8 @@ void MainWindow::load(const QStringList& commandLineFiles) {
     if (!named.isEmpty()) {
         openFiles(named);
     } else {
-        const QString programDirectory = SalesDatabase::programDirectory();
+        // The program's folder is the stored mark of "no database".
+        const QString programDirectory = QCoreApplication::applicationDirPath();
         const QString stored = SettingsStore::instance().getSetting(
             QLatin1String(SettingsStore::AppName), QStringLiteral("Settings"),
             QStringLiteral("Database"), programDirectory);
@@ -578,16 +567,13 @@ void MainWindow::newDatabase() {
                           UiServices::Buttons::YesNo) != UiServices::Answer::Yes)
             return;
         replace = true;
-        if (!QFile::remove(location)) {
-            ui.messageBox(QStringLiteral("Could not replace ") + location,
-                          QStringLiteral("Replace Database"), UiServices::Icon::Exclamation,
-                          UiServices::Buttons::Ok);
-            return;
-        }
     }
+    // A replaced file gives way only to a complete new database.
     const auto created = m_databases->create(location, replace);
     if (!created)
-        ui.messageBox(created.message(), QStringLiteral("Create A New Database"),
+        ui.messageBox(created.message(),
+                      replace ? QStringLiteral("Replace Database")
+                              : QStringLiteral("Create A New Database"),
                       UiServices::Icon::Exclamation, UiServices::Buttons::Ok);
 }
 
@@ -610,7 +596,7 @@ void MainWindow::shutDown() {
     const SalesDatabase* shown = m_databases->shown();
     SettingsStore::instance().saveSetting(QLatin1String(SettingsStore::AppName),
                                           QStringLiteral("Settings"), QStringLiteral("Database"),
-                                          shown ? shown->databaseLocation() : QString());
+                                          shown ? shown->location() : QString());
     captureColumnWidths();
     ProcessSettings::save();
     m_unloaded = true;
@@ -634,7 +620,7 @@ void MainWindow::shownChanged(SalesDatabase* database) {
             checked->setChecked(false);
         setWindowTitle(ProductName);
     }
-    showListView(false);
+    showListView(false, false);
 }
 
 void MainWindow::windowList(const SalesDatabase& database) {
@@ -642,7 +628,7 @@ void MainWindow::windowList(const SalesDatabase& database) {
     QMenu* window = m_menus.value(QStringLiteral("mnuWindow"));
     auto* entry =
         new QAction(QLatin1Char('&') + menuText(QString::number(index) + QLatin1Char(' ') +
-                                                database.databaseLocation()),
+                                                database.location()),
                     window);
     entry->setObjectName(QStringLiteral("mnudbList_%1").arg(index));
     entry->setData(index);
@@ -698,13 +684,15 @@ void MainWindow::selectKey(const QString& key) {
     m_list->scrollTo(index);
 }
 
-void MainWindow::showListView(bool restoreSelectedItem) {
+void MainWindow::showListView(bool restoreSelectedItem, bool rebuildRows) {
     const QString remembered = restoreSelectedItem ? selectedKey() : QString();
 
     m_rebuilding = true;
-    m_proxy->sort(-1);
     const QStringList columns = OpportunityListModel::displayedKeys(ColumnsInfo::instance());
-    m_model->rebuild(shownDatabase().opportunities(), columns);
+    if (rebuildRows || m_model->dataColumnKeys() != columns) {
+        m_proxy->sort(-1);
+        m_model->rebuild(shownDatabase().opportunities(), columns);
+    }
     applyColumnWidths();
     applyStoredSort();
     m_rebuilding = false;
@@ -922,9 +910,13 @@ void MainWindow::showQuickInfo() {
 
 bool MainWindow::changeSelectedOpportunity(const std::function<void(Opportunity&)>& change) {
     const QString key = selectedKey();
-    if (key.isEmpty())
+    const Opportunity* selected =
+        key.isEmpty() ? nullptr : shownDatabase().opportunities().item(key);
+    if (!selected)
         return false;
-    const Result written = m_databases->update(key, change);
+    Opportunity edited(*selected);
+    change(edited);
+    const Result written = m_databases->update(key, edited);
     reportStoreFailure(written);
     return written.ok();
 }
@@ -1093,11 +1085,13 @@ void MainWindow::newOpportunity() {
     }
     const QString key = *added;
     selectKey(key);
-    Opportunity* placeholder = shownDatabase().opportunities().item(key);
+    const Opportunity* placeholder = shownDatabase().opportunities().item(key);
+    if (!placeholder)
+        return;
     OpportunityEditor& dialog = editor();
     dialog.editNew(
         *placeholder,
-        [this, key](Opportunity&) { return m_databases->update(key, [](Opportunity&) {}); },
+        [this, key](const Opportunity& edited) { return m_databases->update(key, edited); },
         [this, key] { return m_databases->remove(key); });
     dialog.exec();
     updateCommandState();
@@ -1107,12 +1101,13 @@ void MainWindow::editOpportunity() {
     if (!hasRows())
         return;
     const QString key = selectedKey();
-    Opportunity* opportunity = key.isEmpty() ? nullptr : shownDatabase().opportunities().item(key);
+    const Opportunity* opportunity =
+        key.isEmpty() ? nullptr : shownDatabase().opportunities().item(key);
     if (!opportunity)
         return;
     OpportunityEditor& dialog = editor();
-    dialog.edit(*opportunity, [this, key](Opportunity&) {
-        return m_databases->update(key, [](Opportunity&) {});
+    dialog.edit(*opportunity, [this, key](const Opportunity& edited) {
+        return m_databases->update(key, edited);
     });
     dialog.exec();
 }
@@ -1150,8 +1145,7 @@ void MainWindow::pasteOpportunity() {
     if (!m_opportunityCopied || !m_copiedOpportunity)
         return;
     // Each paste adds a new opportunity of its own; the copy itself stays as it was copied.
-    Opportunity pasted(*m_copiedOpportunity);
-    const auto added = m_databases->add(pasted);
+    const auto added = m_databases->add(*m_copiedOpportunity);
     if (!added) {
         reportStoreFailure(added.result());
         return;
@@ -1230,15 +1224,8 @@ void MainWindow::sendDatabase() {
         return;
     const WaitCursor wait;
     OutlookItems items(User::instance());
-    reportOutlookFailure(items.createOutlookMail(shown->databaseLocation()),
+    reportOutlookFailure(items.createOutlookMail(shown->location()),
                          static_cast<int>(OutlookItems::Command::Send));
-}
-
-QStringList MainWindow::openLocations() const {
-    QStringList locations;
-    for (int i = 0; i < m_databases->count(); ++i)
-        locations.append(m_databases->at(i).databaseLocation());
-    return locations;
 }
 
 void MainWindow::exportOpportunities() {
@@ -1249,7 +1236,7 @@ void MainWindow::exportOpportunities() {
     const auto path = ui.chooseFile(TextExport::FileRequest());
     if (!path || path->isEmpty())
         return;
-    const auto written = TextExport::write(shown->opportunities(), *path, openLocations());
+    const auto written = TextExport::write(shown->opportunities(), *path, m_databases->locations());
     if (written)
         ui.messageBox(TextExport::doneMessage(*written, *path), TextExport::title(),
                       UiServices::Icon::Information, UiServices::Buttons::Ok);
@@ -1273,13 +1260,7 @@ void MainWindow::saveDatabaseAs() {
     if (!chosen || chosen->isEmpty())
         return;
     const QString target = OpenDatabases::canonicalLocation(*chosen);
-    const Result copied = DatabaseCopy::saveAs(shown->databaseLocation(), target, openLocations());
-    if (!copied) {
-        ui.messageBox(copied.message(), QStringLiteral("Save As"), UiServices::Icon::Critical,
-                      UiServices::Buttons::Ok);
-        return;
-    }
-    const auto reopened = m_databases->replaceShown(target);
+    const auto reopened = m_databases->saveShownAs(target);
     if (!reopened)
         ui.messageBox(reopened.message(), QStringLiteral("Save As"), UiServices::Icon::Critical,
                       UiServices::Buttons::Ok);
@@ -1291,18 +1272,15 @@ void MainWindow::printReport(int index) {
         m_reportPresenter = std::make_unique<ReportPreviewPresenter>(this);
         m_report->setPresenter(m_reportPresenter.get());
     }
-    ReportMenu::printReport(*m_report, index, shownDatabase().databaseLocation(), User::instance(),
+    ReportMenu::printReport(*m_report, index, shownDatabase().location(), User::instance(),
                             UiServices::instance());
 }
 
 bool MainWindow::mergeText(const QString& theFileName) {
-    SalesDatabase* shown = m_databases->shown();
-    if (!shown)
+    if (!m_databases->shown())
         return false;
     const WaitCursor wait;
-    const DataMerge::Outcome outcome = DataMerge::mergeText(*shown, theFileName);
-    if (outcome.added > 0)
-        m_databases->collectionChanged(shown);
+    const DataMerge::Outcome outcome = m_databases->mergeLeadFile(theFileName);
     UiServices::instance().messageBox(outcome.message, outcome.title,
                                       outcome.ok() ? UiServices::Icon::Information
                                                    : UiServices::Icon::Critical,
@@ -1311,18 +1289,15 @@ bool MainWindow::mergeText(const QString& theFileName) {
 }
 
 bool MainWindow::mergeDatabase(const QString& theLocation) {
-    SalesDatabase* shown = m_databases->shown();
-    if (!shown)
+    if (!m_databases->shown())
         return false;
     const WaitCursor wait;
-    const DataMerge::Outcome outcome = DataMerge::mergeDatabase(*shown, theLocation);
+    const DataMerge::Outcome outcome = m_databases->mergeDatabase(theLocation);
     if (outcome.status == DataMerge::Status::Failed) {
         UiServices::instance().messageBox(outcome.message, DataMerge::databaseFailureTitle(),
                                           UiServices::Icon::Critical, UiServices::Buttons::Ok);
         return false;
     }
-    if (outcome.added > 0)
-        m_databases->collectionChanged(shown);
     return outcome.status == DataMerge::Status::Merged;
 }
 

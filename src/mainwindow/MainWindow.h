@@ -69,7 +69,9 @@ public:
     bool isDatabaseOpen(const QString& location) const;
 
     // The list.
-    void showListView(bool restoreSelectedItem);
+    // Shows the rows of the shown database with the stored columns, sort and widths; without
+    // `rebuildRows` the rows are the model's own (it follows the data), unless the columns changed.
+    void showListView(bool restoreSelectedItem, bool rebuildRows = true);
     void updateCommandState();
     // Sorts by a column key, or "None" for the collection order.
     void applySortChoice(const QString& choice);
@@ -162,8 +164,6 @@ private:
     void showTotals();
     // Asks after a failed calendar or mail command whether to go on using Outlook.
     void reportOutlookFailure(const Result& result, int command);
-    // The open databases' locations.
-    QStringList openLocations() const;
     void captureColumnWidths();
     void applyColumnWidths();
     void applyStoredSort();

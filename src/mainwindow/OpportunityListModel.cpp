@@ -1,5 +1,8 @@
 #include "mainwindow/OpportunityListModel.h"
 
+#include "store/SalesDatabase.h"
+#include "workspace/OpenDatabases.h"
+
 #include "settings/ColumnsInfo.h"
 #include "store/Opportunities.h"
 #include "store/Opportunity.h"
@@ -75,6 +78,54 @@ void OpportunityListModel::rebuild(const Opportunities& collection, const QStrin
             m_orderDates.push_back(opportunity.orderDateText());
     }
     endResetModel();
+}
+
+QStringList OpportunityListModel::dataColumnKeys() const {
+    QStringList keys;
+    for (int column = 0; column < dataColumnCount(); ++column)
+        keys.append(m_columns[static_cast<size_t>(column)].key);
+    return keys;
+}
+
+void OpportunityListModel::followWorkspace(OpenDatabases* workspace) {
+    if (m_workspace)
+        m_workspace->disconnect(this);
+    m_workspace = workspace;
+    if (!workspace)
+        return;
+    const auto shown = [workspace](SalesDatabase* database) {
+        return database && database == workspace->shown();
+    };
+    const auto readAnew = [this, workspace] {
+        if (const SalesDatabase* database = workspace->shown())
+            rebuild(database->opportunities(), dataColumnKeys());
+        else
+            rebuild(Opportunities(), dataColumnKeys());
+    };
+    connect(workspace, &OpenDatabases::shownChanged, this, readAnew);
+    connect(workspace, &OpenDatabases::visibilityChanged, this, readAnew);
+    connect(workspace, &OpenDatabases::opportunitiesReset, this,
+            [readAnew, shown](SalesDatabase* database) {
+                if (shown(database))
+                    readAnew();
+            });
+    connect(workspace, &OpenDatabases::opportunityChanged, this,
+            [this, shown](SalesDatabase* database, const QString& key) {
+                if (shown(database))
+                    updateRow(key);
+            });
+    connect(workspace, &OpenDatabases::opportunityAdded, this,
+            [this, shown](SalesDatabase* database, const QString& key) {
+                if (!shown(database))
+                    return;
+                if (const Opportunity* added = database->opportunities().item(key))
+                    appendRow(*added);
+            });
+    connect(workspace, &OpenDatabases::opportunityAboutToBeRemoved, this,
+            [this, shown](SalesDatabase* database, const QString& key) {
+                if (shown(database))
+                    removeRow(key);
+            });
 }
 
 void OpportunityListModel::clear() {

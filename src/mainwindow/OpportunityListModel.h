@@ -6,8 +6,10 @@
 #include <vector>
 
 class ColumnsInfo;
+class OpenDatabases;
 class Opportunities;
 class Opportunity;
+class SalesDatabase;
 
 // The rows of the opportunity list: the visible opportunities of one collection, in collection
 // order, with one column per displayed data column and an empty last column. Every cell text is
@@ -24,6 +26,14 @@ public:
     static constexpr int KeyRole = Qt::UserRole;
 
     explicit OpportunityListModel(QObject* parent = nullptr);
+
+    // Follows the shown database of `workspace` by itself: an opportunity that changes updates
+    // its one row, one that arrives adds a row (when it passes the filter), one that goes removes
+    // its row before it leaves the collection; another shown database, a collection read anew
+    // (a merge) and a filter pass rebuild the rows with the columns shown.
+    void followWorkspace(OpenDatabases* workspace);
+    // The keys of the displayed data columns, in their order.
+    QStringList dataColumnKeys() const;
 
     // The keys of the columns that `columns` displays, in position order.
     static QStringList displayedKeys(const ColumnsInfo& columns);
@@ -77,6 +87,7 @@ private:
     QVariant alignment(int column) const;
     bool showsOrderDate() const;
 
+    OpenDatabases* m_workspace = nullptr;
     std::vector<Column> m_columns;
     std::vector<const Opportunity*> m_rows;
     // The order-date texts per row, computed once per rebuild when that column is displayed.

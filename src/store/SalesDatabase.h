@@ -1,67 +1,67 @@
 #pragma once
 
+#include "platform/Result.h"
 #include "store/Opportunities.h"
-#include "store/StoreResult.h"
+#include "store/SalesStore.h"
 
 #include <QString>
+#include <functional>
+#include <memory>
+#include <vector>
 
-class SalesFile;
-
-// One sales database file: its location and display name, the opportunities read from it, and
-// the outcome of its last open or create. Every change is written to the file at once; each
-// file operation opens the file exclusively, does its one piece of work and closes it again.
+// One open sales database: its store, the opportunities read from it and its Window index. Every
+// change is written to the store first and reaches the collection only when it was written, so
+// the collection always shows what the store holds.
 class SalesDatabase {
 public:
-    SalesDatabase() = default;
+    explicit SalesDatabase(std::unique_ptr<SalesStore> store);
     SalesDatabase(const SalesDatabase&) = delete;
     SalesDatabase& operator=(const SalesDatabase&) = delete;
 
-    bool databaseError() const { return m_DatabaseError; }
-    const QString& databaseErrorMessage() const { return m_DatabaseErrorMessage; }
-    qint32 window() const { return m_Window; }
-    void setWindow(qint32 window) { m_Window = window; }
-    const QString& databaseLocation() const { return m_DatabaseLocation; }
-    void setDatabaseLocation(const QString& location) { m_DatabaseLocation = location; }
-    const QString& name() const { return m_Name; }
-    void setName(const QString& name) { m_Name = name; }
-    ::Opportunities& opportunities() { return m_Opportunities; }
-    const ::Opportunities& opportunities() const { return m_Opportunities; }
+    // Reads every record of the database at `location`; fails with "Could not open " and the
+    // location.
+    static ResultValue<std::unique_ptr<SalesDatabase>> open(const QString& location);
+    // Creates a new, empty database at `location` (see SalesStore::create).
+    static ResultValue<std::unique_ptr<SalesDatabase>> create(const QString& location,
+                                                              bool replace = false);
 
-    // Writes the opportunity stored under `thekey` to the record it was read from (or written
-    // to): the record of that row with that record number, even where another program stored
-    // the number as text or left duplicate numbers in the file. fails (and writes nothing) when
-    // the key is unknown, that record is no longer in the file, a text is too long for its
-    // field or the file cannot be written. An OrderMonth too long for its field is first
-    // replaced by the month's short name.
-    StoreResult updateDBOpportunity(const QString& thekey);
-    // Numbers `x` one above the highest record number of the file and of the collection (the
-    // file may have gained records from another program since the open), adds its record to
-    // the file (with the current time as DateCreated) and then a copy of it to the collection.
-    // On failure neither the file nor the collection changes.
-    StoreResult addOpportunity(Opportunity& x);
-    // Deletes the record of the opportunity under `theRecordKey` from the file and then the
-    // opportunity from the collection. Fails, and changes neither, when the file no longer has
-    // that record.
-    StoreResult removeOpportunity(const QString& theRecordKey);
-    // Creates the file at DatabaseLocation with an empty table Sales and its index.
-    void newDatabase();
-    // Reads every record of the file into the collection; asks for the file first when there
-    // is no location (or it is the program's directory). True when the file was read.
-    bool openDatabase();
+    QString location() const { return m_store->location(); }
+    // The file name part of the location, for titles and the Window menu.
+    const QString& name() const { return m_name; }
+    qint32 window() const { return m_window; }
+    void setWindow(qint32 window) { m_window = window; }
+    ::Opportunities& opportunities() { return m_opportunities; }
+    const ::Opportunities& opportunities() const { return m_opportunities; }
+    SalesStore& store() const { return *m_store; }
 
-    // The directory the application runs from: the stored marker of "no database".
-    static QString programDirectory();
+    // Adds a copy of `opportunity`, numbered one above the highest record number of the store and
+    // of the collection (the store may have gained records from another program since the open),
+    // and returns its key. An OrderMonth too long for its field is stored as the month's short
+    // name.
+    ResultValue<QString> add(const Opportunity& opportunity);
+    // Writes the fields of `edited` to the opportunity under `key` (its record number and row
+    // stay); the collection takes them only when the store has.
+    Result update(const QString& key, const Opportunity& edited);
+    // Deletes the opportunity under `key` from the store and then from the collection;
+    // `beforeLeaving` runs in between, while the opportunity can still be read.
+    Result remove(const QString& key, const std::function<void()>& beforeLeaving = {});
+    // Puts back a removed opportunity as it was (record number and creation time included) and
+    // returns its key.
+    ResultValue<QString> restore(const Opportunity& removed);
+    // Adds copies of `items` in one transaction, all or nothing, numbered in order; the keys of
+    // the added opportunities.
+    ResultValue<QStringList> addAll(const std::vector<const Opportunity*>& items,
+                                    const SalesStore::Describe& describe);
+
     // The file name part of a location, after the last path separator.
     static QString nameOf(const QString& location);
 
 private:
-    bool fail(const QString& message);
-    static ResultValue<qint64> highestRecordNumber(SalesFile& file);
+    qint32 highestKnown() const;
+    QString append(const Opportunity& fields, const SalesStore::NewRecord& record);
 
-    ::Opportunities m_Opportunities;
-    QString m_Name;
-    QString m_DatabaseLocation;
-    qint32 m_Window = 0;
-    bool m_DatabaseError = false;
-    QString m_DatabaseErrorMessage;
+    std::unique_ptr<SalesStore> m_store;
+    ::Opportunities m_opportunities;
+    QString m_name;
+    qint32 m_window = 0;
 };

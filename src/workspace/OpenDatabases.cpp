@@ -3,7 +3,8 @@
 #include "filter/Filters.h"
 #include "store/Opportunity.h"
 #include "store/SalesDatabase.h"
-#include "store/SalesFile.h"
+#include "exchange/DatabaseCopy.h"
+#include "store/SalesStore.h"
 
 #include <QDir>
 #include <QFile>
@@ -51,15 +52,14 @@ SalesDatabase* OpenDatabases::byWindow(qint32 window) const {
 SalesDatabase* OpenDatabases::byLocation(const QString& location) const {
     const QString wanted = canonicalLocation(location);
     for (const auto& database : m_databases) {
-        if (canonicalLocation(database->databaseLocation()) == wanted)
+        if (canonicalLocation(database->location()) == wanted)
             return database.get();
     }
     return nullptr;
 }
 
 bool OpenDatabases::isDatabaseFile(const QString& location) {
-    SalesFile file(canonicalLocation(location), SalesFile::Mode::Existing);
-    return file.isOpen() && file.hasSalesTable();
+    return SalesStore::forLocation(canonicalLocation(location))->unreadableCause().isEmpty();
 }
 
 qint32 OpenDatabases::lowestFreeWindow() const {
@@ -70,11 +70,9 @@ qint32 OpenDatabases::lowestFreeWindow() const {
 }
 
 ResultValue<std::unique_ptr<SalesDatabase>> OpenDatabases::readFile(const QString& canonical) {
-    auto database = std::make_unique<SalesDatabase>();
-    database->setDatabaseLocation(canonical);
-    if (!database->openDatabase())
-        return Result::failure(database->databaseErrorMessage());
-    Filters::instance().filter(*database);
+    auto database = SalesDatabase::open(canonical);
+    if (database)
+        Filters::instance().filter((*database)->opportunities());
     return database;
 }
 
@@ -101,15 +99,10 @@ ResultValue<SalesDatabase*> OpenDatabases::create(const QString& location, bool 
     const QString canonical = canonicalLocation(location);
     if (isOpen(canonical))
         return Result::failure(canonical + QStringLiteral(" is currently open."));
-    if (replace && QFileInfo::exists(canonical) && !QFile::remove(canonical))
-        return Result::failure(QStringLiteral("Could not replace ") + canonical);
-    auto database = std::make_unique<SalesDatabase>();
-    database->setDatabaseLocation(canonical);
-    database->setName(QFileInfo(canonical).fileName());
-    database->newDatabase();
-    if (database->databaseError())
-        return Result::failure(database->databaseErrorMessage());
-    return addAndShow(std::move(database));
+    auto database = SalesDatabase::create(canonical, replace);
+    if (!database)
+        return database.result();
+    return addAndShow(std::move(*database));
 }
 
 ResultValue<SalesDatabase*> OpenDatabases::replaceShown(const QString& location) {
@@ -179,35 +172,55 @@ OpenDatabases::Totals OpenDatabases::allTotals() const {
     return totals;
 }
 
-Result OpenDatabases::update(const QString& key, const std::function<void(Opportunity&)>& change) {
-    if (!m_shown)
-        return Result::failure(QStringLiteral("No database is open."));
-    Opportunity* opportunity = m_shown->opportunities().item(key);
-    if (!opportunity)
-        return Result::failure(
-            QStringLiteral("The opportunity %1 is not in %2.").arg(key, m_shown->name()));
-    const Opportunity before(*opportunity);
-    change(*opportunity);
-    const Result written = m_shown->updateDBOpportunity(key);
-    if (!written) {
-        opportunity->copyFieldsFrom(before);
-        return written;
-    }
-    emit opportunityChanged(m_shown, key);
-    emit totalsChanged();
-    return written;
+QStringList OpenDatabases::locations() const {
+    QStringList locations;
+    for (const auto& database : m_databases)
+        locations.append(database->location());
+    return locations;
 }
 
-ResultValue<QString> OpenDatabases::add(Opportunity& opportunity) {
+ResultValue<SalesDatabase*> OpenDatabases::saveShownAs(const QString& target) {
     if (!m_shown)
         return Result::failure(QStringLiteral("No database is open."));
-    const Result added = m_shown->addOpportunity(opportunity);
+    if (const Result copied = DatabaseCopy::saveAs(m_shown->location(), target, locations());
+        !copied)
+        return copied;
+    return replaceShown(target);
+}
+
+Result OpenDatabases::update(const QString& key, const Opportunity& edited) {
+    if (!m_shown)
+        return Result::failure(QStringLiteral("No database is open."));
+    if (!m_shown->opportunities().contains(key))
+        return Result::failure(
+            QStringLiteral("The opportunity %1 is not in %2.").arg(key, m_shown->name()));
+    if (const Result written = m_shown->update(key, edited); !written)
+        return written;
+    emit opportunityChanged(m_shown, key);
+    emit totalsChanged();
+    return {};
+}
+
+ResultValue<QString> OpenDatabases::add(const Opportunity& opportunity) {
+    if (!m_shown)
+        return Result::failure(QStringLiteral("No database is open."));
+    const auto added = m_shown->add(opportunity);
     if (!added)
         return added;
-    const QString key = Opportunities::keyFor(opportunity.recordNumber());
-    emit opportunityAdded(m_shown, key);
+    emit opportunityAdded(m_shown, *added);
     emit totalsChanged();
-    return key;
+    return added;
+}
+
+ResultValue<QString> OpenDatabases::restore(const Opportunity& removed) {
+    if (!m_shown)
+        return Result::failure(QStringLiteral("No database is open."));
+    const auto restored = m_shown->restore(removed);
+    if (!restored)
+        return restored;
+    emit opportunityAdded(m_shown, *restored);
+    emit totalsChanged();
+    return restored;
 }
 
 Result OpenDatabases::remove(const QString& key) {
@@ -216,20 +229,42 @@ Result OpenDatabases::remove(const QString& key) {
     if (!m_shown->opportunities().contains(key))
         return Result::failure(
             QStringLiteral("The opportunity %1 is not in %2.").arg(key, m_shown->name()));
-    // The list lets go of the row before the opportunity goes; should the write fail, the
-    // collection is shown anew as it still is.
-    emit opportunityAboutToBeRemoved(m_shown, key);
-    const Result removed = m_shown->removeOpportunity(key);
-    if (!removed) {
-        emit opportunitiesReset(m_shown);
+    // Whoever shows the opportunity lets go of it after the store removed its record and
+    // before it leaves the collection.
+    SalesDatabase* database = m_shown;
+    const Result removed =
+        database->remove(key, [&] { emit opportunityAboutToBeRemoved(database, key); });
+    if (!removed)
         return removed;
-    }
-    emit opportunityRemoved(m_shown, key);
+    emit opportunityRemoved(database, key);
     emit totalsChanged();
     return removed;
 }
 
-void OpenDatabases::collectionChanged(SalesDatabase* database) {
-    emit opportunitiesReset(database);
-    emit totalsChanged();
+DataMerge::Outcome OpenDatabases::mergeLeadFile(const QString& path) {
+    if (!m_shown)
+        return noDatabaseOutcome(DataMerge::textFailureTitle());
+    return merged(DataMerge::mergeText(*m_shown, path));
+}
+
+DataMerge::Outcome OpenDatabases::mergeDatabase(const QString& location) {
+    if (!m_shown)
+        return noDatabaseOutcome(DataMerge::databaseFailureTitle());
+    return merged(DataMerge::mergeDatabase(*m_shown, location));
+}
+
+DataMerge::Outcome OpenDatabases::noDatabaseOutcome(const QString& title) {
+    DataMerge::Outcome outcome;
+    outcome.title = title;
+    outcome.message = QStringLiteral("No database is open.");
+    return outcome;
+}
+
+DataMerge::Outcome OpenDatabases::merged(DataMerge::Outcome outcome) {
+    if (outcome.status == DataMerge::Status::Merged && outcome.added > 0) {
+        // Many opportunities at once: whoever shows the collection reads it anew.
+        emit opportunitiesReset(m_shown);
+        emit totalsChanged();
+    }
+    return outcome;
 }

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "exchange/DataMerge.h"
 #include "platform/Result.h"
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -55,8 +57,8 @@ public:
     // already (alreadyOpen() tells).
     ResultValue<SalesDatabase*> open(const QString& location);
     // Creates a new, empty database file at `location` and shows it. With `replace`, an existing
-    // file there is deleted first (fails with "Could not replace " and the location when it
-    // cannot be). The file must not be open.
+    // file there is replaced, but only by a complete new database: should that fail ("Could not
+    // replace " and the location), the old file is left as it was. The file must not be open.
     ResultValue<SalesDatabase*> create(const QString& location, bool replace);
     // Opens the file at `location` in place of the shown database (after Save As): the same
     // Window index and position, the filter pass run over it, shown.
@@ -72,15 +74,28 @@ public:
     Totals shownTotals() const;
     Totals allTotals() const;
 
-    // Changes the shown database's opportunity under `key` with `change` and writes it; when the
-    // write fails the opportunity is put back as it was and the failure is returned.
-    Result update(const QString& key, const std::function<void(Opportunity&)>& change);
-    // Adds `opportunity` to the shown database (numbered anew) and returns the new key.
-    ResultValue<QString> add(Opportunity& opportunity);
-    // Removes the opportunity under `key` from the shown database.
+    // The locations of every open database, in opening order.
+    QStringList locations() const;
+
+    // Save As: a consistent copy of the shown database at `target`, opened in its place.
+    ResultValue<SalesDatabase*> saveShownAs(const QString& target);
+
+    // The single-record writes of the shown database. Each is written to the file first; the
+    // collection and the listeners follow only when it was written.
+    // Writes `edited`'s fields to the opportunity under `key`.
+    Result update(const QString& key, const Opportunity& edited);
+    // Adds a copy of `opportunity` (numbered anew) and returns its key.
+    ResultValue<QString> add(const Opportunity& opportunity);
+    // Removes the opportunity under `key`.
     Result remove(const QString& key);
-    // Tells the listeners that `database`'s collection changed as a whole (after a merge).
-    void collectionChanged(SalesDatabase* database);
+    // Puts back an opportunity that was removed, with its record number, creation time and
+    // every field; returns its key.
+    ResultValue<QString> restore(const Opportunity& removed);
+
+    // Merges a lead file, or another sales database file, into the shown database: all or
+    // nothing, in one transaction of its file.
+    DataMerge::Outcome mergeLeadFile(const QString& path);
+    DataMerge::Outcome mergeDatabase(const QString& location);
 
 signals:
     void databaseOpened(SalesDatabase* database);
@@ -95,8 +110,8 @@ signals:
     // Sent before the opportunity leaves the collection, while it can still be read.
     void opportunityAboutToBeRemoved(SalesDatabase* database, const QString& key);
     void opportunityRemoved(SalesDatabase* database, const QString& key);
-    // The collection changed as a whole (many opportunities added at once, or a removal that
-    // failed after the list let go of its row): whoever shows it reads it anew.
+    // The collection changed as a whole (many opportunities added at once): whoever shows it
+    // reads it anew.
     void opportunitiesReset(SalesDatabase* database);
     // Counts or sums of the shown database or of all of them changed.
     void totalsChanged();
@@ -106,6 +121,8 @@ private:
     SalesDatabase* addAndShow(std::unique_ptr<SalesDatabase> database);
     // Reads the file at a canonical location and runs the filter pass over it.
     static ResultValue<std::unique_ptr<SalesDatabase>> readFile(const QString& canonical);
+    static DataMerge::Outcome noDatabaseOutcome(const QString& title);
+    DataMerge::Outcome merged(DataMerge::Outcome outcome);
 
     std::vector<std::unique_ptr<SalesDatabase>> m_databases;
     SalesDatabase* m_shown = nullptr;

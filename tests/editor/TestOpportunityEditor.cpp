@@ -43,31 +43,32 @@ QString stored(const QString& path, int number, const char* field) {
 struct Fixture {
     explicit Fixture(const QLocale& locale = UnitedStates) : env(locale) {
         path = env.path(QStringLiteral("Pipeline.mdb"));
-        database.setDatabaseLocation(path);
-        database.newDatabase();
-        QVERIFY(!database.databaseError() && database.openDatabase());
+        auto created = SalesDatabase::create(path);
+        QVERIFY(created);
+        database = std::move(*created);
         Opportunity first;
         first.setDescription(QStringLiteral("Big deal"));
-        QVERIFY(database.addOpportunity(first));
+        QVERIFY(database->add(first));
         User::instance().setUseOutlook(false);
     }
     Opportunity& item(int number = 1) {
-        return *database.opportunities().item(Opportunities::keyFor(number));
+        return *database->opportunities().item(Opportunities::keyFor(number));
     }
     void edit(int number = 1) {
         const QString key = Opportunities::keyFor(number);
-        editor.edit(item(number),
-                    [this, key](Opportunity&) { return database.updateDBOpportunity(key); });
+        editor.edit(item(number), [this, key](const Opportunity& edited) {
+            return database->update(key, edited);
+        });
         editor.show();
     }
     void editNew() {
-        Opportunity fresh;
-        QVERIFY(database.addOpportunity(fresh));
-        const QString key = Opportunities::keyFor(fresh.recordNumber());
+        const auto added = database->add(Opportunity());
+        QVERIFY(added);
+        const QString key = *added;
         editor.editNew(
-            *database.opportunities().item(key),
-            [this, key](Opportunity&) { return database.updateDBOpportunity(key); },
-            [this, key] { return database.removeOpportunity(key); });
+            *database->opportunities().item(key),
+            [this, key](const Opportunity& edited) { return database->update(key, edited); },
+            [this, key] { return database->remove(key); });
         editor.show();
     }
     template <typename T> T* get(const char* name) {
@@ -87,7 +88,7 @@ struct Fixture {
 
     TestEnvironment env;
     QString path;
-    SalesDatabase database;
+    std::unique_ptr<SalesDatabase> database;
     OpportunityEditor editor;
 };
 
@@ -270,7 +271,7 @@ void TestOpportunityEditor::endings() {
     const QString expected = how == "ok" ? QStringLiteral("Typed") : before;
     QCOMPARE(stored(f.path, number, "Description"),
              gone ? QStringLiteral("<no record>") : expected);
-    QCOMPARE(f.database.opportunities().count(), gone ? 1 : number);
+    QCOMPARE(f.database->opportunities().count(), gone ? 1 : number);
     if (!gone)
         QCOMPARE(f.item(number).description(), expected);
 }

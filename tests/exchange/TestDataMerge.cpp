@@ -12,9 +12,8 @@
 namespace {
 
 std::unique_ptr<SalesDatabase> opened(const QString& path) {
-    auto db = std::make_unique<SalesDatabase>();
-    db->setDatabaseLocation(path);
-    return db->openDatabase() ? std::move(db) : nullptr;
+    auto db = SalesDatabase::open(path);
+    return db ? std::move(*db) : nullptr;
 }
 
 // The record numbers of the collection, in its order, and of the file, in table order.

@@ -210,7 +210,7 @@ void TestFilters::visibility() {
 void TestFilters::everyOpportunityOfTheDatabase() {
     Filters filters;
     setCriteria(filters, {{"Forecast_1", false}, {"Probability_6", false}, {"High", 5000.0}});
-    SalesDatabase database;
+    SalesDatabase database(SalesStore::forLocation(QString()));
     Opportunities& list = database.opportunities();
     addOpportunity(list, 1);
     addOpportunity(list, 2, {{"Forecast", "No"}});

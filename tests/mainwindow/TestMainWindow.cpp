@@ -158,7 +158,7 @@ private:
             const QAction* entry = control(QStringLiteral("mnudbList_%1").arg(database.window()));
             QVERIFY(entry);
             QCOMPARE(caption(entry), QString::number(database.window()) + QLatin1Char(' ') +
-                                         database.databaseLocation());
+                                         database.location());
         }
         QCOMPARE(used.size(), m_window->databases().count());
         QCOMPARE(control<QMenu>("mnuWindow")->actions().size(), m_window->databases().count() + 1);
@@ -277,7 +277,7 @@ void TestMainWindow::openAndClose() {
     QCOMPARE(listColumn(0), (QStringList{"B1", "B2"}));
 
     control("mnuClose")->trigger();
-    QCOMPARE(window.shownDatabase().databaseLocation(), a);
+    QCOMPARE(window.shownDatabase().location(), a);
     QVERIFY(!m_window->findChild<QAction*>("mnudbList_2"));
     QCOMPARE(checkedEntries(), QStringList{"mnudbList_1"});
     // The next database takes the free index 2 (the open databases' own rule), and its entry
@@ -344,14 +344,13 @@ void TestMainWindow::newDatabase() {
     const int count = (created || existing == "open") ? 1 : 0;
     QCOMPARE(window.databases().count(), count);
     if (created) {
-        QCOMPARE(window.shownDatabase().databaseLocation(), file);
+        QCOMPARE(window.shownDatabase().location(), file);
         QCOMPARE(window.windowTitle(), "Corvane - [0/0] new.mdb");
         QCOMPARE(checkedEntries(), QStringList{"mnudbList_1"});
         // The file is a new, empty database.
-        SalesDatabase reopened;
-        reopened.setDatabaseLocation(file);
-        QVERIFY(reopened.openDatabase());
-        QCOMPARE(reopened.opportunities().count(), 0);
+        const auto reopened = SalesDatabase::open(file);
+        QVERIFY(reopened);
+        QCOMPARE((*reopened)->opportunities().count(), 0);
     } else if (existing != "text") {
         const auto kept = fromFile(file, "Key=1");
         QVERIFY(kept);

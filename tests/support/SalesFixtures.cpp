@@ -7,11 +7,10 @@
 namespace SalesFixtures {
 
 QString makeDatabase(const QString& path, const QList<Row>& rows) {
-    SalesDatabase database;
-    database.setDatabaseLocation(path);
-    database.newDatabase();
-    if (database.databaseError())
+    auto created = SalesDatabase::create(path);
+    if (!created)
         qFatal("cannot create %s", qPrintable(path));
+    SalesDatabase& database = **created;
     for (const Row& row : rows) {
         Opportunity o;
         o.setDescription(row.description);
@@ -21,18 +20,17 @@ QString makeDatabase(const QString& path, const QList<Row>& rows) {
         o.setProbability(row.probability);
         o.setStage(row.stage);
         o.setNote(row.note);
-        if (const Result added = database.addOpportunity(o); !added)
+        if (const auto added = database.add(o); !added)
             qFatal("%s", qPrintable(added.message()));
     }
     return path;
 }
 
 std::optional<Opportunity> fromFile(const QString& path, const QString& key) {
-    SalesDatabase database;
-    database.setDatabaseLocation(path);
-    if (!database.openDatabase())
+    const auto database = SalesDatabase::open(path);
+    if (!database)
         return std::nullopt;
-    const Opportunity* o = database.opportunities().item(key);
+    const Opportunity* o = (*database)->opportunities().item(key);
     return o ? std::optional<Opportunity>(*o) : std::nullopt;
 }
 

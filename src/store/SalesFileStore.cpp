@@ -1,0 +1,730 @@
+#include "store/SalesFileStore.h"
+
+#include "platform/LocaleText.h"
+#include "store/DateCreatedReader.h"
+#include "store/SalesFile.h"
+#include "store/SalesSchema.h"
+#include "store/SharedTexts.h"
+#include "store/SqlStatement.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLocale>
+#include <QSet>
+#include <QTemporaryFile>
+#include <QThread>
+#include <algorithm>
+#include <filesystem>
+#include <limits>
+#include <sqlite3.h>
+#include <string_view>
+
+namespace {
+
+using namespace OpportunityFields;
+
+// The statements of the store, built from the field table once. Parameter ?N is the field of
+// index N - 1; ?20 is the row identity of the record.
+struct Statements {
+    QByteArray select;        // the row identity (NULL when the table has none), then the fields
+    QByteArray selectNoRowId; // for tables made WITHOUT ROWID
+    QByteArray insert;
+    QByteArray updateByRow;    // DateCreated is not written: the record keeps its creation time
+    QByteArray updateByNumber; // for an opportunity whose row is unknown
+    QByteArray removeByRow;
+    QByteArray removeByNumber;
+
+    Statements() {
+        const QString names = storedNameList();
+        select = QStringLiteral("SELECT rowid, %1 FROM Sales").arg(names).toUtf8();
+        selectNoRowId = QStringLiteral("SELECT NULL, %1 FROM Sales").arg(names).toUtf8();
+        QString values;
+        QString assignments;
+        for (const Info& field : Fields) {
+            const QString parameter = QStringLiteral("?%1").arg(field.field + 1);
+            values += (values.isEmpty() ? QString() : QStringLiteral(", ")) + parameter;
+            if (field.field != DateCreated) {
+                assignments += (assignments.isEmpty() ? QString() : QStringLiteral(", ")) +
+                               QLatin1String(field.storedName) + QStringLiteral(" = ") + parameter;
+            }
+        }
+        insert = QStringLiteral("INSERT INTO Sales (%1) VALUES (%2)").arg(names, values).toUtf8();
+        // Record numbers that another program stored as text (' 20', '021') or as 7.0 are
+        // compared as the open read them.
+        const QString sameNumber = QStringLiteral("CAST(RecordNumber AS INTEGER) = ?1");
+        const QString update = QStringLiteral("UPDATE Sales SET %1 WHERE ").arg(assignments);
+        updateByRow = (update + QStringLiteral("rowid = ?20 AND ") + sameNumber).toUtf8();
+        updateByNumber = (update + sameNumber).toUtf8();
+        removeByRow = ("DELETE FROM Sales WHERE rowid = ?20 AND " + sameNumber).toUtf8();
+        removeByNumber = ("DELETE FROM Sales WHERE " + sameNumber).toUtf8();
+    }
+};
+
+const Statements& statements() {
+    static const Statements sql;
+    return sql;
+}
+
+// How long a read-only use waits for another program to let go of the file.
+constexpr int ReadOnlyBusyTimeoutMs = 2000;
+
+// A read-only connection under one read transaction, closed at the end of its scope: the records
+// are read as they stood at one moment, and read-only files and media are read too.
+class ReadOnlyConnection {
+public:
+    explicit ReadOnlyConnection(const QString& path) {
+        m_rc = SalesFile::openDefensively(
+            path, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_PRIVATECACHE, &m_db);
+        if (m_rc == SQLITE_OK) {
+            sqlite3_busy_timeout(m_db, ReadOnlyBusyTimeoutMs);
+            m_rc = sqlite3_exec(m_db, "BEGIN", nullptr, nullptr, nullptr);
+        }
+    }
+    ~ReadOnlyConnection() {
+        if (m_db) {
+            sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+            sqlite3_close(m_db);
+        }
+    }
+    ReadOnlyConnection(const ReadOnlyConnection&) = delete;
+    ReadOnlyConnection& operator=(const ReadOnlyConnection&) = delete;
+
+    int rc() const { return m_rc; }
+    sqlite3* handle() const { return m_db; }
+    QString describe(int code) const {
+        return SalesFile::describe(code, m_db ? sqlite3_errmsg(m_db) : sqlite3_errstr(code));
+    }
+
+private:
+    sqlite3* m_db = nullptr;
+    int m_rc = SQLITE_OK;
+};
+
+// A cause as a sentence: "The file is in use by another program."
+QString sentence(QString cause) {
+    if (!cause.isEmpty())
+        cause[0] = cause.at(0).toUpper();
+    return cause + QLatin1Char('.');
+}
+
+// Binds the record number and the texts of `o` (all but DateCreated) to their parameters.
+void bindRecord(SqlStatement& s, const Opportunity& o) {
+    for (const Info& field : Fields) {
+        if (field.field == RecordNumber)
+            sqlite3_bind_int(s.get(), 1, o.recordNumber());
+        else if (field.field != DateCreated)
+            s.bindText(field.field + 1, o.text(field.field));
+    }
+}
+
+// Whether the open file keeps its texts in UTF-8 (files may come from anywhere).
+bool storesUtf8(sqlite3* db) {
+    SqlStatement encoding(db, "PRAGMA encoding");
+    if (!encoding.ok() || sqlite3_step(encoding.get()) != SQLITE_ROW)
+        return false;
+    const auto* name = reinterpret_cast<const char*>(sqlite3_column_text(encoding.get(), 0));
+    return name && std::string_view(name) == "UTF-8";
+}
+
+// How many records a read will most likely meet, to size the collection once: the highest row
+// id, within the data model's limit. 0 when the engine cannot tell.
+qint32 expectedRecords(sqlite3* db) {
+    SqlStatement highest(db, "SELECT max(rowid) FROM Sales");
+    if (!highest.ok() || sqlite3_step(highest.get()) != SQLITE_ROW)
+        return 0;
+    return static_cast<qint32>(std::clamp<sqlite3_int64>(sqlite3_column_int64(highest.get(), 0), 0,
+                                                         std::numeric_limits<qint16>::max()));
+}
+
+// Reads every record of an open file; a record without a usable record number, or with one
+// met before, is left out, and NULL fields read as "".
+ResultValue<Opportunities> readRecords(sqlite3* db, const std::function<QString(int)>& describe) {
+    auto select = std::make_unique<SqlStatement>(db, statements().select.constData());
+    if (!select->ok())
+        select = std::make_unique<SqlStatement>(db, statements().selectNoRowId.constData());
+    if (!select->ok())
+        return Result::failure(describe(select->rc()));
+    const bool utf8File = storesUtf8(db);
+    DateCreatedReader dateCreated(utf8File);
+    SharedTexts texts(utf8File);
+    Opportunities read;
+    read.reserve(expectedRecords(db));
+    int rc;
+    while ((rc = sqlite3_step(select->get())) == SQLITE_ROW) {
+        sqlite3_stmt* s = select->get();
+        const auto number = SalesFile::recordNumberColumn(s, 1 + RecordNumber);
+        if (!number)
+            continue;
+        auto item = std::make_unique<Opportunity>(Opportunity::Blank{});
+        item->setRecordNumber(*number);
+        if (sqlite3_column_type(s, 0) == SQLITE_INTEGER)
+            item->setRowId(sqlite3_column_int64(s, 0));
+        for (const Info& field : Fields) {
+            const int column = 1 + field.field;
+            if (field.field == DateCreated)
+                item->setDateCreated(dateCreated.read(s, column));
+            else if (field.field != RecordNumber)
+                item->setText(field.field, texts.read(s, column));
+        }
+        // A second record with the same number is not added.
+        read.add(std::move(item), Opportunities::keyFor(*number));
+    }
+    // A damaged file fails as a whole rather than giving part of its records as if that were
+    // all of them.
+    if (rc != SQLITE_DONE)
+        return Result::failure(describe(rc));
+    return read;
+}
+
+// The table Sales is a plain table with every field, else why not.
+QString checkTable(sqlite3* db, const std::function<QString(int)>& describe) {
+    QString definition;
+    {
+        SqlStatement table(db, "SELECT sql FROM sqlite_schema WHERE type = 'table' AND name = "
+                               "'Sales' COLLATE NOCASE");
+        if (!table.ok())
+            return describe(table.rc());
+        const int rc = sqlite3_step(table.get());
+        if (rc == SQLITE_ROW)
+            definition = textColumn(table.get(), 0);
+        else if (rc != SQLITE_DONE)
+            return describe(rc);
+    }
+    if (definition.isEmpty() ||
+        definition.trimmed().startsWith(QLatin1String("CREATE VIRTUAL"), Qt::CaseInsensitive))
+        return QStringLiteral("the file has no table Sales");
+    QSet<QString> columns;
+    SqlStatement fields(db, "SELECT name FROM pragma_table_info('Sales')");
+    if (!fields.ok())
+        return describe(fields.rc());
+    while (sqlite3_step(fields.get()) == SQLITE_ROW)
+        columns.insert(textColumn(fields.get(), 0).toLower());
+    for (const Info& field : Fields) {
+        if (!columns.contains(QString::fromLatin1(field.storedName).toLower()))
+            return QStringLiteral("the table Sales has no field %1").arg(field.storedName);
+    }
+    return QString();
+}
+
+// "" when the last statement changed exactly one record, else why that is a failure (the
+// caller then leaves the file as it was).
+QString changedOne(sqlite3* db, qint32 number) {
+    switch (sqlite3_changes(db)) {
+    case 1:
+        return QString();
+    case 0:
+        return QStringLiteral("the file no longer has record number %1 as it was read (another "
+                              "program may have changed or deleted it); open the file again to "
+                              "see its records as they are now")
+            .arg(number);
+    default:
+        return QStringLiteral("the file has more than one record number %1, and this one cannot "
+                              "be told apart from the others; nothing was changed")
+            .arg(number);
+    }
+}
+
+const QString StoredDateTimeFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");
+
+// A text of no more UTF-16 units than its field's size fits; only longer ones need the count
+// of characters.
+bool mayBeTooLong(const Opportunity& o) {
+    for (const Info& field : Fields) {
+        if (isText(field.field) && o.text(field.field).size() > field.size)
+            return true;
+    }
+    return false;
+}
+
+// Binds one UTF-8 text; the bytes live in `keep` until the row is written.
+void bindKept(sqlite3_stmt* s, int index, const QString& text, QByteArray& keep) {
+    keep = text.toUtf8();
+    sqlite3_bind_text(s, index, keep.constData(), static_cast<int>(keep.size()), SQLITE_STATIC);
+}
+
+// Copies every page of `from` to `to` in one step, under one read lock of the source: a
+// consistent copy, even while another program writes. Waits a while for a busy source.
+int copyPages(sqlite3* from, sqlite3* to) {
+    sqlite3_backup* backup = sqlite3_backup_init(to, "main", from, "main");
+    if (!backup)
+        return sqlite3_errcode(to);
+    int rc = sqlite3_backup_step(backup, -1);
+    for (int attempt = 0; (rc == SQLITE_BUSY || rc == SQLITE_LOCKED) && attempt < 30; ++attempt) {
+        QThread::msleep(100);
+        rc = sqlite3_backup_step(backup, -1);
+    }
+    const int finished = sqlite3_backup_finish(backup);
+    return rc != SQLITE_DONE ? rc : finished;
+}
+
+// Renames `from` over `to` in one step (the old file stays whole until then).
+QString renameOver(const QString& from, const QString& to) {
+    std::error_code error;
+    std::filesystem::rename(QFile::encodeName(from).toStdString(),
+                            QFile::encodeName(to).toStdString(), error);
+    return error ? QString::fromStdString(error.message()) : QString();
+}
+
+} // namespace
+
+std::unique_ptr<SalesStore> SalesStore::forLocation(const QString& location, Access access) {
+    return std::make_unique<SalesFileStore>(location, access);
+}
+
+QString SalesStore::engineVersion() {
+    return QString::fromLatin1(sqlite3_libversion());
+}
+
+ResultValue<std::unique_ptr<SalesStore>> SalesStore::create(const QString& location,
+                                                            bool replace) {
+    const QString couldNotReplace = QStringLiteral("Could not replace ") + location;
+    if (!replace || !QFileInfo::exists(location)) {
+        if (const Result created = SalesFileStore::createFile(location); !created)
+            return created;
+        return forLocation(location);
+    }
+    // The new database is made complete beside the old one, then takes its name: whatever
+    // fails on the way, the old file stays as it was.
+    if (!QFileInfo(location).isFile())
+        return Result::failure(couldNotReplace);
+    QString temporaryPath;
+    {
+        QTemporaryFile temporary(QFileInfo(location).absoluteDir().filePath(
+            QStringLiteral(".corvane-new-XXXXXX")));
+        if (!temporary.open())
+            return Result::failure(couldNotReplace);
+        temporaryPath = temporary.fileName();
+    }
+    if (!SalesFileStore::createFile(temporaryPath)) {
+        QFile::remove(temporaryPath);
+        return Result::failure(couldNotReplace);
+    }
+    if (!renameOver(temporaryPath, location).isEmpty()) {
+        QFile::remove(temporaryPath);
+        return Result::failure(couldNotReplace);
+    }
+    return forLocation(location);
+}
+
+SalesFileStore::SalesFileStore(const QString& path, Access access)
+    : m_path(path), m_access(access) {}
+
+Result SalesFileStore::createFile(const QString& path) {
+    const QString message = QStringLiteral("Unable to create a new database ") + path;
+    // Creating fails when the file exists; opening it as new is atomic.
+    {
+        QFile create(path);
+        if (path.isEmpty() || !create.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+            return Result::failure(message);
+    }
+    SalesFile file(path, SalesFile::Mode::Existing);
+    if (!file.isOpen() || !file.exec(SalesSchema::createTableSql().toUtf8().constData()) ||
+        !file.exec(SalesSchema::createIndexSql().toUtf8().constData()) || !file.commit()) {
+        // Nothing half-made is left behind under the chosen name.
+        QFile::remove(path);
+        return Result::failure(message);
+    }
+    return {};
+}
+
+QString SalesFileStore::unreadableCause() {
+    const QFileInfo info(m_path);
+    if (!info.exists())
+        return QStringLiteral("The file does not exist.");
+    if (!info.isFile())
+        return QStringLiteral("It is not a file.");
+    SalesFile file(m_path, SalesFile::Mode::Existing);
+    if (file.isOpen() && file.hasSalesTable())
+        return QString();
+    return sentence(file.error());
+}
+
+ResultValue<Opportunities> SalesFileStore::readAll() {
+    if (m_access == Access::ReadWrite) {
+        SalesFile file(m_path, SalesFile::Mode::Existing);
+        if (!file.isOpen() || !file.hasSalesTable())
+            return Result::failure(file.error());
+        // Files made elsewhere without the index get it here; with duplicate record numbers the
+        // index cannot be made, and the read goes on without it.
+        file.exec("CREATE UNIQUE INDEX IF NOT EXISTS RecordNumber ON Sales (RecordNumber ASC)");
+        auto read = readRecords(file.handle(), [&](int rc) {
+            file.takeError(rc);
+            return file.error();
+        });
+        if (read)
+            file.commit();
+        return read;
+    }
+    // Read-only: causes as sentences ("The file is in use by another program.").
+    const QFileInfo info(m_path);
+    if (!info.exists())
+        return Result::failure(QStringLiteral("The file does not exist."));
+    if (!info.isFile())
+        return Result::failure(QStringLiteral("It is not a file."));
+    const ReadOnlyConnection db(m_path);
+    const auto describe = [&](int rc) { return sentence(db.describe(rc)); };
+    if (db.rc() != SQLITE_OK)
+        return Result::failure(describe(db.rc()));
+    if (const QString table = checkTable(db.handle(), describe); !table.isEmpty())
+        return Result::failure(table.endsWith(QLatin1Char('.')) ? table : sentence(table));
+    return readRecords(db.handle(), describe);
+}
+
+ResultValue<std::vector<SalesStore::StoredTexts>>
+SalesFileStore::readStoredTexts(const Conditions& conditions) {
+    const QFileInfo info(m_path);
+    if (!info.exists())
+        return Result::failure(QStringLiteral("the file does not exist"));
+    if (!info.isFile())
+        return Result::failure(QStringLiteral("it is not a file"));
+    const ReadOnlyConnection db(m_path);
+    if (db.rc() != SQLITE_OK)
+        return Result::failure(db.describe(db.rc()));
+    // The first read of the file takes the shared lock: a file held by another program, or one
+    // that is no database, fails here.
+    if (const QString table = checkTable(db.handle(), [&](int rc) { return db.describe(rc); });
+        !table.isEmpty())
+        return Result::failure(table);
+
+    // Field names come from the field table, never from the caller; the values are bound.
+    QString sql = QStringLiteral("SELECT ") + storedNameList() + QStringLiteral(" FROM Sales");
+    for (qsizetype i = 0; i < conditions.size(); ++i) {
+        const int field = conditions[i].first;
+        if (field < 0 || field >= Count)
+            return Result::failure(QStringLiteral("a condition names no field"));
+        sql += (i ? QStringLiteral(" AND ") : QStringLiteral(" WHERE ")) +
+               QLatin1String(Fields[static_cast<size_t>(field)].storedName) +
+               QStringLiteral(" = ?");
+    }
+    sql += QStringLiteral(" ORDER BY rowid");
+    const QByteArray statementText = sql.toUtf8();
+    SqlStatement statement(db.handle(), statementText.constData());
+    if (!statement.ok())
+        return Result::failure(db.describe(statement.rc()));
+    for (qsizetype i = 0; i < conditions.size(); ++i)
+        statement.bindText(static_cast<int>(i + 1), conditions[i].second);
+
+    std::vector<StoredTexts> records;
+    QSet<qint64> numbers;
+    int rc = SQLITE_ROW;
+    while ((rc = sqlite3_step(statement.get())) == SQLITE_ROW) {
+        // As an open reads the file: a record without a record number is left out, any other
+        // empty (NULL) field reads as "".
+        if (sqlite3_column_type(statement.get(), RecordNumber) == SQLITE_NULL)
+            continue;
+        const qint64 number = sqlite3_column_int64(statement.get(), RecordNumber);
+        if (numbers.contains(number))
+            continue;
+        numbers.insert(number);
+        StoredTexts& record = records.emplace_back();
+        for (int i = 0; i < Count; ++i) {
+            if (sqlite3_column_type(statement.get(), i) != SQLITE_NULL)
+                record[static_cast<size_t>(i)] = textColumn(statement.get(), i);
+        }
+    }
+    if (rc != SQLITE_DONE)
+        return Result::failure(db.describe(rc));
+    return records;
+}
+
+ResultValue<qint64> SalesFileStore::highestRecordNumber(SalesFile& file) {
+    {
+        // With only whole numbers in the file (texts sort after numbers) the index answers.
+        SqlStatement highest(file.handle(), "SELECT max(RecordNumber) FROM Sales");
+        if (!highest.ok() || sqlite3_step(highest.get()) != SQLITE_ROW) {
+            file.takeError(highest.ok() ? sqlite3_errcode(file.handle()) : highest.rc());
+            return Result::failure(file.error());
+        }
+        switch (sqlite3_column_type(highest.get(), 0)) {
+        case SQLITE_NULL:
+            return qint64(0);
+        case SQLITE_INTEGER: {
+            const qint64 value = sqlite3_column_int64(highest.get(), 0);
+            if (value <= std::numeric_limits<qint32>::max())
+                return std::max<qint64>(value, 0);
+            break;
+        }
+        default:
+            break;
+        }
+    }
+    SqlStatement highest(file.handle(),
+                         "SELECT max(CAST(RecordNumber AS INTEGER)) FROM Sales WHERE "
+                         "CAST(RecordNumber AS INTEGER) BETWEEN -2147483648 AND 2147483647");
+    if (!highest.ok() || sqlite3_step(highest.get()) != SQLITE_ROW) {
+        file.takeError(highest.ok() ? sqlite3_errcode(file.handle()) : highest.rc());
+        return Result::failure(file.error());
+    }
+    return std::max<qint64>(sqlite3_column_int64(highest.get(), 0), 0);
+}
+
+ResultValue<SalesStore::NewRecord> SalesFileStore::add(const Opportunity& opportunity,
+                                                       qint32 highestKnown) {
+    const QString where = QStringLiteral("Could not add the opportunity to %1: %2");
+    const auto failure = [&](const QString& cause) {
+        return Result::failure(where.arg(m_path, cause));
+    };
+    const QString noNumberLeft = QStringLiteral("no record number is left");
+    if (const QString tooLong = SalesSchema::checkSizes(opportunity); !tooLong.isEmpty())
+        return failure(tooLong);
+
+    SalesFile file(m_path, SalesFile::Mode::Existing);
+    if (!file.isOpen())
+        return failure(file.error());
+    // Another program (or another window on the same file) may have added records since the
+    // open: the new number follows the highest of the file and of the collection.
+    const auto inFile = highestRecordNumber(file);
+    if (!inFile)
+        return failure(inFile.message());
+    const qint64 highest = std::max<qint64>(*inFile, highestKnown);
+    if (highest >= std::numeric_limits<qint32>::max())
+        return failure(noNumberLeft);
+    Opportunity numbered(opportunity);
+    numbered.setRecordNumber(static_cast<qint32>(highest + 1));
+
+    SqlStatement insert(file.handle(), statements().insert.constData());
+    if (!insert.ok()) {
+        file.takeError(insert.rc());
+        return failure(file.error());
+    }
+    bindRecord(insert, numbered);
+    const QDateTime now = QDateTime::currentDateTime();
+    insert.bindText(1 + DateCreated, now.toString(StoredDateTimeFormat));
+    const int rc = sqlite3_step(insert.get());
+    if (rc != SQLITE_DONE) {
+        file.takeError(rc);
+        return failure(file.error());
+    }
+    const qint64 rowId = sqlite3_last_insert_rowid(file.handle());
+    if (!file.commit())
+        return failure(file.error());
+    return NewRecord{numbered.recordNumber(), rowId, LocaleText::generalDateTime(now)};
+}
+
+ResultValue<std::vector<SalesStore::NewRecord>>
+SalesFileStore::addAll(const std::vector<const Opportunity*>& items, qint32 highestKnown,
+                       const Describe& describe) {
+    const QString failed = QStringLiteral("Could not add the opportunities to %1: %2");
+    const auto fail = [&](const QString& cause) {
+        return Result::failure(failed.arg(m_path, cause) + QStringLiteral(" Nothing was added."));
+    };
+    if (items.empty())
+        return std::vector<NewRecord>();
+
+    // Texts too long for their fields are found before the file is touched.
+    for (size_t i = 0; i < items.size(); ++i) {
+        if (!mayBeTooLong(*items[i]))
+            continue;
+        if (const QString tooLong = SalesSchema::checkSizes(*items[i]); !tooLong.isEmpty())
+            return fail(describe(i) + QStringLiteral(": ") + tooLong + QLatin1Char('.'));
+    }
+
+    SalesFile file(m_path, SalesFile::Mode::Existing);
+    if (!file.isOpen() || !file.hasSalesTable())
+        return fail(file.error() + QLatin1Char('.'));
+    SqlStatement highestInFile(
+        file.handle(), "SELECT max(CAST(RecordNumber AS INTEGER)) FROM Sales WHERE "
+                       "CAST(RecordNumber AS INTEGER) BETWEEN -2147483648 AND 2147483647");
+    if (!highestInFile.ok() || sqlite3_step(highestInFile.get()) != SQLITE_ROW) {
+        file.takeError(sqlite3_errcode(file.handle()));
+        return fail(file.error() + QLatin1Char('.'));
+    }
+    const qint64 first =
+        std::max({sqlite3_column_int64(highestInFile.get(), 0), qint64(highestKnown), qint64(0)}) +
+        1;
+    const qint64 last = first + static_cast<qint64>(items.size()) - 1;
+    if (last > std::numeric_limits<qint32>::max())
+        return fail(QStringLiteral("no record numbers are left for %1 more opportunities.")
+                        .arg(items.size()));
+
+    const QDateTime now = QDateTime::currentDateTime();
+    const QByteArray created = now.toString(StoredDateTimeFormat).toUtf8();
+    SqlStatement insert(file.handle(), statements().insert.constData());
+    if (!insert.ok()) {
+        file.takeError(insert.rc());
+        return fail(file.error() + QLatin1Char('.'));
+    }
+    sqlite3_stmt* s = insert.get();
+    sqlite3_bind_text(s, 1 + DateCreated, created.constData(), static_cast<int>(created.size()),
+                      SQLITE_STATIC);
+    std::array<QByteArray, Count> keep;
+    std::vector<NewRecord> added;
+    added.reserve(items.size());
+    const QString createdText = LocaleText::generalDateTime(now);
+    for (size_t i = 0; i < items.size(); ++i) {
+        const Opportunity& o = *items[i];
+        const auto number = static_cast<qint32>(first + static_cast<qint64>(i));
+        sqlite3_bind_int(s, 1 + RecordNumber, number);
+        for (const Info& field : Fields) {
+            if (field.field != DateCreated && isText(field.field))
+                bindKept(s, field.field + 1, o.text(field.field), keep[field.field]);
+        }
+        const int rc = sqlite3_step(s);
+        if (rc != SQLITE_DONE) {
+            file.takeError(rc);
+            return fail(describe(i) + QStringLiteral(": ") + file.error() + QLatin1Char('.'));
+        }
+        added.push_back({number, sqlite3_last_insert_rowid(file.handle()), createdText});
+        sqlite3_reset(s);
+    }
+    if (!file.commit())
+        return fail(file.error() + QLatin1Char('.'));
+    return added;
+}
+
+Result SalesFileStore::update(const Opportunity& opportunity) {
+    const QString where = QStringLiteral("Could not save the opportunity in %1: %2");
+    const auto failure = [&](const QString& cause) {
+        return Result::failure(where.arg(m_path, cause));
+    };
+    if (const QString tooLong = SalesSchema::checkSizes(opportunity); !tooLong.isEmpty())
+        return failure(tooLong);
+
+    SalesFile file(m_path, SalesFile::Mode::Existing);
+    if (!file.isOpen())
+        return failure(file.error());
+    const auto row = opportunity.rowId();
+    SqlStatement update(file.handle(), row ? statements().updateByRow.constData()
+                                           : statements().updateByNumber.constData());
+    if (!update.ok()) {
+        file.takeError(update.rc());
+        return failure(file.error());
+    }
+    bindRecord(update, opportunity);
+    if (row)
+        sqlite3_bind_int64(update.get(), 20, *row);
+    const int rc = sqlite3_step(update.get());
+    if (rc != SQLITE_DONE) {
+        file.takeError(rc);
+        return failure(file.error());
+    }
+    if (const QString changed = changedOne(file.handle(), opportunity.recordNumber());
+        !changed.isEmpty())
+        return failure(changed);
+    if (!file.commit())
+        return failure(file.error());
+    return {};
+}
+
+Result SalesFileStore::remove(const Opportunity& opportunity) {
+    const QString where = QStringLiteral("Could not delete the opportunity from %1: %2");
+    const auto failure = [&](const QString& cause) {
+        return Result::failure(where.arg(m_path, cause));
+    };
+    SalesFile file(m_path, SalesFile::Mode::Existing);
+    if (!file.isOpen())
+        return failure(file.error());
+    const auto row = opportunity.rowId();
+    SqlStatement remove(file.handle(), row ? statements().removeByRow.constData()
+                                           : statements().removeByNumber.constData());
+    if (!remove.ok()) {
+        file.takeError(remove.rc());
+        return failure(file.error());
+    }
+    sqlite3_bind_int(remove.get(), 1, opportunity.recordNumber());
+    if (row)
+        sqlite3_bind_int64(remove.get(), 20, *row);
+    const int rc = sqlite3_step(remove.get());
+    if (rc != SQLITE_DONE) {
+        file.takeError(rc);
+        return failure(file.error());
+    }
+    if (const QString changed = changedOne(file.handle(), opportunity.recordNumber());
+        !changed.isEmpty())
+        return failure(changed);
+    if (!file.commit())
+        return failure(file.error());
+    return {};
+}
+
+ResultValue<SalesStore::NewRecord> SalesFileStore::restore(const Opportunity& opportunity) {
+    const QString where = QStringLiteral("Could not put the opportunity back into %1: %2");
+    const auto failure = [&](const QString& cause) {
+        return Result::failure(where.arg(m_path, cause));
+    };
+    if (const QString tooLong = SalesSchema::checkSizes(opportunity); !tooLong.isEmpty())
+        return failure(tooLong);
+    SalesFile file(m_path, SalesFile::Mode::Existing);
+    if (!file.isOpen())
+        return failure(file.error());
+    {
+        SqlStatement taken(file.handle(),
+                           "SELECT 1 FROM Sales WHERE CAST(RecordNumber AS INTEGER) = ?1");
+        if (!taken.ok()) {
+            file.takeError(taken.rc());
+            return failure(file.error());
+        }
+        sqlite3_bind_int(taken.get(), 1, opportunity.recordNumber());
+        const int rc = sqlite3_step(taken.get());
+        if (rc == SQLITE_ROW)
+            return failure(QStringLiteral("another record in the file has taken record number %1")
+                               .arg(opportunity.recordNumber()));
+        if (rc != SQLITE_DONE) {
+            file.takeError(rc);
+            return failure(file.error());
+        }
+    }
+    SqlStatement insert(file.handle(), statements().insert.constData());
+    if (!insert.ok()) {
+        file.takeError(insert.rc());
+        return failure(file.error());
+    }
+    bindRecord(insert, opportunity);
+    // The creation time goes back in its stored form when it reads as the locale's text.
+    const QDateTime created =
+        QLocale().toDateTime(opportunity.dateCreated(), LocaleText::generalDateTimeFormat());
+    insert.bindText(1 + DateCreated, created.isValid() ? created.toString(StoredDateTimeFormat)
+                                                       : opportunity.dateCreated());
+    const int rc = sqlite3_step(insert.get());
+    if (rc != SQLITE_DONE) {
+        file.takeError(rc);
+        return failure(file.error());
+    }
+    const qint64 rowId = sqlite3_last_insert_rowid(file.handle());
+    if (!file.commit())
+        return failure(file.error());
+    return NewRecord{opportunity.recordNumber(), rowId, opportunity.dateCreated()};
+}
+
+Result SalesFileStore::backupTo(const QString& target) {
+    const QFileInfo targetInfo(target);
+    if (targetInfo.exists() && !targetInfo.isFile())
+        return Result::failure(QStringLiteral("%1 exists and is not a regular file").arg(target));
+    QString temporaryPath;
+    {
+        QTemporaryFile temporary(
+            targetInfo.absoluteDir().filePath(QStringLiteral(".corvane-save-XXXXXX")));
+        if (!temporary.open())
+            return Result::failure(temporary.errorString());
+        temporaryPath = temporary.fileName();
+        temporary.setAutoRemove(false);
+    }
+    QString error;
+    {
+        const ReadOnlyConnection from(m_path);
+        sqlite3* to = nullptr;
+        const int opened = SalesFile::openDefensively(
+            temporaryPath, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_PRIVATECACHE,
+            &to);
+        if (from.rc() != SQLITE_OK) {
+            error = from.describe(from.rc());
+        } else if (opened != SQLITE_OK) {
+            error = SalesFile::describe(opened, to ? sqlite3_errmsg(to) : sqlite3_errstr(opened));
+        } else if (const int rc = copyPages(from.handle(), to); rc != SQLITE_OK) {
+            error = SalesFile::describe(rc, sqlite3_errmsg(to));
+        }
+        sqlite3_close(to);
+    }
+    if (error.isEmpty()) {
+        QFile::setPermissions(temporaryPath, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                 QFileDevice::ReadGroup | QFileDevice::ReadOther);
+        error = renameOver(temporaryPath, target);
+    }
+    if (!error.isEmpty()) {
+        QFile::remove(temporaryPath);
+        return Result::failure(error);
+    }
+    return {};
+}

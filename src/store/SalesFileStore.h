@@ -1,0 +1,39 @@
+#pragma once
+
+#include "store/SalesStore.h"
+
+class SalesFile;
+
+// A sales database file (SQLite, "*.mdb"): table Sales with the nineteen fields of the field
+// table and its unique index RecordNumber. Every operation opens the file defensively (files
+// arrive by mail and by drag and drop), takes its lock, does its one piece of work and closes the
+// file again, so other programs can use it between operations.
+class SalesFileStore : public SalesStore {
+public:
+    SalesFileStore(const QString& path, Access access);
+
+    // Creates the file at `path` with an empty table Sales and its index; fails when anything
+    // is at `path` already.
+    static Result createFile(const QString& path);
+
+    QString location() const override { return m_path; }
+    QString unreadableCause() override;
+    ResultValue<Opportunities> readAll() override;
+    ResultValue<std::vector<StoredTexts>> readStoredTexts(const Conditions& conditions) override;
+    ResultValue<NewRecord> add(const Opportunity& opportunity, qint32 highestKnown) override;
+    ResultValue<std::vector<NewRecord>> addAll(const std::vector<const Opportunity*>& items,
+                                               qint32 highestKnown,
+                                               const Describe& describe) override;
+    Result update(const Opportunity& opportunity) override;
+    Result remove(const Opportunity& opportunity) override;
+    ResultValue<NewRecord> restore(const Opportunity& opportunity) override;
+    Result backupTo(const QString& target) override;
+
+private:
+    // The highest record number of the file that fits 32 bits (0 when there is none), read inside
+    // the exclusive transaction so that no other program can take the number that follows.
+    static ResultValue<qint64> highestRecordNumber(SalesFile& file);
+
+    QString m_path;
+    Access m_access;
+};

@@ -1,0 +1,84 @@
+#pragma once
+
+#include "platform/Result.h"
+#include "store/Opportunities.h"
+#include "store/OpportunityFields.h"
+
+#include <QList>
+#include <QPair>
+#include <QString>
+#include <array>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+// Where the records of one sales database are kept, and the only way to them: every engine call
+// of the application lives behind this interface. The first implementation is a sales database
+// file (SalesFileStore); a server database is a second one. A store asks no one anything: it
+// reads and writes and reports failures as messages that name the database and the cause.
+class SalesStore {
+public:
+    enum class Access { ReadWrite, ReadOnly };
+
+    // What a store wrote for a new record: its number, its place in the store and its creation
+    // time (as an open would show it).
+    struct NewRecord {
+        qint32 recordNumber = 0;
+        std::optional<qint64> rowId;
+        QString dateCreated;
+    };
+    // Names an item of a bulk insert in a failure message, such as "line 7" or "record 12".
+    using Describe = std::function<QString(size_t index)>;
+    // The stored texts of one record, indexed by field, as the store holds them.
+    using StoredTexts = std::array<QString, OpportunityFields::Count>;
+    // Conditions "field equals text", all of which a record must meet.
+    using Conditions = QList<QPair<int, QString>>;
+
+    virtual ~SalesStore() = default;
+
+    // The store of the database at `location` (a file path); nothing is read or locked yet.
+    // ReadOnly stores never write, lock only while they read, and read files on read-only media.
+    static std::unique_ptr<SalesStore> forLocation(const QString& location,
+                                                   Access access = Access::ReadWrite);
+    // Creates a new, empty database at `location`. Without `replace` an existing file there is
+    // never touched; with it the new database is built beside the old one and takes its place only
+    // when complete, so a failure leaves the old file as it was.
+    static ResultValue<std::unique_ptr<SalesStore>> create(const QString& location, bool replace);
+    // The database engine and its version, for the about box.
+    static QString engineVersion();
+
+    // The location that names the database.
+    virtual QString location() const = 0;
+    // Why the database cannot be read, in plain words ("The file is in use by another
+    // program."); "" when it can.
+    virtual QString unreadableCause() = 0;
+
+    // Every record that has a usable record number (the first of each number), in stored order.
+    // A damaged store fails as a whole.
+    virtual ResultValue<Opportunities> readAll() = 0;
+    // The stored texts of the records that meet `conditions`, in stored order, each record
+    // number once, without the records that have none.
+    virtual ResultValue<std::vector<StoredTexts>> readStoredTexts(const Conditions& conditions) = 0;
+
+    // Adds a record with the fields of `opportunity`, numbered one above the highest of the store
+    // and of `highestKnown`, with the current time as its creation time.
+    virtual ResultValue<NewRecord> add(const Opportunity& opportunity, qint32 highestKnown) = 0;
+    // Adds records with the fields of `items` in one transaction, all or nothing, numbered in the
+    // given order after the highest of the store and of `highestKnown`.
+    virtual ResultValue<std::vector<NewRecord>> addAll(const std::vector<const Opportunity*>& items,
+                                                       qint32 highestKnown,
+                                                       const Describe& describe) = 0;
+    // Writes the fields of `opportunity` to the record it was read from (its record number and
+    // row); DateCreated is kept.
+    virtual Result update(const Opportunity& opportunity) = 0;
+    // Deletes the record of `opportunity`.
+    virtual Result remove(const Opportunity& opportunity) = 0;
+    // Puts back a record as it was, its record number and creation time included (after it was
+    // removed); fails when another record took the number meanwhile. Sets nothing on failure.
+    virtual ResultValue<NewRecord> restore(const Opportunity& opportunity) = 0;
+
+    // A consistent copy of the whole database as a new file at `target`, made under a temporary
+    // name beside it and renamed when complete (an existing regular file there is replaced).
+    virtual Result backupTo(const QString& target) = 0;
+};
