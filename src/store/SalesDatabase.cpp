@@ -4,13 +4,7 @@
 #include <limits>
 
 SalesDatabase::SalesDatabase(std::unique_ptr<SalesStore> store)
-    : m_store(std::move(store)), m_name(nameOf(m_store->location())) {}
-
-QString SalesDatabase::nameOf(const QString& location) {
-    const qsizetype separator =
-        std::max(location.lastIndexOf(QLatin1Char('/')), location.lastIndexOf(QLatin1Char('\\')));
-    return location.mid(separator + 1);
-}
+    : m_store(std::move(store)), m_name(m_store->description()) {}
 
 ResultValue<std::unique_ptr<SalesDatabase>> SalesDatabase::open(const QString& location) {
     auto database = std::make_unique<SalesDatabase>(SalesStore::forLocation(location));

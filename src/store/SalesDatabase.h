@@ -26,7 +26,7 @@ public:
                                                               bool replace = false);
 
     QString location() const { return m_store->location(); }
-    // The file name part of the location, for titles and the Window menu.
+    // The store's short name (the file name), for titles and the Window menu.
     const QString& name() const { return m_name; }
     qint32 window() const { return m_window; }
     void setWindow(qint32 window) { m_window = window; }
@@ -52,9 +52,6 @@ public:
     // the added opportunities.
     ResultValue<QStringList> addAll(const std::vector<const Opportunity*>& items,
                                     const SalesStore::Describe& describe);
-
-    // The file name part of a location, after the last path separator.
-    static QString nameOf(const QString& location);
 
 private:
     qint32 highestKnown() const;

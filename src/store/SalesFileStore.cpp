@@ -277,8 +277,7 @@ QString SalesStore::engineVersion() {
     return QString::fromLatin1(sqlite3_libversion());
 }
 
-ResultValue<std::unique_ptr<SalesStore>> SalesStore::create(const QString& location,
-                                                            bool replace) {
+ResultValue<std::unique_ptr<SalesStore>> SalesStore::create(const QString& location, bool replace) {
     const QString couldNotReplace = QStringLiteral("Could not replace ") + location;
     if (!replace || !QFileInfo::exists(location)) {
         if (const Result created = SalesFileStore::createFile(location); !created)
@@ -291,8 +290,8 @@ ResultValue<std::unique_ptr<SalesStore>> SalesStore::create(const QString& locat
         return Result::failure(couldNotReplace);
     QString temporaryPath;
     {
-        QTemporaryFile temporary(QFileInfo(location).absoluteDir().filePath(
-            QStringLiteral(".corvane-new-XXXXXX")));
+        QTemporaryFile temporary(
+            QFileInfo(location).absoluteDir().filePath(QStringLiteral(".corvane-new-XXXXXX")));
         if (!temporary.open())
             return Result::failure(couldNotReplace);
         temporaryPath = temporary.fileName();
@@ -327,6 +326,12 @@ Result SalesFileStore::createFile(const QString& path) {
         return Result::failure(message);
     }
     return {};
+}
+
+QString SalesFileStore::description() const {
+    const qsizetype separator =
+        std::max(m_path.lastIndexOf(QLatin1Char('/')), m_path.lastIndexOf(QLatin1Char('\\')));
+    return m_path.mid(separator + 1);
 }
 
 QString SalesFileStore::unreadableCause() {
@@ -524,9 +529,9 @@ SalesFileStore::addAll(const std::vector<const Opportunity*>& items, qint32 high
     SalesFile file(m_path, SalesFile::Mode::Existing);
     if (!file.isOpen() || !file.hasSalesTable())
         return fail(file.error() + QLatin1Char('.'));
-    SqlStatement highestInFile(
-        file.handle(), "SELECT max(CAST(RecordNumber AS INTEGER)) FROM Sales WHERE "
-                       "CAST(RecordNumber AS INTEGER) BETWEEN -2147483648 AND 2147483647");
+    SqlStatement highestInFile(file.handle(),
+                               "SELECT max(CAST(RecordNumber AS INTEGER)) FROM Sales WHERE "
+                               "CAST(RecordNumber AS INTEGER) BETWEEN -2147483648 AND 2147483647");
     if (!highestInFile.ok() || sqlite3_step(highestInFile.get()) != SQLITE_ROW) {
         file.takeError(sqlite3_errcode(file.handle()));
         return fail(file.error() + QLatin1Char('.'));

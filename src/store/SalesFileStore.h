@@ -17,6 +17,8 @@ public:
     static Result createFile(const QString& path);
 
     QString location() const override { return m_path; }
+    // The file name.
+    QString description() const override;
     QString unreadableCause() override;
     ResultValue<Opportunities> readAll() override;
     ResultValue<std::vector<StoredTexts>> readStoredTexts(const Conditions& conditions) override;

@@ -50,6 +50,8 @@ public:
 
     // The location that names the database.
     virtual QString location() const = 0;
+    // A short name of the database for titles, the Window menu and messages.
+    virtual QString description() const = 0;
     // Why the database cannot be read, in plain words ("The file is in use by another
     // program."); "" when it can.
     virtual QString unreadableCause() = 0;

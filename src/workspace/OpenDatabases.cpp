@@ -1,14 +1,15 @@
 #include "workspace/OpenDatabases.h"
 
+#include "exchange/DatabaseCopy.h"
 #include "filter/Filters.h"
 #include "store/Opportunity.h"
 #include "store/SalesDatabase.h"
-#include "exchange/DatabaseCopy.h"
 #include "store/SalesStore.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMetaType>
 #include <algorithm>
 
 namespace {
@@ -23,7 +24,10 @@ void addTotals(OpenDatabases::Totals& totals, const SalesDatabase& database) {
 
 } // namespace
 
-OpenDatabases::OpenDatabases(QObject* parent) : QObject(parent) {}
+OpenDatabases::OpenDatabases(QObject* parent) : QObject(parent) {
+    // The signals name the database, also for queued connections and signal spies.
+    qRegisterMetaType<SalesDatabase*>();
+}
 
 OpenDatabases::~OpenDatabases() = default;
 

@@ -1,9 +1,16 @@
+#include "SalesFixtures.h"
 #include "TestEnvironment.h"
 
+#include "filter/Filters.h"
 #include "mainwindow/OpportunityListModel.h"
 #include "mainwindow/OpportunitySortProxy.h"
 #include "store/Opportunities.h"
+#include "store/SalesDatabase.h"
+#include "workspace/OpenDatabases.h"
+#include "workspace/ProcessSettings.h"
 
+#include <QAbstractItemModelTester>
+#include <QSignalSpy>
 #include <QtTest>
 
 namespace {
@@ -43,6 +50,7 @@ private slots:
     void columnsCellsAndKeys();
     void textSort_data();
     void textSort();
+    void followsTheWorkspaceRowByRow();
 };
 
 void TestOpportunityListModel::columnsCellsAndKeys() {
@@ -115,6 +123,86 @@ void TestOpportunityListModel::textSort() {
     // Sort column -1: collection order again.
     proxy.sort(-1);
     QCOMPARE(column(proxy, 0).constFirst(), "Gamma");
+}
+
+// The model follows the workspace by itself: an edit changes one row, an add inserts one, a
+// remove removes one, and only a merge, a filter pass or another shown database reads the rows
+// anew; the model and the sorted view over it stay consistent throughout.
+void TestOpportunityListModel::followsTheWorkspaceRowByRow() {
+    TestEnvironment env;
+    ProcessSettings::useFile(env.settingsPath());
+    using SalesFixtures::Row;
+    const QString file = SalesFixtures::makeDatabase(
+        env.path("Pipeline.mdb"), {Row{"Bravo", "300"}, Row{"Alpha", "200"}, Row{"Delta", "400"}});
+    const QString source =
+        SalesFixtures::makeDatabase(env.path("Source.mdb"), {Row{"Charlie", "100"}});
+    OpenDatabases workspace;
+    OpportunityListModel model;
+    model.rebuild(Opportunities(), {"Description", "Revenue"});
+    model.followWorkspace(&workspace);
+    OpportunitySortProxy proxy;
+    proxy.setSourceModel(&model);
+    proxy.sort(0);
+    QAbstractItemModelTester modelCheck(&model,
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
+    QAbstractItemModelTester proxyCheck(&proxy,
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
+    QSignalSpy resets(&model, &QAbstractItemModel::modelReset);
+    QSignalSpy changes(&model, &QAbstractItemModel::dataChanged);
+    QSignalSpy inserts(&model, &QAbstractItemModel::rowsInserted);
+    QSignalSpy removes(&model, &QAbstractItemModel::rowsRemoved);
+
+    QVERIFY(workspace.open(file));
+    QCOMPARE(resets.size(), 1);
+    QCOMPARE(column(proxy, 0), (QStringList{"Alpha", "Bravo", "Delta"}));
+    resets.clear();
+
+    // An edit: one row's cells change, nothing is read anew.
+    Opportunity edited(*workspace.shown()->opportunities().item("Key=2"));
+    edited.setDescription("Echo");
+    edited.setRevenue("250");
+    QVERIFY(workspace.update("Key=2", edited));
+    QCOMPARE(changes.size(), 1);
+    const auto first = changes.first().at(0).value<QModelIndex>();
+    const auto last = changes.first().at(1).value<QModelIndex>();
+    QCOMPARE(first.row(), model.rowOf("Key=2"));
+    QCOMPARE(last.row(), first.row());
+    QCOMPARE(first.column(), 0);
+    QCOMPARE(last.column(), model.columnCount() - 1);
+    QCOMPARE(model.index(first.row(), 1).data().toString(), QStringLiteral("250"));
+    QCOMPARE(column(proxy, 0), (QStringList{"Bravo", "Delta", "Echo"}));
+
+    // An add inserts its row at the end of the model, a remove takes its row out.
+    Opportunity fresh;
+    fresh.setDescription("Foxtrot");
+    fresh.setRevenue("500");
+    const auto key = workspace.add(fresh);
+    QVERIFY(key);
+    QCOMPARE(inserts.size(), 1);
+    QCOMPARE(inserts.first().at(1).toInt(), 3);
+    QCOMPARE(model.keyAt(3), *key);
+    QVERIFY(workspace.remove("Key=1"));
+    QCOMPARE(removes.size(), 1);
+    QCOMPARE(removes.first().at(1).toInt(), 0);
+    QCOMPARE(model.rowOf("Key=1"), -1);
+    QCOMPARE(column(proxy, 0), (QStringList{"Delta", "Echo", "Foxtrot"}));
+    QCOMPARE(resets.size(), 0);
+
+    // A merge and a filter pass read the rows anew.
+    QCOMPARE(workspace.mergeDatabase(source).status, DataMerge::Status::Merged);
+    QCOMPARE(resets.size(), 1);
+    QCOMPARE(column(proxy, 0), (QStringList{"Charlie", "Delta", "Echo", "Foxtrot"}));
+    Filters filters;
+    filters.item(QStringLiteral("Low"))->setValue(0.0);
+    filters.item(QStringLiteral("High"))->setValue(300.0);
+    workspace.filterAll(filters);
+    QCOMPARE(resets.size(), 2);
+    QCOMPARE(column(proxy, 0), (QStringList{"Charlie", "Echo"}));
+
+    // Closing the shown database lets go of its rows before it goes.
+    workspace.closeShown();
+    QCOMPARE(model.rowCount(), 0);
+    QCOMPARE(model.dataColumnKeys(), (QStringList{"Description", "Revenue"}));
 }
 
 QTEST_GUILESS_MAIN(TestOpportunityListModel)

@@ -1,3 +1,4 @@
+#include "RawDatabase.h"
 #include "SalesFixtures.h"
 #include "TestEnvironment.h"
 
@@ -24,6 +25,9 @@ private slots:
     void oneFileOpensOnce();
     void openFailures();
     void create();
+    void failedReplaceLeavesTheOldFile_data();
+    void failedReplaceLeavesTheOldFile();
+    void mergesSaveAsAndRestore();
     void totals();
     void writesAndTheirRollBack();
     void replaceShownKeepsItsWindow();
@@ -172,6 +176,93 @@ void TestOpenDatabases::create() {
     QCOMPARE((*replaced)->opportunities().count(), 0);
     QVERIFY(!fromFile(existing, QStringLiteral("Key=1")));
     QCOMPARE(windows(), (QList<qint32>{1, 2}));
+}
+
+void TestOpenDatabases::failedReplaceLeavesTheOldFile_data() {
+    QTest::addColumn<QString>("obstacle");
+    QTest::newRow("a folder of that name") << "folder";
+    QTest::newRow("a read-only folder") << "readonly";
+}
+
+// The new database is made beside the old file and takes its name only when complete: when that
+// cannot be done, the old file is left byte for byte as it was and nothing is opened.
+void TestOpenDatabases::failedReplaceLeavesTheOldFile() {
+    QFETCH(QString, obstacle);
+    const QString folder = path(QStringLiteral("kept"));
+    QVERIFY(QDir().mkpath(folder));
+    QString target = folder + QStringLiteral("/old.mdb");
+    if (obstacle == "folder") {
+        // A folder where the file should be: there is nothing to replace it with.
+        target = folder + QStringLiteral("/folder.mdb");
+        QVERIFY(QDir().mkpath(target));
+        QVERIFY(QFile::exists(makeDatabase(target + QStringLiteral("/inside.mdb"), {{"In"}})));
+    } else {
+        makeDatabase(target, {{"Old one"}, {"Old two"}});
+        QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
+        if (QFileInfo(folder).isWritable() || QFile(folder + "/probe").open(QIODevice::WriteOnly)) {
+            QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+            QSKIP("running as a user who may write into read-only folders");
+        }
+    }
+    const auto snapshot = [&] {
+        QFile file(obstacle == "folder" ? target + QStringLiteral("/inside.mdb") : target);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    const QByteArray before = snapshot();
+    QVERIFY(!before.isEmpty());
+
+    const auto created = m_databases->create(target, true);
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QVERIFY(!created);
+    QCOMPARE(created.message(), QStringLiteral("Could not replace ") + target);
+    QCOMPARE(snapshot(), before);
+    QVERIFY(m_databases->isEmpty());
+    // Nothing half-made is left beside it.
+    QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden).size(),
+             obstacle == "folder" ? 0 : 1);
+}
+
+// Merges, Save As and a restore go through the workspace like every write, and tell who shows
+// the data.
+void TestOpenDatabases::mergesSaveAsAndRestore() {
+    const QString file = db("target.mdb", {{"T1"}});
+    const QString source = db("source.mdb", {{"S1"}, {"S2"}});
+    QVERIFY(m_databases->open(file).ok());
+    QSignalSpy reset(m_databases.get(), &OpenDatabases::opportunitiesReset);
+    QSignalSpy added(m_databases.get(), &OpenDatabases::opportunityAdded);
+
+    const DataMerge::Outcome merged = m_databases->mergeDatabase(source);
+    QCOMPARE(merged.status, DataMerge::Status::Merged);
+    QCOMPARE(reset.size(), 1);
+    QCOMPARE(m_databases->shown()->opportunities().count(), 3);
+    QCOMPARE(fromFile(file, QStringLiteral("Key=3"))->description(), QStringLiteral("S2"));
+    const DataMerge::Outcome failed = m_databases->mergeDatabase(path(QStringLiteral("gone.mdb")));
+    QCOMPARE(failed.status, DataMerge::Status::Failed);
+    QCOMPARE(reset.size(), 1);
+
+    // A removed opportunity comes back with its number, creation time and fields.
+    const Opportunity removed =
+        *m_databases->shown()->opportunities().item(QStringLiteral("Key=2"));
+    QVERIFY(m_databases->remove(QStringLiteral("Key=2")));
+    const auto restored = m_databases->restore(removed);
+    QVERIFY2(restored, qPrintable(restored.message()));
+    QCOMPARE(*restored, QStringLiteral("Key=2"));
+    QCOMPARE(added.size(), 1);
+    const auto again = fromFile(file, QStringLiteral("Key=2"));
+    QVERIFY(again && again->sameRecord(removed));
+    QCOMPARE(again->dateCreated(), removed.dateCreated());
+    // A number another record has taken meanwhile is not given twice.
+    QVERIFY(!m_databases->restore(removed));
+    QCOMPARE(RawDatabase(file).count(), 3);
+
+    // Save As: the copy is shown in the original's place; the original stays as it was.
+    const QString copy = path(QStringLiteral("copy.mdb"));
+    const auto saved = m_databases->saveShownAs(copy);
+    QVERIFY2(saved, qPrintable(saved.message()));
+    QCOMPARE(m_databases->shown()->location(), OpenDatabases::canonicalLocation(copy));
+    QCOMPARE(m_databases->shown()->opportunities().count(), 3);
+    QVERIFY(!m_databases->saveShownAs(copy)); // not over itself
+    QCOMPARE(m_databases->count(), 1);
 }
 
 void TestOpenDatabases::totals() {
