@@ -4,7 +4,7 @@
 #include "SampleData.h"
 #include "platform/LocaleText.h"
 #include "store/SalesDatabase.h"
-#include "store/StoreResult.h"
+#include "platform/Result.h"
 
 #include <QLocale>
 #include <cmath>
@@ -210,24 +210,24 @@ void StoreBench::writes() {
 
         // Stay at the data model's capacity: remove one, then add one.
         const QString removed = items.keyAt(1 + i * (items.count() / WriteRepeats));
-        StoreResult removeResult;
+        Result removeResult;
         remove.push_back(Measure::ms([&] { removeResult = m_database->remove(removed); }));
 
         const Opportunity x = sample.next();
         ResultValue<QString> added = Result::failure(QStringLiteral("not added"));
         add.push_back(Measure::ms([&] { added = m_database->add(x); }));
-        StoreResult addResult = added.result();
+        Result addResult = added.result();
         const QString key = added ? *added : QString();
         Opportunity edited = items.item(key) ? *items.item(key) : x;
         edited.setNote(QStringLiteral("Revised quote sent; call back on Friday."));
-        StoreResult updateResult;
+        Result updateResult;
         update.push_back(Measure::ms([&] { updateResult = m_database->update(key, edited); }));
 
         bareUpdate.push_back(
             Measure::ms([&] { BareSqlite::updateRow(m_path, edited.recordNumber(), bareRow); }));
         bareRemove.push_back(Measure::ms([&] { BareSqlite::deleteRow(m_path, bareNumber); }));
 
-        for (const StoreResult* result : {&removeResult, &addResult, &updateResult}) {
+        for (const Result* result : {&removeResult, &addResult, &updateResult}) {
             if (!result->ok()) {
                 std::printf("write failed: %s\n", result->message().toUtf8().constData());
                 return;

@@ -28,7 +28,7 @@
 #include "settings/Settings.h"
 #include "settings/User.h"
 #include "store/SalesDatabase.h"
-#include "store/StoreResult.h"
+#include "platform/Result.h"
 #include "store/ValueLists.h"
 #include "workspace/OpenDatabases.h"
 #include "workspace/ProcessSettings.h"
@@ -870,7 +870,7 @@ void MainWindow::setToolbarHandler(const QString& key, std::function<void()> han
     m_toolbarHandlers.insert(key, std::move(handler));
 }
 
-void MainWindow::reportStoreFailure(const StoreResult& result) {
+void MainWindow::reportStoreFailure(const Result& result) {
     if (result.ok())
         return;
     UiServices::instance().messageBox(result.message(), ProductName, UiServices::Icon::Exclamation,

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "store/StoreResult.h"
+#include "platform/Result.h"
 
 #include <QHash>
 #include <QMainWindow>
@@ -118,7 +118,7 @@ public:
     void setToolbarHandler(const QString& key, std::function<void()> handler);
 
     // Shows a failed single-record write: the message names the file and the cause.
-    void reportStoreFailure(const StoreResult& result);
+    void reportStoreFailure(const Result& result);
 
     // The database shown in the list; an empty one without location while none is open.
     SalesDatabase& shownDatabase();

@@ -581,57 +581,42 @@ SalesFileStore::addAll(const std::vector<const Opportunity*>& items, qint32 high
 
 Result SalesFileStore::update(const Opportunity& opportunity) {
     const QString where = QStringLiteral("Could not save the opportunity in %1: %2");
-    const auto failure = [&](const QString& cause) {
-        return Result::failure(where.arg(m_path, cause));
-    };
     if (const QString tooLong = SalesSchema::checkSizes(opportunity); !tooLong.isEmpty())
-        return failure(tooLong);
-
-    SalesFile file(m_path, SalesFile::Mode::Existing);
-    if (!file.isOpen())
-        return failure(file.error());
-    const auto row = opportunity.rowId();
-    SqlStatement update(file.handle(), row ? statements().updateByRow.constData()
-                                           : statements().updateByNumber.constData());
-    if (!update.ok()) {
-        file.takeError(update.rc());
-        return failure(file.error());
-    }
-    bindRecord(update, opportunity);
-    if (row)
-        sqlite3_bind_int64(update.get(), 20, *row);
-    const int rc = sqlite3_step(update.get());
-    if (rc != SQLITE_DONE) {
-        file.takeError(rc);
-        return failure(file.error());
-    }
-    if (const QString changed = changedOne(file.handle(), opportunity.recordNumber());
-        !changed.isEmpty())
-        return failure(changed);
-    if (!file.commit())
-        return failure(file.error());
-    return {};
+        return Result::failure(where.arg(m_path, tooLong));
+    return changeOne(opportunity, Change::Update, where);
 }
 
 Result SalesFileStore::remove(const Opportunity& opportunity) {
-    const QString where = QStringLiteral("Could not delete the opportunity from %1: %2");
+    return changeOne(opportunity, Change::Remove,
+                     QStringLiteral("Could not delete the opportunity from %1: %2"));
+}
+
+Result SalesFileStore::changeOne(const Opportunity& opportunity, Change change,
+                                 const QString& where) {
     const auto failure = [&](const QString& cause) {
         return Result::failure(where.arg(m_path, cause));
     };
     SalesFile file(m_path, SalesFile::Mode::Existing);
     if (!file.isOpen())
         return failure(file.error());
+    // The record it was read from: by its row where the file gave one, else by its number.
     const auto row = opportunity.rowId();
-    SqlStatement remove(file.handle(), row ? statements().removeByRow.constData()
-                                           : statements().removeByNumber.constData());
-    if (!remove.ok()) {
-        file.takeError(remove.rc());
+    const Statements& sql = statements();
+    const QByteArray& text = change == Change::Update
+                                 ? (row ? sql.updateByRow : sql.updateByNumber)
+                                 : (row ? sql.removeByRow : sql.removeByNumber);
+    SqlStatement statement(file.handle(), text.constData());
+    if (!statement.ok()) {
+        file.takeError(statement.rc());
         return failure(file.error());
     }
-    sqlite3_bind_int(remove.get(), 1, opportunity.recordNumber());
+    if (change == Change::Update)
+        bindRecord(statement, opportunity);
+    else
+        sqlite3_bind_int(statement.get(), 1, opportunity.recordNumber());
     if (row)
-        sqlite3_bind_int64(remove.get(), 20, *row);
-    const int rc = sqlite3_step(remove.get());
+        sqlite3_bind_int64(statement.get(), 20, *row);
+    const int rc = sqlite3_step(statement.get());
     if (rc != SQLITE_DONE) {
         file.takeError(rc);
         return failure(file.error());

@@ -32,6 +32,10 @@ public:
     Result backupTo(const QString& target) override;
 
 private:
+    enum class Change { Update, Remove };
+    // Updates or deletes the one record `opportunity` was read from, in one transaction; fails
+    // (and changes nothing) unless exactly that record changed.
+    Result changeOne(const Opportunity& opportunity, Change change, const QString& where);
     // The highest record number of the file that fits 32 bits (0 when there is none), read inside
     // the exclusive transaction so that no other program can take the number that follows.
     static ResultValue<qint64> highestRecordNumber(SalesFile& file);
