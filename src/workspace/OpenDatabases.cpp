@@ -208,23 +208,21 @@ Result OpenDatabases::update(const QString& key, const Opportunity& edited) {
 ResultValue<QString> OpenDatabases::add(const Opportunity& opportunity) {
     if (!m_shown)
         return Result::failure(QStringLiteral("No database is open."));
-    const auto added = m_shown->add(opportunity);
-    if (!added)
-        return added;
-    emit opportunityAdded(m_shown, *added);
-    emit totalsChanged();
-    return added;
+    return announceAdded(m_shown->add(opportunity));
 }
 
 ResultValue<QString> OpenDatabases::restore(const Opportunity& removed) {
     if (!m_shown)
         return Result::failure(QStringLiteral("No database is open."));
-    const auto restored = m_shown->restore(removed);
-    if (!restored)
-        return restored;
-    emit opportunityAdded(m_shown, *restored);
-    emit totalsChanged();
-    return restored;
+    return announceAdded(m_shown->restore(removed));
+}
+
+ResultValue<QString> OpenDatabases::announceAdded(ResultValue<QString> added) {
+    if (added) {
+        emit opportunityAdded(m_shown, *added);
+        emit totalsChanged();
+    }
+    return added;
 }
 
 Result OpenDatabases::remove(const QString& key) {

@@ -122,6 +122,8 @@ private:
     // Reads the file at a canonical location and runs the filter pass over it.
     static ResultValue<std::unique_ptr<SalesDatabase>> readFile(const QString& canonical);
     static DataMerge::Outcome noDatabaseOutcome(const QString& title);
+    // Tells the listeners of an opportunity added to the shown database.
+    ResultValue<QString> announceAdded(ResultValue<QString> added);
     DataMerge::Outcome merged(DataMerge::Outcome outcome);
 
     std::vector<std::unique_ptr<SalesDatabase>> m_databases;
