@@ -7,6 +7,7 @@
 #include "settings/ColumnsInfo.h"
 #include "settings/User.h"
 #include "store/NumericText.h"
+#include "store/OpportunityFields.h"
 #include "store/SalesDatabase.h"
 #include "workspace/OpenDatabases.h"
 
@@ -24,17 +25,12 @@ const QString RecordKey = QStringLiteral("RecordNumber");
 
 // The keys a list can show: the window's column keys and the record number.
 QStringList listKeys() {
-    return ColumnsInfo::columnKeys() + QStringList{RecordKey};
+    return OpportunityFields::columnKeys() + QStringList{RecordKey};
 }
 
 QString captionOf(const QString& key) {
-    const qsizetype at = ColumnsInfo::columnKeys().indexOf(key);
-    return at >= 0 ? ColumnsInfo::captions().at(at) : QStringLiteral("Record");
-}
-
-bool isAmountKey(const QString& key) {
-    return key == QLatin1String("UnitPrice") || key == QLatin1String("Quantity") ||
-           key == QLatin1String("Revenue");
+    const qsizetype at = OpportunityFields::columnKeys().indexOf(key);
+    return at >= 0 ? OpportunityFields::columnCaptions().at(at) : QStringLiteral("Record");
 }
 
 // A cell of the list on one line: TABs and line breaks become blanks.
@@ -301,7 +297,7 @@ int CommandLine::listCommand(const Arguments& arguments) {
         for (const auto& column : shown)
             keys.append(column.second);
         if (keys.isEmpty())
-            keys = ColumnsInfo::columnKeys();
+            keys = OpportunityFields::columnKeys();
     }
     for (const QString& key : keys + (sortKey.isEmpty() ? QStringList() : QStringList{sortKey})) {
         if (!known.contains(key))
@@ -324,7 +320,7 @@ int CommandLine::listCommand(const Arguments& arguments) {
             std::stable_sort(rows.begin(), rows.end(), [](const auto* a, const auto* b) {
                 return a->recordNumber() < b->recordNumber();
             });
-        } else if (isAmountKey(sortKey)) {
+        } else if (OpportunityFields::isAmount(sortKey)) {
             std::stable_sort(rows.begin(), rows.end(), [&](const auto* a, const auto* b) {
                 return amountOf(a->keyText(sortKey)) < amountOf(b->keyText(sortKey));
             });

@@ -1,5 +1,7 @@
 #include "exchange/LeadFile.h"
 
+#include "store/OpportunityFields.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
@@ -118,16 +120,19 @@ void LeadFile::fillLead(Opportunity& o, const QString& line) {
         start = field.end + 1;
     }
     const QChar blank = QLatin1Char(' ');
-    o.setCompany(leftChars(column[9], 32));
-    o.setContact(leftChars(column[0] + blank + column[10], 32));
-    o.setDescription(leftChars(column[0] + blank + column[9] + LeadSuffix, 128));
+    using OpportunityFields::info;
+    o.setCompany(leftChars(column[9], info(OpportunityFields::Company).size));
+    o.setContact(leftChars(column[0] + blank + column[10], info(OpportunityFields::Contact).size));
+    o.setDescription(leftChars(column[0] + blank + column[9] + LeadSuffix,
+                               info(OpportunityFields::Description).size));
     o.setSource(LeadSource);
     o.setStage(LeadStage);
     o.setProbability(LeadProbability);
     QString note;
     for (const QString& text : column)
         note += text + QStringLiteral(", ");
-    o.setNote(leftChars(note, 127));
+    // One character short of the field's size, as lead notes have always been.
+    o.setNote(leftChars(note, info(OpportunityFields::Note).size - 1));
 }
 
 std::vector<Opportunity> LeadFile::leads(const QString& text) {

@@ -1,6 +1,7 @@
 #include "exchange/OpportunityText.h"
 
 #include "store/Opportunity.h"
+#include "store/OpportunityFields.h"
 
 QString labelLine(const QString& label, const QString& value) {
     if (value.isEmpty())
@@ -10,19 +11,15 @@ QString labelLine(const QString& label, const QString& value) {
 
 QString opportunityText(const Opportunity& o) {
     QString text = QStringLiteral("\r\n");
-    text += labelLine(QStringLiteral("Description"), o.description());
-    text += labelLine(QStringLiteral("Company    "), o.company());
-    text += labelLine(QStringLiteral("Contact    "), o.contact());
-    text += labelLine(QStringLiteral("Department "), o.department());
-    text += labelLine(QStringLiteral("Note       "), o.note());
-    text += labelLine(QStringLiteral("Product    "), o.product());
-    text += labelLine(QStringLiteral("Quantity   "), o.quantity());
-    text += labelLine(QStringLiteral("Price      "), o.unitPrice());
-    text += labelLine(QStringLiteral("Revenue    "), o.revenue());
-    text += labelLine(QStringLiteral("Stage      "), o.stage());
-    text += labelLine(QStringLiteral("Probability"), o.probability());
-    text += labelLine(QStringLiteral("Forecast   "), o.forecast());
-    text += labelLine(QStringLiteral("Source     "), o.source());
-    text += labelLine(QStringLiteral("Order Date "), o.orderDateText());
+    // The labels line up: each is filled with blanks to the longest.
+    static const qsizetype width = [] {
+        qsizetype longest = 0;
+        for (const OpportunityFields::TextLine& line : OpportunityFields::textLines())
+            longest = qMax(longest, line.label.size());
+        return longest;
+    }();
+    for (const OpportunityFields::TextLine& line : OpportunityFields::textLines())
+        text += labelLine(line.label.leftJustified(width),
+                          line.field ? o.text(*line.field) : o.orderDateText());
     return text;
 }

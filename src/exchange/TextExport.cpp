@@ -2,6 +2,7 @@
 
 #include "exchange/FileIdentity.h"
 #include "store/Opportunities.h"
+#include "store/OpportunityFields.h"
 
 #include <QFileInfo>
 #include <QSaveFile>
@@ -82,14 +83,7 @@ QString TextExport::exportSeparator(const QString& value, const QString& key) {
 }
 
 const QStringList& TextExport::headers() {
-    static const QStringList headers = {
-        QStringLiteral("Description"), QStringLiteral("Contact"),     QStringLiteral("Company"),
-        QStringLiteral("Department"),  QStringLiteral("Note"),        QStringLiteral("Product"),
-        QStringLiteral("Unit Price"),  QStringLiteral("Quantity"),    QStringLiteral("Revenue"),
-        QStringLiteral("Stage"),       QStringLiteral("Probability"), QStringLiteral("Forecast"),
-        QStringLiteral("Source"),      QStringLiteral("OrderDate"),   QStringLiteral("Record"),
-        QStringLiteral("Created"),     QStringLiteral("Owner")};
-    return headers;
+    return OpportunityFields::exportHeaders();
 }
 
 UiServices::FileRequest TextExport::FileRequest() {
@@ -157,21 +151,18 @@ ResultValue<qint64> TextExport::write(const Opportunities& opportunities, const 
     for (const Opportunity& o : opportunities) {
         if (!o.visible())
             continue;
-        const QString* const texts[] = {
-            &o.description(), &o.contact(),   &o.company(),  &o.department(), &o.note(),
-            &o.product(),     &o.unitPrice(), &o.quantity(), &o.revenue(),    &o.stage(),
-            &o.probability(), &o.forecast(),  &o.source()};
-        for (const QString* text : texts) {
-            appendValue(buffer, *text, separator);
-            buffer += between;
+        bool first = true;
+        for (const auto& field : OpportunityFields::exportFields()) {
+            if (!first)
+                buffer += between;
+            first = false;
+            if (!field)
+                appendValue(buffer, o.orderDateText(), separator);
+            else if (*field == OpportunityFields::RecordNumber)
+                buffer += QString::number(o.recordNumber()); // a number, never quoted
+            else
+                appendValue(buffer, o.text(*field), separator);
         }
-        appendValue(buffer, o.orderDateText(), separator);
-        buffer += between;
-        buffer += QString::number(o.recordNumber());
-        buffer += between;
-        appendValue(buffer, o.dateCreated(), separator);
-        buffer += between;
-        appendValue(buffer, o.salesOwner(), separator);
         buffer += rowEnd;
         ++count;
         if (buffer.size() >= FlushChars) {

@@ -4,6 +4,7 @@
 
 #include <QDialogButtonBox>
 
+#include "filter/FilterRanges.h"
 #include "filter/Filters.h"
 #include "platform/LocaleText.h"
 #include "platform/UiServices.h"
@@ -29,8 +30,6 @@
 #include <cmath>
 
 namespace {
-// Ranges longer than a year are refused.
-constexpr qint64 MaxRangeDays = 365;
 // A range that cannot be shown is replaced by this many days from now.
 constexpr qint64 FallbackRangeDays = 90;
 
@@ -193,10 +192,6 @@ FilterDialog::FilterDialog(Filters& filters, std::function<void()> filterPass, Q
     load();
 }
 
-QString FilterDialog::revenueWarningTitle() {
-    return QStringLiteral("Revenue range filter");
-}
-
 void FilterDialog::buildGeneralPage(QWidget* page) {
     auto* Frame5 = frame(page, "Frame5", QStringLiteral("Filters"));
     m_optUse = {
@@ -343,7 +338,7 @@ void FilterDialog::load() {
 
     QDateTime start = dateValue(m_filters, QStringLiteral("Start"));
     QDateTime end = dateValue(m_filters, QStringLiteral("End"));
-    if (end < start || start.date().daysTo(end.date()) > MaxRangeDays) {
+    if (end < start || start.date().daysTo(end.date()) > FilterRanges::MaxRangeDays) {
         start = QDateTime::currentDateTime();
         end = start.addDays(FallbackRangeDays);
     }
@@ -454,29 +449,21 @@ bool FilterDialog::apply() {
     UiServices& ui = UiServices::instance();
     const QDateTime start = m_dateRange[0]->dateTime();
     const QDateTime end = m_dateRange[1]->dateTime();
-    if (start.date() > end.date()) {
-        ui.messageBox(
-            QStringLiteral("Warning: Your date range has the start date later than the end date."),
-            QStringLiteral("Date range filter."), UiServices::Icon::Exclamation,
-            UiServices::Buttons::Ok);
-        resetDateRange();
-        return false;
+    // The revenue fields are cleaned only once the dates passed.
+    FilterRanges::Verdict verdict = FilterRanges::checkDates(start.date(), end.date());
+    double low = 0.0;
+    double high = 0.0;
+    if (verdict.passed()) {
+        low = cleanRevenue(m_txtRevenue[0]);
+        high = cleanRevenue(m_txtRevenue[1]);
+        verdict = FilterRanges::checkRevenue(low, high);
     }
-    if (start.date().daysTo(end.date()) > MaxRangeDays) {
-        ui.messageBox(QStringLiteral("Warning: Your date range start and end date cannot be more "
-                                     "than one year apart."),
-                      QStringLiteral("Date range filter"), UiServices::Icon::Critical,
-                      UiServices::Buttons::Ok);
-        resetDateRange();
-        return false;
-    }
-    const double low = cleanRevenue(m_txtRevenue[0]);
-    const double high = cleanRevenue(m_txtRevenue[1]);
-    if (high < low) {
-        ui.messageBox(
-            QStringLiteral("Warning: Your revenue range 'low' cannot be more than the 'high'."),
-            revenueWarningTitle(), UiServices::Icon::Critical, UiServices::Buttons::Ok);
-        resetRevenueRange();
+    if (!verdict.passed()) {
+        ui.messageBox(verdict.text, verdict.title, verdict.icon, UiServices::Buttons::Ok);
+        if (verdict.range == FilterRanges::Range::OrderDate)
+            resetDateRange();
+        else
+            resetRevenueRange();
         return false;
     }
 

@@ -31,9 +31,6 @@ public:
     // (its warning was shown, the fields reset and nothing written).
     bool apply();
 
-    // The revenue warning's title.
-    static QString revenueWarningTitle();
-
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 

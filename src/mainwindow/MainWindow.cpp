@@ -9,6 +9,7 @@
 #include "filter/FilterDialog.h"
 #include "filter/Filters.h"
 #include "mainwindow/AccessKeys.h"
+#include "mainwindow/ListLayout.h"
 #include "mainwindow/NoteEditor.h"
 #include "mainwindow/OpportunityListModel.h"
 #include "mainwindow/OpportunitySortProxy.h"
@@ -27,6 +28,7 @@
 #include "settings/OptionsDialog.h"
 #include "settings/Settings.h"
 #include "settings/User.h"
+#include "store/OpportunityFields.h"
 #include "store/SalesDatabase.h"
 #include "platform/Result.h"
 #include "store/ValueLists.h"
@@ -69,15 +71,9 @@ namespace {
 
 const QString ProductName = QStringLiteral("Corvane");
 
-// The Sort menu, positions 1 to 14.
-const QStringList& SortCaptions() {
-    static const QStringList captions{
-        QStringLiteral("Description"), QStringLiteral("Company"),   QStringLiteral("Department"),
-        QStringLiteral("Contact"),     QStringLiteral("Note"),      QStringLiteral("Product"),
-        QStringLiteral("Price"),       QStringLiteral("Quantity"),  QStringLiteral("Revenue"),
-        QStringLiteral("Source"),      QStringLiteral("Stage"),     QStringLiteral("Forecast"),
-        QStringLiteral("Probability"), QStringLiteral("Order Date")};
-    return captions;
+// The sort choice and column widths of this process's settings.
+ListLayout listLayout() {
+    return ListLayout(Settings::instance(), ColumnsInfo::instance());
 }
 
 // Toolbar buttons in order: key, tool tip, theme icon, bundled icon.
@@ -169,12 +165,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
     installSignalExit();
     assignAccessKeys();
     // Columns whose width was never stored size to their content.
-    for (const QString& key : ColumnsInfo::columnKeys()) {
-        if (!SettingsStore::instance().hasSetting(QLatin1String(SettingsStore::AppName),
-                                                  QStringLiteral("Display"),
-                                                  key + QStringLiteral("Width")))
-            m_unsizedColumns.append(key);
-    }
+    m_unsizedColumns = ListLayout::columnsWithoutStoredWidth();
     connect(m_list->header(), &QHeaderView::sortIndicatorChanged, this,
             &MainWindow::restoreSortIndicator);
     statusBar()->installEventFilter(this);
@@ -276,8 +267,8 @@ void MainWindow::buildMenus() {
     m_sortGroup = new QActionGroup(this);
     m_sortGroup->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
     for (int position = 0; position <= 14; ++position) {
-        const QString caption =
-            position == 0 ? QStringLiteral("Not Sorted") : SortCaptions().at(position - 1);
+        const QString caption = position == 0 ? QStringLiteral("Not Sorted")
+                                              : OpportunityFields::sortCaptions().at(position - 1);
         QAction* choice = sort->addAction(caption);
         choice->setObjectName(QStringLiteral("mnuSortChoices_%1").arg(position));
         choice->setData(position);
@@ -727,25 +718,21 @@ void MainWindow::showTotals() {
 
 void MainWindow::applyColumnWidths() {
     const qreal dpi = this->dpi();
-    const ColumnsInfo& columns = ColumnsInfo::instance();
+    const ListLayout layout = listLayout();
     for (int column = 0; column < m_model->dataColumnCount(); ++column) {
-        if (const ColumnStatus* status = columns.item(m_model->columnKey(column)))
-            m_list->header()->resizeSection(column, Twips::toPixels(status->width(), dpi));
+        if (const int width = layout.columnWidth(m_model->columnKey(column), dpi); width >= 0)
+            m_list->header()->resizeSection(column, width);
     }
     sizeUnstoredColumns();
 }
 
 void MainWindow::captureColumnWidths() {
-    const qreal dpi = this->dpi();
-    ColumnsInfo& columns = ColumnsInfo::instance();
-    for (qint32 position = 1; position <= columns.count(); ++position) {
-        ColumnStatus* status = columns.item(position);
-        if (!status || !status->isDisplayed())
-            continue;
-        const int column = m_model->columnOf(status->key());
-        if (column >= 0)
-            status->setWidth(Twips::fromPixels(m_list->header()->sectionSize(column), dpi));
-    }
+    listLayout().captureColumnWidths(
+        [this](const QString& key) {
+            const int column = m_model->columnOf(key);
+            return column >= 0 ? m_list->header()->sectionSize(column) : -1;
+        },
+        dpi());
 }
 
 // A width the user drags is kept for the rest of the run, so that the next rebuild does not
@@ -753,18 +740,15 @@ void MainWindow::captureColumnWidths() {
 void MainWindow::columnResized(int section, int, int newSize) {
     if (m_rebuilding || section >= m_model->dataColumnCount())
         return;
-    if (ColumnStatus* status = ColumnsInfo::instance().item(m_model->columnKey(section)))
-        status->setWidth(Twips::fromPixels(newSize, dpi()));
+    listLayout().setColumnWidth(m_model->columnKey(section), newSize, dpi());
     m_unsizedColumns.removeAll(m_model->columnKey(section));
 }
 
 void MainWindow::applyStoredSort() {
-    const Settings& settings = Settings::instance();
-    const Qt::SortOrder order =
-        settings.displaySortOrder() == 1 ? Qt::DescendingOrder : Qt::AscendingOrder;
-    const int column = settings.displaySorted() && settings.displaySortKey()
-                           ? m_model->columnOf(*settings.displaySortKey())
-                           : -1;
+    const ListLayout layout = listLayout();
+    const Qt::SortOrder order = layout.sortOrder();
+    const QString key = layout.sortKey();
+    const int column = key.isEmpty() ? -1 : m_model->columnOf(key);
     m_proxy->sort(column, order);
     QHeaderView* header = m_list->header();
     header->setSortIndicatorShown(column >= 0);
@@ -780,33 +764,22 @@ void MainWindow::headerClicked(int section) {
 }
 
 void MainWindow::applySortChoice(int sortMenuPosition) {
-    applySortChoice(ColumnsInfo::keyValue(sortMenuPosition));
+    applySortChoice(OpportunityFields::sortKey(sortMenuPosition));
 }
 
 void MainWindow::applySortChoice(const QString& choice) {
-    Settings& settings = Settings::instance();
-    qint16 order = 0;
-    if (settings.displaySortKey() && *settings.displaySortKey() == choice)
-        order = settings.displaySortOrder() == 0 ? 1 : 0;
-    const bool sorted = choice != QLatin1String("None");
-
-    settings.setDisplaySortKey(choice);
-    settings.setDisplaySortOrder(order);
-    settings.setDisplaySorted(sorted);
+    ListLayout layout = listLayout();
+    layout.chooseSort(choice);
     applyStoredSort();
     scrollAfterSort();
 
     updateCommandState();
-    if (!settings.displaySorted())
+    if (layout.sortKey().isEmpty())
         showListView(true);
 }
 
 int MainWindow::sortMenuPosition(const QString& key) const {
-    for (int position = 1; position <= 14; ++position) {
-        if (ColumnsInfo::keyValue(position) == key)
-            return position;
-    }
-    return 0;
+    return OpportunityFields::sortPosition(key);
 }
 
 void MainWindow::updateCommandState() {

@@ -6,6 +6,7 @@
 #include "settings/ColumnsInfo.h"
 #include "store/Opportunities.h"
 #include "store/Opportunity.h"
+#include "store/OpportunityFields.h"
 
 #include <algorithm>
 
@@ -24,32 +25,8 @@ QStringList OpportunityListModel::displayedKeys(const ColumnsInfo& columns) {
 }
 
 QString OpportunityListModel::captionOf(const QString& columnKey) {
-    const qsizetype index = ColumnsInfo::columnKeys().indexOf(columnKey);
-    return index < 0 ? QString() : ColumnsInfo::captions().at(index);
-}
-
-OpportunityListModel::Getter OpportunityListModel::getterOf(const QString& columnKey) {
-    static const struct {
-        const char* key;
-        Getter getter;
-    } getters[] = {{"Description", &Opportunity::description},
-                   {"Company", &Opportunity::company},
-                   {"Department", &Opportunity::department},
-                   {"Contact", &Opportunity::contact},
-                   {"Note", &Opportunity::note},
-                   {"Product", &Opportunity::product},
-                   {"UnitPrice", &Opportunity::unitPrice},
-                   {"Quantity", &Opportunity::quantity},
-                   {"Revenue", &Opportunity::revenue},
-                   {"Stage", &Opportunity::stage},
-                   {"Probability", &Opportunity::probability},
-                   {"Forecast", &Opportunity::forecast},
-                   {"Source", &Opportunity::source}};
-    for (const auto& entry : getters) {
-        if (columnKey == QLatin1String(entry.key))
-            return entry.getter;
-    }
-    return nullptr;
+    const qsizetype index = OpportunityFields::columnKeys().indexOf(columnKey);
+    return index < 0 ? QString() : OpportunityFields::columnCaptions().at(index);
 }
 
 void OpportunityListModel::rebuild(const Opportunities& collection, const QStringList& columnKeys) {
@@ -60,8 +37,12 @@ void OpportunityListModel::rebuild(const Opportunities& collection, const QStrin
         Column column;
         column.key = key;
         column.caption = captionOf(key);
-        column.getter = getterOf(key);
-        column.orderDate = key == QLatin1String("OrderDate");
+        column.field = OpportunityFields::byKey(key);
+        // Only the fields that have a list column show (not the record number, for one).
+        if (column.field && OpportunityFields::info(*column.field).column.position < 0)
+            column.field.reset();
+        column.orderDate = key == QLatin1String(OpportunityFields::OrderDateColumn.key);
+        column.amount = OpportunityFields::isAmount(key);
         withOrderDate = withOrderDate || column.orderDate;
         m_columns.push_back(column);
     }
@@ -184,8 +165,8 @@ const QString& OpportunityListModel::text(int row, int column) const {
     if (row < 0 || row >= rowCount() || column < 0 || column >= columnCount())
         return m_empty;
     const Column& c = m_columns[static_cast<size_t>(column)];
-    if (c.getter)
-        return (m_rows[static_cast<size_t>(row)]->*c.getter)();
+    if (c.field)
+        return m_rows[static_cast<size_t>(row)]->text(*c.field);
     if (c.orderDate)
         return m_orderDates[static_cast<size_t>(row)];
     return m_empty;
@@ -229,9 +210,7 @@ QVariant OpportunityListModel::headerData(int section, Qt::Orientation orientati
 QVariant OpportunityListModel::alignment(int column) const {
     if (column < 0 || column >= columnCount())
         return {};
-    static const QStringList amountKeys{QStringLiteral("UnitPrice"), QStringLiteral("Quantity"),
-                                        QStringLiteral("Revenue")};
-    const bool amount = amountKeys.contains(m_columns[static_cast<size_t>(column)].key);
+    const bool amount = m_columns[static_cast<size_t>(column)].amount;
     const Qt::Alignment alignment = (amount ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter;
     return static_cast<int>(alignment);
 }

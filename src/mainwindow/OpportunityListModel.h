@@ -1,8 +1,11 @@
 #pragma once
 
+#include "store/OpportunityFields.h"
+
 #include <QAbstractTableModel>
 #include <QString>
 #include <QStringList>
+#include <optional>
 #include <vector>
 
 class ColumnsInfo;
@@ -41,7 +44,7 @@ public:
     static QString captionOf(const QString& columnKey);
 
     // Recomputes every row from `collection`, showing the data columns `columnKeys` (keys of
-    // ColumnsInfo::columnKeys(), in the order given) and the empty last column.
+    // OpportunityFields::columnKeys(), in the order given) and the empty last column.
     void rebuild(const Opportunities& collection, const QStringList& columnKeys);
     // No rows and only the empty last column.
     void clear();
@@ -75,14 +78,14 @@ public:
     int dataColumnCount() const { return static_cast<int>(m_columns.size()) - 1; }
 
 private:
-    using Getter = const QString& (Opportunity::*)() const;
     struct Column {
         QString key;
         QString caption;
-        Getter getter = nullptr; // nullptr: the order date, or the empty last column
+        // The field shown; nothing for the order date and the empty last column.
+        std::optional<OpportunityFields::Field> field;
         bool orderDate = false;
+        bool amount = false;
     };
-    static Getter getterOf(const QString& columnKey);
     // Right for the amount and number columns, left for the others.
     QVariant alignment(int column) const;
     bool showsOrderDate() const;

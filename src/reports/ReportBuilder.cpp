@@ -1,6 +1,7 @@
 #include "reports/ReportBuilder.h"
 
 #include "platform/LocaleText.h"
+#include "store/OpportunityFields.h"
 #include "store/ValueLists.h"
 
 #include <QCollator>
@@ -189,9 +190,10 @@ private:
         for (const ReportTemplate::Column& column : m_t.columns) {
             set.headings.append(column.heading);
             set.widths.append(column.width);
+            // Money, counts and shares line up on their last digit.
             set.rightAligned.append(ReportTemplate::isAmount(column.field) ||
-                                    column.field == QLatin1String("Share") ||
-                                    column.field == QLatin1String("Quantity"));
+                                    OpportunityFields::isAmount(column.field) ||
+                                    column.field == QLatin1String("Share"));
         }
         m_content.columnSets.push_back(set);
         return static_cast<int>(m_content.columnSets.size()) - 1;
@@ -475,15 +477,9 @@ ReportContent ReportBuilder::build(const ReportTemplate& reportTemplate,
 }
 
 QString ReportBuilder::caption(const QString& field) {
+    if (const QString text = OpportunityFields::reportCaption(field); !text.isEmpty())
+        return text;
     static const QList<QPair<QString, QString>> captions{
-        {QStringLiteral("RecordNumber"), QStringLiteral("Record number")},
-        {QStringLiteral("SalesOwner"), QStringLiteral("Sales owner")},
-        {QStringLiteral("DateCreated"), QStringLiteral("Created")},
-        {QStringLiteral("UnitPrice"), QStringLiteral("Unit price")},
-        {QStringLiteral("OrderDate"), QStringLiteral("Order date")},
-        {QStringLiteral("OrderDay"), QStringLiteral("Order day")},
-        {QStringLiteral("OrderMonth"), QStringLiteral("Order month")},
-        {QStringLiteral("OrderYear"), QStringLiteral("Order year")},
         {QStringLiteral("Weighted"), QStringLiteral("Weighted revenue")},
         {QStringLiteral("Share"), QStringLiteral("Running share")}};
     for (const auto& [name, text] : captions) {

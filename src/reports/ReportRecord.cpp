@@ -6,35 +6,19 @@
 
 #include <QLocale>
 
-namespace {
-int indexOf(const char* name) {
-    return ReportRecord::fieldIndex(QLatin1String(name));
-}
-} // namespace
-
 int ReportRecord::fieldIndex(const QString& name) {
-    for (size_t i = 0; i < OpportunityFields::Fields.size(); ++i) {
-        if (name.compare(QLatin1String(OpportunityFields::Fields[i].storedName),
-                         Qt::CaseInsensitive) == 0)
-            return static_cast<int>(i);
-    }
-    return -1;
+    const auto field = OpportunityFields::byStoredName(name);
+    return field ? static_cast<int>(*field) : -1;
 }
 
 void ReportRecord::computeValues() {
-    static const int revenueField = indexOf("Revenue");
-    static const int unitPriceField = indexOf("UnitPrice");
-    static const int quantityField = indexOf("Quantity");
-    static const int probabilityField = indexOf("Probability");
-    static const int yearField = indexOf("OrderYear");
-    static const int monthField = indexOf("OrderMonth");
-    static const int dayField = indexOf("OrderDay");
-    revenue = amountOf(field(revenueField));
-    unitPrice = amountOf(field(unitPriceField));
-    quantity = amountOf(field(quantityField));
-    probability = probabilityOf(field(probabilityField));
+    using F = OpportunityFields::Field;
+    revenue = amountOf(field(F::Revenue));
+    unitPrice = amountOf(field(F::UnitPrice));
+    quantity = amountOf(field(F::Quantity));
+    probability = probabilityOf(field(F::Probability));
     weighted = revenue * probability / 100.0;
-    orderDate = orderDateOf(field(yearField), field(monthField), field(dayField));
+    orderDate = orderDateOf(field(F::OrderYear), field(F::OrderMonth), field(F::OrderDay));
 }
 
 double ReportRecord::probabilityOf(const QString& text) {

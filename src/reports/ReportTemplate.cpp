@@ -1,6 +1,7 @@
 #include "reports/ReportTemplate.h"
 
 #include "reports/ReportRecord.h"
+#include "store/OpportunityFields.h"
 
 #include <QFile>
 #include <algorithm>
@@ -11,8 +12,8 @@ namespace {
 constexpr qint64 MaxTemplateBytes = 256 * 1024;
 
 const QStringList& computedFields() {
-    static const QStringList fields{QStringLiteral("OrderDate"), QStringLiteral("Weighted"),
-                                    QStringLiteral("Share")};
+    static const QStringList fields{QLatin1String(OpportunityFields::OrderDateColumn.key),
+                                    QStringLiteral("Weighted"), QStringLiteral("Share")};
     return fields;
 }
 
@@ -25,12 +26,7 @@ QString canonicalField(const QString& name) {
     const int index = ReportRecord::fieldIndex(name);
     if (index < 0)
         return QString();
-    static const char* const names[] = {"RecordNumber", "SalesOwner", "DateCreated", "Company",
-                                        "Contact",      "Department", "Description", "Note",
-                                        "Product",      "UnitPrice",  "Quantity",    "Revenue",
-                                        "Source",       "Stage",      "Probability", "Forecast",
-                                        "OrderDay",     "OrderMonth", "OrderYear"};
-    return QLatin1String(names[index]);
+    return QLatin1String(OpportunityFields::Fields[static_cast<size_t>(index)].storedName);
 }
 
 QString canonicalGroup(const QString& name) {
@@ -53,8 +49,7 @@ bool ReportTemplate::isGroup(const QString& name) {
 }
 
 bool ReportTemplate::isAmount(const QString& field) {
-    return field == QLatin1String("Revenue") || field == QLatin1String("UnitPrice") ||
-           field == QLatin1String("Weighted");
+    return OpportunityFields::isMoney(field) || field == QLatin1String("Weighted");
 }
 
 ResultValue<ReportTemplate> ReportTemplate::parse(const QString& text) {

@@ -2,6 +2,7 @@
 
 #include "platform/SettingsStore.h"
 #include "platform/TextForm.h"
+#include "store/OpportunityFields.h"
 
 namespace {
 const QString Section = QStringLiteral("Display");
@@ -12,26 +13,6 @@ std::unique_ptr<ColumnsInfo>& current() {
     return info;
 }
 } // namespace
-
-const QStringList& ColumnsInfo::columnKeys() {
-    static const QStringList keys{
-        QStringLiteral("Description"), QStringLiteral("Company"),     QStringLiteral("Department"),
-        QStringLiteral("Contact"),     QStringLiteral("Note"),        QStringLiteral("Product"),
-        QStringLiteral("UnitPrice"),   QStringLiteral("Quantity"),    QStringLiteral("Revenue"),
-        QStringLiteral("Stage"),       QStringLiteral("Probability"), QStringLiteral("Forecast"),
-        QStringLiteral("Source"),      QStringLiteral("OrderDate")};
-    return keys;
-}
-
-const QStringList& ColumnsInfo::captions() {
-    static const QStringList captions{
-        QStringLiteral("Description"), QStringLiteral("Company"), QStringLiteral("Department"),
-        QStringLiteral("Contact"),     QStringLiteral("Note"),    QStringLiteral("Product"),
-        QStringLiteral("Price"),       QStringLiteral("Qty."),    QStringLiteral("Revenue"),
-        QStringLiteral("Stage"),       QStringLiteral("Prob."),   QStringLiteral("Forecast."),
-        QStringLiteral("Source"),      QStringLiteral("YY-MM-DD")};
-    return captions;
-}
 
 ColumnsInfo::ColumnsInfo() {
     load();
@@ -53,7 +34,7 @@ void ColumnsInfo::releaseInstance() {
 void ColumnsInfo::load() {
     const SettingsStore& store = SettingsStore::instance();
     const QString app = QLatin1String(SettingsStore::AppName);
-    const QStringList& keys = columnKeys();
+    const QStringList& keys = OpportunityFields::columnKeys();
     for (qsizetype i = 0; i < keys.size(); ++i) {
         const QString& key = keys[i];
         const qint16 position = static_cast<qint16>(i + 1);
@@ -117,14 +98,10 @@ bool ColumnsInfo::remove(const QString& key) {
 }
 
 QString ColumnsInfo::keyValue(int sortMenuPosition) {
-    // The Sort menu lists Source, Stage, Forecast, Probability at 10 to 13.
-    static const QStringList bySortPosition{
-        QStringLiteral("Description"), QStringLiteral("Company"),  QStringLiteral("Department"),
-        QStringLiteral("Contact"),     QStringLiteral("Note"),     QStringLiteral("Product"),
-        QStringLiteral("UnitPrice"),   QStringLiteral("Quantity"), QStringLiteral("Revenue"),
-        QStringLiteral("Source"),      QStringLiteral("Stage"),    QStringLiteral("Forecast"),
-        QStringLiteral("Probability"), QStringLiteral("OrderDate")};
-    if (sortMenuPosition < 1 || sortMenuPosition > bySortPosition.size())
-        return QStringLiteral("None");
-    return bySortPosition.at(sortMenuPosition - 1);
+    return OpportunityFields::sortKey(sortMenuPosition);
+}
+
+bool ColumnsInfo::keepsSort(const std::optional<QString>& sortKey) const {
+    const ColumnStatus* sorted = sortKey ? item(*sortKey) : nullptr;
+    return !sorted || sorted->isDisplayed();
 }

@@ -5,15 +5,13 @@
 
 #include <QString>
 #include <QStringList>
+#include <optional>
 
-// The display state of the list's 14 data columns, in position order. Loads itself from
-// section "Display" of the settings store when created; Save writes all 42 values back.
+// The display state of the list's 14 data columns (OpportunityFields::columnKeys()), in position
+// order. Loads itself from section "Display" of the settings store when created; Save writes all
+// 42 values back.
 class ColumnsInfo {
 public:
-    // The column keys in position order, and their list captions.
-    static const QStringList& columnKeys();
-    static const QStringList& captions();
-
     ColumnsInfo();
     ~ColumnsInfo();
     ColumnsInfo(const ColumnsInfo&) = delete;
@@ -33,8 +31,12 @@ public:
     qint32 count() const { return m_items.count(); }
     bool remove(qint32 position);
     bool remove(const QString& key);
+
     // The column key of a Sort menu position (1 to 14), else "None".
     static QString keyValue(int sortMenuPosition);
+    // Whether a sort on `sortKey` stays once these columns are applied: not when its column is
+    // hidden. No key, "None" and keys without a column keep the sort as it is.
+    bool keepsSort(const std::optional<QString>& sortKey) const;
 
     auto begin() const { return m_items.begin(); }
     auto end() const { return m_items.end(); }

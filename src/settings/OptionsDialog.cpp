@@ -14,6 +14,7 @@
 #include "settings/FolderCheck.h"
 #include "settings/Settings.h"
 #include "settings/User.h"
+#include "store/OpportunityFields.h"
 
 #include <QCheckBox>
 #include <QFormLayout>
@@ -80,17 +81,6 @@ private:
 };
 } // namespace
 
-const QStringList& OptionsDialog::entryKeys() {
-    // The entries name the columns in their own order: "Quantity" stands above "Price".
-    static const QStringList keys{
-        QStringLiteral("Description"), QStringLiteral("Company"),     QStringLiteral("Department"),
-        QStringLiteral("Contact"),     QStringLiteral("Note"),        QStringLiteral("Product"),
-        QStringLiteral("Quantity"),    QStringLiteral("UnitPrice"),   QStringLiteral("Revenue"),
-        QStringLiteral("Stage"),       QStringLiteral("Probability"), QStringLiteral("Forecast"),
-        QStringLiteral("Source"),      QStringLiteral("OrderDate")};
-    return keys;
-}
-
 OptionsDialog::OptionsDialog(User& user, ColumnsInfo& columns, Settings& sorting, QWidget* parent)
     : QDialog(parent), m_user(user), m_columns(columns), m_sorting(sorting),
       m_tabOptions(new QTabBar(this)), m_frames(new QStackedWidget(this)) {
@@ -146,10 +136,8 @@ QWidget* OptionsDialog::buildColumnsFrame() {
     m_lstColumns = new QListWidget(frame);
     m_lstColumns->setObjectName(QStringLiteral("lst_Columns"));
     m_lstColumns->setAccessibleName(QStringLiteral("Display Columns"));
-    for (const char* entry :
-         {"Description", "Company", "Department", "Contact", "Notes", "Product", "Quantity",
-          "Price", "Revenue", "Stage", "Probability", "Forecast", "Source", "Order Date"}) {
-        auto* item = new QListWidgetItem(QLatin1String(entry), m_lstColumns);
+    for (const QString& entry : OpportunityFields::optionsCaptions()) {
+        auto* item = new QListWidgetItem(entry, m_lstColumns);
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
         item->setCheckState(Qt::Unchecked);
     }
@@ -258,7 +246,7 @@ void OptionsDialog::load() {
     m_txtLasteDate->setText(LocaleText::shortDate(m_user.lastSent()));
     m_checkOutlook->setChecked(m_user.useOutlook());
 
-    const QStringList& keys = entryKeys();
+    const QStringList& keys = OpportunityFields::optionsKeys();
     for (int row = 0; row < m_lstColumns->count(); ++row) {
         const ColumnStatus* column = m_columns.item(keys.at(row));
         m_lstColumns->item(row)->setCheckState(column && column->isDisplayed() ? Qt::Checked
@@ -360,7 +348,7 @@ void OptionsDialog::apply() {
     (void)shownFolders().save();
 
     bool columnsChanged = false;
-    const QStringList& keys = entryKeys();
+    const QStringList& keys = OpportunityFields::optionsKeys();
     for (int row = 0; row < m_lstColumns->count(); ++row) {
         ColumnStatus* column = m_columns.item(keys.at(row));
         if (!column)
@@ -372,14 +360,11 @@ void OptionsDialog::apply() {
     m_columns.save();
     (void)SettingsStore::instance().flush();
 
-    bool sortDropped = false;
-    if (m_sorting.displaySorted() && m_sorting.displaySortKey()) {
-        const ColumnStatus* sorted = m_columns.item(*m_sorting.displaySortKey());
-        if (sorted && !sorted->isDisplayed()) {
-            m_sorting.setDisplaySorted(false);
-            sortDropped = true;
-        }
-    }
+    // A sort on a column that is no longer shown ends.
+    const bool sortDropped =
+        m_sorting.displaySorted() && !m_columns.keepsSort(m_sorting.displaySortKey());
+    if (sortDropped)
+        m_sorting.setDisplaySorted(false);
 
     if (columnsChanged)
         emit this->columnsChanged();

@@ -26,9 +26,6 @@ class OptionsDialog : public QDialog {
 public:
     OptionsDialog(User& user, ColumnsInfo& columns, Settings& sorting, QWidget* parent = nullptr);
 
-    // The column key of each lst_Columns entry, top to bottom.
-    static const QStringList& entryKeys();
-
     // The Apply button.
     void apply();
 

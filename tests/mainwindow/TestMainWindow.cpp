@@ -485,10 +485,9 @@ void TestMainWindow::sortByHeaderAndMenu() {
     QHeaderView* header = window.listView().header();
     QVERIFY(control("mnuSortChoices_0")->isChecked());
 
-    // Three clicks on one header: ascending, descending, ascending.
+    // Two clicks on one header: ascending, descending (the toggle itself is ListLayout's).
     const int company = window.listModel().columnOf("Company");
-    const QList<QStringList> expected{
-        {"alpha", "Kilo", "Zulu"}, {"Zulu", "Kilo", "alpha"}, {"alpha", "Kilo", "Zulu"}};
+    const QList<QStringList> expected{{"alpha", "Kilo", "Zulu"}, {"Zulu", "Kilo", "alpha"}};
     for (const QStringList& order : expected) {
         clickHeaderAt(header->sectionViewportPosition(company) + header->sectionSize(company) / 2);
         QCOMPARE(listColumn(company), order);
@@ -502,7 +501,7 @@ void TestMainWindow::sortByHeaderAndMenu() {
     clickHeaderAt(header->sectionViewportPosition(window.listModel().columnCount() - 1) + 5);
     QCOMPARE(listColumn(company), expected.last());
     QCOMPARE(*settings.displaySortKey(), "Company");
-    QCOMPARE(int(settings.displaySortOrder()), 0);
+    QCOMPARE(int(settings.displaySortOrder()), 1);
 
     // "Price" in the Sort menu sorts the UnitPrice cells as text: "100" before "20"; chosen
     // again it turns the order, and a rebuild keeps column and direction.

@@ -48,6 +48,8 @@ class TestOpportunityListModel : public QObject {
     Q_OBJECT
 private slots:
     void columnsCellsAndKeys();
+    void everyColumnShowsItsOwnField_data();
+    void everyColumnShowsItsOwnField();
     void textSort_data();
     void textSort();
     void followsTheWorkspaceRowByRow();
@@ -87,6 +89,75 @@ void TestOpportunityListModel::columnsCellsAndKeys() {
     model.clear();
     QCOMPARE(model.rowCount(), 0);
     QCOMPARE(model.columnCount(), 1);
+}
+
+void TestOpportunityListModel::everyColumnShowsItsOwnField_data() {
+    QTest::addColumn<QString>("columnKey");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("rightAligned");
+    const struct {
+        const char* key;
+        const char* text;
+        bool right;
+    } columns[] = {
+        {"Description", "description text", false},
+        {"Company", "company text", false},
+        {"Department", "department text", false},
+        {"Contact", "contact text", false},
+        {"Note", "note text", false},
+        {"Product", "product text", false},
+        {"UnitPrice", "11", true},
+        {"Quantity", "22", true},
+        {"Revenue", "33", true},
+        {"Stage", "stage text", false},
+        {"Probability", "probability text", false},
+        {"Forecast", "fc", false},
+        {"Source", "source text", false},
+        {"OrderDate", "2029-07-08", false},
+    };
+    for (const auto& c : columns)
+        QTest::newRow(c.key) << QString(c.key) << QString(c.text) << c.right;
+}
+
+void TestOpportunityListModel::everyColumnShowsItsOwnField() {
+    QFETCH(QString, columnKey);
+    QFETCH(QString, text);
+    QFETCH(bool, rightAligned);
+    TestEnvironment env;
+    // Every field holds a text of its own.
+    Opportunity o;
+    o.setDescription("description text");
+    o.setCompany("company text");
+    o.setDepartment("department text");
+    o.setContact("contact text");
+    o.setNote("note text");
+    o.setProduct("product text");
+    o.setUnitPrice("11");
+    o.setQuantity("22");
+    o.setRevenue("33");
+    o.setStage("stage text");
+    o.setProbability("probability text");
+    o.setForecast("fc");
+    o.setSource("source text");
+    o.setOrderYear("2029");
+    o.setOrderMonth("July");
+    o.setOrderDay("08");
+    o.setSalesOwner("owner text");
+    Opportunities collection;
+    collection.appendOpportunity(o);
+    OpportunityListModel model;
+    // The column alone, and among all fourteen in reverse order.
+    QStringList all{"Description", "Company",   "Department", "Contact",  "Note",
+                    "Product",     "UnitPrice", "Quantity",   "Revenue",  "Stage",
+                    "Probability", "Forecast",  "Source",     "OrderDate"};
+    std::reverse(all.begin(), all.end());
+    for (const QStringList& keys : {QStringList{columnKey}, all}) {
+        model.rebuild(collection, keys);
+        const int c = model.columnOf(columnKey);
+        QCOMPARE(model.index(0, c).data().toString(), text);
+        const auto alignment = Qt::Alignment(model.index(0, c).data(Qt::TextAlignmentRole).toInt());
+        QCOMPARE(bool(alignment & Qt::AlignRight), rightAligned);
+    }
 }
 
 void TestOpportunityListModel::textSort_data() {

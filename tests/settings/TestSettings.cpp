@@ -4,6 +4,7 @@
 #include "platform/SettingsStore.h"
 #include "settings/ColumnsInfo.h"
 #include "settings/User.h"
+#include "store/OpportunityFields.h"
 
 #include <QSettings>
 #include <QtTest>
@@ -24,6 +25,8 @@ private slots:
     void damagedColumnValues();
     void sortMenuKeys_data();
     void sortMenuKeys();
+    void keepsSort_data();
+    void keepsSort();
 };
 
 void TestSettings::firstRunProfile() {
@@ -168,7 +171,7 @@ void TestSettings::firstRunColumns() {
         QCOMPARE(info.count(), 14);
         for (int position = 1; position <= 14; ++position) {
             const ColumnStatus* c = info.item(position);
-            QCOMPARE(c->key(), ColumnsInfo::columnKeys().at(position - 1));
+            QCOMPARE(c->key(), OpportunityFields::columnKeys().at(position - 1));
             QCOMPARE(c->width(), qint16(1500));
             QCOMPARE(c->order(), qint16(position));
             QVERIFY(c->isDisplayed());
@@ -237,7 +240,29 @@ void TestSettings::sortMenuKeys_data() {
 void TestSettings::sortMenuKeys() {
     QFETCH(int, position);
     QFETCH(QString, key);
-    QCOMPARE(ColumnsInfo::keyValue(position), key);
+    QCOMPARE(OpportunityFields::sortKey(position), key);
+    QCOMPARE(OpportunityFields::sortPosition(key), key == "None" ? 0 : position);
+}
+
+void TestSettings::keepsSort_data() {
+    QTest::addColumn<QString>("sortKey"); // "-" for no key at all
+    QTest::addColumn<bool>("kept");
+    QTest::newRow("hidden column") << "Note" << false;
+    QTest::newRow("displayed column") << "Revenue" << true;
+    QTest::newRow("None") << "None" << true;
+    QTest::newRow("no key") << "-" << true;
+    QTest::newRow("no such column") << "RecordNumber" << true;
+}
+
+void TestSettings::keepsSort() {
+    QFETCH(QString, sortKey);
+    QFETCH(bool, kept);
+    TestEnvironment env;
+    ColumnsInfo columns;
+    columns.item("Note")->setDisplayed(false);
+    const std::optional<QString> key =
+        sortKey == "-" ? std::nullopt : std::optional<QString>(sortKey);
+    QCOMPARE(columns.keepsSort(key), kept);
 }
 
 QTEST_GUILESS_MAIN(TestSettings)
