@@ -151,7 +151,7 @@ int benchmark(bool reportsOnly) {
 
 int main(int argc, char* argv[]) {
 #ifdef CORVANE_BENCH_REPORTS
-    // The reports' charts and the preview are widgets: without a display, draw off screen.
+    // The report preview is a window: without a display, draw off screen.
     if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);

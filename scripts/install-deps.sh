@@ -8,7 +8,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libgl-dev
     libsqlite3-dev libical-dev
     libqt6svg6 qt6-gtk-platformtheme qt6-image-formats-plugins
-    qt6-charts-dev libqt6opengl6-dev poppler-utils radicale vdirsyncer
+    poppler-utils radicale vdirsyncer
     xdg-utils fonts-dejavu-core python3
     xvfb xauth openbox xdotool imagemagick
 )

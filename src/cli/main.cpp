@@ -9,20 +9,20 @@
 #include <memory>
 
 #ifdef CORVANE_CLI_REPORTS
-#include <QApplication>
+#include <QGuiApplication>
 #endif
 
 int main(int argc, char* argv[]) {
     std::unique_ptr<QCoreApplication> application;
 #ifdef CORVANE_CLI_REPORTS
-    // The report command draws charts (Qt Charts), which need the widgets' application. It
+    // The report command paints pages and charts, whose fonts need the GUI application. It
     // never shows a window: unless told otherwise it draws off screen, so that it runs without
     // a display (and a display that cannot be reached does not stop it). Every other command
     // stays on the light core application.
     if (argc > 1 && std::strcmp(argv[1], "report") == 0) {
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
-        application = std::make_unique<QApplication>(argc, argv);
+        application = std::make_unique<QGuiApplication>(argc, argv);
     }
 #endif
     if (!application)

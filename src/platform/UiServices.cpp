@@ -1,6 +1,6 @@
 #include "platform/UiServices.h"
 
-#include "platform/ScriptedUiServices.h"
+#include "platform/HeadlessUiServices.h"
 
 #include <QProcess>
 #include <QStandardPaths>
@@ -15,9 +15,8 @@ UiServices& UiServices::instance() {
         return *g_installed;
     if (g_default)
         return *g_default;
-    // Without a GUI (command-line tools, core tests) nobody can be asked: the scripted
-    // services answer every question with its default and record it.
-    static ScriptedUiServices headless;
+    // Without a GUI (command-line tools) nobody can be asked: every question gets its default.
+    static HeadlessUiServices headless;
     return headless;
 }
 

@@ -45,16 +45,16 @@ QString shareText(double part, double whole) {
     return LocaleText::number(part / whole * 100.0, 1) + QLatin1Char('%');
 }
 
-// A group's label under its bar (rich text): short, on two lines for periods ("W13" over "2024").
+// A group's label under its bar: short, on two lines for periods ("W13" over "2024").
 QString chartLabel(const QString& group, const ReportRecord& r) {
     if ((group == QLatin1String("Week") || group == QLatin1String("Month")) &&
         r.orderDate.isValid()) {
         if (group == QLatin1String("Month"))
             return QLocale().standaloneMonthName(r.orderDate.month(), QLocale::ShortFormat) +
-                   QStringLiteral("<br>") + QString::number(r.orderDate.year());
+                   QLatin1Char('\n') + QString::number(r.orderDate.year());
         int year = 0;
         const int week = r.orderDate.weekNumber(&year);
-        return QStringLiteral("W%1<br>%2").arg(week).arg(year);
+        return QStringLiteral("W%1\n%2").arg(week).arg(year);
     }
     return ReportBuilder::groupLabel(group, r);
 }

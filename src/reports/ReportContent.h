@@ -23,7 +23,7 @@ struct ReportContent {
         int chart = -1;     // the chart's data, for a Chart band
     };
     struct ChartSeries {
-        QStringList categories;
+        QStringList categories; // plain text; a line break starts a second line
         QList<double> revenue;
         QList<double> weighted;
     };

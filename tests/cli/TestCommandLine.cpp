@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -27,7 +28,9 @@ private slots:
     void usageAndFailures();
     void newMergeListAndExport();
     void storedFilterApplies();
+    void report_data();
     void report();
+    void needsNoWidgets();
 
 private:
     Run run(const QStringList& arguments);
@@ -175,7 +178,27 @@ void TestCommandLine::storedFilterApplies() {
              QStringLiteral("Record\n1\n2\n3\n"));
 }
 
+void TestCommandLine::report_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("written");
+    QTest::addColumn<QStringList>("texts");
+    const QStringList page{"Acme Ltd", "Sales representative: Pat O'Brien",
+                           "Database: Pipeline.mdb", "Page 1 of 1"};
+    QTest::newRow("Summary") << "Summary"
+                             << "The report Summary (1 page) was written to Summary.pdf\n"
+                             << page + QStringList{"Pipeline Summary"};
+    // A report with a chart: its title, value axis, category and legend are drawn.
+    QTest::newRow("chart") << "Mnthfcst"
+                           << "The report Mnthfcst (1 page) was written to Mnthfcst.pdf\n"
+                           << page + QStringList{"Forecast by Month",
+                                                 "Revenue and weighted revenue by month", "USD",
+                                                 "Mar", "Weighted revenue"};
+}
+
 void TestCommandLine::report() {
+    QFETCH(QString, name);
+    QFETCH(QString, written);
+    QFETCH(QStringList, texts);
     // The representative and company come from the window's settings file; no display is needed.
     QVERIFY(QDir().mkpath(path("config/Corvane")));
     QVERIFY(RawDatabase::writeFile(path("config/Corvane/Corvane.ini"),
@@ -183,18 +206,36 @@ void TestCommandLine::report() {
     const Run help = run({"--help"});
     QVERIFY(help.out.contains("corvane-cli report DB TEMPLATE OUT.pdf"));
 
-    const Run written = run({"report", "Pipeline.mdb", "Summary", "Summary.pdf"});
-    QCOMPARE(written.exitCode, 0);
-    QCOMPARE(written.out,
-             QStringLiteral("The report Summary (1 page) was written to Summary.pdf\n"));
+    const Run result = run({"report", "Pipeline.mdb", name, name + ".pdf"});
+    QVERIFY2(result.exitCode == 0, qPrintable(result.err));
+    QCOMPARE(result.out, written);
     QProcess pdftotext;
-    pdftotext.start("pdftotext", {"-layout", path("Summary.pdf"), "-"});
+    pdftotext.start("pdftotext", {"-layout", path(name + ".pdf"), "-"});
     QVERIFY(pdftotext.waitForFinished(30000) && pdftotext.exitCode() == 0);
     const QString text = QString::fromUtf8(pdftotext.readAllStandardOutput());
-    for (const char* expected :
-         {"Pipeline Summary", "Acme Ltd", "Sales representative: Pat O'Brien",
-          "Database: Pipeline.mdb", "Page 1 of 1"})
-        QVERIFY2(text.contains(expected), qPrintable(expected + ("\n" + text)));
+    for (const QString& expected : texts)
+        QVERIFY2(text.contains(expected), qPrintable(expected + "\n" + text));
+}
+
+// The tool runs where no widget library is installed: the shared libraries it needs, as its
+// ELF file names them, leave Qt Widgets (and what pulls it in) out.
+void TestCommandLine::needsNoWidgets() {
+    QProcess readelf;
+    readelf.start(QStringLiteral("readelf"), {QStringLiteral("-d"), QStringLiteral(CORVANE_CLI)});
+    if (!readelf.waitForStarted())
+        QSKIP("readelf (binutils) is not installed");
+    QVERIFY(readelf.waitForFinished(30000) && readelf.exitCode() == 0);
+    QStringList needed;
+    const QString dynamic = QString::fromLocal8Bit(readelf.readAllStandardOutput());
+    static const QRegularExpression entry(QStringLiteral(R"(\(NEEDED\).*\[(.+)\])"));
+    for (auto match = entry.globalMatch(dynamic); match.hasNext();)
+        needed.append(match.next().captured(1));
+    QVERIFY2(needed.contains(QStringLiteral("libQt6Core.so.6")), qPrintable(dynamic));
+    for (const QString& library : needed)
+        QVERIFY2(!library.contains(QLatin1String("Widgets")) &&
+                     !library.contains(QLatin1String("Charts")) &&
+                     !library.contains(QLatin1String("PrintSupport")),
+                 qPrintable(library));
 }
 
 QTEST_GUILESS_MAIN(TestCommandLine)

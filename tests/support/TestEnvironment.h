@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/ScriptedUiServices.h"
+#include "ScriptedUiServices.h"
 
 #include <QLocale>
 #include <QString>

@@ -1,4 +1,6 @@
-#include "platform/ScriptedUiServices.h"
+#include "ScriptedUiServices.h"
+
+#include "platform/HeadlessUiServices.h"
 
 UiServices::Answer ScriptedUiServices::messageBox(const QString& text, const QString& title,
                                                   Icon icon, Buttons buttons) {
@@ -8,17 +10,7 @@ UiServices::Answer ScriptedUiServices::messageBox(const QString& text, const QSt
         m_messageHook(message);
     if (!m_answers.isEmpty())
         return m_answers.dequeue();
-    switch (buttons) {
-    case Buttons::Ok:
-        return Answer::Ok;
-    case Buttons::YesNo:
-        return Answer::No;
-    case Buttons::OkCancel:
-    case Buttons::YesNoCancel:
-    case Buttons::RetryCancel:
-        return Answer::Cancel;
-    }
-    return Answer::Cancel;
+    return HeadlessUiServices::defaultAnswer(buttons);
 }
 
 std::optional<QString> ScriptedUiServices::chooseFile(const FileRequest& request) {
