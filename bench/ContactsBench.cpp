@@ -2,6 +2,7 @@
 
 #include "Measure.h"
 #include "pim/VCardReader.h"
+#include "platform/SettingsStore.h"
 #ifdef CORVANE_BENCH_OUTLOOK
 #include "outlook/OutlookContacts.h"
 #include "pim/FilePimApplication.h"
@@ -32,8 +33,9 @@ void ContactsBench::run() {
                              QDir(m_folder).filePath(QStringLiteral("Drafts")));
     PimApplication::setFactory([folders] { return FilePimApplication::open(folders); });
     const QString what = QStringLiteral("read %1 contacts (LoadContacts)");
+    SettingsStore settings(QDir(m_folder).filePath(QStringLiteral("Corvane.ini")));
     for (int i = 0; i < Repeats; ++i) {
-        OutlookContacts outlook;
+        OutlookContacts outlook(settings);
         times.push_back(Measure::ms([&] { outlook.loadContacts(); }));
         read = outlook.outlookError() ? -1 : outlook.count();
         if (outlook.outlookError())

@@ -40,7 +40,8 @@ void writeCriteria(Filters& filters, int round) {
 }
 } // namespace
 
-FilterApplyBench::FilterApplyBench(SalesDatabase& shown) : m_shown(shown) {}
+FilterApplyBench::FilterApplyBench(SalesDatabase& shown, SettingsStore& settings)
+    : m_shown(shown), m_settings(settings) {}
 
 void FilterApplyBench::run() {
     auto opened = SalesDatabase::open(m_shown.location());
@@ -49,9 +50,9 @@ void FilterApplyBench::run() {
         std::printf("(no filter Apply figure: the second database did not open)\n");
         return;
     }
-    Filters& filters = Filters::instance();
+    Filters filters(m_settings);
 #ifdef CORVANE_BENCH_LIST
-    const QStringList columns = OpportunityListModel::displayedKeys(ColumnsInfo::instance());
+    const QStringList columns = OpportunityListModel::displayedKeys(ColumnsInfo(m_settings));
     OpportunityListModel model;
     model.rebuild(m_shown.opportunities(), columns);
 #endif

@@ -12,13 +12,13 @@ namespace {
 constexpr int Repeats = 11;
 }
 
-ListBench::ListBench(SalesDatabase& database, double bareReadMs)
-    : m_database(database), m_bareReadMs(bareReadMs) {}
+ListBench::ListBench(SalesDatabase& database, double bareReadMs, SettingsStore& settings)
+    : m_database(database), m_bareReadMs(bareReadMs), m_settings(settings) {}
 
 void ListBench::run() {
     const ::Opportunities& items = m_database.opportunities();
     // The columns a new user sees, sorted by company as a click on its header does.
-    const QStringList columns = OpportunityListModel::displayedKeys(ColumnsInfo::instance());
+    const QStringList columns = OpportunityListModel::displayedKeys(ColumnsInfo(m_settings));
     OpportunityListModel model;
     OpportunitySortProxy sorted;
     sorted.setSourceModel(&model);

@@ -1,6 +1,7 @@
 #include "ReportBench.h"
 
 #include "Measure.h"
+#include "platform/SettingsStore.h"
 #include "reports/ReportEngine.h"
 #include "reports/ReportPageView.h"
 #include "reports/ReportPreviewWindow.h"
@@ -60,6 +61,7 @@ void ReportBench::run() {
                   QStringLiteral("<300 MB"), peakKb >= 0 && peakMb < 300);
 
     // The preview: the report made and the window shown with its first page.
+    SettingsStore settings(QDir(m_folder).filePath(QStringLiteral("Corvane.ini")));
     for (const QString& name : {QStringLiteral("Summary"), QStringLiteral("Detail")}) {
         int pages = 0;
         const double ms = Measure::ms([&] {
@@ -69,7 +71,7 @@ void ReportBench::run() {
             const auto document = engine.makeDocument();
             if (!document)
                 return;
-            ReportPreviewWindow window(document, {});
+            ReportPreviewWindow window(document, {}, settings);
             window.show();
             QApplication::processEvents();
             pages = window.preview()->pageCount();

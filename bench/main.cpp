@@ -79,7 +79,7 @@ int benchmark(bool reportsOnly) {
         return 1;
     }
     // The filter set reads and writes its criteria there: never in the user's own settings.
-    SettingsStore::setFilePath(folder.filePath(QStringLiteral("Corvane.ini")));
+    SettingsStore settings(folder.filePath(QStringLiteral("Corvane.ini")));
     const QString path = folder.filePath(QStringLiteral("Pipeline.mdb"));
     const int count = MaxOpportunities;
     std::printf(
@@ -111,18 +111,13 @@ int benchmark(bool reportsOnly) {
     if (!store.run())
         return 1;
 #ifdef CORVANE_BENCH_LIST
-    ListBench(store.database(), store.bareReadMs()).run();
-    ColumnsInfo::releaseInstance();
+    ListBench(store.database(), store.bareReadMs(), settings).run();
 #else
     std::printf("(no list figures: the list model is not part of this build)\n");
 #endif
 #ifdef CORVANE_BENCH_FILTER
-    FilterBench(store.database(), store.bareReadMs()).run();
-    FilterApplyBench(store.database()).run();
-#ifdef CORVANE_BENCH_LIST
-    ColumnsInfo::releaseInstance();
-#endif
-    Filters::releaseInstance();
+    FilterBench(store.database(), store.bareReadMs(), settings).run();
+    FilterApplyBench(store.database(), settings).run();
 #else
     std::printf("(no filter figure: the filter subsystem is not part of this build)\n");
 #endif

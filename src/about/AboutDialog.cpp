@@ -9,11 +9,11 @@
 #include <QIcon>
 #include <QLayout>
 
-AboutDialog::AboutDialog(QWidget* parent)
+AboutDialog::AboutDialog(const SettingsStore& store, QWidget* parent)
     : QDialog(parent), m_ui(std::make_unique<Ui::AboutDialog>()) {
     m_ui->setupUi(this);
     connect(m_ui->cmdOK, &QPushButton::clicked, this, &QDialog::accept);
-    connect(m_ui->cmdSysInfo, &QPushButton::clicked, this, [] { startSysInfo(); });
+    connect(m_ui->cmdSysInfo, &QPushButton::clicked, this, [&store] { startSysInfo(store); });
     connect(m_ui->cmdCopy, &QPushButton::clicked, this, &AboutDialog::copyVersions);
     load();
 }
@@ -45,9 +45,9 @@ void AboutDialog::copyVersions() {
     UiServices::instance().setClipboardText(AppInfo::reportText());
 }
 
-void AboutDialog::startSysInfo() {
+void AboutDialog::startSysInfo(const SettingsStore& store) {
     UiServices& ui = UiServices::instance();
-    const ResultValue<SystemInfoRegistry::Command> command = SystemInfoRegistry::find();
+    const ResultValue<SystemInfoRegistry::Command> command = SystemInfoRegistry::find(store);
     if (command && ui.startProgram(command->program, command->arguments))
         return;
     ui.messageBox(SystemInfoRegistry::unavailableText(), AppInfo::title(), UiServices::Icon::None,

@@ -3,6 +3,8 @@
 #include <QDialog>
 #include <memory>
 
+class SettingsStore;
+
 namespace Ui {
 class AboutDialog;
 }
@@ -13,12 +15,13 @@ class AboutDialog;
 class AboutDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit AboutDialog(QWidget* parent = nullptr);
+    // The settings may name the system-information program.
+    explicit AboutDialog(const SettingsStore& store, QWidget* parent = nullptr);
     ~AboutDialog() override;
 
     // Starts the system-information program (SystemInfoRegistry), or tells that none is
     // available.
-    static void startSysInfo();
+    static void startSysInfo(const SettingsStore& store);
 
 private:
     void load();

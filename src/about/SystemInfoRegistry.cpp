@@ -39,9 +39,10 @@ QString SystemInfoRegistry::unavailableText() {
     return QStringLiteral("System Information Is Unavailable At This Time");
 }
 
-std::optional<SystemInfoRegistry::Command> SystemInfoRegistry::fromSettings() {
-    const QString stored = SettingsStore::instance().getSetting(
-        QLatin1String(SettingsStore::AppName), QLatin1String(Section), QLatin1String(Key));
+std::optional<SystemInfoRegistry::Command>
+SystemInfoRegistry::fromSettings(const SettingsStore& store) {
+    const QString stored = store.getSetting(QLatin1String(SettingsStore::AppName),
+                                            QLatin1String(Section), QLatin1String(Key));
     QStringList words = QProcess::splitCommand(stored);
     if (words.isEmpty())
         return std::nullopt;
@@ -60,8 +61,8 @@ std::optional<SystemInfoRegistry::Command> SystemInfoRegistry::fromPath() {
     return std::nullopt;
 }
 
-ResultValue<SystemInfoRegistry::Command> SystemInfoRegistry::find() {
-    if (auto command = fromSettings())
+ResultValue<SystemInfoRegistry::Command> SystemInfoRegistry::find(const SettingsStore& store) {
+    if (auto command = fromSettings(store))
         return *command;
     if (auto command = fromPath())
         return *command;

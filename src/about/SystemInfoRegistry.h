@@ -12,6 +12,8 @@
 //   2. the first of a fixed list of system-information programs (ProgramsOnPath) found on the
 //      PATH.
 // A stored command whose program does not exist is passed over, so the PATH look-up follows.
+class SettingsStore;
+
 class SystemInfoRegistry {
 public:
     static constexpr const char* Section = "SystemInfo";
@@ -28,9 +30,9 @@ public:
     static QString unavailableText();
 
     // The command stored in the settings, when it names an existing executable.
-    static std::optional<Command> fromSettings();
+    static std::optional<Command> fromSettings(const SettingsStore& store);
     // The first program of programsOnPath() found on the PATH.
     static std::optional<Command> fromPath();
     // The command to start, or a failure carrying unavailableText().
-    static ResultValue<Command> find();
+    static ResultValue<Command> find(const SettingsStore& store);
 };

@@ -2,6 +2,7 @@
 #include "outlook/ContactsProgressDialog.h"
 #include "platform/QtUiServices.h"
 #include "platform/UiServices.h"
+#include "workspace/ApplicationSettings.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -17,7 +18,9 @@ int main(int argc, char* argv[]) {
     UiServices::setDefault(&ui);
     ContactsProgressDialog::install();
 
-    MainWindow window;
+    // The application's objects: the user's settings, then the window over them.
+    ApplicationSettings settings;
+    MainWindow window(settings);
     window.show();
     window.load(QApplication::arguments().mid(1));
     const int result = QApplication::exec();

@@ -9,6 +9,7 @@
 #include "store/NumericText.h"
 #include "store/OpportunityFields.h"
 #include "store/SalesDatabase.h"
+#include "workspace/ApplicationSettings.h"
 #include "workspace/OpenDatabases.h"
 
 #ifdef CORVANE_CLI_REPORTS
@@ -55,12 +56,10 @@ QString amount(double value) {
 } // namespace
 
 CommandLine::CommandLine(QTextStream& out, QTextStream& err)
-    : m_out(out), m_err(err), m_workspace(std::make_unique<OpenDatabases>()) {}
+    : m_out(out), m_err(err), m_settings(std::make_unique<ApplicationSettings>()),
+      m_workspace(std::make_unique<OpenDatabases>(m_settings->filters())) {}
 
-CommandLine::~CommandLine() {
-    // The stored filter was read from the settings file; it is written back as the window does.
-    Filters::releaseInstance();
-}
+CommandLine::~CommandLine() = default;
 
 const std::vector<CommandLine::Command>& CommandLine::commands() {
     static const std::vector<Command> commands = {
@@ -257,8 +256,8 @@ int CommandLine::mergeCommand(const Arguments& arguments) {
         return Failure;
     for (const QString& source : sources) {
         const bool isDatabase = QFileInfo(source).suffix().toLower() == QLatin1String("mdb");
-        const DataMerge::Outcome outcome = isDatabase ? m_workspace->mergeDatabase(source)
-                                                      : m_workspace->mergeLeadFile(source);
+        const DataMerge::Outcome outcome =
+            isDatabase ? m_workspace->mergeDatabase(source) : m_workspace->mergeLeadFile(source);
         switch (outcome.status) {
         case DataMerge::Status::Failed:
             return failure(outcome.message);
@@ -286,7 +285,7 @@ int CommandLine::listCommand(const Arguments& arguments) {
             key = key.trimmed();
     } else {
         // The window's displayed columns, in its order.
-        ColumnsInfo layout;
+        const ColumnsInfo& layout = m_settings->columns();
         std::vector<std::pair<qint16, QString>> shown;
         for (const ColumnStatus& column : layout) {
             if (column.isDisplayed())
@@ -391,7 +390,7 @@ int CommandLine::reportCommand(const Arguments& arguments) {
         return failure(QStringLiteral("Could not open %1: the file does not exist.").arg(database));
     if (!info.isFile())
         return failure(QStringLiteral("Could not open %1: it is not a file.").arg(database));
-    const User& user = User::instance();
+    const User& user = m_settings->user();
     const ReportEngine::Outcome outcome = ReportEngine::renderToPdf(
         info.absoluteFilePath(), reportTemplate, target, user.salesRep(), user.company());
     if (outcome.status != ReportEngine::Success)

@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+class ApplicationSettings;
 class OpenDatabases;
 class SalesDatabase;
 
@@ -74,5 +75,8 @@ private:
 
     QTextStream& m_out;
     QTextStream& m_err;
+    // The user's settings (the stored filter, the list's columns, the profile), as the window
+    // reads them; the tool never writes them.
+    std::unique_ptr<ApplicationSettings> m_settings;
     std::unique_ptr<OpenDatabases> m_workspace;
 };

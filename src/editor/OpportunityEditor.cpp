@@ -38,8 +38,8 @@ const QString ProductName = QStringLiteral("Corvane");
 
 } // namespace
 
-OpportunityEditor::OpportunityEditor(QWidget* parent)
-    : QDialog(parent), ui(std::make_unique<Ui::OpportunityEditor>()) {
+OpportunityEditor::OpportunityEditor(User& user, QWidget* parent)
+    : QDialog(parent), ui(std::make_unique<Ui::OpportunityEditor>()), m_user(user) {
     ui->setupUi(this);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     ui->combo_Stage->addItems(ValueLists::stage());
@@ -164,7 +164,7 @@ void OpportunityEditor::edit(const Opportunity& opportunity, WriteFunction write
 // Lists the contacts while Outlook is used, reading them on first need. A failed connection is
 // reported once and switches Outlook use off; the list then stays as it was.
 void OpportunityEditor::fillContactList() {
-    User& user = User::instance();
+    User& user = m_user;
     if (!user.useOutlook() || !m_contacts)
         return;
     if (!m_contacts->contactsLoaded())

@@ -11,6 +11,7 @@
 #include <optional>
 
 class OutlookContacts;
+class User;
 class QComboBox;
 class QPlainTextEdit;
 
@@ -24,10 +25,10 @@ class OpportunityEditor;
 //
 // It knows neither the main window nor the open databases: editNew and edit hand it a copy of
 // the opportunity and the functions that write the edited copy or remove a new one's
-// placeholder; it never holds anything of the collection. The caller then shows it modally with exec(): Accepted after
-// the opportunity was written, Rejected after Cancel, Escape or closing the frame (a new
-// opportunity's placeholder is then removed). A failed write is reported, the opportunity goes
-// back to its stored values and the dialog stays open with what the user typed.
+// placeholder; it never holds anything of the collection. The caller then shows it modally with
+// exec(): Accepted after the opportunity was written, Rejected after Cancel, Escape or closing the
+// frame (a new opportunity's placeholder is then removed). A failed write is reported, the
+// opportunity goes back to its stored values and the dialog stays open with what the user typed.
 class OpportunityEditor : public QDialog {
     Q_OBJECT
 public:
@@ -36,7 +37,8 @@ public:
     // Removes a new opportunity's placeholder from its collection and file.
     using RemoveFunction = std::function<Result()>;
 
-    explicit OpportunityEditor(QWidget* parent = nullptr);
+    // The profile says whether the contacts are listed.
+    explicit OpportunityEditor(User& user, QWidget* parent = nullptr);
     ~OpportunityEditor() override;
 
     // The application's contacts, listed while the user profile's UseOutlook is on; nullptr
@@ -75,6 +77,7 @@ private:
     void setText(int index, const QString& text);
 
     std::unique_ptr<Ui::OpportunityEditor> ui;
+    User& m_user;
     OutlookContacts* m_contacts = nullptr;
     std::optional<Opportunity> m_opportunity; // the copy being edited
     WriteFunction m_write;

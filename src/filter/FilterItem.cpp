@@ -131,22 +131,23 @@ std::optional<QString> FilterItem::toStoredText(const QString& theFilterGroup,
     return value.toString();
 }
 
-QVariant FilterItem::loadFilter(const QString& theFilterGroup, const QString& theFilterName) {
+QVariant FilterItem::loadFilter(const SettingsStore& store, const QString& theFilterGroup,
+                                const QString& theFilterName) {
     m_FilterGroup = theFilterGroup;
     m_FilterName = theFilterName;
-    const QString text = SettingsStore::instance().getSetting(QLatin1String(SettingsStore::AppName),
-                                                              theFilterGroup, theFilterName);
+    const QString text =
+        store.getSetting(QLatin1String(SettingsStore::AppName), theFilterGroup, theFilterName);
     const auto value = fromStoredText(theFilterGroup, text);
     m_Value = value ? *value : defaultValue(theFilterGroup, theFilterName);
     return m_Value;
 }
 
-bool FilterItem::saveFilter() const {
+bool FilterItem::saveFilter(SettingsStore& store) const {
     if (m_FilterGroup.isEmpty() || m_FilterName.isEmpty())
         return false;
     const auto text = toStoredText(m_FilterGroup, m_Value);
     if (!text)
         return false;
-    return SettingsStore::instance().saveSetting(QLatin1String(SettingsStore::AppName),
-                                                 m_FilterGroup, m_FilterName, *text);
+    return store.saveSetting(QLatin1String(SettingsStore::AppName), m_FilterGroup, m_FilterName,
+                             *text);
 }

@@ -9,6 +9,8 @@
 // (FilterName) of the settings store. The kind of the value follows from its section:
 // "Use", "Probability", "Stage" and "Forecast" hold Booleans, "DateRange" a date and time,
 // "Revenue" a double, any other section a text. SaveFilter writes the value back to the store.
+class SettingsStore;
+
 class FilterItem {
 public:
     FilterItem() = default;
@@ -28,10 +30,11 @@ public:
     // Takes the section and value name, reads the stored text, converts it by the section and
     // keeps the result as Value, which it also returns. A missing, empty or unreadable text
     // gives the criterion's default.
-    QVariant loadFilter(const QString& theFilterGroup, const QString& theFilterName);
+    QVariant loadFilter(const SettingsStore& store, const QString& theFilterGroup,
+                        const QString& theFilterName);
     // Writes Value in its stored form; false when there is nothing to write under (no section
     // or name), the value does not convert, or the store cannot be written.
-    bool saveFilter() const;
+    bool saveFilter(SettingsStore& store) const;
 
     // The value a criterion has when the store holds nothing for it: true for the Boolean
     // sections; today (start of day) for "Start" and now plus 30 days for any other date;

@@ -46,11 +46,6 @@ constexpr std::array<Criterion, 22> Criteria{{
     {"High", "Revenue", "High"},
 }};
 
-std::unique_ptr<Filters>& current() {
-    static std::unique_ptr<Filters> set;
-    return set;
-}
-
 bool isAsciiDigit(QChar c) {
     return c >= QLatin1Char('0') && c <= QLatin1Char('9');
 }
@@ -168,31 +163,20 @@ bool testOrderDate(const Opportunity& opportunity, const PassCriteria& criteria)
 }
 } // namespace
 
-Filters::Filters() {
+Filters::Filters(SettingsStore& store) : m_store(store) {
     m_items.reserve(static_cast<qint32>(Criteria.size()));
     for (const Criterion& row : Criteria) {
         const QString key = QLatin1String(row.key);
         const QString group = QLatin1String(row.group);
         const QString name = QLatin1String(row.name);
         FilterItem* item = add(key, QVariant(), name, group, key);
-        const QVariant value = item->loadFilter(group, name);
+        const QVariant value = item->loadFilter(m_store, group, name);
         if (key == QLatin1String("All"))
             m_Enabled = value.toBool();
     }
 }
 
 Filters::~Filters() = default;
-
-Filters& Filters::instance() {
-    auto& set = current();
-    if (!set)
-        set = std::make_unique<Filters>();
-    return *set;
-}
-
-void Filters::releaseInstance() {
-    current().reset();
-}
 
 const QStringList& Filters::criterionKeys() {
     static const QStringList keys = [] {
@@ -235,8 +219,8 @@ bool Filters::remove(qint32 position) {
 bool Filters::save() const {
     bool written = true;
     for (const FilterItem& criterion : m_items)
-        written = criterion.saveFilter() && written;
-    return SettingsStore::instance().flush() && written;
+        written = criterion.saveFilter(m_store) && written;
+    return m_store.flush() && written;
 }
 
 bool Filters::boolCriterion(const QString& key, const QString& group, const QString& name) const {

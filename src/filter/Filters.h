@@ -7,6 +7,7 @@
 #include <QVariant>
 
 class SalesDatabase;
+class SettingsStore;
 class Opportunities;
 
 // The filter set: the criteria that decide which opportunities of an open database are visible,
@@ -22,16 +23,11 @@ class Opportunities;
 // four bounds exclusive.
 class Filters {
 public:
-    // Builds the set from the settings store.
-    Filters();
+    // Builds the set from `store`, where save() writes it back.
+    explicit Filters(SettingsStore& store);
     ~Filters();
     Filters(const Filters&) = delete;
     Filters& operator=(const Filters&) = delete;
-
-    // The set of this process, built on first use.
-    static Filters& instance();
-    // Ends the process's set without writing it; the next instance() loads anew.
-    static void releaseInstance();
 
     // The keys of the 22 criteria, in the order in which the set is built.
     static const QStringList& criterionKeys();
@@ -71,6 +67,7 @@ private:
     QDateTime dateCriterion(const QString& key, const QString& name) const;
     double numberCriterion(const QString& key, const QString& name) const;
 
+    SettingsStore& m_store;
     KeyedCollection<FilterItem> m_items;
     bool m_Enabled = true;
 };

@@ -3,14 +3,14 @@
 #include "mainwindow/Twips.h"
 #include "platform/SettingsStore.h"
 #include "settings/ColumnsInfo.h"
-#include "settings/Settings.h"
+#include "settings/SortChoice.h"
 #include "store/OpportunityFields.h"
 
 namespace {
 const QString NoSort = QStringLiteral("None");
 }
 
-ListLayout::ListLayout(Settings& sorting, ColumnsInfo& columns)
+ListLayout::ListLayout(SortChoice& sorting, ColumnsInfo& columns)
     : m_sorting(sorting), m_columns(columns) {}
 
 void ListLayout::chooseSort(const QString& choice) {
@@ -63,8 +63,7 @@ void ListLayout::captureColumnWidths(const std::function<int(const QString&)>& p
     }
 }
 
-QStringList ListLayout::columnsWithoutStoredWidth() {
-    const SettingsStore& store = SettingsStore::instance();
+QStringList ListLayout::columnsWithoutStoredWidth(const SettingsStore& store) {
     QStringList keys;
     for (const QString& key : OpportunityFields::columnKeys()) {
         if (!store.hasSetting(QLatin1String(SettingsStore::AppName), QStringLiteral("Display"),

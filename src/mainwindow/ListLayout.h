@@ -6,14 +6,15 @@
 #include <functional>
 
 class ColumnsInfo;
-class Settings;
+class SettingsStore;
+class SortChoice;
 
 // The list's sort choice and column widths, apart from the widgets that show them. The sort
 // lives in Settings (key, order 0 ascending / 1 descending, sorted); the widths in ColumnsInfo,
 // in twips, which the screen's dots per inch turn into pixels.
 class ListLayout {
 public:
-    ListLayout(Settings& sorting, ColumnsInfo& columns);
+    ListLayout(SortChoice& sorting, ColumnsInfo& columns);
 
     // A click on a column's header or a Sort menu choice: a column key, or "None" to stop
     // sorting. Choosing the sorted column again turns its order round; any other column sorts
@@ -36,9 +37,9 @@ public:
     void captureColumnWidths(const std::function<int(const QString& key)>& pixelsOf, qreal dpi);
     // The column keys whose width the settings store does not hold, in list order: they size to
     // their content.
-    static QStringList columnsWithoutStoredWidth();
+    static QStringList columnsWithoutStoredWidth(const SettingsStore& store);
 
 private:
-    Settings& m_sorting;
+    SortChoice& m_sorting;
     ColumnsInfo& m_columns;
 };

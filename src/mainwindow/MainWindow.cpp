@@ -19,6 +19,7 @@
 #include "outlook/OutlookContacts.h"
 #include "outlook/OutlookItems.h"
 #include "platform/LocaleText.h"
+#include "platform/Result.h"
 #include "platform/SettingsStore.h"
 #include "platform/UiServices.h"
 #include "reports/ReportEngine.h"
@@ -26,14 +27,13 @@
 #include "reports/ReportPreviewPresenter.h"
 #include "settings/ColumnsInfo.h"
 #include "settings/OptionsDialog.h"
-#include "settings/Settings.h"
+#include "settings/SortChoice.h"
 #include "settings/User.h"
 #include "store/OpportunityFields.h"
 #include "store/SalesDatabase.h"
-#include "platform/Result.h"
 #include "store/ValueLists.h"
+#include "workspace/ApplicationSettings.h"
 #include "workspace/OpenDatabases.h"
-#include "workspace/ProcessSettings.h"
 
 #include <QActionGroup>
 #include <QApplication>
@@ -70,11 +70,6 @@
 namespace {
 
 const QString ProductName = QStringLiteral("Corvane");
-
-// The sort choice and column widths of this process's settings.
-ListLayout listLayout() {
-    return ListLayout(Settings::instance(), ColumnsInfo::instance());
-}
 
 // Toolbar buttons in order: key, tool tip, theme icon, bundled icon.
 struct ToolButton {
@@ -136,13 +131,14 @@ QString menuText(const QString& text) {
 
 } // namespace
 
-MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
+MainWindow::MainWindow(ApplicationSettings& settings, QWidget* parent)
+    : QMainWindow(parent), m_settings(settings) {
     setObjectName(QStringLiteral("MainWindow"));
     setWindowTitle(ProductName);
     setWindowIcon(
         QIcon::fromTheme(QStringLiteral("corvane"), QIcon(QStringLiteral(":/corvane.svg"))));
 
-    m_databases = new OpenDatabases(this);
+    m_databases = new OpenDatabases(m_settings.filters(), this);
     m_model = new OpportunityListModel(this);
     m_proxy = new OpportunitySortProxy(this);
     m_proxy->setSourceModel(m_model);
@@ -165,7 +161,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
     installSignalExit();
     assignAccessKeys();
     // Columns whose width was never stored size to their content.
-    m_unsizedColumns = ListLayout::columnsWithoutStoredWidth();
+    m_unsizedColumns = ListLayout::columnsWithoutStoredWidth(m_settings.store());
     connect(m_list->header(), &QHeaderView::sortIndicatorChanged, this,
             &MainWindow::restoreSortIndicator);
     statusBar()->installEventFilter(this);
@@ -197,6 +193,10 @@ MainWindow::~MainWindow() {
     m_databases->disconnect(this);
     // The list points into the databases' collections: let go of it first.
     m_model->clear();
+}
+
+ListLayout MainWindow::listLayout() const {
+    return ListLayout(m_settings.sortChoice(), m_settings.columns());
 }
 
 qreal MainWindow::dpi() const {
@@ -297,7 +297,7 @@ void MainWindow::buildMenus() {
     addSeparator(help, "mnuSeperator5");
     connect(addItem(help, "mnuAbout", QStringLiteral("About Corvane")), &QAction::triggered, this,
             [this] {
-                AboutDialog box(this);
+                AboutDialog box(m_settings.store(), this);
                 box.exec();
             });
 }
@@ -469,8 +469,8 @@ void MainWindow::connectDatabases() {
 }
 
 void MainWindow::load(const QStringList& commandLineFiles) {
-    if (User::instance().useOutlook())
-        m_outlookContacts = std::make_unique<OutlookContacts>();
+    if (m_settings.user().useOutlook())
+        m_outlookContacts = std::make_unique<OutlookContacts>(m_settings.store());
     m_firstOpen = false;
     // Files named on the command line (by a launcher or a file manager) take the place of the
     // database of the last exit.
@@ -481,7 +481,7 @@ void MainWindow::load(const QStringList& commandLineFiles) {
     } else {
         // The program's folder is the stored mark of "no database".
         const QString programDirectory = QCoreApplication::applicationDirPath();
-        const QString stored = SettingsStore::instance().getSetting(
+        const QString stored = m_settings.store().getSetting(
             QLatin1String(SettingsStore::AppName), QStringLiteral("Settings"),
             QStringLiteral("Database"), programDirectory);
         if (stored != programDirectory) {
@@ -585,11 +585,11 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 void MainWindow::shutDown() {
     // The editor window is closed by its own shut-down when it exists.
     const SalesDatabase* shown = m_databases->shown();
-    SettingsStore::instance().saveSetting(QLatin1String(SettingsStore::AppName),
-                                          QStringLiteral("Settings"), QStringLiteral("Database"),
-                                          shown ? shown->location() : QString());
+    m_settings.store().saveSetting(QLatin1String(SettingsStore::AppName),
+                                   QStringLiteral("Settings"), QStringLiteral("Database"),
+                                   shown ? shown->location() : QString());
     captureColumnWidths();
-    ProcessSettings::save();
+    m_settings.save();
     m_unloaded = true;
 }
 
@@ -617,10 +617,9 @@ void MainWindow::shownChanged(SalesDatabase* database) {
 void MainWindow::windowList(const SalesDatabase& database) {
     const qint32 index = database.window();
     QMenu* window = m_menus.value(QStringLiteral("mnuWindow"));
-    auto* entry =
-        new QAction(QLatin1Char('&') + menuText(QString::number(index) + QLatin1Char(' ') +
-                                                database.location()),
-                    window);
+    auto* entry = new QAction(QLatin1Char('&') + menuText(QString::number(index) +
+                                                          QLatin1Char(' ') + database.location()),
+                              window);
     entry->setObjectName(QStringLiteral("mnudbList_%1").arg(index));
     entry->setData(index);
     entry->setCheckable(true);
@@ -679,7 +678,7 @@ void MainWindow::showListView(bool restoreSelectedItem, bool rebuildRows) {
     const QString remembered = restoreSelectedItem ? selectedKey() : QString();
 
     m_rebuilding = true;
-    const QStringList columns = OpportunityListModel::displayedKeys(ColumnsInfo::instance());
+    const QStringList columns = OpportunityListModel::displayedKeys(m_settings.columns());
     if (rebuildRows || m_model->dataColumnKeys() != columns) {
         m_proxy->sort(-1);
         m_model->rebuild(shownDatabase().opportunities(), columns);
@@ -785,7 +784,7 @@ int MainWindow::sortMenuPosition(const QString& key) const {
 void MainWindow::updateCommandState() {
     const bool hasRows = this->hasRows();
     const bool hasDatabase = this->hasDatabase();
-    const bool useOutlook = User::instance().useOutlook();
+    const bool useOutlook = m_settings.user().useOutlook();
     auto enable = [this](const char* name, bool enabled) {
         if (QAction* action = m_actions.value(QLatin1String(name)))
             action->setEnabled(enabled);
@@ -795,11 +794,11 @@ void MainWindow::updateCommandState() {
     for (const char* name : {"mnuClose", "mnuExport", "mnuPrint", "mnuSaveAs", "mnuFilter"})
         enable(name, hasDatabase);
 
-    const Settings& settings = Settings::instance();
+    const SortChoice& settings = m_settings.sortChoice();
     const int checkedPosition = settings.displaySorted() && settings.displaySortKey()
                                     ? sortMenuPosition(*settings.displaySortKey())
                                     : 0;
-    const ColumnsInfo& columns = ColumnsInfo::instance();
+    const ColumnsInfo& columns = m_settings.columns();
     for (int position = 0; position <= 14; ++position) {
         m_sortChoices[position]->setChecked(position == checkedPosition);
         if (position > 0) {
@@ -1034,7 +1033,7 @@ void MainWindow::wireCommands() {
 
 OpportunityEditor& MainWindow::editor() {
     if (!m_editor)
-        m_editor = std::make_unique<OpportunityEditor>(this);
+        m_editor = std::make_unique<OpportunityEditor>(m_settings.user(), this);
     m_editor->setContacts(m_outlookContacts.get());
     return *m_editor;
 }
@@ -1128,7 +1127,7 @@ void MainWindow::pasteOpportunity() {
 
 void MainWindow::showFilter() {
     FilterDialog dialog(
-        Filters::instance(), [this] { m_databases->filterAll(Filters::instance()); }, this);
+        m_settings.filters(), [this] { m_databases->filterAll(m_settings.filters()); }, this);
     dialog.exec();
 }
 
@@ -1138,12 +1137,12 @@ void MainWindow::showOptions() {
         m_options->activateWindow();
         return;
     }
-    m_options =
-        new OptionsDialog(User::instance(), ColumnsInfo::instance(), Settings::instance(), this);
+    m_options = new OptionsDialog(m_settings.user(), m_settings.columns(), m_settings.sortChoice(),
+                                  m_settings.store(), this);
     m_options->setAttribute(Qt::WA_DeleteOnClose);
     connect(m_options, &OptionsDialog::outlookUseChanged, this, [this](bool use) {
         if (use && !m_outlookContacts)
-            m_outlookContacts = std::make_unique<OutlookContacts>();
+            m_outlookContacts = std::make_unique<OutlookContacts>(m_settings.store());
         else if (!use)
             m_outlookContacts.reset();
         if (m_editor)
@@ -1161,7 +1160,7 @@ void MainWindow::reportOutlookFailure(const Result& result, int command) {
     const UiServices::Answer answer = UiServices::instance().messageBox(
         OutlookItems::failureText(which), OutlookItems::failureTitle(which), UiServices::Icon::None,
         UiServices::Buttons::YesNo);
-    OutlookItems items(User::instance());
+    OutlookItems items(m_settings.user(), m_settings.store());
     if (!items.keepUsingOutlook(answer)) {
         m_outlookContacts.reset();
         if (m_editor)
@@ -1172,31 +1171,31 @@ void MainWindow::reportOutlookFailure(const Result& result, int command) {
 
 void MainWindow::createAppointment() {
     const WaitCursor wait;
-    OutlookItems items(User::instance());
+    OutlookItems items(m_settings.user(), m_settings.store());
     reportOutlookFailure(items.createAppointment(opportunityText()),
                          static_cast<int>(OutlookItems::Command::Appointment));
 }
 
 void MainWindow::createTask() {
     const WaitCursor wait;
-    OutlookItems items(User::instance());
+    OutlookItems items(m_settings.user(), m_settings.store());
     reportOutlookFailure(items.createTask(opportunityText()),
                          static_cast<int>(OutlookItems::Command::Task));
 }
 
 void MainWindow::createMail() {
     const WaitCursor wait;
-    OutlookItems items(User::instance());
+    OutlookItems items(m_settings.user(), m_settings.store());
     reportOutlookFailure(items.createOutlookMail(QString(), opportunityText()),
                          static_cast<int>(OutlookItems::Command::Email));
 }
 
 void MainWindow::sendDatabase() {
     const SalesDatabase* shown = m_databases->shown();
-    if (!shown || !User::instance().useOutlook())
+    if (!shown || !m_settings.user().useOutlook())
         return;
     const WaitCursor wait;
-    OutlookItems items(User::instance());
+    OutlookItems items(m_settings.user(), m_settings.store());
     reportOutlookFailure(items.createOutlookMail(shown->location()),
                          static_cast<int>(OutlookItems::Command::Send));
 }
@@ -1242,10 +1241,10 @@ void MainWindow::saveDatabaseAs() {
 void MainWindow::printReport(int index) {
     if (!m_report) {
         m_report = std::make_unique<ReportEngine>();
-        m_reportPresenter = std::make_unique<ReportPreviewPresenter>(this);
+        m_reportPresenter = std::make_unique<ReportPreviewPresenter>(m_settings.store(), this);
         m_report->setPresenter(m_reportPresenter.get());
     }
-    ReportMenu::printReport(*m_report, index, shownDatabase().location(), User::instance(),
+    ReportMenu::printReport(*m_report, index, shownDatabase().location(), m_settings.user(),
                             UiServices::instance());
 }
 
@@ -1437,7 +1436,7 @@ void MainWindow::sizeUnstoredColumns() {
             width = qMax(width, cells.horizontalAdvance(m_model->text(row, column)) + padding);
         width = qMin(width, cap);
         m_list->header()->resizeSection(column, width);
-        if (ColumnStatus* status = ColumnsInfo::instance().item(key))
+        if (ColumnStatus* status = m_settings.columns().item(key))
             status->setWidth(Twips::fromPixels(width, dpi));
         m_unsizedColumns.removeAll(key);
     }
@@ -1452,7 +1451,7 @@ void MainWindow::scrollAfterSort() {
 }
 
 void MainWindow::restoreSortIndicator() {
-    const Settings& settings = Settings::instance();
+    const SortChoice& settings = m_settings.sortChoice();
     const int column = settings.displaySorted() && settings.displaySortKey()
                            ? m_model->columnOf(*settings.displaySortKey())
                            : -1;

@@ -12,6 +12,8 @@
 #include <optional>
 #include <vector>
 
+class ApplicationSettings;
+class ListLayout;
 class OutlookContacts;
 class OpenDatabases;
 class ReportEngine;
@@ -42,7 +44,9 @@ class QTreeView;
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
-    explicit MainWindow(QWidget* parent = nullptr);
+    // The window reads and keeps its settings (profile, columns, sort, filter) in `settings`,
+    // which outlive it.
+    explicit MainWindow(ApplicationSettings& settings, QWidget* parent = nullptr);
     ~MainWindow() override;
 
     // Start-up: opens the files named on the command line, or else the database shown at the
@@ -204,6 +208,10 @@ private:
     // opportunity back as it was and reports the failure. False when nothing was written.
     bool changeSelectedOpportunity(const std::function<void(Opportunity&)>& change);
 
+    // The list's sort choice and column widths in the settings.
+    ListLayout listLayout() const;
+
+    ApplicationSettings& m_settings;
     OpenDatabases* m_databases = nullptr;
     std::unique_ptr<SalesDatabase> m_noDatabase;
     std::unique_ptr<OutlookContacts> m_outlookContacts;

@@ -40,8 +40,8 @@ struct ContactsSession {
     std::unique_ptr<PimApplication::Items> items;
 };
 
-PimResult logOn(ContactsSession& session) {
-    auto application = PimApplication::create();
+PimResult logOn(ContactsSession& session, SettingsStore& store) {
+    auto application = PimApplication::create(store);
     if (!application)
         return application.result();
     session.application = std::move(application.value());
@@ -110,7 +110,7 @@ void OutlookContacts::loadContacts() {
         m_errorMessage = failure.message();
     };
 
-    if (PimResult r = logOn(session); !r)
+    if (PimResult r = logOn(session, m_store); !r)
         return fail(r);
     if (PimResult r = openContacts(session); !r)
         return fail(r);
@@ -150,7 +150,7 @@ bool OutlookContacts::tryOutlook() {
         };
 
         progress->tellEm(QStringLiteral("Logging on to Outlook"));
-        if (PimResult r = logOn(session); !r)
+        if (PimResult r = logOn(session, m_store); !r)
             return fail(r);
         const auto version = session.application->version();
         if (!version)

@@ -9,8 +9,13 @@
 // The contacts of the user's contacts folder, in folder order, read once per run, with the
 // connection test of the options dialog. Positions count from 1; a contact may also stand under
 // a collection key.
+class SettingsStore;
+
 class OutlookContacts {
 public:
+    // The contacts folder is the one `store` names.
+    explicit OutlookContacts(SettingsStore& store) : m_store(store) {}
+
     // Contacts read at most: positions are 16-bit numbers.
     static constexpr qint32 MaxContacts = 32767;
 
@@ -47,6 +52,7 @@ public:
     const_iterator end() const { return m_items.end(); }
 
 private:
+    SettingsStore& m_store;
     KeyedCollection<Contact> m_items;
     QPointer<QObject> m_parentForm;
     bool m_outlookError = false;

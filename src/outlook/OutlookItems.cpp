@@ -12,8 +12,8 @@ namespace {
 // Runs `work` in a logged-on session: the application object, the "MAPI" namespace, log-on,
 // the work and log-off. A failure ends it at once (without logging off); the objects are
 // released either way.
-Result inSession(const std::function<Result(PimApplication&)>& work) {
-    auto application = PimApplication::create();
+Result inSession(SettingsStore& store, const std::function<Result(PimApplication&)>& work) {
+    auto application = PimApplication::create(store);
     if (!application)
         return application.result();
     auto mapi = application.value()->getNamespace(QStringLiteral("MAPI"));
@@ -37,7 +37,7 @@ Result steps(std::initializer_list<std::function<Result()>> list) {
 } // namespace
 
 Result OutlookItems::createAppointment(const QString& body) {
-    return inSession([&](PimApplication& application) -> Result {
+    return inSession(m_store, [&](PimApplication& application) -> Result {
         auto item = application.createAppointmentItem();
         if (!item)
             return item.result();
@@ -52,7 +52,7 @@ Result OutlookItems::createAppointment(const QString& body) {
 }
 
 Result OutlookItems::createTask(const QString& body) {
-    return inSession([&](PimApplication& application) -> Result {
+    return inSession(m_store, [&](PimApplication& application) -> Result {
         auto item = application.createTaskItem();
         if (!item)
             return item.result();
@@ -64,7 +64,7 @@ Result OutlookItems::createTask(const QString& body) {
 }
 
 Result OutlookItems::createOutlookMail(const QString& theAttachment, const QString& body) {
-    return inSession([&](PimApplication& application) -> Result {
+    return inSession(m_store, [&](PimApplication& application) -> Result {
         auto item = application.createMailItem();
         if (!item)
             return item.result();

@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QString>
 
+class SettingsStore;
 class User;
 
 // The items made about the selected opportunity in the user's mail and calendar program: an
@@ -23,7 +24,7 @@ public:
     static constexpr qint32 AppointmentMinutes = 60;
     static constexpr qint32 ReminderMinutes = 15;
 
-    explicit OutlookItems(User& user) : m_user(user) {}
+    OutlookItems(User& user, SettingsStore& store) : m_user(user), m_store(store) {}
 
     // An appointment starting now, lasting an hour, with a reminder 15 minutes before its
     // start and `body` (the opportunity's text block, empty when none is selected) as its text.
@@ -46,4 +47,5 @@ public:
 
 private:
     User& m_user;
+    SettingsStore& m_store;
 };

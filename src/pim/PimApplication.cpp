@@ -10,10 +10,10 @@ PimApplication::Factory& installedFactory() {
 }
 } // namespace
 
-PimValue<std::unique_ptr<PimApplication>> PimApplication::create() {
+PimValue<std::unique_ptr<PimApplication>> PimApplication::create(SettingsStore& store) {
     if (installedFactory())
         return installedFactory()();
-    return FilePimApplication::open(PimFolders::fromSettings());
+    return FilePimApplication::open(PimFolders::fromSettings(store));
 }
 
 void PimApplication::setFactory(Factory factory) {

@@ -16,6 +16,8 @@
 // PimApplication::create() gives the application object of this process. It is made by the
 // installed factory (tests install their own) or else by the standard one, which works on
 // vCard, iCalendar and e-mail draft files in folders named in the settings store.
+class SettingsStore;
+
 class PimApplication {
 public:
     enum class ItemType { Mail = 0, Appointment = 1, Task = 3 };
@@ -111,7 +113,8 @@ public:
 
     using Factory = std::function<PimValue<std::unique_ptr<PimApplication>>()>;
     // The application object; a failure means the program is not available.
-    static PimValue<std::unique_ptr<PimApplication>> create();
+    // The standard adapter takes its folders from `store`.
+    static PimValue<std::unique_ptr<PimApplication>> create(SettingsStore& store);
     // Installs the factory create() uses; an empty one returns to the standard adapter.
     static void setFactory(Factory factory);
     // The installed factory; empty while the standard adapter is in use.

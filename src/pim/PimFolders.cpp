@@ -8,8 +8,7 @@
 #include <QTemporaryFile>
 
 namespace {
-QString folderSetting(const QString& key, const QString& name) {
-    SettingsStore& store = SettingsStore::instance();
+QString folderSetting(SettingsStore& store, const QString& key, const QString& name) {
     const QString section = QString::fromLatin1(PimFolders::Section);
     const QString app = QString::fromLatin1(SettingsStore::AppName);
     const QString stored = store.getSetting(app, section, key).trimmed();
@@ -45,10 +44,11 @@ PimResult prepareFolder(const QString& what, const QString& path, bool writable)
 }
 } // namespace
 
-PimFolders PimFolders::fromSettings() {
-    return PimFolders(folderSetting(QStringLiteral("ContactsFolder"), QStringLiteral("Contacts")),
-                      folderSetting(QStringLiteral("CalendarFolder"), QStringLiteral("Calendar")),
-                      folderSetting(QStringLiteral("DraftsFolder"), QStringLiteral("Drafts")));
+PimFolders PimFolders::fromSettings(SettingsStore& store) {
+    return PimFolders(
+        folderSetting(store, QStringLiteral("ContactsFolder"), QStringLiteral("Contacts")),
+        folderSetting(store, QStringLiteral("CalendarFolder"), QStringLiteral("Calendar")),
+        folderSetting(store, QStringLiteral("DraftsFolder"), QStringLiteral("Drafts")));
 }
 
 QString PimFolders::defaultFolder(const QString& name) {
@@ -58,8 +58,7 @@ QString PimFolders::defaultFolder(const QString& name) {
     return QDir::cleanPath(base + QStringLiteral("/Corvane/") + name);
 }
 
-bool PimFolders::save() const {
-    SettingsStore& store = SettingsStore::instance();
+bool PimFolders::save(SettingsStore& store) const {
     const QString section = QString::fromLatin1(Section);
     const QString app = QString::fromLatin1(SettingsStore::AppName);
     bool written = store.saveSetting(app, section, QStringLiteral("ContactsFolder"), m_contacts);

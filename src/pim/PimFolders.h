@@ -4,6 +4,8 @@
 
 #include <QString>
 
+class SettingsStore;
+
 // The folders of the standard mail, calendar and contacts adapter, kept in the settings store
 // (section "Outlook": ContactsFolder, CalendarFolder, DraftsFolder). A folder that is not
 // stored defaults to one under the user's data directory ("Corvane/Contacts", ...).
@@ -13,7 +15,7 @@ public:
 
     // The stored folders, or their defaults; the defaults are written to the store so that the
     // user can find and change them.
-    static PimFolders fromSettings();
+    static PimFolders fromSettings(SettingsStore& store);
     static QString defaultFolder(const QString& name);
 
     PimFolders() = default;
@@ -25,7 +27,7 @@ public:
     const QString& draftsFolder() const { return m_drafts; }
 
     // Writes the three folders to the settings store; false when the store cannot be written.
-    bool save() const;
+    bool save(SettingsStore& store) const;
 
     // Creates missing folders and checks that the contacts folder can be read and that the
     // calendar and drafts folders can be read and written.

@@ -5,29 +5,11 @@
 #include <QSettings>
 #include <QStandardPaths>
 
-namespace {
-std::unique_ptr<SettingsStore>& current() {
-    static std::unique_ptr<SettingsStore> store;
-    return store;
-}
-} // namespace
-
 SettingsStore::SettingsStore(const QString& path)
     : m_settings(std::make_unique<QSettings>(path, QSettings::IniFormat)) {}
 
 SettingsStore::~SettingsStore() {
     flush();
-}
-
-SettingsStore& SettingsStore::instance() {
-    auto& store = current();
-    if (!store)
-        store = std::make_unique<SettingsStore>(defaultFilePath());
-    return *store;
-}
-
-void SettingsStore::setFilePath(const QString& path) {
-    current() = std::make_unique<SettingsStore>(path);
 }
 
 QString SettingsStore::defaultFilePath() {

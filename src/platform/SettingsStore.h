@@ -12,11 +12,7 @@ class SettingsStore {
 public:
     static constexpr const char* AppName = "Corvane";
 
-    // The store of this process.
-    static SettingsStore& instance();
-    // Points the process's store at another file (tests use a temporary one). The default is
-    // the user's configuration directory, Corvane/Corvane.ini.
-    static void setFilePath(const QString& path);
+    // The user's settings file: Corvane/Corvane.ini in the configuration directory.
     static QString defaultFilePath();
 
     QString filePath() const;

@@ -24,7 +24,8 @@ QString ReportMail::subject(const ReportDocument& document) {
                               : document.content().title + QStringLiteral(" - ") + database;
 }
 
-Result ReportMail::send(ReportDocument& document, const ReportEngine::MailSettings& mail) {
+Result ReportMail::send(ReportDocument& document, const ReportEngine::MailSettings& mail,
+                        SettingsStore& settings) {
     const auto failed = [](const QString& why) {
         return Result::failure(QStringLiteral("The report could not be mailed: %1").arg(why));
     };
@@ -36,7 +37,7 @@ Result ReportMail::send(ReportDocument& document, const ReportEngine::MailSettin
     if (!written)
         return failed(written.message() + QLatin1Char('.'));
 
-    auto application = PimApplication::create();
+    auto application = PimApplication::create(settings);
     if (!application)
         return failed(application.message());
     auto item = (*application)->createMailItem();

@@ -4,6 +4,7 @@
 #include "reports/ReportEngine.h"
 
 class ReportDocument;
+class SettingsStore;
 
 // Sends a report by mail: the report as a PDF attached to a mail draft of the user's mail
 // program, to the recipients and copy list of the mail settings, with their text as the body.
@@ -12,5 +13,7 @@ public:
     // The attachment's file name: the title, without characters file systems refuse, ".pdf".
     static QString attachmentName(const ReportDocument& document);
     static QString subject(const ReportDocument& document);
-    static Result send(ReportDocument& document, const ReportEngine::MailSettings& mail);
+    // The mail draft goes to the drafts folder that `settings` names.
+    static Result send(ReportDocument& document, const ReportEngine::MailSettings& mail,
+                       SettingsStore& settings);
 };

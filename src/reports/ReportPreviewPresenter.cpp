@@ -4,7 +4,7 @@
 
 Result ReportPreviewPresenter::present(std::shared_ptr<ReportDocument> document,
                                        const ReportEngine::MailSettings& mail) {
-    ReportPreviewWindow window(std::move(document), mail, m_parent);
+    ReportPreviewWindow window(std::move(document), mail, m_settings, m_parent);
     window.exec();
     return {};
 }

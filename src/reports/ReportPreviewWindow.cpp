@@ -36,8 +36,9 @@ void ReportPreviewWindow::setPrinterChooser(PrinterChooser c) {
 }
 
 ReportPreviewWindow::ReportPreviewWindow(std::shared_ptr<ReportDocument> document,
-                                         const ReportEngine::MailSettings& mail, QWidget* parent)
-    : QDialog(parent), m_document(std::move(document)), m_mail(mail) {
+                                         const ReportEngine::MailSettings& mail,
+                                         SettingsStore& settings, QWidget* parent)
+    : QDialog(parent), m_document(std::move(document)), m_mail(mail), m_settings(settings) {
     setObjectName(QStringLiteral("ReportPreviewWindow"));
     setWindowTitle(m_document->content().title + QStringLiteral(" - Print Preview"));
     setWindowFlag(Qt::WindowMaximizeButtonHint, true);
@@ -193,7 +194,7 @@ void ReportPreviewWindow::mailReport() {
     Result sent;
     {
         WaitCursor wait;
-        sent = ReportMail::send(*m_document, m_mail);
+        sent = ReportMail::send(*m_document, m_mail, m_settings);
     }
     restorePreview();
     if (!sent)

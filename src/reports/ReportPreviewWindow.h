@@ -10,14 +10,17 @@ class QLabel;
 class QPrinter;
 class ReportDocument;
 class ReportPageView;
+class SettingsStore;
 
 // The print preview of a report, from which the user prints it (the system's print dialog),
 // saves it as a PDF file or mails it as a PDF attachment.
 class ReportPreviewWindow : public QDialog {
     Q_OBJECT
 public:
+    // Mail drafts go to the drafts folder that `settings` names.
     ReportPreviewWindow(std::shared_ptr<ReportDocument> document,
-                        const ReportEngine::MailSettings& mail, QWidget* parent = nullptr);
+                        const ReportEngine::MailSettings& mail, SettingsStore& settings,
+                        QWidget* parent = nullptr);
     ~ReportPreviewWindow() override;
 
     // Asks for the printer and the pages; the system's print dialog unless a test sets its own.
@@ -38,6 +41,7 @@ private:
 
     std::shared_ptr<ReportDocument> m_document;
     ReportEngine::MailSettings m_mail;
+    SettingsStore& m_settings;
     ReportPageView* m_preview = nullptr;
     QLabel* m_pageLabel = nullptr;
 };

@@ -7,32 +7,16 @@
 namespace {
 const QString Section = QStringLiteral("Display");
 constexpr qint16 DefaultWidth = 1500;
-
-std::unique_ptr<ColumnsInfo>& current() {
-    static std::unique_ptr<ColumnsInfo> info;
-    return info;
-}
 } // namespace
 
-ColumnsInfo::ColumnsInfo() {
+ColumnsInfo::ColumnsInfo(SettingsStore& store) : m_store(store) {
     load();
 }
 
 ColumnsInfo::~ColumnsInfo() = default;
 
-ColumnsInfo& ColumnsInfo::instance() {
-    auto& info = current();
-    if (!info)
-        info = std::make_unique<ColumnsInfo>();
-    return *info;
-}
-
-void ColumnsInfo::releaseInstance() {
-    current().reset();
-}
-
 void ColumnsInfo::load() {
-    const SettingsStore& store = SettingsStore::instance();
+    const SettingsStore& store = m_store;
     const QString app = QLatin1String(SettingsStore::AppName);
     const QStringList& keys = OpportunityFields::columnKeys();
     for (qsizetype i = 0; i < keys.size(); ++i) {
@@ -56,7 +40,7 @@ void ColumnsInfo::load() {
 }
 
 void ColumnsInfo::save() const {
-    SettingsStore& store = SettingsStore::instance();
+    SettingsStore& store = m_store;
     const QString app = QLatin1String(SettingsStore::AppName);
     for (const ColumnStatus& entry : m_items) {
         const QString& key = entry.key();

@@ -7,20 +7,18 @@
 #include <QStringList>
 #include <optional>
 
+class SettingsStore;
+
 // The display state of the list's 14 data columns (OpportunityFields::columnKeys()), in position
 // order. Loads itself from section "Display" of the settings store when created; Save writes all
 // 42 values back.
 class ColumnsInfo {
 public:
-    ColumnsInfo();
+    // Loads the layout from `store`, where save() writes it back.
+    explicit ColumnsInfo(SettingsStore& store);
     ~ColumnsInfo();
     ColumnsInfo(const ColumnsInfo&) = delete;
     ColumnsInfo& operator=(const ColumnsInfo&) = delete;
-
-    // The layout of this process, created (and loaded) on first use.
-    static ColumnsInfo& instance();
-    // Ends the process's layout without saving it; the next instance() loads anew.
-    static void releaseInstance();
 
     // Appends an entry, under `sKey` when it is not empty. nullptr when the key is taken.
     ColumnStatus* add(const QString& cKey, qint16 cWidth, qint16 COrder, bool CDisplay,
@@ -46,5 +44,6 @@ public:
 private:
     void load();
 
+    SettingsStore& m_store;
     KeyedCollection<ColumnStatus> m_items;
 };

@@ -12,7 +12,7 @@
 #include "platform/UiServices.h"
 #include "settings/ColumnsInfo.h"
 #include "settings/FolderCheck.h"
-#include "settings/Settings.h"
+#include "settings/SortChoice.h"
 #include "settings/User.h"
 #include "store/OpportunityFields.h"
 
@@ -81,8 +81,9 @@ private:
 };
 } // namespace
 
-OptionsDialog::OptionsDialog(User& user, ColumnsInfo& columns, Settings& sorting, QWidget* parent)
-    : QDialog(parent), m_user(user), m_columns(columns), m_sorting(sorting),
+OptionsDialog::OptionsDialog(User& user, ColumnsInfo& columns, SortChoice& sorting,
+                             SettingsStore& store, QWidget* parent)
+    : QDialog(parent), m_user(user), m_columns(columns), m_sorting(sorting), m_store(store),
       m_tabOptions(new QTabBar(this)), m_frames(new QStackedWidget(this)) {
     setObjectName(QStringLiteral("OptionsDialog"));
     setWindowTitle(QStringLiteral("Options"));
@@ -256,7 +257,7 @@ void OptionsDialog::load() {
     m_lstColumns->scrollToTop();
 
     // The stored folders, read without writing anything; none stored shows the standard one.
-    const SettingsStore& store = SettingsStore::instance();
+    const SettingsStore& store = m_store;
     const QString app = QString::fromLatin1(SettingsStore::AppName);
     const QString section = QString::fromLatin1(PimFolders::Section);
     for (std::size_t i = 0; i < FolderSettings.size(); ++i) {
@@ -291,7 +292,7 @@ void OptionsDialog::selectAllFolders() {
 
 void OptionsDialog::testConnection() {
     const ShownFoldersForTest folders(shownFolders());
-    OutlookContacts test;
+    OutlookContacts test(m_store);
     test.setParentForm(this);
     m_checkOutlook->setChecked(test.tryOutlook());
 }
@@ -345,7 +346,7 @@ void OptionsDialog::apply() {
         emit outlookUseChanged(useOutlook);
     m_user.setUseOutlook(useOutlook);
     m_user.saveUser();
-    (void)shownFolders().save();
+    (void)shownFolders().save(m_store);
 
     bool columnsChanged = false;
     const QStringList& keys = OpportunityFields::optionsKeys();
@@ -358,7 +359,7 @@ void OptionsDialog::apply() {
         column->setDisplayed(display);
     }
     m_columns.save();
-    (void)SettingsStore::instance().flush();
+    (void)m_store.flush();
 
     // A sort on a column that is no longer shown ends.
     const bool sortDropped =

@@ -13,7 +13,8 @@ class QListWidget;
 class QPushButton;
 class QStackedWidget;
 class QTabBar;
-class Settings;
+class SettingsStore;
+class SortChoice;
 class User;
 
 // The options dialog: the list columns to display, the sales representative's profile, the
@@ -24,7 +25,8 @@ class User;
 class OptionsDialog : public QDialog {
     Q_OBJECT
 public:
-    OptionsDialog(User& user, ColumnsInfo& columns, Settings& sorting, QWidget* parent = nullptr);
+    OptionsDialog(User& user, ColumnsInfo& columns, SortChoice& sorting, SettingsStore& store,
+                  QWidget* parent = nullptr);
 
     // The Apply button.
     void apply();
@@ -62,7 +64,8 @@ private:
 
     User& m_user;
     ColumnsInfo& m_columns;
-    Settings& m_sorting;
+    SortChoice& m_sorting;
+    SettingsStore& m_store;
 
     QTabBar* m_tabOptions;
     QStackedWidget* m_frames;

@@ -9,32 +9,16 @@ const QString Section = QStringLiteral("User");
 // Territory was once kept under an application name of its own ("False" in a first instance);
 // a profile without a territory of its own still finds that value.
 const QString OldTerritoryApp = QStringLiteral("False");
-
-std::unique_ptr<User>& current() {
-    static std::unique_ptr<User> user;
-    return user;
-}
 } // namespace
 
-User::User() {
+User::User(SettingsStore& store) : m_store(store) {
     load();
 }
 
 User::~User() = default;
 
-User& User::instance() {
-    auto& user = current();
-    if (!user)
-        user = std::make_unique<User>();
-    return *user;
-}
-
-void User::releaseInstance() {
-    current().reset();
-}
-
 void User::load() {
-    const SettingsStore& store = SettingsStore::instance();
+    const SettingsStore& store = m_store;
     const QString app = QLatin1String(SettingsStore::AppName);
     m_Sales_Rep = store.getSetting(app, Section, QStringLiteral("Sales_Rep"));
     m_Company = store.getSetting(app, Section, QStringLiteral("Company"));
@@ -56,7 +40,7 @@ void User::load() {
 }
 
 void User::saveUser() {
-    SettingsStore& store = SettingsStore::instance();
+    SettingsStore& store = m_store;
     const QString app = QLatin1String(SettingsStore::AppName);
     store.saveSetting(app, Section, QStringLiteral("Sales_Rep"), m_Sales_Rep);
     store.saveSetting(app, Section, QStringLiteral("Company"), m_Company);

@@ -4,19 +4,17 @@
 #include <QString>
 #include <memory>
 
+class SettingsStore;
+
 // The sales representative's profile. Loads itself from section "User" of the settings store
 // when created; SaveUser writes it back (the options dialog's Apply and the shut-down call it).
 class User {
 public:
-    User();
+    // Loads the profile from `store`, where saveUser() writes it back.
+    explicit User(SettingsStore& store);
     ~User();
     User(const User&) = delete;
     User& operator=(const User&) = delete;
-
-    // The profile of this process, created (and loaded) on first use.
-    static User& instance();
-    // Ends the process's profile without saving it; the next instance() loads anew.
-    static void releaseInstance();
 
     bool useOutlook() const { return m_UseOutlook; }
     void setUseOutlook(bool value) { m_UseOutlook = value; }
@@ -44,6 +42,7 @@ public:
     static QDate zeroDate() { return QDate(1899, 12, 30); }
 
 private:
+    SettingsStore& m_store;
     void load();
 
     QString m_Sales_Rep;

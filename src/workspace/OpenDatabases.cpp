@@ -24,7 +24,8 @@ void addTotals(OpenDatabases::Totals& totals, const SalesDatabase& database) {
 
 } // namespace
 
-OpenDatabases::OpenDatabases(QObject* parent) : QObject(parent) {
+OpenDatabases::OpenDatabases(const Filters& filters, QObject* parent)
+    : QObject(parent), m_filters(filters) {
     // The signals name the database, also for queued connections and signal spies.
     qRegisterMetaType<SalesDatabase*>();
 }
@@ -73,10 +74,11 @@ qint32 OpenDatabases::lowestFreeWindow() const {
     return window;
 }
 
-ResultValue<std::unique_ptr<SalesDatabase>> OpenDatabases::readFile(const QString& canonical) {
+ResultValue<std::unique_ptr<SalesDatabase>>
+OpenDatabases::readFile(const QString& canonical) const {
     auto database = SalesDatabase::open(canonical);
     if (database)
-        Filters::instance().filter((*database)->opportunities());
+        m_filters.filter((*database)->opportunities());
     return database;
 }
 

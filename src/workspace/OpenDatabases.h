@@ -32,7 +32,8 @@ public:
         double totalRevenue = 0.0;
     };
 
-    explicit OpenDatabases(QObject* parent = nullptr);
+    // Every database opened is filtered by `filters`, which outlive this object.
+    explicit OpenDatabases(const Filters& filters, QObject* parent = nullptr);
     ~OpenDatabases() override;
 
     // The canonical absolute form of a location, so that one file is always named alike
@@ -120,12 +121,13 @@ private:
     qint32 lowestFreeWindow() const;
     SalesDatabase* addAndShow(std::unique_ptr<SalesDatabase> database);
     // Reads the file at a canonical location and runs the filter pass over it.
-    static ResultValue<std::unique_ptr<SalesDatabase>> readFile(const QString& canonical);
+    ResultValue<std::unique_ptr<SalesDatabase>> readFile(const QString& canonical) const;
     static DataMerge::Outcome noDatabaseOutcome(const QString& title);
     // Tells the listeners of an opportunity added to the shown database.
     ResultValue<QString> announceAdded(ResultValue<QString> added);
     DataMerge::Outcome merged(DataMerge::Outcome outcome);
 
+    const Filters& m_filters;
     std::vector<std::unique_ptr<SalesDatabase>> m_databases;
     SalesDatabase* m_shown = nullptr;
 };

@@ -58,7 +58,7 @@ private:
 
 void TestAbout::aboutTextsAndCopy() {
     TestEnvironment environment;
-    AboutDialog box;
+    AboutDialog box(environment.store());
     QCOMPARE(box.windowTitle(), "About Corvane");
     const QString qt = "Qt " + QString::fromLatin1(qVersion());
     const QString sqlite = "SQLite " + QString::fromLatin1(sqlite3_libversion());
@@ -123,11 +123,11 @@ void TestAbout::systemInfoLookUp() {
                     !name.startsWith('-'));
     makeProgram(otherDir.filePath("info"), true);
     qputenv("PATH", pathDir.path().toLocal8Bit());
-    QVERIFY(SettingsStore::instance().saveSetting("Corvane", "SystemInfo", "Program",
-                                                  setting.replace('@', otherDir.path())));
+    QVERIFY(environment.store().saveSetting("Corvane", "SystemInfo", "Program",
+                                            setting.replace('@', otherDir.path())));
     environment.ui().setStartSucceeds(startSucceeds);
 
-    AboutDialog box;
+    AboutDialog box(environment.store());
     QTest::mouseClick(box.findChild<QPushButton*>("cmdSysInfo"), Qt::LeftButton);
     const auto& programs = environment.ui().started();
     if (started.isEmpty()) {

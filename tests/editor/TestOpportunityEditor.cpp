@@ -49,7 +49,7 @@ struct Fixture {
         Opportunity first;
         first.setDescription(QStringLiteral("Big deal"));
         QVERIFY(database->add(first));
-        User::instance().setUseOutlook(false);
+        user.setUseOutlook(false);
     }
     Opportunity& item(int number = 1) {
         return *database->opportunities().item(Opportunities::keyFor(number));
@@ -89,7 +89,8 @@ struct Fixture {
     TestEnvironment env;
     QString path;
     std::unique_ptr<SalesDatabase> database;
-    OpportunityEditor editor;
+    User user{env.store()};
+    OpportunityEditor editor{user};
 };
 
 } // namespace
@@ -98,7 +99,6 @@ class TestOpportunityEditor : public QObject {
     Q_OBJECT
 
 private slots:
-    void cleanupTestCase() { User::releaseInstance(); }
     void revenue_data();
     void revenue();
     void textsAndCaption();
@@ -209,9 +209,9 @@ void TestOpportunityEditor::contactList() {
     FakePimScript script;
     script.contacts = {FakePim::contact("Ann", "Lee"), FakePim::contact("Bo", "Kim")};
     FakePim::install(script);
-    OutlookContacts contacts;
+    OutlookContacts contacts(f.env.store());
     f.editor.setContacts(&contacts);
-    User::instance().setUseOutlook(true);
+    f.user.setUseOutlook(true);
     f.item().setContact(QStringLiteral("Somebody"));
     f.edit();
     QComboBox* combo = f.get<QComboBox>("comboContact");
@@ -225,7 +225,7 @@ void TestOpportunityEditor::contactList() {
 
     // Unreachable: one message, Outlook use off, the list as it was.
     script.failLogon = true;
-    OutlookContacts unreachable;
+    OutlookContacts unreachable(f.env.store());
     f.editor.setContacts(&unreachable);
     f.edit();
     f.edit();
@@ -236,7 +236,7 @@ void TestOpportunityEditor::contactList() {
              "Unable to contect with Outlook. 'Use Outlook' option has been reset.|Outlook "
              "Connection");
     QVERIFY(m.icon == UiServices::Icon::Information && m.buttons == UiServices::Buttons::Ok);
-    QVERIFY(!User::instance().useOutlook());
+    QVERIFY(!f.user.useOutlook());
     QCOMPARE(combo->count(), 2);
 }
 

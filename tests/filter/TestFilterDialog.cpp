@@ -19,13 +19,14 @@
 #include <QTabBar>
 
 namespace {
-void store(const QString& section, const QString& name, const QString& text) {
-    SettingsStore::instance().saveSetting(QStringLiteral("Corvane"), section, name, text);
+void store(SettingsStore& settings, const QString& section, const QString& name,
+           const QString& text) {
+    settings.saveSetting(QStringLiteral("Corvane"), section, name, text);
 }
 
 // A value as the settings file holds it (not as the store's memory does).
-QString stored(const QString& section, const QString& name) {
-    return QSettings(SettingsStore::instance().filePath(), QSettings::IniFormat)
+QString stored(SettingsStore& settings, const QString& section, const QString& name) {
+    return QSettings(settings.filePath(), QSettings::IniFormat)
         .value(section + u'/' + name, QStringLiteral("<none>"))
         .toString();
 }
@@ -75,7 +76,7 @@ private:
 
     std::unique_ptr<FilterDialog> open() {
         m_passes = 0;
-        m_filters = std::make_unique<Filters>();
+        m_filters = std::make_unique<Filters>(m_env->store());
         auto dialog = std::make_unique<FilterDialog>(*m_filters, [this] { ++m_passes; });
         dialog->show();
         return dialog;
@@ -117,16 +118,16 @@ void TestFilterDialog::loadsStoredCriteria() {
     QFETCH(QString, high);
     const QDate today = QDate::currentDate();
     const auto date = [&](int days) { return today.addDays(days).toString("M/d/yyyy"); };
-    store("DateRange", "Start", date(startOffset));
-    store("DateRange", "End", date(endOffset));
-    store("Revenue", "Low", low);
-    store("Revenue", "High", high);
+    store(m_env->store(), "DateRange", "Start", date(startOffset));
+    store(m_env->store(), "DateRange", "End", date(endOffset));
+    store(m_env->store(), "Revenue", "Low", low);
+    store(m_env->store(), "Revenue", "High", high);
     for (const char* name : {"Status", "DateRange"})
-        store("Use", QLatin1String(name), "False");
+        store(m_env->store(), "Use", QLatin1String(name), "False");
     for (const char* off : {"2", "5"})
-        store("Probability", QLatin1String(off), "False");
-    store("Stage", "7", "False");
-    store("Forecast", "1", "False");
+        store(m_env->store(), "Probability", QLatin1String(off), "False");
+    store(m_env->store(), "Stage", "7", "False");
+    store(m_env->store(), "Forecast", "1", "False");
 
     const auto dialog = open();
     for (const char* name :
@@ -169,7 +170,7 @@ void TestFilterDialog::enablingRules() {
     const QString enabled = rule.section(u' ', 2, 2);
     const char* names[] = {"All", "Status", "DateRange", "Revenues"};
     for (int i = 0; i < 4; ++i)
-        store("Use", QLatin1String(names[i]), stored[i] == u'T' ? "True" : "False");
+        store(m_env->store(), "Use", QLatin1String(names[i]), stored[i] == u'T' ? "True" : "False");
     const auto dialog = open();
     if (click != "-")
         choose(*dialog, click);
@@ -264,7 +265,7 @@ void TestFilterDialog::rangeChecks() {
     QFETCH(double, lowValue);
     // Filtering and both ranges off: a failed check switches them back on.
     for (const char* name : {"All", "Revenues"})
-        store("Use", QLatin1String(name), "False");
+        store(m_env->store(), "Use", QLatin1String(name), "False");
     const auto dialog = open();
     const QDate today = QDate::currentDate();
     picker(*dialog, 0)->setDate(today.addDays(startOffset));
@@ -282,7 +283,7 @@ void TestFilterDialog::rangeChecks() {
         QCOMPARE(m_passes, 1);
         QCOMPARE(m_filters->item("End")->value().toDateTime().date(), today.addDays(endOffset));
         QCOMPARE(m_filters->item("Low")->value().toDouble(), lowValue);
-        QCOMPARE(stored("Revenue", "High"), cleaned.section(u'|', 1));
+        QCOMPARE(stored(m_env->store(), "Revenue", "High"), cleaned.section(u'|', 1));
         QCOMPARE(dialog->isVisible(), button == "cmdApply");
         return;
     }
@@ -311,14 +312,14 @@ void TestFilterDialog::rangeChecks() {
 
 void TestFilterDialog::showAllMakesEveryDatabaseVisible() {
     // Two open databases; the stored revenue bounds hide the small deals of both.
-    store("Revenue", "Low", "1000");
+    store(m_env->store(), "Revenue", "Low", "1000");
     Opportunities databases[2];
     for (qint32 n = 1; n <= 4; ++n)
         for (Opportunities& list : databases)
             list.add(n, {}, {}, {}, {}, {}, {}, {}, {}, {}, {},
                      n % 2 ? QStringLiteral("$10") : QStringLiteral("$5,000"), {},
                      QStringLiteral("Lead"), {}, {}, {}, {}, {}, Opportunities::keyFor(n));
-    m_filters = std::make_unique<Filters>();
+    m_filters = std::make_unique<Filters>(m_env->store());
     FilterDialog dialog(*m_filters, [&] {
         for (Opportunities& list : databases)
             m_filters->filter(list);
@@ -332,10 +333,10 @@ void TestFilterDialog::showAllMakesEveryDatabaseVisible() {
     click(dialog, "cmdApply");
     QCOMPARE(databases[0].unFilteredCount() + databases[1].unFilteredCount(), 8);
     QVERIFY(!m_filters->enabled());
-    QCOMPARE(stored("Use", "All"), QStringLiteral("False"));
+    QCOMPARE(stored(m_env->store(), "Use", "All"), QStringLiteral("False"));
     // Every other criterion as the dialog holds it.
-    QCOMPARE(stored("Stage", "1"), QStringLiteral("False"));
-    QCOMPARE(stored("Revenue", "Low"), QStringLiteral("1000"));
+    QCOMPARE(stored(m_env->store(), "Stage", "1"), QStringLiteral("False"));
+    QCOMPARE(stored(m_env->store(), "Revenue", "Low"), QStringLiteral("1000"));
 }
 
 void TestFilterDialog::applyStaysOpenAndCancelKeepsItsWrites() {
@@ -345,7 +346,7 @@ void TestFilterDialog::applyStaysOpenAndCancelKeepsItsWrites() {
     click(*dialog, "cmdApply");
     QVERIFY(dialog->isVisible());
     QCOMPARE(m_passes, 1);
-    QCOMPARE(stored("Probability", "6"), QStringLiteral("False"));
+    QCOMPARE(stored(m_env->store(), "Probability", "6"), QStringLiteral("False"));
     // A bound the user left alone keeps its time of day (orders on End's day stay in range).
     QCOMPARE(m_filters->item("End")->value().toDateTime().toSecsSinceEpoch(),
              end.toSecsSinceEpoch());
@@ -355,7 +356,7 @@ void TestFilterDialog::applyStaysOpenAndCancelKeepsItsWrites() {
     click(*dialog, "cmdCancel");
     QVERIFY(!dialog->isVisible());
     QCOMPARE(m_passes, 1);
-    QCOMPARE(stored("Stage", "3"), QStringLiteral("True"));
+    QCOMPARE(stored(m_env->store(), "Stage", "3"), QStringLiteral("True"));
     // The next opening starts from the applied criteria.
     FilterDialog next(*m_filters, {});
     QCOMPARE(checkMarks(next, "lstProbabilities") + checkMarks(next, "lstStage"),

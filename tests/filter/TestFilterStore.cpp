@@ -11,9 +11,9 @@
 #include <QTest>
 
 namespace {
-void store(const QString& section, const QString& name, const QString& text) {
-    QVERIFY(SettingsStore::instance().saveSetting(QLatin1String(SettingsStore::AppName), section,
-                                                  name, text));
+void store(SettingsStore& settings, const QString& section, const QString& name,
+           const QString& text) {
+    QVERIFY(settings.saveSetting(QLatin1String(SettingsStore::AppName), section, name, text));
 }
 
 // The raw text of a value in the INI file, read past the store's own class.
@@ -29,8 +29,6 @@ class TestFilterStore : public QObject {
     Q_OBJECT
 
 private slots:
-    void cleanup() { Filters::releaseInstance(); }
-
     void defaultsOnEmptyStore();
     void writtenBySaveAndReadBack();
     void readBack_data();
@@ -45,7 +43,7 @@ private slots:
 void TestFilterStore::defaultsOnEmptyStore() {
     TestEnvironment env;
     const QDateTime before = QDateTime::currentDateTime();
-    Filters filters;
+    Filters filters(env.store());
     const QDateTime after = QDateTime::currentDateTime();
 
     QStringList order;
@@ -90,7 +88,7 @@ void TestFilterStore::writtenBySaveAndReadBack() {
     };
     TestEnvironment env;
     {
-        Filters filters;
+        Filters filters(env.store());
         for (const auto& row : rows)
             filters.item(row.key)->setValue(row.value);
         QVERIFY(!QFile::exists(env.settingsPath()));
@@ -99,7 +97,7 @@ void TestFilterStore::writtenBySaveAndReadBack() {
     // Every criterion is written, changed or not.
     QCOMPARE(QSettings(env.settingsPath(), QSettings::IniFormat).allKeys().size(), 22);
     QCOMPARE(rawValue(env.settingsPath(), "Stage", "7"), QStringLiteral("True"));
-    Filters filters;
+    Filters filters(env.store());
     for (const auto& row : rows) {
         QCOMPARE(rawValue(env.settingsPath(), row.section, row.name), QLatin1String(row.text));
         QCOMPARE(filters.item(row.key)->value(), row.readBack);
@@ -158,8 +156,8 @@ void TestFilterStore::readBack() {
     QFETCH(QVariant, value);
 
     TestEnvironment env;
-    store(section, name, text);
-    Filters filters;
+    store(env.store(), section, name, text);
+    Filters filters(env.store());
     const QVariant loaded = filters.item(key)->value();
     QCOMPARE(loaded.typeId(), value.typeId());
     QCOMPARE(loaded, value);
@@ -182,14 +180,14 @@ void TestFilterStore::datesRoundTripInLocale() {
     const QDate start(2026, 1, 2);
     const QDate end = start.addDays(200);
     {
-        Filters filters;
+        Filters filters(env.store());
         filters.item(QStringLiteral("Start"))->setValue(start.startOfDay());
         filters.item(QStringLiteral("End"))->setValue(QDateTime(end, QTime(8, 30)));
         filters.save();
     }
     QCOMPARE(rawValue(env.settingsPath(), "DateRange", "Start"), startText);
 
-    Filters filters;
+    Filters filters(env.store());
     QCOMPARE(filters.item(QStringLiteral("Start"))->value().toDateTime(), start.startOfDay());
     QCOMPARE(filters.item(QStringLiteral("End"))->value().toDateTime(), end.startOfDay());
 
@@ -209,24 +207,25 @@ void TestFilterStore::datesRoundTripInLocale() {
 
 void TestFilterStore::processSetLoadsAndSaves() {
     TestEnvironment env;
-    store(QStringLiteral("Revenue"), QStringLiteral("Low"), QStringLiteral("250"));
-    Filters& filters = Filters::instance();
-    QCOMPARE(&Filters::instance(), &filters);
-    QCOMPARE(filters.item(QStringLiteral("Low"))->value().toDouble(), 250.0);
-    filters.item(QStringLiteral("Low"))->setValue(750.0);
+    store(env.store(), QStringLiteral("Revenue"), QStringLiteral("Low"), QStringLiteral("250"));
+    auto filters = std::make_unique<Filters>(env.store());
+    QCOMPARE(filters->item(QStringLiteral("Low"))->value().toDouble(), 250.0);
+    filters->item(QStringLiteral("Low"))->setValue(750.0);
     QCOMPARE(rawValue(env.settingsPath(), "Revenue", "Low"), QStringLiteral("250"));
 
-    // Written only by an explicit save; releasing the set writes nothing.
-    Filters::releaseInstance();
+    // Written only by an explicit save; a set that ends writes nothing.
+    filters.reset();
+    env.store().flush();
     QCOMPARE(rawValue(env.settingsPath(), "Revenue", "Low"), QStringLiteral("250"));
-    Filters::instance().item(QStringLiteral("Low"))->setValue(750.0);
-    Filters::instance().save();
+    Filters again(env.store());
+    again.item(QStringLiteral("Low"))->setValue(750.0);
+    again.save();
     QCOMPARE(rawValue(env.settingsPath(), "Revenue", "Low"), QStringLiteral("750"));
 }
 
 void TestFilterStore::collection() {
     TestEnvironment env;
-    Filters filters;
+    Filters filters(env.store());
     QVERIFY(!filters.add("Low", 1.0, "Low", "Revenue", "Low"));
     QCOMPARE(filters.count(), 22);
     QVERIFY(!filters.item(0));
@@ -249,19 +248,21 @@ void TestFilterStore::collection() {
 
 void TestFilterStore::itemOfAnotherSection() {
     TestEnvironment env;
-    store(QStringLiteral("Custom"), QStringLiteral("Name"), QStringLiteral("some text"));
+    store(env.store(), QStringLiteral("Custom"), QStringLiteral("Name"),
+          QStringLiteral("some text"));
     {
         FilterItem item;
-        QCOMPARE(item.loadFilter("Custom", "Name"), QVariant(QStringLiteral("some text")));
+        QCOMPARE(item.loadFilter(env.store(), "Custom", "Name"),
+                 QVariant(QStringLiteral("some text")));
         FilterItem missing;
-        QCOMPARE(missing.loadFilter("Custom", "Missing"), QVariant(QString()));
+        QCOMPARE(missing.loadFilter(env.store(), "Custom", "Missing"), QVariant(QString()));
         missing.setValue(true);
         // An item that was never given a section or name writes nothing.
         FilterItem unnamed;
         unnamed.setValue(QStringLiteral("lost"));
-        QVERIFY(missing.saveFilter());
-        QVERIFY(!unnamed.saveFilter());
-        SettingsStore::instance().flush();
+        QVERIFY(missing.saveFilter(env.store()));
+        QVERIFY(!unnamed.saveFilter(env.store()));
+        env.store().flush();
     }
     QCOMPARE(rawValue(env.settingsPath(), "Custom", "Missing"), QStringLiteral("True"));
     QCOMPARE(QSettings(env.settingsPath(), QSettings::IniFormat).allKeys().size(), 2);

@@ -198,7 +198,7 @@ void TestFilters::visibility() {
     QFETCH(QVariantMap, fields);
     QFETCH(QVariantMap, criteria);
     QFETCH(bool, visible);
-    Filters filters;
+    Filters filters(m_env->store());
     setCriteria(filters, criteria);
     Opportunities list;
     Opportunity* opportunity = addOpportunity(list, 1, fields);
@@ -208,7 +208,7 @@ void TestFilters::visibility() {
 }
 
 void TestFilters::everyOpportunityOfTheDatabase() {
-    Filters filters;
+    Filters filters(m_env->store());
     setCriteria(filters, {{"Forecast_1", false}, {"Probability_6", false}, {"High", 5000.0}});
     SalesDatabase database(SalesStore::forLocation(QString()));
     Opportunities& list = database.opportunities();
@@ -228,7 +228,7 @@ void TestFilters::everyOpportunityOfTheDatabase() {
 
 // The pass reads the order date without filling in an empty one.
 void TestFilters::passLeavesOrderDateAlone() {
-    Filters filters;
+    Filters filters(m_env->store());
     const QDate today = QDate::currentDate();
     setCriteria(filters, range(today.addDays(-1), today.addDays(1)));
     Opportunities list;
@@ -240,7 +240,7 @@ void TestFilters::passLeavesOrderDateAlone() {
 }
 
 void TestFilters::beyondSixteenBitCounter() {
-    Filters filters;
+    Filters filters(m_env->store());
     setCriteria(filters, {{"Stage_2", false}});
     Opportunities list;
     const qint32 count = 40000;
@@ -254,7 +254,7 @@ void TestFilters::beyondSixteenBitCounter() {
 }
 
 void TestFilters::removedCriterionActsAsDefault() {
-    Filters filters;
+    Filters filters(m_env->store());
     setCriteria(filters, {{"Low", 2000.0}});
     Opportunities list;
     Opportunity* opportunity = addOpportunity(list, 1);
@@ -269,7 +269,7 @@ void TestFilters::removedCriterionActsAsDefault() {
 // short name (its full name being too long for the field) is that month.
 void TestFilters::amountsAndMonthsInTheUsersLocale() {
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-    Filters filters;
+    Filters filters(m_env->store());
     setCriteria(filters, {{"Low", 1249.0}, {"High", 1251.0}});
     Opportunities list;
     Opportunity* german = addOpportunity(list, 1, {{"Revenue", QStringLiteral("1.250,00 €")}});
@@ -286,7 +286,7 @@ void TestFilters::amountsAndMonthsInTheUsersLocale() {
     while (month < 12 && irish.monthName(month).size() <= 12)
         ++month;
     QVERIFY(irish.monthName(month).size() > 12);
-    Filters irishFilters;
+    Filters irishFilters(m_env->store());
     setCriteria(irishFilters, range(at(2026, month, 1), at(2026, month, 28)));
     Opportunities irishList;
     Opportunity* stored =

@@ -6,7 +6,7 @@
 #include "mainwindow/ListLayout.h"
 #include "platform/SettingsStore.h"
 #include "settings/ColumnsInfo.h"
-#include "settings/Settings.h"
+#include "settings/SortChoice.h"
 
 #include <QtTest>
 
@@ -27,8 +27,8 @@ private:
 };
 
 void TestListLayout::sortToggles() {
-    Settings sorting;
-    ColumnsInfo columns;
+    SortChoice sorting;
+    ColumnsInfo columns(m_env->store());
     ListLayout layout(sorting, columns);
     QCOMPARE(layout.sortKey(), QString());
     QCOMPARE(layout.checkedSortPosition(), 0);
@@ -87,8 +87,8 @@ void TestListLayout::widthRoundTrip() {
     QFETCH(int, twips);
     QFETCH(int, pixels);
     QFETCH(int, twipsAgain);
-    Settings sorting;
-    ColumnsInfo columns;
+    SortChoice sorting;
+    ColumnsInfo columns(m_env->store());
     ListLayout layout(sorting, columns);
     columns.item(QStringLiteral("Note"))->setWidth(qint16(twips));
 
@@ -104,8 +104,8 @@ void TestListLayout::widthRoundTrip() {
 }
 
 void TestListLayout::captureKeepsDisplayedColumnsOnly() {
-    Settings sorting;
-    ColumnsInfo columns;
+    SortChoice sorting;
+    ColumnsInfo columns(m_env->store());
     ListLayout layout(sorting, columns);
     columns.item(QStringLiteral("Stage"))->setDisplayed(false);
     // The list shows every column 200 pixels wide but Source, which it does not show.
@@ -118,7 +118,7 @@ void TestListLayout::captureKeepsDisplayedColumnsOnly() {
 }
 
 void TestListLayout::columnsWithoutStoredWidth() {
-    SettingsStore& store = SettingsStore::instance();
+    SettingsStore& store = m_env->store();
     store.saveSetting("Corvane", "Display", "DescriptionWidth", "2000");
     store.saveSetting("Corvane", "Display", "RevenueWidth", "900");
     // Other values of a column do not count as its width.
@@ -126,7 +126,7 @@ void TestListLayout::columnsWithoutStoredWidth() {
     const QStringList expected{"Company",     "Department", "Contact",  "Note",
                                "Product",     "UnitPrice",  "Quantity", "Stage",
                                "Probability", "Forecast",   "Source",   "OrderDate"};
-    QCOMPARE(ListLayout::columnsWithoutStoredWidth(), expected);
+    QCOMPARE(ListLayout::columnsWithoutStoredWidth(store), expected);
 }
 
 QTEST_GUILESS_MAIN(TestListLayout)

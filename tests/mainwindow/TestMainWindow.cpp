@@ -8,11 +8,11 @@
 #include "outlook/OutlookContacts.h"
 #include "platform/SettingsStore.h"
 #include "settings/ColumnsInfo.h"
-#include "settings/Settings.h"
+#include "settings/SortChoice.h"
 #include "settings/User.h"
 #include "store/SalesDatabase.h"
+#include "workspace/ApplicationSettings.h"
 #include "workspace/OpenDatabases.h"
-#include "workspace/ProcessSettings.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -87,7 +87,7 @@ private:
     }
     // Starts the main window as the application does, shown.
     MainWindow& start() {
-        m_window = std::make_unique<MainWindow>();
+        m_window = std::make_unique<MainWindow>(*m_settings);
         m_window->load();
         m_window->show();
         (void)QTest::qWaitForWindowExposed(m_window.get());
@@ -157,8 +157,8 @@ private:
             QCOMPARE(m_window->databases().byWindow(database.window()), &database);
             const QAction* entry = control(QStringLiteral("mnudbList_%1").arg(database.window()));
             QVERIFY(entry);
-            QCOMPARE(caption(entry), QString::number(database.window()) + QLatin1Char(' ') +
-                                         database.location());
+            QCOMPARE(caption(entry),
+                     QString::number(database.window()) + QLatin1Char(' ') + database.location());
         }
         QCOMPARE(used.size(), m_window->databases().count());
         QCOMPARE(control<QMenu>("mnuWindow")->actions().size(), m_window->databases().count() + 1);
@@ -182,16 +182,18 @@ private:
     }
 
     std::unique_ptr<TestEnvironment> m_env;
+    std::unique_ptr<ApplicationSettings> m_settings;
     std::unique_ptr<MainWindow> m_window;
 };
 
 void TestMainWindow::init() {
     m_env = std::make_unique<TestEnvironment>();
-    ProcessSettings::useFile(m_env->settingsPath());
+    m_settings = std::make_unique<ApplicationSettings>(m_env->store());
 }
 
 void TestMainWindow::cleanup() {
     m_window.reset();
+    m_settings.reset();
     m_env.reset();
 }
 
@@ -221,12 +223,11 @@ void TestMainWindow::startUp() {
     db("a.mdb", {{"One"}, {"Two"}});
     const QString location = stored.isEmpty() ? QString() : path(stored);
     if (stored != "-")
-        SettingsStore::instance().saveSetting("Corvane", "Settings", "Database", location);
+        m_env->store().saveSetting("Corvane", "Settings", "Database", location);
     if (outlook) {
-        SettingsStore::instance().saveSetting("Corvane", "User", "UseOutlook", "True");
+        m_env->store().saveSetting("Corvane", "User", "UseOutlook", "True");
         // A contacts folder that would fail if it were read: start-up must not read it.
-        SettingsStore::instance().saveSetting("Corvane", "Outlook", "ContactsFolder",
-                                              path("no-such-folder"));
+        m_env->store().saveSetting("Corvane", "Outlook", "ContactsFolder", path("no-such-folder"));
     }
     MainWindow& window = start();
     QCOMPARE(ui().fileRequests().size(), dialogs);
@@ -373,8 +374,8 @@ void TestMainWindow::exitStoresDatabaseAndWidths_data() {
 void TestMainWindow::exitStoresDatabaseAndWidths() {
     QFETCH(QString, how);
     const QString a = db("a.mdb", {{"A1"}});
-    ColumnsInfo::instance().item("Note")->setDisplayed(false);
-    User::instance().setTerritory("North");
+    m_settings->columns().item("Note")->setDisplayed(false);
+    m_settings->user().setTerritory("North");
     MainWindow& window = start();
     open(db("b.mdb", {{"B1"}}));
     open(a);
@@ -391,8 +392,8 @@ void TestMainWindow::exitStoresDatabaseAndWidths() {
         window.close();
     else
         window.commitData();
-    auto storedValue = [](const char* section, const char* name) {
-        return SettingsStore::instance().getSetting("Corvane", section, name, "<missing>");
+    auto storedValue = [this](const char* section, const char* name) {
+        return m_env->store().getSetting("Corvane", section, name, "<missing>");
     };
     QCOMPARE(storedValue("Settings", "Database"), a);
     if (how == "session") {
@@ -401,12 +402,11 @@ void TestMainWindow::exitStoresDatabaseAndWidths() {
         QCOMPARE(storedValue("User", "Territory"), "North");
         QCOMPARE(storedValue("Revenue", "High"), "9999999");
     }
-    const ColumnsInfo& columns = ColumnsInfo::instance();
+    const ColumnsInfo& columns = m_settings->columns();
     QCOMPARE(int(columns.item("Company")->width()), qRound(150 * 1440 / dpi));
     QCOMPARE(int(columns.item("Note")->width()), 1500); // hidden: kept
 
     // The layout was written at shut-down; with nothing shown "" is stored.
-    ColumnsInfo::releaseInstance();
     QCOMPARE(storedValue("Display", "CompanyWidth"), QString::number(qRound(150 * 1440 / dpi)));
     window.closeDatabase();
     window.closeDatabase();
@@ -453,7 +453,7 @@ void TestMainWindow::titleAndTotals() {
                                    {"A4 filtered out", "5000"}});
     const QString b = db("b.mdb", {{"B1", "400"}});
     // The stored revenue bounds (0 and 3000, both exclusive) keep A3 and A4 out of the list.
-    SettingsStore::instance().saveSetting("Corvane", "Revenue", "High", "3000");
+    m_env->store().saveSetting("Corvane", "Revenue", "High", "3000");
     MainWindow& window = start();
     open(b);
     open(a);
@@ -481,7 +481,7 @@ void TestMainWindow::sortByHeaderAndMenu() {
     open(db("a.mdb", {{.description = "b", .company = "Kilo", .unitPrice = "20"},
                       {.description = "c", .company = "alpha", .unitPrice = "100"},
                       {.description = "a", .company = "Zulu", .unitPrice = "3"}}));
-    const Settings& settings = Settings::instance();
+    const SortChoice& settings = m_settings->sortChoice();
     QHeaderView* header = window.listView().header();
     QVERIFY(control("mnuSortChoices_0")->isChecked());
 
@@ -526,7 +526,7 @@ void TestMainWindow::sortByHeaderAndMenu() {
 }
 
 void TestMainWindow::hiddenColumns() {
-    ColumnsInfo& columns = ColumnsInfo::instance();
+    ColumnsInfo& columns = m_settings->columns();
     for (qint32 position = 1; position <= columns.count(); ++position)
         columns.item(position)->setDisplayed(columns.item(position)->key() == "Note");
     MainWindow& window = start();
@@ -540,8 +540,8 @@ void TestMainWindow::hiddenColumns() {
                  position == 0 || position == 5);
 
     // Sorted by a column that is not displayed: the list shows collection order.
-    Settings::instance().setDisplaySortKey("Company");
-    Settings::instance().setDisplaySorted(true);
+    m_settings->sortChoice().setDisplaySortKey("Company");
+    m_settings->sortChoice().setDisplaySorted(true);
     window.showListView(false);
     QVERIFY(!window.listView().header()->isSortIndicatorShown());
     QCOMPARE(model->rowCount(), 1);
@@ -561,7 +561,7 @@ void TestMainWindow::commandStates_data() {
 void TestMainWindow::commandStates() {
     QFETCH(QString, state);
     QFETCH(bool, useOutlook);
-    User::instance().setUseOutlook(useOutlook);
+    m_settings->user().setUseOutlook(useOutlook);
     MainWindow& window = start();
     if (state == "empty")
         open(db("a.mdb", {}));
@@ -920,14 +920,14 @@ void TestMainWindow::signalEndsAsExit() {
     ::raise(signalNumber);
     QTRY_VERIFY(!m_window->isVisible());
     const QSettings stored(m_env->settingsPath(), QSettings::IniFormat);
-    QCOMPARE(SettingsStore::instance().getSetting("Corvane", "Settings", "Database", "-"), a);
+    QCOMPARE(m_env->store().getSetting("Corvane", "Settings", "Database", "-"), a);
     QVERIFY(stored.allKeys().size() > 10); // the layout and the filter too
 }
 
 // With no widths stored, columns fit their content within a cap, and those widths are stored;
 // stored widths are used as they are. Amounts are right-aligned.
 void TestMainWindow::firstRunColumnWidths() {
-    SettingsStore::instance().saveSetting("Corvane", "Display", "CompanyWidth", "1500");
+    m_env->store().saveSetting("Corvane", "Display", "CompanyWidth", "1500");
     MainWindow& window = start();
     open(db("a.mdb", {{.description = "A rather long description of this deal", .company = "X"},
                       {.description = QString(128, QLatin1Char('W'))}}));
@@ -941,7 +941,7 @@ void TestMainWindow::firstRunColumnWidths() {
             header->fontMetrics().horizontalAdvance("A rather long description"));
     QVERIFY(header->sectionSize(description) < window.width() / 2);
     QVERIFY(header->sectionSize(product) != qRound(1500 * dpi / 1440));
-    QCOMPARE(int(ColumnsInfo::instance().item("Description")->width()),
+    QCOMPARE(int(m_settings->columns().item("Description")->width()),
              qRound(header->sectionSize(description) * 1440 / dpi));
     const QModelIndex price = window.sortProxy().index(0, window.listModel().columnOf("UnitPrice"));
     QVERIFY(Qt::Alignment(price.data(Qt::TextAlignmentRole).toInt()) & Qt::AlignRight);
@@ -961,8 +961,8 @@ void TestMainWindow::firstWindowFitsScreen() {
 void TestMainWindow::commandLineTakesStartUpsPlace() {
     const QString a = db("a.mdb", {{"A1"}});
     for (const QString& stored : {a, QString()}) {
-        SettingsStore::instance().saveSetting("Corvane", "Settings", "Database", stored);
-        m_window = std::make_unique<MainWindow>();
+        m_env->store().saveSetting("Corvane", "Settings", "Database", stored);
+        m_window = std::make_unique<MainWindow>(*m_settings);
         m_window->load({a});
         QCOMPARE(m_window->databases().count(), 1);
         QCOMPARE(ui().fileRequests().size(), 0);

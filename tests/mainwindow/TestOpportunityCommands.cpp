@@ -10,8 +10,8 @@
 #include "platform/SettingsStore.h"
 #include "settings/User.h"
 #include "store/SalesDatabase.h"
+#include "workspace/ApplicationSettings.h"
 #include "workspace/OpenDatabases.h"
-#include "workspace/ProcessSettings.h"
 
 #include <QAction>
 #include <QFile>
@@ -42,7 +42,7 @@ private slots:
 
 private:
     MainWindow& start(const QString& file) {
-        m_window = std::make_unique<MainWindow>();
+        m_window = std::make_unique<MainWindow>(*m_settings);
         m_window->load({file});
         m_window->show();
         (void)QTest::qWaitForWindowExposed(m_window.get());
@@ -72,22 +72,24 @@ private:
     ScriptedUiServices& ui() { return m_env->ui(); }
 
     std::unique_ptr<TestEnvironment> m_env;
+    std::unique_ptr<ApplicationSettings> m_settings;
     std::unique_ptr<MainWindow> m_window;
 };
 
 void TestOpportunityCommands::init() {
     m_env = std::make_unique<TestEnvironment>();
-    ProcessSettings::useFile(m_env->settingsPath());
+    m_settings = std::make_unique<ApplicationSettings>(m_env->store());
 }
 
 void TestOpportunityCommands::cleanup() {
     m_window.reset();
+    m_settings.reset();
     m_env.reset();
 }
 
 void TestOpportunityCommands::openAsksForTheFile() {
     const QString file = makeDatabase(m_env->path("Chosen.mdb"), {{"One"}});
-    m_window = std::make_unique<MainWindow>();
+    m_window = std::make_unique<MainWindow>(*m_settings);
     ui().queueFile(std::nullopt);
     m_window->openDatabase();
     QVERIFY(m_window->databases().isEmpty());
@@ -222,17 +224,17 @@ void TestOpportunityCommands::calendarFailureAsksAndNoSwitchesOutlookOff() {
     // A calendar "folder" that is a file cannot take any item.
     const QString blocker = m_env->path("not-a-folder");
     QFile(blocker).open(QIODevice::WriteOnly);
-    SettingsStore::instance().saveSetting("Corvane", "Outlook", "CalendarFolder", blocker);
-    SettingsStore::instance().saveSetting("Corvane", "User", "UseOutlook", "True");
+    m_env->store().saveSetting("Corvane", "Outlook", "CalendarFolder", blocker);
+    m_env->store().saveSetting("Corvane", "User", "UseOutlook", "True");
     start(makeDatabase(m_env->path("a.mdb"), {{"One"}}));
     QVERIFY(action("mnuAppt")->isEnabled());
 
     ui().queueAnswer(Answer::Yes);
     action("mnuAppt")->trigger();
-    QVERIFY(User::instance().useOutlook());
+    QVERIFY(m_settings->user().useOutlook());
     ui().queueAnswer(Answer::No);
     action("mnuTask")->trigger();
-    QVERIFY(!User::instance().useOutlook());
+    QVERIFY(!m_settings->user().useOutlook());
     for (const char* name : {"mnuAppt", "mnuTask", "mnuEmail", "mnuSend"})
         QVERIFY2(!action(name)->isEnabled(), name);
     const auto messages = ui().messages();

@@ -6,8 +6,8 @@
 #include "mainwindow/OpportunitySortProxy.h"
 #include "store/Opportunities.h"
 #include "store/SalesDatabase.h"
+#include "workspace/ApplicationSettings.h"
 #include "workspace/OpenDatabases.h"
-#include "workspace/ProcessSettings.h"
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
@@ -201,13 +201,13 @@ void TestOpportunityListModel::textSort() {
 // anew; the model and the sorted view over it stay consistent throughout.
 void TestOpportunityListModel::followsTheWorkspaceRowByRow() {
     TestEnvironment env;
-    ProcessSettings::useFile(env.settingsPath());
+    ApplicationSettings settings(env.store());
     using SalesFixtures::Row;
     const QString file = SalesFixtures::makeDatabase(
         env.path("Pipeline.mdb"), {Row{"Bravo", "300"}, Row{"Alpha", "200"}, Row{"Delta", "400"}});
     const QString source =
         SalesFixtures::makeDatabase(env.path("Source.mdb"), {Row{"Charlie", "100"}});
-    OpenDatabases workspace;
+    OpenDatabases workspace(settings.filters());
     OpportunityListModel model;
     model.rebuild(Opportunities(), {"Description", "Revenue"});
     model.followWorkspace(&workspace);
@@ -263,7 +263,7 @@ void TestOpportunityListModel::followsTheWorkspaceRowByRow() {
     QCOMPARE(workspace.mergeDatabase(source).status, DataMerge::Status::Merged);
     QCOMPARE(resets.size(), 1);
     QCOMPARE(column(proxy, 0), (QStringList{"Charlie", "Delta", "Echo", "Foxtrot"}));
-    Filters filters;
+    Filters filters(env.store());
     filters.item(QStringLiteral("Low"))->setValue(0.0);
     filters.item(QStringLiteral("High"))->setValue(300.0);
     workspace.filterAll(filters);

@@ -64,10 +64,10 @@ PimValue<std::unique_ptr<PimApplication::Namespace>> FakePim::getNamespace(const
     return std::unique_ptr<Namespace>(std::make_unique<FakeNamespace>(m_script));
 }
 
-void useContactsFolder(const QString& contacts, const TestEnvironment& env) {
+void useContactsFolder(const QString& contacts, TestEnvironment& env) {
     const QString app = QStringLiteral("Corvane");
     const QString section = QStringLiteral("Outlook");
-    SettingsStore& store = SettingsStore::instance();
+    SettingsStore& store = env.store();
     QVERIFY(store.saveSetting(app, section, QStringLiteral("ContactsFolder"), contacts));
     QVERIFY(store.saveSetting(app, section, QStringLiteral("CalendarFolder"),
                               env.path(QStringLiteral("calendar"))));

@@ -8,7 +8,7 @@
 class TestEnvironment;
 
 // Points the adapter's contacts folder at `contacts`, its other folders into `env`.
-void useContactsFolder(const QString& contacts, const TestEnvironment& env);
+void useContactsFolder(const QString& contacts, TestEnvironment& env);
 
 // An application object for contact tests: a fixed list of contacts, and failures where the
 // test asks for them.

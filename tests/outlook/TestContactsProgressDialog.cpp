@@ -85,7 +85,7 @@ void TestContactsProgressDialog::failedTestWaitsForButton() {
     FakePimScript script;
     script.failLogon = true;
     FakePim::install(script);
-    OutlookContacts contacts;
+    OutlookContacts contacts(env.store());
     QVERIFY(!contacts.tryOutlook());
     flushDeletes();
 
@@ -112,7 +112,7 @@ void TestContactsProgressDialog::successfulTestClosesWindow() {
     FakePim::install(script);
     QWidget parentForm;
     parentForm.show();
-    OutlookContacts contacts;
+    OutlookContacts contacts(env.store());
     contacts.setParentForm(&parentForm);
     // While the message box is up the window is already gone.
     env.ui().onMessage([&](const ScriptedUiServices::Message&) {

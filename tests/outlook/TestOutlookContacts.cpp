@@ -86,7 +86,8 @@ void TestOutlookContacts::cleanup() {
 }
 
 void TestOutlookContacts::collection() {
-    OutlookContacts contacts;
+    TestEnvironment env;
+    OutlookContacts contacts(env.store());
     contacts.add("Key=1", "Ann", "Ash", "Ash, Ann", "Acme", "Sales", "555-0001");
     QVERIFY(contacts.add("Key=2", "Bob", {}, {}, {}, {}, {}, "bob"));
     QVERIFY(contacts.add("Key=3", "Cy", {}, {}, {}, {}, {}, "cy"));
@@ -114,7 +115,7 @@ void TestOutlookContacts::loadContactsFromFolder() {
                             folder + u'/' + QLatin1String(name)));
     useContactsFolder(folder, env);
 
-    OutlookContacts contacts;
+    OutlookContacts contacts(env.store());
     QVERIFY(!contacts.contactsLoaded());
     contacts.loadContacts();
     QVERIFY2(!contacts.outlookError(), qPrintable(contacts.outlookErrorMessage()));
@@ -149,7 +150,7 @@ void TestOutlookContacts::loadContactsFailureKeepsWhatWasRead() {
     script.failAtItem = 3;
     FakePim::install(script);
 
-    OutlookContacts contacts;
+    OutlookContacts contacts(env.store());
     contacts.loadContacts();
     QVERIFY(contacts.outlookError());
     QVERIFY(!contacts.contactsLoaded());
@@ -164,7 +165,7 @@ void TestOutlookContacts::loadContactsFailureKeepsWhatWasRead() {
     // A failing log-off also fails the load.
     script.failAtItem = 0;
     script.failLogoff = true;
-    OutlookContacts other;
+    OutlookContacts other(env.store());
     other.loadContacts();
     QVERIFY(other.outlookError());
     QVERIFY(!other.contactsLoaded());
@@ -184,7 +185,7 @@ void TestOutlookContacts::loadContactsWithoutProgram() {
     QVERIFY(blocker.open(QIODevice::WriteOnly));
     blocker.close();
     useContactsFolder(env.path(QStringLiteral("file/contacts")), env);
-    OutlookContacts contacts;
+    OutlookContacts contacts(env.store());
     contacts.loadContacts();
     QVERIFY(contacts.outlookError());
     QVERIFY(contacts.outlookErrorMessage().contains(env.path(QStringLiteral("file/contacts"))));
@@ -233,7 +234,7 @@ void TestOutlookContacts::tryOutlook() {
     FakePim::install(script);
 
     QObject parentForm;
-    OutlookContacts contacts;
+    OutlookContacts contacts(env.store());
     contacts.setParentForm(&parentForm);
     QCOMPARE(contacts.tryOutlook(), success);
     QCOMPARE(contacts.outlookError(), !success);
@@ -268,7 +269,7 @@ void TestOutlookContacts::readsAtMost32767() {
     FakePimScript script;
     script.contacts.fill(FakePim::contact(QStringLiteral("Ann"), QStringLiteral("Ash")), 32768);
     FakePim::install(script);
-    OutlookContacts contacts;
+    OutlookContacts contacts(env.store());
     contacts.loadContacts();
     QVERIFY(contacts.contactsLoaded());
     QCOMPARE(contacts.count(), 32767);

@@ -56,10 +56,11 @@ private slots:
         qputenv("TMPDIR", m_env->path(QStringLiteral("tmp")).toUtf8());
         QVERIFY(QDir().mkpath(m_env->path(QStringLiteral("tmp"))));
         useContactsFolder(m_env->path(QStringLiteral("contacts")), *m_env);
+        m_user = std::make_unique<User>(m_env->store());
     }
     void cleanup() {
         FakePim::uninstall();
-        User::releaseInstance();
+        m_user.reset();
         m_env.reset();
         qunsetenv("TMPDIR");
     }
@@ -88,6 +89,7 @@ private:
         return path;
     }
     std::unique_ptr<TestEnvironment> m_env;
+    std::unique_ptr<User> m_user;
 };
 
 void TestOutlookItems::calendarItems_data() {
@@ -101,7 +103,7 @@ void TestOutlookItems::calendarItems_data() {
 void TestOutlookItems::calendarItems() {
     QFETCH(Command, command);
     QFETCH(QString, body);
-    OutlookItems items(User::instance());
+    OutlookItems items(*m_user, m_env->store());
     const QDateTime before = QDateTime::fromSecsSinceEpoch(QDateTime::currentSecsSinceEpoch());
     const Result made =
         command == Command::Task ? items.createTask(body) : items.createAppointment(body);
@@ -140,10 +142,10 @@ void TestOutlookItems::plainMails() {
     for (const bool send : {false, true}) {
         cleanup();
         init();
-        User::instance().setTerritory(send ? QString() : QStringLiteral("East"));
-        User::instance().setHqEmail(send ? QString() : QStringLiteral("hq@corvane.example"));
+        m_user->setTerritory(send ? QString() : QStringLiteral("East"));
+        m_user->setHqEmail(send ? QString() : QStringLiteral("hq@corvane.example"));
         const QString source = send ? database() : QString();
-        QVERIFY(OutlookItems(User::instance()).createOutlookMail(source, kBody).ok());
+        QVERIFY(OutlookItems(*m_user, m_env->store()).createOutlookMail(source, kBody).ok());
         const QString path = QDir(drafts()).filePath(files(drafts(), "*.eml").value(0));
         QVERIFY2(PimChecks::mailFaults(readAll(path)).isEmpty(),
                  qPrintable(PimChecks::mailFaults(readAll(path))));
@@ -162,7 +164,7 @@ void TestOutlookItems::plainMails() {
 
 void TestOutlookItems::sendCarriesAConsistentCopy() {
     const QString source = database();
-    User& user = User::instance();
+    User& user = *m_user;
     user.setHqEmail(QStringLiteral("Head Office <hq@corvane.example>"));
     user.setemailcc(QStringLiteral("area@corvane.example"));
     user.setemail(QStringLiteral("rep@corvane.example"));
@@ -174,14 +176,14 @@ void TestOutlookItems::sendCarriesAConsistentCopy() {
     QCOMPARE(sqlite3_open(QFile::encodeName(source).constData(), &writer), SQLITE_OK);
     sqlite3_exec(writer, "BEGIN IMMEDIATE; INSERT INTO Sales VALUES(3, 'half written');", nullptr,
                  nullptr, nullptr);
-    const Result sent = OutlookItems(user).createOutlookMail(source);
+    const Result sent = OutlookItems(user, m_env->store()).createOutlookMail(source);
     sqlite3_exec(writer, "COMMIT;", nullptr, nullptr, nullptr);
     sqlite3_close(writer);
     QVERIFY2(sent.ok(), qPrintable(sent.message()));
 
     // Last sent is today, and stored.
     QCOMPARE(user.lastSent(), QDate::currentDate());
-    QCOMPARE(SettingsStore::instance().getSetting("Corvane", "User", "LastSent"),
+    QCOMPARE(m_env->store().getSetting("Corvane", "User", "LastSent"),
              LocaleText::shortDate(QDate::currentDate()));
 
     // The compose window gets the copy, under the file's own name.
@@ -261,11 +263,10 @@ void TestOutlookItems::failures() {
         QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         file.write("Description\tCompany\nSpring order\tBarrow\n");
     }
-    User::instance().setemailcc(setup == "address"
-                                    ? "area@corvane.example\r\nBcc: spy@elsewhere.example"
-                                    : "area@corvane.example");
-    User::instance().setLastSent(QDate(2020, 1, 31));
-    OutlookItems items(User::instance());
+    m_user->setemailcc(setup == "address" ? "area@corvane.example\r\nBcc: spy@elsewhere.example"
+                                          : "area@corvane.example");
+    m_user->setLastSent(QDate(2020, 1, 31));
+    OutlookItems items(*m_user, m_env->store());
     const Result made = command == Command::Appointment ? items.createAppointment(kBody)
                         : command == Command::Task      ? items.createTask(kBody)
                         : command == Command::Email     ? items.createOutlookMail(QString(), kBody)
@@ -274,7 +275,7 @@ void TestOutlookItems::failures() {
     QVERIFY(!made.message().isEmpty());
     QCOMPARE(OutlookItems::failureText(command), text);
     QCOMPARE(OutlookItems::failureTitle(command), title);
-    QCOMPARE(User::instance().lastSent(), QDate(2020, 1, 31));
+    QCOMPARE(m_user->lastSent(), QDate(2020, 1, 31));
     // A Send mail saved before its attachment failed stays; nothing carries the injected header.
     for (const QString& name : files(drafts(), "*.eml")) {
         QVERIFY(setup != "address");
@@ -283,15 +284,14 @@ void TestOutlookItems::failures() {
 }
 
 void TestOutlookItems::answerNoSwitchesOutlookOff() {
-    User& user = User::instance();
+    User& user = *m_user;
     user.setUseOutlook(true);
-    OutlookItems items(user);
+    OutlookItems items(user, m_env->store());
     QVERIFY(items.keepUsingOutlook(UiServices::Answer::Yes));
     QVERIFY(user.useOutlook());
     QVERIFY(!items.keepUsingOutlook(UiServices::Answer::No));
     QVERIFY(!user.useOutlook());
-    QCOMPARE(SettingsStore::instance().getSetting("Corvane", "User", "UseOutlook"),
-             QStringLiteral("False"));
+    QCOMPARE(m_env->store().getSetting("Corvane", "User", "UseOutlook"), QStringLiteral("False"));
 }
 
 QTEST_GUILESS_MAIN(TestOutlookItems)

@@ -56,7 +56,6 @@ void TestRadicaleSync::cleanup() {
             m_server->kill();
         m_server.reset();
     }
-    User::releaseInstance();
     m_env.reset();
 }
 
@@ -108,7 +107,7 @@ void TestRadicaleSync::roundTrip() {
     const QString contacts = m_env->path(QStringLiteral("Contacts"));
     for (const QString& folder : {calendar, contacts, m_env->path("Drafts"), m_env->path("status")})
         QVERIFY(QDir().mkpath(folder));
-    SettingsStore& store = SettingsStore::instance();
+    SettingsStore& store = m_env->store();
     QVERIFY(store.saveSetting("Corvane", "Outlook", "CalendarFolder", calendar));
     QVERIFY(store.saveSetting("Corvane", "Outlook", "ContactsFolder", contacts));
     QVERIFY(store.saveSetting("Corvane", "Outlook", "DraftsFolder", m_env->path("Drafts")));
@@ -179,7 +178,8 @@ void TestRadicaleSync::roundTrip() {
     QVERIFY2(failed.isEmpty(), qPrintable(failed));
 
     // An appointment made here, synced to the server.
-    QVERIFY(OutlookItems(User::instance()).createAppointment("Spring order\nCall Ingrid").ok());
+    User user(m_env->store());
+    QVERIFY(OutlookItems(user, m_env->store()).createAppointment("Spring order\nCall Ingrid").ok());
     const QStringList items = QDir(calendar).entryList({"*.ics"}, QDir::Files);
     QCOMPARE(items.size(), 1);
     failed = vdirsyncer("sync");
@@ -194,7 +194,7 @@ void TestRadicaleSync::roundTrip() {
     QCOMPARE(PimChecks::description(event), QByteArray("Spring order\nCall Ingrid"));
 
     // The contact from the server, in the contact list.
-    OutlookContacts list;
+    OutlookContacts list(m_env->store());
     list.loadContacts();
     QVERIFY2(!list.outlookError(), qPrintable(list.outlookErrorMessage()));
     QCOMPARE(list.count(), 1);

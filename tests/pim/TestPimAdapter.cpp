@@ -23,14 +23,13 @@ const QString kApp = QStringLiteral("Corvane");
 const QString kSection = QStringLiteral("Outlook");
 
 // Puts the contacts, calendar and drafts folders under pim/ in the test's directory.
-void useFolders(const TestEnvironment& env) {
+void useFolders(TestEnvironment& env) {
     for (const QString name : {"Contacts", "Calendar", "Drafts"})
-        (void)SettingsStore::instance().saveSetting(kApp, kSection, name + "Folder",
-                                                    env.path("pim/" + name));
+        (void)env.store().saveSetting(kApp, kSection, name + "Folder", env.path("pim/" + name));
 }
 
-std::unique_ptr<PimApplication> createApplication() {
-    auto application = PimApplication::create();
+std::unique_ptr<PimApplication> createApplication(TestEnvironment& env) {
+    auto application = PimApplication::create(env.store());
     if (!application)
         qWarning("%s", qPrintable(application.message()));
     return application ? std::move(application.value()) : nullptr;
@@ -96,7 +95,7 @@ private:
     // The adapter on folders in the test's own directory.
     std::unique_ptr<PimApplication> start() {
         useFolders(*m_env);
-        return createApplication();
+        return createApplication(*m_env);
     }
     QString folder(const char* name) const { return m_env->path(QStringLiteral("pim/") + name); }
 
@@ -111,8 +110,8 @@ void TestPimAdapter::unusableFolderRefusesApplication() {
     const QString impossible = m_env->path(QStringLiteral("plain-file/sub"));
     for (const char* key : {"ContactsFolder", "CalendarFolder", "DraftsFolder"}) {
         useFolders(*m_env);
-        QVERIFY(SettingsStore::instance().saveSetting(kApp, kSection, key, impossible));
-        auto application = PimApplication::create();
+        QVERIFY(m_env->store().saveSetting(kApp, kSection, key, impossible));
+        auto application = PimApplication::create(m_env->store());
         QVERIFY2(!application.ok(), key);
         QVERIFY2(application.message().contains(impossible), qPrintable(application.message()));
         QVERIFY(application.message().contains(QStringLiteral("cannot be created")));

@@ -119,7 +119,7 @@ void TestLocaleAndSettingsStore::textForms() {
 
 void TestLocaleAndSettingsStore::storeKeepsApplicationsApart() {
     TestEnvironment env;
-    SettingsStore& store = SettingsStore::instance();
+    SettingsStore& store = env.store();
     QCOMPARE(store.filePath(), env.settingsPath());
     QVERIFY(store.saveSetting("Corvane", "User", "Territory", "North"));
     QVERIFY(store.saveSetting("False", "User", "Territory", "Old"));
@@ -137,15 +137,14 @@ void TestLocaleAndSettingsStore::storeKeepsApplicationsApart() {
 
 void TestLocaleAndSettingsStore::storeKeepsTextsAsWritten() {
     TestEnvironment env;
-    SettingsStore& store = SettingsStore::instance();
+    SettingsStore& store = env.store();
     const QStringList texts{"a, b, c", "", "  padded  ", "semi;colon", "quote\"d", "ünï"};
     for (int i = 0; i < texts.size(); ++i)
         QVERIFY(store.saveSetting("Corvane", "Settings", QString("v%1").arg(i), texts[i]));
-    SettingsStore::setFilePath(env.settingsPath()); // a fresh reader of the same file
+    QVERIFY(store.flush());
+    const SettingsStore reader(env.settingsPath()); // a fresh reader of the same file
     for (int i = 0; i < texts.size(); ++i)
-        QCOMPARE(
-            SettingsStore::instance().getSetting("Corvane", "Settings", QString("v%1").arg(i), "x"),
-            texts[i]);
+        QCOMPARE(reader.getSetting("Corvane", "Settings", QString("v%1").arg(i), "x"), texts[i]);
 }
 
 QTEST_GUILESS_MAIN(TestLocaleAndSettingsStore)

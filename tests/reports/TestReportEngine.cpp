@@ -339,7 +339,7 @@ void TestReportEngine::failures() {
     ReportEngine report;
     report.setPresenter(&recorder);
     report.setReportFileName(reportFile);
-    User user;
+    User user(env.store());
     ReportMenu::printReport(report, 0, database, profile(user), env.ui());
 
     const QString expected = QString(error)
@@ -364,7 +364,7 @@ void TestReportEngine::menuRunsTheReportReadOnly() {
     Recorder recorder;
     ReportEngine report;
     report.setPresenter(&recorder);
-    User user;
+    User user(env.store());
     ReportMenu::printReport(report, 5, database, profile(user), env.ui());
 
     QCOMPARE(report.lastErrorNumber(), 0);
@@ -409,7 +409,7 @@ void TestReportEngine::menuIndexRule() {
     report.setPresenter(&recorder);
     const QString previous = QCoreApplication::applicationDirPath() + "/Forecast.rpt";
     report.setReportFileName(previous);
-    User user;
+    User user(env.store());
     ReportMenu::printReport(report, static_cast<qint16>(index), database, profile(user, rep),
                             env.ui());
 

@@ -106,7 +106,7 @@ void TestReportPreviewWindow::showsThePages() {
     TestEnvironment env;
     const auto document = stageReport(env);
     QVERIFY(document);
-    ReportPreviewWindow window(document, Mail);
+    ReportPreviewWindow window(document, Mail, env.store());
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     QTRY_COMPARE(window.preview()->pageCount(), document->pageCount());
@@ -164,7 +164,7 @@ void TestReportPreviewWindow::savesPdf() {
     TestEnvironment env;
     const auto document = stageReport(env);
     QVERIFY(document);
-    ReportPreviewWindow window(document, Mail);
+    ReportPreviewWindow window(document, Mail, env.store());
     const QString path = env.path(writable ? "Out.pdf" : "missing/Out.pdf");
     env.ui().queueFile(path);
     window.findChild<QPushButton*>("cmdSavePdf")->click();
@@ -209,7 +209,7 @@ void TestReportPreviewWindow::mails() {
     });
     const auto document = stageReport(env);
     QVERIFY(document);
-    ReportPreviewWindow window(document, Mail);
+    ReportPreviewWindow window(document, Mail, env.store());
     window.findChild<QPushButton*>("cmdMail")->click();
     PimApplication::setFactory({});
 
@@ -236,7 +236,7 @@ void TestReportPreviewWindow::prints() {
     TestEnvironment env;
     const auto document = stageReport(env);
     QVERIFY(document);
-    ReportPreviewWindow window(document, Mail);
+    ReportPreviewWindow window(document, Mail, env.store());
     const QString path = env.path("Printed.pdf");
     int asked = 0;
     ReportPreviewWindow::setPrinterChooser([&](QPrinter& printer, QWidget*) {

@@ -8,7 +8,7 @@
 #include "settings/ColumnsInfo.h"
 #include "settings/FolderCheck.h"
 #include "settings/OptionsDialog.h"
-#include "settings/Settings.h"
+#include "settings/SortChoice.h"
 #include "settings/User.h"
 
 #include "DialogTest.h"
@@ -45,7 +45,7 @@ class TestOptionsDialog : public QObject {
 private slots:
     void init() {
         m_env = std::make_unique<TestEnvironment>();
-        m_sorting = Settings();
+        m_sorting = SortChoice();
     }
     void cleanup() {
         m_columns.reset();
@@ -68,12 +68,13 @@ private:
     std::unique_ptr<TestEnvironment> m_env;
     std::unique_ptr<User> m_user;
     std::unique_ptr<ColumnsInfo> m_columns;
-    Settings m_sorting;
+    SortChoice m_sorting;
 
     std::unique_ptr<OptionsDialog> open() {
-        m_user = std::make_unique<User>();
-        m_columns = std::make_unique<ColumnsInfo>();
-        auto dialog = std::make_unique<OptionsDialog>(*m_user, *m_columns, m_sorting);
+        m_user = std::make_unique<User>(m_env->store());
+        m_columns = std::make_unique<ColumnsInfo>(m_env->store());
+        auto dialog =
+            std::make_unique<OptionsDialog>(*m_user, *m_columns, m_sorting, m_env->store());
         dialog->show();
         return dialog;
     }
@@ -95,11 +96,11 @@ void TestOptionsDialog::loads() {
                                 {"email", "kim@x"},   {"emailcc", "cc@x"},
                                 {"HQemail", "hq@x"},  {"UseOutlook", "True"}};
     for (const auto& [name, value] : profile)
-        SettingsStore::instance().saveSetting("Corvane", "User", name, value);
-    SettingsStore::instance().saveSetting("Corvane", "User", "LastSent",
-                                          LocaleText::shortDate(QDate(2026, 3, 7)));
+        m_env->store().saveSetting("Corvane", "User", name, value);
+    m_env->store().saveSetting("Corvane", "User", "LastSent",
+                               LocaleText::shortDate(QDate(2026, 3, 7)));
     for (const char* hidden : {"NoteDisplay", "UnitPriceDisplay"})
-        SettingsStore::instance().saveSetting("Corvane", "Display", hidden, "False");
+        m_env->store().saveSetting("Corvane", "Display", hidden, "False");
     const auto dialog = open();
     QString boxes;
     for (const char* name : {"txt_User", "txt_Company", "txt_ID", "txt_Territory", "txt_email",
@@ -186,7 +187,8 @@ void TestOptionsDialog::applyProfileAndOutlookUse() {
     click(*dialog, "cmd_Apply");
     QVERIFY(outlook.isEmpty()); // unchanged: no object made or released
     // The folders are stored; the standard ones where the fields were left as shown.
-    QCOMPARE(PimFolders::fromSettings().calendarFolder(), PimFolders::defaultFolder("Calendar"));
+    QCOMPARE(PimFolders::fromSettings(m_env->store()).calendarFolder(),
+             PimFolders::defaultFolder("Calendar"));
     box(*dialog, "txt_ContactsFolder")->setText(m_env->path("mine"));
 
     for (const bool use : {true, false}) {
@@ -201,7 +203,7 @@ void TestOptionsDialog::applyProfileAndOutlookUse() {
     QSettings raw(m_env->settingsPath(), QSettings::IniFormat);
     QCOMPARE(raw.value("User/Sales_Rep").toString(), QStringLiteral("Ann Berg"));
     QCOMPARE(raw.value("User/UseOutlook").toString(), QStringLiteral("False"));
-    QCOMPARE(PimFolders::fromSettings().contactsFolder(), m_env->path("mine"));
+    QCOMPARE(PimFolders::fromSettings(m_env->store()).contactsFolder(), m_env->path("mine"));
 }
 
 void TestOptionsDialog::testOutlook_data() {
@@ -213,7 +215,7 @@ void TestOptionsDialog::testOutlook_data() {
 void TestOptionsDialog::testOutlook() {
     QFETCH(bool, reachable);
     makeFile(m_env->path("file"));
-    SettingsStore::instance().flush();
+    m_env->store().flush();
     const QByteArray before = fileBytes(m_env->settingsPath());
 
     const auto dialog = open();
@@ -250,7 +252,7 @@ void TestOptionsDialog::testOutlook() {
 
 void TestOptionsDialog::cancelWritesNothing() {
     {
-        User stored;
+        User stored(m_env->store());
         stored.setSalesRep("Kim");
         stored.saveUser();
     }

@@ -32,7 +32,7 @@ private slots:
 void TestSettings::firstRunProfile() {
     TestEnvironment env;
     {
-        User user;
+        User user(env.store());
         QVERIFY(user.salesRep().isEmpty());
         QVERIFY(user.territory().isEmpty());
         QVERIFY(user.hqEmail().isEmpty());
@@ -52,7 +52,7 @@ void TestSettings::firstRunProfile() {
 void TestSettings::profileRoundTrip() {
     TestEnvironment env;
     {
-        User user;
+        User user(env.store());
         user.setSalesRep("Kim Lasser");
         user.setCompany("Northwind Trading");
         user.setTerritory("Alps");
@@ -68,7 +68,7 @@ void TestSettings::profileRoundTrip() {
         QCOMPARE(raw.value("User/LastSent").toString(), QStringLiteral("2/3/2026"));
         QCOMPARE(raw.value("User/Territory").toString(), QStringLiteral("Alps"));
     }
-    User again;
+    User again(env.store());
     QCOMPARE(again.salesRep(), QStringLiteral("Kim Lasser"));
     QCOMPARE(again.company(), QStringLiteral("Northwind Trading"));
     QCOMPARE(again.territory(), QStringLiteral("Alps"));
@@ -79,12 +79,12 @@ void TestSettings::profileRoundTrip() {
     QCOMPARE(again.lastSent(), QDate(2026, 2, 3));
     QVERIFY(again.useOutlook());
 
-    // The process-wide profile is the same object until it is released, which saves nothing.
-    User::instance().setId("E-7");
-    QCOMPARE(User::instance().id(), QStringLiteral("E-7"));
-    User::releaseInstance();
-    QCOMPARE(User::instance().id(), QStringLiteral("E-1042"));
-    User::releaseInstance();
+    // A profile that ends unsaved writes nothing.
+    {
+        User changed(env.store());
+        changed.setId("E-7");
+    }
+    QCOMPARE(User(env.store()).id(), QStringLiteral("E-1042"));
 }
 
 void TestSettings::damagedProfileValues_data() {
@@ -106,41 +106,40 @@ void TestSettings::damagedProfileValues() {
     QFETCH(bool, expectedOutlook);
     QFETCH(QDate, expectedLastSent);
     TestEnvironment env;
-    SettingsStore::instance().saveSetting("Corvane", "User", "UseOutlook", useOutlook);
-    SettingsStore::instance().saveSetting("Corvane", "User", "LastSent", lastSent);
+    env.store().saveSetting("Corvane", "User", "UseOutlook", useOutlook);
+    env.store().saveSetting("Corvane", "User", "LastSent", lastSent);
     {
-        User user;
+        User user(env.store());
         QCOMPARE(user.useOutlook(), expectedOutlook);
         QCOMPARE(user.lastSent(), expectedLastSent);
         user.saveUser();
     }
     // What loads is what the next save writes.
-    QCOMPARE(SettingsStore::instance().getSetting("Corvane", "User", "LastSent"),
+    QCOMPARE(env.store().getSetting("Corvane", "User", "LastSent"),
              LocaleText::shortDate(expectedLastSent));
 }
 
 void TestSettings::territoryFromTheOldPlace() {
     TestEnvironment env;
-    SettingsStore::instance().saveSetting("False", "User", "Territory", "Old North");
+    env.store().saveSetting("False", "User", "Territory", "Old North");
     {
-        User first;
+        User first(env.store());
         QCOMPARE(first.territory(), QStringLiteral("Old North"));
         first.saveUser();
     }
     // Saved under the application's own name: a second instance reads the same territory.
-    QCOMPARE(SettingsStore::instance().getSetting("Corvane", "User", "Territory"),
-             QStringLiteral("Old North"));
+    QCOMPARE(env.store().getSetting("Corvane", "User", "Territory"), QStringLiteral("Old North"));
     {
-        User first;
+        User first(env.store());
         first.setTerritory("South");
         first.saveUser();
     }
-    User second;
+    User second(env.store());
     QCOMPARE(second.territory(), QStringLiteral("South"));
     // An empty territory of its own wins over the old value.
     second.setTerritory("");
     second.saveUser();
-    User third;
+    User third(env.store());
     QCOMPARE(third.territory(), QString());
 }
 
@@ -156,18 +155,18 @@ void TestSettings::lastSentInEveryLocale() {
     QFETCH(QLocale, locale);
     TestEnvironment env(locale);
     {
-        User user;
+        User user(env.store());
         user.setLastSent(QDate(1931, 7, 4));
         user.saveUser();
     }
-    User again;
+    User again(env.store());
     QCOMPARE(again.lastSent(), QDate(1931, 7, 4));
 }
 
 void TestSettings::firstRunColumns() {
     TestEnvironment env;
     {
-        ColumnsInfo info;
+        ColumnsInfo info(env.store());
         QCOMPARE(info.count(), 14);
         for (int position = 1; position <= 14; ++position) {
             const ColumnStatus* c = info.item(position);
@@ -178,7 +177,7 @@ void TestSettings::firstRunColumns() {
             QCOMPARE(info.item(c->key()), c);
         }
         info.save();
-        SettingsStore::instance().flush();
+        env.store().flush();
     }
     QSettings raw(env.settingsPath(), QSettings::IniFormat);
     raw.beginGroup("Display");
@@ -191,14 +190,14 @@ void TestSettings::firstRunColumns() {
 void TestSettings::columnsRoundTrip() {
     TestEnvironment env;
     {
-        ColumnsInfo info;
+        ColumnsInfo info(env.store());
         info.item("Note")->setDisplayed(false);
         info.item("Note")->setWidth(2222);
         info.item("Revenue")->setWidth(999);
         info.item("Stage")->setOrder(3);
         info.save();
     }
-    ColumnsInfo again;
+    ColumnsInfo again(env.store());
     QVERIFY(!again.item("Note")->isDisplayed());
     QCOMPARE(again.item("Note")->width(), qint16(2222));
     QCOMPARE(again.item("Revenue")->width(), qint16(999));
@@ -208,13 +207,13 @@ void TestSettings::columnsRoundTrip() {
 
 void TestSettings::damagedColumnValues() {
     TestEnvironment env;
-    SettingsStore& store = SettingsStore::instance();
+    SettingsStore& store = env.store();
     store.saveSetting("Corvane", "Display", "DescriptionWidth", "wide");
     store.saveSetting("Corvane", "Display", "CompanyWidth", "99999");
     store.saveSetting("Corvane", "Display", "ContactDisplay", "perhaps");
     store.saveSetting("Corvane", "Display", "NoteDisplay", "0");
     store.saveSetting("Corvane", "Display", "ProductOrder", "");
-    ColumnsInfo info;
+    ColumnsInfo info(env.store());
     QCOMPARE(info.item("Description")->width(), qint16(1500));
     QCOMPARE(info.item("Company")->width(), qint16(1500));
     QVERIFY(info.item("Contact")->isDisplayed());
@@ -258,7 +257,7 @@ void TestSettings::keepsSort() {
     QFETCH(QString, sortKey);
     QFETCH(bool, kept);
     TestEnvironment env;
-    ColumnsInfo columns;
+    ColumnsInfo columns(env.store());
     columns.item("Note")->setDisplayed(false);
     const std::optional<QString> key =
         sortKey == "-" ? std::nullopt : std::optional<QString>(sortKey);

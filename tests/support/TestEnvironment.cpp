@@ -4,12 +4,12 @@
 
 TestEnvironment::TestEnvironment(const QLocale& locale) {
     QLocale::setDefault(locale);
-    SettingsStore::setFilePath(settingsPath());
+    m_store = std::make_unique<SettingsStore>(settingsPath());
     UiServices::setInstance(&m_ui);
 }
 
 TestEnvironment::~TestEnvironment() {
     UiServices::setInstance(nullptr);
-    SettingsStore::setFilePath(path(QStringLiteral("after.ini")));
+    m_store.reset();
     QLocale::setDefault(m_previousLocale);
 }

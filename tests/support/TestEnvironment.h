@@ -7,6 +7,8 @@
 #include <QTemporaryDir>
 #include <memory>
 
+class SettingsStore;
+
 // Per-test surroundings: a temporary folder, a settings store in it, scripted UI services and a
 // fixed locale (en_US unless told otherwise). Everything is put back when it ends.
 class TestEnvironment {
@@ -20,10 +22,13 @@ public:
     // A path inside the temporary folder.
     QString path(const QString& name) const { return m_dir.filePath(name); }
     QString settingsPath() const { return path(QStringLiteral("settings.ini")); }
+    // The settings store of the test, on settingsPath().
+    SettingsStore& store() { return *m_store; }
     ScriptedUiServices& ui() { return m_ui; }
 
 private:
     QTemporaryDir m_dir;
     ScriptedUiServices m_ui;
+    std::unique_ptr<SettingsStore> m_store;
     QLocale m_previousLocale;
 };

@@ -4,8 +4,8 @@
 
 #include "filter/Filters.h"
 #include "store/SalesDatabase.h"
+#include "workspace/ApplicationSettings.h"
 #include "workspace/OpenDatabases.h"
-#include "workspace/ProcessSettings.h"
 
 #include <QDir>
 #include <QFile>
@@ -45,20 +45,22 @@ private:
     }
 
     std::unique_ptr<TestEnvironment> m_env;
+    std::unique_ptr<ApplicationSettings> m_settings;
     std::unique_ptr<OpenDatabases> m_databases;
     QString m_previousFolder;
 };
 
 void TestOpenDatabases::init() {
     m_env = std::make_unique<TestEnvironment>();
-    ProcessSettings::useFile(m_env->settingsPath());
-    m_databases = std::make_unique<OpenDatabases>();
+    m_settings = std::make_unique<ApplicationSettings>(m_env->store());
+    m_databases = std::make_unique<OpenDatabases>(m_settings->filters());
     m_previousFolder = QDir::currentPath();
 }
 
 void TestOpenDatabases::cleanup() {
     QDir::setCurrent(m_previousFolder);
     m_databases.reset();
+    m_settings.reset();
     m_env.reset();
 }
 
@@ -285,7 +287,7 @@ void TestOpenDatabases::totals() {
 
     // A new filter reaches every open database.
     QSignalSpy visibility(m_databases.get(), &OpenDatabases::visibilityChanged);
-    Filters& filters = Filters::instance();
+    Filters& filters = m_settings->filters();
     filters.item(QStringLiteral("All"))->setValue(false);
     filters.setEnabled(false);
     m_databases->filterAll(filters);

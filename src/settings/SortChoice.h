@@ -3,11 +3,9 @@
 #include <QString>
 #include <optional>
 
-// The sort choice of the current run; not persisted, so every run starts unsorted.
-class Settings {
+// The list's sort choice of the current run; not persisted, so every run starts unsorted.
+class SortChoice {
 public:
-    static Settings& instance();
-
     qint16 displaySortOrder() const { return m_DisplaySortOrder; }
     void setDisplaySortOrder(qint16 value) { m_DisplaySortOrder = value; }
     // A column key or "None"; at first no key at all, which equals neither.

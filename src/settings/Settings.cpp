@@ -1,6 +1,0 @@
-#include "settings/Settings.h"
-
-Settings& Settings::instance() {
-    static Settings settings;
-    return settings;
-}
