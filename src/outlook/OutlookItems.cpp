@@ -77,7 +77,7 @@ Result OutlookItems::createOutlookMail(const QString& theAttachment, const QStri
         };
         return steps(
             {unlessEmpty(m_user.hqEmail(), [&](const QString& t) { return mail.setTo(t); }),
-             unlessEmpty(m_user.emailcc(), [&](const QString& t) { return mail.setCc(t); }),
+             unlessEmpty(m_user.emailCc(), [&](const QString& t) { return mail.setCc(t); }),
              unlessEmpty(m_user.email(), [&](const QString& t) { return mail.setBcc(t); }),
              unlessEmpty(m_user.territory(),
                          [&](const QString& t) {

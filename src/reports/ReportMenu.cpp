@@ -13,7 +13,7 @@ void ReportMenu::printReport(ReportEngine& report, int index, const QString& dat
     report.setFormulas(0, QStringLiteral("SalesRep= '") + user.salesRep() + QLatin1Char('\''));
     report.setFormulas(1, QStringLiteral("UserCompany= '") + user.company() + QLatin1Char('\''));
     report.setMailToList(user.hqEmail());
-    report.setMailCcList(user.emailcc());
+    report.setMailCcList(user.emailCc());
     report.setMailMessage(QStringLiteral("Sales report. ") + user.salesRep());
     if (index >= 1 && index <= 8)
         report.setReportFileName(QCoreApplication::applicationDirPath() +

@@ -240,7 +240,7 @@ void OptionsDialog::load() {
     m_txtUser->setText(m_user.salesRep());
     m_txtCompany->setText(m_user.company());
     m_txtEmail->setText(m_user.email());
-    m_txtEmailcc->setText(m_user.emailcc());
+    m_txtEmailcc->setText(m_user.emailCc());
     m_txtHQemail->setText(m_user.hqEmail());
     m_txtID->setText(m_user.id());
     m_txtTerritory->setText(m_user.territory());
@@ -332,8 +332,8 @@ PimFolders OptionsDialog::shownFolders() const {
 void OptionsDialog::apply() {
     m_user.setSalesRep(m_txtUser->text());
     m_user.setCompany(m_txtCompany->text());
-    m_user.setemail(m_txtEmail->text());
-    m_user.setemailcc(m_txtEmailcc->text());
+    m_user.setEmail(m_txtEmail->text());
+    m_user.setEmailCc(m_txtEmailcc->text());
     m_user.setHqEmail(m_txtHQemail->text());
     m_user.setId(m_txtID->text());
     m_user.setTerritory(m_txtTerritory->text());

@@ -22,10 +22,10 @@ public:
     void setLastSent(const QDate& value) { m_LastSent = value; }
     const QString& hqEmail() const { return m_HQemail; }
     void setHqEmail(const QString& value) { m_HQemail = value; }
-    const QString& emailcc() const { return m_emailcc; }
-    void setemailcc(const QString& value) { m_emailcc = value; }
+    const QString& emailCc() const { return m_emailcc; }
+    void setEmailCc(const QString& value) { m_emailcc = value; }
     const QString& email() const { return m_email; }
-    void setemail(const QString& value) { m_email = value; }
+    void setEmail(const QString& value) { m_email = value; }
     const QString& id() const { return m_ID; }
     void setId(const QString& value) { m_ID = value; }
     const QString& territory() const { return m_Territory; }

@@ -166,8 +166,8 @@ void TestOutlookItems::sendCarriesAConsistentCopy() {
     const QString source = database();
     User& user = *m_user;
     user.setHqEmail(QStringLiteral("Head Office <hq@corvane.example>"));
-    user.setemailcc(QStringLiteral("area@corvane.example"));
-    user.setemail(QStringLiteral("rep@corvane.example"));
+    user.setEmailCc(QStringLiteral("area@corvane.example"));
+    user.setEmail(QStringLiteral("rep@corvane.example"));
     user.setTerritory(QStringLiteral("North\r\nBcc: spy@elsewhere.example"));
     user.setLastSent(QDate(2020, 1, 31));
 
@@ -263,7 +263,7 @@ void TestOutlookItems::failures() {
         QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         file.write("Description\tCompany\nSpring order\tBarrow\n");
     }
-    m_user->setemailcc(setup == "address" ? "area@corvane.example\r\nBcc: spy@elsewhere.example"
+    m_user->setEmailCc(setup == "address" ? "area@corvane.example\r\nBcc: spy@elsewhere.example"
                                           : "area@corvane.example");
     m_user->setLastSent(QDate(2020, 1, 31));
     OutlookItems items(*m_user, m_env->store());

@@ -71,7 +71,7 @@ User& profile(User& user, const QString& rep = Rep) {
     user.setSalesRep(rep);
     user.setCompany(Company);
     user.setHqEmail(QStringLiteral("hq@example.com"));
-    user.setemailcc(QStringLiteral("boss@example.com; team@example.com"));
+    user.setEmailCc(QStringLiteral("boss@example.com; team@example.com"));
     return user;
 }
 

@@ -57,8 +57,8 @@ void TestSettings::profileRoundTrip() {
         user.setCompany("Northwind Trading");
         user.setTerritory("Alps");
         user.setId("E-1042");
-        user.setemail("kim@example.com");
-        user.setemailcc("boss@example.com");
+        user.setEmail("kim@example.com");
+        user.setEmailCc("boss@example.com");
         user.setHqEmail("hq@example.com");
         user.setLastSent(QDate(2026, 2, 3));
         user.setUseOutlook(true);
@@ -74,7 +74,7 @@ void TestSettings::profileRoundTrip() {
     QCOMPARE(again.territory(), QStringLiteral("Alps"));
     QCOMPARE(again.id(), QStringLiteral("E-1042"));
     QCOMPARE(again.email(), QStringLiteral("kim@example.com"));
-    QCOMPARE(again.emailcc(), QStringLiteral("boss@example.com"));
+    QCOMPARE(again.emailCc(), QStringLiteral("boss@example.com"));
     QCOMPARE(again.hqEmail(), QStringLiteral("hq@example.com"));
     QCOMPARE(again.lastSent(), QDate(2026, 2, 3));
     QVERIFY(again.useOutlook());
