@@ -489,23 +489,11 @@ ResultValue<SalesStore::NewRecord> SalesFileStore::add(const Opportunity& opport
     Opportunity numbered(opportunity);
     numbered.setRecordNumber(static_cast<qint32>(highest + 1));
 
-    SqlStatement insert(file.handle(), statements().insert.constData());
-    if (!insert.ok()) {
-        file.takeError(insert.rc());
-        return failure(file.error());
-    }
-    bindRecord(insert, numbered);
     const QDateTime now = QDateTime::currentDateTime();
-    insert.bindText(1 + DateCreated, now.toString(StoredDateTimeFormat));
-    const int rc = sqlite3_step(insert.get());
-    if (rc != SQLITE_DONE) {
-        file.takeError(rc);
-        return failure(file.error());
-    }
-    const qint64 rowId = sqlite3_last_insert_rowid(file.handle());
-    if (!file.commit())
-        return failure(file.error());
-    return NewRecord{numbered.recordNumber(), rowId, LocaleText::generalDateTime(now)};
+    const auto rowId = insertOne(file, numbered, now.toString(StoredDateTimeFormat));
+    if (!rowId)
+        return failure(rowId.message());
+    return NewRecord{numbered.recordNumber(), *rowId, LocaleText::generalDateTime(now)};
 }
 
 ResultValue<std::vector<SalesStore::NewRecord>>
@@ -656,26 +644,34 @@ ResultValue<SalesStore::NewRecord> SalesFileStore::restore(const Opportunity& op
             return failure(file.error());
         }
     }
-    SqlStatement insert(file.handle(), statements().insert.constData());
-    if (!insert.ok()) {
-        file.takeError(insert.rc());
-        return failure(file.error());
-    }
-    bindRecord(insert, opportunity);
     // The creation time goes back in its stored form when it reads as the locale's text.
     const QDateTime created =
         QLocale().toDateTime(opportunity.dateCreated(), LocaleText::generalDateTimeFormat());
-    insert.bindText(1 + DateCreated, created.isValid() ? created.toString(StoredDateTimeFormat)
-                                                       : opportunity.dateCreated());
-    const int rc = sqlite3_step(insert.get());
-    if (rc != SQLITE_DONE) {
+    const auto rowId = insertOne(file, opportunity,
+                                 created.isValid() ? created.toString(StoredDateTimeFormat)
+                                                   : opportunity.dateCreated());
+    if (!rowId)
+        return failure(rowId.message());
+    return NewRecord{opportunity.recordNumber(), *rowId, opportunity.dateCreated()};
+}
+
+ResultValue<qint64> SalesFileStore::insertOne(SalesFile& file, const Opportunity& opportunity,
+                                              const QString& storedCreated) {
+    SqlStatement insert(file.handle(), statements().insert.constData());
+    if (!insert.ok()) {
+        file.takeError(insert.rc());
+        return Result::failure(file.error());
+    }
+    bindRecord(insert, opportunity);
+    insert.bindText(1 + DateCreated, storedCreated);
+    if (const int rc = sqlite3_step(insert.get()); rc != SQLITE_DONE) {
         file.takeError(rc);
-        return failure(file.error());
+        return Result::failure(file.error());
     }
     const qint64 rowId = sqlite3_last_insert_rowid(file.handle());
     if (!file.commit())
-        return failure(file.error());
-    return NewRecord{opportunity.recordNumber(), rowId, opportunity.dateCreated()};
+        return Result::failure(file.error());
+    return rowId;
 }
 
 Result SalesFileStore::backupTo(const QString& target) {

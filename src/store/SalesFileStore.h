@@ -32,6 +32,10 @@ public:
     Result backupTo(const QString& target) override;
 
 private:
+    // Inserts the record of `opportunity` (its record number, `storedCreated` as DateCreated)
+    // and commits; the new row's identity.
+    static ResultValue<qint64> insertOne(SalesFile& file, const Opportunity& opportunity,
+                                         const QString& storedCreated);
     enum class Change { Update, Remove };
     // Updates or deletes the one record `opportunity` was read from, in one transaction; fails
     // (and changes nothing) unless exactly that record changed.
