@@ -22,6 +22,12 @@ SalesFile::SalesFile(const QString& path, Mode mode) {
         m_error = QStringLiteral("the file does not exist");
         return;
     }
+    // A pipe or a device is never opened as a database: reading it could wait forever or
+    // consume what another program needs.
+    if (mode == Mode::Existing && !QFileInfo(path).isFile()) {
+        m_error = QStringLiteral("it is not a regular file");
+        return;
+    }
     int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_PRIVATECACHE;
     if (mode == Mode::Create)
         flags |= SQLITE_OPEN_CREATE;
