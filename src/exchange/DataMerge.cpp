@@ -8,8 +8,8 @@
 #include <vector>
 
 QString DataMerge::openFailureCause(const QString& location) {
-    const QString cause = SalesStore::forLocation(location, SalesStore::Access::ReadOnly)
-                              ->unreadableCause();
+    const QString cause =
+        SalesStore::forLocation(location, SalesStore::Access::ReadOnly)->unreadableCause();
     return cause.isEmpty() ? QStringLiteral("The file could not be read.") : cause;
 }
 
@@ -56,18 +56,17 @@ DataMerge::Outcome DataMerge::mergeDatabase(SalesDatabase& target, const QString
     outcome.title = databaseFailureTitle();
     const QString failed = QStringLiteral("Unable to merge ") + theLocation;
 
-    auto read =
-        SalesStore::forLocation(theLocation, SalesStore::Access::ReadOnly)->readAll();
+    auto read = SalesStore::forLocation(theLocation, SalesStore::Access::ReadOnly)->readCopies();
     if (!read) {
         outcome.message = failed + QStringLiteral("\n\n") + read.message();
         return outcome;
     }
-    if (read->count() == 0) {
+    if (read->empty()) {
         outcome.status = Status::Nothing;
         return outcome;
     }
     std::vector<const Opportunity*> items;
-    items.reserve(static_cast<size_t>(read->count()));
+    items.reserve(read->size());
     for (const Opportunity& o : *read)
         items.push_back(&o);
     const auto added = target.addAll(items, [&](size_t i) {

@@ -138,43 +138,58 @@ qint32 expectedRecords(sqlite3* db) {
                                                          std::numeric_limits<qint16>::max()));
 }
 
-// Reads every record of an open file; a record without a usable record number, or with one
-// met before, is left out, and NULL fields read as "".
-ResultValue<Opportunities> readRecords(sqlite3* db, const std::function<QString(int)>& describe) {
+// Reads the records of an open file in stored order and hands each one that has a usable record
+// number to `keep` (which leaves out numbers met before); NULL fields read as "". The creation
+// time is read only `withCreation`. "" when every record was read, else why not: a damaged file
+// fails as a whole rather than giving part of its records as if that were all of them.
+template <typename Keep>
+QString readRows(sqlite3* db, bool withCreation, const std::function<QString(int)>& describe,
+                 Keep keep) {
     auto select = std::make_unique<SqlStatement>(db, statements().select.constData());
     if (!select->ok())
         select = std::make_unique<SqlStatement>(db, statements().selectNoRowId.constData());
     if (!select->ok())
-        return Result::failure(describe(select->rc()));
+        return describe(select->rc());
     const bool utf8File = storesUtf8(db);
-    DateCreatedReader dateCreated(utf8File);
+    std::optional<DateCreatedReader> dateCreated;
+    if (withCreation)
+        dateCreated.emplace(utf8File);
     SharedTexts texts(utf8File);
-    Opportunities read;
-    read.reserve(expectedRecords(db));
     int rc;
     while ((rc = sqlite3_step(select->get())) == SQLITE_ROW) {
         sqlite3_stmt* s = select->get();
         const auto number = SalesFile::recordNumberColumn(s, 1 + RecordNumber);
         if (!number)
             continue;
-        auto item = std::make_unique<Opportunity>(Opportunity::Blank{});
-        item->setRecordNumber(*number);
+        Opportunity item(Opportunity::Blank{});
+        item.setRecordNumber(*number);
         if (sqlite3_column_type(s, 0) == SQLITE_INTEGER)
-            item->setRowId(sqlite3_column_int64(s, 0));
+            item.setRowId(sqlite3_column_int64(s, 0));
         for (const Info& field : Fields) {
             const int column = 1 + field.field;
-            if (field.field == DateCreated)
-                item->setDateCreated(dateCreated.read(s, column));
-            else if (field.field != RecordNumber)
-                item->setText(field.field, texts.read(s, column));
+            if (field.field == DateCreated) {
+                if (dateCreated)
+                    item.setDateCreated(dateCreated->read(s, column));
+            } else if (field.field != RecordNumber) {
+                item.setText(field.field, texts.read(s, column));
+            }
         }
-        // A second record with the same number is not added.
-        read.add(std::move(item), Opportunities::keyFor(*number));
+        keep(std::move(item));
     }
-    // A damaged file fails as a whole rather than giving part of its records as if that were
-    // all of them.
-    if (rc != SQLITE_DONE)
-        return Result::failure(describe(rc));
+    return rc == SQLITE_DONE ? QString() : describe(rc);
+}
+
+// Every record of an open file as the collection of an open database.
+ResultValue<Opportunities> readRecords(sqlite3* db, const std::function<QString(int)>& describe) {
+    Opportunities read;
+    read.reserve(expectedRecords(db));
+    // A second record with the same number is not added.
+    const QString failed = readRows(db, true, describe, [&read](Opportunity&& item) {
+        const qint32 number = item.recordNumber();
+        read.add(std::make_unique<Opportunity>(std::move(item)), Opportunities::keyFor(number));
+    });
+    if (!failed.isEmpty())
+        return Result::failure(failed);
     return read;
 }
 
@@ -206,6 +221,24 @@ QString checkTable(sqlite3* db, const std::function<QString(int)>& describe) {
             return QStringLiteral("the table Sales has no field %1").arg(field.storedName);
     }
     return QString();
+}
+
+// Opens the file at `path` read-only for one read, in `db`: "" when it can be read, else why not
+// as a sentence ("The file is in use by another program.").
+QString openForReading(const QString& path, std::optional<ReadOnlyConnection>& db) {
+    const QFileInfo info(path);
+    if (!info.exists())
+        return QStringLiteral("The file does not exist.");
+    if (!info.isFile())
+        return QStringLiteral("It is not a file.");
+    db.emplace(path);
+    if (db->rc() != SQLITE_OK)
+        return sentence(db->describe(db->rc()));
+    const QString table =
+        checkTable(db->handle(), [&](int rc) { return sentence(db->describe(rc)); });
+    if (table.isEmpty())
+        return QString();
+    return table.endsWith(QLatin1Char('.')) ? table : sentence(table);
 }
 
 // "" when the last statement changed exactly one record, else why that is a failure (the
@@ -362,19 +395,29 @@ ResultValue<Opportunities> SalesFileStore::readAll() {
             file.commit();
         return read;
     }
-    // Read-only: causes as sentences ("The file is in use by another program.").
-    const QFileInfo info(m_path);
-    if (!info.exists())
-        return Result::failure(QStringLiteral("The file does not exist."));
-    if (!info.isFile())
-        return Result::failure(QStringLiteral("It is not a file."));
-    const ReadOnlyConnection db(m_path);
-    const auto describe = [&](int rc) { return sentence(db.describe(rc)); };
-    if (db.rc() != SQLITE_OK)
-        return Result::failure(describe(db.rc()));
-    if (const QString table = checkTable(db.handle(), describe); !table.isEmpty())
-        return Result::failure(table.endsWith(QLatin1Char('.')) ? table : sentence(table));
-    return readRecords(db.handle(), describe);
+    std::optional<ReadOnlyConnection> db;
+    if (const QString cause = openForReading(m_path, db); !cause.isEmpty())
+        return Result::failure(cause);
+    return readRecords(db->handle(), [&](int rc) { return sentence(db->describe(rc)); });
+}
+
+ResultValue<std::vector<Opportunity>> SalesFileStore::readCopies() {
+    std::optional<ReadOnlyConnection> db;
+    if (const QString cause = openForReading(m_path, db); !cause.isEmpty())
+        return Result::failure(cause);
+    const auto describe = [&](int rc) { return sentence(db->describe(rc)); };
+    std::vector<Opportunity> copies;
+    copies.reserve(static_cast<size_t>(expectedRecords(db->handle())));
+    QSet<qint32> numbers;
+    const QString failed = readRows(db->handle(), false, describe, [&](Opportunity&& item) {
+        if (numbers.contains(item.recordNumber()))
+            return;
+        numbers.insert(item.recordNumber());
+        copies.push_back(std::move(item));
+    });
+    if (!failed.isEmpty())
+        return Result::failure(failed);
+    return copies;
 }
 
 ResultValue<std::vector<SalesStore::StoredTexts>>

@@ -21,6 +21,7 @@ public:
     QString description() const override;
     QString unreadableCause() override;
     ResultValue<Opportunities> readAll() override;
+    ResultValue<std::vector<Opportunity>> readCopies() override;
     ResultValue<std::vector<StoredTexts>> readStoredTexts(const Conditions& conditions) override;
     ResultValue<NewRecord> add(const Opportunity& opportunity, qint32 highestKnown) override;
     ResultValue<std::vector<NewRecord>> addAll(const std::vector<const Opportunity*>& items,

@@ -59,6 +59,9 @@ public:
     // Every record that has a usable record number (the first of each number), in stored order.
     // A damaged store fails as a whole.
     virtual ResultValue<Opportunities> readAll() = 0;
+    // The fields of every record as copies to be added elsewhere (a merge): the same records as
+    // readAll(), without their creation times.
+    virtual ResultValue<std::vector<Opportunity>> readCopies() = 0;
     // The stored texts of the records that meet `conditions`, in stored order, each record
     // number once, without the records that have none.
     virtual ResultValue<std::vector<StoredTexts>> readStoredTexts(const Conditions& conditions) = 0;
