@@ -86,7 +86,7 @@ const QStringList& TextExport::headers() {
     return OpportunityFields::exportHeaders();
 }
 
-UiServices::FileRequest TextExport::FileRequest() {
+UiServices::FileRequest TextExport::fileRequest() {
     UiServices::FileRequest request;
     request.save = true;
     request.confirmOverwrite = true;

@@ -33,7 +33,7 @@ public:
 
     // The file dialog of the Export command: a save dialog that asks before overwriting, with
     // the filters "Text(.CSV)", "Text(Tab)" and "All files", the first one selected.
-    static UiServices::FileRequest FileRequest();
+    static UiServices::FileRequest fileRequest();
     // The suffix the dialog adds to a name typed without extension while `filter` (one of
     // FileRequest().filters) is chosen: "csv", "txt", or "" for all files. Never "mdb".
     static QString defaultSuffixFor(const QString& filter);

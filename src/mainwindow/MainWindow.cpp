@@ -1205,7 +1205,7 @@ void MainWindow::exportOpportunities() {
     if (!shown)
         return;
     UiServices& ui = UiServices::instance();
-    const auto path = ui.chooseFile(TextExport::FileRequest());
+    const auto path = ui.chooseFile(TextExport::fileRequest());
     if (!path || path->isEmpty())
         return;
     const auto written = TextExport::write(shown->opportunities(), *path, m_databases->locations());

@@ -134,7 +134,7 @@ private:
 class FileAppointment : public CalendarItem<PimApplication::AppointmentItem> {
 public:
     explicit FileAppointment(Folders folders) : CalendarItem(std::move(folders)) {}
-    PimApplication::ItemType Type() const override { return PimApplication::ItemType::Appointment; }
+    PimApplication::ItemType type() const override { return PimApplication::ItemType::Appointment; }
     QDateTime start() const override { return m_start; }
     PimResult setStart(const QDateTime& start) override {
         if (PimResult r = CalendarItemFile::checkTime(QStringLiteral("start"), start); !r)
@@ -183,7 +183,7 @@ private:
 class FileTask : public CalendarItem<PimApplication::TaskItem> {
 public:
     explicit FileTask(Folders folders) : CalendarItem(std::move(folders)) {}
-    PimApplication::ItemType Type() const override { return PimApplication::ItemType::Task; }
+    PimApplication::ItemType type() const override { return PimApplication::ItemType::Task; }
     QDateTime dueDate() const override { return m_due; }
     PimResult setDueDate(const QDateTime& due) override {
         if (PimResult r = CalendarItemFile::checkTime(QStringLiteral("due date"), due); !r)
@@ -207,7 +207,7 @@ public:
         : m_folders(std::move(folders)),
           m_messageId(newUid() + QStringLiteral("@corvane.invalid")) {}
 
-    PimApplication::ItemType Type() const override { return PimApplication::ItemType::Mail; }
+    PimApplication::ItemType type() const override { return PimApplication::ItemType::Mail; }
     QString body() const override { return m_draft.Body; }
     PimResult setBody(const QString& body) override {
         m_draft.Body = body;

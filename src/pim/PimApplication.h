@@ -57,7 +57,7 @@ public:
     class Item {
     public:
         virtual ~Item() = default;
-        virtual ItemType Type() const = 0;
+        virtual ItemType type() const = 0;
         virtual QString body() const = 0;
         virtual PimResult setBody(const QString& body) = 0;
         // Stores the item; a second Save stores it again in the same place.

@@ -201,7 +201,7 @@ void TestTextExport::refusesToWriteOverDatabases() {
 
     // The dialog adds the suffix of the chosen filter to a bare name, never .mdb.
     QStringList suffixes;
-    for (const QString& filter : TextExport::FileRequest().filters)
+    for (const QString& filter : TextExport::fileRequest().filters)
         suffixes.append(TextExport::defaultSuffixFor(filter));
     QCOMPARE(suffixes, QStringList({"csv", "txt", ""}));
 }

@@ -25,7 +25,7 @@ struct Draft {
 class FakeMail : public PimApplication::MailItem {
 public:
     explicit FakeMail(Draft& draft) : m_draft(draft) {}
-    PimApplication::ItemType Type() const override { return PimApplication::ItemType::Mail; }
+    PimApplication::ItemType type() const override { return PimApplication::ItemType::Mail; }
     QString body() const override { return m_draft.body; }
     PimResult setBody(const QString& body) override { return m_draft.body = body, PimResult(); }
     PimResult save() override { return m_draft.saved = true, PimResult(); }
