@@ -16,6 +16,7 @@
 #include "reports/ReportEngine.h"
 #endif
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <algorithm>
@@ -23,6 +24,8 @@
 namespace {
 
 const QString RecordKey = QStringLiteral("RecordNumber");
+// The output argument that stands for standard output.
+const QString StandardOutput = QStringLiteral("-");
 
 // The keys a list can show: the window's column keys and the record number.
 QStringList listKeys() {
@@ -66,7 +69,8 @@ const std::vector<CommandLine::Command>& CommandLine::commands() {
         {"export",
          "export DB OUT [--all]",
          "Writes the opportunities that pass the stored filter (all with --all) to OUT: "
-         "comma-separated for .csv, TAB-separated for .txt, comma and blank otherwise.",
+         "comma-separated for .csv, TAB-separated for .txt, comma and blank otherwise. An OUT "
+         "of - writes comma-separated rows to standard output (./- names a file).",
          2,
          2,
          {QStringLiteral("--all")},
@@ -128,6 +132,8 @@ void CommandLine::printHelp(QTextStream& stream) const {
     for (const Command& command : commands())
         stream << "  corvane-cli " << command.synopsis << "\n      " << command.summary << "\n";
     stream << "  corvane-cli --help | --version\n\n"
+           << "Options and flags may come anywhere after the command; -- ends them, and every "
+           << "argument after it is a file name.\n"
            << "Column keys: " << listKeys().join(QStringLiteral(", ")) << "\n"
            << "Settings (the stored filter, the list's columns, the representative and his "
            << "company) are read from "
@@ -234,6 +240,21 @@ int CommandLine::exportCommand(const Arguments& arguments) {
     if (arguments.flags.contains(QStringLiteral("--all")))
         showAll(*database);
     const QString target = arguments.positional.at(1);
+    if (target == StandardOutput) {
+        // Comma-separated rows and nothing else, for the next program of a pipe.
+        QBuffer rows;
+        rows.open(QIODevice::WriteOnly);
+        const auto written =
+            TextExport::write(database->opportunities(), rows, TextExport::Format::Comma);
+        if (!written)
+            return failure(
+                QStringLiteral("Could not export to standard output: %1").arg(written.message()));
+        m_out << QString::fromUtf8(rows.data());
+        m_out.flush();
+        if (m_out.status() != QTextStream::Ok)
+            return failure(QStringLiteral("Could not export to standard output."));
+        return Success;
+    }
     const auto written =
         TextExport::write(database->opportunities(), target, {database->location()});
     if (!written)

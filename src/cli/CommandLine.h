@@ -13,7 +13,8 @@ class SalesDatabase;
 // The commands of corvane-cli, on the same core and the same settings file as the window:
 //
 //   corvane-cli export DB OUT [--all]       visible opportunities (or all) to OUT; the format
-//                                           follows OUT's name as in the window
+//                                           follows OUT's name as in the window; - is
+//                                           standard output, comma-separated
 //   corvane-cli merge DB SOURCE...          .mdb files merged as databases, .txt as lead files
 //   corvane-cli list DB [--columns KEYS] [--sort KEY] [--all]
 //   corvane-cli totals DB...
@@ -23,8 +24,10 @@ class SalesDatabase;
 //                                           representative and company
 //   corvane-cli --help | --version
 //
-// Results go to standard output, errors to standard error. Exit status: 0 success,
-// 1 failure, 2 wrong usage. A command is one row of the command table and one member function.
+// Options and flags may come anywhere after the command; "--" ends them, so that every argument
+// after it is a file name. Results go to standard output, errors to standard error. Exit status: 0
+// success, 1 failure, 2 wrong usage. A command is one row of the command table and one member
+// function.
 class CommandLine {
 public:
     enum Exit { Success = 0, Failure = 1, Usage = 2 };

@@ -24,6 +24,11 @@ bool isSqliteFile(const QString& path) {
     return file.read(header.size()) == header;
 }
 
+bool isNonRegularFile(const QString& path) {
+    const QFileInfo info(path);
+    return info.exists() && !info.isFile();
+}
+
 bool sameFile(const QString& a, const QString& b) {
     if (a.isEmpty() || b.isEmpty())
         return false;

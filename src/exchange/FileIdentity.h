@@ -10,6 +10,10 @@ namespace FileIdentity {
 
 // True when the file exists and begins with the SQLite header "SQLite format 3".
 bool isSqliteFile(const QString& path);
+// True when something exists at `path` that is not a regular file (a named pipe, a device, a
+// socket, a folder), links followed: a file written through a temporary file renamed over its
+// target must never take its place.
+bool isNonRegularFile(const QString& path);
 // True when both paths lead to the same file (links and relative parts resolved); for a file
 // that does not exist yet its absolute, cleaned path is compared.
 bool sameFile(const QString& a, const QString& b);

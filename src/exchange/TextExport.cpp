@@ -121,11 +121,24 @@ ResultValue<qint64> TextExport::write(const Opportunities& opportunities, const 
         return ResultValue<qint64>::failure(refusal.arg(path, QStringLiteral("a database file")));
 
     const QString failed = QStringLiteral("Could not export to %1: %2");
+    // The temporary file would take the place of a pipe or a device: such a target is refused.
+    if (FileIdentity::isNonRegularFile(path))
+        return ResultValue<qint64>::failure(
+            failed.arg(path, QStringLiteral("it exists and is not a regular file")));
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return ResultValue<qint64>::failure(failed.arg(path, file.errorString()));
+    const auto written = write(opportunities, file, formatOf(formatKey(path)));
+    if (!written || !file.commit()) {
+        const QString cause = written ? file.errorString() : written.message();
+        file.cancelWriting();
+        return ResultValue<qint64>::failure(failed.arg(path, cause));
+    }
+    return written;
+}
 
-    const Format format = formatOf(formatKey(path));
+ResultValue<qint64> TextExport::write(const Opportunities& opportunities, QIODevice& device,
+                                      Format format) {
     const QChar separator = separatorChar(format);
     const QString between = separatorText(format);
     const QString rowEnd = QStringLiteral("\r\n");
@@ -134,7 +147,7 @@ ResultValue<qint64> TextExport::write(const Opportunities& opportunities, const 
     bool writeFailed = false;
     const auto flush = [&] {
         const QByteArray bytes = buffer.toUtf8();
-        if (file.write(bytes) != bytes.size())
+        if (device.write(bytes) != bytes.size())
             writeFailed = true;
         buffer.clear();
     };
@@ -173,10 +186,7 @@ ResultValue<qint64> TextExport::write(const Opportunities& opportunities, const 
     }
     if (!writeFailed)
         flush();
-    if (writeFailed || !file.commit()) {
-        const QString cause = file.errorString();
-        file.cancelWriting();
-        return ResultValue<qint64>::failure(failed.arg(path, cause));
-    }
+    if (writeFailed)
+        return ResultValue<qint64>::failure(device.errorString());
     return count;
 }

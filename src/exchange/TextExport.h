@@ -7,6 +7,7 @@
 #include <QStringList>
 
 class Opportunities;
+class QIODevice;
 
 // The export of a database's visible opportunities to delimited text: one header row, then one
 // row per opportunity in the collection's order, 17 columns, each row ending in CR LF. The file
@@ -41,9 +42,15 @@ public:
     // Writes the visible opportunities of `opportunities` to `path` and returns how many rows
     // were written. The file is written through a temporary file that replaces `path` only when
     // complete, so a failure leaves an existing file as it was. Refuses a target that is one of
-    // `openDatabases` or any database file. The message of a failure names the file and cause.
+    // `openDatabases`, any database file, or anything but a regular file (a named pipe, a
+    // device, a folder), which the temporary file would replace. The message of a failure names the
+    // file and cause.
     static ResultValue<qint64> write(const Opportunities& opportunities, const QString& path,
                                      const QStringList& openDatabases);
+    // The same rows in `format` to `device`, open for writing (standard output, for one); the
+    // message of a failure is the device's cause.
+    static ResultValue<qint64> write(const Opportunities& opportunities, QIODevice& device,
+                                     Format format);
 
     // "N opportunities exported to " + the file name: the message after a successful export.
     static QString doneMessage(qint64 count, const QString& fileName);

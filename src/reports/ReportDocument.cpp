@@ -1,5 +1,6 @@
 #include "reports/ReportDocument.h"
 
+#include "exchange/FileIdentity.h"
 #include "reports/ReportChart.h"
 #include "reports/ReportTextCache.h"
 
@@ -329,6 +330,12 @@ Result ReportDocument::print(QPagedPaintDevice& device, int from, int to) {
 }
 
 Result ReportDocument::writePdf(const QString& path) {
+    // The PDF takes the place of its target: never that of a database, a pipe or a device.
+    if (FileIdentity::isSqliteFile(path))
+        return Result::failure(QStringLiteral("it is a database file, which a report never "
+                                              "replaces; choose a file name ending in .pdf"));
+    if (FileIdentity::isNonRegularFile(path))
+        return Result::failure(QStringLiteral("it exists and is not a regular file"));
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return Result::failure(file.errorString());

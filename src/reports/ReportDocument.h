@@ -47,6 +47,8 @@ public:
     // Paints pages `from` to `to` (from 1; 0 for the last) on `device`, laid out for its page.
     Result print(QPagedPaintDevice& device, int from = 1, int to = 0);
     // Writes the whole report as a PDF file; the file is replaced only when all went well.
+    // Refuses a target that is a database file or anything but a regular file; the message is
+    // the cause, to follow the file's name.
     Result writePdf(const QString& path);
 
 private:

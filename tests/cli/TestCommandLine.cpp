@@ -6,8 +6,14 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <sys/stat.h>
 
 namespace {
+
+bool isFifo(const QString& path) {
+    struct stat status {};
+    return ::stat(QFile::encodeName(path).constData(), &status) == 0 && S_ISFIFO(status.st_mode);
+}
 
 struct Run {
     int exitCode = -1;
@@ -28,6 +34,11 @@ private slots:
     void usageAndFailures();
     void newMergeListAndExport();
     void storedFilterApplies();
+    void argumentsAfterTheOptions_data();
+    void argumentsAfterTheOptions();
+    void exportToStandardOutput();
+    void refusedTargets_data();
+    void refusedTargets();
     void report_data();
     void report();
     void needsNoWidgets();
@@ -94,6 +105,15 @@ void TestCommandLine::usageAndFailures_data() {
     QTest::newRow("report over its database")
         << QStringList{"report", "Pipeline.mdb", "Summary", "Pipeline.mdb"} << 1
         << "Could not write the PDF file Pipeline.mdb: it is the file the report is made from.";
+    QTest::newRow("extra argument")
+        << QStringList{"new", "New.mdb", "Other.mdb"} << 2 << "usage: corvane-cli new DB";
+    QTest::newRow("extra report output")
+        << QStringList{"report", "Pipeline.mdb", "Summary", "out.pdf", "more.pdf"} << 2
+        << "usage: corvane-cli report DB TEMPLATE OUT.pdf";
+    // After "--" a flag is a file name: here one too many.
+    QTest::newRow("flag after the options' end")
+        << QStringList{"export", "Pipeline.mdb", "out.csv", "--", "--all"} << 2
+        << "usage: corvane-cli export DB OUT [--all]";
     QTest::newRow("report without its output")
         << QStringList{"report", "Pipeline.mdb", "Summary"} << 2
         << "usage: corvane-cli report DB TEMPLATE OUT.pdf";
@@ -106,11 +126,15 @@ void TestCommandLine::usageAndFailures() {
     QVERIFY(RawDatabase::writeFile(path("notes.mdb"), "just some notes\n"));
     const QByteArray before =
         RawDatabase(path("Pipeline.mdb")).text("SELECT count(*) FROM Sales").toUtf8();
+    const QStringList files =
+        QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden | QDir::System);
     const Run result = run(arguments);
     QCOMPARE(result.exitCode, exitCode);
     QVERIFY2(result.err.contains(error), qPrintable(result.err));
+    if (exitCode == 2)
+        QVERIFY(result.err.contains("Try 'corvane-cli --help' for more information."));
     QVERIFY(result.out.isEmpty());
-    QVERIFY(!QFile::exists(path("out.pdf")));
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden | QDir::System), files);
     QCOMPARE(RawDatabase(path("Pipeline.mdb")).text("SELECT count(*) FROM Sales").toUtf8(), before);
 }
 
@@ -176,6 +200,95 @@ void TestCommandLine::storedFilterApplies() {
              QStringLiteral("3 opportunities exported to some.txt\n"));
     QCOMPARE(run({"list", "Pipeline.mdb", "--columns", "RecordNumber"}).out,
              QStringLiteral("Record\n1\n2\n3\n"));
+}
+
+void TestCommandLine::argumentsAfterTheOptions_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("output");
+    QTest::addColumn<QString>("written"); // the file written, "" for none
+    QTest::addColumn<int>("rows");        // its rows after the header
+    const QString totals = "%1: 2 opportunities, forecasted revenues $40.00, revenues $40.00\n";
+    QTest::newRow("database after --")
+        << QStringList{"totals", "--", "Pipeline.mdb"} << totals.arg("Pipeline.mdb") << "" << 0;
+    QTest::newRow("database named --all")
+        << QStringList{"totals", "--", "--all"} << totals.arg("--all") << "" << 0;
+    // Not the flag: the stored filter still hides a record.
+    QTest::newRow("export to a file named --all")
+        << QStringList{"export", "Pipeline.mdb", "--", "--all"}
+        << "2 opportunities exported to --all\n"
+        << "--all" << 2;
+    QTest::newRow("flag before --") << QStringList{"export", "--all", "Pipeline.mdb", "--", "-x"}
+                                    << "3 opportunities exported to -x\n"
+                                    << "-x" << 3;
+}
+
+void TestCommandLine::argumentsAfterTheOptions() {
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, output);
+    QFETCH(QString, written);
+    QFETCH(int, rows);
+    // Revenue 0 does not pass the stored filter of a first run.
+    QVERIFY(RawDatabase(path("Pipeline.mdb"))
+                .exec("UPDATE Sales SET Revenue = '0' WHERE "
+                      "RecordNumber = 2"));
+    if (arguments.contains("totals"))
+        QVERIFY(QFile::copy(path("Pipeline.mdb"), path("--all")));
+    const Run result = run(arguments);
+    QVERIFY2(result.exitCode == 0, qPrintable(result.err));
+    QCOMPARE(result.out, output);
+    if (!written.isEmpty()) {
+        const QByteArray text = RawDatabase::readFile(path(written));
+        QVERIFY2(text.startsWith("Description, Contact, Company, "), text.constData());
+        QCOMPARE(text.count("\r\n"), rows + 1);
+    }
+}
+
+// "-" stands for standard output: the rows, comma-separated, and nothing else.
+void TestCommandLine::exportToStandardOutput() {
+    QVERIFY(RawDatabase(path("Pipeline.mdb"))
+                .exec("UPDATE Sales SET Company = 'Lee, Ann' WHERE "
+                      "RecordNumber = 2"));
+    const Run result = run({"export", "Pipeline.mdb", "-", "--all"});
+    QVERIFY2(result.exitCode == 0, qPrintable(result.err));
+    QVERIFY(result.err.isEmpty());
+    const QStringList rows = result.out.split("\r\n");
+    QCOMPARE(rows.size(), 5);
+    QVERIFY2(rows.at(0).startsWith("Description,Contact,Company,"), qPrintable(rows.at(0)));
+    QVERIFY2(rows.at(2).startsWith("Deal 2,Pat,\"Lee, Ann\",IT,"), qPrintable(rows.at(2)));
+    QCOMPARE(rows.at(4), QString());
+    QVERIFY(!QFile::exists(path("-")));
+    const Run help = run({"--help"});
+    QVERIFY(help.out.contains("An OUT of - writes comma-separated rows to standard output"));
+    QVERIFY(help.out.contains("-- ends them"));
+}
+
+// A write that would replace another database or a named pipe is refused; the target stays.
+void TestCommandLine::refusedTargets_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("error");
+    QTest::newRow("report over another database")
+        << QStringList{"report", "Pipeline.mdb", "Summary", "Other.mdb"}
+        << "corvane-cli: Could not write the PDF file Other.mdb: it is a database file";
+    QTest::newRow("report over a pipe")
+        << QStringList{"report", "Pipeline.mdb", "Summary", "pipe"}
+        << "corvane-cli: Could not write the PDF file pipe: it exists and is not a regular file.";
+    QTest::newRow("export over a pipe")
+        << QStringList{"export", "Pipeline.mdb", "pipe"}
+        << "corvane-cli: Could not export to pipe: it exists and is not a regular file";
+}
+
+void TestCommandLine::refusedTargets() {
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, error);
+    QVERIFY(RawDatabase::makeSalesFile(path("Other.mdb"), {7, 8}));
+    QCOMPARE(::mkfifo(QFile::encodeName(path("pipe")).constData(), 0600), 0);
+    const QByteArray other = RawDatabase::readFile(path("Other.mdb"));
+    const Run result = run(arguments);
+    QCOMPARE(result.exitCode, 1);
+    QVERIFY2(result.err.startsWith(error), qPrintable(result.err));
+    QVERIFY(result.out.isEmpty());
+    QCOMPARE(RawDatabase::readFile(path("Other.mdb")), other);
+    QVERIFY(isFifo(path("pipe")));
 }
 
 void TestCommandLine::report_data() {

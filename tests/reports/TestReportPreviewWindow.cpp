@@ -1,3 +1,4 @@
+#include "RawDatabase.h"
 #include "ReportFixture.h"
 #include "TestEnvironment.h"
 
@@ -8,9 +9,11 @@
 #include "reports/ReportPreviewWindow.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QPrinter>
 #include <QPushButton>
 #include <QtTest>
+#include <sys/stat.h>
 
 namespace {
 
@@ -154,18 +157,32 @@ void TestReportPreviewWindow::paintsOnlyThePagesInSight() {
 }
 
 void TestReportPreviewWindow::savesPdf_data() {
-    QTest::addColumn<bool>("writable");
-    QTest::newRow("saved") << true;
-    QTest::newRow("folder missing") << false;
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<QString>("cause");
+    QTest::newRow("saved") << "Out.pdf"
+                           << "";
+    QTest::newRow("folder missing") << "missing/Out.pdf"
+                                    << "";
+    // The PDF never takes the place of a database, whatever its name, nor of a named pipe.
+    QTest::newRow("over a database") << "Other.pdf"
+                                     << "it is a database file";
+    QTest::newRow("over a pipe") << "Pipe.pdf"
+                                 << "it exists and is not a regular file";
 }
 
 void TestReportPreviewWindow::savesPdf() {
-    QFETCH(bool, writable);
+    QFETCH(QString, target);
+    QFETCH(QString, cause);
     TestEnvironment env;
     const auto document = stageReport(env);
     QVERIFY(document);
     ReportPreviewWindow window(document, Mail, env.store());
-    const QString path = env.path(writable ? "Out.pdf" : "missing/Out.pdf");
+    const QString path = env.path(target);
+    if (target == "Other.pdf")
+        QVERIFY(RawDatabase::makeSalesFile(path, {7, 8}));
+    else if (target == "Pipe.pdf")
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    const QByteArray before = QFileInfo(path).isFile() ? RawDatabase::readFile(path) : "";
     env.ui().queueFile(path);
     window.findChild<QPushButton*>("cmdSavePdf")->click();
 
@@ -175,20 +192,29 @@ void TestReportPreviewWindow::savesPdf() {
     QCOMPARE(request.fileName, QStringLiteral("Pipeline by Stage.pdf"));
     QCOMPARE(request.defaultSuffix, QStringLiteral("pdf"));
     QVERIFY(request.save && request.confirmOverwrite);
-    if (writable) {
+    if (target == "Out.pdf") {
         QVERIFY(env.ui().messages().isEmpty());
         const QString text = ReportFixture::pdfText(path);
         QVERIFY2(text.contains("Pipeline by Stage") && text.contains("Page 1 of 1") &&
                      text.contains("Sales representative: O'Brien"),
                  qPrintable(text));
-    } else {
+        return;
+    }
+    QCOMPARE(env.ui().messages().size(), 1);
+    const auto& message = env.ui().messages().first();
+    const QString prefix = "Could not write the PDF file " + path + ": ";
+    QVERIFY2(message.text.startsWith(prefix + cause) && message.text.size() > prefix.size(),
+             qPrintable(message.text));
+    QCOMPARE(message.title, QStringLiteral("Save Report as PDF"));
+    QCOMPARE(message.icon, UiServices::Icon::Critical);
+    if (target == "missing/Out.pdf") {
         QVERIFY(!QFile::exists(path));
-        QCOMPARE(env.ui().messages().size(), 1);
-        const auto& message = env.ui().messages().first();
-        QVERIFY2(message.text.startsWith("Could not write the PDF file " + path + ": "),
-                 qPrintable(message.text));
-        QCOMPARE(message.title, QStringLiteral("Save Report as PDF"));
-        QCOMPARE(message.icon, UiServices::Icon::Critical);
+    } else if (target == "Pipe.pdf") {
+        struct stat status {};
+        QVERIFY(::stat(QFile::encodeName(path).constData(), &status) == 0 &&
+                S_ISFIFO(status.st_mode));
+    } else {
+        QCOMPARE(RawDatabase::readFile(path), before);
     }
 }
 

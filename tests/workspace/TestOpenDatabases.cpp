@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QSignalSpy>
 #include <QtTest>
+#include <sys/stat.h>
 
 using namespace SalesFixtures;
 
@@ -264,6 +265,16 @@ void TestOpenDatabases::mergesSaveAsAndRestore() {
     QCOMPARE(m_databases->shown()->location(), OpenDatabases::canonicalLocation(copy));
     QCOMPARE(m_databases->shown()->opportunities().count(), 3);
     QVERIFY(!m_databases->saveShownAs(copy)); // not over itself
+    // Nor in place of a named pipe, which the renamed copy would replace.
+    const QString pipe = path(QStringLiteral("pipe.mdb"));
+    QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    const auto overPipe = m_databases->saveShownAs(pipe);
+    QVERIFY(!overPipe);
+    QVERIFY2(overPipe.message().endsWith(pipe + " exists and is not a regular file"),
+             qPrintable(overPipe.message()));
+    struct stat status {};
+    QVERIFY(::stat(QFile::encodeName(pipe).constData(), &status) == 0 && S_ISFIFO(status.st_mode));
+    QCOMPARE(m_databases->shown()->location(), OpenDatabases::canonicalLocation(copy));
     QCOMPARE(m_databases->count(), 1);
 }
 
