@@ -67,9 +67,6 @@ const Statements& statements() {
     return sql;
 }
 
-// How long a read-only use waits for another program to let go of the file.
-constexpr int ReadOnlyBusyTimeoutMs = 2000;
-
 // A read-only connection under one read transaction, closed at the end of its scope: the records
 // are read as they stood at one moment, and read-only files and media are read too.
 class ReadOnlyConnection {
@@ -77,10 +74,8 @@ public:
     explicit ReadOnlyConnection(const QString& path) {
         m_rc = SalesFile::openDefensively(
             path, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_PRIVATECACHE, &m_db);
-        if (m_rc == SQLITE_OK) {
-            sqlite3_busy_timeout(m_db, ReadOnlyBusyTimeoutMs);
+        if (m_rc == SQLITE_OK)
             m_rc = sqlite3_exec(m_db, "BEGIN", nullptr, nullptr, nullptr);
-        }
     }
     ~ReadOnlyConnection() {
         if (m_db) {
