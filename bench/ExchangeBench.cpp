@@ -25,6 +25,24 @@ QString ratio(const QString& baseName, double baseMs, double ms) {
         .arg(baseName, Measure::duration(baseMs), QString::number(ms / baseMs, 'f', 2));
 }
 
+// The peak resident memory of the process since the last resetPeakMemory(), in MB (Linux only;
+// -1 elsewhere).
+double peakMemoryMb() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly | QIODevice::Text))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
+    }
+    return -1;
+}
+void resetPeakMemory() {
+    QFile refs(QStringLiteral("/proc/self/clear_refs"));
+    if (refs.open(QIODevice::WriteOnly))
+        refs.write("5");
+}
+
 QString count(qint64 n) {
     return QLocale(QLocale::English, QLocale::UnitedStates).toString(n);
 }
@@ -68,6 +86,7 @@ void ExchangeBench::run() {
     exportFigure();
     mergeFigure();
     leadFigure();
+    leadMemoryFigure();
     saveAsFigure();
 }
 
@@ -183,6 +202,45 @@ void ExchangeBench::leadFigure() {
                   Measure::duration(storeMs),
                   ratio(QStringLiteral("bare split + insert"), Measure::median(bare), storeMs),
                   QStringLiteral("<0.5 s"), added == LeadLines && storeMs < 500.0);
+}
+
+void ExchangeBench::leadMemoryFigure() {
+    // As many leads as one merge adds, every column filled, among 16 MB of blank lines.
+    const QString leads = QDir(m_folder).filePath(QStringLiteral("large-leads.txt"));
+    constexpr int Leads = 32767;
+    qint64 bytes = 0;
+    {
+        QFile file(leads);
+        if (!file.open(QIODevice::WriteOnly))
+            return;
+        file.write("Vantick lead export\r\nFirst\tLast\r\n");
+        const QByteArray blanks(16 << 10, '\n');
+        QByteArray columns;
+        for (int c = 0; c < 13; ++c)
+            columns += QByteArray(100, char('a' + c)) + '\t';
+        for (int i = 0; i < Leads; ++i) {
+            file.write(QByteArray::number(i) + columns + "\r\n");
+            if (i % 32 == 0)
+                file.write(blanks);
+        }
+        bytes = file.size();
+    }
+    auto target = SalesDatabase::open(emptyDatabase());
+    if (!target)
+        return;
+    resetPeakMemory();
+    const double before = peakMemoryMb();
+    const DataMerge::Outcome outcome = DataMerge::mergeText(**target, leads);
+    const double peak = peakMemoryMb();
+    const bool ok = outcome.ok() && outcome.added == Leads;
+    Measure::line(QStringLiteral("peak memory of a lead import of %1 MB (%2 leads)")
+                      .arg(bytes >> 20)
+                      .arg(count(outcome.added)),
+                  QStringLiteral("%1 MB").arg(peak, 0, 'f', 0),
+                  QStringLiteral("before %1 MB").arg(before, 0, 'f', 0), QStringLiteral("<200 MB"),
+                  ok && peak >= 0 && peak < 200.0);
+    QFile::remove((*target)->location());
+    QFile::remove(leads);
 }
 
 void ExchangeBench::saveAsFigure() {

@@ -6,7 +6,8 @@ class SalesDatabase;
 
 // The data exchange figures on the sample file, each beside a bare baseline in the same run:
 // the text export against a bare SQLite-to-CSV loop, the database merge against a bare read and
-// bulk insert, a 10,000-line lead import, and Save As against a plain file copy.
+// bulk insert, a 10,000-line lead import and the peak memory of a large one, and Save As against a
+// plain file copy.
 class ExchangeBench {
 public:
     ExchangeBench(SalesDatabase& database, const QString& folder);
@@ -16,6 +17,8 @@ private:
     void exportFigure();
     void mergeFigure();
     void leadFigure();
+    // The peak memory of a lead import as large as one merge takes.
+    void leadMemoryFigure();
     void saveAsFigure();
     // A new, empty sales database under a new name in the folder.
     QString emptyDatabase();

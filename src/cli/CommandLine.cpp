@@ -18,6 +18,7 @@
 
 #include <QBuffer>
 #include <QCoreApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <algorithm>
 
@@ -152,6 +153,20 @@ int CommandLine::failure(const QString& message) {
     m_err << "corvane-cli: " << oneLine(message) << "\n";
     m_err.flush();
     return Failure;
+}
+
+int CommandLine::run(const QList<QByteArray>& arguments) {
+    QStringList decoded;
+    decoded.reserve(arguments.size());
+    for (const QByteArray& argument : arguments) {
+        decoded.append(QFile::decodeName(argument));
+        if (QFile::encodeName(decoded.last()) != argument)
+            return failure(QStringLiteral("The name %1 is not valid UTF-8 text: it would name "
+                                          "another file. Rename the file to use it with "
+                                          "Corvane.")
+                               .arg(decoded.last()));
+    }
+    return run(decoded);
 }
 
 int CommandLine::run(const QStringList& arguments) {

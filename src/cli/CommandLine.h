@@ -38,6 +38,10 @@ public:
     // Runs the command given by `arguments` (without the program name); returns the exit
     // status.
     int run(const QStringList& arguments);
+    // The same for the arguments as the program was given them. An argument whose bytes are no
+    // text in the system's encoding (a file name that is not valid UTF-8) could only be passed on
+    // as another name, naming another file: it is refused, and nothing is done.
+    int run(const QList<QByteArray>& arguments);
 
 private:
     // The arguments of one command: its positional arguments, its flags and the values of its

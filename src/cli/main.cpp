@@ -38,7 +38,11 @@ int main(int argc, char* argv[]) {
     int status = 0;
     {
         CommandLine commandLine(out, err);
-        status = commandLine.run(QCoreApplication::arguments().mid(1));
+        // The bytes as given: file names are passed on unchanged or refused.
+        QList<QByteArray> arguments;
+        for (int i = 1; i < argc; ++i)
+            arguments.append(QByteArray(argv[i]));
+        status = commandLine.run(arguments);
     }
     return status;
 }

@@ -1,6 +1,6 @@
 #include "exchange/DataMerge.h"
 
-#include "exchange/LeadFile.h"
+#include "exchange/LeadReader.h"
 #include "store/SalesDatabase.h"
 #include "store/SalesStore.h"
 
@@ -27,24 +27,21 @@ DataMerge::Outcome DataMerge::mergeText(SalesDatabase& target, const QString& th
                            theFileName + QStringLiteral("\n\n");
     outcome.title = textFailureTitle();
 
-    auto leads = LeadFile::read(theFileName);
-    if (!leads) {
-        outcome.message = failed + leads.message();
+    LeadReader reader(theFileName);
+    if (const Result opened = reader.open(); !opened) {
+        outcome.message = failed + opened.message();
         return outcome;
     }
-    std::vector<const Opportunity*> items;
-    items.reserve(leads->size());
-    for (const Opportunity& lead : *leads)
-        items.push_back(&lead);
-    // Leads begin on the third line of the file.
-    const auto added =
-        target.addAll(items, [](size_t i) { return QStringLiteral("line %1").arg(i + 3); });
+    // Leads are read as they are stored, inside the one transaction of the merge.
+    const auto added = target.addAll(
+        [&reader] { return reader.next(); },
+        [&reader](size_t) { return QStringLiteral("line %1").arg(reader.lineNumber()); });
     if (!added) {
         outcome.message = failed + added.message();
         return outcome;
     }
     outcome.status = Status::Merged;
-    outcome.added = static_cast<qint64>(items.size());
+    outcome.added = added->size();
     outcome.title = mergeTitle();
     outcome.message =
         QString::number(outcome.added) + QStringLiteral(" new sales opportunities were merged.");

@@ -33,7 +33,8 @@ public:
     static QString textFailureTitle() { return QStringLiteral("Merge Text File"); }
     static QString databaseFailureTitle() { return QStringLiteral("Merge Opportunities"); }
 
-    // Adds the leads of the file `theFileName` to `target`. Success: the message
+    // Adds the leads of the file `theFileName` to `target`, read and stored one at a time in
+    // the one transaction; blank lines are no leads. Success: the message
     // "N new sales opportunities were merged." (title "Merge", information icon; "0" when the
     // file holds no leads). Failure: "Unable to process some or all of the file " + the name,
     // then the line and cause (title "Merge Text File", critical icon).

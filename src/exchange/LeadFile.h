@@ -1,21 +1,17 @@
 #pragma once
 
-#include "platform/Result.h"
 #include "store/Opportunity.h"
 
-#include <QByteArray>
 #include <QString>
-#include <QStringList>
-#include <vector>
 
 // A lead file of the web lead service: plain text, one lead per line from the third line on,
 // up to 13 TAB-separated columns. Each lead becomes a new opportunity of source "Vantick" at
 // stage "Lead" with probability "25% - Long Shot". Files come in UTF-8 (with or without a
 // byte-order mark), UTF-16 with a byte-order mark, or else Windows-1252; lines end in CR LF,
-// LF or CR.
+// LF or CR. LeadReader reads the leads of a file.
 class LeadFile {
 public:
-    // A lead file larger than this is refused rather than read into memory.
+    // A lead file larger than this is refused.
     static constexpr qint64 MaxBytes = qint64(256) * 1024 * 1024;
     static constexpr int Columns = 13;
 
@@ -33,16 +29,6 @@ public:
     // The first `count` characters of `text` (characters, not UTF-16 units).
     static QString leftChars(const QString& text, qsizetype count);
 
-    // The text of the file's bytes in the encoding they are written in.
-    static QString decode(const QByteArray& bytes);
-    // The lines of a text; a last line without line end counts, an empty rest after the last
-    // line end does not.
-    static QStringList lines(const QString& text);
     // Sets the lead's fields of `opportunity` from one line; its other fields stay.
     static void fillLead(Opportunity& opportunity, const QString& line);
-
-    // The leads of the file at `path`, in file order; a failure names the file and the cause.
-    static ResultValue<std::vector<Opportunity>> read(const QString& path);
-    // The leads of a text already decoded.
-    static std::vector<Opportunity> leads(const QString& text);
 };

@@ -531,7 +531,11 @@ void MainWindow::openLocation(const QString& location) {
                       UiServices::Buttons::Ok);
         return;
     }
-    const auto opened = m_databases->open(canonical);
+    // Every write waits a while for a file that another program holds: the cursor shows it.
+    const auto opened = [&] {
+        const WaitCursor wait;
+        return m_databases->open(canonical);
+    }();
     if (!opened) {
         ui.messageBox(opened.message(), QStringLiteral("Open Database File."),
                       UiServices::Icon::Exclamation, UiServices::Buttons::Ok);
@@ -560,7 +564,10 @@ void MainWindow::newDatabase() {
         replace = true;
     }
     // A replaced file gives way only to a complete new database.
-    const auto created = m_databases->create(location, replace);
+    const auto created = [&] {
+        const WaitCursor wait;
+        return m_databases->create(location, replace);
+    }();
     if (!created)
         ui.messageBox(created.message(),
                       replace ? QStringLiteral("Replace Database")
@@ -888,7 +895,10 @@ bool MainWindow::changeSelectedOpportunity(const std::function<void(Opportunity&
         return false;
     Opportunity edited(*selected);
     change(edited);
-    const Result written = m_databases->update(key, edited);
+    const Result written = [&] {
+        const WaitCursor wait;
+        return m_databases->update(key, edited);
+    }();
     reportStoreFailure(written);
     return written.ok();
 }
@@ -1050,7 +1060,10 @@ void MainWindow::newOpportunity() {
     if (!hasDatabase())
         return;
     Opportunity fresh;
-    const auto added = m_databases->add(fresh);
+    const auto added = [&] {
+        const WaitCursor wait;
+        return m_databases->add(fresh);
+    }();
     if (!added) {
         reportStoreFailure(added.result());
         return;
@@ -1063,8 +1076,14 @@ void MainWindow::newOpportunity() {
     OpportunityEditor& dialog = editor();
     dialog.editNew(
         *placeholder,
-        [this, key](const Opportunity& edited) { return m_databases->update(key, edited); },
-        [this, key] { return m_databases->remove(key); });
+        [this, key](const Opportunity& edited) {
+            const WaitCursor wait;
+            return m_databases->update(key, edited);
+        },
+        [this, key] {
+            const WaitCursor wait;
+            return m_databases->remove(key);
+        });
     dialog.exec();
     updateCommandState();
 }
@@ -1079,6 +1098,7 @@ void MainWindow::editOpportunity() {
         return;
     OpportunityEditor& dialog = editor();
     dialog.edit(*opportunity, [this, key](const Opportunity& edited) {
+        const WaitCursor wait;
         return m_databases->update(key, edited);
     });
     dialog.exec();
@@ -1095,7 +1115,11 @@ void MainWindow::deleteOpportunity() {
                                           UiServices::Icon::Question,
                                           UiServices::Buttons::YesNo) != UiServices::Answer::Yes)
         return;
-    reportStoreFailure(m_databases->remove(key));
+    const Result removed = [&] {
+        const WaitCursor wait;
+        return m_databases->remove(key);
+    }();
+    reportStoreFailure(removed);
     showQuickInfo();
 }
 
@@ -1117,7 +1141,10 @@ void MainWindow::pasteOpportunity() {
     if (!m_opportunityCopied || !m_copiedOpportunity)
         return;
     // Each paste adds a new opportunity of its own; the copy itself stays as it was copied.
-    const auto added = m_databases->add(*m_copiedOpportunity);
+    const auto added = [&] {
+        const WaitCursor wait;
+        return m_databases->add(*m_copiedOpportunity);
+    }();
     if (!added) {
         reportStoreFailure(added.result());
         return;
@@ -1232,7 +1259,10 @@ void MainWindow::saveDatabaseAs() {
     if (!chosen || chosen->isEmpty())
         return;
     const QString target = OpenDatabases::canonicalLocation(*chosen);
-    const auto reopened = m_databases->saveShownAs(target);
+    const auto reopened = [&] {
+        const WaitCursor wait;
+        return m_databases->saveShownAs(target);
+    }();
     if (!reopened)
         ui.messageBox(reopened.message(), QStringLiteral("Save As"), UiServices::Icon::Critical,
                       UiServices::Buttons::Ok);

@@ -30,8 +30,13 @@ qint32 SalesDatabase::highestKnown() const {
 
 QString SalesDatabase::append(const Opportunity& fields, const SalesStore::NewRecord& record) {
     auto copy = std::make_unique<Opportunity>(Opportunity::Blank{});
-    copy->setRecordNumber(record.recordNumber);
     copy->copyFieldsFrom(fields);
+    return append(std::move(copy), record);
+}
+
+QString SalesDatabase::append(std::unique_ptr<Opportunity> copy,
+                              const SalesStore::NewRecord& record) {
+    copy->setRecordNumber(record.recordNumber);
     copy->setDateCreated(record.dateCreated);
     copy->setRowId(record.rowId);
     const QString key = Opportunities::keyFor(record.recordNumber);
@@ -94,13 +99,33 @@ ResultValue<QString> SalesDatabase::restore(const Opportunity& removed) {
 
 ResultValue<QStringList> SalesDatabase::addAll(const std::vector<const Opportunity*>& items,
                                                const SalesStore::Describe& describe) {
-    const auto added = m_store->addAll(items, highestKnown(), describe);
+    size_t next = 0;
+    return addAll(
+        [&]() -> ResultValue<const Opportunity*> {
+            return next < items.size() ? items[next++] : nullptr;
+        },
+        describe);
+}
+
+ResultValue<QStringList> SalesDatabase::addAll(const SalesStore::Source& next,
+                                               const SalesStore::Describe& describe) {
+    // The copies wait here until the store has committed them.
+    std::vector<std::unique_ptr<Opportunity>> copies;
+    const auto copying = [&]() -> ResultValue<const Opportunity*> {
+        auto item = next();
+        if (item && *item) {
+            copies.push_back(std::make_unique<Opportunity>(Opportunity::Blank{}));
+            copies.back()->copyFieldsFrom(**item);
+        }
+        return item;
+    };
+    const auto added = m_store->addAll(copying, highestKnown(), describe);
     if (!added)
         return added.result();
     m_opportunities.reserve(m_opportunities.count() + static_cast<qint32>(added->size()));
     QStringList keys;
     keys.reserve(static_cast<qsizetype>(added->size()));
     for (size_t i = 0; i < added->size(); ++i)
-        keys.append(append(*items[i], (*added)[i]));
+        keys.append(append(std::move(copies[i]), (*added)[i]));
     return keys;
 }

@@ -52,10 +52,15 @@ public:
     // the added opportunities.
     ResultValue<QStringList> addAll(const std::vector<const Opportunity*>& items,
                                     const SalesStore::Describe& describe);
+    // The same for the items that `next` hands out as they are read (see SalesStore::addAll):
+    // the copies join the collection only when the store has committed them all.
+    ResultValue<QStringList> addAll(const SalesStore::Source& next,
+                                    const SalesStore::Describe& describe);
 
 private:
     qint32 highestKnown() const;
     QString append(const Opportunity& fields, const SalesStore::NewRecord& record);
+    QString append(std::unique_ptr<Opportunity> copy, const SalesStore::NewRecord& record);
 
     std::unique_ptr<SalesStore> m_store;
     ::Opportunities m_opportunities;

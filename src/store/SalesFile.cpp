@@ -3,18 +3,45 @@
 #include "store/OpportunityFields.h"
 #include "store/SqlStatement.h"
 
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
 #include <QStringList>
+#include <QThread>
 #include <sqlite3.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <limits>
 
 namespace {
-// How long a file operation waits for another program to let go of the file.
-constexpr int BusyTimeoutMs = 250;
+std::atomic<int> lockWait = SalesFile::DefaultLockWaitMs;
+} // namespace
+
+int SalesFile::lockWaitMs() {
+    return lockWait.load();
+}
+
+void SalesFile::setLockWaitMs(int milliseconds) {
+    lockWait.store(std::max(milliseconds, 0));
+}
+
+namespace {
+// Tries for the lock again every millisecond until the lock wait has passed: another program
+// adding in a burst lets go of the file only for moments between its transactions, which a
+// longer pause between tries would miss again and again. The engine calls this with attempt 0
+// when a wait begins, and one wait at a time runs on a thread.
+int waitForLock(void* /*unused*/, int attempt) {
+    thread_local QDeadlineTimer deadline;
+    if (attempt == 0)
+        deadline = QDeadlineTimer(SalesFile::lockWaitMs());
+    if (deadline.hasExpired())
+        return 0;
+    QThread::usleep(1000);
+    return 1;
+}
 } // namespace
 
 SalesFile::SalesFile(const QString& path, Mode mode) {
@@ -170,7 +197,7 @@ int SalesFile::openDefensively(const QString& path, int flags, sqlite3** db) {
     if (rc != SQLITE_OK)
         return rc;
     sqlite3_extended_result_codes(*db, 1);
-    sqlite3_busy_timeout(*db, BusyTimeoutMs);
+    sqlite3_busy_handler(*db, waitForLock, nullptr);
     // Files arrive by mail and drag and drop: no extension loading, no schema tricks.
     sqlite3_db_config(*db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
     sqlite3_db_config(*db, SQLITE_DBCONFIG_ENABLE_LOAD_EXTENSION, 0, nullptr);

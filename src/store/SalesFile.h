@@ -36,9 +36,16 @@ public:
     // A plain-words cause for an engine result code.
     static QString describe(int code, const char* engineMessage);
 
+    // How long an operation waits for another program to let go of the file before it fails
+    // with "the file is in use by another program": long enough to ride out another writer's
+    // transaction. Tests that hold files on purpose shorten it.
+    static constexpr int DefaultLockWaitMs = 5000;
+    static int lockWaitMs();
+    static void setLockWaitMs(int milliseconds);
+
     // Opens a connection to a file that may come from anywhere: by its absolute path (a name
     // beginning with "file:" is never read as a URI), with no extension loading, no triggers,
-    // views or schema tricks, checked cell sizes and the short busy wait. Returns the engine's
+    // views or schema tricks, checked cell sizes and the lock wait. Returns the engine's
     // result code; `db` is set even on failure (close it).
     static int openDefensively(const QString& path, int flags, sqlite3** db);
     // The record number in `column` of a row, when it has one that fits 32 bits: an integer, a

@@ -67,9 +67,6 @@ const Statements& statements() {
     return sql;
 }
 
-// How long a read-only use waits for another program to let go of the file.
-constexpr int ReadOnlyBusyTimeoutMs = 2000;
-
 // A read-only connection under one read transaction, closed at the end of its scope: the records
 // are read as they stood at one moment, and read-only files and media are read too.
 class ReadOnlyConnection {
@@ -77,10 +74,8 @@ public:
     explicit ReadOnlyConnection(const QString& path) {
         m_rc = SalesFile::openDefensively(
             path, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_PRIVATECACHE, &m_db);
-        if (m_rc == SQLITE_OK) {
-            sqlite3_busy_timeout(m_db, ReadOnlyBusyTimeoutMs);
+        if (m_rc == SQLITE_OK)
             m_rc = sqlite3_exec(m_db, "BEGIN", nullptr, nullptr, nullptr);
-        }
     }
     ~ReadOnlyConnection() {
         if (m_db) {
@@ -540,22 +535,28 @@ ResultValue<SalesStore::NewRecord> SalesFileStore::add(const Opportunity& opport
 }
 
 ResultValue<std::vector<SalesStore::NewRecord>>
-SalesFileStore::addAll(const std::vector<const Opportunity*>& items, qint32 highestKnown,
-                       const Describe& describe) {
+SalesStore::addAll(const std::vector<const Opportunity*>& items, qint32 highestKnown,
+                   const Describe& describe) {
+    size_t next = 0;
+    return addAll(
+        [&]() -> ResultValue<const Opportunity*> {
+            return next < items.size() ? items[next++] : nullptr;
+        },
+        highestKnown, describe);
+}
+
+ResultValue<std::vector<SalesStore::NewRecord>>
+SalesFileStore::addAll(const Source& next, qint32 highestKnown, const Describe& describe) {
     const QString failed = QStringLiteral("Could not add the opportunities to %1: %2");
     const auto fail = [&](const QString& cause) {
         return Result::failure(failed.arg(m_path, cause) + QStringLiteral(" Nothing was added."));
     };
-    if (items.empty())
+    // Nothing to add leaves the file alone.
+    auto item = next();
+    if (!item)
+        return item.result();
+    if (!*item)
         return std::vector<NewRecord>();
-
-    // Texts too long for their fields are found before the file is touched.
-    for (size_t i = 0; i < items.size(); ++i) {
-        if (!mayBeTooLong(*items[i]))
-            continue;
-        if (const QString tooLong = SalesSchema::checkSizes(*items[i]); !tooLong.isEmpty())
-            return fail(describe(i) + QStringLiteral(": ") + tooLong + QLatin1Char('.'));
-    }
 
     SalesFile file(m_path, SalesFile::Mode::Existing);
     if (!file.isOpen() || !file.hasSalesTable())
@@ -570,10 +571,6 @@ SalesFileStore::addAll(const std::vector<const Opportunity*>& items, qint32 high
     const qint64 first =
         std::max({sqlite3_column_int64(highestInFile.get(), 0), qint64(highestKnown), qint64(0)}) +
         1;
-    const qint64 last = first + static_cast<qint64>(items.size()) - 1;
-    if (last > std::numeric_limits<qint32>::max())
-        return fail(QStringLiteral("no record numbers are left for %1 more opportunities.")
-                        .arg(items.size()));
 
     const QDateTime now = QDateTime::currentDateTime();
     const QByteArray created = now.toString(StoredDateTimeFormat).toUtf8();
@@ -587,12 +584,18 @@ SalesFileStore::addAll(const std::vector<const Opportunity*>& items, qint32 high
                       SQLITE_STATIC);
     std::array<QByteArray, Count> keep;
     std::vector<NewRecord> added;
-    added.reserve(items.size());
     const QString createdText = LocaleText::generalDateTime(now);
-    for (size_t i = 0; i < items.size(); ++i) {
-        const Opportunity& o = *items[i];
-        const auto number = static_cast<qint32>(first + static_cast<qint64>(i));
-        sqlite3_bind_int(s, 1 + RecordNumber, number);
+    // Whatever fails on the way leaves the transaction uncommitted: the file rolls it back.
+    for (size_t i = 0; *item; ++i) {
+        const Opportunity& o = **item;
+        if (mayBeTooLong(o)) {
+            if (const QString tooLong = SalesSchema::checkSizes(o); !tooLong.isEmpty())
+                return fail(describe(i) + QStringLiteral(": ") + tooLong + QLatin1Char('.'));
+        }
+        const qint64 number = first + static_cast<qint64>(i);
+        if (number > std::numeric_limits<qint32>::max())
+            return fail(describe(i) + QStringLiteral(": no record number is left."));
+        sqlite3_bind_int(s, 1 + RecordNumber, static_cast<qint32>(number));
         for (const Info& field : Fields) {
             if (field.field != DateCreated && isText(field.field))
                 bindKept(s, field.field + 1, o.text(field.field), keep[field.field]);
@@ -602,8 +605,12 @@ SalesFileStore::addAll(const std::vector<const Opportunity*>& items, qint32 high
             file.takeError(rc);
             return fail(describe(i) + QStringLiteral(": ") + file.error() + QLatin1Char('.'));
         }
-        added.push_back({number, sqlite3_last_insert_rowid(file.handle()), createdText});
+        added.push_back(
+            {static_cast<qint32>(number), sqlite3_last_insert_rowid(file.handle()), createdText});
         sqlite3_reset(s);
+        item = next();
+        if (!item)
+            return item.result();
     }
     if (!file.commit())
         return fail(file.error() + QLatin1Char('.'));

@@ -24,8 +24,8 @@ public:
     ResultValue<std::vector<Opportunity>> readCopies() override;
     ResultValue<std::vector<StoredTexts>> readStoredTexts(const Conditions& conditions) override;
     ResultValue<NewRecord> add(const Opportunity& opportunity, qint32 highestKnown) override;
-    ResultValue<std::vector<NewRecord>> addAll(const std::vector<const Opportunity*>& items,
-                                               qint32 highestKnown,
+    using SalesStore::addAll;
+    ResultValue<std::vector<NewRecord>> addAll(const Source& next, qint32 highestKnown,
                                                const Describe& describe) override;
     Result update(const Opportunity& opportunity) override;
     Result remove(const Opportunity& opportunity) override;

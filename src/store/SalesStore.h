@@ -30,6 +30,10 @@ public:
     };
     // Names an item of a bulk insert in a failure message, such as "line 7" or "record 12".
     using Describe = std::function<QString(size_t index)>;
+    // Hands out the items of a bulk insert one at a time, as they are read: the next item (valid
+    // until the following call), nullptr after the last one, or a failure that abandons the
+    // whole insert.
+    using Source = std::function<ResultValue<const Opportunity*>()>;
     // The stored texts of one record, indexed by field, as the store holds them.
     using StoredTexts = std::array<QString, OpportunityFields::Count>;
     // Conditions "field equals text", all of which a record must meet.
@@ -69,11 +73,16 @@ public:
     // Adds a record with the fields of `opportunity`, numbered one above the highest of the store
     // and of `highestKnown`, with the current time as its creation time.
     virtual ResultValue<NewRecord> add(const Opportunity& opportunity, qint32 highestKnown) = 0;
-    // Adds records with the fields of `items` in one transaction, all or nothing, numbered in the
-    // given order after the highest of the store and of `highestKnown`.
-    virtual ResultValue<std::vector<NewRecord>> addAll(const std::vector<const Opportunity*>& items,
-                                                       qint32 highestKnown,
+    // Adds records with the fields of the items that `next` hands out, in one transaction, all or
+    // nothing, numbered in the given order after the highest of the store and of `highestKnown`.
+    // The items are pulled while the transaction is open, so no more than one of them needs to
+    // be in memory at a time. `describe` names the item last handed out; a failure of `next`
+    // comes back as it is.
+    virtual ResultValue<std::vector<NewRecord>> addAll(const Source& next, qint32 highestKnown,
                                                        const Describe& describe) = 0;
+    // The same for items already in memory.
+    ResultValue<std::vector<NewRecord>> addAll(const std::vector<const Opportunity*>& items,
+                                               qint32 highestKnown, const Describe& describe);
     // Writes the fields of `opportunity` to the record it was read from (its record number and
     // row); DateCreated is kept.
     virtual Result update(const Opportunity& opportunity) = 0;

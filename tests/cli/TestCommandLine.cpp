@@ -6,6 +6,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <filesystem>
 #include <sys/stat.h>
 
 namespace {
@@ -42,9 +43,14 @@ private slots:
     void report_data();
     void report();
     void needsNoWidgets();
+    void namesThatAreNoText_data();
+    void namesThatAreNoText();
 
 private:
     Run run(const QStringList& arguments);
+    // Runs corvane-cli through the shell, each argument's escapes ("\\0377") made into bytes.
+    Run runBytes(const QStringList& arguments);
+    Run start(const QString& program, const QStringList& arguments);
     QString path(const QString& name) const { return m_dir->filePath(name); }
 
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -60,13 +66,26 @@ void TestCommandLine::cleanup() {
 }
 
 Run TestCommandLine::run(const QStringList& arguments) {
+    return start(QStringLiteral(CORVANE_CLI), arguments);
+}
+
+Run TestCommandLine::runBytes(const QStringList& arguments) {
+    QString script = QStringLiteral("exec \"$0\"");
+    for (qsizetype i = 1; i <= arguments.size(); ++i)
+        script += QStringLiteral(" \"$(printf %b \"$%1\")\"").arg(i);
+    return start(QStringLiteral("/bin/sh"),
+                 QStringList{QStringLiteral("-c"), script, QStringLiteral(CORVANE_CLI)} +
+                     arguments);
+}
+
+Run TestCommandLine::start(const QString& program, const QStringList& arguments) {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("XDG_CONFIG_HOME", path("config"));
     environment.insert("LC_ALL", "C.UTF-8");
     process.setProcessEnvironment(environment);
     process.setWorkingDirectory(m_dir->path());
-    process.start(QStringLiteral(CORVANE_CLI), arguments);
+    process.start(program, arguments);
     Run result;
     if (!process.waitForFinished(60000))
         return result;
@@ -349,6 +368,42 @@ void TestCommandLine::needsNoWidgets() {
                      !library.contains(QLatin1String("Charts")) &&
                      !library.contains(QLatin1String("PrintSupport")),
                  qPrintable(library));
+}
+
+void TestCommandLine::namesThatAreNoText_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QByteArray>("existing"); // a file of that name made before the run
+    QTest::newRow("new") << QStringList{"new", "bad\\0377.mdb"} << QByteArray();
+    QTest::newRow("open") << QStringList{"list", "old\\0377.mdb"} << QByteArray("old\xff.mdb");
+    QTest::newRow("merge") << QStringList{"merge", "Pipeline.mdb", "leads\\0351.txt"}
+                           << QByteArray("leads\xe9.txt");
+}
+
+void TestCommandLine::namesThatAreNoText() {
+    QFETCH(QStringList, arguments);
+    QFETCH(QByteArray, existing);
+    // Made and removed by bytes: the name has no text form to do it with.
+    const std::string rawPath = (QFile::encodeName(m_dir->path()) + "/" + existing).toStdString();
+    const auto removeRaw = qScopeGuard([&] {
+        std::error_code ignored;
+        if (!existing.isEmpty())
+            std::filesystem::remove(rawPath, ignored);
+    });
+    if (!existing.isEmpty()) {
+        std::error_code error;
+        std::filesystem::copy_file(QFile::encodeName(path("Pipeline.mdb")).toStdString(), rawPath,
+                                   error);
+        QVERIFY(!error);
+    }
+    const QStringList before = QDir(m_dir->path()).entryList(QDir::Files);
+    const Run result = runBytes(arguments);
+    QCOMPARE(result.exitCode, 1);
+    QVERIFY2(result.err.contains("is not valid UTF-8 text: it would name another file"),
+             qPrintable(result.err));
+    QVERIFY(result.out.isEmpty());
+    // No file of another name was made, and the database was not touched.
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), before);
+    QCOMPARE(RawDatabase(path("Pipeline.mdb")).count(), 3);
 }
 
 QTEST_GUILESS_MAIN(TestCommandLine)

@@ -99,10 +99,21 @@ void TestDataMerge::leadFiles_data() {
         << "Bo "
         << "Bo Big, Co - Vantick Lead"
         << "Bo, , , , , , , , , Big, Co, , , , ";
-    QTest::newRow("blank line") << Header + "\r\n"
-                                << 1 << ""
-                                << " "
-                                << "  - Vantick Lead" << QString(", ").repeated(13);
+    // Blank lines (empty, or only blanks and TABs) are no leads and are not counted.
+    QTest::newRow("blank lines among leads")
+        << Header + "\r\n \t \r\n" + ann + "\t\n\r\r\n  " << 1 << "Acme"
+        << "Ann Lee"
+        << "Ann Acme - Vantick Lead"
+        << "Ann, b, c, d, e, f, g, h, i, Acme, Lee, l, m, ";
+    QTest::newRow("16 MB of line ends") << Header + QByteArray(16 << 20, '\n') << 0 << ""
+                                        << ""
+                                        << ""
+                                        << "";
+    QTest::newRow("CR LF, blanks and TABs")
+        << Header + QByteArray(" \t\r\n").repeated(1 << 20) << 0 << ""
+        << ""
+        << ""
+        << "";
     QTest::newRow("one line") << QByteArray("only\r\n") << 0 << ""
                               << ""
                               << ""
@@ -133,6 +144,23 @@ void TestDataMerge::leadFiles_data() {
                                   << "€ ü“ "
                                   << "€ ü“  - Vantick Lead"
                                   << "";
+    // The file is read a megabyte at a time: a character or a CR LF cut by the end of a piece
+    // stays whole, and the encoding follows every byte of the file, not only the first piece.
+    const qsizetype piece = 1 << 20;
+    QTest::newRow("UTF-8 character across pieces")
+        << QByteArray(piece - 7, 'x') + "\r\nh\r\nJ\xC3\xBCrgen" << 1 << ""
+        << "Jürgen "
+        << "Jürgen  - Vantick Lead"
+        << "";
+    QTest::newRow("CR LF across pieces") << QByteArray(piece - 1, 'x') + "\r\nh\r\nAnn" << 1 << ""
+                                         << "Ann "
+                                         << "Ann  - Vantick Lead"
+                                         << "";
+    QTest::newRow("Windows-1252 after the first piece")
+        << Header + "J\xC3\xBCrgen\r\n" + QByteArray(2 * piece, '\n') + "\x93" << 2 << ""
+        << "JÃ¼rgen "
+        << "JÃ¼rgen  - Vantick Lead"
+        << "";
     QTest::newRow("UTF-16 with BOM") << QByteArray("\xFF\xFE"
                                                    "a\0\n\0b\0\n\0\xFC\0",
                                                    12)
@@ -204,13 +232,14 @@ void TestDataMerge::leadFailureMidwayAddsNothing() {
     auto shown = opened(path);
     QVERIFY(shown);
     const QString leads = env.path("leads.txt");
-    QVERIFY(RawDatabase::writeFile(leads, Header + "Ann\r\nBob\r\nAnn\r\nCid\r\n"));
+    // The second Ann is on line 7 of the file, the blank lines counted.
+    QVERIFY(RawDatabase::writeFile(leads, Header + "Ann\r\n\r\nBob\r\n \r\nAnn\r\nCid\r\n"));
     const DataMerge::Outcome outcome = DataMerge::mergeText(*shown, leads);
     QCOMPARE(outcome.status, DataMerge::Status::Failed);
     QCOMPARE(outcome.title, QStringLiteral("Merge Text File"));
     QVERIFY2(
         outcome.message.startsWith("Unable to process some or all of the file " + leads + "\n\n") &&
-            outcome.message.contains("line 5: ") && outcome.message.endsWith("Nothing was added."),
+            outcome.message.contains("line 7: ") && outcome.message.endsWith("Nothing was added."),
         qPrintable(outcome.message));
     QCOMPARE(shown->opportunities().count(), 1);
     QCOMPARE(RawDatabase(path).count(), 1);
@@ -219,8 +248,22 @@ void TestDataMerge::leadFailureMidwayAddsNothing() {
     const DataMerge::Outcome missing = DataMerge::mergeText(*shown, env.path("gone.txt"));
     QCOMPARE(missing.message, "Unable to process some or all of the file " + env.path("gone.txt") +
                                   "\n\nThe file does not exist.");
-    QVERIFY(RawDatabase::writeFile(leads, Header + QByteArray("a\0b", 3)));
-    QVERIFY(DataMerge::mergeText(*shown, leads).message.endsWith("this is not a text file."));
+    // Failures found while the leads are read undo the leads stored before them.
+    QVERIFY(RawDatabase(path).exec("DROP INDEX OneLeadPerCompany"));
+    const QList<QPair<QByteArray, QString>> unreadable = {
+        {Header + "a\n\nb" + QByteArray("\0c", 2),
+         "Line 5 holds a NUL character: this is not a text file."},
+        {Header + "a\r\n" + QByteArray((1 << 20) + 1, 'x'), "Line 4 is longer than"},
+        {Header + QByteArray("lead\n").repeated(32768), "Line 32770 holds lead 32768"}};
+    for (const auto& [text, cause] : unreadable) {
+        QVERIFY(RawDatabase::writeFile(leads, text));
+        const QString message = DataMerge::mergeText(*shown, leads).message;
+        QVERIFY2(message.startsWith("Unable to process some or all of the file " + leads + "\n\n" +
+                                    cause),
+                 qPrintable(message.left(200)));
+        QCOMPARE(shown->opportunities().count(), 1);
+        QCOMPARE(RawDatabase(path).count(), 1);
+    }
 }
 
 void TestDataMerge::mergeDatabases_data() {

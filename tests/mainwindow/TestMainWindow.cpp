@@ -728,7 +728,10 @@ void TestMainWindow::quickInfoWriteFailure() {
         lock = lockFile(a);
     else
         QVERIFY(QFile::remove(a));
+    const qsizetype cursorChanges = ui().waitCursorChanges().size();
     choose("combo_Probability", 5);
+    // The write waited for the file under the busy cursor.
+    QCOMPARE(ui().waitCursorChanges().mid(cursorChanges), (QList<bool>{true, false}));
 
     const QString text = ui().messages().value(0).text;
     QVERIFY2(text.contains(a) && text.size() > a.size() + 20, qPrintable(text)); // and a cause

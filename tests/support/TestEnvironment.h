@@ -9,8 +9,9 @@
 
 class SettingsStore;
 
-// Per-test surroundings: a temporary folder, a settings store in it, scripted UI services and a
-// fixed locale (en_US unless told otherwise). Everything is put back when it ends.
+// Per-test surroundings: a temporary folder, a settings store in it, scripted UI services, a
+// fixed locale (en_US unless told otherwise) and a short wait for files that another connection
+// holds (tests hold files on purpose). Everything is put back when it ends.
 class TestEnvironment {
 public:
     explicit TestEnvironment(const QLocale& locale = QLocale(QLocale::English,
@@ -31,4 +32,5 @@ private:
     ScriptedUiServices m_ui;
     std::unique_ptr<SettingsStore> m_store;
     QLocale m_previousLocale;
+    int m_previousLockWaitMs = 0;
 };
