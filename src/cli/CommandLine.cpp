@@ -64,12 +64,14 @@ CommandLine::~CommandLine() = default;
 const std::vector<CommandLine::Command>& CommandLine::commands() {
     static const std::vector<Command> commands = {
         {"export",
-         "export DB OUT [--all]",
+         "export DB OUT [--all] [--raw]",
          "Writes the opportunities that pass the stored filter (all with --all) to OUT: "
-         "comma-separated for .csv, TAB-separated for .txt, comma and blank otherwise.",
+         "comma-separated for .csv, TAB-separated for .txt, comma and blank otherwise. A text "
+         "beginning with =, +, - or @ gets an apostrophe in front, so that spreadsheets do not "
+         "run it as a formula; --raw writes such texts unchanged.",
          2,
          2,
-         {QStringLiteral("--all")},
+         {QStringLiteral("--all"), QStringLiteral("--raw")},
          {},
          &CommandLine::exportCommand},
         {"merge",
@@ -234,8 +236,10 @@ int CommandLine::exportCommand(const Arguments& arguments) {
     if (arguments.flags.contains(QStringLiteral("--all")))
         showAll(*database);
     const QString target = arguments.positional.at(1);
-    const auto written =
-        TextExport::write(database->opportunities(), target, {database->location()});
+    const auto written = TextExport::write(
+        database->opportunities(), target, {database->location()},
+        arguments.flags.contains(QStringLiteral("--raw")) ? TextExport::Formulas::Raw
+                                                          : TextExport::Formulas::Guarded);
     if (!written)
         return failure(written.message());
     m_out << TextExport::doneMessage(*written, target) << "\n";
