@@ -68,13 +68,15 @@ CommandLine::~CommandLine() = default;
 const std::vector<CommandLine::Command>& CommandLine::commands() {
     static const std::vector<Command> commands = {
         {"export",
-         "export DB OUT [--all]",
+         "export DB OUT [--all] [--raw]",
          "Writes the opportunities that pass the stored filter (all with --all) to OUT: "
          "comma-separated for .csv, TAB-separated for .txt, comma and blank otherwise. An OUT "
-         "of - writes comma-separated rows to standard output (./- names a file).",
+         "of - writes comma-separated rows to standard output (./- names a file). A text "
+         "beginning with =, +, - or @ gets an apostrophe in front, so that spreadsheets do not "
+         "run it as a formula; --raw writes such texts unchanged.",
          2,
          2,
-         {QStringLiteral("--all")},
+         {QStringLiteral("--all"), QStringLiteral("--raw")},
          {},
          &CommandLine::exportCommand},
         {"merge",
@@ -255,12 +257,15 @@ int CommandLine::exportCommand(const Arguments& arguments) {
     if (arguments.flags.contains(QStringLiteral("--all")))
         showAll(*database);
     const QString target = arguments.positional.at(1);
+    const TextExport::Formulas formulas = arguments.flags.contains(QStringLiteral("--raw"))
+                                              ? TextExport::Formulas::Raw
+                                              : TextExport::Formulas::Guarded;
     if (target == StandardOutput) {
         // Comma-separated rows and nothing else, for the next program of a pipe.
         QBuffer rows;
         rows.open(QIODevice::WriteOnly);
         const auto written =
-            TextExport::write(database->opportunities(), rows, TextExport::Format::Comma);
+            TextExport::write(database->opportunities(), rows, TextExport::Format::Comma, formulas);
         if (!written)
             return failure(
                 QStringLiteral("Could not export to standard output: %1").arg(written.message()));
@@ -271,7 +276,7 @@ int CommandLine::exportCommand(const Arguments& arguments) {
         return Success;
     }
     const auto written =
-        TextExport::write(database->opportunities(), target, {database->location()});
+        TextExport::write(database->opportunities(), target, {database->location()}, formulas);
     if (!written)
         return failure(written.message());
     m_out << TextExport::doneMessage(*written, target) << "\n";

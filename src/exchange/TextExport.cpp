@@ -20,10 +20,15 @@ QChar separatorChar(TextExport::Format format) {
     return format == TextExport::Format::Tab ? QLatin1Char('\t') : QLatin1Char(',');
 }
 
+bool isBlank(QChar c) {
+    return c == QLatin1Char(' ') || c == QLatin1Char('\t');
+}
+
 // Appends `value` to `row`, between double quotes with inner quotes doubled when it holds the
-// separator character, a double quote, CR or LF.
+// separator character, a double quote, CR or LF, or begins or ends with a blank (readers drop
+// blanks around a bare value).
 void appendValue(QString& row, const QString& value, QChar separator) {
-    bool quote = false;
+    bool quote = !value.isEmpty() && (isBlank(value.front()) || isBlank(value.back()));
     for (const QChar c : value) {
         if (c == separator || c == QLatin1Char('"') || c == QLatin1Char('\r') ||
             c == QLatin1Char('\n')) {
@@ -58,6 +63,18 @@ QString separatorText(TextExport::Format format) {
 
 } // namespace
 
+bool TextExport::looksLikeFormula(const QString& text) {
+    if (text.isEmpty())
+        return false;
+    const QChar first = text.front();
+    return first == QLatin1Char('=') || first == QLatin1Char('+') || first == QLatin1Char('-') ||
+           first == QLatin1Char('@');
+}
+
+QString TextExport::formulaSafe(const QString& text) {
+    return looksLikeFormula(text) ? QLatin1Char('\'') + text : text;
+}
+
 QString TextExport::formatKey(const QString& fileName) {
     if (fileName.size() < 4)
         return QString();
@@ -86,8 +103,10 @@ const QStringList& TextExport::headers() {
     return OpportunityFields::exportHeaders();
 }
 
-UiServices::FileRequest TextExport::fileRequest() {
+UiServices::FileRequest TextExport::fileRequest(bool* guardFormulas) {
     UiServices::FileRequest request;
+    request.checkBoxText = guardFormulasText();
+    request.checkBox = guardFormulas;
     request.save = true;
     request.confirmOverwrite = true;
     request.filters = {CsvFilter, TabFilter, AllFilter};
@@ -110,7 +129,7 @@ QString TextExport::doneMessage(qint64 count, const QString& fileName) {
 }
 
 ResultValue<qint64> TextExport::write(const Opportunities& opportunities, const QString& path,
-                                      const QStringList& openDatabases) {
+                                      const QStringList& openDatabases, Formulas formulas) {
     const QString refusal = QStringLiteral(
         "%1 is %2. The export does not write over a database; choose a file name ending in .csv "
         "or .txt.");
@@ -128,7 +147,7 @@ ResultValue<qint64> TextExport::write(const Opportunities& opportunities, const 
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return ResultValue<qint64>::failure(failed.arg(path, file.errorString()));
-    const auto written = write(opportunities, file, formatOf(formatKey(path)));
+    const auto written = write(opportunities, file, formatOf(formatKey(path)), formulas);
     if (!written || !file.commit()) {
         const QString cause = written ? file.errorString() : written.message();
         file.cancelWriting();
@@ -138,7 +157,7 @@ ResultValue<qint64> TextExport::write(const Opportunities& opportunities, const 
 }
 
 ResultValue<qint64> TextExport::write(const Opportunities& opportunities, QIODevice& device,
-                                      Format format) {
+                                      Format format, Formulas formulas) {
     const QChar separator = separatorChar(format);
     const QString between = separatorText(format);
     const QString rowEnd = QStringLiteral("\r\n");
@@ -173,6 +192,9 @@ ResultValue<qint64> TextExport::write(const Opportunities& opportunities, QIODev
                 appendValue(buffer, o.orderDateText(), separator);
             else if (*field == OpportunityFields::RecordNumber)
                 buffer += QString::number(o.recordNumber()); // a number, never quoted
+            else if (formulas == Formulas::Guarded &&
+                     OpportunityFields::Fields[*field].amount == OpportunityFields::Amount::None)
+                appendValue(buffer, formulaSafe(o.text(*field)), separator);
             else
                 appendValue(buffer, o.text(*field), separator);
         }

@@ -15,10 +15,17 @@ class QIODevice;
 // the end of the name): ".cs"/".CS" comma-separated, ".tx"/".TX" TAB-separated, anything else
 // comma plus space. In every format a value holding the separator character (comma or TAB), a
 // double quote, CR or LF is written between double quotes with its inner double quotes
-// doubled, so that every spreadsheet reads the rows back; other values are written bare.
+// doubled, and so is a value that begins or ends with a blank (space or TAB), so that every
+// reader gets the rows back as they were; other values are written bare.
+//
+// Texts come from web forms through lead files: a text that a spreadsheet would run as a formula
+// (one beginning with "=", "+", "-" or "@") is written with an apostrophe in front, which makes
+// the spreadsheet show it as text. Amounts are written as they are. The export dialog's check
+// box and the command-line tool's --raw write such texts unchanged.
 class TextExport {
 public:
     enum class Format { Comma, Tab, CommaSpace };
+    enum class Formulas { Guarded, Raw };
 
     // The title of every message about an export.
     static QString title() { return QStringLiteral("Data Export"); }
@@ -29,12 +36,22 @@ public:
     static QString exportSeparator(const QString& value, const QString& key);
     // `value`, quoted as its format needs, without separator (the last column).
     static QString exportQuote(const QString& value, const QString& key);
+    // Whether a spreadsheet would take `text` for a formula: it begins with =, +, - or @.
+    static bool looksLikeFormula(const QString& text);
+    // `text` with an apostrophe in front when it looks like a formula, else as it is.
+    static QString formulaSafe(const QString& text);
     // The 17 column headers, "Description" to "Owner".
     static const QStringList& headers();
 
     // The file dialog of the Export command: a save dialog that asks before overwriting, with
-    // the filters "Text(.CSV)", "Text(Tab)" and "All files", the first one selected.
-    static UiServices::FileRequest fileRequest();
+    // the filters "Text(.CSV)", "Text(Tab)" and "All files", the first one selected, and the
+    // check box guardFormulasText() that shows and takes `*guardFormulas` (none when null).
+    static UiServices::FileRequest fileRequest(bool* guardFormulas = nullptr);
+    // The text of the dialog's check box that keeps texts from running as formulas.
+    static QString guardFormulasText() {
+        return QStringLiteral("Keep texts beginning with =, +, - or @ from running as "
+                              "spreadsheet formulas (an apostrophe in front)");
+    }
     // The suffix the dialog adds to a name typed without extension while `filter` (one of
     // FileRequest().filters) is chosen: "csv", "txt", or "" for all files. Never "mdb".
     static QString defaultSuffixFor(const QString& filter);
@@ -44,13 +61,14 @@ public:
     // complete, so a failure leaves an existing file as it was. Refuses a target that is one of
     // `openDatabases`, any database file, or anything but a regular file (a named pipe, a
     // device, a folder), which the temporary file would replace. The message of a failure names the
-    // file and cause.
+    // file and cause. Texts that look like formulas are guarded unless `formulas` is Raw.
     static ResultValue<qint64> write(const Opportunities& opportunities, const QString& path,
-                                     const QStringList& openDatabases);
+                                     const QStringList& openDatabases,
+                                     Formulas formulas = Formulas::Guarded);
     // The same rows in `format` to `device`, open for writing (standard output, for one); the
     // message of a failure is the device's cause.
     static ResultValue<qint64> write(const Opportunities& opportunities, QIODevice& device,
-                                     Format format);
+                                     Format format, Formulas formulas = Formulas::Guarded);
 
     // "N opportunities exported to " + the file name: the message after a successful export.
     static QString doneMessage(qint64 count, const QString& fileName);

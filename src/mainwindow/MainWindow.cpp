@@ -1056,6 +1056,15 @@ QString MainWindow::opportunityText() const {
     return selected ? ::opportunityText(*selected) : QString();
 }
 
+QString MainWindow::opportunitySubject() const {
+    const QString key = selectedKey();
+    const SalesDatabase* shown = m_databases->shown();
+    const Opportunity* selected =
+        shown && !key.isEmpty() ? shown->opportunities().item(key) : nullptr;
+    return selected ? OutlookItems::itemSubject(selected->company(), selected->description())
+                    : QString();
+}
+
 void MainWindow::newOpportunity() {
     if (!hasDatabase())
         return;
@@ -1199,14 +1208,14 @@ void MainWindow::reportOutlookFailure(const Result& result, int command) {
 void MainWindow::createAppointment() {
     const WaitCursor wait;
     OutlookItems items(m_settings.user(), m_settings.store());
-    reportOutlookFailure(items.createAppointment(opportunityText()),
+    reportOutlookFailure(items.createAppointment(opportunitySubject(), opportunityText()),
                          static_cast<int>(OutlookItems::Command::Appointment));
 }
 
 void MainWindow::createTask() {
     const WaitCursor wait;
     OutlookItems items(m_settings.user(), m_settings.store());
-    reportOutlookFailure(items.createTask(opportunityText()),
+    reportOutlookFailure(items.createTask(opportunitySubject(), opportunityText()),
                          static_cast<int>(OutlookItems::Command::Task));
 }
 
@@ -1232,10 +1241,13 @@ void MainWindow::exportOpportunities() {
     if (!shown)
         return;
     UiServices& ui = UiServices::instance();
-    const auto path = ui.chooseFile(TextExport::fileRequest());
+    bool guardFormulas = true;
+    const auto path = ui.chooseFile(TextExport::fileRequest(&guardFormulas));
     if (!path || path->isEmpty())
         return;
-    const auto written = TextExport::write(shown->opportunities(), *path, m_databases->locations());
+    const auto written = TextExport::write(shown->opportunities(), *path, m_databases->locations(),
+                                           guardFormulas ? TextExport::Formulas::Guarded
+                                                         : TextExport::Formulas::Raw);
     if (written)
         ui.messageBox(TextExport::doneMessage(*written, *path), TextExport::title(),
                       UiServices::Icon::Information, UiServices::Buttons::Ok);

@@ -93,6 +93,8 @@ public:
     void pasteOpportunity();
     // The labelled text block of the selected opportunity; "" when no row is selected.
     QString opportunityText() const;
+    // The title of an appointment or task about the selected opportunity; "" when none is.
+    QString opportunitySubject() const;
     // The editor of this window, made on first use.
     OpportunityEditor& editor();
 

@@ -36,7 +36,15 @@ Result steps(std::initializer_list<std::function<Result()>> list) {
 
 } // namespace
 
-Result OutlookItems::createAppointment(const QString& body) {
+QString OutlookItems::itemSubject(const QString& company, const QString& description) {
+    QStringList parts;
+    for (const QString& part : {company.trimmed(), description.trimmed()})
+        if (!part.isEmpty())
+            parts.append(part);
+    return parts.join(QStringLiteral(" - "));
+}
+
+Result OutlookItems::createAppointment(const QString& subject, const QString& body) {
     return inSession(m_store, [&](PimApplication& application) -> Result {
         auto item = application.createAppointmentItem();
         if (!item)
@@ -44,6 +52,7 @@ Result OutlookItems::createAppointment(const QString& body) {
         auto& appointment = *item.value();
         return steps({[&] { return appointment.setStart(QDateTime::currentDateTime()); },
                       [&] { return appointment.setDuration(AppointmentMinutes); },
+                      [&] { return appointment.setSubject(subject); },
                       [&] { return appointment.setBody(body); },
                       [&] { return appointment.setReminderMinutesBeforeStart(ReminderMinutes); },
                       [&] { return appointment.setReminderSet(true); },
@@ -51,15 +60,15 @@ Result OutlookItems::createAppointment(const QString& body) {
     });
 }
 
-Result OutlookItems::createTask(const QString& body) {
+Result OutlookItems::createTask(const QString& subject, const QString& body) {
     return inSession(m_store, [&](PimApplication& application) -> Result {
         auto item = application.createTaskItem();
         if (!item)
             return item.result();
         auto& task = *item.value();
         return steps({[&] { return task.setDueDate(QDateTime::currentDateTime()); },
-                      [&] { return task.setBody(body); }, [&] { return task.save(); },
-                      [&] { return task.display(); }});
+                      [&] { return task.setSubject(subject); }, [&] { return task.setBody(body); },
+                      [&] { return task.save(); }, [&] { return task.display(); }});
     });
 }
 

@@ -27,10 +27,14 @@ public:
     OutlookItems(User& user, SettingsStore& store) : m_user(user), m_store(store) {}
 
     // An appointment starting now, lasting an hour, with a reminder 15 minutes before its
-    // start and `body` (the opportunity's text block, empty when none is selected) as its text.
-    Result createAppointment(const QString& body);
-    // A task due now with `body` as its text.
-    Result createTask(const QString& body);
+    // start, `subject` as its title and `body` (the opportunity's text block, empty when none
+    // is selected) as its text.
+    Result createAppointment(const QString& subject, const QString& body);
+    // A task due now with `subject` as its title and `body` as its text.
+    Result createTask(const QString& subject, const QString& body);
+    // The title of an appointment or task about an opportunity: its company and description as
+    // the list shows them, "Company - Description", or the one of them that is not empty.
+    static QString itemSubject(const QString& company, const QString& description);
     // Without an attachment (Email): a mail with `body`. With one (Send): a mail to the
     // profile's HQemail, copy to emailcc, blind copy to email, subject "Pipeline: " and the
     // territory (each only when its text is not empty), carrying a consistent copy of the
@@ -42,7 +46,8 @@ public:
     static QString failureText(Command command);
     static QString failureTitle(Command command);
     // The answer to that question: No switches the use of Outlook off in the profile (and saves
-    // it); the window then updates its command states. True when Outlook stays in use.
+    // it); the window then updates its command states. Any other answer, also the Cancel of a
+    // question closed without a button, keeps it. True when Outlook stays in use.
     bool keepUsingOutlook(UiServices::Answer answer);
 
 private:

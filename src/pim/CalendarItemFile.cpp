@@ -6,17 +6,23 @@
 
 namespace {
 
-icaltimetype utcTime(const QDateTime& when) {
+// A date-time property in UTC, "YYYYMMDDTHHMMSSZ". libical's own writer gives up on years
+// after 3000 (it writes zeros, which no reader accepts) although it reads them; the value is
+// therefore made from its text, which libical keeps as it is.
+icalproperty* utcTimeProperty(icalproperty_kind kind, const QDateTime& when) {
     const QDateTime utc = when.toUTC();
-    icaltimetype time = icaltime_null_time();
-    time.year = utc.date().year();
-    time.month = utc.date().month();
-    time.day = utc.date().day();
-    time.hour = utc.time().hour();
-    time.minute = utc.time().minute();
-    time.second = utc.time().second();
-    time.zone = icaltimezone_get_utc_timezone();
-    return time;
+    const QByteArray text = QStringLiteral("%1%2%3T%4%5%6Z")
+                                .arg(utc.date().year(), 4, 10, QLatin1Char('0'))
+                                .arg(utc.date().month(), 2, 10, QLatin1Char('0'))
+                                .arg(utc.date().day(), 2, 10, QLatin1Char('0'))
+                                .arg(utc.time().hour(), 2, 10, QLatin1Char('0'))
+                                .arg(utc.time().minute(), 2, 10, QLatin1Char('0'))
+                                .arg(utc.time().second(), 2, 10, QLatin1Char('0'))
+                                .toLatin1();
+    icalproperty* property = icalproperty_new(kind);
+    icalproperty_set_value(property,
+                           icalvalue_new_from_string(ICAL_DATETIME_VALUE, text.constData()));
+    return property;
 }
 
 icalcomponent* newCalendar() {
@@ -30,7 +36,7 @@ icalcomponent* newCalendar() {
 void addIdentity(icalcomponent* item, const QString& uid, const QDateTime& stamp) {
     icalcomponent_add_property(
         item, icalproperty_new_uid(CalendarItemFile::plainText(uid).toUtf8().constData()));
-    icalcomponent_add_property(item, icalproperty_new_dtstamp(utcTime(stamp)));
+    icalcomponent_add_property(item, utcTimeProperty(ICAL_DTSTAMP_PROPERTY, stamp));
 }
 
 // libical refuses an empty DESCRIPTION when the file is read again: no text, no property.
@@ -41,6 +47,17 @@ void addDescription(icalcomponent* item, const QString& body) {
         text.chop(1);
     if (!text.isEmpty())
         icalcomponent_add_property(item, icalproperty_new_description(text.constData()));
+}
+
+// The title of an item on one line: line breaks and TABs become blanks.
+void addSummary(icalcomponent* item, const QString& summary) {
+    QString line = CalendarItemFile::plainText(summary);
+    for (QChar& c : line)
+        if (c == QLatin1Char('\n') || c == QLatin1Char('\t'))
+            c = QLatin1Char(' ');
+    const QByteArray text = line.trimmed().toUtf8();
+    if (!text.isEmpty())
+        icalcomponent_add_property(item, icalproperty_new_summary(text.constData()));
 }
 
 // Folds a content line at 75 octets, never inside a UTF-8 sequence and never right after a
@@ -131,9 +148,11 @@ PimValue<QByteArray> CalendarItemFile::appointmentText(const Appointment& appoin
     icalcomponent* event = icalcomponent_new(ICAL_VEVENT_COMPONENT);
     addIdentity(event, uid, stamp);
     if (appointment.start.isValid())
-        icalcomponent_add_property(event, icalproperty_new_dtstart(utcTime(appointment.start)));
+        icalcomponent_add_property(event,
+                                   utcTimeProperty(ICAL_DTSTART_PROPERTY, appointment.start));
     icalcomponent_add_property(event, icalproperty_new_duration(icaldurationtype_from_int(
                                           appointment.durationMinutes * 60)));
+    addSummary(event, appointment.summary);
     addDescription(event, appointment.body);
     if (appointment.reminderSet) {
         icalcomponent* alarm = icalcomponent_new(ICAL_VALARM_COMPONENT);
@@ -157,7 +176,8 @@ PimValue<QByteArray> CalendarItemFile::taskText(const Task& task, const QString&
     icalcomponent* todo = icalcomponent_new(ICAL_VTODO_COMPONENT);
     addIdentity(todo, uid, stamp);
     if (task.due.isValid())
-        icalcomponent_add_property(todo, icalproperty_new_due(utcTime(task.due)));
+        icalcomponent_add_property(todo, utcTimeProperty(ICAL_DUE_PROPERTY, task.due));
+    addSummary(todo, task.summary);
     addDescription(todo, task.body);
     icalcomponent_add_component(calendar, todo);
     return finish(calendar);

@@ -7,8 +7,9 @@
 #include <QString>
 
 // iCalendar text of an appointment (VEVENT) or a task (VTODO), written with libical. Times are
-// written in UTC; line ends of the body become plain line feeds, other control characters are
-// dropped, and an empty body gives no DESCRIPTION at all. Each item is kept in a file of its
+// written in UTC; the summary (the item's title) is written on one line, line ends of the body
+// become plain line feeds, other control characters are dropped, and an empty summary or body
+// gives no SUMMARY or DESCRIPTION at all. Each item is kept in a file of its
 // own named by its UID (the vdir layout that calendar sync programs read and write).
 class CalendarItemFile {
 public:
@@ -18,12 +19,14 @@ public:
     struct Appointment {
         QDateTime start;
         qint32 durationMinutes = 0;
+        QString summary;
         QString body;
         bool reminderSet = false;
         qint32 reminderMinutesBeforeStart = 0;
     };
     struct Task {
         QDateTime due; // invalid: no due date
+        QString summary;
         QString body;
     };
 

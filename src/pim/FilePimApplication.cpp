@@ -94,6 +94,11 @@ template <typename Interface> class CalendarItem : public Interface {
 public:
     explicit CalendarItem(Folders folders) : m_folders(std::move(folders)), m_uid(newUid()) {}
 
+    QString subject() const override { return m_subject; }
+    PimResult setSubject(const QString& subject) override {
+        m_subject = subject;
+        return {};
+    }
     QString body() const override { return m_body; }
     PimResult setBody(const QString& body) override {
         m_body = body;
@@ -123,6 +128,7 @@ public:
 
 protected:
     virtual PimValue<QByteArray> text(const QString& uid, const QDateTime& stamp) const = 0;
+    QString m_subject;
     QString m_body;
 
 private:
@@ -167,6 +173,7 @@ protected:
         CalendarItemFile::Appointment appointment;
         appointment.start = m_start;
         appointment.durationMinutes = m_duration;
+        appointment.summary = m_subject;
         appointment.body = m_body;
         appointment.reminderSet = m_reminderSet;
         appointment.reminderMinutesBeforeStart = m_reminderMinutes;
@@ -194,7 +201,7 @@ public:
 
 protected:
     PimValue<QByteArray> text(const QString& uid, const QDateTime& stamp) const override {
-        return CalendarItemFile::taskText({m_due, m_body}, uid, stamp);
+        return CalendarItemFile::taskText({m_due, m_subject, m_body}, uid, stamp);
     }
 
 private:

@@ -79,13 +79,20 @@ QByteArray displayName(const QString& name) {
     return name.toLatin1();
 }
 
-// The display name part of "name <address>", without its quotes.
+// The display name part of "name <address>": a quoted string without its quotes and escapes,
+// other text as it is (double quotes inside a name such as Dana "DJ" Finch included).
 QString nameOf(const QString& entry) {
     const qsizetype open = entry.lastIndexOf(QLatin1Char('<'));
-    QString name = open > 0 ? entry.left(open).trimmed() : QString();
-    if (name.size() >= 2 && name.startsWith(QLatin1Char('"')) && name.endsWith(QLatin1Char('"')))
-        name = name.mid(1, name.size() - 2);
-    return name;
+    const QString name = open > 0 ? entry.left(open).trimmed() : QString();
+    if (name.size() < 2 || !name.startsWith(QLatin1Char('"')) || !name.endsWith(QLatin1Char('"')))
+        return name;
+    QString unquoted;
+    for (qsizetype i = 1; i + 1 < name.size(); ++i) {
+        if (name[i] == QLatin1Char('\\') && i + 2 < name.size())
+            ++i;
+        unquoted.append(name[i]);
+    }
+    return unquoted;
 }
 
 // The checked addresses of a recipient text, as a header value.

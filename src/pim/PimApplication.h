@@ -53,11 +53,14 @@ public:
         virtual PimValue<std::unique_ptr<Items>> getDefaultFolderItems(FolderType folder) = 0;
     };
 
-    // What every new item has: a body, Save and display (not modal).
+    // What every new item has: a subject (the title of an appointment or task), a body, Save
+    // and display (not modal).
     class Item {
     public:
         virtual ~Item() = default;
         virtual ItemType type() const = 0;
+        virtual QString subject() const = 0;
+        virtual PimResult setSubject(const QString& subject) = 0;
         virtual QString body() const = 0;
         virtual PimResult setBody(const QString& body) = 0;
         // Stores the item; a second Save stores it again in the same place.
@@ -93,8 +96,6 @@ public:
         virtual PimResult setCc(const QString& cc) = 0;
         virtual QString bcc() const = 0;
         virtual PimResult setBcc(const QString& bcc) = 0;
-        virtual QString subject() const = 0;
-        virtual PimResult setSubject(const QString& subject) = 0;
         // Attaches a copy of the file `source`, taken now, shown under `displayName`.
         virtual PimResult addAttachment(const QString& source, AttachmentType type, qint32 position,
                                         const QString& displayName) = 0;

@@ -1,10 +1,13 @@
 #include "platform/QtUiServices.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGridLayout>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QProcess>
 #include <QStandardPaths>
@@ -42,12 +45,37 @@ QMessageBox::StandardButtons toQt(UiServices::Buttons buttons) {
     }
     return QMessageBox::Ok;
 }
+
+// Notes a message box closed without a button: Escape or the title bar's close button. Qt
+// reports that as a click on the box's No button when it has no Cancel button.
+class DismissWatcher : public QObject {
+public:
+    bool dismissed() const { return m_dismissed; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Close ||
+            (event->type() == QEvent::KeyPress &&
+             static_cast<QKeyEvent*>(event)->matches(QKeySequence::Cancel)))
+            m_dismissed = true;
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    bool m_dismissed = false;
+};
 } // namespace
 
 UiServices::Answer QtUiServices::messageBox(const QString& text, const QString& title, Icon icon,
                                             Buttons buttons) {
     QMessageBox box(toQt(icon), title, text, toQt(buttons), QApplication::activeWindow());
-    switch (box.exec()) {
+    DismissWatcher watcher;
+    box.installEventFilter(&watcher);
+    const int clicked = box.exec();
+    // Closed without an answer: Cancel, the answer that changes nothing.
+    if (watcher.dismissed() && buttons != Buttons::Ok)
+        return Answer::Cancel;
+    switch (clicked) {
     case QMessageBox::Yes:
         return Answer::Yes;
     case QMessageBox::No:
@@ -87,8 +115,21 @@ std::optional<QString> QtUiServices::chooseFile(const FileRequest& request) {
     if (!directory.isEmpty())
         dialog.setDirectory(directory);
     dialog.selectFile(request.fileName);
+    QCheckBox* checkBox = nullptr;
+    if (request.checkBox) {
+        // Only Qt's own dialog takes a widget of the caller's, as a last row of its grid.
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout())) {
+            checkBox = new QCheckBox(request.checkBoxText, &dialog);
+            checkBox->setObjectName(QStringLiteral("chkFileOption"));
+            checkBox->setChecked(*request.checkBox);
+            grid->addWidget(checkBox, grid->rowCount(), 0, 1, grid->columnCount());
+        }
+    }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
+    if (checkBox)
+        *request.checkBox = checkBox->isChecked();
     const QString chosen = dialog.selectedFiles().constFirst();
     m_lastDirectory = request.folder ? chosen : QFileInfo(chosen).absolutePath();
     return chosen;

@@ -26,10 +26,16 @@ public:
         bool mustExist = false; // only existing files may be chosen
         bool confirmOverwrite = false;
         bool folder = false; // choose an existing folder instead of a file
+        // A check box shown with the dialog when `checkBox` is set: it starts as *checkBox and
+        // leaves its state there when a file is chosen.
+        QString checkBoxText;
+        bool* checkBox = nullptr;
     };
 
     virtual ~UiServices() = default;
 
+    // The button pressed; Cancel when the box was closed without one (Escape, the window's
+    // close button), also for Yes and No (a box of OK alone answers OK).
     virtual Answer messageBox(const QString& text, const QString& title, Icon icon,
                               Buttons buttons) = 0;
     // The chosen path, or nothing when the user cancelled.

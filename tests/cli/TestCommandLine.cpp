@@ -40,6 +40,8 @@ private slots:
     void exportToStandardOutput();
     void refusedTargets_data();
     void refusedTargets();
+    void exportGuardsFormulas_data();
+    void exportGuardsFormulas();
     void report_data();
     void report();
     void needsNoWidgets();
@@ -101,8 +103,8 @@ void TestCommandLine::usageAndFailures_data() {
     QTest::addColumn<QString>("error");
     QTest::newRow("nothing") << QStringList{} << 2 << "no command given";
     QTest::newRow("unknown command") << QStringList{"frobnicate"} << 2 << "unknown command";
-    QTest::newRow("missing argument")
-        << QStringList{"export", "Pipeline.mdb"} << 2 << "usage: corvane-cli export DB OUT [--all]";
+    QTest::newRow("missing argument") << QStringList{"export", "Pipeline.mdb"} << 2
+                                      << "usage: corvane-cli export DB OUT [--all] [--raw]";
     QTest::newRow("unknown option")
         << QStringList{"list", "Pipeline.mdb", "--fast"} << 2 << "does not know the option --fast";
     QTest::newRow("unknown column") << QStringList{"list", "Pipeline.mdb", "--columns", "Bogus"}
@@ -308,6 +310,31 @@ void TestCommandLine::refusedTargets() {
     QVERIFY(result.out.isEmpty());
     QCOMPARE(RawDatabase::readFile(path("Other.mdb")), other);
     QVERIFY(isFifo(path("pipe")));
+}
+
+void TestCommandLine::exportGuardsFormulas_data() {
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QByteArray>("company");
+    QTest::newRow("guarded") << QStringList{}
+                             << QByteArray("'=HYPERLINK(\"\"http://x.example\"\")");
+    QTest::newRow("raw") << QStringList{"--raw"}
+                         << QByteArray("=HYPERLINK(\"\"http://x.example\"\")");
+}
+
+// A company from a web form that a spreadsheet would run as a formula.
+void TestCommandLine::exportGuardsFormulas() {
+    QFETCH(QStringList, options);
+    QFETCH(QByteArray, company);
+    const Run help = run({"--help"});
+    QVERIFY(help.out.contains("corvane-cli export DB OUT [--all] [--raw]"));
+    QVERIFY(help.out.contains("--raw writes such texts unchanged"));
+    QVERIFY(RawDatabase(path("Pipeline.mdb"))
+                .exec("UPDATE Sales SET Company = '=HYPERLINK(\"http://x.example\")' WHERE "
+                      "RecordNumber = 2"));
+    const Run exported = run(QStringList{"export", "Pipeline.mdb", "out.csv", "--all"} + options);
+    QCOMPARE(exported.exitCode, 0);
+    const QByteArray written = RawDatabase::readFile(path("out.csv"));
+    QVERIFY2(written.contains(",\"" + company + "\","), written.constData());
 }
 
 void TestCommandLine::report_data() {

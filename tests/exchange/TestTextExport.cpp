@@ -66,6 +66,8 @@ private slots:
     void formatFollowsTheName();
     void quotedValuesReadBack_data();
     void quotedValuesReadBack();
+    void formulasGuardedUnlessRaw_data();
+    void formulasGuardedUnlessRaw();
     void onlyVisibleRowsInCollectionOrder();
     void refusesToWriteOverDatabases();
     void failedWriteKeepsTheOldFile();
@@ -137,6 +139,9 @@ void TestTextExport::quotedValuesReadBack() {
                              QStringLiteral("tab\there"),
                              QStringLiteral("lf\nonly"),
                              QStringLiteral("\""),
+                             QStringLiteral(" leading space"),
+                             QStringLiteral("trailing blanks  "),
+                             QStringLiteral("\tleading tab"),
                              QStringLiteral("Müller €")};
     Opportunities items;
     for (int i = 0; i < tricky.size(); ++i)
@@ -153,6 +158,60 @@ void TestTextExport::quotedValuesReadBack() {
     }
     // A value without anything to protect stays bare.
     QVERIFY(RawDatabase::readFile(path).contains("\r\nMüller €" + delimiter.toUtf8()));
+}
+
+void TestTextExport::formulasGuardedUnlessRaw_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("delimiter");
+    QTest::addColumn<bool>("raw");
+    for (const bool raw : {false, true}) {
+        const char* mode = raw ? "raw" : "guarded";
+        QTest::addRow("comma, %s", mode) << "f.csv"
+                                         << "," << raw;
+        QTest::addRow("tab, %s", mode) << "f.txt"
+                                       << "\t" << raw;
+        QTest::addRow("comma and blank, %s", mode) << "f.lst"
+                                                   << "," << raw;
+    }
+}
+
+// Texts from web forms that a spreadsheet would run get an apostrophe; amounts never do.
+void TestTextExport::formulasGuardedUnlessRaw() {
+    QFETCH(QString, name);
+    QFETCH(QString, delimiter);
+    QFETCH(bool, raw);
+    TestEnvironment env;
+    // Company as typed, and as the export writes it by default.
+    const QList<QPair<QString, QString>> companies{
+        {"=HYPERLINK(\"http://evil.example\",\"Click\")",
+         "'=HYPERLINK(\"http://evil.example\",\"Click\")"},
+        {"+cmd|' /C calc'!A0", "'+cmd|' /C calc'!A0"},
+        {"-2+3", "'-2+3"},
+        {"@SUM(A1:A9)", "'@SUM(A1:A9)"},
+        {"Acme = Co - +@", "Acme = Co - +@"},
+        {"'quoted", "'quoted"}};
+    Opportunities items;
+    for (int i = 0; i < companies.size(); ++i) {
+        Opportunity* o =
+            addOpportunity(items, i + 1, QStringLiteral("Deal"), QStringLiteral("=note"));
+        o->setCompany(companies.at(i).first);
+        o->setRevenue(QStringLiteral("-1500"));
+        o->setQuantity(QStringLiteral("+2"));
+    }
+    const QString path = env.path(name);
+    const auto written = TextExport::write(
+        items, path, {}, raw ? TextExport::Formulas::Raw : TextExport::Formulas::Guarded);
+    QVERIFY2(written.ok(), qPrintable(written.message()));
+    const auto rows = readWithPython(path, delimiter, delimiter == "," && name.endsWith(".lst"));
+    QCOMPARE(rows.size(), companies.size() + 1);
+    for (int i = 0; i < companies.size(); ++i) {
+        const QStringList& row = rows.at(i + 1);
+        QCOMPARE(row.size(), 17);
+        QCOMPARE(row.at(2), raw ? companies.at(i).first : companies.at(i).second);
+        QCOMPARE(row.at(4), raw ? QStringLiteral("=note") : QStringLiteral("'=note"));
+        QCOMPARE(row.at(7), QStringLiteral("+2"));
+        QCOMPARE(row.at(8), QStringLiteral("-1500"));
+    }
 }
 
 void TestTextExport::onlyVisibleRowsInCollectionOrder() {

@@ -4,9 +4,12 @@
 #include "about/HelpWindow.h"
 #include "editor/OpportunityEditor.h"
 #include "exchange/OpportunityText.h"
+#include "exchange/TextExport.h"
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/OpportunityListModel.h"
 #include "mainwindow/OpportunitySortProxy.h"
+#include "outlook/OutlookItems.h"
+#include "platform/QtUiServices.h"
 #include "platform/SettingsStore.h"
 #include "settings/User.h"
 #include "store/SalesDatabase.h"
@@ -14,7 +17,10 @@
 #include "workspace/OpenDatabases.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QFile>
+#include <QFileDialog>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTextBrowser>
@@ -38,6 +44,10 @@ private slots:
     void newAndEditThroughTheEditor();
     void failedWritesKeepTheListEqualToTheFile();
     void calendarFailureAsksAndNoSwitchesOutlookOff();
+    void questionClosedWithoutButton_data();
+    void questionClosedWithoutButton();
+    void fileDialogCheckBox_data();
+    void fileDialogCheckBox();
     void exportAndReportMessages();
 
 private:
@@ -232,28 +242,121 @@ void TestOpportunityCommands::calendarFailureAsksAndNoSwitchesOutlookOff() {
     ui().queueAnswer(Answer::Yes);
     action("mnuAppt")->trigger();
     QVERIFY(m_settings->user().useOutlook());
+    // The question closed without a button (Escape, the title bar) keeps the setting.
+    ui().queueAnswer(Answer::Cancel);
+    action("mnuAppt")->trigger();
+    QVERIFY(m_settings->user().useOutlook());
+    QVERIFY(action("mnuAppt")->isEnabled());
     ui().queueAnswer(Answer::No);
     action("mnuTask")->trigger();
     QVERIFY(!m_settings->user().useOutlook());
     for (const char* name : {"mnuAppt", "mnuTask", "mnuEmail", "mnuSend"})
         QVERIFY2(!action(name)->isEnabled(), name);
     const auto messages = ui().messages();
-    QCOMPARE(messages.size(), 2);
+    QCOMPARE(messages.size(), 3);
     QCOMPARE(messages[0].title, QStringLiteral("Outlook Appointment"));
-    QCOMPARE(messages[1].text, QStringLiteral("Unable to create an Outlook Task. Do you wish to "
+    QCOMPARE(messages[2].text, QStringLiteral("Unable to create an Outlook Task. Do you wish to "
                                               "continue to connect to Outlook?"));
-    QCOMPARE(messages[1].buttons, Buttons::YesNo);
+    QCOMPARE(messages[2].buttons, Buttons::YesNo);
+}
+
+// The real message box: a Yes/No question closed by Escape or the title bar answers Cancel (Qt
+// itself would report No, which switches the mail and calendar commands off).
+void TestOpportunityCommands::questionClosedWithoutButton_data() {
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("Escape") << "Escape" << int(Answer::Cancel);
+    QTest::newRow("closed") << "close" << int(Answer::Cancel);
+    QTest::newRow("No pressed") << "No" << int(Answer::No);
+    QTest::newRow("Yes pressed") << "Yes" << int(Answer::Yes);
+}
+
+void TestOpportunityCommands::questionClosedWithoutButton() {
+    QFETCH(QString, how);
+    QFETCH(int, expected);
+    QtUiServices services;
+    bool shown = false;
+    QTimer::singleShot(0, this, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        shown = true;
+        if (how == QLatin1String("Escape"))
+            QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : box,
+                            Qt::Key_Escape);
+        else if (how == QLatin1String("close"))
+            box->close();
+        else
+            box->button(how == QLatin1String("No") ? QMessageBox::No : QMessageBox::Yes)->click();
+    });
+    const Answer answer = services.messageBox(
+        OutlookItems::failureText(OutlookItems::Command::Task),
+        OutlookItems::failureTitle(OutlookItems::Command::Task), Icon::None, Buttons::YesNo);
+    QVERIFY(shown);
+    QCOMPARE(int(answer), expected);
+}
+
+void TestOpportunityCommands::fileDialogCheckBox_data() {
+    QTest::addColumn<bool>("clear");
+    QTest::addColumn<bool>("accept");
+    QTest::addColumn<bool>("expected");
+    QTest::newRow("left as it is") << false << true << true;
+    QTest::newRow("cleared") << true << true << false;
+    QTest::newRow("cleared, then cancelled") << true << false << true;
+}
+
+// The real file dialog shows the request's check box and hands back its state.
+void TestOpportunityCommands::fileDialogCheckBox() {
+    QFETCH(bool, clear);
+    QFETCH(bool, accept);
+    QFETCH(bool, expected);
+    QtUiServices services;
+    bool guard = true;
+    const QString target = m_env->path("chosen.csv");
+    QString shownText;
+    QTimer::singleShot(0, this, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        if (auto* box = dialog->findChild<QCheckBox*>(QStringLiteral("chkFileOption"))) {
+            shownText = box->text();
+            QVERIFY(box->isChecked());
+            if (clear)
+                box->setChecked(false);
+        }
+        if (accept) {
+            dialog->selectFile(target);
+            QMetaObject::invokeMethod(dialog, "accept");
+        } else {
+            QMetaObject::invokeMethod(dialog, "reject");
+        }
+    });
+    const auto chosen = services.chooseFile(TextExport::fileRequest(&guard));
+    QCOMPARE(chosen.has_value(), accept);
+    QCOMPARE(shownText, TextExport::guardFormulasText());
+    QCOMPARE(guard, expected);
 }
 
 void TestOpportunityCommands::exportAndReportMessages() {
-    const QString file = makeDatabase(m_env->path("a.mdb"), {{"One"}, {"Two"}});
+    const QString file = makeDatabase(m_env->path("a.mdb"), {{"One"}, {"=1+1"}});
     start(file);
     const QString csv = m_env->path("out.csv");
     ui().queueFile(csv);
     action("mnuExport")->trigger();
     QFile written(csv);
     QVERIFY(written.open(QIODevice::ReadOnly));
-    QCOMPARE(written.readAll().count("\r\n"), 3);
+    const QByteArray guarded = written.readAll();
+    written.close();
+    QCOMPARE(guarded.count("\r\n"), 3);
+    QVERIFY2(guarded.contains("\r\n'=1+1,"), guarded.constData());
+    // The dialog's check box, cleared, writes formulas as they are.
+    QCOMPARE(ui().fileRequests().last().checkBoxText, TextExport::guardFormulasText());
+    ui().clearRecords();
+    ui().queueFile(csv);
+    ui().queueCheckBox(false);
+    action("mnuExport")->trigger();
+    QVERIFY(written.open(QIODevice::ReadOnly));
+    QVERIFY(written.readAll().contains("\r\n=1+1,"));
 
     // An export never writes over a database, open or not.
     ui().queueFile(file);

@@ -94,19 +94,33 @@ private:
 
 void TestOutlookItems::calendarItems_data() {
     QTest::addColumn<Command>("command");
+    QTest::addColumn<QString>("company");
+    QTest::addColumn<QString>("description");
     QTest::addColumn<QString>("body");
-    QTest::newRow("appointment") << Command::Appointment << kBody;
-    QTest::newRow("task") << Command::Task << kBody;
-    QTest::newRow("appointment, nothing selected") << Command::Appointment << QString();
+    QTest::addColumn<QByteArray>("summary"); // null: none at all
+    QTest::newRow("appointment") << Command::Appointment << "Barrow & Finch"
+                                 << "Spring order; 40 units" << kBody
+                                 << QByteArray("Barrow & Finch - Spring order; 40 units");
+    QTest::newRow("task") << Command::Task << "Barrow & Finch"
+                          << "Spring order; 40 units" << kBody
+                          << QByteArray("Barrow & Finch - Spring order; 40 units");
+    QTest::newRow("task without company")
+        << Command::Task << QString() << "Pumps" << kBody << QByteArray("Pumps");
+    QTest::newRow("appointment, nothing selected")
+        << Command::Appointment << QString() << QString() << QString() << QByteArray();
 }
 
 void TestOutlookItems::calendarItems() {
     QFETCH(Command, command);
+    QFETCH(QString, company);
+    QFETCH(QString, description);
     QFETCH(QString, body);
+    QFETCH(QByteArray, summary);
     OutlookItems items(*m_user, m_env->store());
     const QDateTime before = QDateTime::fromSecsSinceEpoch(QDateTime::currentSecsSinceEpoch());
-    const Result made =
-        command == Command::Task ? items.createTask(body) : items.createAppointment(body);
+    const QString subject = OutlookItems::itemSubject(company, description);
+    const Result made = command == Command::Task ? items.createTask(subject, body)
+                                                 : items.createAppointment(subject, body);
     const QDateTime after = QDateTime::currentDateTime();
     QVERIFY2(made.ok(), qPrintable(made.message()));
 
@@ -124,6 +138,11 @@ void TestOutlookItems::calendarItems() {
     // Blanks at the very end are dropped: calendar readers lose them.
     QByteArray expected = body.toUtf8().replace("\r\n", "\n").replace('\r', '\n').trimmed();
     QCOMPARE(PimChecks::description(item), body.isEmpty() ? QByteArray() : expected);
+    // The title calendar programs list: the opportunity's company and description.
+    icalproperty* title = icalcomponent_get_first_property(item, ICAL_SUMMARY_PROPERTY);
+    QCOMPARE(title != nullptr, !summary.isNull());
+    if (title)
+        QCOMPARE(QByteArray(icalproperty_get_summary(title)), summary);
     const QDateTime when = PimChecks::toDateTime(
         command == Command::Task ? icalcomponent_get_due(item) : icalcomponent_get_dtstart(item));
     QVERIFY2(when >= before && when <= after, qPrintable(when.toString(Qt::ISODate)));
@@ -267,8 +286,8 @@ void TestOutlookItems::failures() {
                                           : "area@corvane.example");
     m_user->setLastSent(QDate(2020, 1, 31));
     OutlookItems items(*m_user, m_env->store());
-    const Result made = command == Command::Appointment ? items.createAppointment(kBody)
-                        : command == Command::Task      ? items.createTask(kBody)
+    const Result made = command == Command::Appointment ? items.createAppointment("Acme", kBody)
+                        : command == Command::Task      ? items.createTask("Acme", kBody)
                         : command == Command::Email     ? items.createOutlookMail(QString(), kBody)
                                                         : items.createOutlookMail(attachment);
     QVERIFY(!made.ok());
@@ -288,6 +307,9 @@ void TestOutlookItems::answerNoSwitchesOutlookOff() {
     user.setUseOutlook(true);
     OutlookItems items(user, m_env->store());
     QVERIFY(items.keepUsingOutlook(UiServices::Answer::Yes));
+    QVERIFY(user.useOutlook());
+    // Closing the question without a button (Escape, the title bar) answers Cancel: keep.
+    QVERIFY(items.keepUsingOutlook(UiServices::Answer::Cancel));
     QVERIFY(user.useOutlook());
     QVERIFY(!items.keepUsingOutlook(UiServices::Answer::No));
     QVERIFY(!user.useOutlook());

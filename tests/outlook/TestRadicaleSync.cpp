@@ -179,7 +179,9 @@ void TestRadicaleSync::roundTrip() {
 
     // An appointment made here, synced to the server.
     User user(m_env->store());
-    QVERIFY(OutlookItems(user, m_env->store()).createAppointment("Spring order\nCall Ingrid").ok());
+    QVERIFY(OutlookItems(user, m_env->store())
+                .createAppointment("Acme - Spring order", "Spring order\nCall Ingrid")
+                .ok());
     const QStringList items = QDir(calendar).entryList({"*.ics"}, QDir::Files);
     QCOMPARE(items.size(), 1);
     failed = vdirsyncer("sync");

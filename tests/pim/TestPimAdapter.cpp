@@ -13,6 +13,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QtTest>
 #include <memory>
@@ -84,8 +85,12 @@ private slots:
     void appointmentReadsBack_data();
     void appointmentReadsBack();
     void calendarRangesChecked();
+    void calendarTitleAndDatesReadBack_data();
+    void calendarTitleAndDatesReadBack();
     void mailReadsBack_data();
     void mailReadsBack();
+    void encodedWordsHoldWholeCharacters_data();
+    void encodedWordsHoldWholeCharacters();
     void mailDisplayStartsComposeWindow();
     void recipientsChecked_data();
     void recipientsChecked();
@@ -221,6 +226,72 @@ void TestPimAdapter::calendarRangesChecked() {
              CalendarItemFile::MaxMinutes * 60);
 }
 
+void TestPimAdapter::calendarTitleAndDatesReadBack_data() {
+    QTest::addColumn<bool>("task");
+    QTest::addColumn<QDateTime>("when");
+    QTest::addColumn<QString>("subject");
+    QTest::addColumn<QByteArray>("summary"); // null: none at all
+    const QDateTime last(QDate(9999, 12, 31), QTime(23, 59, 59), Qt::UTC);
+    const QDateTime first(QDate(1, 1, 1), QTime(0, 0), Qt::UTC);
+    const QDateTime spring(QDate(2026, 3, 14), QTime(9, 26, 53), Qt::UTC);
+    const QString title = QStringLiteral("Barrow & Finch - Spring order; 40 units, \"rush\"");
+    for (const bool task : {false, true}) {
+        const char* kind = task ? "task" : "appointment";
+        QTest::addRow("%s in the last second of 9999", kind)
+            << task << last << title << title.toUtf8();
+        QTest::addRow("%s in year 1", kind) << task << first << title << title.toUtf8();
+        QTest::addRow("%s, long title on two lines", kind)
+            << task << spring << "Zoë Ørnebjerg\r\n" + QString(40, QChar(0x20AC)) + "\t "
+            << ("Zoë Ørnebjerg " + QString(40, QChar(0x20AC))).toUtf8();
+        QTest::addRow("%s without title", kind) << task << spring << QString() << QByteArray();
+    }
+}
+
+// Every date the items accept is written so that libical reads it back (its own writer gives
+// up after the year 3000), and the title is the SUMMARY, the text block the DESCRIPTION.
+void TestPimAdapter::calendarTitleAndDatesReadBack() {
+    QFETCH(bool, task);
+    QFETCH(QDateTime, when);
+    QFETCH(QString, subject);
+    QFETCH(QByteArray, summary);
+    auto application = start();
+    QVERIFY(application);
+    std::unique_ptr<PimApplication::Item> item;
+    if (task) {
+        auto made = application->createTaskItem();
+        QVERIFY(made.ok());
+        QVERIFY(made.value()->setDueDate(when).ok());
+        item = std::move(made.value());
+    } else {
+        auto made = application->createAppointmentItem();
+        QVERIFY(made.ok());
+        QVERIFY(made.value()->setStart(when).ok());
+        item = std::move(made.value());
+    }
+    QVERIFY(item->setSubject(subject).ok());
+    QVERIFY(item->setBody(QStringLiteral("Description: Spring order\r\nCompany: Barrow")).ok());
+    QVERIFY(item->save().ok());
+
+    const QByteArray raw = onlyFile(folder("Calendar"), QStringLiteral("*.ics"));
+    QVERIFY2(PimChecks::calendarFaults(raw).isEmpty(), qPrintable(PimChecks::calendarFaults(raw)));
+    QVERIFY2(!raw.contains("00000000T"), raw.constData());
+    const PimChecks::Calendar calendar(raw);
+    icalcomponent* component = calendar.first(task ? ICAL_VTODO_COMPONENT : ICAL_VEVENT_COMPONENT);
+    QVERIFY(component);
+    const icaltimetype time =
+        task ? icalcomponent_get_due(component) : icalcomponent_get_dtstart(component);
+    QVERIFY(icaltime_is_utc(time));
+    QCOMPARE(QDateTime(QDate(time.year, time.month, time.day),
+                       QTime(time.hour, time.minute, time.second), Qt::UTC),
+             when);
+    icalproperty* title = icalcomponent_get_first_property(component, ICAL_SUMMARY_PROPERTY);
+    QCOMPARE(title != nullptr, !summary.isNull());
+    if (title)
+        QCOMPARE(QByteArray(icalproperty_get_summary(title)), summary);
+    QCOMPARE(PimChecks::description(component),
+             QByteArray("Description: Spring order\nCompany: Barrow"));
+}
+
 void TestPimAdapter::mailReadsBack_data() {
     QTest::addColumn<QVariantMap>("fields");
     QTest::addColumn<QString>("attachment");
@@ -239,6 +310,12 @@ void TestPimAdapter::mailReadsBack_data() {
                                  ["Finch, Dana", "dana@bf.example"]],
                           "subject": "Pipeline: Région Île-de-France — 2026",
                           "attachments": [{"filename": "Übersicht März.mdb", "encoding": "base64"}]})");
+    QTest::newRow("display name holding double quotes")
+        << QVariantMap{{"To",
+                        R"(Dana "DJ" Finch <dana@bf.example>, "Lee \"Ace\" Park" <lee@bf.example>)"},
+                       {"Body", kBody}}
+        << QString() << QByteArray(R"({"to": [["Dana \"DJ\" Finch", "dana@bf.example"],
+                                 ["Lee \"Ace\" Park", "lee@bf.example"]]})");
     // Folding: a long subject of short words; a word too long to fold is encoded instead.
     QTest::newRow("long subject, long word")
         << QVariantMap{{"Subject", QString("Pipeline: ") +
@@ -315,6 +392,56 @@ void TestPimAdapter::mailReadsBack() {
                 QJsonDocument(QJsonArray{parsed.value(it.key())}).toJson(QJsonDocument::Compact)));
     for (const QJsonValue& data : parsed.value("data").toArray())
         QCOMPARE(QByteArray::fromBase64(data.toString().toLatin1()), content);
+}
+
+void TestPimAdapter::encodedWordsHoldWholeCharacters_data() {
+    QTest::addColumn<QString>("text");
+    QTest::newRow("subject of 30 é behind a prefix")
+        << QStringLiteral("Pipeline: ") + QString(30, QChar(0xE9));
+    QTest::newRow("subject of three-byte characters")
+        << QStringLiteral("Pipeline: x") + QString(30, QChar(0x20AC));
+    QTest::newRow("subject of four-byte characters")
+        << QStringLiteral("Pipeline: ") + QString::fromUtf8("\xF0\x9F\x93\x88").repeated(20);
+}
+
+// Each RFC 2047 encoded word is decoded on its own by Python's email package: it must hold
+// whole UTF-8 characters, or strict readers show replacement characters.
+void TestPimAdapter::encodedWordsHoldWholeCharacters() {
+    QFETCH(QString, text);
+    if (PimChecks::python().isEmpty())
+        QSKIP("python3 is needed to decode the words");
+    auto application = start();
+    QVERIFY(application);
+    auto item = application->createMailItem();
+    QVERIFY(item.ok());
+    fill(*item.value(), {{"Subject", text}});
+    QVERIFY(item.value()->save().ok());
+    QString draft;
+    const QByteArray raw = onlyFile(folder("Drafts"), QStringLiteral("*.eml"), &draft);
+    QVERIFY2(PimChecks::mailFaults(raw).isEmpty(), qPrintable(PimChecks::mailFaults(raw)));
+    // The header, unfolded, and its encoded words.
+    const QByteArray head = raw.left(raw.indexOf("\r\n\r\n")).replace("\r\n ", " ");
+    QByteArray value;
+    for (const QByteArray& line : head.split('\n'))
+        if (line.startsWith("Subject:"))
+            value = line.trimmed();
+    static const QRegularExpression word(QStringLiteral(R"(=\?[^?\s]+\?[BbQq]\?[^?\s]*\?=)"));
+    QStringList words;
+    for (auto match = word.globalMatch(QString::fromLatin1(value)); match.hasNext();)
+        words.append(match.next().captured());
+    QVERIFY2(words.size() > 1, value.constData());
+    QProcess python;
+    python.start(PimChecks::python(),
+                 QStringList{"-c", "import sys\n"
+                                   "from email.header import decode_header\n"
+                                   "for w in sys.argv[1:]:\n"
+                                   "    for data, charset in decode_header(w):\n"
+                                   "        data.decode(charset, 'strict')\n"} +
+                     words);
+    QVERIFY(python.waitForFinished(30000));
+    QVERIFY2(python.exitCode() == 0, python.readAllStandardError().constData());
+    // And the whole subject reads back as typed.
+    QCOMPARE(PimChecks::readMail(draft).value("subject").toString(), text);
 }
 
 void TestPimAdapter::mailDisplayStartsComposeWindow() {

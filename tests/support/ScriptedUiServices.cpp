@@ -15,9 +15,13 @@ UiServices::Answer ScriptedUiServices::messageBox(const QString& text, const QSt
 
 std::optional<QString> ScriptedUiServices::chooseFile(const FileRequest& request) {
     m_fileRequests.append(request);
+    m_fileRequests.last().checkBox = nullptr; // not valid after the call
     if (m_files.isEmpty())
         return std::nullopt;
-    return m_files.dequeue();
+    const std::optional<QString> chosen = m_files.dequeue();
+    if (chosen && request.checkBox && !m_checkBoxes.isEmpty())
+        *request.checkBox = m_checkBoxes.dequeue();
+    return chosen;
 }
 
 bool ScriptedUiServices::openInUserProgram(const QString& pathOrUrl) {

@@ -27,6 +27,9 @@ public:
     // Scripting.
     void queueAnswer(Answer answer) { m_answers.enqueue(answer); }
     void queueFile(const std::optional<QString>& path) { m_files.enqueue(path); }
+    // The state a file dialog's check box is left in when the dialog chooses a file; unscripted,
+    // the check box stays as the request shows it.
+    void queueCheckBox(bool checked) { m_checkBoxes.enqueue(checked); }
     // Runs when the next message box is shown, before it answers (for modal interplay).
     void onMessage(std::function<void(const Message&)> hook) { m_messageHook = std::move(hook); }
     void setOpenSucceeds(bool ok) { m_openSucceeds = ok; }
@@ -60,6 +63,7 @@ public:
 private:
     QQueue<Answer> m_answers;
     QQueue<std::optional<QString>> m_files;
+    QQueue<bool> m_checkBoxes;
     std::function<void(const Message&)> m_messageHook;
     QList<Message> m_messages;
     QList<FileRequest> m_fileRequests;
