@@ -3,8 +3,8 @@
 #include "Measure.h"
 #include "SampleData.h"
 #include "platform/LocaleText.h"
-#include "store/SalesDatabase.h"
 #include "platform/Result.h"
+#include "store/SalesDatabase.h"
 
 #include <QLocale>
 #include <cmath>
