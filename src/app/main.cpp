@@ -22,7 +22,11 @@ int main(int argc, char* argv[]) {
     ApplicationSettings settings;
     MainWindow window(settings);
     window.show();
-    window.load(QApplication::arguments().mid(1));
+    // The names as their bytes: QApplication has taken out its own options by now.
+    QList<QByteArray> names;
+    for (int i = 1; i < argc; ++i)
+        names.append(QByteArray(argv[i]));
+    window.load(names);
     const int result = QApplication::exec();
     UiServices::setDefault(nullptr);
     return result;

@@ -497,6 +497,24 @@ void MainWindow::load(const QStringList& commandLineFiles) {
         showListView(false);
 }
 
+void MainWindow::load(const QList<QByteArray>& commandLineNames) {
+    QStringList names;
+    for (const QByteArray& raw : commandLineNames) {
+        const QString name = QFile::decodeName(raw);
+        if (QFile::encodeName(name) == raw) {
+            names.append(name);
+            continue;
+        }
+        UiServices::instance().messageBox(
+            QStringLiteral("The name %1 is not valid UTF-8 text: it would name another file. "
+                           "Rename the file to use it with Corvane.")
+                .arg(name),
+            QStringLiteral("Open Database File."), UiServices::Icon::Exclamation,
+            UiServices::Buttons::Ok);
+    }
+    load(names);
+}
+
 std::optional<QString> MainWindow::chooseDatabaseFile() {
     UiServices::FileRequest request;
     request.title = QStringLiteral("Open or Create a Corvane Database");

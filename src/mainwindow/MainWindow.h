@@ -52,6 +52,9 @@ public:
     // Start-up: opens the files named on the command line, or else the database shown at the
     // last exit (or asks, or starts without one).
     void load(const QStringList& commandLineFiles = {});
+    // The same from the command line's bytes: a name that is not valid UTF-8 text would name
+    // another file once decoded, so it is refused with a message rather than opened or created.
+    void load(const QList<QByteArray>& commandLineNames);
     // Shut-down: stores the shown database's location and captures the column widths. Runs when
     // the window closes (Exit, the window frame) and when the session ends.
     void shutDown();

@@ -17,6 +17,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QDialog>
+#include <QDir>
 #include <QFile>
 #include <QHeaderView>
 #include <QLabel>
@@ -971,6 +972,18 @@ void TestMainWindow::commandLineTakesStartUpsPlace() {
         QCOMPARE(ui().fileRequests().size(), 0);
         checkMessages({});
     }
+
+    // A name that is not UTF-8 would name another file once decoded: it is refused, the other
+    // names open, and no file is made under the decoded name.
+    const QByteArray bad = QFile::encodeName(path("bad")) + "\xff.mdb";
+    m_window = std::make_unique<MainWindow>(*m_settings);
+    m_window->load(QList<QByteArray>{bad, QFile::encodeName(a)});
+    QCOMPARE(m_window->databases().count(), 1);
+    checkMessages({{"The name " + QFile::decodeName(bad) +
+                        " is not valid UTF-8 text: it would name another file. Rename the file "
+                        "to use it with Corvane.",
+                    "Open Database File.", Icon::Exclamation, Buttons::Ok}});
+    QCOMPARE(QDir(path(".")).entryList({"bad*"}, QDir::Files | QDir::Hidden), QStringList());
 }
 
 QTEST_MAIN(TestMainWindow)
