@@ -188,15 +188,15 @@ const QStringList& Filters::criterionKeys() {
     return keys;
 }
 
-FilterItem* Filters::add(const QString& Key, const QVariant& Value, const QString& FilterName,
-                         const QString& FilterGroup, const QString& sKey) {
+FilterItem* Filters::add(const QString& key, const QVariant& value, const QString& filterName,
+                         const QString& filterGroup, const QString& sKey) {
     if (m_items.contains(sKey))
         return nullptr;
     auto item = std::make_unique<FilterItem>();
-    item->setKey(Key);
-    item->setValue(Value);
-    item->setFilterName(FilterName);
-    item->setFilterGroup(FilterGroup);
+    item->setKey(key);
+    item->setValue(value);
+    item->setFilterName(filterName);
+    item->setFilterGroup(filterGroup);
     return m_items.add(std::move(item), sKey);
 }
 

@@ -34,8 +34,8 @@ public:
 
     // Appends a new item with these values, under the key `sKey` unless it is empty. Returns
     // nullptr (and changes nothing) when the key is already in use.
-    FilterItem* add(const QString& Key, const QVariant& Value, const QString& FilterName,
-                    const QString& FilterGroup, const QString& sKey);
+    FilterItem* add(const QString& key, const QVariant& value, const QString& filterName,
+                    const QString& filterGroup, const QString& sKey);
     // The item under a key, or at a 1-based position; nullptr when there is none.
     FilterItem* item(const QString& key) const;
     FilterItem* item(qint32 position) const;

@@ -66,20 +66,20 @@ qint32 readableCount(const PimApplication::Items& items) {
 
 } // namespace
 
-Contact* OutlookContacts::add(const QString& Key, const QString& FirstName, const QString& LastName,
-                              const QString& FileAs, const QString& Company,
-                              const QString& Department, const QString& BusinessPhone,
+Contact* OutlookContacts::add(const QString& key, const QString& firstName, const QString& lastName,
+                              const QString& fileAs, const QString& company,
+                              const QString& department, const QString& businessPhone,
                               const QString& sKey) {
     if (m_items.contains(sKey))
         return nullptr;
     auto contact = std::make_unique<Contact>();
-    contact->setKey(Key);
-    contact->setFirstName(FirstName);
-    contact->setLastName(LastName);
-    contact->setFileAs(FileAs);
-    contact->setCompany(Company);
-    contact->setDepartment(Department);
-    contact->setBusinessPhone(BusinessPhone);
+    contact->setKey(key);
+    contact->setFirstName(firstName);
+    contact->setLastName(lastName);
+    contact->setFileAs(fileAs);
+    contact->setCompany(company);
+    contact->setDepartment(department);
+    contact->setBusinessPhone(businessPhone);
     return m_items.add(std::move(contact), sKey);
 }
 

@@ -21,9 +21,9 @@ public:
 
     // Creates a contact with these texts and appends it, under the collection key `sKey`
     // unless that is empty. Returns nullptr (and adds nothing) when `sKey` is taken.
-    Contact* add(const QString& Key, const QString& FirstName, const QString& LastName,
-                 const QString& FileAs, const QString& Company, const QString& Department,
-                 const QString& BusinessPhone, const QString& sKey = QString());
+    Contact* add(const QString& key, const QString& firstName, const QString& lastName,
+                 const QString& fileAs, const QString& company, const QString& department,
+                 const QString& businessPhone, const QString& sKey = QString());
     // The contact at a 1-based position, or under a collection key; nullptr when none.
     Contact* item(qint32 position) const;
     Contact* item(const QString& key) const;

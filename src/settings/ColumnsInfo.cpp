@@ -53,15 +53,15 @@ void ColumnsInfo::save() const {
     }
 }
 
-ColumnStatus* ColumnsInfo::add(const QString& cKey, qint16 cWidth, qint16 COrder, bool CDisplay,
+ColumnStatus* ColumnsInfo::add(const QString& cKey, qint16 cWidth, qint16 order, bool displayed,
                                const QString& sKey) {
     if (m_items.contains(sKey))
         return nullptr;
     auto entry = std::make_unique<ColumnStatus>();
     entry->setKey(cKey);
     entry->setWidth(cWidth);
-    entry->setOrder(COrder);
-    entry->setDisplayed(CDisplay);
+    entry->setOrder(order);
+    entry->setDisplayed(displayed);
     return m_items.add(std::move(entry), sKey);
 }
 

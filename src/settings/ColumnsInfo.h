@@ -21,7 +21,7 @@ public:
     ColumnsInfo& operator=(const ColumnsInfo&) = delete;
 
     // Appends an entry, under `sKey` when it is not empty. nullptr when the key is taken.
-    ColumnStatus* add(const QString& cKey, qint16 cWidth, qint16 COrder, bool CDisplay,
+    ColumnStatus* add(const QString& cKey, qint16 cWidth, qint16 order, bool displayed,
                       const QString& sKey = QString());
     // The entry at a 1-based position or under a key; nullptr when there is none.
     ColumnStatus* item(qint32 position) const;

@@ -63,19 +63,19 @@ double Opportunities::totalRevenue() const {
 }
 
 Opportunity*
-Opportunities::add(qint32 recordNumber, const QString& SalesOwner, const QString& DateCreated,
-                   const QString& Company, const QString& Department, const QString& Contact,
-                   const QString& Note, const QString& Product, const QString& Description,
-                   const QString& UnitPrice, const QString& Quantity, const QString& Revenue,
-                   const QString& Source, const QString& Stage, const QString& Forecast,
-                   const QString& Probability, const QString& OrderDay, const QString& OrderMonth,
-                   const QString& OrderYear, const QString& key) {
+Opportunities::add(qint32 recordNumber, const QString& salesOwner, const QString& dateCreated,
+                   const QString& company, const QString& department, const QString& contact,
+                   const QString& note, const QString& product, const QString& description,
+                   const QString& unitPrice, const QString& quantity, const QString& revenue,
+                   const QString& source, const QString& stage, const QString& forecast,
+                   const QString& probability, const QString& orderDay, const QString& orderMonth,
+                   const QString& orderYear, const QString& key) {
     if (m_items.contains(key))
         return nullptr;
     const std::array<const QString*, OpportunityFields::AddOrder.size()> texts{
-        &SalesOwner, &DateCreated, &Company,     &Department, &Contact,    &Note,
-        &Product,    &Description, &UnitPrice,   &Quantity,   &Revenue,    &Source,
-        &Stage,      &Forecast,    &Probability, &OrderDay,   &OrderMonth, &OrderYear};
+        &salesOwner, &dateCreated, &company,     &department, &contact,    &note,
+        &product,    &description, &unitPrice,   &quantity,   &revenue,    &source,
+        &stage,      &forecast,    &probability, &orderDay,   &orderMonth, &orderYear};
     auto item = std::make_unique<Opportunity>(Opportunity::Blank{});
     item->setRecordNumber(recordNumber);
     for (size_t i = 0; i < texts.size(); ++i)

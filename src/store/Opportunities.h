@@ -29,13 +29,13 @@ public:
 
     // Appends a new opportunity with these fields; under `key` unless it is empty. Returns
     // nullptr (and changes nothing) when the key is already in use.
-    Opportunity* add(qint32 recordNumber, const QString& SalesOwner, const QString& DateCreated,
-                     const QString& Company, const QString& Department, const QString& Contact,
-                     const QString& Note, const QString& Product, const QString& Description,
-                     const QString& UnitPrice, const QString& Quantity, const QString& Revenue,
-                     const QString& Source, const QString& Stage, const QString& Forecast,
-                     const QString& Probability, const QString& OrderDay, const QString& OrderMonth,
-                     const QString& OrderYear, const QString& key);
+    Opportunity* add(qint32 recordNumber, const QString& salesOwner, const QString& dateCreated,
+                     const QString& company, const QString& department, const QString& contact,
+                     const QString& note, const QString& product, const QString& description,
+                     const QString& unitPrice, const QString& quantity, const QString& revenue,
+                     const QString& source, const QString& stage, const QString& forecast,
+                     const QString& probability, const QString& orderDay, const QString& orderMonth,
+                     const QString& orderYear, const QString& key);
     // Appends `item` (its record number and texts) under `key`; nullptr when the key is taken.
     Opportunity* add(std::unique_ptr<Opportunity> item, const QString& key);
 
