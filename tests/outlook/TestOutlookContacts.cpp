@@ -59,7 +59,6 @@ class TestOutlookContacts : public QObject {
 private slots:
     void init();
     void cleanup();
-    void collection();
     void loadContactsFromFolder();
     void loadContactsFailureKeepsWhatWasRead();
     void loadContactsWithoutProgram();
@@ -83,27 +82,6 @@ void TestOutlookContacts::cleanup() {
     OutlookProgress::setFactory({});
     OutlookProgress::setFocusHandler({});
     FakePim::uninstall();
-}
-
-void TestOutlookContacts::collection() {
-    TestEnvironment env;
-    OutlookContacts contacts(env.store());
-    contacts.add("Key=1", "Ann", "Ash", "Ash, Ann", "Acme", "Sales", "555-0001");
-    QVERIFY(contacts.add("Key=2", "Bob", {}, {}, {}, {}, {}, "bob"));
-    QVERIFY(contacts.add("Key=3", "Cy", {}, {}, {}, {}, {}, "cy"));
-    // A collection key is used once only; the contact's Key is none.
-    QVERIFY(!contacts.add("Key=4", {}, {}, {}, {}, {}, {}, "bob"));
-    QCOMPARE(contacts.count(), 3);
-    QCOMPARE(describe(contacts.item(1)),
-             QStringLiteral("Key=1|Ann|Ash|Ash, Ann|Acme|Sales|555-0001"));
-    QVERIFY(!contacts.item(QStringLiteral("Key=1")));
-
-    QVERIFY(contacts.remove(QStringLiteral("bob")));
-    QVERIFY(!contacts.remove(QStringLiteral("bob")));
-    QCOMPARE(contacts.item(2)->key(), QStringLiteral("Key=3"));
-    QCOMPARE(contacts.item(QStringLiteral("cy")), contacts.item(2));
-    // The key is free again once its contact is gone.
-    QVERIFY(contacts.add("Key=5", {}, {}, {}, {}, {}, {}, "bob"));
 }
 
 void TestOutlookContacts::loadContactsFromFolder() {
