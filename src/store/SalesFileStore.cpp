@@ -677,32 +677,116 @@ ResultValue<SalesStore::NewRecord> SalesFileStore::restore(const Opportunity& op
     SalesFile file(m_path, SalesFile::Mode::Existing);
     if (!file.isOpen())
         return failure(file.error());
+    const auto rowId = insertRemoved(file, opportunity);
+    if (!rowId)
+        return failure(rowId.message());
+    if (!file.commit())
+        return failure(file.error());
+    return NewRecord{opportunity.recordNumber(), *rowId, opportunity.dateCreated()};
+}
+
+ResultValue<qint64> SalesFileStore::insertRemoved(SalesFile& file, const Opportunity& opportunity) {
     {
         SqlStatement taken(file.handle(),
                            "SELECT 1 FROM Sales WHERE CAST(RecordNumber AS INTEGER) = ?1");
         if (!taken.ok()) {
             file.takeError(taken.rc());
-            return failure(file.error());
+            return Result::failure(file.error());
         }
         sqlite3_bind_int(taken.get(), 1, opportunity.recordNumber());
         const int rc = sqlite3_step(taken.get());
         if (rc == SQLITE_ROW)
-            return failure(QStringLiteral("another record in the file has taken record number %1")
-                               .arg(opportunity.recordNumber()));
+            return Result::failure(
+                QStringLiteral("another record in the file has taken record number %1")
+                    .arg(opportunity.recordNumber()));
         if (rc != SQLITE_DONE) {
             file.takeError(rc);
-            return failure(file.error());
+            return Result::failure(file.error());
         }
     }
     // The creation time goes back in its stored form when it reads as the locale's text.
     const QDateTime created =
         QLocale().toDateTime(opportunity.dateCreated(), LocaleText::generalDateTimeFormat());
-    const auto rowId = insertOne(file, opportunity,
-                                 created.isValid() ? created.toString(StoredDateTimeFormat)
-                                                   : opportunity.dateCreated());
-    if (!rowId)
-        return failure(rowId.message());
-    return NewRecord{opportunity.recordNumber(), *rowId, opportunity.dateCreated()};
+    SqlStatement insert(file.handle(), statements().insert.constData());
+    if (!insert.ok()) {
+        file.takeError(insert.rc());
+        return Result::failure(file.error());
+    }
+    bindRecord(insert, opportunity);
+    insert.bindText(1 + DateCreated, created.isValid() ? created.toString(StoredDateTimeFormat)
+                                                       : opportunity.dateCreated());
+    if (const int rc = sqlite3_step(insert.get()); rc != SQLITE_DONE) {
+        file.takeError(rc);
+        return Result::failure(file.error());
+    }
+    return sqlite3_last_insert_rowid(file.handle());
+}
+
+Result SalesFileStore::removeAll(const std::vector<const Opportunity*>& items) {
+    const QString where = QStringLiteral("Could not delete the opportunities from %1: %2");
+    const auto failure = [&](const QString& cause) {
+        return Result::failure(where.arg(m_path, cause) + QStringLiteral(" Nothing was deleted."));
+    };
+    if (items.empty())
+        return {};
+    SalesFile file(m_path, SalesFile::Mode::Existing);
+    if (!file.isOpen())
+        return failure(file.error() + QLatin1Char('.'));
+    const Statements& sql = statements();
+    SqlStatement byRow(file.handle(), sql.removeByRow.constData());
+    SqlStatement byNumber(file.handle(), sql.removeByNumber.constData());
+    if (!byRow.ok() || !byNumber.ok()) {
+        file.takeError(byRow.ok() ? byNumber.rc() : byRow.rc());
+        return failure(file.error() + QLatin1Char('.'));
+    }
+    // Whatever fails on the way leaves the transaction uncommitted: the file rolls it back.
+    for (const Opportunity* item : items) {
+        const auto row = item->rowId();
+        sqlite3_stmt* s = row ? byRow.get() : byNumber.get();
+        sqlite3_bind_int(s, 1, item->recordNumber());
+        if (row)
+            sqlite3_bind_int64(s, 20, *row);
+        const int rc = sqlite3_step(s);
+        if (rc != SQLITE_DONE) {
+            file.takeError(rc);
+            return failure(file.error() + QLatin1Char('.'));
+        }
+        if (const QString changed = changedOne(file.handle(), item->recordNumber());
+            !changed.isEmpty())
+            return failure(changed + QLatin1Char('.'));
+        sqlite3_reset(s);
+    }
+    if (!file.commit())
+        return failure(file.error() + QLatin1Char('.'));
+    return {};
+}
+
+ResultValue<std::vector<SalesStore::NewRecord>>
+SalesFileStore::restoreAll(const std::vector<const Opportunity*>& items) {
+    const QString where = QStringLiteral("Could not put the opportunities back into %1: %2");
+    const auto failure = [&](const QString& cause) {
+        return Result::failure(where.arg(m_path, cause) + QStringLiteral(". Nothing was added."));
+    };
+    std::vector<NewRecord> added;
+    if (items.empty())
+        return added;
+    SalesFile file(m_path, SalesFile::Mode::Existing);
+    if (!file.isOpen())
+        return failure(file.error());
+    added.reserve(items.size());
+    for (const Opportunity* item : items) {
+        if (mayBeTooLong(*item)) {
+            if (const QString tooLong = SalesSchema::checkSizes(*item); !tooLong.isEmpty())
+                return failure(tooLong);
+        }
+        const auto rowId = insertRemoved(file, *item);
+        if (!rowId)
+            return failure(rowId.message());
+        added.push_back({item->recordNumber(), *rowId, item->dateCreated()});
+    }
+    if (!file.commit())
+        return failure(file.error());
+    return added;
 }
 
 ResultValue<qint64> SalesFileStore::insertOne(SalesFile& file, const Opportunity& opportunity,

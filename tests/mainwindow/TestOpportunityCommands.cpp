@@ -153,6 +153,24 @@ void TestOpportunityCommands::copyPasteAndDelete() {
     QCOMPARE(messages[0].title, QStringLiteral("Delete Opportunity"));
     QCOMPARE(messages[0].icon, Icon::Question);
     QCOMPARE(messages[0].buttons, Buttons::YesNo);
+
+    // Ctrl+Z brings the deleted row back, selected; the captions name the steps.
+    QAction* undo = action("mnuUndo");
+    QAction* redo = action("mnuRedo");
+    QCOMPARE(undo->text(), QStringLiteral("&Undo Delete 'Acme - First'"));
+    QVERIFY(!redo->isEnabled());
+    QTest::keyClick(&window, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(fromFile(file, "Key=3")->description(), QStringLiteral("First"));
+    QCOMPARE(window.listModel().rowCount(), 4);
+    const QModelIndex current = window.sortProxy().mapToSource(window.listView().currentIndex());
+    QCOMPARE(current.row(), window.listModel().rowOf("Key=3"));
+    QCOMPARE(undo->text(), QStringLiteral("&Undo Paste 'Acme - First'"));
+    QCOMPARE(redo->text(), QStringLiteral("&Redo Delete 'Acme - First'"));
+    QTest::keyClick(&window, Qt::Key_Y, Qt::ControlModifier);
+    QVERIFY(!fromFile(file, "Key=3"));
+    QCOMPARE(window.listModel().rowCount(), 3);
+    QVERIFY(!redo->isEnabled());
+    QCOMPARE(redo->text(), QStringLiteral("&Redo"));
 }
 
 void TestOpportunityCommands::newAndEditThroughTheEditor() {
