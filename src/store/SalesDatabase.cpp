@@ -110,8 +110,7 @@ Result SalesDatabase::removeAll(const QStringList& keys) {
     }
     if (const Result removed = m_store->removeAll(items); !removed)
         return removed;
-    for (const QString& key : keys)
-        m_opportunities.remove(key);
+    m_opportunities.removeAll(keys);
     return {};
 }
 
