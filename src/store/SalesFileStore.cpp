@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QLocale>
 #include <QSet>
 #include <QTemporaryFile>
@@ -255,6 +256,16 @@ QString changedOne(sqlite3* db, qint32 number) {
 }
 
 const QString StoredDateTimeFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");
+
+// The creation time of a record put back, in its stored form when it reads as the locale's text.
+QString storedCreation(const QString& shown) {
+    const QDateTime created = QLocale().toDateTime(shown, LocaleText::generalDateTimeFormat());
+    return created.isValid() ? created.toString(StoredDateTimeFormat) : shown;
+}
+
+QString takenMessage(qint32 number) {
+    return QStringLiteral("another record in the file has taken record number %1").arg(number);
+}
 
 // A text of no more UTF-16 units than its field's size fits; only longer ones need the count
 // of characters.
@@ -677,7 +688,7 @@ ResultValue<SalesStore::NewRecord> SalesFileStore::restore(const Opportunity& op
     SalesFile file(m_path, SalesFile::Mode::Existing);
     if (!file.isOpen())
         return failure(file.error());
-    const auto rowId = insertRemoved(file, opportunity);
+    const auto rowId = insertRemoved(file, opportunity, storedCreation(opportunity.dateCreated()));
     if (!rowId)
         return failure(rowId.message());
     if (!file.commit())
@@ -685,7 +696,8 @@ ResultValue<SalesStore::NewRecord> SalesFileStore::restore(const Opportunity& op
     return NewRecord{opportunity.recordNumber(), *rowId, opportunity.dateCreated()};
 }
 
-ResultValue<qint64> SalesFileStore::insertRemoved(SalesFile& file, const Opportunity& opportunity) {
+ResultValue<qint64> SalesFileStore::insertRemoved(SalesFile& file, const Opportunity& opportunity,
+                                                  const QString& storedCreated) {
     {
         SqlStatement taken(file.handle(),
                            "SELECT 1 FROM Sales WHERE CAST(RecordNumber AS INTEGER) = ?1");
@@ -696,25 +708,19 @@ ResultValue<qint64> SalesFileStore::insertRemoved(SalesFile& file, const Opportu
         sqlite3_bind_int(taken.get(), 1, opportunity.recordNumber());
         const int rc = sqlite3_step(taken.get());
         if (rc == SQLITE_ROW)
-            return Result::failure(
-                QStringLiteral("another record in the file has taken record number %1")
-                    .arg(opportunity.recordNumber()));
+            return Result::failure(takenMessage(opportunity.recordNumber()));
         if (rc != SQLITE_DONE) {
             file.takeError(rc);
             return Result::failure(file.error());
         }
     }
-    // The creation time goes back in its stored form when it reads as the locale's text.
-    const QDateTime created =
-        QLocale().toDateTime(opportunity.dateCreated(), LocaleText::generalDateTimeFormat());
     SqlStatement insert(file.handle(), statements().insert.constData());
     if (!insert.ok()) {
         file.takeError(insert.rc());
         return Result::failure(file.error());
     }
     bindRecord(insert, opportunity);
-    insert.bindText(1 + DateCreated, created.isValid() ? created.toString(StoredDateTimeFormat)
-                                                       : opportunity.dateCreated());
+    insert.bindText(1 + DateCreated, storedCreated);
     if (const int rc = sqlite3_step(insert.get()); rc != SQLITE_DONE) {
         file.takeError(rc);
         return Result::failure(file.error());
@@ -774,15 +780,49 @@ SalesFileStore::restoreAll(const std::vector<const Opportunity*>& items) {
     if (!file.isOpen())
         return failure(file.error());
     added.reserve(items.size());
+    // The numbers in the file, read once: another program may have taken one of them.
+    QSet<qint64> taken;
+    {
+        SqlStatement numbers(file.handle(), "SELECT CAST(RecordNumber AS INTEGER) FROM Sales");
+        if (!numbers.ok()) {
+            file.takeError(numbers.rc());
+            return failure(file.error());
+        }
+        int rc = SQLITE_ROW;
+        while ((rc = sqlite3_step(numbers.get())) == SQLITE_ROW)
+            taken.insert(sqlite3_column_int64(numbers.get(), 0));
+        if (rc != SQLITE_DONE) {
+            file.takeError(rc);
+            return failure(file.error());
+        }
+    }
+    SqlStatement insert(file.handle(), statements().insert.constData());
+    if (!insert.ok()) {
+        file.takeError(insert.rc());
+        return failure(file.error());
+    }
+    // A merge's records share few creation times: each is converted once.
+    QHash<QString, QString> created;
     for (const Opportunity* item : items) {
         if (mayBeTooLong(*item)) {
             if (const QString tooLong = SalesSchema::checkSizes(*item); !tooLong.isEmpty())
                 return failure(tooLong);
         }
-        const auto rowId = insertRemoved(file, *item);
-        if (!rowId)
-            return failure(rowId.message());
-        added.push_back({item->recordNumber(), *rowId, item->dateCreated()});
+        if (taken.contains(item->recordNumber()))
+            return failure(takenMessage(item->recordNumber()));
+        taken.insert(item->recordNumber());
+        auto stored = created.find(item->dateCreated());
+        if (stored == created.end())
+            stored = created.insert(item->dateCreated(), storedCreation(item->dateCreated()));
+        bindRecord(insert, *item);
+        insert.bindText(1 + DateCreated, *stored);
+        if (const int rc = sqlite3_step(insert.get()); rc != SQLITE_DONE) {
+            file.takeError(rc);
+            return failure(file.error());
+        }
+        sqlite3_reset(insert.get());
+        added.push_back(
+            {item->recordNumber(), sqlite3_last_insert_rowid(file.handle()), item->dateCreated()});
     }
     if (!file.commit())
         return failure(file.error());

@@ -40,9 +40,11 @@ private:
     // and commits; the new row's identity.
     static ResultValue<qint64> insertOne(SalesFile& file, const Opportunity& opportunity,
                                          const QString& storedCreated);
-    // Inserts the record of a removed opportunity as it was, inside the open transaction of
-    // `file` (no commit); fails when its record number is taken. The new row's identity.
-    static ResultValue<qint64> insertRemoved(SalesFile& file, const Opportunity& opportunity);
+    // Inserts the record of a removed opportunity as it was, with `storedCreated` as its
+    // DateCreated, inside the open transaction of `file` (no commit); fails when its record
+    // number is taken. The new row's identity.
+    static ResultValue<qint64> insertRemoved(SalesFile& file, const Opportunity& opportunity,
+                                             const QString& storedCreated);
     enum class Change { Update, Remove };
     // Updates or deletes the one record `opportunity` was read from, in one transaction; fails
     // (and changes nothing) unless exactly that record changed.
