@@ -25,6 +25,7 @@
 #include <QPushButton>
 #include <QTextBrowser>
 #include <QTreeView>
+#include <QUndoView>
 #include <QtTest>
 
 using namespace SalesFixtures;
@@ -171,6 +172,19 @@ void TestOpportunityCommands::copyPasteAndDelete() {
     QCOMPARE(window.listModel().rowCount(), 3);
     QVERIFY(!redo->isEnabled());
     QCOMPARE(redo->text(), QStringLiteral("&Redo"));
+
+    // The History window lists the steps after the opened state; choosing it goes back there.
+    action("mnuHistory")->trigger();
+    auto* history = window.findChild<QUndoView*>("historyWindow");
+    QVERIFY(history && history->isVisible());
+    QCOMPARE(history->model()->rowCount(), 4);
+    QCOMPARE(history->model()->index(3, 0).data().toString(),
+             QStringLiteral("Delete 'Acme - First'"));
+    history->setCurrentIndex(history->model()->index(0, 0));
+    QCOMPARE(window.listModel().rowCount(), 2);
+    QVERIFY(!fromFile(file, "Key=4"));
+    QVERIFY(!undo->isEnabled());
+    QCOMPARE(redo->text(), QStringLiteral("&Redo Paste 'Acme - First'"));
 }
 
 void TestOpportunityCommands::newAndEditThroughTheEditor() {
