@@ -92,17 +92,19 @@ void UndoBench::mergeFigures() {
     }
     ok = ok && merged == m_database.opportunities().count();
     const double bareMs = Measure::median(bare);
-    const auto figure = [&](const char* what, const std::vector<double>& values) {
+    // The undo deletes what the bare loop deletes; the redo puts the records back, so only its
+    // own bound applies.
+    const auto figure = [&](const char* what, const std::vector<double>& values, bool againstBare) {
         const double ms = Measure::median(values);
         Measure::line(QStringLiteral("%1 a merge of %2").arg(QLatin1String(what), count(merged)),
                       Measure::duration(ms),
                       QStringLiteral("bare delete %1  ratio %2")
                           .arg(Measure::duration(bareMs), QString::number(ms / bareMs, 'f', 2)),
-                      QStringLiteral("<1 s and <=2x bare"),
-                      ok && ms < 1000.0 && ms <= 2.0 * bareMs);
+                      againstBare ? QStringLiteral("<1 s and <=2x bare") : QStringLiteral("<1 s"),
+                      ok && ms < 1000.0 && (!againstBare || ms <= 2.0 * bareMs));
     };
-    figure("undo", undo);
-    figure("redo", redo);
+    figure("undo", undo, true);
+    figure("redo", redo, false);
 }
 
 void UndoBench::editMemoryFigure() {
