@@ -29,6 +29,10 @@
 #include "ReportBench.h"
 #include <QApplication>
 #endif
+#ifdef CORVANE_BENCH_UNDO
+#include "UndoBench.h"
+#include "filter/Filters.h"
+#endif
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -125,6 +129,14 @@ int benchmark(bool reportsOnly) {
     ExchangeBench(store.database(), folder.path()).run();
 #else
     std::printf("(no exchange figures: the exchange subsystem is not part of this build)\n");
+#endif
+#ifdef CORVANE_BENCH_UNDO
+    {
+        const Filters undoFilters(settings);
+        UndoBench(store.database(), undoFilters, folder.path()).run();
+    }
+#else
+    std::printf("(no undo figures: the workspace is not part of this build)\n");
 #endif
 #ifdef CORVANE_BENCH_CONTACTS
     ContactsBench(folder.path(), 5000).run();

@@ -42,6 +42,7 @@ DataMerge::Outcome DataMerge::mergeText(SalesDatabase& target, const QString& th
     }
     outcome.status = Status::Merged;
     outcome.added = added->size();
+    outcome.keys = *added;
     outcome.title = mergeTitle();
     outcome.message =
         QString::number(outcome.added) + QStringLiteral(" new sales opportunities were merged.");
@@ -75,5 +76,6 @@ DataMerge::Outcome DataMerge::mergeDatabase(SalesDatabase& target, const QString
     }
     outcome.status = Status::Merged;
     outcome.added = static_cast<qint64>(items.size());
+    outcome.keys = *added;
     return outcome;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class SalesDatabase;
 
@@ -20,6 +21,7 @@ public:
         qint64 added = 0;
         QString message; // empty when nothing is to be shown
         QString title;
+        QStringList keys; // the keys of the opportunities added
         bool ok() const { return status != Status::Failed; }
     };
 

@@ -62,6 +62,9 @@
 #include <QStyle>
 #include <QToolBar>
 #include <QTreeView>
+#include <QUndoGroup>
+#include <QUndoStack>
+#include <QUndoView>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <QWheelEvent>
@@ -261,6 +264,12 @@ void MainWindow::buildMenus() {
     addSeparator(opportunity, "mnuSeperator3");
     addItem(opportunity, "mnuCopyOpportunity", QStringLiteral("Copy"));
     addItem(opportunity, "mnuPasteOpportunity", QStringLiteral("Paste"));
+
+    QMenu* edit = addMenu(nullptr, "mnuEdit", "mnuEdit", QStringLiteral("Edit"));
+    addItem(edit, "mnuUndo", QStringLiteral("&Undo"));
+    addItem(edit, "mnuRedo", QStringLiteral("&Redo"));
+    addSeparator(edit, "mnuSeparatorHistory");
+    addItem(edit, "mnuHistory", QStringLiteral("&History"));
 
     QMenu* tools = addMenu(nullptr, "mnuTools", "mnuTools", QStringLiteral("Tools"));
     QMenu* sort = addMenu(tools, "mnuSortChoices", "mnuSort", QStringLiteral("Sort..."));
@@ -867,6 +876,101 @@ void MainWindow::setToolbarHandler(const QString& key, std::function<void()> han
     m_toolbarHandlers.insert(key, std::move(handler));
 }
 
+void MainWindow::wireHistory() {
+    QUndoGroup& history = m_databases->history();
+    QAction* undo = m_actions.value(QStringLiteral("mnuUndo"));
+    QAction* redo = m_actions.value(QStringLiteral("mnuRedo"));
+    undo->setShortcut(QKeySequence::Undo);
+    redo->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    connect(undo, &QAction::triggered, this, [this] { runHistoryStep(true); });
+    connect(redo, &QAction::triggered, this, [this] { runHistoryStep(false); });
+    connect(m_actions.value(QStringLiteral("mnuHistory")), &QAction::triggered, this,
+            &MainWindow::showHistory);
+    connect(m_databases, &OpenDatabases::stepRefused, this,
+            [this](const QString& message) { reportStoreFailure(Result::failure(message)); });
+
+    // The toolbar's Undo and Redo buttons, after Paste.
+    QAction* send = m_toolButtons.value(QStringLiteral("Send"));
+    const auto addButton = [this, send](const QString& key, const char* themeIcon,
+                                        QStyle::StandardPixmap fallback, bool undoing) {
+        auto* button =
+            new QAction(QIcon::fromTheme(QLatin1String(themeIcon), style()->standardIcon(fallback)),
+                        key, m_toolbar);
+        button->setObjectName(key);
+        button->setData(key);
+        m_toolbar->insertAction(send, button);
+        connect(button, &QAction::triggered, this, [this, key] { runToolbarButton(key); });
+        m_toolButtons.insert(key, button);
+        setToolbarHandler(key, [this, undoing] { runHistoryStep(undoing); });
+        return button;
+    };
+    QAction* undoButton =
+        addButton(QStringLiteral("Undo"), "edit-undo", QStyle::SP_ArrowBack, true);
+    QAction* redoButton =
+        addButton(QStringLiteral("Redo"), "edit-redo", QStyle::SP_ArrowForward, false);
+
+    // The captions name the step; an ampersand in an opportunity's name is no access key.
+    const auto follow = [&history, undo, redo, undoButton, redoButton] {
+        const auto caption = [](const QString& verb, QString step) {
+            return step.isEmpty() ? verb
+                                  : verb + QLatin1Char(' ') +
+                                        step.replace(QLatin1Char('&'), QStringLiteral("&&"));
+        };
+        undo->setText(caption(QStringLiteral("&Undo"), history.undoText()));
+        undo->setEnabled(history.canUndo());
+        redo->setText(caption(QStringLiteral("&Redo"), history.redoText()));
+        redo->setEnabled(history.canRedo());
+        const auto tip = [](const QString& verb, const QString& step) {
+            return step.isEmpty() ? verb : verb + QLatin1Char(' ') + step;
+        };
+        undoButton->setToolTip(tip(QStringLiteral("Undo"), history.undoText()));
+        undoButton->setEnabled(history.canUndo());
+        redoButton->setToolTip(tip(QStringLiteral("Redo"), history.redoText()));
+        redoButton->setEnabled(history.canRedo());
+    };
+    connect(&history, &QUndoGroup::undoTextChanged, this, follow);
+    connect(&history, &QUndoGroup::redoTextChanged, this, follow);
+    connect(&history, &QUndoGroup::canUndoChanged, this, follow);
+    connect(&history, &QUndoGroup::canRedoChanged, this, follow);
+    connect(&history, &QUndoGroup::activeStackChanged, this, follow);
+    follow();
+}
+
+void MainWindow::runHistoryStep(bool undo) {
+    // An opportunity that comes back is selected.
+    QString restored;
+    const QMetaObject::Connection added =
+        connect(m_databases, &OpenDatabases::opportunityAdded, this,
+                [&restored](SalesDatabase*, const QString& key) { restored = key; });
+    {
+        const WaitCursor wait;
+        if (undo)
+            m_databases->undo();
+        else
+            m_databases->redo();
+    }
+    disconnect(added);
+    if (!restored.isEmpty())
+        selectKey(restored);
+    showQuickInfo();
+    updateCommandState();
+}
+
+void MainWindow::showHistory() {
+    if (!m_historyWindow) {
+        m_historyWindow = new QUndoView(&m_databases->history(), this);
+        m_historyWindow->setObjectName(QStringLiteral("historyWindow"));
+        m_historyWindow->setWindowFlag(Qt::Tool);
+        m_historyWindow->setWindowTitle(QStringLiteral("History"));
+        m_historyWindow->setEmptyLabel(QStringLiteral("<opened>"));
+        m_historyWindow->resize(Twips::toPixels(4500, dpi()), Twips::toPixels(6000, dpi()));
+    }
+    m_historyWindow->show();
+    m_historyWindow->raise();
+    m_historyWindow->activateWindow();
+}
+
 void MainWindow::reportStoreFailure(const Result& result) {
     if (result.ok())
         return;
@@ -905,7 +1009,8 @@ void MainWindow::showQuickInfo() {
         m_list->setFocus();
 }
 
-bool MainWindow::changeSelectedOpportunity(const std::function<void(Opportunity&)>& change) {
+bool MainWindow::changeSelectedOpportunity(const std::function<void(Opportunity&)>& change,
+                                           const QString& action) {
     const QString key = selectedKey();
     const Opportunity* selected =
         key.isEmpty() ? nullptr : shownDatabase().opportunities().item(key);
@@ -915,7 +1020,7 @@ bool MainWindow::changeSelectedOpportunity(const std::function<void(Opportunity&
     change(edited);
     const Result written = [&] {
         const WaitCursor wait;
-        return m_databases->update(key, edited);
+        return m_databases->update(key, edited, action);
     }();
     reportStoreFailure(written);
     return written.ok();
@@ -926,7 +1031,8 @@ void MainWindow::stageChosen() {
         return;
     const QString text = m_comboStage->currentText();
     // A failed write leaves the opportunity as the file has it, and the panel shows that.
-    if (!changeSelectedOpportunity([&text](Opportunity& o) { o.setStage(text); }))
+    if (!changeSelectedOpportunity([&text](Opportunity& o) { o.setStage(text); },
+                                   QStringLiteral("Change Stage of")))
         showQuickInfo();
 }
 
@@ -934,7 +1040,8 @@ void MainWindow::probabilityChosen() {
     if (m_fillingQuickInfo)
         return;
     const QString text = m_comboProbability->currentText();
-    if (!changeSelectedOpportunity([&text](Opportunity& o) { o.setProbability(text); }))
+    if (!changeSelectedOpportunity([&text](Opportunity& o) { o.setProbability(text); },
+                                   QStringLiteral("Change Probability of")))
         showQuickInfo();
 }
 
@@ -944,7 +1051,8 @@ void MainWindow::editNotes() {
     if (editor.exec() == QDialog::Accepted)
         m_txtNotes->setPlainText(editor.note());
     const QString note = m_txtNotes->toPlainText();
-    changeSelectedOpportunity([&note](Opportunity& o) { o.setNote(note); });
+    changeSelectedOpportunity([&note](Opportunity& o) { o.setNote(note); },
+                              QStringLiteral("Change Note of"));
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
@@ -1049,6 +1157,7 @@ void MainWindow::wireCommands() {
     setToolbarHandler(QStringLiteral("Copy"), [this] { copyOpportunity(); });
     setToolbarHandler(QStringLiteral("Paste"), [this] { pasteOpportunity(); });
     setToolbarHandler(QStringLiteral("Send"), [this] { sendDatabase(); });
+    wireHistory();
 
     connect(m_list, &QTreeView::doubleClicked, this, [this] { editOpportunity(); });
     // Enter on a row edits it (see eventFilter).
@@ -1089,7 +1198,7 @@ void MainWindow::newOpportunity() {
     Opportunity fresh;
     const auto added = [&] {
         const WaitCursor wait;
-        return m_databases->add(fresh);
+        return m_databases->addNew(fresh);
     }();
     if (!added) {
         reportStoreFailure(added.result());
@@ -1112,6 +1221,7 @@ void MainWindow::newOpportunity() {
             return m_databases->remove(key);
         });
     dialog.exec();
+    m_databases->finishNew();
     updateCommandState();
 }
 
@@ -1170,7 +1280,7 @@ void MainWindow::pasteOpportunity() {
     // Each paste adds a new opportunity of its own; the copy itself stays as it was copied.
     const auto added = [&] {
         const WaitCursor wait;
-        return m_databases->add(*m_copiedOpportunity);
+        return m_databases->add(*m_copiedOpportunity, QStringLiteral("Paste"));
     }();
     if (!added) {
         reportStoreFailure(added.result());

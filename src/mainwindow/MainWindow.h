@@ -35,6 +35,7 @@ class QLabel;
 class QMenu;
 class QPlainTextEdit;
 class QToolBar;
+class QUndoView;
 class QTreeView;
 
 // The main window over the open databases of the run: the Window menu, the opportunity list
@@ -159,6 +160,11 @@ private:
     void buildCentral();
     void buildStatusBar();
     void wireCommands();
+    // Undo, Redo and History of the Edit menu and the toolbar, following the shown database.
+    void wireHistory();
+    // Undoes (or redoes) the latest step; an opportunity that comes back is selected.
+    void runHistoryStep(bool undo);
+    void showHistory();
     QAction* addItem(QMenu* menu, const char* name, const QString& caption);
     QAction* addSeparator(QMenu* menu, const char* name);
 
@@ -211,7 +217,9 @@ private:
     void editNotes();
     // Changes the selected opportunity with `change` and writes it; a failed write puts the
     // opportunity back as it was and reports the failure. False when nothing was written.
-    bool changeSelectedOpportunity(const std::function<void(Opportunity&)>& change);
+    // Writes a change of the selected opportunity as one step named `action`.
+    bool changeSelectedOpportunity(const std::function<void(Opportunity&)>& change,
+                                   const QString& action);
 
     // The list's sort choice and column widths in the settings.
     ListLayout listLayout() const;
@@ -239,6 +247,7 @@ private:
     QComboBox* m_comboProbability = nullptr;
     QPlainTextEdit* m_txtNotes = nullptr;
     QToolBar* m_toolbar = nullptr;
+    QPointer<QUndoView> m_historyWindow;
 
     QHash<QString, QAction*> m_actions;     // menu entries by name
     QHash<QString, QMenu*> m_menus;         // menus by name

@@ -61,6 +61,19 @@ public:
         }
         return false;
     }
+    // Removes the items under `keys` in one pass over the collection (keys not in it are passed
+    // over); the number removed.
+    template <typename Keys> qint32 removeAll(const Keys& keys) {
+        qint32 removed = 0;
+        for (const QString& key : keys)
+            removed += m_byKey.remove(key) ? 1 : 0;
+        if (removed == 0)
+            return 0;
+        std::erase_if(m_items, [this](const Entry& entry) {
+            return !entry.key.isEmpty() && m_byKey.value(entry.key) != entry.item.get();
+        });
+        return removed;
+    }
     void clear() {
         m_items.clear();
         m_byKey.clear();

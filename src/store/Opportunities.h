@@ -4,6 +4,7 @@
 #include "store/Opportunity.h"
 
 #include <QString>
+#include <QStringList>
 #include <memory>
 #include <optional>
 
@@ -49,6 +50,8 @@ public:
     // Removes the item under a key, or at a 1-based position; false when there is none.
     bool remove(const QString& key);
     bool remove(qint32 position);
+    // Removes the items under `keys` in one pass; the number removed.
+    qint32 removeAll(const QStringList& keys) { return m_items.removeAll(keys); }
     void clear();
 
     // Enumeration in position order.

@@ -97,6 +97,45 @@ ResultValue<QString> SalesDatabase::restore(const Opportunity& removed) {
     return append(removed, *restored);
 }
 
+Result SalesDatabase::removeAll(const QStringList& keys) {
+    std::vector<const Opportunity*> items;
+    items.reserve(static_cast<size_t>(keys.size()));
+    for (const QString& key : keys) {
+        const Opportunity* item = m_opportunities.item(key);
+        if (!item)
+            return Result::failure(QStringLiteral("Could not delete the opportunities from %1: "
+                                                  "record %2 is not in the list")
+                                       .arg(location(), key));
+        items.push_back(item);
+    }
+    if (const Result removed = m_store->removeAll(items); !removed)
+        return removed;
+    m_opportunities.removeAll(keys);
+    return {};
+}
+
+ResultValue<QStringList> SalesDatabase::restoreAll(const std::vector<Opportunity>& removed) {
+    std::vector<const Opportunity*> items;
+    items.reserve(removed.size());
+    for (const Opportunity& item : removed) {
+        if (m_opportunities.contains(Opportunities::keyFor(item.recordNumber())))
+            return Result::failure(QStringLiteral("Could not put the opportunities back into %1: "
+                                                  "record number %2 is in use")
+                                       .arg(location())
+                                       .arg(item.recordNumber()));
+        items.push_back(&item);
+    }
+    const auto restored = m_store->restoreAll(items);
+    if (!restored)
+        return restored.result();
+    m_opportunities.reserve(m_opportunities.count() + static_cast<qint32>(restored->size()));
+    QStringList keys;
+    keys.reserve(static_cast<qsizetype>(restored->size()));
+    for (size_t i = 0; i < restored->size(); ++i)
+        keys.append(append(removed[i], (*restored)[i]));
+    return keys;
+}
+
 ResultValue<QStringList> SalesDatabase::addAll(const std::vector<const Opportunity*>& items,
                                                const SalesStore::Describe& describe) {
     size_t next = 0;

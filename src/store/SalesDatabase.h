@@ -48,6 +48,12 @@ public:
     // Puts back a removed opportunity as it was (record number and creation time included) and
     // returns its key.
     ResultValue<QString> restore(const Opportunity& removed);
+    // Deletes the opportunities under `keys` from the store in one transaction, all or nothing,
+    // and then from the collection.
+    Result removeAll(const QStringList& keys);
+    // Puts back removed opportunities as they were, in one transaction, all or nothing; their
+    // keys.
+    ResultValue<QStringList> restoreAll(const std::vector<Opportunity>& removed);
     // Adds copies of `items` in one transaction, all or nothing, numbered in order; the keys of
     // the added opportunities.
     ResultValue<QStringList> addAll(const std::vector<const Opportunity*>& items,

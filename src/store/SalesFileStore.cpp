@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QLocale>
 #include <QSet>
 #include <QTemporaryFile>
@@ -255,6 +256,16 @@ QString changedOne(sqlite3* db, qint32 number) {
 }
 
 const QString StoredDateTimeFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");
+
+// The creation time of a record put back, in its stored form when it reads as the locale's text.
+QString storedCreation(const QString& shown) {
+    const QDateTime created = QLocale().toDateTime(shown, LocaleText::generalDateTimeFormat());
+    return created.isValid() ? created.toString(StoredDateTimeFormat) : shown;
+}
+
+QString takenMessage(qint32 number) {
+    return QStringLiteral("another record in the file has taken record number %1").arg(number);
+}
 
 // A text of no more UTF-16 units than its field's size fits; only longer ones need the count
 // of characters.
@@ -677,32 +688,145 @@ ResultValue<SalesStore::NewRecord> SalesFileStore::restore(const Opportunity& op
     SalesFile file(m_path, SalesFile::Mode::Existing);
     if (!file.isOpen())
         return failure(file.error());
+    const auto rowId = insertRemoved(file, opportunity, storedCreation(opportunity.dateCreated()));
+    if (!rowId)
+        return failure(rowId.message());
+    if (!file.commit())
+        return failure(file.error());
+    return NewRecord{opportunity.recordNumber(), *rowId, opportunity.dateCreated()};
+}
+
+ResultValue<qint64> SalesFileStore::insertRemoved(SalesFile& file, const Opportunity& opportunity,
+                                                  const QString& storedCreated) {
     {
         SqlStatement taken(file.handle(),
                            "SELECT 1 FROM Sales WHERE CAST(RecordNumber AS INTEGER) = ?1");
         if (!taken.ok()) {
             file.takeError(taken.rc());
-            return failure(file.error());
+            return Result::failure(file.error());
         }
         sqlite3_bind_int(taken.get(), 1, opportunity.recordNumber());
         const int rc = sqlite3_step(taken.get());
         if (rc == SQLITE_ROW)
-            return failure(QStringLiteral("another record in the file has taken record number %1")
-                               .arg(opportunity.recordNumber()));
+            return Result::failure(takenMessage(opportunity.recordNumber()));
+        if (rc != SQLITE_DONE) {
+            file.takeError(rc);
+            return Result::failure(file.error());
+        }
+    }
+    SqlStatement insert(file.handle(), statements().insert.constData());
+    if (!insert.ok()) {
+        file.takeError(insert.rc());
+        return Result::failure(file.error());
+    }
+    bindRecord(insert, opportunity);
+    insert.bindText(1 + DateCreated, storedCreated);
+    if (const int rc = sqlite3_step(insert.get()); rc != SQLITE_DONE) {
+        file.takeError(rc);
+        return Result::failure(file.error());
+    }
+    return sqlite3_last_insert_rowid(file.handle());
+}
+
+Result SalesFileStore::removeAll(const std::vector<const Opportunity*>& items) {
+    const QString where = QStringLiteral("Could not delete the opportunities from %1: %2");
+    const auto failure = [&](const QString& cause) {
+        return Result::failure(where.arg(m_path, cause) + QStringLiteral(" Nothing was deleted."));
+    };
+    if (items.empty())
+        return {};
+    SalesFile file(m_path, SalesFile::Mode::Existing);
+    if (!file.isOpen())
+        return failure(file.error() + QLatin1Char('.'));
+    const Statements& sql = statements();
+    SqlStatement byRow(file.handle(), sql.removeByRow.constData());
+    SqlStatement byNumber(file.handle(), sql.removeByNumber.constData());
+    if (!byRow.ok() || !byNumber.ok()) {
+        file.takeError(byRow.ok() ? byNumber.rc() : byRow.rc());
+        return failure(file.error() + QLatin1Char('.'));
+    }
+    // Whatever fails on the way leaves the transaction uncommitted: the file rolls it back.
+    for (const Opportunity* item : items) {
+        const auto row = item->rowId();
+        sqlite3_stmt* s = row ? byRow.get() : byNumber.get();
+        sqlite3_bind_int(s, 1, item->recordNumber());
+        if (row)
+            sqlite3_bind_int64(s, 20, *row);
+        const int rc = sqlite3_step(s);
+        if (rc != SQLITE_DONE) {
+            file.takeError(rc);
+            return failure(file.error() + QLatin1Char('.'));
+        }
+        if (const QString changed = changedOne(file.handle(), item->recordNumber());
+            !changed.isEmpty())
+            return failure(changed + QLatin1Char('.'));
+        sqlite3_reset(s);
+    }
+    if (!file.commit())
+        return failure(file.error() + QLatin1Char('.'));
+    return {};
+}
+
+ResultValue<std::vector<SalesStore::NewRecord>>
+SalesFileStore::restoreAll(const std::vector<const Opportunity*>& items) {
+    const QString where = QStringLiteral("Could not put the opportunities back into %1: %2");
+    const auto failure = [&](const QString& cause) {
+        return Result::failure(where.arg(m_path, cause) + QStringLiteral(". Nothing was added."));
+    };
+    std::vector<NewRecord> added;
+    if (items.empty())
+        return added;
+    SalesFile file(m_path, SalesFile::Mode::Existing);
+    if (!file.isOpen())
+        return failure(file.error());
+    added.reserve(items.size());
+    // The numbers in the file, read once: another program may have taken one of them.
+    QSet<qint64> taken;
+    {
+        SqlStatement numbers(file.handle(), "SELECT CAST(RecordNumber AS INTEGER) FROM Sales");
+        if (!numbers.ok()) {
+            file.takeError(numbers.rc());
+            return failure(file.error());
+        }
+        int rc = SQLITE_ROW;
+        while ((rc = sqlite3_step(numbers.get())) == SQLITE_ROW)
+            taken.insert(sqlite3_column_int64(numbers.get(), 0));
         if (rc != SQLITE_DONE) {
             file.takeError(rc);
             return failure(file.error());
         }
     }
-    // The creation time goes back in its stored form when it reads as the locale's text.
-    const QDateTime created =
-        QLocale().toDateTime(opportunity.dateCreated(), LocaleText::generalDateTimeFormat());
-    const auto rowId = insertOne(file, opportunity,
-                                 created.isValid() ? created.toString(StoredDateTimeFormat)
-                                                   : opportunity.dateCreated());
-    if (!rowId)
-        return failure(rowId.message());
-    return NewRecord{opportunity.recordNumber(), *rowId, opportunity.dateCreated()};
+    SqlStatement insert(file.handle(), statements().insert.constData());
+    if (!insert.ok()) {
+        file.takeError(insert.rc());
+        return failure(file.error());
+    }
+    // A merge's records share few creation times: each is converted once.
+    QHash<QString, QString> created;
+    for (const Opportunity* item : items) {
+        if (mayBeTooLong(*item)) {
+            if (const QString tooLong = SalesSchema::checkSizes(*item); !tooLong.isEmpty())
+                return failure(tooLong);
+        }
+        if (taken.contains(item->recordNumber()))
+            return failure(takenMessage(item->recordNumber()));
+        taken.insert(item->recordNumber());
+        auto stored = created.find(item->dateCreated());
+        if (stored == created.end())
+            stored = created.insert(item->dateCreated(), storedCreation(item->dateCreated()));
+        bindRecord(insert, *item);
+        insert.bindText(1 + DateCreated, *stored);
+        if (const int rc = sqlite3_step(insert.get()); rc != SQLITE_DONE) {
+            file.takeError(rc);
+            return failure(file.error());
+        }
+        sqlite3_reset(insert.get());
+        added.push_back(
+            {item->recordNumber(), sqlite3_last_insert_rowid(file.handle()), item->dateCreated()});
+    }
+    if (!file.commit())
+        return failure(file.error());
+    return added;
 }
 
 ResultValue<qint64> SalesFileStore::insertOne(SalesFile& file, const Opportunity& opportunity,

@@ -30,6 +30,9 @@ public:
     Result update(const Opportunity& opportunity) override;
     Result remove(const Opportunity& opportunity) override;
     ResultValue<NewRecord> restore(const Opportunity& opportunity) override;
+    Result removeAll(const std::vector<const Opportunity*>& items) override;
+    ResultValue<std::vector<NewRecord>>
+    restoreAll(const std::vector<const Opportunity*>& items) override;
     Result backupTo(const QString& target) override;
 
 private:
@@ -37,6 +40,11 @@ private:
     // and commits; the new row's identity.
     static ResultValue<qint64> insertOne(SalesFile& file, const Opportunity& opportunity,
                                          const QString& storedCreated);
+    // Inserts the record of a removed opportunity as it was, with `storedCreated` as its
+    // DateCreated, inside the open transaction of `file` (no commit); fails when its record
+    // number is taken. The new row's identity.
+    static ResultValue<qint64> insertRemoved(SalesFile& file, const Opportunity& opportunity,
+                                             const QString& storedCreated);
     enum class Change { Update, Remove };
     // Updates or deletes the one record `opportunity` was read from, in one transaction; fails
     // (and changes nothing) unless exactly that record changed.

@@ -91,6 +91,13 @@ public:
     // Puts back a record as it was, its record number and creation time included (after it was
     // removed); fails when another record took the number meanwhile. Sets nothing on failure.
     virtual ResultValue<NewRecord> restore(const Opportunity& opportunity) = 0;
+    // Deletes the records of `items` in one transaction, all or nothing: fails, naming the
+    // record, when any of them is no longer in the store as it was read.
+    virtual Result removeAll(const std::vector<const Opportunity*>& items) = 0;
+    // Puts back records that were removed, as they were, in one transaction, all or nothing:
+    // fails, naming the record, when another record took one of their numbers meanwhile.
+    virtual ResultValue<std::vector<NewRecord>>
+    restoreAll(const std::vector<const Opportunity*>& items) = 0;
 
     // A consistent copy of the whole database as a new file at `target`, made under a temporary
     // name beside it and renamed when complete (an existing regular file there is replaced).

@@ -5,12 +5,20 @@
 #include "store/Opportunity.h"
 #include "store/SalesDatabase.h"
 #include "store/SalesStore.h"
+#include "workspace/AddStep.h"
+#include "workspace/EditStep.h"
+#include "workspace/MergeStep.h"
+#include "workspace/RemoveStep.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
 #include <QMetaType>
+#include <QUndoGroup>
+#include <QUndoStack>
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -25,7 +33,7 @@ void addTotals(OpenDatabases::Totals& totals, const SalesDatabase& database) {
 } // namespace
 
 OpenDatabases::OpenDatabases(const Filters& filters, QObject* parent)
-    : QObject(parent), m_filters(filters) {
+    : QObject(parent), m_filters(filters), m_history(new QUndoGroup(this)) {
     // The signals name the database, also for queued connections and signal spies.
     qRegisterMetaType<SalesDatabase*>();
 }
@@ -86,6 +94,7 @@ SalesDatabase* OpenDatabases::addAndShow(std::unique_ptr<SalesDatabase> database
     SalesDatabase* added = database.get();
     added->setWindow(lowestFreeWindow());
     m_databases.push_back(std::move(database));
+    addHistory(added->window());
     emit databaseOpened(added);
     show(added->window());
     return added;
@@ -147,12 +156,19 @@ void OpenDatabases::closeShown() {
     std::erase_if(m_databases, [window](const std::unique_ptr<SalesDatabase>& database) {
         return database->window() == window;
     });
+    // Its history ends with it.
+    if (const auto history = m_histories.find(window); history != m_histories.end()) {
+        m_openNew = nullptr;
+        delete history->second;
+        m_histories.erase(history);
+    }
     emit databaseClosed(window);
     show(m_databases.empty() ? 0 : m_databases.front()->window());
 }
 
 void OpenDatabases::show(qint32 window) {
     m_shown = window > 0 ? byWindow(window) : nullptr;
+    m_history->setActiveStack(m_shown ? historyOf(m_shown) : nullptr);
     emit shownChanged(m_shown);
     emit totalsChanged();
 }
@@ -194,67 +210,202 @@ ResultValue<SalesDatabase*> OpenDatabases::saveShownAs(const QString& target) {
     return replaceShown(target);
 }
 
-Result OpenDatabases::update(const QString& key, const Opportunity& edited) {
+Result OpenDatabases::update(const QString& key, const Opportunity& edited, const QString& action) {
     if (!m_shown)
         return Result::failure(QStringLiteral("No database is open."));
-    if (!m_shown->opportunities().contains(key))
+    const Opportunity* item = m_shown->opportunities().item(key);
+    if (!item)
         return Result::failure(
             QStringLiteral("The opportunity %1 is not in %2.").arg(key, m_shown->name()));
-    if (const Result written = m_shown->update(key, edited); !written)
+    const Opportunity before(*item);
+    if (const Result written = writeUpdate(*m_shown, key, edited); !written)
         return written;
-    emit opportunityChanged(m_shown, key);
-    emit totalsChanged();
+    record(new EditStep(*this, m_shown->window(), key, before, *m_shown->opportunities().item(key),
+                        action));
     return {};
 }
 
-ResultValue<QString> OpenDatabases::add(const Opportunity& opportunity) {
+ResultValue<QString> OpenDatabases::add(const Opportunity& opportunity, const QString& action) {
     if (!m_shown)
         return Result::failure(QStringLiteral("No database is open."));
-    return announceAdded(m_shown->add(opportunity));
+    auto added = announceAdded(*m_shown, m_shown->add(opportunity));
+    if (added)
+        record(new AddStep(*this, m_shown->window(), *added, *m_shown->opportunities().item(*added),
+                           action));
+    return added;
+}
+
+ResultValue<QString> OpenDatabases::addNew(const Opportunity& opportunity) {
+    auto added = add(opportunity, QStringLiteral("New"));
+    if (added) {
+        QUndoStack* stack = historyOf(m_shown);
+        m_openNew =
+            static_cast<AddStep*>(const_cast<QUndoCommand*>(stack->command(stack->index() - 1)));
+        if (m_openNew)
+            m_openNew->setOpenForEditor(true);
+    }
+    return added;
+}
+
+void OpenDatabases::finishNew() {
+    if (m_openNew)
+        m_openNew->setOpenForEditor(false);
+    m_openNew = nullptr;
 }
 
 ResultValue<QString> OpenDatabases::restore(const Opportunity& removed) {
     if (!m_shown)
         return Result::failure(QStringLiteral("No database is open."));
-    return announceAdded(m_shown->restore(removed));
-}
-
-ResultValue<QString> OpenDatabases::announceAdded(ResultValue<QString> added) {
-    if (added) {
-        emit opportunityAdded(m_shown, *added);
-        emit totalsChanged();
-    }
-    return added;
+    auto restored = writeRestore(*m_shown, removed);
+    if (restored)
+        record(new AddStep(*this, m_shown->window(), *restored,
+                           *m_shown->opportunities().item(*restored), QStringLiteral("Restore")));
+    return restored;
 }
 
 Result OpenDatabases::remove(const QString& key) {
     if (!m_shown)
         return Result::failure(QStringLiteral("No database is open."));
-    if (!m_shown->opportunities().contains(key))
+    const Opportunity* item = m_shown->opportunities().item(key);
+    if (!item)
         return Result::failure(
             QStringLiteral("The opportunity %1 is not in %2.").arg(key, m_shown->name()));
+    const Opportunity removed(*item);
+    if (const Result written = writeRemove(*m_shown, key); !written)
+        return written;
+    record(new RemoveStep(*this, m_shown->window(), key, removed));
+    return {};
+}
+
+ResultValue<QString> OpenDatabases::announceAdded(SalesDatabase& database,
+                                                  ResultValue<QString> added) {
+    if (added) {
+        emit opportunityAdded(&database, *added);
+        emit totalsChanged();
+    }
+    return added;
+}
+
+Result OpenDatabases::writeUpdate(SalesDatabase& database, const QString& key,
+                                  const Opportunity& edited) {
+    if (const Result written = database.update(key, edited); !written)
+        return written;
+    emit opportunityChanged(&database, key);
+    emit totalsChanged();
+    return {};
+}
+
+Result OpenDatabases::writeRemove(SalesDatabase& database, const QString& key) {
     // Whoever shows the opportunity lets go of it after the store removed its record and
     // before it leaves the collection.
-    SalesDatabase* database = m_shown;
     const Result removed =
-        database->remove(key, [&] { emit opportunityAboutToBeRemoved(database, key); });
+        database.remove(key, [&] { emit opportunityAboutToBeRemoved(&database, key); });
     if (!removed)
         return removed;
-    emit opportunityRemoved(database, key);
+    emit opportunityRemoved(&database, key);
     emit totalsChanged();
     return removed;
+}
+
+ResultValue<QString> OpenDatabases::writeRestore(SalesDatabase& database,
+                                                 const Opportunity& removed) {
+    return announceAdded(database, database.restore(removed));
+}
+
+Result OpenDatabases::writeRemoveAll(SalesDatabase& database, const QStringList& keys) {
+    if (const Result removed = database.removeAll(keys); !removed)
+        return removed;
+    emit opportunitiesReset(&database);
+    emit totalsChanged();
+    return {};
+}
+
+Result OpenDatabases::writeRestoreAll(SalesDatabase& database,
+                                      const std::vector<Opportunity>& removed) {
+    const auto restored = database.restoreAll(removed);
+    if (!restored)
+        return restored.result();
+    emit opportunitiesReset(&database);
+    emit totalsChanged();
+    return {};
+}
+
+QUndoStack* OpenDatabases::historyOf(const SalesDatabase* database) const {
+    if (!database)
+        return nullptr;
+    const auto history = m_histories.find(database->window());
+    return history != m_histories.end() && byWindow(database->window()) == database
+               ? history->second
+               : nullptr;
+}
+
+QUndoStack* OpenDatabases::addHistory(qint32 window) {
+    auto* stack = new QUndoStack(m_history);
+    m_histories[window] = stack;
+    connect(stack, &QUndoStack::indexChanged, this, [this, stack] { settleHistory(stack); });
+    return stack;
+}
+
+void OpenDatabases::record(DatabaseStep* step) {
+    QUndoStack* stack = historyOf(m_shown);
+    if (!stack) {
+        delete step;
+        return;
+    }
+    // A step that the open editor's step takes in is no step of its own.
+    const int before = stack->count();
+    stack->push(step);
+    if (stack->count() < before)
+        m_openNew = nullptr;
+}
+
+void OpenDatabases::settleHistory(QUndoStack* stack) {
+    if (m_settling || !m_refusal.step)
+        return;
+    const Refusal refusal = std::exchange(m_refusal, Refusal{});
+    int position = -1;
+    for (int i = 0; i < stack->count(); ++i) {
+        if (stack->command(i) == refusal.step)
+            position = i;
+    }
+    if (position >= 0) {
+        // Back to where the history stood before the refused step; the steps passed over on the
+        // way write nothing.
+        m_settling = true;
+        stack->setIndex(refusal.undone ? position + 1 : position);
+        m_settling = false;
+    }
+    emit stepRefused(refusal.message);
+}
+
+bool OpenDatabases::undo() {
+    QUndoStack* stack = historyOf(m_shown);
+    if (!stack || !stack->canUndo())
+        return false;
+    const int before = stack->index();
+    stack->undo();
+    return stack->index() != before;
+}
+
+bool OpenDatabases::redo() {
+    QUndoStack* stack = historyOf(m_shown);
+    if (!stack || !stack->canRedo())
+        return false;
+    const int before = stack->index();
+    stack->redo();
+    return stack->index() != before;
 }
 
 DataMerge::Outcome OpenDatabases::mergeLeadFile(const QString& path) {
     if (!m_shown)
         return noDatabaseOutcome(DataMerge::textFailureTitle());
-    return merged(DataMerge::mergeText(*m_shown, path));
+    return merged(DataMerge::mergeText(*m_shown, path), QStringLiteral("Lead File Import"));
 }
 
 DataMerge::Outcome OpenDatabases::mergeDatabase(const QString& location) {
     if (!m_shown)
         return noDatabaseOutcome(DataMerge::databaseFailureTitle());
-    return merged(DataMerge::mergeDatabase(*m_shown, location));
+    return merged(DataMerge::mergeDatabase(*m_shown, location), QStringLiteral("Merge"));
 }
 
 DataMerge::Outcome OpenDatabases::noDatabaseOutcome(const QString& title) {
@@ -264,8 +415,14 @@ DataMerge::Outcome OpenDatabases::noDatabaseOutcome(const QString& title) {
     return outcome;
 }
 
-DataMerge::Outcome OpenDatabases::merged(DataMerge::Outcome outcome) {
+DataMerge::Outcome OpenDatabases::merged(DataMerge::Outcome outcome, const QString& action) {
     if (outcome.status == DataMerge::Status::Merged && outcome.added > 0) {
+        // One merge is one step, however many opportunities it added.
+        const QString count = QLocale().toString(outcome.added);
+        record(new MergeStep(*this, m_shown->window(), outcome.keys,
+                             outcome.added == 1
+                                 ? action + QStringLiteral(" of 1 opportunity")
+                                 : action + QStringLiteral(" of %1 opportunities").arg(count)));
         // Many opportunities at once: whoever shows the collection reads it anew.
         emit opportunitiesReset(m_shown);
         emit totalsChanged();

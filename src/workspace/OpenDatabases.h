@@ -7,9 +7,14 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <map>
 #include <memory>
 #include <vector>
 
+class AddStep;
+class DatabaseStep;
+class QUndoGroup;
+class QUndoStack;
 class SalesDatabase;
 class Filters;
 class Opportunity;
@@ -20,6 +25,11 @@ class Opportunity;
 // writes of the shown one, putting an opportunity back as it was when its write fails. It never
 // asks the user anything: the window chooses files and shows messages; this object reports what
 // changed through its signals.
+//
+// Every change to the data is a step in the history of its database (a QUndoStack per open
+// database, in a QUndoGroup whose active stack is the shown database's). Undo and redo write at
+// once; a step that cannot be written is refused (stepRefused) and the history stays where it
+// was. The history ends when its database closes and is kept by Save As.
 class OpenDatabases : public QObject {
     Q_OBJECT
 public:
@@ -82,11 +92,18 @@ public:
     ResultValue<SalesDatabase*> saveShownAs(const QString& target);
 
     // The single-record writes of the shown database. Each is written to the file first; the
-    // collection and the listeners follow only when it was written.
+    // collection and the listeners follow only when it was written, and then it is a step of
+    // the history whose caption is `action` and the opportunity's name.
     // Writes `edited`'s fields to the opportunity under `key`.
-    Result update(const QString& key, const Opportunity& edited);
+    Result update(const QString& key, const Opportunity& edited,
+                  const QString& action = QStringLiteral("Edit"));
     // Adds a copy of `opportunity` (numbered anew) and returns its key.
-    ResultValue<QString> add(const Opportunity& opportunity);
+    ResultValue<QString> add(const Opportunity& opportunity,
+                             const QString& action = QStringLiteral("Add"));
+    // Adds a new opportunity for the editor: until finishNew(), the editor's update of it joins
+    // this step and its removal takes the step away, so that New is one step.
+    ResultValue<QString> addNew(const Opportunity& opportunity);
+    void finishNew();
     // Removes the opportunity under `key`.
     Result remove(const QString& key);
     // Puts back an opportunity that was removed, with its record number, creation time and
@@ -94,9 +111,18 @@ public:
     ResultValue<QString> restore(const Opportunity& removed);
 
     // Merges a lead file, or another sales database file, into the shown database: all or
-    // nothing, in one transaction of its file.
+    // nothing, in one transaction of its file, and one step.
     DataMerge::Outcome mergeLeadFile(const QString& path);
     DataMerge::Outcome mergeDatabase(const QString& location);
+
+    // The histories of the open databases; the active stack is the shown database's.
+    QUndoGroup& history() const { return *m_history; }
+    // The history of an open database; nullptr for another.
+    QUndoStack* historyOf(const SalesDatabase* database) const;
+    // Undoes or redoes the latest step of the shown database (nothing without one); false when
+    // the step was refused.
+    bool undo();
+    bool redo();
 
 signals:
     void databaseOpened(SalesDatabase* database);
@@ -116,18 +142,44 @@ signals:
     void opportunitiesReset(SalesDatabase* database);
     // Counts or sums of the shown database or of all of them changed.
     void totalsChanged();
+    // An undo or redo could not be written: `message` names the step, the record and the
+    // cause. The file and the history are as they were before it.
+    void stepRefused(const QString& message);
 
 private:
+    friend class DatabaseStep;
+
+    // The writes without a step, to any open database, with their signals.
+    Result writeUpdate(SalesDatabase& database, const QString& key, const Opportunity& edited);
+    Result writeRemove(SalesDatabase& database, const QString& key);
+    ResultValue<QString> writeRestore(SalesDatabase& database, const Opportunity& removed);
+    Result writeRemoveAll(SalesDatabase& database, const QStringList& keys);
+    Result writeRestoreAll(SalesDatabase& database, const std::vector<Opportunity>& removed);
+    // Records a step of the shown database's history (its change is written already).
+    void record(DatabaseStep* step);
+    QUndoStack* addHistory(qint32 window);
+    // After an undo or redo: a refused step puts the history back where it was.
+    void settleHistory(QUndoStack* stack);
     qint32 lowestFreeWindow() const;
     SalesDatabase* addAndShow(std::unique_ptr<SalesDatabase> database);
     // Reads the file at a canonical location and runs the filter pass over it.
     ResultValue<std::unique_ptr<SalesDatabase>> readFile(const QString& canonical) const;
     static DataMerge::Outcome noDatabaseOutcome(const QString& title);
     // Tells the listeners of an opportunity added to the shown database.
-    ResultValue<QString> announceAdded(ResultValue<QString> added);
-    DataMerge::Outcome merged(DataMerge::Outcome outcome);
+    ResultValue<QString> announceAdded(SalesDatabase& database, ResultValue<QString> added);
+    DataMerge::Outcome merged(DataMerge::Outcome outcome, const QString& text);
 
     const Filters& m_filters;
     std::vector<std::unique_ptr<SalesDatabase>> m_databases;
     SalesDatabase* m_shown = nullptr;
+    QUndoGroup* m_history = nullptr;
+    std::map<qint32, QUndoStack*> m_histories; // by Window index
+    AddStep* m_openNew = nullptr;
+    // The step that could not be written during the undo or redo under way.
+    struct Refusal {
+        const DatabaseStep* step = nullptr;
+        bool undone = false; // refused while undoing
+        QString message;
+    } m_refusal;
+    bool m_settling = false;
 };

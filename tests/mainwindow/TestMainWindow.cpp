@@ -429,7 +429,7 @@ void TestMainWindow::toolbarAndSize() {
 
     // Every button shows an icon, from the theme or the bundled ones, and carries its key.
     const QList<QAction*> buttons = control<QToolBar>("toolbar")->actions();
-    QCOMPARE(buttons.size(), 9);
+    QCOMPARE(buttons.size(), 11);
     for (QAction* button : buttons) {
         QVERIFY2(!button->icon().pixmap(24, 24).isNull(), qPrintable(button->objectName()));
         QCOMPARE(button->data().toString(), button->objectName());

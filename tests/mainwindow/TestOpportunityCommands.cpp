@@ -25,6 +25,7 @@
 #include <QPushButton>
 #include <QTextBrowser>
 #include <QTreeView>
+#include <QUndoView>
 #include <QtTest>
 
 using namespace SalesFixtures;
@@ -153,6 +154,37 @@ void TestOpportunityCommands::copyPasteAndDelete() {
     QCOMPARE(messages[0].title, QStringLiteral("Delete Opportunity"));
     QCOMPARE(messages[0].icon, Icon::Question);
     QCOMPARE(messages[0].buttons, Buttons::YesNo);
+
+    // Ctrl+Z brings the deleted row back, selected; the captions name the steps.
+    QAction* undo = action("mnuUndo");
+    QAction* redo = action("mnuRedo");
+    QCOMPARE(undo->text(), QStringLiteral("&Undo Delete 'Acme - First'"));
+    QVERIFY(!redo->isEnabled());
+    QTest::keyClick(&window, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(fromFile(file, "Key=3")->description(), QStringLiteral("First"));
+    QCOMPARE(window.listModel().rowCount(), 4);
+    const QModelIndex current = window.sortProxy().mapToSource(window.listView().currentIndex());
+    QCOMPARE(current.row(), window.listModel().rowOf("Key=3"));
+    QCOMPARE(undo->text(), QStringLiteral("&Undo Paste 'Acme - First'"));
+    QCOMPARE(redo->text(), QStringLiteral("&Redo Delete 'Acme - First'"));
+    QTest::keyClick(&window, Qt::Key_Y, Qt::ControlModifier);
+    QVERIFY(!fromFile(file, "Key=3"));
+    QCOMPARE(window.listModel().rowCount(), 3);
+    QVERIFY(!redo->isEnabled());
+    QCOMPARE(redo->text(), QStringLiteral("&Redo"));
+
+    // The History window lists the steps after the opened state; choosing it goes back there.
+    action("mnuHistory")->trigger();
+    auto* history = window.findChild<QUndoView*>("historyWindow");
+    QVERIFY(history && history->isVisible());
+    QCOMPARE(history->model()->rowCount(), 4);
+    QCOMPARE(history->model()->index(3, 0).data().toString(),
+             QStringLiteral("Delete 'Acme - First'"));
+    history->setCurrentIndex(history->model()->index(0, 0));
+    QCOMPARE(window.listModel().rowCount(), 2);
+    QVERIFY(!fromFile(file, "Key=4"));
+    QVERIFY(!undo->isEnabled());
+    QCOMPARE(redo->text(), QStringLiteral("&Redo Paste 'Acme - First'"));
 }
 
 void TestOpportunityCommands::newAndEditThroughTheEditor() {

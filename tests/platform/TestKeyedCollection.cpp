@@ -1,5 +1,7 @@
 #include "platform/KeyedCollection.h"
 
+#include <QStringList>
+
 #include <QtTest>
 
 // The ordered, keyed collection that the opportunities, columns, filters and contacts are kept
@@ -42,6 +44,17 @@ void TestKeyedCollection::keysPositionsAndRemoval() {
     for (const int value : c)
         order << value;
     QCOMPARE(order, (QList<int>{7, 13}));
+
+    // Removing many keys at once keeps the order of the rest and the items without key; keys
+    // not in the collection are passed over.
+    c.add(std::make_unique<int>(20), "Key=20");
+    c.add(std::make_unique<int>(21), "Key=21");
+    QCOMPARE(c.removeAll(QStringList{"Key=12", "Key=99", "Key=21"}), 2);
+    order.clear();
+    for (const int value : c)
+        order << value;
+    QCOMPARE(order, (QList<int>{7, 20}));
+    QVERIFY(!c.item("Key=21") && c.item("Key=20"));
     c.clear();
     QCOMPARE(c.count(), 0);
     QVERIFY(!c.item("Key=12"));
