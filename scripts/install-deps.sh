@@ -16,7 +16,7 @@ packages=(
 if [ "${1:-}" = "--packaging" ]; then
     packages+=(
         dpkg-dev file lintian desktop-file-utils appstream shared-mime-info
-        libfile-mimeinfo-perl man-db bash-completion qt6-qpa-plugins
+        libfile-mimeinfo-perl man-db bash-completion qt6-qpa-plugins inotify-tools
     )
 fi
 
