@@ -26,13 +26,9 @@ trap cleanup EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 skip() { echo "SKIP: $*"; }
 
-# The sources' own checks.
+# The desktop file and metainfo as written.
 desktop-file-validate packaging/corvane.desktop || fail "desktop-file-validate"
 appstreamcli validate --no-net packaging/*.metainfo.xml || fail "appstreamcli validate"
-for page in packaging/man/*.1; do
-    warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l "$page" 2>&1 >/dev/null)
-    [ -z "$warnings" ] || fail "man -l $page: $warnings"
-done
 
 # lintian: errors fail the check; warnings are printed.
 lintian --fail-on error --tag-display-limit 0 "$deb" || fail "lintian reports errors"
@@ -70,7 +66,11 @@ for size in 16x16 32x32 48x48 256x256 scalable; do
     ls "$share/icons/hicolor/$size/apps/corvane."* >/dev/null || fail "no $size icon"
 done
 for page in corvane corvane-cli; do
-    [ -f "$share/man/man1/$page.1.gz" ] || fail "no manual page $page"
+    file="$share/man/man1/$page.1.gz"
+    [ -f "$file" ] || fail "no manual page $page"
+    warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l "$file" 2>&1 >/dev/null)
+    [ -z "$warnings" ] || fail "man -l $file: $warnings"
+    zcat "$file" | grep -qF "Corvane ${version##* }" || fail "$page's page names another version"
 done
 
 # The window opens the database named on its command line, and keeps running.
@@ -98,6 +98,7 @@ if [ -f /usr/share/bash-completion/bash_completion ]; then
     [ "$(complete_words corvane-cli rep)" = report ] || fail "completion of a command"
     [ "$(complete_words corvane-cli report x.mdb Sum)" = Summary ] || fail "completion of a template"
     [ "$(complete_words corvane-cli list x.mdb --a)" = --all ] || fail "completion of an option"
+    [ "$(complete_words corvane-cli list x.mdb --sort Reve)" = Revenue ] || fail "completion of a key"
 else
     skip "bash-completion is not installed: completion not checked"
 fi
