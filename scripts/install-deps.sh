@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages that building, running and testing Corvane need.
-# Idempotent; runs as root or asks sudo.
+# With --packaging, also the tools that build and check the Debian package (scripts/package.sh,
+# scripts/package-test.sh). Idempotent; runs as root or asks sudo.
 set -euo pipefail
 
 packages=(
-    build-essential cmake ninja-build pkg-config
+    build-essential cmake ninja-build pkg-config ccache
     qt6-base-dev qt6-base-dev-tools libgl-dev
     libsqlite3-dev libical-dev
     libqt6svg6 qt6-gtk-platformtheme qt6-image-formats-plugins
@@ -12,6 +13,12 @@ packages=(
     xdg-utils fonts-dejavu-core python3
     xvfb xauth openbox xdotool imagemagick
 )
+if [ "${1:-}" = "--packaging" ]; then
+    packages+=(
+        dpkg-dev file lintian desktop-file-utils appstream shared-mime-info
+        libfile-mimeinfo-perl man-db bash-completion qt6-qpa-plugins inotify-tools
+    )
+fi
 
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
