@@ -542,6 +542,8 @@ ResultValue<SalesStore::NewRecord> SalesFileStore::add(const Opportunity& opport
     const auto rowId = insertOne(file, numbered, now.toString(StoredDateTimeFormat));
     if (!rowId)
         return failure(rowId.message());
+    if (!file.commit())
+        return failure(file.error());
     return NewRecord{numbered.recordNumber(), *rowId, LocaleText::generalDateTime(now)};
 }
 
@@ -714,18 +716,7 @@ ResultValue<qint64> SalesFileStore::insertRemoved(SalesFile& file, const Opportu
             return Result::failure(file.error());
         }
     }
-    SqlStatement insert(file.handle(), statements().insert.constData());
-    if (!insert.ok()) {
-        file.takeError(insert.rc());
-        return Result::failure(file.error());
-    }
-    bindRecord(insert, opportunity);
-    insert.bindText(1 + DateCreated, storedCreated);
-    if (const int rc = sqlite3_step(insert.get()); rc != SQLITE_DONE) {
-        file.takeError(rc);
-        return Result::failure(file.error());
-    }
-    return sqlite3_last_insert_rowid(file.handle());
+    return insertOne(file, opportunity, storedCreated);
 }
 
 Result SalesFileStore::removeAll(const std::vector<const Opportunity*>& items) {
@@ -842,10 +833,7 @@ ResultValue<qint64> SalesFileStore::insertOne(SalesFile& file, const Opportunity
         file.takeError(rc);
         return Result::failure(file.error());
     }
-    const qint64 rowId = sqlite3_last_insert_rowid(file.handle());
-    if (!file.commit())
-        return Result::failure(file.error());
-    return rowId;
+    return sqlite3_last_insert_rowid(file.handle());
 }
 
 Result SalesFileStore::backupTo(const QString& target) {

@@ -37,7 +37,7 @@ public:
 
 private:
     // Inserts the record of `opportunity` (its record number, `storedCreated` as DateCreated)
-    // and commits; the new row's identity.
+    // inside the open transaction; the new row's identity.
     static ResultValue<qint64> insertOne(SalesFile& file, const Opportunity& opportunity,
                                          const QString& storedCreated);
     // Inserts the record of a removed opportunity as it was, with `storedCreated` as its

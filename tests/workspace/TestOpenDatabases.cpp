@@ -28,7 +28,7 @@ private slots:
     void create();
     void failedReplaceLeavesTheOldFile_data();
     void failedReplaceLeavesTheOldFile();
-    void mergesSaveAsAndRestore();
+    void saveAs();
     void totals();
     void writesAndTheirRollBack();
     void replaceShownKeepsItsWindow();
@@ -225,39 +225,11 @@ void TestOpenDatabases::failedReplaceLeavesTheOldFile() {
              obstacle == "folder" ? 0 : 1);
 }
 
-// Merges, Save As and a restore go through the workspace like every write, and tell who shows
-// the data.
-void TestOpenDatabases::mergesSaveAsAndRestore() {
-    const QString file = db("target.mdb", {{"T1"}});
-    const QString source = db("source.mdb", {{"S1"}, {"S2"}});
+// Save As goes through the workspace: the copy takes the shown database's place, and nothing
+// replaces the original, itself or a named pipe.
+void TestOpenDatabases::saveAs() {
+    const QString file = db("target.mdb", {{"T1"}, {"T2"}, {"T3"}});
     QVERIFY(m_databases->open(file).ok());
-    QSignalSpy reset(m_databases.get(), &OpenDatabases::opportunitiesReset);
-    QSignalSpy added(m_databases.get(), &OpenDatabases::opportunityAdded);
-
-    const DataMerge::Outcome merged = m_databases->mergeDatabase(source);
-    QCOMPARE(merged.status, DataMerge::Status::Merged);
-    QCOMPARE(reset.size(), 1);
-    QCOMPARE(m_databases->shown()->opportunities().count(), 3);
-    QCOMPARE(fromFile(file, QStringLiteral("Key=3"))->description(), QStringLiteral("S2"));
-    const DataMerge::Outcome failed = m_databases->mergeDatabase(path(QStringLiteral("gone.mdb")));
-    QCOMPARE(failed.status, DataMerge::Status::Failed);
-    QCOMPARE(reset.size(), 1);
-
-    // A removed opportunity comes back with its number, creation time and fields.
-    const Opportunity removed =
-        *m_databases->shown()->opportunities().item(QStringLiteral("Key=2"));
-    QVERIFY(m_databases->remove(QStringLiteral("Key=2")));
-    const auto restored = m_databases->restore(removed);
-    QVERIFY2(restored, qPrintable(restored.message()));
-    QCOMPARE(*restored, QStringLiteral("Key=2"));
-    QCOMPARE(added.size(), 1);
-    const auto again = fromFile(file, QStringLiteral("Key=2"));
-    QVERIFY(again && again->sameRecord(removed));
-    QCOMPARE(again->dateCreated(), removed.dateCreated());
-    // A number another record has taken meanwhile is not given twice.
-    QVERIFY(!m_databases->restore(removed));
-    QCOMPARE(RawDatabase(file).count(), 3);
-
     // Save As: the copy is shown in the original's place; the original stays as it was.
     const QString copy = path(QStringLiteral("copy.mdb"));
     const auto saved = m_databases->saveShownAs(copy);
