@@ -49,8 +49,7 @@ public:
     static UiServices::FileRequest fileRequest(bool* guardFormulas = nullptr);
     // The text of the dialog's check box that keeps texts from running as formulas.
     static QString guardFormulasText() {
-        return QStringLiteral("Keep texts beginning with =, +, - or @ from running as "
-                              "spreadsheet formulas (an apostrophe in front)");
+        return QStringLiteral("&Guard formulas: ' before texts beginning with =, +, - or @");
     }
     // The suffix the dialog adds to a name typed without extension while `filter` (one of
     // FileRequest().filters) is chosen: "csv", "txt", or "" for all files. Never "mdb".

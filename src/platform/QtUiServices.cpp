@@ -7,9 +7,11 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QProcess>
+#include <QScreen>
 #include <QStandardPaths>
 #include <QUrl>
 
@@ -126,6 +128,9 @@ std::optional<QString> QtUiServices::chooseFile(const FileRequest& request) {
             grid->addWidget(checkBox, grid->rowCount(), 0, 1, grid->columnCount());
         }
     }
+    // Never larger than the screen, whatever the scale.
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        dialog.resize(dialog.sizeHint().boundedTo(screen->availableGeometry().size() * 0.95));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     if (checkBox)
