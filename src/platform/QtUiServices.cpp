@@ -1,5 +1,7 @@
 #include "platform/QtUiServices.h"
 
+#include "platform/QtWorkProgress.h"
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
@@ -170,4 +172,8 @@ bool QtUiServices::startProgram(const QString& program, const QStringList& argum
     if (found.isEmpty())
         return false;
     return QProcess::startDetached(found, arguments);
+}
+
+std::unique_ptr<WorkProgress> QtUiServices::startWork(const QString& title, const QString& label) {
+    return std::make_unique<QtWorkProgress>(title, label, QApplication::activeWindow());
 }

@@ -14,6 +14,7 @@ public:
     void setWaitCursor(bool on) override;
     bool openInUserProgram(const QString& pathOrUrl) override;
     bool startProgram(const QString& program, const QStringList& arguments) override;
+    std::unique_ptr<WorkProgress> startWork(const QString& title, const QString& label) override;
 
 private:
     QString m_lastDirectory;

@@ -1,6 +1,7 @@
 #include "platform/UiServices.h"
 
 #include "platform/HeadlessUiServices.h"
+#include "platform/WorkProgress.h"
 
 #include <QProcess>
 #include <QStandardPaths>
@@ -26,6 +27,11 @@ void UiServices::setInstance(UiServices* services) {
 
 void UiServices::setDefault(UiServices* services) {
     g_default = services;
+}
+
+std::unique_ptr<WorkProgress> UiServices::startWork(const QString& /*title*/,
+                                                    const QString& /*label*/) {
+    return std::make_unique<SilentWorkProgress>();
 }
 
 int UiServices::runAndWait(const QString& program, const QStringList& arguments, int waitMs) {

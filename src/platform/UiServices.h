@@ -2,10 +2,14 @@
 
 #include <QString>
 #include <QStringList>
+#include <memory>
 #include <optional>
 
+class WorkProgress;
+
 // Every user-facing interaction goes through this interface: message boxes, the file dialog,
-// the clipboard, the beep, the wait cursor and handing a file to another program. The real
+// the clipboard, the beep, the wait cursor, progress of long work and handing a file to another
+// program. The real
 // implementation uses Qt; tests install a scripted one that records every call.
 class UiServices {
 public:
@@ -54,6 +58,9 @@ public:
     virtual int runProgram(const QString& program, const QStringList& arguments, int waitMs) {
         return runAndWait(program, arguments, waitMs);
     }
+    // Shows long work: a progress dialog with Cancel over the active window (shown only when
+    // the work lasts more than about half a second). The dialog closes with the object.
+    virtual std::unique_ptr<WorkProgress> startWork(const QString& title, const QString& label);
     // The standard way of runProgram, for every implementation.
     static int runAndWait(const QString& program, const QStringList& arguments, int waitMs);
 

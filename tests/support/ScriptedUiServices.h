@@ -5,6 +5,7 @@
 #include <QList>
 #include <QQueue>
 #include <functional>
+#include <optional>
 
 // UI services that answer from a script and record every call, for headless tests.
 // An unscripted message box answers with its safe default (OK, Cancel or No); an unscripted
@@ -20,6 +21,15 @@ public:
     struct Program {
         QString program;
         QStringList arguments;
+    };
+    // Long work shown through startWork(), as far as it went.
+    struct Work {
+        QString title;
+        QString label;
+        qint64 maximum = 0;
+        qint64 value = 0;
+        bool cancelled = false;
+        bool ended = false; // the progress object is gone (its dialog closed)
     };
 
     ScriptedUiServices() = default;
@@ -37,12 +47,16 @@ public:
     // The exit status runProgram answers (recorded in started()); -1 when starts fail.
     void setRunExitStatus(int status) { m_runExitStatus = status; }
 
+    // The next long work cancels once its value reaches `value` (0: at its first step).
+    void cancelWorkAt(qint64 value) { m_cancelAt = value; }
+
     // Records.
     const QList<Message>& messages() const { return m_messages; }
     const QList<FileRequest>& fileRequests() const { return m_fileRequests; }
     const QStringList& opened() const { return m_opened; }
     const QList<Program>& started() const { return m_started; }
     const QList<bool>& waitCursorChanges() const { return m_waitCursor; }
+    const QList<Work>& works() const { return m_works; }
     int beeps() const { return m_beeps; }
     int pendingAnswers() const { return static_cast<int>(m_answers.size()); }
     int pendingFiles() const { return static_cast<int>(m_files.size()); }
@@ -59,8 +73,12 @@ public:
     bool openInUserProgram(const QString& pathOrUrl) override;
     bool startProgram(const QString& program, const QStringList& arguments) override;
     int runProgram(const QString& program, const QStringList& arguments, int waitMs) override;
+    std::unique_ptr<WorkProgress> startWork(const QString& title, const QString& label) override;
 
 private:
+    class Progress;
+    QList<Work> m_works;
+    std::optional<qint64> m_cancelAt;
     QQueue<Answer> m_answers;
     QQueue<std::optional<QString>> m_files;
     QQueue<bool> m_checkBoxes;
