@@ -964,7 +964,17 @@ void MainWindow::showHistory() {
         m_historyWindow->setWindowFlag(Qt::Tool);
         m_historyWindow->setWindowTitle(QStringLiteral("History"));
         m_historyWindow->setEmptyLabel(QStringLiteral("<opened>"));
-        m_historyWindow->resize(Twips::toPixels(4500, dpi()), Twips::toPixels(6000, dpi()));
+        // Beside the list's right edge, inside the main window and never past the screen.
+        const QRect screen = this->screen()->availableGeometry();
+        const QSize size(qMin(Twips::toPixels(6000, dpi()), screen.width()),
+                         qMin(Twips::toPixels(6000, dpi()), screen.height()));
+        const QRect frame = frameGeometry();
+        QRect place(QPoint(frame.right() - size.width(), frame.top() + frame.height() / 8), size);
+        place.moveRight(qMin(place.right(), screen.right()));
+        place.moveLeft(qMax(place.left(), screen.left()));
+        place.moveBottom(qMin(place.bottom(), screen.bottom()));
+        place.moveTop(qMax(place.top(), screen.top()));
+        m_historyWindow->setGeometry(place);
     }
     m_historyWindow->show();
     m_historyWindow->raise();

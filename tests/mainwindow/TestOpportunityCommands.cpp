@@ -23,6 +23,7 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTextBrowser>
 #include <QTreeView>
 #include <QUndoView>
@@ -174,9 +175,13 @@ void TestOpportunityCommands::copyPasteAndDelete() {
     QCOMPARE(redo->text(), QStringLiteral("&Redo"));
 
     // The History window lists the steps after the opened state; choosing it goes back there.
+    // It opens on the screen even beside a main window that reaches past the screen's edge.
+    const QRect screen = window.screen()->availableGeometry();
+    window.setGeometry(screen.right() - 300, screen.top() + 50, 700, screen.height());
     action("mnuHistory")->trigger();
     auto* history = window.findChild<QUndoView*>("historyWindow");
     QVERIFY(history && history->isVisible());
+    QVERIFY(window.screen()->availableGeometry().contains(history->geometry()));
     QCOMPARE(history->model()->rowCount(), 4);
     QCOMPARE(history->model()->index(3, 0).data().toString(),
              QStringLiteral("Delete 'Acme - First'"));
