@@ -2,6 +2,7 @@
 
 #include "about/AppInfo.h"
 #include "about/SystemInfoRegistry.h"
+#include "platform/AccessKeys.h"
 #include "platform/UiServices.h"
 #include "ui_AboutDialog.h"
 
@@ -16,6 +17,7 @@ AboutDialog::AboutDialog(const SettingsStore& store, QWidget* parent)
     connect(m_ui->cmdSysInfo, &QPushButton::clicked, this, [&store] { startSysInfo(store); });
     connect(m_ui->cmdCopy, &QPushButton::clicked, this, &AboutDialog::copyVersions);
     load();
+    AccessKeys::assignButtons(this);
 }
 
 AboutDialog::~AboutDialog() = default;

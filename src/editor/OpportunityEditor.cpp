@@ -8,6 +8,8 @@
 #include "editor/OrderDateRule.h"
 #include "editor/RevenueCalculation.h"
 #include "outlook/OutlookContacts.h"
+#include "platform/AccessKeys.h"
+#include "platform/ScreenFit.h"
 #include "platform/UiServices.h"
 #include "settings/User.h"
 #include "store/NumericText.h"
@@ -88,7 +90,8 @@ OpportunityEditor::OpportunityEditor(User& user, QWidget* parent)
     connect(new QShortcut(QKeySequence::HelpContents, this), &QShortcut::activated, this,
             &OpportunityEditor::showHelp);
 
-    resize(sizeHint());
+    AccessKeys::assignButtons(this);
+    ScreenFit::resizeWithin(this);
 }
 
 OpportunityEditor::~OpportunityEditor() = default;
@@ -171,8 +174,9 @@ void OpportunityEditor::fillContactList() {
         m_contacts->loadContacts();
     if (m_contacts->outlookError()) {
         UiServices::instance().messageBox(
-            QStringLiteral("Unable to contect with Outlook. 'Use Outlook' option has been reset."),
-            QStringLiteral("Outlook Connection"), UiServices::Icon::Information,
+            QStringLiteral("Unable to read the contacts folder. 'Use mail and calendar folders' "
+                           "has been switched off."),
+            QStringLiteral("Contacts Folder"), UiServices::Icon::Information,
             UiServices::Buttons::Ok);
         user.setUseOutlook(false);
         return;

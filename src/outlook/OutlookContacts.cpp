@@ -178,8 +178,9 @@ bool OutlookContacts::tryOutlook() {
         m_outlookError = false;
     }
     OutlookProgress::focusWindow(m_parentForm);
-    UiServices::instance().messageBox(QStringLiteral("Connection to Outlook was successful."),
-                                      QStringLiteral("Test Outlook"), UiServices::Icon::Information,
-                                      UiServices::Buttons::Ok);
+    UiServices::instance().messageBox(
+        QStringLiteral("The contacts folder was read. Corvane can use the mail, calendar and "
+                       "contacts folders."),
+        QStringLiteral("Test Folders"), UiServices::Icon::Information, UiServices::Buttons::Ok);
     return true;
 }

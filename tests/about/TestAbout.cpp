@@ -66,7 +66,7 @@ void TestAbout::aboutTextsAndCopy() {
     const QList<std::pair<const char*, QString>> texts{
         {"lblTitle", "Corvane"},
         {"lblVersion", "Version 3.5.0"},
-        {"cmdOK", "OK"},
+        {"cmdOK", "&OK"},
         {"cmdSysInfo", "&System Info..."},
         {"cmdCopy", "&Copy"},
         {"lblComponents", qt + '\n' + sqlite + '\n' + libical},

@@ -127,6 +127,8 @@ void TestOpportunityEditor::revenue_data() {
         {"en 3 pcs", false, "$10", "3 pcs", "10.00", "3.00", "$30.00", "3.00"},
         {"en -3", false, "10", "-3", "10.00", "3.00", "$30.00", "3.00"},
         {"en 1,5", false, "10", "1,5", "10.00", "15.00", "$150.00", "15.00"},
+        // Rounded, not cut; the revenue is the product of the numbers shown.
+        {"en 1.125 x 4", false, "1.125", "4", "1.13", "4.00", "$4.52", "4.00"},
         {"en thousands", false, "1,250.50", "1,000", "1,250.50", "1,000.00", "$1,250,500.00", "1000.00"},
         {"en quantity too large", false, "10", "12345678901234567890", "10", "0.00", "", "0.00"},
         {"en unit price too large", false, "99999999999", "2", "0.00", "2.00", "", "2.00"},
@@ -185,6 +187,18 @@ void TestOpportunityEditor::textsAndCaption() {
     f.line(5)->setText(QStringLiteral("3"));
     f.get<QComboBox>("combo_Stage")->setFocus();
     QCOMPARE(f.line(7)->text(), QStringLiteral("$6.00"));
+    // Tab runs from Forecast through the calendar to the buttons.
+    f.get<QCheckBox>("checkForecast")->setFocus();
+    QStringList order;
+    for (int step = 0; step < 3; ++step) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QWidget* focused = QApplication::focusWidget();
+        QWidget* calendar = focused;
+        while (calendar && !qobject_cast<OrderDateCalendar*>(calendar))
+            calendar = calendar->parentWidget();
+        order << (calendar ? QStringLiteral("calendar") : focused->objectName());
+    }
+    QCOMPARE(order, (QStringList{"calendar", "cmdOK", "cmdCancel"}));
     const QString thirty = QStringLiteral("Thirty characters of a descr.");
     const QString forty = QStringLiteral("A company whose name runs to forty chars");
     f.get<QPlainTextEdit>("txtDescription_0")->setPlainText(thirty);
@@ -195,6 +209,12 @@ void TestOpportunityEditor::textsAndCaption() {
     f.ok();
     for (const char* field : {"Company", "Department", "Contact"})
         QCOMPARE(stored(f.path, 1, field), forty.left(32));
+    // The cut never splits a character of two UTF-16 units.
+    const QString letters(31, u'w');
+    f.edit();
+    f.line(1)->setText(letters + QString::fromUtf8("\xF0\x9F\x98\x80"));
+    f.ok();
+    QCOMPARE(stored(f.path, 1, "Company"), letters);
     QCOMPARE(stored(f.path, 1, "Note"), QString(128, u'n'));
     f.edit();
     QCOMPARE(f.editor.windowTitle(), "Edit - [" + thirty.left(25) + "...]");
@@ -233,8 +253,8 @@ void TestOpportunityEditor::contactList() {
     QCOMPARE(f.env.ui().messages().size(), 1);
     const auto& m = f.env.ui().messages().first();
     QCOMPARE(m.text + '|' + m.title,
-             "Unable to contect with Outlook. 'Use Outlook' option has been reset.|Outlook "
-             "Connection");
+             "Unable to read the contacts folder. 'Use mail and calendar folders' has been "
+             "switched off.|Contacts Folder");
     QVERIFY(m.icon == UiServices::Icon::Information && m.buttons == UiServices::Buttons::Ok);
     QVERIFY(!f.user.useOutlook());
     QCOMPARE(combo->count(), 2);

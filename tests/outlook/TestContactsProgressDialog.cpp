@@ -124,7 +124,8 @@ void TestContactsProgressDialog::successfulTestClosesWindow() {
     QVERIFY(progressWindows().isEmpty());
     QCOMPARE(env.ui().messages().size(), 1);
     QCOMPARE(env.ui().messages().first().text,
-             QStringLiteral("Connection to Outlook was successful."));
+             QStringLiteral("The contacts folder was read. Corvane can use the mail, calendar and "
+                            "contacts folders."));
 }
 
 QTEST_MAIN(TestContactsProgressDialog)

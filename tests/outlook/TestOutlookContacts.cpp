@@ -228,8 +228,9 @@ void TestOutlookContacts::tryOutlook() {
         QCOMPARE(m_focused, QList<QObject*>{&parentForm});
         QCOMPARE(env.ui().messages().size(), 1);
         const ScriptedUiServices::Message& message = env.ui().messages().first();
-        QCOMPARE(message.text, QStringLiteral("Connection to Outlook was successful."));
-        QCOMPARE(message.title, QStringLiteral("Test Outlook"));
+        QCOMPARE(message.text, QStringLiteral("The contacts folder was read. Corvane can use the "
+                                              "mail, calendar and contacts folders."));
+        QCOMPARE(message.title, QStringLiteral("Test Folders"));
         QCOMPARE(message.icon, UiServices::Icon::Information);
         QCOMPARE(message.buttons, UiServices::Buttons::Ok);
     } else {
