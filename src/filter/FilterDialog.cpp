@@ -3,12 +3,12 @@
 #include "filter/FilterRanges.h"
 #include "filter/Filters.h"
 #include "platform/AccessKeys.h"
+#include "platform/AmountValidator.h"
 #include "platform/DialogButtons.h"
 #include "platform/LocaleText.h"
 #include "platform/ScreenFit.h"
 #include "platform/ScrollPanel.h"
 #include "platform/UiServices.h"
-#include "store/NumericText.h"
 #include "store/ValueLists.h"
 
 #include <QDateTimeEdit>
@@ -308,7 +308,19 @@ void FilterDialog::buildOtherPage(QWidget* page) {
     for (std::size_t i = 0; i < m_txtRevenue.size(); ++i) {
         m_txtRevenue[i] = new QLineEdit(Frame2);
         m_txtRevenue[i]->setObjectName(QStringLiteral("txtRevenue_%1").arg(i));
+        m_txtRevenue[i]->setValidator(new AmountValidator(m_txtRevenue[i]));
+        connect(m_txtRevenue[i], &QLineEdit::textEdited, this, [this] {
+            if (m_lblRevenueProblem->isVisibleTo(this))
+                checkRevenueTexts();
+        });
     }
+    m_lblRevenueProblem = new QLabel(Frame2);
+    m_lblRevenueProblem->setObjectName(QStringLiteral("lblRevenueProblem"));
+    m_lblRevenueProblem->setWordWrap(true);
+    QPalette warning = m_lblRevenueProblem->palette();
+    warning.setColor(QPalette::WindowText, QColor(0xb0, 0x00, 0x20));
+    m_lblRevenueProblem->setPalette(warning);
+    m_lblRevenueProblem->hide();
     auto* revenue = new QFormLayout(Frame2);
     revenue->addRow(
         label(Frame2, QStringLiteral("Label3"), QStringLiteral("&Low"), m_txtRevenue[0]),
@@ -316,6 +328,7 @@ void FilterDialog::buildOtherPage(QWidget* page) {
     revenue->addRow(
         label(Frame2, QStringLiteral("Label4"), QStringLiteral("&High"), m_txtRevenue[1]),
         m_txtRevenue[1]);
+    revenue->addRow(m_lblRevenueProblem);
 
     auto* layout = new QVBoxLayout(page);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -439,8 +452,23 @@ void FilterDialog::resetRevenueRange() {
     m_tbsOptions->setCurrentIndex(2);
 }
 
+QLineEdit* FilterDialog::checkRevenueTexts() {
+    const std::pair<QLineEdit*, const char*> bounds[] = {{m_txtRevenue[0], "Low"},
+                                                         {m_txtRevenue[1], "High"}};
+    for (const auto& [field, name] : bounds) {
+        if (!AmountValidator::read(field->text())) {
+            m_lblRevenueProblem->setText(
+                AmountValidator::problemText(QLatin1String(name), field->text()));
+            m_lblRevenueProblem->show();
+            return field;
+        }
+    }
+    m_lblRevenueProblem->hide();
+    return nullptr;
+}
+
 double FilterDialog::cleanRevenue(QLineEdit* field) {
-    const double amount = amountOf(field->text());
+    const double amount = AmountValidator::read(field->text()).value_or(0.0);
     const QString cleaned = boundText(amount);
     field->setText(cleaned.isEmpty() ? QStringLiteral("0") : cleaned);
     return amount;
@@ -448,6 +476,14 @@ double FilterDialog::cleanRevenue(QLineEdit* field) {
 
 bool FilterDialog::apply() {
     UiServices& ui = UiServices::instance();
+    // A bound the locale cannot read is said next to it; nothing is written, nothing reset.
+    if (QLineEdit* unreadable = checkRevenueTexts()) {
+        m_tbsOptions->setCurrentIndex(2);
+        unreadable->setFocus();
+        unreadable->selectAll();
+        ui.beep();
+        return false;
+    }
     const QDateTime start = m_dateRange[0]->dateTime();
     const QDateTime end = m_dateRange[1]->dateTime();
     // The revenue fields are cleaned only once the dates passed.

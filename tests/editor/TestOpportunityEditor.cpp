@@ -11,6 +11,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -101,6 +102,8 @@ class TestOpportunityEditor : public QObject {
 private slots:
     void revenue_data();
     void revenue();
+    void typedAmounts_data();
+    void typedAmounts();
     void textsAndCaption();
     void contactList();
     void endings_data();
@@ -124,9 +127,6 @@ void TestOpportunityEditor::revenue_data() {
     } rows[] = {
         // clang-format off
         {"en 1250 x 3", false, "1250", "3", "1,250.00", "3.00", "$3,750.00", "3.00"},
-        {"en 3 pcs", false, "$10", "3 pcs", "10.00", "3.00", "$30.00", "3.00"},
-        {"en -3", false, "10", "-3", "10.00", "3.00", "$30.00", "3.00"},
-        {"en 1,5", false, "10", "1,5", "10.00", "15.00", "$150.00", "15.00"},
         // Rounded, not cut; the revenue is the product of the numbers shown.
         {"en 1.125 x 4", false, "1.125", "4", "1.13", "4.00", "$4.52", "4.00"},
         {"en thousands", false, "1,250.50", "1,000", "1,250.50", "1,000.00", "$1,250,500.00", "1000.00"},
@@ -171,6 +171,62 @@ void TestOpportunityEditor::revenue() {
         f.ok();
     }
     QCOMPARE(amounts(), file);
+}
+
+void TestOpportunityEditor::typedAmounts_data() {
+    QTest::addColumn<QLocale>("locale");
+    QTest::addColumn<QString>("typed");  // into the unit price
+    QTest::addColumn<QString>("kept");   // what the field takes of it
+    QTest::addColumn<QString>("stored"); // after OK; empty: not written, said next to the field
+    QTest::newRow("en letters refused") << UnitedStates << "12abc-$"
+                                        << "12"
+                                        << "12.00";
+    QTest::newRow("en 1,250.5") << UnitedStates << "1,250.5"
+                                << "1,250.5"
+                                << "1,250.50";
+    QTest::newRow("en 1,5 not read") << UnitedStates << "1,5"
+                                     << "1,5"
+                                     << "";
+    QTest::newRow("de 1.000,5") << Germany << "1.000,5"
+                                << "1.000,5"
+                                << "1.000,50";
+    QTest::newRow("de 1,250.50 not read") << Germany << "1,250.50"
+                                          << "1,250.50"
+                                          << "";
+}
+
+// The unit price takes what the user's locale reads as a number; a text it cannot read is said
+// next to the field and never stored as 0.00; mended, it goes through.
+void TestOpportunityEditor::typedAmounts() {
+    QFETCH(QLocale, locale);
+    QFETCH(QString, typed);
+    QFETCH(QString, kept);
+    QFETCH(QString, stored);
+    Fixture f(locale);
+    f.edit();
+    const QString before = ::stored(f.path, 1, "UnitPrice");
+    f.line(6)->clear();
+    QTest::keyClicks(f.line(6), typed);
+    QCOMPARE(f.line(6)->text(), kept);
+    f.line(5)->setText(QStringLiteral("1"));
+    f.ok();
+    auto* note = f.get<QLabel>("lblAmountProblem");
+    QCOMPARE(note->isVisibleTo(&f.editor), stored.isEmpty());
+    if (!stored.isEmpty()) {
+        QCOMPARE(::stored(f.path, 1, "UnitPrice"), stored);
+        return;
+    }
+    QVERIFY(f.editor.isVisible());
+    QCOMPARE(f.line(6)->text(), kept);
+    QCOMPARE(note->text(), "Unit Price: \"" + kept + "\" is not a number. Type it as " +
+                               locale.toString(1234.5, 'f', 2) + '.');
+    QCOMPARE(::stored(f.path, 1, "UnitPrice"), before);
+    f.line(6)->clear();
+    QTest::keyClicks(f.line(6), QStringLiteral("7"));
+    QVERIFY(!note->isVisibleTo(&f.editor));
+    f.ok();
+    QVERIFY(!f.editor.isVisible());
+    QCOMPARE(::stored(f.path, 1, "UnitPrice"), locale.toString(7.0, 'f', 2));
 }
 
 void TestOpportunityEditor::textsAndCaption() {

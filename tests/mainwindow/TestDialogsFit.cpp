@@ -6,6 +6,7 @@
 #include "editor/OpportunityEditor.h"
 #include "filter/FilterDialog.h"
 #include "filter/Filters.h"
+#include "mainwindow/NoteEditor.h"
 #include "reports/ReportEngine.h"
 #include "reports/ReportPreviewWindow.h"
 #include "settings/ColumnsInfo.h"
@@ -43,6 +44,8 @@ struct Windows {
             return std::make_unique<FilterDialog>(filters, std::function<void()>());
         if (name == "options")
             return std::make_unique<OptionsDialog>(user, columns, sorting, env.store());
+        if (name == "note")
+            return std::make_unique<NoteEditor>();
         if (name == "about")
             return std::make_unique<AboutDialog>(env.store());
         if (name == "preview") {
@@ -61,8 +64,8 @@ struct Windows {
     }
 };
 
-const QStringList WindowNames{"editor", "filter", "options", "preview", "about", "help"};
-const QStringList DialogNames{"editor", "filter", "options", "preview", "about"};
+const QStringList WindowNames{"editor", "filter", "options", "note", "preview", "about", "help"};
+const QStringList DialogNames{"editor", "filter", "options", "note", "preview", "about"};
 
 // The smallest size the user can give the window: a minimum size set on it, else its layout's.
 QSize smallest(const QWidget& window) {
