@@ -9,8 +9,9 @@ constexpr int FrameWidth = 16;
 constexpr int FrameHeight = 48;
 } // namespace
 
-void ScreenFit::resizeWithin(QWidget* window) {
-    QSize size = window->sizeHint().expandedTo(window->minimumSizeHint());
+void ScreenFit::resizeWithin(QWidget* window, QSize wanted) {
+    QSize size =
+        (wanted.isValid() ? wanted : window->sizeHint()).expandedTo(window->minimumSizeHint());
     const QWidget* shownOver = window->parentWidget() ? window->parentWidget() : window;
     if (const QScreen* screen = shownOver->screen()) {
         const QSize room = screen->availableSize() - QSize(FrameWidth, FrameHeight);

@@ -3,6 +3,7 @@
 
 #include "about/AboutDialog.h"
 #include "about/HelpWindow.h"
+#include "about/SystemInfoWindow.h"
 #include "editor/OpportunityEditor.h"
 #include "filter/FilterDialog.h"
 #include "filter/Filters.h"
@@ -46,6 +47,8 @@ struct Windows {
             return std::make_unique<OptionsDialog>(user, columns, sorting, env.store());
         if (name == "note")
             return std::make_unique<NoteEditor>();
+        if (name == "system info")
+            return std::make_unique<SystemInfoWindow>(env.store());
         if (name == "about")
             return std::make_unique<AboutDialog>(env.store());
         if (name == "preview") {
@@ -64,8 +67,10 @@ struct Windows {
     }
 };
 
-const QStringList WindowNames{"editor", "filter", "options", "note", "preview", "about", "help"};
-const QStringList DialogNames{"editor", "filter", "options", "note", "preview", "about"};
+const QStringList WindowNames{"editor",  "filter", "options",     "note",
+                              "preview", "about",  "system info", "help"};
+const QStringList DialogNames{"editor",  "filter", "options",    "note",
+                              "preview", "about",  "system info"};
 
 // The smallest size the user can give the window: a minimum size set on it, else its layout's.
 QSize smallest(const QWidget& window) {
