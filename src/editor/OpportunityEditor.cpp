@@ -147,6 +147,7 @@ void OpportunityEditor::editNew(const Opportunity& opportunity, WriteFunction wr
 void OpportunityEditor::edit(const Opportunity& opportunity, WriteFunction write) {
     m_opportunity = opportunity;
     m_write = std::move(write);
+    ui->lblAmountProblem->hide();
     setWindowTitle(OpportunityEdit::caption(opportunity.description()));
 
     setText(0, opportunity.description());

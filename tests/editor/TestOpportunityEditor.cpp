@@ -320,7 +320,7 @@ void TestOpportunityEditor::endings_data() {
     QTest::addColumn<bool>("isNew");
     QTest::addColumn<QString>("how");
     for (const bool isNew : {true, false})
-        for (const char* how : {"ok", "cancel", "escape", "close"})
+        for (const char* how : {"ok", "cancel", "escape", "close", "alt+k", "alt+c"})
             QTest::addRow("%s %s", isNew ? "new" : "edit", how) << isNew << QString(how);
 }
 
@@ -338,13 +338,21 @@ void TestOpportunityEditor::endings() {
         f.cancel();
     else if (how == "escape")
         QTest::keyClick(&f.editor, Qt::Key_Escape);
-    else
+    else if (how.startsWith("alt+")) {
+        // The buttons' access keys, typed in a text field, press the button and type nothing.
+        QVERIFY(QTest::qWaitForWindowActive(&f.editor));
+        f.line(1)->setFocus();
+        QTest::keyClick(f.line(1), how.back().toLatin1(), Qt::AltModifier);
+        QCOMPARE(f.line(1)->text(), QString());
+        QTRY_VERIFY(!f.editor.isVisible()); // the button shows itself pressed first
+    } else
         f.editor.close();
     QVERIFY(!f.editor.isVisible());
-    QCOMPARE(f.editor.result(), how == "ok" ? QDialog::Accepted : QDialog::Rejected);
+    const bool ok = how == "ok" || how == "alt+k";
+    QCOMPARE(f.editor.result(), ok ? QDialog::Accepted : QDialog::Rejected);
     QVERIFY(!f.editor.newOpportunity());
-    const bool gone = isNew && how != "ok";
-    const QString expected = how == "ok" ? QStringLiteral("Typed") : before;
+    const bool gone = isNew && !ok;
+    const QString expected = ok ? QStringLiteral("Typed") : before;
     QCOMPARE(stored(f.path, number, "Description"),
              gone ? QStringLiteral("<no record>") : expected);
     QCOMPARE(f.database->opportunities().count(), gone ? 1 : number);
