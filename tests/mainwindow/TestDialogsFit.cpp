@@ -8,6 +8,8 @@
 #include "filter/FilterDialog.h"
 #include "filter/Filters.h"
 #include "mainwindow/NoteEditor.h"
+#include "platform/AccessKeys.h"
+#include "platform/QtUiServices.h"
 #include "reports/ReportEngine.h"
 #include "reports/ReportPreviewWindow.h"
 #include "settings/ColumnsInfo.h"
@@ -18,6 +20,7 @@
 #include <QAbstractButton>
 #include <QGroupBox>
 #include <QLabel>
+#include <QMessageBox>
 #include <QScreen>
 #include <QTabBar>
 #include <QtTest>
@@ -127,6 +130,8 @@ private slots:
     void fitsSmallScreens();
     void accessKeys_data();
     void accessKeys();
+    void messageBoxKeys_data();
+    void messageBoxKeys();
 };
 
 void TestDialogsFit::fitsSmallScreens_data() {
@@ -180,6 +185,38 @@ void TestDialogsFit::accessKeys() {
         QVERIFY2(found.isEmpty(), qPrintable(QString::number(page) + ": " + found.join(", ")));
         QVERIFY2(withoutKey.isEmpty(), qPrintable(withoutKey.join(", ")));
     }
+}
+
+void TestDialogsFit::messageBoxKeys_data() {
+    QTest::addColumn<UiServices::Buttons>("buttons");
+    QTest::addColumn<int>("count");
+    QTest::newRow("Ok") << UiServices::Buttons::Ok << 1;
+    QTest::newRow("OkCancel") << UiServices::Buttons::OkCancel << 2;
+    QTest::newRow("YesNo") << UiServices::Buttons::YesNo << 2;
+    QTest::newRow("YesNoCancel") << UiServices::Buttons::YesNoCancel << 3;
+    QTest::newRow("RetryCancel") << UiServices::Buttons::RetryCancel << 2;
+}
+
+// The buttons of every message box have access keys of their own.
+void TestDialogsFit::messageBoxKeys() {
+    QFETCH(UiServices::Buttons, buttons);
+    QFETCH(int, count);
+    QSet<QChar> keys;
+    QStringList captions;
+    QTimer::singleShot(0, this, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        for (const QAbstractButton* button : box->buttons()) {
+            captions << button->text();
+            keys.insert(AccessKeys::keyOf(button->text()));
+        }
+        box->reject();
+    });
+    QtUiServices().messageBox("Text", "Title", UiServices::Icon::Question, buttons);
+    QCOMPARE(captions.size(), count);
+    keys.remove(QChar());
+    QVERIFY2(keys.size() == count, qPrintable(captions.join(", ")));
 }
 
 QTEST_MAIN(TestDialogsFit)
