@@ -89,7 +89,8 @@ QString accessKey(const QString& text) {
     return key.isEmpty() ? QString() : key.toString().back().toLower();
 }
 
-// Every control that carries a caption of its own and is shown with the current page.
+// The access keys that two controls shown together (buttons, labels of fields, group boxes)
+// share; the buttons without a key are added to `withoutKey`.
 QStringList clashes(QWidget& dialog, QStringList& withoutKey) {
     QHash<QString, QString> owners;
     QStringList found;
