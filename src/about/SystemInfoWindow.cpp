@@ -51,7 +51,7 @@ SystemInfoWindow::SystemInfoWindow(const SettingsStore& store, QWidget* parent)
     layout->addWidget(buttons);
     AccessKeys::assignButtons(this);
     // Every line in sight where the screen has room.
-    const int lines = m_summary->document()->blockCount() + 1;
+    const int lines = m_summary->document()->blockCount() + 3;
     const QSize text(metrics.averageCharWidth() * 90, metrics.lineSpacing() * lines);
     ScreenFit::resizeWithin(
         this, sizeHint().expandedTo(text + QSize(0, buttons->sizeHint().height() * 2)));
