@@ -105,6 +105,7 @@ const QStringList& TextExport::headers() {
 
 UiServices::FileRequest TextExport::fileRequest(bool* guardFormulas) {
     UiServices::FileRequest request;
+    request.title = QStringLiteral("Export Opportunities");
     request.checkBoxText = guardFormulasText();
     request.checkBox = guardFormulas;
     request.save = true;

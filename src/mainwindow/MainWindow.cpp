@@ -8,7 +8,6 @@
 #include "exchange/TextExport.h"
 #include "filter/FilterDialog.h"
 #include "filter/Filters.h"
-#include "mainwindow/AccessKeys.h"
 #include "mainwindow/ListLayout.h"
 #include "mainwindow/NoteEditor.h"
 #include "mainwindow/OpportunityListModel.h"
@@ -18,6 +17,7 @@
 #include "mainwindow/Twips.h"
 #include "outlook/OutlookContacts.h"
 #include "outlook/OutlookItems.h"
+#include "platform/AccessKeys.h"
 #include "platform/LocaleText.h"
 #include "platform/Result.h"
 #include "platform/SettingsStore.h"
@@ -252,7 +252,7 @@ void MainWindow::buildMenus() {
         entry->setData(index);
     }
     addSeparator(file, "mnuSeperator1");
-    connect(addItem(file, "mnuExit", QStringLiteral("Exit")), &QAction::triggered, this,
+    connect(addItem(file, "mnuExit", QStringLiteral("E&xit")), &QAction::triggered, this,
             &MainWindow::exitApplication);
 
     QMenu* opportunity =

@@ -776,6 +776,9 @@ void TestMainWindow::accessKeysAndKeyboard() {
     };
     check(window.menuBar()->actions());
     QCOMPARE(caption(control("mnuSaveAs")), "Save As...");
+    // Alt+F, E exports; Exit keeps the x of the other desktops, away from any common command.
+    QCOMPARE(QKeySequence::mnemonic(control("mnuExport")->text()), QKeySequence("Alt+E"));
+    QCOMPARE(QKeySequence::mnemonic(control("mnuExit")->text()), QKeySequence("Alt+X"));
     QCOMPARE(control("mnudbList_1")->text().left(2), "&1");
 
     // F10 opens the first menu.

@@ -388,6 +388,8 @@ void TestOpportunityCommands::exportAndReportMessages() {
     QVERIFY2(guarded.contains("\r\n'=1+1,"), guarded.constData());
     // The dialog's check box, cleared, writes formulas as they are.
     QCOMPARE(ui().fileRequests().last().checkBoxText, TextExport::guardFormulasText());
+    // Titled for what it does, not taken for File > Save As.
+    QCOMPARE(ui().fileRequests().last().title, QStringLiteral("Export Opportunities"));
     ui().clearRecords();
     ui().queueFile(csv);
     ui().queueCheckBox(false);
