@@ -30,6 +30,7 @@
 #include <QApplication>
 #endif
 #ifdef CORVANE_BENCH_UNDO
+#include "ImportBench.h"
 #include "UndoBench.h"
 #include "filter/Filters.h"
 #endif
@@ -134,6 +135,7 @@ int benchmark(bool reportsOnly) {
     {
         const Filters undoFilters(settings);
         UndoBench(store.database(), undoFilters, folder.path()).run();
+        ImportBench(store.database(), undoFilters, folder.path()).run();
     }
 #else
     std::printf("(no undo figures: the workspace is not part of this build)\n");
