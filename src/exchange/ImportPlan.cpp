@@ -133,8 +133,8 @@ ResultValue<ImportPlan> ImportPlan::build(DelimitedFile& file, const ImportMappi
         else if (target == ImportMapping::OrderDate)
             mapped[OrderDay] = mapped[OrderMonth] = mapped[OrderYear] = true;
     }
-    const qsizetype expected =
-        file.header().isEmpty() ? mapping.columnCount() : file.header().size();
+    // The header says how many values a row has; without one, the widest of the first rows.
+    const qsizetype expected = file.header().isEmpty() ? file.columnCount() : file.header().size();
     const Opportunity fresh;
     qint64 additionCount = 0;
 

@@ -126,6 +126,12 @@ void TestImport::readsOtherProgramsFiles() {
     QCOMPARE(QString(file.format().delimiter), delimiter);
     QCOMPARE(file.format().header, header);
     QCOMPARE(records(file), expected);
+    // Every row imports when only its first column is mapped.
+    const auto planned = ImportPlan::build(file, ImportMapping({OpportunityFields::Description}),
+                                           ImportPlan::Duplicates::Add, Opportunities());
+    QVERIFY(planned);
+    QCOMPARE(planned->rejected, 0);
+    QCOMPARE(qsizetype(planned->additions.size()), expected.size());
 
     // Another encoding, chosen by the user, decodes the bytes anew.
     DelimitedFile::Format format = file.format();
