@@ -6,12 +6,17 @@
 #include "exchange/DelimitedFile.h"
 #include "exchange/ImportMapping.h"
 #include "exchange/ImportPlan.h"
+#include "filter/Filters.h"
+#include "platform/SettingsStore.h"
 #include "store/SalesDatabase.h"
 #include "workspace/OpenDatabases.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocale>
+#include <QProcess>
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -142,6 +147,24 @@ QString ImportBench::writeFile() const {
     return path;
 }
 
+int ImportBench::importOnly(const QString& csv, const QString& database) {
+    SettingsStore settings(QFileInfo(database).dir().filePath(QStringLiteral("import-only.ini")));
+    const Filters filters(settings);
+    OpenDatabases workspace(filters);
+    if (!workspace.open(database))
+        return 1;
+    DelimitedFile file;
+    if (!file.read(csv))
+        return 1;
+    auto plan =
+        ImportPlan::build(file, ImportMapping::guess(file.header()), ImportPlan::Duplicates::Update,
+                          workspace.shown()->opportunities());
+    if (!plan || !workspace.import(std::move(*plan), QStringLiteral("deals.csv")))
+        return 1;
+    std::printf("%ld\n", Measure::peakResidentKb());
+    return 0;
+}
+
 void ImportBench::run() {
     const QString csv = writeFile();
     if (csv.isEmpty()) {
@@ -151,8 +174,6 @@ void ImportBench::run() {
     const qint64 bytes = QFile(csv).size();
     std::vector<double> imports, bares;
     qint64 added = -1;
-    double peakMb = -1;
-    double beforeMb = -1;
     for (int i = 0; i <= Repeats; ++i) {
         const QString bareTarget = emptyDatabase();
         const double bareMs = Measure::ms([&] { bareImport(csv, bareTarget); });
@@ -160,11 +181,6 @@ void ImportBench::run() {
         OpenDatabases workspace(m_filters);
         if (!workspace.open(target))
             return;
-        const bool measurePeak = i == Repeats;
-        if (measurePeak) {
-            Measure::resetPeakResident();
-            beforeMb = Measure::residentKb() / 1024.0;
-        }
         const double importMs = Measure::ms([&] {
             DelimitedFile file;
             if (!file.read(csv))
@@ -177,8 +193,6 @@ void ImportBench::run() {
             const auto keys = workspace.import(std::move(*plan), QStringLiteral("deals.csv"));
             added = keys ? keys->size() : -1;
         });
-        if (measurePeak)
-            peakMb = Measure::peakResidentKb() / 1024.0;
         if (i > 0) {
             imports.push_back(importMs);
             bares.push_back(bareMs);
@@ -200,9 +214,16 @@ void ImportBench::run() {
                       .arg(importMs / bareMs, 0, 'f', 2),
                   QStringLiteral("<2 s, <=2x"),
                   ok && importMs < 2000.0 && importMs <= 2.0 * bareMs);
-    Measure::line(QStringLiteral("peak memory of the import"),
-                  QStringLiteral("%1 MB").arg(peakMb, 0, 'f', 0),
-                  QStringLiteral("before %1 MB").arg(beforeMb, 0, 'f', 0),
-                  QStringLiteral("<150 MB"), ok && peakMb >= 0 && peakMb < 150.0);
+    // The peak memory in a process that does nothing else.
+    QProcess child;
+    child.start(QCoreApplication::applicationFilePath(),
+                {importOnlyArgument(), csv, emptyDatabase()});
+    const bool finished = child.waitForFinished(120000) && child.exitCode() == 0;
+    const double peakMb =
+        finished ? QString::fromUtf8(child.readAllStandardOutput()).trimmed().toDouble() / 1024.0
+                 : -1;
+    Measure::line(QStringLiteral("peak memory of the import (a process of its own)"),
+                  QStringLiteral("%1 MB").arg(peakMb, 0, 'f', 0), QString(),
+                  QStringLiteral("<150 MB"), ok && peakMb > 0 && peakMb < 150.0);
     QFile::remove(csv);
 }

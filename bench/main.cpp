@@ -176,6 +176,10 @@ int main(int argc, char* argv[]) {
         return benchmark(false);
     if (arguments == QStringList{QStringLiteral("--reports")})
         return benchmark(true);
+#ifdef CORVANE_BENCH_UNDO
+    if (arguments.size() == 3 && arguments.at(0) == ImportBench::importOnlyArgument())
+        return ImportBench::importOnly(arguments.at(1), arguments.at(2));
+#endif
     if (arguments.size() == 3 && arguments.at(0) == QLatin1String("--generate"))
         return generate(arguments.at(1), arguments.at(2));
     return usage();

@@ -73,6 +73,10 @@ Result DelimitedFile::read(const QString& path) {
         return Result::failure(
             QStringLiteral("The file %1 cannot be read: %2.").arg(path, file.errorString()));
     readBytes(bytes);
+    // The decoded text is what is read; the bytes are read again for another encoding.
+    m_bytes.clear();
+    m_bytes.squeeze();
+    m_path = path;
     if (m_text.contains(QChar(0)))
         return Result::failure(
             QStringLiteral("The file %1 holds NUL characters: it is no text file.").arg(path));
@@ -80,6 +84,7 @@ Result DelimitedFile::read(const QString& path) {
 }
 
 void DelimitedFile::readBytes(const QByteArray& bytes) {
+    m_path.clear();
     m_bytes = bytes;
     m_format = Format();
     m_format.encoding = detectEncoding(m_bytes);
@@ -129,8 +134,15 @@ QString DelimitedFile::decode(const QByteArray& bytes, Encoding encoding) {
 }
 
 void DelimitedFile::setFormat(const Format& format) {
-    if (format.encoding != m_format.encoding)
-        m_text = decode(m_bytes, format.encoding);
+    if (format.encoding != m_format.encoding) {
+        if (m_path.isEmpty()) {
+            m_text = decode(m_bytes, format.encoding);
+        } else {
+            QFile file(m_path);
+            if (file.open(QIODevice::ReadOnly))
+                m_text = decode(file.readAll(), format.encoding);
+        }
+    }
     m_format = format;
     // The header is the first record read with the new format.
     m_header.clear();

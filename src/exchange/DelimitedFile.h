@@ -68,7 +68,8 @@ private:
     bool parse(qsizetype& position, qint64& line, QChar delimiter, bool quoted,
                Record& record) const;
 
-    QByteArray m_bytes;
+    QString m_path;     // the file read, if any
+    QByteArray m_bytes; // the bytes given, when no file was read
     QString m_text;
     Format m_format;
     QStringList m_header;

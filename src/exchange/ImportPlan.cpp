@@ -63,6 +63,15 @@ QDate ImportPlan::parseDate(const QString& text) {
     const QString value = text.trimmed();
     if (value.isEmpty())
         return QDate();
+    // The usual yyyy-MM-dd first, without a pattern.
+    if (value.size() == 10 && value.at(4) == QLatin1Char('-') && value.at(7) == QLatin1Char('-')) {
+        bool year = false, month = false, day = false;
+        const QDate date(QStringView(value).first(4).toInt(&year),
+                         QStringView(value).sliced(5, 2).toInt(&month),
+                         QStringView(value).sliced(8, 2).toInt(&day));
+        if (year && month && day)
+            return date;
+    }
     static const QRegularExpression iso(
         QStringLiteral("^(\\d{4})-(\\d{1,2})-(\\d{1,2})(?:[T ][0-9:.]+(?:Z|[+-][0-9:]+)?)?$"));
     if (const auto match = iso.match(value); match.hasMatch())
@@ -89,8 +98,31 @@ bool ImportPlan::isAmount(const QString& text) {
 }
 
 QString ImportPlan::matchKey(const Opportunity& opportunity) {
-    return opportunity.company().trimmed().toCaseFolded() + QChar(0x1F) +
-           opportunity.description().trimmed().toCaseFolded();
+    // Case folding is the costly part: plain ASCII texts, the usual ones, are folded here.
+    const auto fold = [](QStringView text, QString& key) {
+        text = text.trimmed();
+        for (const QChar c : text) {
+            if (c.unicode() >= 0x80)
+                return false;
+        }
+        const qsizetype start = key.size();
+        key.resize(start + text.size());
+        QChar* out = key.data() + start;
+        for (const QChar c : text)
+            *out++ = (c >= QLatin1Char('A') && c <= QLatin1Char('Z')) ? QChar(c.unicode() + 32) : c;
+        return true;
+    };
+    QString key;
+    key.reserve(opportunity.company().size() + opportunity.description().size() + 1);
+    if (!fold(opportunity.company(), key))
+        key = opportunity.company().trimmed().toCaseFolded();
+    key += QChar(0x1F);
+    const qsizetype start = key.size();
+    if (!fold(opportunity.description(), key)) {
+        key.truncate(start);
+        key += opportunity.description().trimmed().toCaseFolded();
+    }
+    return key;
 }
 
 QString ImportPlan::summary() const {
@@ -118,7 +150,7 @@ ResultValue<ImportPlan> ImportPlan::build(DelimitedFile& file, const ImportMappi
     };
 
     QHash<QString, Match> matches;
-    matches.reserve(existing.count());
+    matches.reserve(existing.count() + 4096);
     for (const Opportunity& item : existing) {
         const QString key = matchKey(item);
         if (!matches.contains(key))
@@ -137,6 +169,9 @@ ResultValue<ImportPlan> ImportPlan::build(DelimitedFile& file, const ImportMappi
     const qsizetype expected = file.header().isEmpty() ? file.columnCount() : file.header().size();
     const Opportunity fresh;
     qint64 additionCount = 0;
+    std::array<QString, 12> monthNames;
+    for (int month = 1; month <= 12; ++month)
+        monthNames[static_cast<size_t>(month - 1)] = Opportunity::orderMonthName(month);
 
     file.rewind();
     DelimitedFile::Record record;
@@ -189,7 +224,7 @@ ResultValue<ImportPlan> ImportPlan::build(DelimitedFile& file, const ImportMappi
                     continue;
                 }
                 row.setOrderDay(QString::number(date.day()).rightJustified(2, QLatin1Char('0')));
-                row.setOrderMonth(Opportunity::orderMonthName(date.month()));
+                row.setOrderMonth(monthNames[static_cast<size_t>(date.month() - 1)]);
                 row.setOrderYear(QString::number(date.year()));
                 continue;
             }
@@ -205,14 +240,18 @@ ResultValue<ImportPlan> ImportPlan::build(DelimitedFile& file, const ImportMappi
                 continue;
             }
             QString text = unguarded(value);
-            if (field == Stage || field == Probability) {
+            if ((field == Stage || field == Probability) && !text.isEmpty()) {
                 const QStringList& list =
                     field == Stage ? ValueLists::stage() : ValueLists::probability();
-                if (const auto entry = listEntry(list, text.trimmed()))
-                    text = *entry;
-                else if (!text.isEmpty())
-                    remarks.append(QStringLiteral("%1 %2 is not in the list; it is kept as it is.")
-                                       .arg(caption(field), quoted(text)));
+                // Written as the list writes it, else in other letters, else kept as it is.
+                if (!list.contains(text)) {
+                    if (const auto entry = listEntry(list, text.trimmed()))
+                        text = *entry;
+                    else
+                        remarks.append(
+                            QStringLiteral("%1 %2 is not in the list; it is kept as it is.")
+                                .arg(caption(field), quoted(text)));
+                }
             }
             row.setText(field, std::move(text));
         }
