@@ -58,6 +58,11 @@ QString number(qint64 value) {
     return QLocale().toString(value);
 }
 
+// "1 row", "2 rows".
+QString rows(qint64 count) {
+    return count == 1 ? QStringLiteral("1 row") : number(count) + QStringLiteral(" rows");
+}
+
 // A table that fills its width and does not grow the wizard beyond small screens.
 void setUpTable(QTableWidget* table) {
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -78,7 +83,7 @@ ImportWizard::ImportWizard(OpenDatabases& databases, SettingsStore& settings, QW
     setButtonText(QWizard::BackButton, QStringLiteral("< &Back"));
     setButtonText(QWizard::NextButton, QStringLiteral("&Next >"));
     setButtonText(QWizard::FinishButton, QStringLiteral("&Import"));
-    setButtonText(QWizard::CancelButton, QStringLiteral("Cancel"));
+    setButtonText(QWizard::CancelButton, QStringLiteral("&Cancel"));
     setPage(FilePage, buildFilePage());
     setPage(ColumnsPage, buildColumnsPage());
     setPage(PreviewPage, buildPreviewPage());
@@ -137,7 +142,7 @@ QWizardPage* ImportWizard::buildFilePage() {
     guardWheel(m_delimiter);
     m_quoted = new QCheckBox(QStringLiteral("&Quoted values (\"...\") may hold delimiters"));
     m_quoted->setObjectName(QStringLiteral("chkQuoted"));
-    m_header = new QCheckBox(QStringLiteral("First row &names the columns"));
+    m_header = new QCheckBox(QStringLiteral("First row is a &header (names the columns)"));
     m_header->setObjectName(QStringLiteral("chkHeader"));
     m_fileSummary = new QLabel;
     m_fileSummary->setObjectName(QStringLiteral("lblFileSummary"));
@@ -393,11 +398,13 @@ void ImportWizard::fillPreview() {
                 .arg(problem.line)
                 .arg(problem.rejected ? QStringLiteral("not imported. ") : QString(),
                      problem.message));
-    QString summary =
-        QStringLiteral("%1 rows can be imported").arg(number(preview.rows - preview.rejected));
-    summary += preview.rejected > 0 ? QStringLiteral("; %1 rows cannot be stored and are left out:")
-                                          .arg(number(preview.rejected))
-                                    : QStringLiteral(".");
+    QString summary = rows(preview.rows - preview.rejected) + QStringLiteral(" can be imported");
+    if (preview.rejected > 0)
+        summary += QStringLiteral("; %1 cannot be stored and %2 left out:")
+                       .arg(rows(preview.rejected),
+                            preview.rejected == 1 ? QStringLiteral("is") : QStringLiteral("are"));
+    else
+        summary += QLatin1Char('.');
     if (preview.rejected == 0 && preview.warnings > 0)
         summary += QStringLiteral(" Notes:");
     m_previewSummary->setText(summary);
@@ -417,7 +424,9 @@ void ImportWizard::fillDuplicates() {
                                                            : QStringLiteral("an earlier row")));
     const bool any = preview.duplicates > 0;
     m_duplicateSummary->setText(
-        any ? QStringLiteral("%1 rows match. What becomes of them?").arg(number(preview.duplicates))
+        any ? (preview.duplicates == 1 ? QStringLiteral("1 row matches. What becomes of it?")
+                                       : QStringLiteral("%1 match. What becomes of them?")
+                                             .arg(rows(preview.duplicates)))
             : QStringLiteral("No row matches an opportunity of the database or an earlier row."));
     m_duplicates->setVisible(any);
     for (QRadioButton* choice : {m_skip, m_update, m_add})

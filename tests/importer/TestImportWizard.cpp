@@ -9,7 +9,9 @@
 #include "workspace/ApplicationSettings.h"
 #include "workspace/OpenDatabases.h"
 
+#include <QAbstractButton>
 #include <QComboBox>
+#include <QKeySequence>
 #include <QLabel>
 #include <QRadioButton>
 #include <QTableWidget>
@@ -40,6 +42,23 @@ private:
         wizard->next();
         return wizard;
     }
+    // Every visible button and labelled control of the page has an access key of its own.
+    static void checkAccessKeys(ImportWizard& wizard) {
+        QStringList keys;
+        const auto add = [&](const QString& text) {
+            const QString key = QKeySequence::mnemonic(text).toString();
+            QVERIFY2(!key.isEmpty() && !keys.contains(key), qPrintable(text));
+            keys.append(key);
+        };
+        for (const QAbstractButton* button : wizard.findChildren<QAbstractButton*>()) {
+            if (button->isVisibleTo(&wizard) && !button->text().isEmpty())
+                add(button->text());
+        }
+        for (const QLabel* label : wizard.findChildren<QLabel*>()) {
+            if (label->isVisibleTo(&wizard) && label->buddy())
+                add(label->text());
+        }
+    }
     QComboBox* field(ImportWizard& wizard, int column) {
         return control<QComboBox>(wizard, QStringLiteral("cboField_%1").arg(column));
     }
@@ -69,7 +88,10 @@ void TestImportWizard::cleanup() {
 }
 
 void TestImportWizard::importsWithTheChosenMappingAndDuplicates() {
-    auto wizard = toColumns();
+    auto wizard = std::make_unique<ImportWizard>(*m_databases, m_env->store());
+    wizard->show();
+    checkAccessKeys(*wizard);
+    wizard = toColumns();
     QCOMPARE(control<QComboBox>(*wizard, "cboDelimiter")->currentText(), "Semicolon");
     QCOMPARE(wizard->currentId(), int(ImportWizard::ColumnsPage));
     QCOMPARE(field(*wizard, 0)->currentText(), "Description");
@@ -91,9 +113,10 @@ void TestImportWizard::importsWithTheChosenMappingAndDuplicates() {
 
     wizard->next();
     QCOMPARE(control<QLabel>(*wizard, "lblDuplicates")->text(),
-             "1 rows match. What becomes of them?");
+             "1 row matches. What becomes of it?");
     QCOMPARE(control<QListWidget>(*wizard, "lstDuplicates")->item(0)->text(),
              "Line 2: ACME - roof (in the database)");
+    checkAccessKeys(*wizard);
     control<QRadioButton>(*wizard, "optUpdate")->setChecked(true);
     wizard->button(QWizard::FinishButton)->click();
     QVERIFY(!wizard->isVisible());
