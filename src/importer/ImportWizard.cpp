@@ -163,9 +163,12 @@ QWizardPage* ImportWizard::buildFilePage() {
     form->addRow(m_fileSummary);
 
     connect(browse, &QPushButton::clicked, this, &ImportWizard::chooseFile);
+    // A typed name shows its format as soon as it names a file; Next says what is wrong with
+    // any other name.
     connect(m_fileName, &QLineEdit::editingFinished, this, [this] {
-        if (!m_fileName->text().trimmed().isEmpty() && m_fileName->text().trimmed() != m_path)
-            readFile(m_fileName->text().trimmed());
+        const QString typed = m_fileName->text().trimmed();
+        if (typed != m_path && QFileInfo(typed).isFile())
+            readFile(typed);
     });
     for (QComboBox* combo : {m_encoding, m_delimiter})
         connect(combo, &QComboBox::currentIndexChanged, this, &ImportWizard::applyFormat);
