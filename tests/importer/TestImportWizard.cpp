@@ -13,6 +13,7 @@
 #include <QComboBox>
 #include <QKeySequence>
 #include <QLabel>
+#include <QLineEdit>
 #include <QRadioButton>
 #include <QTableWidget>
 #include <QUndoStack>
@@ -28,6 +29,8 @@ private slots:
     void init();
     void cleanup();
     void importsWithTheChosenMappingAndDuplicates();
+    void unreadableFilesStayOnTheFirstPage_data();
+    void unreadableFilesStayOnTheFirstPage();
     void cancelAndRefusalWriteNothing_data();
     void cancelAndRefusalWriteNothing();
 
@@ -133,6 +136,33 @@ void TestImportWizard::importsWithTheChosenMappingAndDuplicates() {
     QVERIFY(m_env->store().hasSetting(
         SettingsStore::AppName, ImportWizard::settingsSection(),
         ImportWizard::mappingKey({"Deal Name", "Company Name", "Amount", "Colour"})));
+}
+
+void TestImportWizard::unreadableFilesStayOnTheFirstPage_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("none typed") << ""
+                                << "Choose the file to import.";
+    QTest::newRow("missing") << "gone.csv"
+                             << "gone.csv does not exist.";
+    QTest::newRow("a folder") << "."
+                              << "is not a plain file.";
+    QTest::newRow("binary") << "binary.csv"
+                            << "holds NUL characters: it is no text file.";
+}
+
+void TestImportWizard::unreadableFilesStayOnTheFirstPage() {
+    QFETCH(QString, name);
+    QFETCH(QString, message);
+    QVERIFY(RawDatabase::writeFile(path("binary.csv"), QByteArray("a,b\n\0\1,c\n", 9)));
+    ImportWizard wizard(*m_databases, m_env->store());
+    wizard.show();
+    control<QLineEdit>(wizard, "txtImportFile")->setText(name.isEmpty() ? name : path(name));
+    wizard.next();
+    QCOMPARE(wizard.currentId(), int(ImportWizard::FilePage));
+    QCOMPARE(m_env->ui().messages().size(), 1);
+    QVERIFY2(m_env->ui().messages().first().text.endsWith(message),
+             qPrintable(m_env->ui().messages().first().text));
 }
 
 void TestImportWizard::cancelAndRefusalWriteNothing_data() {
