@@ -25,6 +25,16 @@
 namespace {
 
 constexpr int Rows = 100000;
+
+// Reads and plans the file as corvane-cli import does; the file's text is gone when it returns.
+ResultValue<ImportPlan> planFile(const QString& csv, const Opportunities& existing) {
+    DelimitedFile file;
+    if (const Result read = file.read(csv); !read)
+        return read;
+    return ImportPlan::build(file, ImportMapping::guess(file.header()),
+                             ImportPlan::Duplicates::Update, existing);
+}
+
 constexpr int Distinct = 32767;
 constexpr int Repeats = 3;
 
@@ -153,12 +163,7 @@ int ImportBench::importOnly(const QString& csv, const QString& database) {
     OpenDatabases workspace(filters);
     if (!workspace.open(database))
         return 1;
-    DelimitedFile file;
-    if (!file.read(csv))
-        return 1;
-    auto plan =
-        ImportPlan::build(file, ImportMapping::guess(file.header()), ImportPlan::Duplicates::Update,
-                          workspace.shown()->opportunities());
+    auto plan = planFile(csv, workspace.shown()->opportunities());
     if (!plan || !workspace.import(std::move(*plan), QStringLiteral("deals.csv")))
         return 1;
     std::printf("%ld\n", Measure::peakResidentKb());
@@ -182,12 +187,7 @@ void ImportBench::run() {
         if (!workspace.open(target))
             return;
         const double importMs = Measure::ms([&] {
-            DelimitedFile file;
-            if (!file.read(csv))
-                return;
-            auto plan = ImportPlan::build(file, ImportMapping::guess(file.header()),
-                                          ImportPlan::Duplicates::Update,
-                                          workspace.shown()->opportunities());
+            auto plan = planFile(csv, workspace.shown()->opportunities());
             if (!plan)
                 return;
             const auto keys = workspace.import(std::move(*plan), QStringLiteral("deals.csv"));

@@ -452,10 +452,11 @@ int CommandLine::importCommand(const Arguments& arguments) {
         return usage(
             QStringLiteral("--duplicates takes skip, update or add, not '%1'").arg(choice));
 
-    DelimitedFile file;
-    if (const Result read = file.read(path); !read)
+    // The file's text is let go once the rows are planned, before the database is written.
+    auto file = std::make_unique<DelimitedFile>();
+    if (const Result read = file->read(path); !read)
         return failure(read.message());
-    ImportMapping mapping = ImportMapping::guess(file.header());
+    ImportMapping mapping = ImportMapping::guess(file->header());
     for (const QString& map : arguments.repeated.at(0)) {
         const qsizetype equals = map.lastIndexOf(QLatin1Char('='));
         if (equals <= 0)
@@ -470,8 +471,8 @@ int CommandLine::importCommand(const Arguments& arguments) {
                              .arg(map.mid(equals + 1), names.join(QStringLiteral(", "))));
         }
         qsizetype index = -1;
-        for (qsizetype i = 0; i < file.header().size() && index < 0; ++i) {
-            if (file.header().at(i).trimmed().compare(column, Qt::CaseInsensitive) == 0)
+        for (qsizetype i = 0; i < file->header().size() && index < 0; ++i) {
+            if (file->header().at(i).trimmed().compare(column, Qt::CaseInsensitive) == 0)
                 index = i;
         }
         bool isNumber = false;
@@ -496,7 +497,8 @@ int CommandLine::importCommand(const Arguments& arguments) {
     SalesDatabase* database = open(arguments.positional.at(0));
     if (!database)
         return Failure;
-    auto plan = ImportPlan::build(file, mapping, duplicates, database->opportunities());
+    auto plan = ImportPlan::build(*file, mapping, duplicates, database->opportunities());
+    file.reset();
     if (!plan)
         return failure(plan.message());
     for (const ImportPlan::Problem& problem : plan->problems) {
