@@ -30,6 +30,7 @@
 #include <QApplication>
 #endif
 #ifdef CORVANE_BENCH_UNDO
+#include "ImportBench.h"
 #include "UndoBench.h"
 #include "filter/Filters.h"
 #endif
@@ -134,6 +135,7 @@ int benchmark(bool reportsOnly) {
     {
         const Filters undoFilters(settings);
         UndoBench(store.database(), undoFilters, folder.path()).run();
+        ImportBench(store.database(), undoFilters, folder.path()).run();
     }
 #else
     std::printf("(no undo figures: the workspace is not part of this build)\n");
@@ -174,6 +176,10 @@ int main(int argc, char* argv[]) {
         return benchmark(false);
     if (arguments == QStringList{QStringLiteral("--reports")})
         return benchmark(true);
+#ifdef CORVANE_BENCH_UNDO
+    if (arguments.size() == 3 && arguments.at(0) == ImportBench::importOnlyArgument())
+        return ImportBench::importOnly(arguments.at(1), arguments.at(2));
+#endif
     if (arguments.size() == 3 && arguments.at(0) == QLatin1String("--generate"))
         return generate(arguments.at(1), arguments.at(2));
     return usage();

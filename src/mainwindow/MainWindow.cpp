@@ -8,6 +8,7 @@
 #include "exchange/TextExport.h"
 #include "filter/FilterDialog.h"
 #include "filter/Filters.h"
+#include "importer/ImportWizard.h"
 #include "mainwindow/ListLayout.h"
 #include "mainwindow/NoteEditor.h"
 #include "mainwindow/OpportunityListModel.h"
@@ -241,6 +242,8 @@ void MainWindow::buildMenus() {
             &MainWindow::closeDatabase);
     addItem(file, "mnuSaveAs", QStringLiteral("Save As..."));
     addItem(file, "mnuExport", QStringLiteral("Export"));
+    connect(addItem(file, "mnuImport", QStringLiteral("&Import...")), &QAction::triggered, this,
+            [this] { ImportWizard(*m_databases, m_settings.store(), this).exec(); });
     addItem(file, "mnuSend", QStringLiteral("Send"));
     QMenu* print = addMenu(file, "mnuPrint", "mnuPrint", QStringLiteral("Print..."));
     const char* const reports[] = {
@@ -825,7 +828,8 @@ void MainWindow::updateCommandState() {
     };
     enable("mnuOpportunity", hasRows);
     enable("mnuSort", hasRows);
-    for (const char* name : {"mnuClose", "mnuExport", "mnuPrint", "mnuSaveAs", "mnuFilter"})
+    for (const char* name :
+         {"mnuClose", "mnuExport", "mnuImport", "mnuPrint", "mnuSaveAs", "mnuFilter"})
         enable(name, hasDatabase);
 
     const SortChoice& settings = m_settings.sortChoice();

@@ -33,6 +33,9 @@ public:
     Result removeAll(const std::vector<const Opportunity*>& items) override;
     ResultValue<std::vector<NewRecord>>
     restoreAll(const std::vector<const Opportunity*>& items) override;
+    ResultValue<std::vector<NewRecord>> changeAll(const Changes& changes, qint32 highestKnown,
+                                                  const Describe& describe,
+                                                  const ProgressCallback& progress) override;
     Result backupTo(const QString& target) override;
 
 private:

@@ -1,7 +1,10 @@
 #pragma once
 
 #include "exchange/DataMerge.h"
+#include "exchange/ImportPlan.h"
 #include "platform/Result.h"
+#include "platform/WorkProgress.h"
+#include "store/SalesDatabase.h"
 
 #include <QObject>
 #include <QString>
@@ -15,7 +18,6 @@ class AddStep;
 class DatabaseStep;
 class QUndoGroup;
 class QUndoStack;
-class SalesDatabase;
 class Filters;
 class Opportunity;
 
@@ -115,6 +117,13 @@ public:
     DataMerge::Outcome mergeLeadFile(const QString& path);
     DataMerge::Outcome mergeDatabase(const QString& location);
 
+    // Imports a planned file into the shown database: its updates and additions in one
+    // transaction, all or nothing, and one step of the history named after `source` (the file
+    // name). A failure names the row (its line) and changes nothing; `progress` may cancel,
+    // which writes nothing. The keys of the added opportunities.
+    ResultValue<QStringList> import(ImportPlan plan, const QString& source,
+                                    const ProgressCallback& progress = {});
+
     // The histories of the open databases; the active stack is the shown database's.
     QUndoGroup& history() const { return *m_history; }
     // The history of an open database; nullptr for another.
@@ -155,6 +164,10 @@ private:
     ResultValue<QString> writeRestore(SalesDatabase& database, const Opportunity& removed);
     Result writeRemoveAll(SalesDatabase& database, const QStringList& keys);
     Result writeRestoreAll(SalesDatabase& database, const std::vector<Opportunity>& removed);
+    // Many changes in one transaction; the list follows row by row when they are few.
+    ResultValue<QStringList> writeChanges(SalesDatabase& database, SalesDatabase::Changes changes,
+                                          const SalesStore::Describe& describe,
+                                          const ProgressCallback& progress = {});
     // Records a step of the shown database's history (its change is written already).
     void record(DatabaseStep* step);
     QUndoStack* addHistory(qint32 window);

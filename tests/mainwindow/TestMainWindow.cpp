@@ -582,7 +582,8 @@ void TestMainWindow::commandStates() {
         {{"mnuOpportunity", "mnuSort", "mnuCopyOpportunity", "Edit", "Delete", "Copy"}, hasRows},
         // The quick-info panel waits for a selected row.
         {{"combo_Stage", "combo_Probability", "txt_Notes"}, false},
-        {{"mnuClose", "mnuExport", "mnuPrint", "mnuSaveAs", "mnuFilter", "Close", "New"},
+        {{"mnuClose", "mnuExport", "mnuImport", "mnuPrint", "mnuSaveAs", "mnuFilter", "Close",
+          "New"},
          hasDatabase},
         {{"mnuTask", "mnuAppt", "mnuEmail"}, useOutlook},
         {{"mnuSend", "Send"}, useOutlook && hasDatabase},
