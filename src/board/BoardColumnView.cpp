@@ -19,6 +19,7 @@ BoardColumnView::BoardColumnView(QWidget* parent) : QListView(parent) {
     setFocusPolicy(Qt::StrongFocus);
     setDragEnabled(true);
     setAcceptDrops(true);
+    viewport()->setAcceptDrops(true);
     setDropIndicatorShown(false);
     setDragDropMode(QAbstractItemView::DragDrop);
     setDefaultDropAction(Qt::MoveAction);

@@ -58,6 +58,10 @@ void BoardView::buildColumn(int column) {
     parts.view->setObjectName(QStringLiteral("lv_BoardColumn_%1").arg(column));
     parts.view->setAcceptsCards(!cards.isOutsideList());
     parts.sorted = new CardSortProxy(parts.view);
+    // A view selects a neighbour of a selected card that goes: the board keeps its own
+    // selection instead (the card may come back in another column). Connected before the
+    // sorted view, so that it is known before the view reacts.
+    connect(&cards, &QAbstractItemModel::rowsAboutToBeRemoved, this, [this] { ++m_removing; });
     parts.sorted->setSourceModel(&cards);
     parts.view->setModel(parts.sorted);
     parts.view->setItemDelegate(cards.isOutsideList() ? m_stageDelegate : m_delegate);
@@ -78,6 +82,15 @@ void BoardView::buildColumn(int column) {
             [this, column](const QModelIndex&, int first, int last) {
                 cardsInserted(column, first, last);
             });
+    connect(parts.sorted, &QAbstractItemModel::rowsRemoved, this, [this, column] {
+        m_removing = qMax(0, m_removing - 1);
+        BoardColumnView* view = columnView(column);
+        if (!view->selectedKey().isEmpty() && view->selectedKey() != m_selectedKey) {
+            m_selecting = true;
+            view->clearSelection();
+            m_selecting = false;
+        }
+    });
     connect(parts.sorted, &QAbstractItemModel::modelReset, this, [this, column] {
         if (!m_selectedKey.isEmpty() && m_model.columnOf(m_selectedKey) == column)
             selectInColumn(m_selectedKey, false);
@@ -145,7 +158,7 @@ QString BoardView::selectedKey() const {
 }
 
 void BoardView::columnSelectionChanged(int column) {
-    if (m_selecting)
+    if (m_selecting || m_removing > 0)
         return;
     const QString key = columnView(column)->selectedKey();
     if (key.isEmpty())

@@ -66,4 +66,5 @@ private:
     // The card the user (or the list) selected last: found again when it comes back.
     QString m_selectedKey;
     bool m_selecting = false;
+    int m_removing = 0; // cards are being removed
 };
