@@ -29,6 +29,9 @@
 #include "ReportBench.h"
 #include <QApplication>
 #endif
+#ifdef CORVANE_BENCH_BOARD
+#include "BoardBench.h"
+#endif
 #ifdef CORVANE_BENCH_UNDO
 #include "UndoBench.h"
 #include "filter/Filters.h"
@@ -124,6 +127,11 @@ int benchmark(bool reportsOnly) {
     FilterApplyBench(store.database(), settings).run();
 #else
     std::printf("(no filter figure: the filter subsystem is not part of this build)\n");
+#endif
+#ifdef CORVANE_BENCH_BOARD
+    BoardBench(path, settings).run();
+#else
+    std::printf("(no board figures: the board is not part of this build)\n");
 #endif
 #ifdef CORVANE_BENCH_EXCHANGE
     ExchangeBench(store.database(), folder.path()).run();

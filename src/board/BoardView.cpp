@@ -68,9 +68,14 @@ void BoardView::buildColumn(int column) {
     parts.header->setBuddy(parts.view);
     layout->addWidget(parts.header);
     layout->addWidget(parts.view, 1);
-    // Wide enough for a company name and a revenue beside a probability.
+    // The header's three lines are never squeezed, nor the first card: a short window scrolls
+    // the board instead.
     const QFontMetrics metrics(font());
-    parts.frame->setFixedWidth(metrics.averageCharWidth() * 30);
+    parts.header->setMinimumHeight(3 * metrics.lineSpacing() + 2 * parts.header->margin() + 2);
+    parts.header->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    parts.view->setMinimumHeight(CardDelegate::cardHeight(metrics) + 2 * parts.view->frameWidth());
+    // Wide enough for a company name and a revenue beside a probability.
+    parts.frame->setFixedWidth(metrics.averageCharWidth() * 32);
     m_strip->layout()->addWidget(parts.frame);
     parts.frame->setVisible(m_model.isShown(column));
 

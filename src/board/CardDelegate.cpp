@@ -22,9 +22,13 @@ int padding(const QFontMetrics& metrics) {
 
 CardDelegate::CardDelegate(QObject* parent) : QStyledItemDelegate(parent) {}
 
+int CardDelegate::cardHeight(const QFontMetrics& metrics) {
+    return Lines * metrics.lineSpacing() + 2 * padding(metrics) + 2 * margin(metrics);
+}
+
 QSize CardDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const {
     const QFontMetrics metrics(option.font);
-    const int height = Lines * metrics.lineSpacing() + 2 * padding(metrics) + 2 * margin(metrics);
+    const int height = cardHeight(metrics);
     // The view gives the width; as a hint, room for a company name.
     return {metrics.averageCharWidth() * 20, height};
 }
@@ -99,12 +103,12 @@ void CardDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
                                          Qt::ElideRight, row.width()));
 
     // Line 3: the revenue at the left, the probability at the right; the revenue keeps up to
-    // half the width.
+    // three fifths of the width.
     row.translate(0, line);
     const QString revenue = index.data(BoardColumnModel::RevenueRole).toString();
     const QString probability = index.data(BoardColumnModel::ProbabilityRole).toString();
     const int gap = metrics.averageCharWidth();
-    const int revenueWidth = qMin(metrics.horizontalAdvance(revenue), row.width() / 2);
+    const int revenueWidth = qMin(metrics.horizontalAdvance(revenue), row.width() * 3 / 5);
     painter->drawText(QRect(row.left(), row.top(), revenueWidth, line),
                       Qt::AlignLeft | Qt::AlignVCenter,
                       metrics.elidedText(revenue, Qt::ElideRight, revenueWidth));

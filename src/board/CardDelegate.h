@@ -14,6 +14,9 @@ public:
     // Whether cards show their stage (the column of stages outside the list).
     void setShowsStage(bool shows) { m_showsStage = shows; }
 
+    // The height of a card in a font.
+    static int cardHeight(const QFontMetrics& metrics);
+
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override;
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
