@@ -15,6 +15,9 @@ BoardColumnView::BoardColumnView(QWidget* parent) : QListView(parent) {
     setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setResizeMode(QListView::Adjust);
+    // A change of one card lays out the cards in view first, the rest in later batches.
+    setLayoutMode(QListView::Batched);
+    setBatchSize(200);
     setTabKeyNavigation(false);
     setFocusPolicy(Qt::StrongFocus);
     setDragEnabled(true);
@@ -31,6 +34,12 @@ QString BoardColumnView::selectedKey() const {
     const QModelIndexList selected = selectionModel()->selectedIndexes();
     return selected.isEmpty() ? QString()
                               : selected.constFirst().data(BoardColumnModel::KeyRole).toString();
+}
+
+void BoardColumnView::layOutAll() {
+    setLayoutMode(QListView::SinglePass);
+    doItemsLayout();
+    setLayoutMode(QListView::Batched);
 }
 
 void BoardColumnView::keyPressEvent(QKeyEvent* event) {

@@ -15,6 +15,9 @@ public:
     void setAcceptsCards(bool accepts) { m_acceptsCards = accepts; }
     // The key of the selected card; "" when none is.
     QString selectedKey() const;
+    // Lays out every card now (the view lays out in batches), so that any card can be
+    // scrolled to.
+    void layOutAll();
 
 signals:
     // Ctrl+Left (-1) or Ctrl+Right (+1) on the selected card.

@@ -194,6 +194,8 @@ bool BoardView::selectInColumn(const QString& key, bool focus) {
     }
     parts.view->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
     m_selecting = false;
+    if (!parts.view->visualRect(index).isValid())
+        parts.view->layOutAll();
     parts.view->scrollTo(index);
     setCurrentColumn(column);
     ensureWidgetVisible(parts.frame, 0, 0);

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "store/OpportunityFields.h"
+
 #include <QSortFilterProxyModel>
+#include <optional>
 
 class BoardColumnModel;
 
@@ -23,4 +26,6 @@ protected:
 private:
     const BoardColumnModel* m_column = nullptr;
     QString m_key;
+    // The field of the sort key, compared in place; nothing for the order date.
+    std::optional<OpportunityFields::Field> m_field;
 };

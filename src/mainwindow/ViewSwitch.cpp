@@ -92,8 +92,8 @@ void ViewSwitch::show(View view) {
                           QApplication::focusWidget() == nullptr;
     if (board) {
         // The board opens on the list's selected opportunity.
-        m_board->selectKey(m_window.selectedKey());
         m_stack->setCurrentWidget(m_board);
+        m_board->selectKey(m_window.selectedKey());
         // The window gives the focus to the list after each command: on the board it goes to
         // the column of the selected card.
         list.setFocusProxy(m_board);
