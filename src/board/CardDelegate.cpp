@@ -102,13 +102,15 @@ void CardDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
                       metrics.elidedText(index.data(BoardColumnModel::DescriptionRole).toString(),
                                          Qt::ElideRight, row.width()));
 
-    // Line 3: the revenue at the left, the probability at the right; the revenue keeps up to
-    // three fifths of the width.
+    // Line 3: the revenue at the left, the probability at the right; the revenue keeps its
+    // width up to room for the probability's percentage.
     row.translate(0, line);
     const QString revenue = index.data(BoardColumnModel::RevenueRole).toString();
     const QString probability = index.data(BoardColumnModel::ProbabilityRole).toString();
     const int gap = metrics.averageCharWidth();
-    const int revenueWidth = qMin(metrics.horizontalAdvance(revenue), row.width() * 3 / 5);
+    // One pixel more than the rounded advance, so that a revenue that fits is never elided.
+    const int revenueWidth = qMax(0, qMin(metrics.horizontalAdvance(revenue) + 1,
+                                          row.width() - 7 * metrics.averageCharWidth()));
     painter->drawText(QRect(row.left(), row.top(), revenueWidth, line),
                       Qt::AlignLeft | Qt::AlignVCenter,
                       metrics.elidedText(revenue, Qt::ElideRight, revenueWidth));

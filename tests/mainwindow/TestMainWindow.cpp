@@ -1078,6 +1078,9 @@ void TestMainWindow::boardMovesCardsByKeyboardAndDrop() {
     }
     QCOMPARE(window.shownDatabase().opportunities().item("Key=3")->stage(), "Assess Business");
     QCOMPARE(board->selectedKey(), "Key=3");
+    // The window's commands act on the selected card.
+    QTest::keyClick(&window, Qt::Key_C, Qt::ControlModifier);
+    QVERIFY(ui().clipboardText().contains("Cobalt"));
 
     // Back to the list with the same selection; the view chosen last is the next run's.
     QTest::keyClick(&window, Qt::Key_1, Qt::ControlModifier);
