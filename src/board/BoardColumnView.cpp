@@ -7,17 +7,18 @@
 #include <QKeyEvent>
 #include <QMimeData>
 
-BoardColumnView::BoardColumnView(QWidget* parent) : QListView(parent) {
+BoardColumnView::BoardColumnView(QWidget* parent) : QTreeView(parent) {
     setSelectionMode(QAbstractItemView::SingleSelection);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
-    setUniformItemSizes(true);
+    setHeaderHidden(true);
+    setRootIsDecorated(false);
+    setItemsExpandable(false);
+    setIndentation(0);
+    setUniformRowHeights(true);
+    setAllColumnsShowFocus(true);
     setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    setResizeMode(QListView::Adjust);
-    // A change of one card lays out the cards in view first, the rest in later batches.
-    setLayoutMode(QListView::Batched);
-    setBatchSize(200);
     setTabKeyNavigation(false);
     setFocusPolicy(Qt::StrongFocus);
     setDragEnabled(true);
@@ -34,12 +35,6 @@ QString BoardColumnView::selectedKey() const {
     const QModelIndexList selected = selectionModel()->selectedIndexes();
     return selected.isEmpty() ? QString()
                               : selected.constFirst().data(BoardColumnModel::KeyRole).toString();
-}
-
-void BoardColumnView::layOutAll() {
-    setLayoutMode(QListView::SinglePass);
-    doItemsLayout();
-    setLayoutMode(QListView::Batched);
 }
 
 void BoardColumnView::keyPressEvent(QKeyEvent* event) {
@@ -70,11 +65,11 @@ void BoardColumnView::keyPressEvent(QKeyEvent* event) {
         event->accept();
         return;
     }
-    QListView::keyPressEvent(event);
+    QTreeView::keyPressEvent(event);
 }
 
 void BoardColumnView::focusInEvent(QFocusEvent* event) {
-    QListView::focusInEvent(event);
+    QTreeView::focusInEvent(event);
     // A column reached by Tab selects a card, so that the keys have one to act on.
     const bool byTab =
         event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason;

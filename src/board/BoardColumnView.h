@@ -1,12 +1,13 @@
 #pragma once
 
-#include <QListView>
+#include <QTreeView>
 
-// The cards of one board column. Arrow keys move the selection (Left and Right to the
-// neighbouring columns, through the board), Ctrl+Left and Ctrl+Right move the selected card to
-// the neighbouring stage, Enter asks to edit it. A card dragged from another column and dropped
-// here asks to move to this column's stage.
-class BoardColumnView : public QListView {
+// The cards of one board column: a one-column tree view, whose rows of equal height are placed
+// by arithmetic, so that a card that comes or goes costs no layout of the others. Arrow keys move
+// the selection (Left and Right to the neighbouring columns, through the board), Ctrl+Left and
+// Ctrl+Right move the selected card to the neighbouring stage, Enter asks to edit it. A card
+// dragged from another column and dropped here asks to move to this column's stage.
+class BoardColumnView : public QTreeView {
     Q_OBJECT
 public:
     explicit BoardColumnView(QWidget* parent = nullptr);
@@ -15,9 +16,6 @@ public:
     void setAcceptsCards(bool accepts) { m_acceptsCards = accepts; }
     // The key of the selected card; "" when none is.
     QString selectedKey() const;
-    // Lays out every card now (the view lays out in batches), so that any card can be
-    // scrolled to.
-    void layOutAll();
 
 signals:
     // Ctrl+Left (-1) or Ctrl+Right (+1) on the selected card.

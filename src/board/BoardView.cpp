@@ -51,7 +51,6 @@ void BoardView::buildColumn(int column) {
     layout->setContentsMargins(0, 0, 0, 0);
     parts.header = new QLabel(parts.frame);
     parts.header->setObjectName(QStringLiteral("lbl_BoardColumn_%1").arg(column));
-    parts.header->setWordWrap(true);
     parts.header->setTextFormat(Qt::RichText);
     parts.header->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     parts.view = new BoardColumnView(parts.frame);
@@ -71,8 +70,7 @@ void BoardView::buildColumn(int column) {
     // The header's three lines are never squeezed, nor the first card: a short window scrolls
     // the board instead.
     const QFontMetrics metrics(font());
-    parts.header->setMinimumHeight(3 * metrics.lineSpacing() + 2 * parts.header->margin() + 2);
-    parts.header->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    parts.header->setFixedHeight(3 * metrics.lineSpacing() + 2 * parts.header->margin() + 2);
     parts.view->setMinimumHeight(CardDelegate::cardHeight(metrics) + 2 * parts.view->frameWidth());
     // Wide enough for a company name and a revenue beside a probability.
     parts.frame->setFixedWidth(metrics.averageCharWidth() * 32);
@@ -194,8 +192,6 @@ bool BoardView::selectInColumn(const QString& key, bool focus) {
     }
     parts.view->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
     m_selecting = false;
-    if (!parts.view->visualRect(index).isValid())
-        parts.view->layOutAll();
     parts.view->scrollTo(index);
     setCurrentColumn(column);
     ensureWidgetVisible(parts.frame, 0, 0);
