@@ -16,7 +16,7 @@ BoardColumnView::BoardColumnView(QWidget* parent) : QTreeView(parent) {
     setItemsExpandable(false);
     setIndentation(0);
     setUniformRowHeights(true);
-    setAllColumnsShowFocus(true);
+    setAllColumnsShowFocus(false);
     setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setTabKeyNavigation(false);
