@@ -34,6 +34,20 @@ QString BoardColumnModel::accessibleSummary() const {
 }
 
 int BoardColumnModel::percentOf(const QString& probability) {
+    // The list's form "25% - Long Shot": its digits read in place, without a copy.
+    int digits = 0;
+    int percent = 0;
+    while (digits < probability.size() && digits < 3 && probability[digits].isDigit() &&
+           probability[digits].unicode() < 128) {
+        percent = percent * 10 + (probability[digits].unicode() - '0');
+        ++digits;
+    }
+    if (digits > 0 && digits < probability.size() && probability[digits] == QLatin1Char('%'))
+        return std::min(percent, 100);
+    return percentOfText(probability);
+}
+
+int BoardColumnModel::percentOfText(const QString& probability) {
     const double percent = leadingNumber(numericText(probability));
     return static_cast<int>(std::clamp(percent, 0.0, 100.0));
 }

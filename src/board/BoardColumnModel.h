@@ -88,6 +88,8 @@ private:
         double weighted;
     };
     static Card cardOf(const Opportunity& opportunity);
+    // percentOf for any other text: the digits-and-point rule of amounts.
+    static int percentOfText(const QString& probability);
     // The changes the board makes, each with its row signals.
     void reset(std::vector<const Opportunity*> cards);
     void insertCard(int row, const Opportunity& opportunity);

@@ -4,6 +4,7 @@
 
 #include <QSortFilterProxyModel>
 #include <optional>
+#include <vector>
 
 class BoardColumnModel;
 
@@ -24,7 +25,12 @@ protected:
     bool lessThan(const QModelIndex& left, const QModelIndex& right) const override;
 
 private:
+    // The text a card is sorted by, without regard to letter case.
+    QString keyOf(int row) const;
+    void readKeys();
+
     const BoardColumnModel* m_column = nullptr;
+    std::vector<QString> m_keys; // by source row, while sorted
     QString m_key;
     // The field of the sort key, compared in place; nothing for the order date.
     std::optional<OpportunityFields::Field> m_field;

@@ -372,6 +372,17 @@ void TestBoardModel::listSortAppliesWithinColumns() {
         renamed.setCompany("Zenith");
         QVERIFY(m_workspace->update("Key=1", renamed));
         QCOMPARE(keysOf(sorted), (QStringList{"Key=1", "Key=3", "Key=2"}));
+        // Cards that come and go take and leave their places too.
+        Opportunity fresh;
+        fresh.setCompany("aardvark");
+        fresh.setRevenue("10");
+        const auto added = m_workspace->add(fresh);
+        QVERIFY(added);
+        QCOMPARE(keysOf(sorted), (QStringList{"Key=1", "Key=3", "Key=2", *added}));
+        QVERIFY(m_workspace->remove("Key=3"));
+        renamed.setCompany("Able");
+        QVERIFY(m_workspace->update("Key=1", renamed));
+        QCOMPARE(keysOf(sorted), (QStringList{"Key=2", "Key=1", *added}));
     }
 }
 

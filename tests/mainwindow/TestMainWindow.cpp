@@ -1033,6 +1033,13 @@ void TestMainWindow::boardMovesCardsByKeyboardAndDrop() {
              qPrintable(header(0)));
     QCOMPARE(lead->model()->index(1, 0).data(Qt::AccessibleTextRole).toString(),
              "Birch, A2, Lead, 1000");
+    // The board has the focus on the selected card's column; Tab reaches the next column.
+    QVERIFY(lead->hasFocus());
+    QTest::keyClick(lead, Qt::Key_Tab);
+    QVERIFY(control<BoardColumnView>("lv_BoardColumn_1")->hasFocus());
+    QTest::keyClick(control<BoardColumnView>("lv_BoardColumn_1"), Qt::Key_Backtab,
+                    Qt::ShiftModifier);
+    QVERIFY(lead->hasFocus());
 
     QTest::keyClick(lead, Qt::Key_Right, Qt::ControlModifier);
     QCOMPARE(fromFile(a, "Key=2")->stage(), "Identify Opportunity");
