@@ -16,6 +16,7 @@
 #include "mainwindow/SelectComboText.h"
 #include "mainwindow/SignalExit.h"
 #include "mainwindow/Twips.h"
+#include "mainwindow/ViewSwitch.h"
 #include "outlook/OutlookContacts.h"
 #include "outlook/OutlookItems.h"
 #include "platform/AccessKeys.h"
@@ -155,6 +156,7 @@ MainWindow::MainWindow(ApplicationSettings& settings, QWidget* parent)
     buildStatusBar();
     connectDatabases();
     wireCommands();
+    m_views = new ViewSwitch(*this, m_settings);
 
     const qreal dpi = this->dpi();
     setMinimumSize(Twips::toPixels(3800, dpi), Twips::toPixels(4500, dpi));

@@ -37,6 +37,7 @@ class QPlainTextEdit;
 class QToolBar;
 class QUndoView;
 class QTreeView;
+class ViewSwitch;
 
 // The main window over the open databases of the run: the Window menu, the opportunity list
 // with its sorting, command states and status-bar totals, and the quick-info panel. It chooses
@@ -145,6 +146,8 @@ public:
     OpportunityListModel& listModel() const { return *m_model; }
     OpportunitySortProxy& sortProxy() const { return *m_proxy; }
     QTreeView& listView() const { return *m_list; }
+    // The list and the pipeline board, and the View menu between them.
+    ViewSwitch& views() const { return *m_views; }
     bool opportunityCopied() const { return m_opportunityCopied; }
     void setOpportunityCopied(bool copied) { m_opportunityCopied = copied; }
 
@@ -248,6 +251,7 @@ private:
     QPlainTextEdit* m_txtNotes = nullptr;
     QToolBar* m_toolbar = nullptr;
     QPointer<QUndoView> m_historyWindow;
+    ViewSwitch* m_views = nullptr;
 
     QHash<QString, QAction*> m_actions;     // menu entries by name
     QHash<QString, QMenu*> m_menus;         // menus by name
