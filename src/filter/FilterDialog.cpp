@@ -439,7 +439,7 @@ void FilterDialog::resetRevenueRange() {
 }
 
 double FilterDialog::cleanRevenue(QLineEdit* field) {
-    const double amount = amountOf(field->text());
+    const double amount = typedAmountOf(field->text());
     const QString cleaned = boundText(amount);
     field->setText(cleaned.isEmpty() ? QStringLiteral("0") : cleaned);
     return amount;
