@@ -51,6 +51,8 @@ void OpportunityListModel::rebuild(const Opportunities& collection, const QStrin
     m_rows.clear();
     m_orderDates.clear();
     m_rows.reserve(static_cast<size_t>(collection.count()));
+    if (withOrderDate)
+        m_orderDates.reserve(static_cast<size_t>(collection.count()));
     for (const Opportunity& opportunity : collection) {
         if (!opportunity.visible())
             continue;
