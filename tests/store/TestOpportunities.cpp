@@ -5,6 +5,8 @@
 
 #include <QtTest>
 #include <limits>
+#include <thread>
+#include <vector>
 
 class TestOpportunities : public QObject {
     Q_OBJECT
@@ -20,6 +22,7 @@ private slots:
     void typedAmounts_data();
     void typedAmounts();
     void numberingAndTotals();
+    void listedFieldsKeepTheirTexts();
     void appendStoresAVisibleCopy();
     void numberingStopsAtTheLargestNumber();
 };
@@ -190,6 +193,46 @@ void TestOpportunities::typedAmounts() {
     QFETCH(double, amount);
     TestEnvironment env{QLocale(locale)};
     QCOMPARE(typedAmountOf(text), amount);
+}
+
+// The fields held as numbers of the process-wide table read back as set, from any thread,
+// and a text once read stays valid while the table grows.
+void TestOpportunities::listedFieldsKeepTheirTexts() {
+    Opportunity first;
+    first.setStage("Stage zero");
+    first.setOrderDay("");
+    const QString& held = first.stage();
+    const auto fill = [](int from, std::vector<Opportunity>& out) {
+        for (int i = from; i < from + 3000; ++i) {
+            Opportunity o;
+            o.setStage(QStringLiteral("Stage %1").arg(i));
+            o.setSalesOwner(QStringLiteral("Owner %1").arg(i % 7));
+            o.setCompany(QStringLiteral("Company %1").arg(i));
+            out.push_back(o);
+        }
+    };
+    std::vector<Opportunity> a;
+    std::vector<Opportunity> b;
+    std::thread other([&] { fill(100000, b); });
+    fill(0, a);
+    other.join();
+    QCOMPARE(held, QStringLiteral("Stage zero"));
+    QCOMPARE(first.orderDay(), QString());
+    for (int i = 0; i < 3000; i += 499) {
+        QCOMPARE(a[size_t(i)].stage(), QStringLiteral("Stage %1").arg(i));
+        QCOMPARE(b[size_t(i)].stage(), QStringLiteral("Stage %1").arg(100000 + i));
+        QCOMPARE(b[size_t(i)].salesOwner(), QStringLiteral("Owner %1").arg((100000 + i) % 7));
+        QCOMPARE(a[size_t(i)].company(), QStringLiteral("Company %1").arg(i));
+    }
+    // A copy is the same record until a listed field differs.
+    Opportunity copy = a[1];
+    QVERIFY(copy.sameRecord(a[1]));
+    copy.setStage(a[2].stage());
+    QVERIFY(!copy.sameRecord(a[1]));
+    Opportunity blank{Opportunity::Blank{}};
+    blank.copyFieldsFrom(a[2]);
+    QCOMPARE(blank.stage(), a[2].stage());
+    QCOMPARE(blank.text(OpportunityFields::Stage), QStringLiteral("Stage 2"));
 }
 
 namespace {
