@@ -1,5 +1,6 @@
 #include "mainwindow/OpportunityListModel.h"
 
+#include "store/InternedTexts.h"
 #include "store/SalesDatabase.h"
 #include "workspace/OpenDatabases.h"
 
@@ -58,7 +59,7 @@ void OpportunityListModel::rebuild(const Opportunities& collection, const QStrin
             continue;
         m_rows.push_back(&opportunity);
         if (withOrderDate)
-            m_orderDates.push_back(opportunity.orderDateText());
+            m_orderDates.push_back(InternedTexts::idOf(opportunity.orderDateText()));
     }
     endResetModel();
 }
@@ -129,7 +130,8 @@ void OpportunityListModel::updateRow(const QString& key) {
     if (row < 0)
         return;
     if (showsOrderDate())
-        m_orderDates[static_cast<size_t>(row)] = m_rows[static_cast<size_t>(row)]->orderDateText();
+        m_orderDates[static_cast<size_t>(row)] =
+            InternedTexts::idOf(m_rows[static_cast<size_t>(row)]->orderDateText());
     emit dataChanged(index(row, 0), index(row, columnCount() - 1));
 }
 
@@ -140,7 +142,7 @@ void OpportunityListModel::appendRow(const Opportunity& opportunity) {
     beginInsertRows(QModelIndex(), row, row);
     m_rows.push_back(&opportunity);
     if (showsOrderDate())
-        m_orderDates.push_back(opportunity.orderDateText());
+        m_orderDates.push_back(InternedTexts::idOf(opportunity.orderDateText()));
     endInsertRows();
 }
 
@@ -170,7 +172,7 @@ const QString& OpportunityListModel::text(int row, int column) const {
     if (c.field)
         return m_rows[static_cast<size_t>(row)]->text(*c.field);
     if (c.orderDate)
-        return m_orderDates[static_cast<size_t>(row)];
+        return InternedTexts::text(m_orderDates[static_cast<size_t>(row)]);
     return m_empty;
 }
 

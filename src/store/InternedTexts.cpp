@@ -13,6 +13,8 @@ namespace {
 constexpr quint32 BlockBits = 10;
 constexpr quint32 BlockSize = 1U << BlockBits;
 constexpr quint32 MaxBlocks = 1U << 14; // 16 million texts
+// The numbers of the texts met last, by the address of their characters, per thread.
+constexpr size_t RecentSize = 4096;
 
 struct Table {
     std::array<std::atomic<QString*>, MaxBlocks> blocks{};
@@ -34,6 +36,26 @@ Table& table() {
 quint32 InternedTexts::idOf(const QString& text) {
     if (text.isEmpty())
         return 0;
+    // A text that shares its characters with one met lately is that text: files are read
+    // through a cache that hands out one string per distinct value, so most texts are found
+    // here by the address of their characters, without hashing and without the lock. The entry
+    // keeps the characters alive, so an address cannot stand for another text meanwhile.
+    struct Recent {
+        QString text;
+        quint32 id = 0;
+    };
+    thread_local std::array<Recent, RecentSize> recent;
+    const auto address = reinterpret_cast<quintptr>(text.constData());
+    Recent& entry = recent[((address >> 4) ^ (address >> 16)) & (RecentSize - 1)];
+    if (entry.id != 0 && entry.text.constData() == text.constData() &&
+        entry.text.size() == text.size())
+        return entry.id;
+    entry.id = find(text);
+    entry.text = text;
+    return entry.id;
+}
+
+quint32 InternedTexts::find(const QString& text) {
     Table& t = table();
     const std::lock_guard lock(t.mutex);
     if (const auto found = t.ids.constFind(text); found != t.ids.constEnd())

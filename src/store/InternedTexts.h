@@ -14,4 +14,8 @@ public:
     static quint32 idOf(const QString& text);
     // The text of a number that idOf() gave; the reference stays valid for the process.
     static const QString& text(quint32 id);
+
+private:
+    // The number of a non-empty text, looked up (or added) under the table's lock.
+    static quint32 find(const QString& text);
 };

@@ -38,13 +38,7 @@ void Opportunity::setText(Field field, QString value) {
         m_texts[slot] = std::move(value);
         return;
     }
-    // Records in a row mostly repeat the values of a list: the last number of each field is
-    // tried before the shared table (and its lock) is.
-    thread_local std::array<quint32, ListedCount> last{};
-    quint32& id = last[slot - ListedSlot];
-    if (value != InternedTexts::text(id))
-        id = InternedTexts::idOf(value);
-    m_listed[slot - ListedSlot] = id;
+    m_listed[slot - ListedSlot] = InternedTexts::idOf(value);
 }
 
 QVariant Opportunity::value(Field field) const {
