@@ -321,6 +321,8 @@ int CommandLine::mergeCommand(const Arguments& arguments) {
         switch (outcome.status) {
         case DataMerge::Status::Failed:
             return failure(outcome.message);
+        case DataMerge::Status::Cancelled:
+            return failure(QStringLiteral("The merge was cancelled; nothing was added."));
         case DataMerge::Status::Nothing:
             m_out << source << " holds no opportunities; nothing was merged.\n";
             break;

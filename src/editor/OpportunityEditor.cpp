@@ -155,8 +155,10 @@ void OpportunityEditor::edit(const Opportunity& opportunity, WriteFunction write
     setText(2, opportunity.department());
     setText(3, opportunity.note());
     setText(4, opportunity.product());
-    setText(5, numericText(opportunity.quantity()));
-    setText(6, opportunity.unitPrice());
+    // Stored amounts read by their own shape (the file may come from another locale) and show
+    // in the user's, where what the user types is read.
+    setText(5, RevenueCalculation::shown(amountOf(opportunity.quantity())));
+    setText(6, RevenueCalculation::shown(amountOf(opportunity.unitPrice())));
     setText(7, opportunity.revenue());
     setText(7, calculateRevenue());
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "exchange/DataMerge.h"
 #include "platform/Result.h"
 
 #include <QHash>
@@ -119,9 +120,9 @@ public:
     // opportunities were added.
     bool mergeText(const QString& theFileName);
     bool mergeDatabase(const QString& theLocation);
-    // Files dropped on the list, and elsewhere on the window.
-    void dropOnList(const QStringList& files);
-    void dropOnWindow(const QStringList& files);
+    // Files dropped anywhere on the window (the list, the quick-info panel, elsewhere): each
+    // is merged into the shown database by its kind (DataMerge::dropKind).
+    void dropFiles(const QStringList& files);
 
     // The toolbar: runs the command of a button key (compared exactly); unknown keys do nothing.
     void runToolbarButton(const QString& key);
@@ -180,8 +181,12 @@ private:
     void connectDatabases();
     void shownChanged(SalesDatabase* database);
     void showTotals();
-    // Asks after a failed calendar or mail command whether to go on using Outlook.
-    void reportOutlookFailure(const Result& result, int command);
+    // The status-bar note that ends every merge: what was added from `file`.
+    void showMergeNote(const DataMerge::Outcome& outcome, const QString& file);
+    // After a calendar or mail command: says where its item was written (with the offer to
+    // open the folder when no program opened it), or, when nothing could be written, asks
+    // whether to go on using Outlook.
+    void reportOutlookOutcome(const Result& result, const QString& written, int command);
     void captureColumnWidths();
     void applyColumnWidths();
     void applyStoredSort();

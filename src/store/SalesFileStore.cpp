@@ -285,16 +285,34 @@ void bindKept(sqlite3_stmt* s, int index, const QString& text, QByteArray& keep)
 
 // Copies every page of `from` to `to` in one step, under one read lock of the source: a
 // consistent copy, even while another program writes. Waits a while for a busy source.
-int copyPages(sqlite3* from, sqlite3* to) {
+// Copies every page of `from` to `to`: in one step without `progress`, else in steps of a few
+// hundred pages, each reported; a false answer stops the copy (`*cancelled` becomes true).
+int copyPages(sqlite3* from, sqlite3* to, const ProgressCallback& progress, bool* cancelled) {
     sqlite3_backup* backup = sqlite3_backup_init(to, "main", from, "main");
     if (!backup)
         return sqlite3_errcode(to);
-    int rc = sqlite3_backup_step(backup, -1);
-    for (int attempt = 0; (rc == SQLITE_BUSY || rc == SQLITE_LOCKED) && attempt < 30; ++attempt) {
-        QThread::msleep(100);
-        rc = sqlite3_backup_step(backup, -1);
+    const int pagesPerStep = progress ? 256 : -1;
+    int rc = SQLITE_OK;
+    for (int attempt = 0; attempt < 30;) {
+        rc = sqlite3_backup_step(backup, pagesPerStep);
+        if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED) {
+            ++attempt;
+            QThread::msleep(100);
+            continue;
+        }
+        if (rc != SQLITE_OK && rc != SQLITE_DONE)
+            break;
+        const int total = sqlite3_backup_pagecount(backup);
+        if (progress && !progress(total - sqlite3_backup_remaining(backup), total)) {
+            *cancelled = true;
+            break;
+        }
+        if (rc == SQLITE_DONE)
+            break;
     }
     const int finished = sqlite3_backup_finish(backup);
+    if (*cancelled)
+        return SQLITE_OK;
     return rc != SQLITE_DONE ? rc : finished;
 }
 
@@ -996,7 +1014,7 @@ ResultValue<qint64> SalesFileStore::insertOne(SalesFile& file, const Opportunity
     return sqlite3_last_insert_rowid(file.handle());
 }
 
-Result SalesFileStore::backupTo(const QString& target) {
+Result SalesFileStore::backupTo(const QString& target, const ProgressCallback& progress) {
     const QFileInfo targetInfo(target);
     if (targetInfo.exists() && !targetInfo.isFile())
         return Result::failure(QStringLiteral("%1 exists and is not a regular file").arg(target));
@@ -1010,6 +1028,7 @@ Result SalesFileStore::backupTo(const QString& target) {
         temporary.setAutoRemove(false);
     }
     QString error;
+    bool cancelled = false;
     {
         const ReadOnlyConnection from(m_path);
         sqlite3* to = nullptr;
@@ -1020,10 +1039,15 @@ Result SalesFileStore::backupTo(const QString& target) {
             error = from.describe(from.rc());
         } else if (opened != SQLITE_OK) {
             error = SalesFile::describe(opened, to ? sqlite3_errmsg(to) : sqlite3_errstr(opened));
-        } else if (const int rc = copyPages(from.handle(), to); rc != SQLITE_OK) {
+        } else if (const int rc = copyPages(from.handle(), to, progress, &cancelled);
+                   rc != SQLITE_OK) {
             error = SalesFile::describe(rc, sqlite3_errmsg(to));
         }
         sqlite3_close(to);
+    }
+    if (cancelled) {
+        QFile::remove(temporaryPath);
+        return Result::cancelled();
     }
     if (error.isEmpty()) {
         QFile::setPermissions(temporaryPath, QFileDevice::ReadOwner | QFileDevice::WriteOwner |

@@ -36,7 +36,8 @@ public:
     ResultValue<std::vector<NewRecord>> changeAll(const Changes& changes, qint32 highestKnown,
                                                   const Describe& describe,
                                                   const ProgressCallback& progress) override;
-    Result backupTo(const QString& target) override;
+    using SalesStore::backupTo;
+    Result backupTo(const QString& target, const ProgressCallback& progress) override;
 
 private:
     // Inserts the record of `opportunity` (its record number, `storedCreated` as DateCreated)

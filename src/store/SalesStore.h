@@ -122,5 +122,8 @@ public:
 
     // A consistent copy of the whole database as a new file at `target`, made under a temporary
     // name beside it and renamed when complete (an existing regular file there is replaced).
-    virtual Result backupTo(const QString& target) = 0;
+    // `progress` hears of the pages copied; when it returns false the temporary file is removed,
+    // the target stays as it was, and the result is cancelled.
+    virtual Result backupTo(const QString& target, const ProgressCallback& progress) = 0;
+    Result backupTo(const QString& target) { return backupTo(target, {}); }
 };

@@ -202,10 +202,12 @@ QStringList OpenDatabases::locations() const {
     return locations;
 }
 
-ResultValue<SalesDatabase*> OpenDatabases::saveShownAs(const QString& target) {
+ResultValue<SalesDatabase*> OpenDatabases::saveShownAs(const QString& target,
+                                                       const ProgressCallback& progress) {
     if (!m_shown)
         return Result::failure(QStringLiteral("No database is open."));
-    if (const Result copied = DatabaseCopy::saveAs(m_shown->location(), target, locations());
+    if (const Result copied =
+            DatabaseCopy::saveAs(m_shown->location(), target, locations(), progress);
         !copied)
         return copied;
     return replaceShown(target);
@@ -476,16 +478,19 @@ bool OpenDatabases::redo() {
     return stack->index() != before;
 }
 
-DataMerge::Outcome OpenDatabases::mergeLeadFile(const QString& path) {
+DataMerge::Outcome OpenDatabases::mergeLeadFile(const QString& path,
+                                                const ProgressCallback& progress) {
     if (!m_shown)
         return noDatabaseOutcome(DataMerge::textFailureTitle());
-    return merged(DataMerge::mergeText(*m_shown, path), QStringLiteral("Lead File Import"));
+    return merged(DataMerge::mergeText(*m_shown, path, progress),
+                  QStringLiteral("Lead File Import"));
 }
 
-DataMerge::Outcome OpenDatabases::mergeDatabase(const QString& location) {
+DataMerge::Outcome OpenDatabases::mergeDatabase(const QString& location,
+                                                const ProgressCallback& progress) {
     if (!m_shown)
         return noDatabaseOutcome(DataMerge::databaseFailureTitle());
-    return merged(DataMerge::mergeDatabase(*m_shown, location), QStringLiteral("Merge"));
+    return merged(DataMerge::mergeDatabase(*m_shown, location, progress), QStringLiteral("Merge"));
 }
 
 DataMerge::Outcome OpenDatabases::noDatabaseOutcome(const QString& title) {

@@ -91,7 +91,10 @@ public:
     QStringList locations() const;
 
     // Save As: a consistent copy of the shown database at `target`, opened in its place.
-    ResultValue<SalesDatabase*> saveShownAs(const QString& target);
+    // `progress` hears of the pages copied; when it returns false nothing is written (an
+    // existing file at `target` stays as it was) and the result is cancelled.
+    ResultValue<SalesDatabase*> saveShownAs(const QString& target,
+                                            const ProgressCallback& progress = {});
 
     // The single-record writes of the shown database. Each is written to the file first; the
     // collection and the listeners follow only when it was written, and then it is a step of
@@ -114,8 +117,9 @@ public:
 
     // Merges a lead file, or another sales database file, into the shown database: all or
     // nothing, in one transaction of its file, and one step.
-    DataMerge::Outcome mergeLeadFile(const QString& path);
-    DataMerge::Outcome mergeDatabase(const QString& location);
+    DataMerge::Outcome mergeLeadFile(const QString& path, const ProgressCallback& progress = {});
+    DataMerge::Outcome mergeDatabase(const QString& location,
+                                     const ProgressCallback& progress = {});
 
     // Imports a planned file into the shown database: its updates and additions in one
     // transaction, all or nothing, and one step of the history named after `source` (the file

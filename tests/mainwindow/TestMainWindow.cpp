@@ -35,6 +35,7 @@
 #include <QStatusBar>
 #include <QToolBar>
 #include <QTreeView>
+#include <QUndoGroup>
 #include <QWheelEvent>
 #include <QtTest>
 #include <csignal>
@@ -78,6 +79,8 @@ private slots:
     void sortShowsSelectionOrTop();
     void quickInfoFollowsSelection();
     void emptyListExplainsItself();
+    void dropsMergeAlikeEverywhere_data();
+    void dropsMergeAlikeEverywhere();
     void signalEndsAsExit_data();
     void signalEndsAsExit();
     void firstRunColumnWidths();
@@ -598,26 +601,36 @@ void TestMainWindow::commandStates() {
         return action ? action->isEnabled() : control<QWidget>(name)->isEnabled();
     };
     const QList<std::pair<QStringList, bool>> expected{
-        {{"mnuOpportunity", "mnuSort", "mnuCopyOpportunity", "Edit", "Delete", "Copy"}, hasRows},
-        // The quick-info panel waits for a selected row.
-        {{"combo_Stage", "combo_Probability", "txt_Notes"}, false},
-        {{"mnuClose", "mnuExport", "mnuImport", "mnuPrint", "mnuSaveAs", "mnuFilter", "Close",
-          "New"},
+        {{"mnuSort", "mnuCopyOpportunity", "mnuEditOpportunity", "mnuDeleteOpportunity", "Edit",
+          "Delete", "Copy"},
+         hasRows},
+        // The quick-info panel, the calendar and the mail wait for a selected row.
+        {{"combo_Stage", "combo_Probability", "txt_Notes", "mnuTask", "mnuAppt", "mnuEmail"},
+         false},
+        // A new opportunity can be made in any shown database, also by keyboard.
+        {{"mnuClose", "mnuExport", "mnuImport", "mnuPrint", "mnuSaveAs", "mnuFilter", "Close", "New",
+          "mnuOpportunity", "mnuNewOpportunity"},
          hasDatabase},
-        {{"mnuTask", "mnuAppt", "mnuEmail"}, useOutlook},
         {{"mnuSend", "Send"}, useOutlook && hasDatabase},
         {{"File"}, true}};
     for (const auto& [names, on] : expected)
         for (const QString& name : names)
             QVERIFY2(enabled(name) == on, qPrintable(name));
     QCOMPARE(window.listView().isEnabled(), hasDatabase);
+    if (hasRows) {
+        window.listView().setCurrentIndex(window.sortProxy().index(0, 0));
+        for (const char* name : {"mnuTask", "mnuAppt", "mnuEmail"})
+            QVERIFY2(enabled(name) == useOutlook, name);
+    }
 
-    // Paste is hidden and disabled until something was copied.
+    // Paste is hidden and disabled until something was copied, and needs a shown database.
     QAction* paste = control("mnuPasteOpportunity");
     QVERIFY(!paste->isEnabled() && !paste->isVisible() && !enabled("Paste"));
     window.setOpportunityCopied(true);
     window.updateCommandState();
-    QVERIFY(paste->isEnabled() && paste->isVisible() && enabled("Paste"));
+    QCOMPARE(paste->isEnabled(), hasDatabase);
+    QCOMPARE(enabled("Paste"), hasDatabase);
+    QVERIFY(paste->isVisible());
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -917,6 +930,69 @@ void TestMainWindow::quickInfoFollowsSelection() {
     window.applySortChoice(QStringLiteral("Description"));
     QCOMPARE(notes->toPlainText(), "note A1");
     QVERIFY(notes->isEnabled());
+}
+
+void TestMainWindow::dropsMergeAlikeEverywhere_data() {
+    QTest::addColumn<QString>("place"); // list, panel, toolbar
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<bool>("cancel");
+    QTest::addColumn<int>("added");
+    QTest::addColumn<QString>("note");
+    for (const char* place : {"list", "panel", "toolbar"}) {
+        QTest::addRow("lead file on the %s", place)
+            << place << "LEADS2.TXT" << false << 1 << "Merged 1 opportunity from LEADS2.TXT";
+        QTest::addRow("database on the %s", place)
+            << place << "Other.MDB" << false << 2 << "Merged 2 opportunities from Other.MDB";
+    }
+    QTest::newRow("cancelled") << "panel"
+                               << "Other.MDB" << true << 0
+                               << "Merge of Other.MDB cancelled; nothing was added";
+}
+
+void TestMainWindow::dropsMergeAlikeEverywhere() {
+    QFETCH(QString, place);
+    QFETCH(QString, file);
+    QFETCH(bool, cancel);
+    QFETCH(int, added);
+    QFETCH(QString, note);
+    MainWindow& window = start();
+    open(db("a.mdb", {{"A1"}}));
+    db("Other.MDB", {{"B1"}, {"B2"}});
+    QFile leads(path("LEADS2.TXT"));
+    QVERIFY(leads.open(QIODevice::WriteOnly));
+    leads.write("Vantick leads\r\nFirst\tB\tC\tD\tE\tF\tG\tH\tI\tCompany\tLast\tL\tM\r\nAnn\r\n");
+    leads.close();
+    ui().clearRecords();
+    if (cancel)
+        ui().cancelWorkAt(0);
+
+    // Qt hands a drop to the nearest widget under it that takes drops.
+    QWidget* under = place == "list"    ? window.listView().viewport()
+                     : place == "panel" ? control<QWidget>("txt_Notes")->childAt(2, 2)
+                                        : static_cast<QWidget*>(window.findChild<QToolBar*>());
+    if (!under)
+        under = control<QWidget>("txt_Notes");
+    while (under && !under->acceptDrops())
+        under = under->parentWidget();
+    QVERIFY(under);
+    QCOMPARE(under == &window, place != "list");
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(path(file))});
+    QDropEvent drop(QPointF(2, 2), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    // Delivered as Qt delivers it during a drag (sendEvent refuses drops outside one): to the
+    // event filters of the target, then to the target.
+    QObject& windowObject = window;
+    QObject& target = *under;
+    if (!(under == window.listView().viewport() && windowObject.eventFilter(under, &drop)))
+        target.event(&drop);
+
+    QCOMPARE(window.listModel().rowCount(), 1 + added);
+    QCOMPARE(window.statusBar()->currentMessage(), note);
+    QCOMPARE(ui().works().size(), 1);
+    QCOMPARE(ui().works().constFirst().title, QStringLiteral("Merge"));
+    QVERIFY(ui().works().constFirst().ended);
+    // A cancelled merge leaves no step to undo.
+    QCOMPARE(window.databases().history().canUndo(), !cancel);
 }
 
 void TestMainWindow::emptyListExplainsItself() {
