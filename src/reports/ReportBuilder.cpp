@@ -194,6 +194,7 @@ private:
             set.rightAligned.append(ReportTemplate::isAmount(column.field) ||
                                     OpportunityFields::isAmount(column.field) ||
                                     column.field == QLatin1String("Share"));
+            set.cuttable.append(isFreeText(column.field));
         }
         m_content.columnSets.push_back(set);
         return static_cast<int>(m_content.columnSets.size()) - 1;
@@ -239,14 +240,27 @@ private:
                           : countText(count) + QStringLiteral(" opportunities");
     }
 
-    QString lineText(const ReportRecord& r) const {
-        QStringList parts;
+    // A row's second line; the first free text in it (a note) is the part that may be cut.
+    void setLine(ReportContent::Band& row, const ReportRecord& r) const {
+        QString line;
         for (const QString& field : m_t.lineFields) {
             const QString value = cellText(field, r, 0, 0);
-            if (!value.isEmpty())
-                parts.append(ReportBuilder::caption(field) + QStringLiteral(": ") + value);
+            if (value.isEmpty())
+                continue;
+            if (!line.isEmpty())
+                line += QStringLiteral("   ");
+            line += ReportBuilder::caption(field) + QStringLiteral(": ");
+            if (row.lineCutFrom < 0 && isFreeText(field)) {
+                row.lineCutFrom = line.size();
+                row.lineCutLength = value.size();
+            }
+            line += value;
         }
-        return parts.join(QStringLiteral("   "));
+        row.line = line;
+    }
+
+    static bool isFreeText(const QString& field) {
+        return field == QLatin1String("Description") || field == QLatin1String("Note");
     }
 
     // Bars of at most this many periods make one chart; more make several, one after another.
@@ -331,7 +345,7 @@ private:
             for (const ReportTemplate::Column& column : m_t.columns)
                 row.cells.append(cellText(column.field, r, running, all.revenue));
             if (!m_t.lineFields.isEmpty())
-                row.line = lineText(r);
+                setLine(row, r);
             m_content.bands.push_back(std::move(row));
             const bool lastOfGroup = i + 1 == order.size() || groupOf[i + 1] != groupOf[i];
             if (!group.isEmpty() && lastOfGroup) {
@@ -380,6 +394,7 @@ private:
             set.headings.append(ReportBuilder::caption(group));
             set.widths.append(3);
             set.rightAligned.append(false);
+            set.cuttable.append(false);
             for (const QString& total : m_t.totals) {
                 set.headings.append(
                     total == QLatin1String("Count")      ? QStringLiteral("Opportunities")
@@ -388,6 +403,7 @@ private:
                                                          : QStringLiteral("Share of revenue"));
                 set.widths.append(total == QLatin1String("Count") ? 1.2 : 1.6);
                 set.rightAligned.append(true);
+                set.cuttable.append(false);
             }
             m_content.columnSets.push_back(set);
             const int columns = static_cast<int>(m_content.columnSets.size()) - 1;
@@ -425,7 +441,9 @@ private:
             total.cells = QStringList{QString()} + figures(all);
             total.text = QStringLiteral("Total");
             m_content.bands.push_back(total);
-            m_content.bands.push_back({Kind::Gap, -1, {}, {}, {}, -1});
+            ReportContent::Band gap;
+            gap.kind = Kind::Gap;
+            m_content.bands.push_back(gap);
         }
 
         // The pipeline at a glance.
@@ -434,8 +452,10 @@ private:
             if (r.field(15) == QLatin1String("Yes"))
                 forecast.add(r);
         }
-        m_content.columnSets.push_back(
-            {{QStringLiteral("Pipeline"), QStringLiteral("Figure")}, {3, 1.6}, {false, true}});
+        m_content.columnSets.push_back({{QStringLiteral("Pipeline"), QStringLiteral("Figure")},
+                                        {3, 1.6},
+                                        {false, true},
+                                        {false, false}});
         const int columns = static_cast<int>(m_content.columnSets.size()) - 1;
         ReportContent::Band title;
         title.kind = Kind::SectionTitle;

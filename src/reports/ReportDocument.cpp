@@ -5,11 +5,15 @@
 #include "reports/ReportTextCache.h"
 
 #include <QFileInfo>
+#include <QFontMetricsF>
+#include <QHash>
+#include <QImage>
 #include <QLocale>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QSaveFile>
+#include <cmath>
 #include <map>
 #include <tuple>
 
@@ -27,11 +31,17 @@ constexpr double ChartHeight = 250;
 
 QFont makeFont(double points, bool bold, bool italic) {
     QFont font;
+    // Letters that a family lacks (Japanese names, say) come from any installed font that has
+    // them: the system's font fallback, the same in the preview, the printer and the PDF.
     font.setFamilies({QStringLiteral("DejaVu Sans"), QStringLiteral("Liberation Sans"),
                       QStringLiteral("Sans Serif")});
     font.setPointSizeF(points);
     font.setBold(bold);
     font.setItalic(italic);
+    // No ligatures: "fi" stays two letters, so that the PDF's text reads as typed and a search
+    // for "Confirm" finds it. Qt sets spaced letters apart, and a spacing too small to see is
+    // the one way Qt 6.4 offers to turn them off.
+    font.setLetterSpacing(QFont::PercentageSpacing, 100.001);
     return font;
 }
 
@@ -44,6 +54,48 @@ const QFont& reportFont(double points, bool bold = false, bool italic = false) {
         found = fonts.emplace(key, makeFont(points, bold, italic)).first;
     return found->second;
 }
+
+// A report font at `scale` of its size, stepped down in quarter points.
+const QFont& scaledFont(double points, double scale, bool bold = false, bool italic = false) {
+    if (scale >= 1)
+        return reportFont(points, bold, italic);
+    return reportFont(qMax(3.0, std::floor(points * scale * 4) / 4), bold, italic);
+}
+
+// The widths of texts in a font, in points, as a high-resolution device sets them (the PDF
+// and the printer): measured once for each shape of text. Digits are as wide as each other in
+// the report fonts, so "$12,345.67" is measured as "$00,000.00", once for all such amounts.
+class TextWidths {
+public:
+    explicit TextWidths(const QFont& font) : m_metrics(font, &device()) {}
+
+    double operator()(const QString& text) {
+        QString shape = text;
+        for (QChar& c : shape) {
+            if (c.unicode() >= '1' && c.unicode() <= '9')
+                c = QLatin1Char('0');
+        }
+        auto found = m_widths.constFind(shape);
+        if (found == m_widths.constEnd())
+            found = m_widths.insert(shape, m_metrics.horizontalAdvance(shape) * 72.0 / Dpi);
+        return *found;
+    }
+
+private:
+    static constexpr int Dpi = 1200;
+    static const QImage& device() {
+        static const QImage image = [] {
+            QImage made(8, 8, QImage::Format_RGB32);
+            made.setDotsPerMeterX(qRound(Dpi / 0.0254));
+            made.setDotsPerMeterY(qRound(Dpi / 0.0254));
+            return made;
+        }();
+        return image;
+    }
+
+    QFontMetricsF m_metrics;
+    QHash<QString, double> m_widths;
+};
 
 const QColor& shade() {
     static const QColor color(0xee, 0xf1, 0xf5);
@@ -83,6 +135,7 @@ public:
 ReportDocument::ReportDocument(ReportContent content, Heading heading)
     : m_content(std::move(content)), m_heading(std::move(heading)),
       m_text(std::make_unique<ReportTextCache>()) {
+    measureColumns();
     paginate(preferredLayout());
 }
 
@@ -93,6 +146,100 @@ QPageLayout ReportDocument::preferredLayout() const {
     return QPageLayout(QPageSize(inches ? QPageSize::Letter : QPageSize::A4),
                        m_content.landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
                        QMarginsF(36, 36, 36, 36), QPageLayout::Point);
+}
+
+void ReportDocument::measureColumns() {
+    using Kind = ReportContent::Band::Kind;
+    TextWidths headings(reportFont(7.5, true));
+    TextWidths rows(reportFont(7.5));
+    TextWidths subtotals(reportFont(8, true));
+    TextWidths totals(reportFont(8.5, true));
+    const auto cuttable = [this](size_t set, qsizetype column) {
+        return m_content.columnSets[set].cuttable.value(column);
+    };
+    m_needed.clear();
+    for (size_t set = 0; set < m_content.columnSets.size(); ++set) {
+        const ReportContent::ColumnSet& columns = m_content.columnSets[set];
+        std::vector<double>& needed = m_needed.emplace_back(size_t(columns.widths.size()), 0.0);
+        for (qsizetype c = 0; c < columns.headings.size() && c < qsizetype(needed.size()); ++c) {
+            if (!cuttable(set, c))
+                needed[size_t(c)] = headings(columns.headings[c]);
+        }
+    }
+    for (const ReportContent::Band& band : m_content.bands) {
+        if (band.columnSet < 0 || size_t(band.columnSet) >= m_needed.size())
+            continue;
+        TextWidths& widths = band.kind == Kind::Total      ? totals
+                             : band.kind == Kind::Subtotal ? subtotals
+                                                           : rows;
+        std::vector<double>& needed = m_needed[size_t(band.columnSet)];
+        for (qsizetype c = 0; c < band.cells.size() && c < qsizetype(needed.size()); ++c) {
+            if (!band.cells[c].isEmpty() && !cuttable(size_t(band.columnSet), c))
+                needed[size_t(c)] = qMax(needed[size_t(c)], widths(band.cells[c]));
+        }
+    }
+    // The padding on both sides, and a little for a device that sets the text a hair wider.
+    for (std::vector<double>& needed : m_needed) {
+        for (double& width : needed) {
+            if (width > 0)
+                width = width * 1.02 + 0.5 + 2 * Padding;
+        }
+    }
+}
+
+void ReportDocument::fitColumns() {
+    const double page = m_size.width();
+    m_columns.clear();
+    for (size_t set = 0; set < m_content.columnSets.size(); ++set) {
+        const ReportContent::ColumnSet& columnSet = m_content.columnSets[set];
+        const std::vector<double>& needed = m_needed[set];
+        const size_t count = needed.size();
+        std::vector<Column>& columns = m_columns.emplace_back(count);
+        double sum = 0;
+        for (double w : columnSet.widths)
+            sum += w;
+        // Each column takes its share of the page, or the room its widest value needs.
+        std::vector<double> least(count); // what a column can give up room down to
+        double over = -page;
+        for (size_t c = 0; c < count; ++c) {
+            const double share = sum > 0 ? page * columnSet.widths[qsizetype(c)] / sum : 0;
+            const bool cuttable = columnSet.cuttable.value(qsizetype(c));
+            columns[c].width = cuttable ? share : qMax(share, needed[c]);
+            least[c] = cuttable ? qMin(share, qMax(share * 0.4, 30.0)) : needed[c];
+            over += columns[c].width;
+        }
+        // Too wide for the page: the columns give up what they have beyond their least, all
+        // in proportion.
+        if (over > 0) {
+            double slack = 0;
+            for (size_t c = 0; c < count; ++c)
+                slack += columns[c].width - least[c];
+            const double taken = qMin(over, slack);
+            for (size_t c = 0; c < count && slack > 0; ++c)
+                columns[c].width -= (columns[c].width - least[c]) * taken / slack;
+            over -= taken;
+        }
+        // Still too wide: the columns that show whole values shrink, with their fonts.
+        if (over > 0) {
+            double whole = 0;
+            for (size_t c = 0; c < count; ++c) {
+                if (!columnSet.cuttable.value(qsizetype(c)))
+                    whole += columns[c].width;
+            }
+            const double scale = whole > over ? (whole - over) / whole : 0.1;
+            for (size_t c = 0; c < count; ++c) {
+                if (!columnSet.cuttable.value(qsizetype(c))) {
+                    columns[c].width *= scale;
+                    columns[c].scale = scale;
+                }
+            }
+        }
+        double x = 0;
+        for (Column& column : columns) {
+            column.x = x;
+            x += column.width;
+        }
+    }
 }
 
 double ReportDocument::bodyHeight() const {
@@ -125,6 +272,7 @@ void ReportDocument::paginate(const QPageLayout& layout) {
     constexpr double HeadingsHeight = 16;
     m_layout = layout;
     m_size = layout.paintRect(QPageLayout::Point).size();
+    fitColumns();
     m_pages.clear();
     m_pages.emplace_back();
     const double body = bodyHeight();
@@ -202,38 +350,30 @@ void ReportDocument::paintPlacement(QPainter& painter, double s, const Placement
     const auto rect = [s](double x, double y, double w, double h) {
         return QRectF(x * s, y * s, w * s, h * s);
     };
-    // The columns of a set, as left edges and widths in points.
-    std::vector<std::pair<double, double>> columns;
+    // The columns of a set, as laid out for the page.
+    static const std::vector<Column> none;
+    const std::vector<Column>& columns = p.headings >= 0 ? m_columns[size_t(p.headings)] : none;
     const ReportContent::ColumnSet* set =
         p.headings >= 0 ? &m_content.columnSets[size_t(p.headings)] : nullptr;
-    if (set) {
-        double sum = 0;
-        for (double w : set->widths)
-            sum += w;
-        double x = 0;
-        for (double w : set->widths) {
-            columns.emplace_back(x, width * w / sum);
-            x += width * w / sum;
-        }
-    }
     const auto align = [&](qsizetype column) {
-        return set && column < set->rightAligned.size() && set->rightAligned[column]
-                   ? Qt::AlignRight
-                   : Qt::AlignLeft;
+        return set && set->rightAligned.value(column) ? Qt::AlignRight : Qt::AlignLeft;
     };
-    const auto drawCells = [&](const QFont& font, const QStringList& cells, double y, double h,
-                               qsizetype from) {
+    const auto drawCells = [&](double points, bool bold, const QStringList& cells, double y,
+                               double h, qsizetype from) {
         for (qsizetype c = from; c < cells.size() && c < qsizetype(columns.size()); ++c) {
-            const auto [x, w] = columns[size_t(c)];
-            m_text->drawCell(painter, font, rect(x + Padding, y, w - 2 * Padding, h), cells[c],
-                             align(c));
+            const Column& column = columns[size_t(c)];
+            const bool cuttable = set->cuttable.value(c);
+            m_text->drawCell(painter, scaledFont(points, column.scale, bold),
+                             rect(column.x + Padding, y, column.width - 2 * Padding, h), cells[c],
+                             align(c),
+                             cuttable ? ReportTextCache::Fit::Cut : ReportTextCache::Fit::Shrink);
         }
     };
 
     if (p.band < 0) {
         painter.fillRect(rect(0, top, width, p.height - 2), accent());
         painter.setPen(Qt::white);
-        drawCells(reportFont(7.5, true), set->headings, top, p.height - 2, 0);
+        drawCells(7.5, true, set->headings, top, p.height - 2, 0);
         return;
     }
     const ReportContent::Band& band = m_content.bands[size_t(p.band)];
@@ -257,19 +397,24 @@ void ReportDocument::paintPlacement(QPainter& painter, double s, const Placement
         if (index % 2 == 1)
             painter.fillRect(rect(0, top, width, p.height), shade());
         painter.setPen(Qt::black);
-        drawCells(reportFont(7.5), band.cells, top, 12.5, 0);
+        drawCells(7.5, false, band.cells, top, 12.5, 0);
         if (!band.line.isEmpty()) {
             painter.setPen(QColor(0x44, 0x44, 0x44));
+            // Of the line only its note may be cut.
             m_text->drawCell(painter, reportFont(7, false, true),
                              rect(Padding + 12, top + 11, width - 2 * Padding - 12, 11), band.line,
-                             Qt::AlignLeft);
+                             Qt::AlignLeft,
+                             band.lineCutFrom >= 0 ? ReportTextCache::Fit::Cut
+                                                   : ReportTextCache::Fit::Shrink,
+                             band.lineCutFrom, band.lineCutLength);
         }
         break;
     }
     case Kind::Subtotal:
     case Kind::Total: {
         const bool total = band.kind == Kind::Total;
-        const QFont& font = reportFont(total ? 8.5 : 8, true);
+        const double points = total ? 8.5 : 8;
+        const QFont& font = reportFont(points, true);
         painter.setPen(QPen(total ? accent() : Qt::gray, (total ? 1.0 : 0.6) * s));
         painter.drawLine(QPointF(0, (top + 1) * s), QPointF(width * s, (top + 1) * s));
         if (total)
@@ -280,12 +425,12 @@ void ReportDocument::paintPlacement(QPainter& painter, double s, const Placement
         while (first < band.cells.size() && band.cells[first].isEmpty())
             ++first;
         const double labelEnd =
-            first < qsizetype(columns.size()) ? columns[size_t(first)].first : width;
+            first < qsizetype(columns.size()) ? columns[size_t(first)].x : width;
         const double y = top + (total ? 4 : 2);
         if (!band.text.isEmpty())
             m_text->drawCell(painter, font, rect(Padding, y, labelEnd - 2 * Padding, 13), band.text,
                              Qt::AlignLeft);
-        drawCells(font, band.cells, y, 13, first);
+        drawCells(points, true, band.cells, y, 13, first);
         break;
     }
     case Kind::Chart:

@@ -17,6 +17,11 @@ class ReportTextCache;
 // A report laid out on pages: every page carries the title, the representative and his
 // company, the database's file name, the print date and "Page N of M". Pages are painted on
 // demand, on any paged device (a PDF file, a printer, the preview).
+//
+// No figure, record number, date, name or heading is ever cut short: each column is as wide as
+// its widest value in the whole report (measured before the layout), and where the page is too
+// narrow for that the free-text columns (descriptions, notes) give up room first, then the
+// fonts of the other columns step down. Only free text is cut with "…".
 class ReportDocument {
 public:
     struct Heading {
@@ -61,7 +66,16 @@ private:
     struct Page {
         std::vector<Placement> placements;
     };
+    // A column on the page: its left edge and width in points, and the size of its font
+    // relative to the design (below 1 where the page is too narrow for its widest value).
+    struct Column {
+        double x = 0;
+        double width = 0;
+        double scale = 1;
+    };
 
+    void measureColumns();
+    void fitColumns();
     double bandHeight(const ReportContent::Band& band) const;
     double bodyHeight() const;
     void paintHeading(QPainter& painter, double scale, int page) const;
@@ -72,6 +86,10 @@ private:
     QPageLayout m_layout;
     QSizeF m_size; // the paint rect, in points
     std::vector<Page> m_pages;
+    // Per column set: the width each column needs to show its widest value whole, in points
+    // (0 for a column that may be cut), measured once; and the columns as laid out on the page.
+    std::vector<std::vector<double>> m_needed;
+    std::vector<std::vector<Column>> m_columns;
     // The shaped texts of the pages painted so far; painting changes no content.
     std::unique_ptr<ReportTextCache> m_text;
 };

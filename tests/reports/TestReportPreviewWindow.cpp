@@ -121,7 +121,7 @@ void TestReportPreviewWindow::showsThePages() {
 void TestReportPreviewWindow::paintsOnlyThePagesInSight() {
     ReportContent content;
     content.title = "Long";
-    content.columnSets.push_back({{"Name"}, {1.0}, {false}});
+    content.columnSets.push_back({{"Name"}, {1.0}, {false}, {false}});
     for (int i = 1; i <= 2000; ++i) {
         ReportContent::Band row;
         row.columnSet = 0;
