@@ -455,11 +455,15 @@ void ReportDocument::paintPage(QPainter& painter, int page) const {
     painter.restore();
 }
 
-Result ReportDocument::print(QPagedPaintDevice& device, int from, int to) {
+Result ReportDocument::print(QPagedPaintDevice& device, int from, int to,
+                             const ProgressCallback& progress, const std::function<void()>& abort) {
     paginate(device.pageLayout());
     if (to <= 0 || to > pageCount())
         to = pageCount();
     from = qMax(1, from);
+    const qint64 total = qMax(0, to - from + 1);
+    if (progress && !progress(0, total))
+        return Result::cancelled();
     const PdfHeapReuse heap;
     QPainter painter;
     if (!painter.begin(&device))
@@ -468,13 +472,19 @@ Result ReportDocument::print(QPagedPaintDevice& device, int from, int to) {
         if (page > from && !device.newPage())
             return Result::failure(QStringLiteral("a new page cannot be started"));
         paintPage(painter, page);
+        if (progress && !progress(page - from + 1, total)) {
+            if (abort)
+                abort();
+            painter.end();
+            return Result::cancelled();
+        }
     }
     if (!painter.end())
         return Result::failure(QStringLiteral("the output cannot be finished"));
     return {};
 }
 
-Result ReportDocument::writePdf(const QString& path) {
+Result ReportDocument::writePdf(const QString& path, const ProgressCallback& progress) {
     // The PDF takes the place of its target: never that of a database, a pipe or a device.
     if (FileIdentity::isSqliteFile(path))
         return Result::failure(QStringLiteral("it is a database file, which a report never "
@@ -490,7 +500,7 @@ Result ReportDocument::writePdf(const QString& path) {
         writer.setCreator(QStringLiteral("Corvane"));
         writer.setResolution(600);
         writer.setPageLayout(preferredLayout());
-        const Result printed = print(writer);
+        const Result printed = print(writer, 1, 0, progress);
         if (!printed) {
             file.cancelWriting();
             return printed;

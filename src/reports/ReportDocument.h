@@ -1,12 +1,14 @@
 #pragma once
 
 #include "platform/Result.h"
+#include "platform/WorkProgress.h"
 #include "reports/ReportContent.h"
 
 #include <QDate>
 #include <QPageLayout>
 #include <QSizeF>
 #include <QString>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -50,11 +52,15 @@ public:
     // Paints page `page` (from 1) with its origin at the top left of the page's paint rect.
     void paintPage(QPainter& painter, int page) const;
     // Paints pages `from` to `to` (from 1; 0 for the last) on `device`, laid out for its page.
-    Result print(QPagedPaintDevice& device, int from = 1, int to = 0);
-    // Writes the whole report as a PDF file; the file is replaced only when all went well.
-    // Refuses a target that is a database file or anything but a regular file; the message is
-    // the cause, to follow the file's name.
-    Result writePdf(const QString& path);
+    // `progress` hears of every page; when it answers false, `abort` (when given) is called
+    // while the device is still open (a printer drops the job), and the result is cancelled.
+    Result print(QPagedPaintDevice& device, int from = 1, int to = 0,
+                 const ProgressCallback& progress = {}, const std::function<void()>& abort = {});
+    // Writes the whole report as a PDF file: to a temporary file beside it that takes the
+    // target's place only when it is complete, so that a failure or a cancel (`progress`
+    // answering false) leaves the target as it was. Refuses a target that is a database file or
+    // anything but a regular file; the message is the cause, to follow the file's name.
+    Result writePdf(const QString& path, const ProgressCallback& progress = {});
 
 private:
     struct Placement {
