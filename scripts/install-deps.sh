@@ -10,7 +10,7 @@ packages=(
     libsqlite3-dev libical-dev
     libqt6svg6 qt6-gtk-platformtheme qt6-image-formats-plugins
     poppler-utils radicale vdirsyncer
-    xdg-utils fonts-dejavu-core python3
+    xdg-utils fonts-dejavu-core fonts-ipafont-gothic python3
     xvfb xauth openbox xdotool imagemagick
 )
 if [ "${1:-}" = "--packaging" ]; then

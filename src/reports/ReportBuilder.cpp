@@ -5,9 +5,11 @@
 #include "store/ValueLists.h"
 
 #include <QCollator>
+#include <QHash>
 #include <QLocale>
 #include <algorithm>
 #include <climits>
+#include <limits>
 #include <map>
 #include <numeric>
 
@@ -117,50 +119,96 @@ private:
         return m_collator.compare(a.text, b.text);
     }
 
-    int compareField(const QString& field, const ReportRecord& a, const ReportRecord& b) const {
-        const auto numbers = [](double x, double y) { return x < y ? -1 : (x > y ? 1 : 0); };
-        if (field == QLatin1String("Revenue"))
-            return numbers(a.revenue, b.revenue);
-        if (field == QLatin1String("Weighted"))
-            return numbers(a.weighted, b.weighted);
-        if (field == QLatin1String("UnitPrice"))
-            return numbers(a.unitPrice, b.unitPrice);
-        if (field == QLatin1String("Quantity"))
-            return numbers(a.quantity, b.quantity);
-        if (field == QLatin1String("Probability"))
-            return numbers(a.probability, b.probability);
-        if (field == QLatin1String("RecordNumber"))
-            return numbers(a.field(0).toDouble(), b.field(0).toDouble());
-        if (field == QLatin1String("OrderDate")) {
-            // Records without a valid date come last.
-            if (a.orderDate.isValid() != b.orderDate.isValid())
-                return a.orderDate.isValid() ? -1 : 1;
-            return numbers(a.orderDate.toJulianDay(), b.orderDate.toJulianDay());
+    // The ranks of texts in the collator's order (equal texts share a rank): the collator
+    // compares each distinct text a few times instead of each record many times.
+    std::vector<int> textRanks(const std::vector<const QString*>& texts) const {
+        QHash<QString, int> distinct;
+        for (const QString* text : texts)
+            distinct.insert(*text, 0);
+        QStringList sorted = distinct.keys();
+        std::sort(sorted.begin(), sorted.end(),
+                  [&](const QString& a, const QString& b) { return m_collator.compare(a, b) < 0; });
+        int rank = 0;
+        for (qsizetype i = 0; i < sorted.size(); ++i) {
+            if (i > 0 && m_collator.compare(sorted[i - 1], sorted[i]) != 0)
+                ++rank;
+            distinct[sorted[i]] = rank;
         }
-        const int index = ReportRecord::fieldIndex(field);
-        return m_collator.compare(a.field(index), b.field(index));
+        std::vector<int> ranks;
+        ranks.reserve(texts.size());
+        for (const QString* text : texts)
+            ranks.push_back(distinct.value(*text));
+        return ranks;
+    }
+
+    // A sort key's value for each record, compared as a number.
+    std::vector<double> sortValues(const QString& field) const {
+        std::vector<double> values;
+        values.reserve(m_records.size());
+        const auto each = [&](auto value) {
+            for (const ReportRecord& r : m_records)
+                values.push_back(value(r));
+        };
+        if (field == QLatin1String("Revenue")) {
+            each([](const ReportRecord& r) { return r.revenue; });
+        } else if (field == QLatin1String("Weighted")) {
+            each([](const ReportRecord& r) { return r.weighted; });
+        } else if (field == QLatin1String("UnitPrice")) {
+            each([](const ReportRecord& r) { return r.unitPrice; });
+        } else if (field == QLatin1String("Quantity")) {
+            each([](const ReportRecord& r) { return r.quantity; });
+        } else if (field == QLatin1String("Probability")) {
+            each([](const ReportRecord& r) { return r.probability; });
+        } else if (field == QLatin1String("RecordNumber")) {
+            each([](const ReportRecord& r) { return r.field(0).toDouble(); });
+        } else if (field == QLatin1String("OrderDate")) {
+            // Records without a valid date come last.
+            each([](const ReportRecord& r) {
+                return r.orderDate.isValid() ? double(r.orderDate.toJulianDay())
+                                             : std::numeric_limits<double>::infinity();
+            });
+        } else {
+            const int index = ReportRecord::fieldIndex(field);
+            std::vector<const QString*> texts;
+            texts.reserve(m_records.size());
+            for (const ReportRecord& r : m_records)
+                texts.push_back(&r.field(index));
+            for (int rank : textRanks(texts))
+                values.push_back(rank);
+        }
+        return values;
     }
 
     // The records in the template's order, grouped by `group` when given.
     std::vector<int> ordered(const QString& group) const {
         std::vector<int> order(m_records.size());
         std::iota(order.begin(), order.end(), 0);
-        std::vector<GroupKey> keys;
+        // Groups by rank, then by their text's rank; then the sort keys.
+        std::vector<std::pair<int, int>> groups;
         if (!group.isEmpty()) {
+            std::vector<GroupKey> keys;
             keys.reserve(m_records.size());
             for (const ReportRecord& r : m_records)
                 keys.push_back(groupKey(group, r));
+            std::vector<const QString*> texts;
+            texts.reserve(keys.size());
+            for (const GroupKey& key : keys)
+                texts.push_back(&key.text);
+            const std::vector<int> ranks = textRanks(texts);
+            for (size_t i = 0; i < keys.size(); ++i)
+                groups.emplace_back(keys[i].rank, ranks[i]);
         }
+        std::vector<std::pair<std::vector<double>, bool>> sorts;
+        for (const ReportTemplate::SortKey& key : m_t.sort)
+            sorts.emplace_back(sortValues(key.field), key.descending);
         std::stable_sort(order.begin(), order.end(), [&](int x, int y) {
-            if (!keys.empty()) {
-                const int byGroup = compareKeys(keys[size_t(x)], keys[size_t(y)]);
-                if (byGroup != 0)
-                    return byGroup < 0;
-            }
-            for (const ReportTemplate::SortKey& key : m_t.sort) {
-                const int c = compareField(key.field, m_records[size_t(x)], m_records[size_t(y)]);
-                if (c != 0)
-                    return key.descending ? c > 0 : c < 0;
+            if (!groups.empty() && groups[size_t(x)] != groups[size_t(y)])
+                return groups[size_t(x)] < groups[size_t(y)];
+            for (const auto& [values, descending] : sorts) {
+                const double a = values[size_t(x)];
+                const double b = values[size_t(y)];
+                if (a != b)
+                    return descending ? a > b : a < b;
             }
             return false;
         });
@@ -178,11 +226,20 @@ private:
         if (field == QLatin1String("Share"))
             return shareText(runningRevenue, total);
         if (field == QLatin1String("OrderDate")) {
-            if (r.orderDate.isValid())
-                return LocaleText::shortDate(r.orderDate);
+            if (r.orderDate.isValid()) {
+                // A report has few dates and many records: each date is written once.
+                auto found = m_dateTexts.constFind(r.orderDate.toJulianDay());
+                if (found == m_dateTexts.constEnd())
+                    found = m_dateTexts.insert(r.orderDate.toJulianDay(),
+                                               LocaleText::shortDate(r.orderDate));
+                return *found;
+            }
             return QStringList{r.field(16), r.field(17), r.field(18)}.join(QLatin1Char(' '));
         }
-        return r.field(ReportRecord::fieldIndex(field));
+        auto index = m_fieldIndexes.constFind(field);
+        if (index == m_fieldIndexes.constEnd())
+            index = m_fieldIndexes.insert(field, ReportRecord::fieldIndex(field));
+        return r.field(*index);
     }
 
     int listColumns() {
@@ -487,6 +544,8 @@ private:
     const std::vector<ReportRecord>& m_records;
     QCollator m_collator;
     ReportContent m_content;
+    mutable QHash<qint64, QString> m_dateTexts;
+    mutable QHash<QString, int> m_fieldIndexes;
 };
 
 } // namespace

@@ -13,6 +13,7 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QSaveFile>
+#include <algorithm>
 #include <cmath>
 #include <map>
 #include <tuple>
@@ -71,9 +72,12 @@ public:
 
     double operator()(const QString& text) {
         QString shape = text;
-        for (QChar& c : shape) {
-            if (c.unicode() >= '1' && c.unicode() <= '9')
-                c = QLatin1Char('0');
+        const auto digit = [](QChar c) { return c.unicode() >= '1' && c.unicode() <= '9'; };
+        if (std::any_of(text.cbegin(), text.cend(), digit)) {
+            for (QChar& c : shape) {
+                if (digit(c))
+                    c = QLatin1Char('0');
+            }
         }
         auto found = m_widths.constFind(shape);
         if (found == m_widths.constEnd())
@@ -166,6 +170,7 @@ void ReportDocument::measureColumns() {
                 needed[size_t(c)] = headings(columns.headings[c]);
         }
     }
+    const ReportContent::Band* previous = nullptr; // the row before
     for (const ReportContent::Band& band : m_content.bands) {
         if (band.columnSet < 0 || size_t(band.columnSet) >= m_needed.size())
             continue;
@@ -173,10 +178,19 @@ void ReportDocument::measureColumns() {
                              : band.kind == Kind::Subtotal ? subtotals
                                                            : rows;
         std::vector<double>& needed = m_needed[size_t(band.columnSet)];
+        const bool row = band.kind == Kind::Row;
         for (qsizetype c = 0; c < band.cells.size() && c < qsizetype(needed.size()); ++c) {
-            if (!band.cells[c].isEmpty() && !cuttable(size_t(band.columnSet), c))
-                needed[size_t(c)] = qMax(needed[size_t(c)], widths(band.cells[c]));
+            const QString& cell = band.cells[c];
+            if (cell.isEmpty() || cuttable(size_t(band.columnSet), c))
+                continue;
+            // Rows in order repeat their companies, stages and dates: measured once a run.
+            if (row && previous && previous->columnSet == band.columnSet &&
+                c < previous->cells.size() && previous->cells[c] == cell)
+                continue;
+            needed[size_t(c)] = qMax(needed[size_t(c)], widths(cell));
         }
+        if (row)
+            previous = &band;
     }
     // The padding on both sides, and a little for a device that sets the text a hair wider.
     for (std::vector<double>& needed : m_needed) {

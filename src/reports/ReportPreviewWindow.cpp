@@ -157,7 +157,8 @@ void ReportPreviewWindow::printReport() {
     }
     Result printed;
     {
-        // The pages go to the printer with a progress dialog; a cancel drops the job.
+        // The pages go to the printer with a progress dialog; a cancel stops them and asks the
+        // printing system to drop the job (Qt's CUPS printing cannot: it prints what was made).
         const auto work = UiServices::instance().startWork(
             QStringLiteral("Print Report"),
             QStringLiteral("Printing %1...").arg(m_document->content().title));
