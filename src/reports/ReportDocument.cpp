@@ -165,10 +165,9 @@ void ReportDocument::measureColumns() {
     for (size_t set = 0; set < m_content.columnSets.size(); ++set) {
         const ReportContent::ColumnSet& columns = m_content.columnSets[set];
         std::vector<double>& needed = m_needed.emplace_back(size_t(columns.widths.size()), 0.0);
-        for (qsizetype c = 0; c < columns.headings.size() && c < qsizetype(needed.size()); ++c) {
-            if (!cuttable(set, c))
-                needed[size_t(c)] = headings(columns.headings[c]);
-        }
+        // Every heading is shown whole, also that of a column that may be cut.
+        for (qsizetype c = 0; c < columns.headings.size() && c < qsizetype(needed.size()); ++c)
+            needed[size_t(c)] = headings(columns.headings[c]);
     }
     const ReportContent::Band* previous = nullptr; // the row before
     for (const ReportContent::Band& band : m_content.bands) {
@@ -218,8 +217,8 @@ void ReportDocument::fitColumns() {
         for (size_t c = 0; c < count; ++c) {
             const double share = sum > 0 ? page * columnSet.widths[qsizetype(c)] / sum : 0;
             const bool cuttable = columnSet.cuttable.value(qsizetype(c));
-            columns[c].width = cuttable ? share : qMax(share, needed[c]);
-            least[c] = cuttable ? qMin(share, qMax(share * 0.4, 30.0)) : needed[c];
+            columns[c].width = qMax(share, needed[c]);
+            least[c] = cuttable ? qMax(needed[c], qMin(share, qMax(share * 0.5, 40.0))) : needed[c];
             over += columns[c].width;
         }
         // Too wide for the page: the columns give up what they have beyond their least, all
@@ -374,9 +373,10 @@ void ReportDocument::paintPlacement(QPainter& painter, double s, const Placement
     };
     const auto drawCells = [&](double points, bool bold, const QStringList& cells, double y,
                                double h, qsizetype from) {
+        const bool headings = &cells == &set->headings;
         for (qsizetype c = from; c < cells.size() && c < qsizetype(columns.size()); ++c) {
             const Column& column = columns[size_t(c)];
-            const bool cuttable = set->cuttable.value(c);
+            const bool cuttable = !headings && set->cuttable.value(c);
             m_text->drawCell(painter, scaledFont(points, column.scale, bold),
                              rect(column.x + Padding, y, column.width - 2 * Padding, h), cells[c],
                              align(c),

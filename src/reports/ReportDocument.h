@@ -93,7 +93,8 @@ private:
     QSizeF m_size; // the paint rect, in points
     std::vector<Page> m_pages;
     // Per column set: the width each column needs to show its widest value whole, in points
-    // (0 for a column that may be cut), measured once; and the columns as laid out on the page.
+    // (its heading alone for a column that may be cut), measured once; and the columns as laid
+    // out on the page.
     std::vector<std::vector<double>> m_needed;
     std::vector<std::vector<Column>> m_columns;
     // The shaped texts of the pages painted so far; painting changes no content.
