@@ -215,17 +215,55 @@ private:
         return order;
     }
 
-    QString cellText(const QString& field, const ReportRecord& r, double runningRevenue,
+    // An amount in the currency format; prices and other amounts that come back are written
+    // once each.
+    QString currency(double amount) const {
+        auto found = m_currencyTexts.constFind(amount);
+        if (found == m_currencyTexts.constEnd()) {
+            if (m_currencyTexts.size() > 100000)
+                m_currencyTexts.clear();
+            found = m_currencyTexts.insert(amount, LocaleText::currency(amount));
+        }
+        return *found;
+    }
+
+    // Where a cell's text comes from: a value read from the record, or a field's text.
+    struct CellSource {
+        enum class Kind { Revenue, UnitPrice, Weighted, Share, OrderDate, Text };
+        Kind kind = Kind::Text;
+        int index = -1;  // of the field, for Text
+        QString caption; // the field's caption, for a row's second line
+        bool freeText = false;
+    };
+
+    static CellSource sourceOf(const QString& field) {
+        using Kind = CellSource::Kind;
+        CellSource source;
+        source.kind = field == QLatin1String("Revenue")     ? Kind::Revenue
+                      : field == QLatin1String("UnitPrice") ? Kind::UnitPrice
+                      : field == QLatin1String("Weighted")  ? Kind::Weighted
+                      : field == QLatin1String("Share")     ? Kind::Share
+                      : field == QLatin1String("OrderDate") ? Kind::OrderDate
+                                                            : Kind::Text;
+        source.index = ReportRecord::fieldIndex(field);
+        source.caption = ReportBuilder::caption(field);
+        source.freeText = isFreeText(field);
+        return source;
+    }
+
+    QString cellText(const CellSource& source, const ReportRecord& r, double runningRevenue,
                      double total) const {
-        if (field == QLatin1String("Revenue"))
-            return LocaleText::currency(r.revenue);
-        if (field == QLatin1String("UnitPrice"))
-            return LocaleText::currency(r.unitPrice);
-        if (field == QLatin1String("Weighted"))
-            return LocaleText::currency(r.weighted);
-        if (field == QLatin1String("Share"))
+        using Kind = CellSource::Kind;
+        switch (source.kind) {
+        case Kind::Revenue:
+            return currency(r.revenue);
+        case Kind::UnitPrice:
+            return currency(r.unitPrice);
+        case Kind::Weighted:
+            return currency(r.weighted);
+        case Kind::Share:
             return shareText(runningRevenue, total);
-        if (field == QLatin1String("OrderDate")) {
+        case Kind::OrderDate:
             if (r.orderDate.isValid()) {
                 // A report has few dates and many records: each date is written once.
                 auto found = m_dateTexts.constFind(r.orderDate.toJulianDay());
@@ -235,11 +273,10 @@ private:
                 return *found;
             }
             return QStringList{r.field(16), r.field(17), r.field(18)}.join(QLatin1Char(' '));
+        case Kind::Text:
+            break;
         }
-        auto index = m_fieldIndexes.constFind(field);
-        if (index == m_fieldIndexes.constEnd())
-            index = m_fieldIndexes.insert(field, ReportRecord::fieldIndex(field));
-        return r.field(*index);
+        return source.index >= 0 ? r.field(source.index) : QString();
     }
 
     int listColumns() {
@@ -300,14 +337,15 @@ private:
     // A row's second line; the first free text in it (a note) is the part that may be cut.
     void setLine(ReportContent::Band& row, const ReportRecord& r) const {
         QString line;
-        for (const QString& field : m_t.lineFields) {
-            const QString value = cellText(field, r, 0, 0);
+        for (const CellSource& source : m_lineSources) {
+            const QString value = cellText(source, r, 0, 0);
             if (value.isEmpty())
                 continue;
             if (!line.isEmpty())
                 line += QStringLiteral("   ");
-            line += ReportBuilder::caption(field) + QStringLiteral(": ");
-            if (row.lineCutFrom < 0 && isFreeText(field)) {
+            line += source.caption;
+            line += QStringLiteral(": ");
+            if (row.lineCutFrom < 0 && source.freeText) {
                 row.lineCutFrom = line.size();
                 row.lineCutLength = value.size();
             }
@@ -355,6 +393,10 @@ private:
         const QString group = m_t.groups.isEmpty() ? QString() : m_t.groups.first();
         const std::vector<int> order = ordered(group);
         const int columns = listColumns();
+        for (const ReportTemplate::Column& column : m_t.columns)
+            m_columnSources.push_back(sourceOf(column.field));
+        for (const QString& field : m_t.lineFields)
+            m_lineSources.push_back(sourceOf(field));
 
         // The groups with their sums first: the chart comes before the rows.
         std::vector<std::pair<QString, Sums>> groups;
@@ -399,8 +441,9 @@ private:
             ReportContent::Band row;
             row.kind = Kind::Row;
             row.columnSet = columns;
-            for (const ReportTemplate::Column& column : m_t.columns)
-                row.cells.append(cellText(column.field, r, running, all.revenue));
+            row.cells.reserve(qsizetype(m_columnSources.size()));
+            for (const CellSource& source : m_columnSources)
+                row.cells.append(cellText(source, r, running, all.revenue));
             if (!m_t.lineFields.isEmpty())
                 setLine(row, r);
             m_content.bands.push_back(std::move(row));
@@ -544,8 +587,10 @@ private:
     const std::vector<ReportRecord>& m_records;
     QCollator m_collator;
     ReportContent m_content;
+    std::vector<CellSource> m_columnSources;
+    std::vector<CellSource> m_lineSources;
     mutable QHash<qint64, QString> m_dateTexts;
-    mutable QHash<QString, int> m_fieldIndexes;
+    mutable QHash<double, QString> m_currencyTexts;
 };
 
 } // namespace
