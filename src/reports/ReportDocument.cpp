@@ -373,7 +373,7 @@ void ReportDocument::paintPlacement(QPainter& painter, double s, const Placement
     };
     const auto drawCells = [&](double points, bool bold, const QStringList& cells, double y,
                                double h, qsizetype from) {
-        const bool headings = &cells == &set->headings;
+        const bool headings = set && &cells == &set->headings;
         for (qsizetype c = from; c < cells.size() && c < qsizetype(columns.size()); ++c) {
             const Column& column = columns[size_t(c)];
             const bool cuttable = !headings && set->cuttable.value(c);
