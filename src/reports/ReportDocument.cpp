@@ -1,6 +1,7 @@
 #include "reports/ReportDocument.h"
 
 #include "exchange/FileIdentity.h"
+#include "reports/ReportCanvas.h"
 #include "reports/ReportChart.h"
 #include "reports/ReportTextCache.h"
 
@@ -324,45 +325,38 @@ void ReportDocument::paginate(const QPageLayout& layout) {
     }
 }
 
-void ReportDocument::paintHeading(QPainter& painter, double s, int page) const {
+void ReportDocument::paintHeading(ReportCanvas& canvas, int page) const {
     const double width = m_size.width();
-    const auto rect = [s](double x, double y, double w, double h) {
-        return QRectF(x * s, y * s, w * s, h * s);
-    };
-    painter.setPen(accent());
-    m_text->drawCell(painter, reportFont(15, true), rect(0, 0, width * 0.62, 22), m_content.title,
-                     Qt::AlignLeft);
-    m_text->drawCell(painter, reportFont(10, true), rect(width * 0.62, 0, width * 0.38, 22),
-                     m_heading.company, Qt::AlignRight);
+    canvas.drawText(reportFont(15, true), QRectF(0, 0, width * 0.62, 22), m_content.title,
+                    Qt::AlignLeft, accent());
+    canvas.drawText(reportFont(10, true), QRectF(width * 0.62, 0, width * 0.38, 22),
+                    m_heading.company, Qt::AlignRight, accent());
 
-    painter.setPen(Qt::black);
     const QFont& small = reportFont(8.5);
-    m_text->drawCell(painter, small, rect(0, 24, width * 0.5, 13),
-                     QStringLiteral("Sales representative: ") + m_heading.salesRep, Qt::AlignLeft);
-    m_text->drawCell(painter, small, rect(width * 0.5, 24, width * 0.5, 13),
-                     QStringLiteral("Database: ") + m_heading.databaseName, Qt::AlignRight);
-    painter.setPen(QPen(accent(), 1.2 * s));
-    painter.drawLine(QPointF(0, 41 * s), QPointF(width * s, 41 * s));
+    canvas.drawText(small, QRectF(0, 24, width * 0.5, 13),
+                    QStringLiteral("Sales representative: ") + m_heading.salesRep, Qt::AlignLeft,
+                    Qt::black);
+    canvas.drawText(small, QRectF(width * 0.5, 24, width * 0.5, 13),
+                    QStringLiteral("Database: ") + m_heading.databaseName, Qt::AlignRight,
+                    Qt::black);
+    canvas.drawLine(QPointF(0, 41), QPointF(width, 41), accent(), 1.2);
 
     const double footerTop = m_size.height() - FooterHeight;
-    painter.setPen(QPen(Qt::gray, 0.5 * s));
-    painter.drawLine(QPointF(0, (footerTop + 6) * s), QPointF(width * s, (footerTop + 6) * s));
-    painter.setPen(Qt::black);
-    m_text->drawCell(painter, small, rect(0, footerTop + 8, width * 0.6, 14),
-                     QStringLiteral("Printed ") +
-                         QLocale().toString(m_heading.printDate, QLocale::LongFormat),
-                     Qt::AlignLeft);
-    m_text->drawCell(painter, small, rect(width * 0.6, footerTop + 8, width * 0.4, 14),
-                     QStringLiteral("Page %1 of %2").arg(page).arg(pageCount()), Qt::AlignRight);
+    canvas.drawLine(QPointF(0, footerTop + 6), QPointF(width, footerTop + 6), Qt::gray, 0.5);
+    canvas.drawText(small, QRectF(0, footerTop + 8, width * 0.6, 14),
+                    QStringLiteral("Printed ") +
+                        QLocale().toString(m_heading.printDate, QLocale::LongFormat),
+                    Qt::AlignLeft, Qt::black);
+    canvas.drawText(small, QRectF(width * 0.6, footerTop + 8, width * 0.4, 14),
+                    QStringLiteral("Page %1 of %2").arg(page).arg(pageCount()), Qt::AlignRight,
+                    Qt::black);
 }
 
-void ReportDocument::paintPlacement(QPainter& painter, double s, const Placement& p) const {
+void ReportDocument::paintPlacement(ReportCanvas& canvas, const Placement& p) const {
     using Kind = ReportContent::Band::Kind;
+    using Fit = ReportCanvas::Fit;
     const double width = m_size.width();
     const double top = HeadingHeight + p.top;
-    const auto rect = [s](double x, double y, double w, double h) {
-        return QRectF(x * s, y * s, w * s, h * s);
-    };
     // The columns of a set, as laid out for the page.
     static const std::vector<Column> none;
     const std::vector<Column>& columns = p.headings >= 0 ? m_columns[size_t(p.headings)] : none;
@@ -372,55 +366,44 @@ void ReportDocument::paintPlacement(QPainter& painter, double s, const Placement
         return set && set->rightAligned.value(column) ? Qt::AlignRight : Qt::AlignLeft;
     };
     const auto drawCells = [&](double points, bool bold, const QStringList& cells, double y,
-                               double h, qsizetype from) {
+                               double h, qsizetype from, const QColor& color) {
         const bool headings = set && &cells == &set->headings;
         for (qsizetype c = from; c < cells.size() && c < qsizetype(columns.size()); ++c) {
             const Column& column = columns[size_t(c)];
             const bool cuttable = !headings && set->cuttable.value(c);
-            m_text->drawCell(painter, scaledFont(points, column.scale, bold),
-                             rect(column.x + Padding, y, column.width - 2 * Padding, h), cells[c],
-                             align(c),
-                             cuttable ? ReportTextCache::Fit::Cut : ReportTextCache::Fit::Shrink);
+            canvas.drawText(scaledFont(points, column.scale, bold),
+                            QRectF(column.x + Padding, y, column.width - 2 * Padding, h), cells[c],
+                            align(c), color, cuttable ? Fit::Cut : Fit::Shrink);
         }
     };
 
     if (p.band < 0) {
-        painter.fillRect(rect(0, top, width, p.height - 2), accent());
-        painter.setPen(Qt::white);
-        drawCells(7.5, true, set->headings, top, p.height - 2, 0);
+        canvas.fillRect(QRectF(0, top, width, p.height - 2), accent());
+        drawCells(7.5, true, set->headings, top, p.height - 2, 0, Qt::white);
         return;
     }
     const ReportContent::Band& band = m_content.bands[size_t(p.band)];
     switch (band.kind) {
-    case Kind::SectionTitle: {
-        painter.setPen(accent());
-        m_text->drawCell(painter, reportFont(11.5, true), rect(0, top + 6, width, 18), band.text,
-                         Qt::AlignLeft);
+    case Kind::SectionTitle:
+        canvas.drawText(reportFont(11.5, true), QRectF(0, top + 6, width, 18), band.text,
+                        Qt::AlignLeft, accent());
         break;
-    }
-    case Kind::GroupHeader: {
-        painter.setPen(accent());
-        m_text->drawCell(painter, reportFont(9, true),
-                         rect(Padding, top + 4, width - 2 * Padding, 14), band.text, Qt::AlignLeft);
-        painter.setPen(QPen(accent(), 0.6 * s));
-        painter.drawLine(QPointF(0, (top + 18) * s), QPointF(width * s, (top + 18) * s));
+    case Kind::GroupHeader:
+        canvas.drawText(reportFont(9, true), QRectF(Padding, top + 4, width - 2 * Padding, 14),
+                        band.text, Qt::AlignLeft, accent());
+        canvas.drawLine(QPointF(0, top + 18), QPointF(width, top + 18), accent(), 0.6);
         break;
-    }
     case Kind::Row: {
-        const int index = p.band;
-        if (index % 2 == 1)
-            painter.fillRect(rect(0, top, width, p.height), shade());
-        painter.setPen(Qt::black);
-        drawCells(7.5, false, band.cells, top, 12.5, 0);
+        if (p.band % 2 == 1)
+            canvas.fillRect(QRectF(0, top, width, p.height), shade());
+        drawCells(7.5, false, band.cells, top, 12.5, 0, Qt::black);
         if (!band.line.isEmpty()) {
-            painter.setPen(QColor(0x44, 0x44, 0x44));
             // Of the line only its note may be cut.
-            m_text->drawCell(painter, reportFont(7, false, true),
-                             rect(Padding + 12, top + 11, width - 2 * Padding - 12, 11), band.line,
-                             Qt::AlignLeft,
-                             band.lineCutFrom >= 0 ? ReportTextCache::Fit::Cut
-                                                   : ReportTextCache::Fit::Shrink,
-                             band.lineCutFrom, band.lineCutLength);
+            canvas.drawText(reportFont(7, false, true),
+                            QRectF(Padding + 12, top + 11, width - 2 * Padding - 12, 11), band.line,
+                            Qt::AlignLeft, QColor(0x44, 0x44, 0x44),
+                            band.lineCutFrom >= 0 ? Fit::Cut : Fit::Shrink, band.lineCutFrom,
+                            band.lineCutLength);
         }
         break;
     }
@@ -428,12 +411,11 @@ void ReportDocument::paintPlacement(QPainter& painter, double s, const Placement
     case Kind::Total: {
         const bool total = band.kind == Kind::Total;
         const double points = total ? 8.5 : 8;
-        const QFont& font = reportFont(points, true);
-        painter.setPen(QPen(total ? accent() : Qt::gray, (total ? 1.0 : 0.6) * s));
-        painter.drawLine(QPointF(0, (top + 1) * s), QPointF(width * s, (top + 1) * s));
+        const QColor rule = total ? accent() : QColor(Qt::gray);
+        canvas.drawLine(QPointF(0, top + 1), QPointF(width, top + 1), rule, total ? 1.0 : 0.6);
         if (total)
-            painter.drawLine(QPointF(0, (top + 3) * s), QPointF(width * s, (top + 3) * s));
-        painter.setPen(total ? accent() : QColor(Qt::black));
+            canvas.drawLine(QPointF(0, top + 3), QPointF(width, top + 3), rule, 1.0);
+        const QColor color = total ? accent() : QColor(Qt::black);
         // The label runs up to the first figure.
         qsizetype first = 0;
         while (first < band.cells.size() && band.cells[first].isEmpty())
@@ -442,31 +424,76 @@ void ReportDocument::paintPlacement(QPainter& painter, double s, const Placement
             first < qsizetype(columns.size()) ? columns[size_t(first)].x : width;
         const double y = top + (total ? 4 : 2);
         if (!band.text.isEmpty())
-            m_text->drawCell(painter, font, rect(Padding, y, labelEnd - 2 * Padding, 13), band.text,
-                             Qt::AlignLeft);
-        drawCells(points, true, band.cells, y, 13, first);
+            canvas.drawText(reportFont(points, true),
+                            QRectF(Padding, y, labelEnd - 2 * Padding, 13), band.text,
+                            Qt::AlignLeft, color);
+        drawCells(points, true, band.cells, y, 13, first, color);
         break;
     }
     case Kind::Chart:
         if (band.chart >= 0 && band.chart < int(m_content.charts.size()))
-            ReportChart::paint(painter, rect(0, top + 4, width, p.height - 8), band.text,
-                               m_content.charts[size_t(band.chart)]);
+            canvas.drawChart(QRectF(0, top + 4, width, p.height - 8), band.text,
+                             m_content.charts[size_t(band.chart)]);
         break;
     case Kind::Gap:
         break;
     }
 }
 
+namespace {
+// The preview's, the printer's and Qt's PDF writer's canvas.
+class PainterCanvas : public ReportCanvas {
+public:
+    PainterCanvas(QPainter& painter, ReportTextCache& text)
+        : m_painter(painter), m_text(text), m_scale(painter.device()->logicalDpiY() / 72.0) {}
+
+    void fillRect(const QRectF& rect, const QColor& color) override {
+        m_painter.fillRect(scaled(rect), color);
+    }
+    void drawLine(const QPointF& from, const QPointF& to, const QColor& color,
+                  double width) override {
+        m_painter.setPen(QPen(color, width * m_scale));
+        m_painter.drawLine(from * m_scale, to * m_scale);
+    }
+    void drawText(const QFont& font, const QRectF& rect, const QString& text, Qt::Alignment align,
+                  const QColor& color, Fit fit, qsizetype cutFrom, qsizetype cutLength) override {
+        m_painter.setPen(color);
+        m_text.drawCell(m_painter, font, scaled(rect), text, align, fit, cutFrom, cutLength);
+    }
+    bool drawChart(const QRectF& rect, const QString& title,
+                   const ReportContent::ChartSeries& series) override {
+        ReportChart::paint(m_painter, scaled(rect), title, series);
+        return true;
+    }
+
+private:
+    QRectF scaled(const QRectF& rect) const {
+        return QRectF(rect.x() * m_scale, rect.y() * m_scale, rect.width() * m_scale,
+                      rect.height() * m_scale);
+    }
+
+    QPainter& m_painter;
+    ReportTextCache& m_text;
+    double m_scale;
+};
+} // namespace
+
 void ReportDocument::paintPage(QPainter& painter, int page) const {
     if (page < 1 || page > pageCount())
         return;
-    const double s = painter.device()->logicalDpiY() / 72.0;
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, false);
-    paintHeading(painter, s, page);
-    for (const Placement& placement : m_pages[size_t(page - 1)].placements)
-        paintPlacement(painter, s, placement);
+    PainterCanvas canvas(painter, *m_text);
+    paintPage(canvas, page);
     painter.restore();
+}
+
+void ReportDocument::paintPage(ReportCanvas& canvas, int page) const {
+    if (page < 1 || page > pageCount())
+        return;
+    paintHeading(canvas, page);
+    for (const Placement& placement : m_pages[size_t(page - 1)].placements)
+        paintPlacement(canvas, placement);
 }
 
 Result ReportDocument::print(QPagedPaintDevice& device, int from, int to,

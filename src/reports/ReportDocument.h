@@ -14,6 +14,7 @@
 
 class QPainter;
 class QPagedPaintDevice;
+class ReportCanvas;
 class ReportTextCache;
 
 // A report laid out on pages: every page carries the title, the representative and his
@@ -51,6 +52,7 @@ public:
 
     // Paints page `page` (from 1) with its origin at the top left of the page's paint rect.
     void paintPage(QPainter& painter, int page) const;
+    void paintPage(ReportCanvas& canvas, int page) const;
     // Paints pages `from` to `to` (from 1; 0 for the last) on `device`, laid out for its page.
     // `progress` hears of every page; when it answers false, `abort` (when given) is called
     // while the device is still open (a printer drops the job), and the result is cancelled.
@@ -84,8 +86,8 @@ private:
     void fitColumns();
     double bandHeight(const ReportContent::Band& band) const;
     double bodyHeight() const;
-    void paintHeading(QPainter& painter, double scale, int page) const;
-    void paintPlacement(QPainter& painter, double scale, const Placement& placement) const;
+    void paintHeading(ReportCanvas& canvas, int page) const;
+    void paintPlacement(ReportCanvas& canvas, const Placement& placement) const;
 
     ReportContent m_content;
     Heading m_heading;

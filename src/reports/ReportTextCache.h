@@ -1,5 +1,7 @@
 #pragma once
 
+#include "reports/ReportCanvas.h"
+
 #include <QCache>
 #include <QFont>
 #include <QHash>
@@ -21,11 +23,7 @@ public:
     ReportTextCache(const ReportTextCache&) = delete;
     ReportTextCache& operator=(const ReportTextCache&) = delete;
 
-    // What becomes of a text that is wider than its room.
-    enum class Fit {
-        Shrink, // drawn whole in a smaller font: figures, dates, names, headings
-        Cut,    // cut with "…" (free text such as a description)
-    };
+    using Fit = ReportCanvas::Fit;
 
     // Draws `text` in `font` in `rect` on one line, vertically centred, left or right aligned.
     // A text too wide for the room is shrunk or cut as `fit` says; when `cutLength` > 0, only
