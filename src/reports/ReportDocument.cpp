@@ -3,6 +3,7 @@
 #include "exchange/FileIdentity.h"
 #include "reports/ReportCanvas.h"
 #include "reports/ReportChart.h"
+#include "reports/ReportPdfWriter.h"
 #include "reports/ReportTextCache.h"
 
 #include <QFileInfo>
@@ -535,7 +536,14 @@ Result ReportDocument::writePdf(const QString& path, const ProgressCallback& pro
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return Result::failure(file.errorString());
-    {
+    if (ReportPdfWriter::canWrite(*this)) {
+        const Result written = ReportPdfWriter::write(*this, file, progress);
+        if (!written) {
+            file.cancelWriting();
+            return written;
+        }
+    } else {
+        // Charts are drawn with QPainter, and so is the PDF of a report with a chart.
         QPdfWriter writer(&file);
         writer.setTitle(m_content.title);
         writer.setCreator(QStringLiteral("Corvane"));
