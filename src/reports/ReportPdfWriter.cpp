@@ -197,9 +197,61 @@ private:
 
     // Shapes `text` in `description` on one line, and takes its glyphs.
     Shaped shape(const PangoFontDescription* description, const QString& text) {
-        if (Shaped quick; m_lasting.contains(description) && setSimply(description, text, quick))
+        if (Shaped quick; m_lasting.contains(description) && (setSimply(description, text, quick) ||
+                                                              setByWords(description, text, quick)))
             return quick;
         return shapeFully(description, text);
+    }
+
+    // A longer text of left-to-right scripts is set word by word: the words a report repeats
+    // (captions, names, departments) are shaped once each, the spaces between them at the
+    // space's advance.
+    bool setByWords(const PangoFontDescription* description, const QString& text, Shaped& shaped) {
+        if (text.size() <= KeptLength / 2 || !text.contains(QLatin1Char(' ')))
+            return false;
+        for (const QChar c : text) {
+            const QChar::Direction direction = c.direction();
+            if (direction == QChar::DirR || direction == QChar::DirAL ||
+                direction == QChar::DirRLE || direction == QChar::DirRLO ||
+                direction == QChar::DirRLI || direction == QChar::DirAN)
+                return false;
+        }
+        auto& words = m_words[description];
+        if (words.size() > KeptTexts)
+            words.clear();
+        const auto wordOf = [&](const QString& word) -> const Shaped& {
+            auto found = words.find(word);
+            if (found == words.end())
+                found = words.emplace(word, shape(description, word)).first;
+            return found->second;
+        };
+        const double space = wordOf(QStringLiteral(" ")).width;
+        double x = 0;
+        qsizetype start = 0;
+        while (start <= text.size()) {
+            qsizetype end = text.indexOf(QLatin1Char(' '), start);
+            if (end < 0)
+                end = text.size();
+            if (end > start) {
+                const Shaped& word = wordOf(text.mid(start, end - start));
+                for (const Shaped::Run& run : word.runs) {
+                    if (shaped.runs.empty() || shaped.runs.back().font != run.font) {
+                        Shaped::Run& added = shaped.runs.emplace_back();
+                        added.font = cairo_scaled_font_reference(run.font);
+                    }
+                    for (cairo_glyph_t glyph : run.glyphs) {
+                        glyph.x += x;
+                        shaped.runs.back().glyphs.push_back(glyph);
+                    }
+                }
+                x += word.width;
+            }
+            if (end < text.size())
+                x += space;
+            start = end + 1;
+        }
+        shaped.width = x;
+        return true;
     }
 
     Shaped shapeFully(const PangoFontDescription* description, const QString& text) {
@@ -282,9 +334,7 @@ private:
 
     Shaped shapeToFit(const Font& font, double room, const QString& text, Fit fit,
                       qsizetype cutFrom, qsizetype cutLength) {
-        // A text that may be cut is found on its shaped line: shaped by Pango.
-        Shaped whole =
-            fit == Fit::Cut ? shapeFully(font.description, text) : shape(font.description, text);
+        Shaped whole = shape(font.description, text);
         if (whole.width <= room)
             return whole;
         if (fit == Fit::Shrink)
@@ -295,6 +345,8 @@ private:
             cutFrom = 0;
             cutLength = text.size();
         }
+        // The cut is found on the text's line as Pango shapes it whole.
+        whole = shapeFully(font.description, text);
         PangoLayoutLine* line = pango_layout_get_line_readonly(m_layout, 0);
         const auto xAt = [&](qsizetype position) {
             int x = 0;
@@ -343,6 +395,11 @@ private:
         double advance = 0;
     };
     QSet<const PangoFontDescription*> m_lasting;
+    struct TextHash {
+        size_t operator()(const QString& text) const { return qHash(text); }
+    };
+    std::unordered_map<const PangoFontDescription*, std::unordered_map<QString, Shaped, TextHash>>
+        m_words;
     std::unordered_map<const PangoFontDescription*, std::array<Character, 128>> m_characters;
     std::unordered_map<Key, Shaped, KeyHash> m_shaped;
     std::vector<cairo_glyph_t> m_glyphs;
