@@ -88,6 +88,7 @@ public:
         pango_layout_set_attributes(m_layout, m_attributes);
     }
     ~CairoCanvas() override {
+        cairo_scaled_font_destroy(m_pendingFont);
         for (const Font& font : std::as_const(m_fonts))
             pango_font_description_free(font.description);
         for (const auto& [description, characters] : m_characters) {
@@ -101,13 +102,27 @@ public:
     CairoCanvas(const CairoCanvas&) = delete;
     CairoCanvas& operator=(const CairoCanvas&) = delete;
 
+    // Draws the glyphs waiting to be drawn.
+    void flush() {
+        if (!m_pending.empty()) {
+            setColor(m_pendingColor);
+            cairo_set_scaled_font(m_cairo, m_pendingFont);
+            cairo_show_glyphs(m_cairo, m_pending.data(), int(m_pending.size()));
+            m_pending.clear();
+        }
+        cairo_scaled_font_destroy(m_pendingFont);
+        m_pendingFont = nullptr;
+    }
+
     void fillRect(const QRectF& rect, const QColor& color) override {
+        flush();
         setColor(color);
         cairo_rectangle(m_cairo, rect.x(), rect.y(), rect.width(), rect.height());
         cairo_fill(m_cairo);
     }
     void drawLine(const QPointF& from, const QPointF& to, const QColor& color,
                   double width) override {
+        flush();
         setColor(color);
         cairo_set_line_width(m_cairo, width);
         cairo_move_to(m_cairo, from.x(), from.y());
@@ -142,15 +157,19 @@ public:
         const double x = (align & Qt::AlignRight) ? rect.right() - shaped->width : rect.left();
         const double baseline =
             rect.top() + (rect.height() - described.height) / 2 + described.ascent;
-        setColor(color);
+        // Glyphs of one font and colour go to the PDF together: the texts of a row in one
+        // text object.
         for (const Shaped::Run& run : shaped->runs) {
-            m_glyphs.assign(run.glyphs.begin(), run.glyphs.end());
-            for (cairo_glyph_t& glyph : m_glyphs) {
+            if (run.font != m_pendingFont || color != m_pendingColor) {
+                flush();
+                m_pendingFont = cairo_scaled_font_reference(run.font);
+                m_pendingColor = color;
+            }
+            for (cairo_glyph_t glyph : run.glyphs) {
                 glyph.x += x;
                 glyph.y += baseline;
+                m_pending.push_back(glyph);
             }
-            cairo_set_scaled_font(m_cairo, run.font);
-            cairo_show_glyphs(m_cairo, m_glyphs.data(), int(m_glyphs.size()));
         }
     }
     bool drawChart(const QRectF&, const QString&, const ReportContent::ChartSeries&) override {
@@ -402,7 +421,10 @@ private:
         m_words;
     std::unordered_map<const PangoFontDescription*, std::array<Character, 128>> m_characters;
     std::unordered_map<Key, Shaped, KeyHash> m_shaped;
-    std::vector<cairo_glyph_t> m_glyphs;
+    // Glyphs waiting to be drawn, all in one font and colour (a reference of the canvas).
+    std::vector<cairo_glyph_t> m_pending;
+    cairo_scaled_font_t* m_pendingFont = nullptr;
+    QColor m_pendingColor;
 };
 
 cairo_status_t writeTo(void* closure, const unsigned char* data, unsigned int length) {
@@ -440,6 +462,7 @@ Result ReportPdfWriter::write(ReportDocument& document, QIODevice& device,
             cairo_save(cairo);
             cairo_translate(cairo, origin.x(), origin.y());
             document.paintPage(canvas, page);
+            canvas.flush();
             cairo_restore(cairo);
             cairo_show_page(cairo);
             cancelled = progress && !progress(page, pages);
