@@ -238,13 +238,15 @@ private:
         auto& words = m_words[description];
         if (words.size() > KeptTexts)
             words.clear();
-        const auto wordOf = [&](const QString& word) -> const Shaped& {
+        const auto wordOf = [&](QStringView word) -> const Shaped& {
             auto found = words.find(word);
-            if (found == words.end())
-                found = words.emplace(word, shape(description, word)).first;
+            if (found == words.end()) {
+                const QString text = word.toString();
+                found = words.emplace(text, shape(description, text)).first;
+            }
             return found->second;
         };
-        const double space = wordOf(QStringLiteral(" ")).width;
+        const double space = wordOf(u" ").width;
         double x = 0;
         qsizetype start = 0;
         while (start <= text.size()) {
@@ -252,7 +254,7 @@ private:
             if (end < 0)
                 end = text.size();
             if (end > start) {
-                const Shaped& word = wordOf(text.mid(start, end - start));
+                const Shaped& word = wordOf(QStringView(text).mid(start, end - start));
                 for (const Shaped::Run& run : word.runs) {
                     if (shaped.runs.empty() || shaped.runs.back().font != run.font) {
                         Shaped::Run& added = shaped.runs.emplace_back();
@@ -414,10 +416,17 @@ private:
         double advance = 0;
     };
     QSet<const PangoFontDescription*> m_lasting;
+    // Words are looked up by a view into their text, without a copy.
     struct TextHash {
-        size_t operator()(const QString& text) const { return qHash(text); }
+        using is_transparent = void;
+        size_t operator()(QStringView text) const { return qHash(text); }
     };
-    std::unordered_map<const PangoFontDescription*, std::unordered_map<QString, Shaped, TextHash>>
+    struct TextEqual {
+        using is_transparent = void;
+        bool operator()(QStringView a, QStringView b) const { return a == b; }
+    };
+    std::unordered_map<const PangoFontDescription*,
+                       std::unordered_map<QString, Shaped, TextHash, TextEqual>>
         m_words;
     std::unordered_map<const PangoFontDescription*, std::array<Character, 128>> m_characters;
     std::unordered_map<Key, Shaped, KeyHash> m_shaped;
