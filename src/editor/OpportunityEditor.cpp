@@ -232,13 +232,30 @@ void OpportunityEditor::recalculate() {
 QLineEdit* OpportunityEditor::checkAmounts() {
     const std::pair<QLineEdit*, const char*> amounts[] = {{ui->txtDescription_6, "Unit Price"},
                                                           {ui->txtDescription_5, "Quantity"}};
+    const auto say = [this](QLineEdit* field, const QString& problem) {
+        ui->lblAmountProblem->setText(problem);
+        ui->lblAmountProblem->show();
+        return field;
+    };
     for (const auto& [field, name] : amounts) {
-        if (!AmountValidator::read(field->text())) {
-            ui->lblAmountProblem->setText(
-                AmountValidator::problemText(QLatin1String(name), field->text()));
-            ui->lblAmountProblem->show();
-            return field;
-        }
+        if (!AmountValidator::read(field->text()))
+            return say(field, AmountValidator::problemText(QLatin1String(name), field->text()));
+    }
+    // A number too large for its field, or giving a revenue too large for its own, is said as
+    // well: it is never stored as 0.00.
+    QLineEdit* quantity = ui->txtDescription_5;
+    QLineEdit* unitPrice = ui->txtDescription_6;
+    const RevenueCalculation::Outcome outcome =
+        RevenueCalculation::calculate(quantity->text(), unitPrice->text());
+    if (outcome.revenue.isEmpty()) {
+        const bool quantityTooLarge = outcome.quantity == RevenueCalculation::shown(0.0) &&
+                                      RevenueCalculation::readAmount(quantity->text()) != 0.0;
+        QLineEdit* field = quantityTooLarge ? quantity : unitPrice;
+        return say(field, QStringLiteral("%1: \"%2\" is too large for this field, or for the "
+                                         "revenue it gives.")
+                              .arg(quantityTooLarge ? QStringLiteral("Quantity")
+                                                    : QStringLiteral("Unit Price"),
+                                   field->text().trimmed()));
     }
     ui->lblAmountProblem->hide();
     return nullptr;
