@@ -66,6 +66,8 @@ qint64 BoardModel::positionOf(qint32 recordNumber) const {
     return m_places.value(recordNumber).position;
 }
 
+bool BoardModel::isFollowing() const { return !m_workspace.isNull(); }
+
 void BoardModel::followWorkspace(OpenDatabases* workspace) {
     if (m_workspace)
         m_workspace->disconnect(this);

@@ -29,6 +29,8 @@ public:
     explicit BoardModel(QObject* parent = nullptr);
     ~BoardModel() override;
 
+    // Whether the model follows a workspace.
+    bool isFollowing() const;
     void followWorkspace(OpenDatabases* workspace);
 
     // Reads every card anew from `collection` (a reset of each column).

@@ -19,8 +19,8 @@
 ViewSwitch::ViewSwitch(MainWindow& window, ApplicationSettings& settings)
     : QObject(&window), m_window(window), m_settings(settings) {
     setObjectName(QStringLiteral("viewSwitch"));
+    // The board follows the workspace only while it is shown: the list alone keeps no cards.
     m_model = new BoardModel(this);
-    m_model->followWorkspace(&window.databases());
 
     QTreeView& list = window.listView();
     QWidget* central = window.centralWidget();
@@ -91,6 +91,8 @@ void ViewSwitch::show(View view) {
     const bool hadFocus = m_stack->isAncestorOf(QApplication::focusWidget()) ||
                           QApplication::focusWidget() == nullptr;
     if (board) {
+        if (!m_model->isFollowing())
+            m_model->followWorkspace(&m_window.databases());
         // The board opens on the list's selected opportunity.
         m_stack->setCurrentWidget(m_board);
         m_board->selectKey(m_window.selectedKey());
@@ -100,6 +102,8 @@ void ViewSwitch::show(View view) {
     } else {
         list.setFocusProxy(nullptr);
         m_stack->setCurrentWidget(&list);
+        m_model->followWorkspace(nullptr);
+        m_model->clear();
         const QModelIndexList selected = list.selectionModel()->selectedRows();
         if (!selected.isEmpty())
             list.scrollTo(selected.constFirst());

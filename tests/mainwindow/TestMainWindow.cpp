@@ -1173,7 +1173,11 @@ void TestMainWindow::boardMovesCardsByKeyboardAndDrop() {
     QTest::keyClick(&window, Qt::Key_1, Qt::ControlModifier);
     QCOMPARE(control<QStackedWidget>("stk_Views")->currentWidget(), &window.listView());
     QCOMPARE(window.selectedKey(), "Key=3");
+    // The list alone keeps no cards; the board reads them anew when it is shown again.
+    QCOMPARE(lead->model()->rowCount(), 0);
     QTest::keyClick(&window, Qt::Key_2, Qt::ControlModifier);
+    QCOMPARE(board->selectedKey(), "Key=3");
+    QVERIFY(lead->model()->rowCount() > 0);
     window.close();
     QCOMPARE(QSettings(m_env->settingsPath(), QSettings::IniFormat).value("View/Shown").toString(),
              "Board");
