@@ -64,9 +64,11 @@ Result SalesDatabase::update(const QString& key, const Opportunity& edited) {
     // The creation time is the store's, whatever the edited copy says.
     written.setDateCreated(item->dateCreated());
     written.fitOrderMonth();
-    if (const Result stored = m_store->update(written); !stored)
-        return stored;
+    const auto stored = m_store->update(written);
+    if (!stored)
+        return stored.result();
     item->copyFieldsFrom(written);
+    item->setRowId(*stored);
     return {};
 }
 

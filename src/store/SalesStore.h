@@ -15,8 +15,9 @@
 
 // Where the records of one sales database are kept, and the only way to them: every engine call
 // of the application lives behind this interface. The first implementation is a sales database
-// file (SalesFileStore); a server database is a second one. A store asks no one anything: it
-// reads and writes and reports failures as messages that name the database and the cause.
+// file (SalesFileStore); a team database on a server is the second (SalesServerStore). A store asks
+// no one anything: it reads and writes and reports failures as messages that name the database and
+// the cause.
 class SalesStore {
 public:
     enum class Access { ReadWrite, ReadOnly };
@@ -41,11 +42,13 @@ public:
 
     virtual ~SalesStore() = default;
 
-    // The store of the database at `location` (a file path); nothing is read or locked yet.
+    // The store of the database at `location` (a file path, or a postgresql:// URI for a team
+    // database on a server); nothing is read or locked yet.
     // ReadOnly stores never write, lock only while they read, and read files on read-only media.
     static std::unique_ptr<SalesStore> forLocation(const QString& location,
                                                    Access access = Access::ReadWrite);
-    // Creates a new, empty database at `location`. Without `replace` an existing file there is
+    // Creates a new, empty database at `location` (on a server: the team tables in an empty
+    // database, see SalesServerStore::setUp). Without `replace` an existing file there is
     // never touched; with it the new database is built beside the old one and takes its place only
     // when complete, so a failure leaves the old file as it was.
     static ResultValue<std::unique_ptr<SalesStore>> create(const QString& location, bool replace);
@@ -84,8 +87,9 @@ public:
     ResultValue<std::vector<NewRecord>> addAll(const std::vector<const Opportunity*>& items,
                                                qint32 highestKnown, const Describe& describe);
     // Writes the fields of `opportunity` to the record it was read from (its record number and
-    // row); DateCreated is kept.
-    virtual Result update(const Opportunity& opportunity) = 0;
+    // row); DateCreated is kept. The record's row identity after the write (a server's row
+    // version changes with every write).
+    virtual ResultValue<std::optional<qint64>> update(const Opportunity& opportunity) = 0;
     // Deletes the record of `opportunity`.
     virtual Result remove(const Opportunity& opportunity) = 0;
     // Puts back a record as it was, its record number and creation time included (after it was
