@@ -10,7 +10,7 @@ ResultValue<std::unique_ptr<SalesDatabase>> SalesDatabase::open(const QString& l
     auto database = std::make_unique<SalesDatabase>(SalesStore::forLocation(location));
     auto read = database->store().readAll();
     if (!read)
-        return Result::failure(QStringLiteral("Could not open ") + location);
+        return Result::failure(QStringLiteral("Could not open ") + database->location());
     database->m_opportunities = std::move(*read);
     return database;
 }

@@ -88,7 +88,7 @@ struct Statements {
         remove = "DELETE FROM Sales WHERE RecordNumber = $1 AND ($2::bigint IS NULL OR "
                  "RowVersion = $2)";
         current = QStringLiteral("SELECT ChangedBy, floor(extract(epoch FROM ChangedAt))::bigint, "
-                                 "%1 FROM Sales WHERE RecordNumber = $1")
+                                 "RowVersion, CreatedBy, %1 FROM Sales WHERE RecordNumber = $1")
                       .arg(fields)
                       .toUtf8();
         removedBy = "SELECT RemovedBy, floor(extract(epoch FROM RemovedAt))::bigint FROM "
@@ -141,6 +141,15 @@ QStringList schemaStatements() {
                        "(OLD.RecordNumber); RETURN OLD; END$$"),
         QStringLiteral("CREATE TRIGGER SalesRecordRemoved AFTER DELETE ON Sales FOR EACH ROW "
                        "EXECUTE FUNCTION SalesRecordRemoved()"),
+        // Every change is told to the clients that listen on channel corvane_sales, as
+        // "INSERT|UPDATE|DELETE record-number row-version", when its transaction commits.
+        QStringLiteral("CREATE FUNCTION SalesRecordChanged() RETURNS trigger LANGUAGE plpgsql AS "
+                       "$$BEGIN IF TG_OP = 'DELETE' THEN PERFORM pg_notify('corvane_sales', "
+                       "'DELETE ' || OLD.RecordNumber || ' ' || OLD.RowVersion); ELSE PERFORM "
+                       "pg_notify('corvane_sales', TG_OP || ' ' || NEW.RecordNumber || ' ' || "
+                       "NEW.RowVersion); END IF; RETURN NULL; END$$"),
+        QStringLiteral("CREATE TRIGGER SalesRecordChanged AFTER INSERT OR UPDATE OR DELETE ON "
+                       "Sales FOR EACH ROW EXECUTE FUNCTION SalesRecordChanged()"),
     };
 }
 
@@ -352,7 +361,9 @@ ResultValue<SalesServerStore::Connection> SalesServerStore::connect(const QStrin
         if (PQconnectionNeedsPassword(connection.get()))
             return Result::failure(QStringLiteral("the server asks for a password; put it in "
                                                   "~/.pgpass or in a service file"));
-        return Result::failure(QString::fromUtf8(PQerrorMessage(connection.get())).trimmed());
+        // libpq's message may run over several lines; the first says what failed.
+        const QString message = QString::fromUtf8(PQerrorMessage(connection.get())).trimmed();
+        return Result::failure(message.section(QLatin1Char('\n'), 0, 0).trimmed());
     }
     // Record texts are Unicode, whatever the server's default.
     PQsetClientEncoding(connection.get(), "UTF8");
@@ -361,8 +372,15 @@ ResultValue<SalesServerStore::Connection> SalesServerStore::connect(const QStrin
 
 pg_conn* SalesServerStore::connection(QString& cause) {
     if (m_connection && PQstatus(m_connection.get()) == CONNECTION_OK &&
-        PQtransactionStatus(m_connection.get()) == PQTRANS_IDLE)
-        return m_connection.get();
+        PQtransactionStatus(m_connection.get()) == PQTRANS_IDLE) {
+        // A connection that waited a while may have been cut (a restarted server, a network
+        // that dropped it); an empty statement finds out before any work is sent on it.
+        if (!m_idle.isValid() || m_idle.elapsed() < IdleCheckMs ||
+            PQresultStatus(exec(m_connection.get(), "").get()) == PGRES_EMPTY_QUERY) {
+            m_idle.start();
+            return m_connection.get();
+        }
+    }
     m_connection.reset();
     auto opened = connect(m_uri);
     if (!opened) {
@@ -378,6 +396,7 @@ pg_conn* SalesServerStore::connection(QString& cause) {
     zone.add(QString::fromUtf8(QTimeZone::systemTimeZoneId()));
     zone.exec(opened->get(), "SELECT set_config('TimeZone', $1, false)");
     m_connection = std::move(*opened);
+    m_idle.start();
     return m_connection.get();
 }
 
@@ -431,9 +450,12 @@ QString SalesServerStore::description() const {
 
 QString SalesServerStore::unreadableCause() {
     QString why;
-    if (!connection(why))
+    PGconn* db = connection(why);
+    if (!db)
         return sentence(why);
-    return QString();
+    // The representative may lack the right to read the records.
+    const PgResult read = exec(db, "SELECT RecordNumber FROM Sales LIMIT 0");
+    return succeeded(read) ? QString() : sentence(cause(db, read));
 }
 
 QString SalesServerStore::readRows(bool withCreation,
@@ -607,9 +629,16 @@ QString SalesServerStore::conflict(pg_conn* connection, const Opportunity& oppor
     parameters.add(qint64(number));
     const PgResult current = parameters.exec(connection, statements().current.constData());
     if (succeeded(current) && PQntuples(current.get()) == 1) {
+        // Unchanged, yet not written: a row security policy of the administrator's keeps it.
+        if (!opportunity.rowId() || text(current, 0, 2).toLongLong() == *opportunity.rowId()) {
+            return QStringLiteral("the server lets only %1, who created record number %2, change "
+                                  "it")
+                .arg(text(current, 0, 3))
+                .arg(number);
+        }
         QStringList now;
         QHash<QString, QString> times;
-        const Opportunity stored = recordOf(current, 0, 2, false, times);
+        const Opportunity stored = recordOf(current, 0, 4, false, times);
         for (const Field field : writtenFields()) {
             if (stored.text(field) != opportunity.text(field)) {
                 now.append(QStringLiteral("%1 \"%2\"")

@@ -2,6 +2,7 @@
 
 #include "store/SalesStore.h"
 
+#include <QElapsedTimer>
 #include <memory>
 
 struct pg_conn;
@@ -76,4 +77,7 @@ private:
     QString m_location;
     Access m_access;
     Connection m_connection;
+    // Since the connection was last used; after IdleCheckMs it is checked before use.
+    QElapsedTimer m_idle;
+    static constexpr qint64 IdleCheckMs = 1000;
 };

@@ -4,6 +4,7 @@
 #include "filter/Filters.h"
 #include "store/Opportunity.h"
 #include "store/SalesDatabase.h"
+#include "store/SalesServerStore.h"
 #include "store/SalesStore.h"
 #include "workspace/AddStep.h"
 #include "workspace/EditStep.h"
@@ -41,7 +42,8 @@ OpenDatabases::OpenDatabases(const Filters& filters, QObject* parent)
 OpenDatabases::~OpenDatabases() = default;
 
 QString OpenDatabases::canonicalLocation(const QString& location) {
-    if (location.isEmpty())
+    // A team database on a server is named by its URI as given.
+    if (location.isEmpty() || SalesServerStore::isServerLocation(location))
         return location;
     const QFileInfo file(location);
     const QString canonical = file.canonicalFilePath();
@@ -63,9 +65,15 @@ SalesDatabase* OpenDatabases::byWindow(qint32 window) const {
 }
 
 SalesDatabase* OpenDatabases::byLocation(const QString& location) const {
-    const QString wanted = canonicalLocation(location);
+    // A server's URI is compared without the password that it may carry.
+    const auto key = [](const QString& location) {
+        return SalesServerStore::isServerLocation(location)
+                   ? SalesServerStore::withoutPassword(location)
+                   : canonicalLocation(location);
+    };
+    const QString wanted = key(location);
     for (const auto& database : m_databases) {
-        if (canonicalLocation(database->location()) == wanted)
+        if (key(database->location()) == wanted)
             return database.get();
     }
     return nullptr;

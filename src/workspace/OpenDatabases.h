@@ -47,7 +47,7 @@ public:
     ~OpenDatabases() override;
 
     // The canonical absolute form of a location, so that one file is always named alike
-    // (relative paths, "." and "..", symbolic links).
+    // (relative paths, "." and "..", symbolic links); a team database's URI stays as it is.
     static QString canonicalLocation(const QString& location);
 
     int count() const { return static_cast<int>(m_databases.size()); }

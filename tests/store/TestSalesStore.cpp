@@ -9,6 +9,8 @@
 #include <QProcess>
 #include <QtTest>
 #include <cstdio>
+#include <libpq-fe.h>
+#include <sys/select.h>
 
 // The behaviour that every storage back end shares, one test body run on a sales database file
 // and on a team database on a private PostgreSQL server; and what only the server does (row
@@ -92,6 +94,12 @@ private slots:
     void conflictingWritesAreRefused_data();
     void conflictingWritesAreRefused();
     void setUpRefusesOtherTables();
+    void administratorsGuideWorks_data();
+    void administratorsGuideWorks();
+    void serverStoppedMidWrite_data();
+    void serverStoppedMidWrite();
+    void changesAreAnnounced_data();
+    void changesAreAnnounced();
     void locationsNeverHoldPasswords_data();
     void locationsNeverHoldPasswords();
 
@@ -362,10 +370,10 @@ void TestSalesStore::setUpRefusesOtherTables() {
                                     ": the database holds another table named Sales; nothing "
                                     "was changed");
     QString tables;
-    QVERIFY(
-        m_server
-            .exec("elsewhere", "SELECT count(*) FROM pg_tables WHERE schemaname = 'public'", &tables)
-            .isEmpty());
+    QVERIFY(m_server
+                .exec("elsewhere", "SELECT count(*) FROM pg_tables WHERE schemaname = 'public'",
+                      &tables)
+                .isEmpty());
     QCOMPARE(tables, QString("1"));
 
     // Set up again, a team database is found as it is; a new database is never made over it.
@@ -377,6 +385,162 @@ void TestSalesStore::setUpRefusesOtherTables() {
     QVERIFY(SalesStore::forLocation(m_server.uri("twice"))
                 ->unreadableCause()
                 .contains("set up by a newer version of Corvane"));
+}
+
+// The statements of the block `id` of the administrator's manual page, one by one.
+static QStringList manualStatements(const QString& id) {
+    QFile page(CORVANE_TEST_DATA "/../../docs/manual/team-database.html");
+    if (!page.open(QIODevice::ReadOnly))
+        return {};
+    const QString html = QString::fromUtf8(page.readAll());
+    const QRegularExpression block("<pre class=\"sql\" id=\"" + id + "\">(.*?)</pre>",
+                                   QRegularExpression::DotMatchesEverythingOption);
+    QString sql = block.match(html).captured(1);
+    sql.replace("&lt;", "<").replace("&gt;", ">").replace("&quot;", "\"").replace("&amp;", "&");
+    QStringList statements;
+    for (const QString& statement : sql.split(';', Qt::SkipEmptyParts)) {
+        if (!statement.trimmed().isEmpty())
+            statements.append(statement.trimmed());
+    }
+    return statements;
+}
+
+void TestSalesStore::administratorsGuideWorks_data() {
+    QTest::addColumn<bool>("server");
+    QTest::newRow("server") << true;
+}
+
+// The administrator's page, followed step by step: roles, database, set-up, grants and the
+// optional rule that representatives change only their own deals.
+void TestSalesStore::administratorsGuideWorks() {
+    const auto run = [this](const QString& database, const QString& id) {
+        const QStringList statements = manualStatements(id);
+        if (statements.isEmpty())
+            return QString("no statements in block " + id);
+        for (const QString& statement : statements) {
+            if (const QString failed = m_server.exec(database, statement); !failed.isEmpty())
+                return statement + ": " + failed;
+        }
+        return QString();
+    };
+    QCOMPARE(run("postgres", "sql-roles"), QString());
+    QCOMPARE(*SalesServerStore::setUp(m_server.uri("pipeline")), SalesServerStore::SetUp::Created);
+    QCOMPARE(run("pipeline", "sql-grants"), QString());
+
+    auto carol = opened(m_server.uri("pipeline", "carol"));
+    QVERIFY(carol);
+    QVERIFY(carol->add(filled("Carol's deal")));
+    auto dave = opened(m_server.uri("pipeline", "dave"));
+    QVERIFY(dave);
+    const QString carols = Opportunities::keyFor(1);
+    QVERIFY(changed(*dave, carols, "Qualified"));
+
+    QCOMPARE(run("pipeline", "sql-own-deals"), QString());
+    const Result refused = changed(*dave, carols, "Closed - Won");
+    QCOMPARE(refused.message(), "Could not save the opportunity in " +
+                                    m_server.uri("pipeline", "dave") +
+                                    ": the server lets only carol, who created record number 1, "
+                                    "change it; nothing was saved");
+    QVERIFY(!dave->remove(carols));
+    const auto davesOwn = dave->add(filled("Dave's deal"));
+    QVERIFY2(davesOwn, qPrintable(davesOwn.message()));
+    QVERIFY(changed(*dave, *davesOwn, "Closed - Won"));
+    QVERIFY(dave->remove(*davesOwn));
+    QVERIFY(!changed(*carol, carols, "Closed - Lost")); // Carol read it before Dave's edit
+    carol = opened(m_server.uri("pipeline", "carol"));
+    QVERIFY(changed(*carol, carols, "Closed - Lost"));
+    QCOMPARE(opened(m_server.uri("pipeline", "dave"))->opportunities().count(), 1);
+}
+
+void TestSalesStore::serverStoppedMidWrite_data() {
+    QTest::addColumn<bool>("server");
+    QTest::newRow("server") << true;
+}
+
+// The server goes down in the middle of a bulk add: nothing of it is stored, writes are refused
+// while it is down, and the same store goes on by itself once it is back.
+void TestSalesStore::serverStoppedMidWrite() {
+    TestEnvironment env;
+    const QString location = newDatabase(env);
+    QVERIFY(!location.isEmpty());
+    auto db = opened(location);
+    QVERIFY(db);
+    QVERIFY(db->add(filled("Before")));
+
+    const Opportunity item = filled("During");
+    int handedOut = 0;
+    bool stopped = false;
+    const auto added = db->addAll(
+        [&]() -> ResultValue<const Opportunity*> {
+            if (++handedOut == 3)
+                stopped = m_server.stop();
+            return handedOut <= 5 ? &item : nullptr;
+        },
+        [](size_t i) { return QString("item %1").arg(i + 1); });
+    QVERIFY(stopped);
+    QVERIFY(!added);
+    QVERIFY2(added.message().endsWith("Nothing was added."), qPrintable(added.message()));
+    QCOMPARE(db->opportunities().count(), 1);
+
+    const auto whileDown = db->add(filled("Down"));
+    QVERIFY(!whileDown);
+    QVERIFY2(whileDown.message().startsWith("Could not add the opportunity to " + location +
+                                            ": connection to server at"),
+             qPrintable(whileDown.message()));
+    QVERIFY(!changed(*db, Opportunities::keyFor(1), "Qualified"));
+
+    QVERIFY2(m_server.start(), qPrintable(m_server.error()));
+    const auto after = db->add(filled("After"));
+    QVERIFY2(after, qPrintable(after.message()));
+    QVERIFY(changed(*db, Opportunities::keyFor(1), "Qualified"));
+    auto reread = opened(location);
+    QVERIFY(reread);
+    QCOMPARE(reread->opportunities().count(), 2);
+    for (const Opportunity& o : reread->opportunities())
+        QVERIFY(o.company() == "Before" || o.company() == "After");
+}
+
+void TestSalesStore::changesAreAnnounced_data() {
+    QTest::addColumn<bool>("server");
+    QTest::newRow("server") << true;
+}
+
+// Every client that listens hears of each change, with the record and its row version.
+void TestSalesStore::changesAreAnnounced() {
+    TestEnvironment env;
+    const QString location = newDatabase(env);
+    QVERIFY(!location.isEmpty());
+    const std::unique_ptr<PGconn, void (*)(PGconn*)> listener(
+        PQconnectdb(location.toUtf8().constData()), PQfinish);
+    QCOMPARE(PQstatus(listener.get()), CONNECTION_OK);
+    PQclear(PQexec(listener.get(), "LISTEN corvane_sales"));
+
+    auto db = opened(location);
+    QVERIFY(db);
+    QVERIFY(db->add(filled("Acme")));
+    QVERIFY(changed(*db, Opportunities::keyFor(1), "Qualified"));
+    QVERIFY(db->remove(Opportunities::keyFor(1)));
+    const Opportunity a = filled("A");
+    const Opportunity b = filled("B");
+    QVERIFY(db->addAll({&a, &b}, [](size_t) { return QString(); }));
+
+    QStringList heard;
+    QDeadlineTimer deadline(30'000);
+    while (heard.size() < 5 && !deadline.hasExpired()) {
+        const int socket = PQsocket(listener.get());
+        fd_set readable;
+        FD_ZERO(&readable);
+        FD_SET(socket, &readable);
+        timeval wait{1, 0};
+        ::select(socket + 1, &readable, nullptr, nullptr, &wait);
+        QVERIFY(PQconsumeInput(listener.get()));
+        while (PGnotify* notice = PQnotifies(listener.get())) {
+            heard.append(QString::fromUtf8(notice->extra));
+            PQfreemem(notice);
+        }
+    }
+    QCOMPARE(heard,
+             QStringList({"INSERT 1 1", "UPDATE 1 2", "DELETE 1 2", "INSERT 2 1", "INSERT 3 1"}));
 }
 
 void TestSalesStore::locationsNeverHoldPasswords_data() {

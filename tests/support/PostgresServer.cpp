@@ -110,7 +110,7 @@ bool PostgresServer::start() {
             m_port = freePort();
         const QString options =
             QStringLiteral("-c listen_addresses=127.0.0.1 -p %1 -c unix_socket_directories='' "
-                           "-c fsync=off -c synchronous_commit=off -c full_page_writes=off "
+                           "-c fsync=off -c full_page_writes=off "
                            "-c max_connections=40 -c shared_buffers=16MB")
                 .arg(m_port);
         m_running = run(QStringLiteral("pg_ctl"),
