@@ -806,3 +806,83 @@ Result SalesServerStore::backupTo(const QString& target) {
     }
     return {};
 }
+
+ResultValue<std::optional<Opportunity>> SalesServerStore::readRecord(qint32 recordNumber) {
+    QString why;
+    PGconn* db = connection(why);
+    if (!db)
+        return Result::failure(why);
+    Parameters parameters;
+    parameters.add(qint64(recordNumber));
+    const PgResult row = parameters.exec(db, statements().current.constData());
+    if (!succeeded(row))
+        return Result::failure(cause(db, row));
+    if (PQntuples(row.get()) != 1)
+        return std::optional<Opportunity>();
+    QHash<QString, QString> times;
+    Opportunity record = recordOf(row, 0, 4, true, times);
+    record.setRowId(text(row, 0, 2).toLongLong());
+    return std::optional<Opportunity>(std::move(record));
+}
+
+bool SalesServerStore::watch(const ChangeHandler& handler) {
+    m_changeHandler = handler;
+    m_reconnect = std::make_unique<QTimer>();
+    m_reconnect->setInterval(2000);
+    QObject::connect(m_reconnect.get(), &QTimer::timeout, m_reconnect.get(), [this] {
+        if (listen()) {
+            m_reconnect->stop();
+            // What changed while no one listened is unknown.
+            m_changeHandler({Change{Change::Kind::Resync, 0, 0}});
+        }
+    });
+    if (!listen())
+        m_reconnect->start();
+    return true;
+}
+
+bool SalesServerStore::listen() {
+    m_notifier.reset();
+    m_listener.reset();
+    auto opened = connect(m_uri);
+    if (!opened)
+        return false;
+    if (!succeeded(exec(opened->get(), "LISTEN corvane_sales")))
+        return false;
+    m_listener = std::move(*opened);
+    m_notifier =
+        std::make_unique<QSocketNotifier>(PQsocket(m_listener.get()), QSocketNotifier::Read);
+    QObject::connect(m_notifier.get(), &QSocketNotifier::activated, m_notifier.get(),
+                     [this] { takeNotices(); });
+    return true;
+}
+
+void SalesServerStore::takeNotices() {
+    if (!PQconsumeInput(m_listener.get()) || PQstatus(m_listener.get()) != CONNECTION_OK) {
+        // Lost: listen again as soon as the server can be reached.
+        m_notifier->setEnabled(false);
+        m_reconnect->start();
+        return;
+    }
+    std::vector<Change> changes;
+    while (PGnotify* notice = PQnotifies(m_listener.get())) {
+        const QStringList parts = QString::fromUtf8(notice->extra).split(QLatin1Char(' '));
+        PQfreemem(notice);
+        if (parts.size() != 3)
+            continue;
+        Change change;
+        if (parts[0] == QLatin1String("INSERT"))
+            change.kind = Change::Kind::Added;
+        else if (parts[0] == QLatin1String("UPDATE"))
+            change.kind = Change::Kind::Changed;
+        else if (parts[0] == QLatin1String("DELETE"))
+            change.kind = Change::Kind::Removed;
+        else
+            continue;
+        change.recordNumber = parts[1].toInt();
+        change.rowId = parts[2].toLongLong();
+        changes.push_back(change);
+    }
+    if (!changes.empty())
+        m_changeHandler(changes);
+}

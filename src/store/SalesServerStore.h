@@ -3,6 +3,8 @@
 #include "store/SalesStore.h"
 
 #include <QElapsedTimer>
+#include <QSocketNotifier>
+#include <QTimer>
 #include <memory>
 
 struct pg_conn;
@@ -55,6 +57,10 @@ public:
     // Writes a desktop database file with every record as it is (numbers and creation times
     // kept).
     Result backupTo(const QString& target) override;
+    // Listens on a connection of its own for the changes that the team tables announce;
+    // reconnects by itself when it is lost and then asks for a resync.
+    bool watch(const ChangeHandler& handler) override;
+    ResultValue<std::optional<Opportunity>> readRecord(qint32 recordNumber) override;
 
 private:
     struct ConnectionDeleter {
@@ -73,6 +79,12 @@ private:
     // who changed or deleted the record, and what it holds now.
     QString conflict(pg_conn* connection, const Opportunity& opportunity);
 
+    // Opens the listening connection and its notifier; false while the server cannot be
+    // reached.
+    bool listen();
+    // Reads what arrived on the listening connection and hands the changes on.
+    void takeNotices();
+
     QString m_uri;
     QString m_location;
     Access m_access;
@@ -80,4 +92,8 @@ private:
     // Since the connection was last used; after IdleCheckMs it is checked before use.
     QElapsedTimer m_idle;
     static constexpr qint64 IdleCheckMs = 1000;
+    ChangeHandler m_changeHandler;
+    Connection m_listener;
+    std::unique_ptr<QSocketNotifier> m_notifier;
+    std::unique_ptr<QTimer> m_reconnect;
 };

@@ -106,4 +106,27 @@ public:
     // A consistent copy of the whole database as a new file at `target`, made under a temporary
     // name beside it and renamed when complete (an existing regular file there is replaced).
     virtual Result backupTo(const QString& target) = 0;
+
+    // A change of one record that the store heard of (made by any client, this one included):
+    // the record and its row identity after the change. Resync: the store may have missed
+    // changes (its connection was lost) and every record should be read anew.
+    struct Change {
+        enum class Kind { Added, Changed, Removed, Resync };
+        Kind kind = Kind::Changed;
+        qint32 recordNumber = 0;
+        qint64 rowId = 0;
+    };
+    using ChangeHandler = std::function<void(const std::vector<Change>&)>;
+    // Hands every change of the database that the store hears of to `handler`, from the event
+    // loop, until the store is destroyed; false when the store hears of none (a file).
+    virtual bool watch(const ChangeHandler& handler) {
+        Q_UNUSED(handler);
+        return false;
+    }
+    // The record with this record number as it is now (with its row identity and creation
+    // time); nothing when there is none.
+    virtual ResultValue<std::optional<Opportunity>> readRecord(qint32 recordNumber) {
+        Q_UNUSED(recordNumber);
+        return Result::failure(QStringLiteral("the database cannot read single records"));
+    }
 };

@@ -100,12 +100,80 @@ OpenDatabases::readFile(const QString& canonical) const {
 
 SalesDatabase* OpenDatabases::addAndShow(std::unique_ptr<SalesDatabase> database) {
     SalesDatabase* added = database.get();
+    // The store ends with the database, and with it the changes it hands on.
+    added->store().watch(
+        [this, added](const std::vector<SalesStore::Change>& changes) { follow(*added, changes); });
     added->setWindow(lowestFreeWindow());
     m_databases.push_back(std::move(database));
     addHistory(added->window());
     emit databaseOpened(added);
     show(added->window());
     return added;
+}
+
+bool OpenDatabases::passesFilter(const Opportunity& opportunity) const {
+    Opportunities one;
+    const Opportunity* probe = one.add(std::make_unique<Opportunity>(opportunity),
+                                       Opportunities::keyFor(opportunity.recordNumber()));
+    m_filters.filter(one);
+    return probe && probe->visible();
+}
+
+void OpenDatabases::follow(SalesDatabase& database,
+                           const std::vector<SalesStore::Change>& changes) {
+    using Kind = SalesStore::Change::Kind;
+    Opportunities& items = database.opportunities();
+    bool changed = false;
+    for (const SalesStore::Change& change : changes) {
+        if (change.kind == Kind::Resync) {
+            auto read = database.store().readAll();
+            if (!read)
+                continue;
+            m_filters.filter(*read);
+            items = std::move(*read);
+            emit opportunitiesReset(&database);
+            changed = true;
+            continue;
+        }
+        const QString key = Opportunities::keyFor(change.recordNumber);
+        Opportunity* item = items.item(key);
+        // This window's own writes, and changes it has read already, are known.
+        if (change.kind == Kind::Removed ? !item || item->rowId() > change.rowId
+                                         : item && item->rowId() >= change.rowId)
+            continue;
+        std::optional<Opportunity> now;
+        if (change.kind != Kind::Removed) {
+            auto read = database.store().readRecord(change.recordNumber);
+            if (!read)
+                continue;
+            now = std::move(*read);
+        }
+        if (!now) {
+            if (item) {
+                emit opportunityAboutToBeRemoved(&database, key);
+                items.remove(key);
+                emit opportunityRemoved(&database, key);
+                changed = true;
+            }
+            continue;
+        }
+        const bool visible = passesFilter(*now);
+        const bool known = item != nullptr;
+        if (known) {
+            item->copyFieldsFrom(*now);
+            item->setRowId(now->rowId());
+        } else {
+            item = items.add(std::make_unique<Opportunity>(std::move(*now)), key);
+        }
+        item->setVisible(visible);
+        if (known)
+            emit opportunityChanged(&database, key);
+        else
+            emit opportunityAdded(&database, key);
+        changed = true;
+    }
+    if (changed)
+        emit totalsChanged();
 }
 
 ResultValue<SalesDatabase*> OpenDatabases::open(const QString& location) {

@@ -3,6 +3,8 @@
 #include "exchange/DataMerge.h"
 #include "platform/Result.h"
 
+#include "store/SalesStore.h"
+
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -162,6 +164,11 @@ private:
     void settleHistory(QUndoStack* stack);
     qint32 lowestFreeWindow() const;
     SalesDatabase* addAndShow(std::unique_ptr<SalesDatabase> database);
+    // Brings the collection of `database` up to the changes that its store heard of (another
+    // client's writes to a team database), record by record, with the signals of each.
+    void follow(SalesDatabase& database, const std::vector<SalesStore::Change>& changes);
+    // Whether `opportunity` passes the filter.
+    bool passesFilter(const Opportunity& opportunity) const;
     // Reads the file at a canonical location and runs the filter pass over it.
     ResultValue<std::unique_ptr<SalesDatabase>> readFile(const QString& canonical) const;
     static DataMerge::Outcome noDatabaseOutcome(const QString& title);
