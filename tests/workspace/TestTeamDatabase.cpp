@@ -1,6 +1,7 @@
 #include "PostgresServer.h"
 #include "TestEnvironment.h"
 
+#include "mainwindow/OpportunityListModel.h"
 #include "platform/SettingsStore.h"
 
 #include "store/SalesDatabase.h"
@@ -8,6 +9,7 @@
 #include "workspace/ApplicationSettings.h"
 #include "workspace/OpenDatabases.h"
 
+#include <QAbstractItemModelTester>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -94,6 +96,14 @@ void TestTeamDatabase::anotherClientsWritesArriveRowByRow() {
     QSignalSpy removed(m_workspace.get(), &OpenDatabases::opportunityRemoved);
     QSignalSpy reset(m_workspace.get(), &OpenDatabases::opportunitiesReset);
     QSignalSpy totals(m_workspace.get(), &OpenDatabases::totalsChanged);
+    // The list follows row by row, never read anew.
+    OpportunityListModel list;
+    list.followWorkspace(m_workspace.get());
+    list.rebuild(mine.opportunities(), {"Company", "Stage"});
+    QAbstractItemModelTester tester(&list, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    QSignalSpy rowsAdded(&list, &QAbstractItemModel::rowsInserted);
+    QSignalSpy rowsChanged(&list, &QAbstractItemModel::dataChanged);
+    QSignalSpy listReset(&list, &QAbstractItemModel::modelReset);
 
     QVERIFY((*other)->add(deal("Acme", "$1,000.00")));
     QTRY_COMPARE(added.count(), 1);
@@ -124,14 +134,20 @@ void TestTeamDatabase::anotherClientsWritesArriveRowByRow() {
     mineEdited.setNote("Signed");
     QVERIFY(m_workspace->update("Key=1", mineEdited));
     QCOMPARE(changed.count(), 2);
-    QVERIFY(m_workspace->add(deal("Borealis", "$5.00")));
+    QVERIFY(m_workspace->add(deal("Borealis", "$500.00")));
     QCOMPARE(added.count(), 3);
     // The other client's next add arrives after the announcements of those writes.
-    QVERIFY((*other)->add(deal("Cygnus", "$7.00")));
+    QVERIFY((*other)->add(deal("Cygnus", "$700.00")));
     QTRY_COMPARE(added.count(), 4);
     QCOMPARE(changed.count(), 2);
     QCOMPARE(mine.opportunities().count(), 3);
     QCOMPARE(reset.count(), 0);
+    // Acme, Borealis and Cygnus; the deal without revenue stays out of the list.
+    QCOMPARE(list.rowCount(), 3);
+    QCOMPARE(rowsAdded.count(), 3);
+    QCOMPARE(list.index(0, 1).data().toString(), QString("Closed - Won"));
+    QVERIFY(rowsChanged.count() >= 2);
+    QCOMPARE(listReset.count(), 0);
 }
 
 void TestTeamDatabase::aLostConnectionIsReadAnew() {
@@ -151,7 +167,7 @@ void TestTeamDatabase::aLostConnectionIsReadAnew() {
     QTRY_VERIFY_WITH_TIMEOUT(reset.count() == 1 && mine.opportunities().contains("Key=1"), 30'000);
     QCOMPARE(mine.opportunities().item("Key=1")->company(), QString("Acme"));
     // ... and it writes again on a connection of its own.
-    QVERIFY(m_workspace->add(deal("Borealis", "$5.00")));
+    QVERIFY(m_workspace->add(deal("Borealis", "$500.00")));
 }
 
 QTEST_GUILESS_MAIN(TestTeamDatabase)
