@@ -9,8 +9,10 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QLocale>
+#include <QSocketNotifier>
 #include <QTemporaryFile>
 #include <QTimeZone>
+#include <QTimer>
 #include <QUrl>
 #include <QUrlQuery>
 #include <filesystem>

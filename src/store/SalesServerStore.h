@@ -3,11 +3,11 @@
 #include "store/SalesStore.h"
 
 #include <QElapsedTimer>
-#include <QSocketNotifier>
-#include <QTimer>
 #include <memory>
 
 struct pg_conn;
+class QSocketNotifier;
+class QTimer;
 
 // A team database on a PostgreSQL server, named by a libpq connection URI
 // (postgresql://user@host:port/database?sslmode=require). Table Sales holds the fields of the
@@ -15,8 +15,10 @@ struct pg_conn;
 // every write raises, the representative who created the record and who changed it last. A
 // record's row version is its rowId() here: updates and deletes name the version that was read
 // and are refused, naming who changed or deleted the record, when it is no longer that one.
-// Passwords come from ~/.pgpass or a service file, as libpq finds them; the store keeps none,
-// and its location never shows one.
+// Triggers announce every change on channel corvane_sales, which watch() listens to. Passwords
+// come from ~/.pgpass or a service file, as libpq finds them; the store keeps none, and its
+// location never shows one. One connection serves the store's calls, opened when first needed
+// and again after it was lost; every call of several statements is one transaction.
 class SalesServerStore : public SalesStore {
 public:
     // The schema version that this program reads and writes.
