@@ -413,6 +413,7 @@ void TestSalesStore::administratorsGuideWorks_data() {
 // The administrator's page, followed step by step: roles, database, set-up, grants and the
 // optional rule that representatives change only their own deals.
 void TestSalesStore::administratorsGuideWorks() {
+    TestEnvironment env;
     const auto run = [this](const QString& database, const QString& id) {
         const QStringList statements = manualStatements(id);
         if (statements.isEmpty())
@@ -450,6 +451,26 @@ void TestSalesStore::administratorsGuideWorks() {
     carol = opened(m_server.uri("pipeline", "carol"));
     QVERIFY(changed(*carol, carols, "Closed - Lost"));
     QCOMPARE(opened(m_server.uri("pipeline", "dave"))->opportunities().count(), 1);
+
+    // The backup of the page, put back into a new database, goes on where the old one stood.
+    const QString dump = env.path("pipeline.dump");
+    QProcess tool;
+    tool.setProcessChannelMode(QProcess::ForwardedChannels);
+    tool.start(m_server.program("pg_dump"),
+               {"--format=custom", "--file=" + dump, m_server.uri("pipeline")});
+    QVERIFY(tool.waitForFinished(60'000) && tool.exitCode() == 0);
+    QCOMPARE(m_server.exec("postgres", "CREATE DATABASE pipeline_restored"), QString());
+    tool.start(m_server.program("pg_restore"),
+               {"--no-owner", "--dbname=" + m_server.uri("pipeline_restored"), dump});
+    QVERIFY(tool.waitForFinished(60'000) && tool.exitCode() == 0);
+    auto restored = opened(m_server.uri("pipeline_restored", "carol"));
+    QVERIFY(restored);
+    QCOMPARE(restored->opportunities().count(), 1);
+    QVERIFY(
+        restored->opportunities().item(carols)->sameRecord(*carol->opportunities().item(carols)));
+    const auto next = restored->add(filled("After the restore"));
+    QVERIFY2(next, qPrintable(next.message()));
+    QCOMPARE(*next, Opportunities::keyFor(3)); // 2 was given before the backup
 }
 
 void TestSalesStore::serverStoppedMidWrite_data() {

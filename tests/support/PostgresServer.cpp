@@ -136,6 +136,10 @@ bool PostgresServer::stop() {
     return !m_running;
 }
 
+QString PostgresServer::program(const QString& name) const {
+    return QDir(m_binDir).filePath(name);
+}
+
 QString PostgresServer::uri(const QString& database, const QString& role) const {
     return QStringLiteral("postgresql://%1@127.0.0.1:%2/%3")
         .arg(role.isEmpty() ? QStringLiteral("admin") : role)

@@ -25,6 +25,8 @@ public:
     bool isRunning() const { return m_running; }
     const QString& error() const { return m_error; }
 
+    // The path of one of the server's programs (pg_dump, pg_restore...).
+    QString program(const QString& name) const;
     // The URI of `database` for `role` ("admin" when empty).
     QString uri(const QString& database, const QString& role = QString()) const;
     // A new, empty database owned by the role "team", which every role made by addRole()
