@@ -4,6 +4,7 @@
 //   corvane-bench                    builds its data in a temporary folder, prints the figures
 //   corvane-bench --generate N FILE  writes a sample database of N opportunities (1..32767)
 //   corvane-bench --reports          the report figures alone
+//   corvane-bench --board            the board figures alone
 
 #include "Measure.h"
 #include "SampleData.h"
@@ -29,7 +30,11 @@
 #include "ReportBench.h"
 #include <QApplication>
 #endif
+#ifdef CORVANE_BENCH_BOARD
+#include "BoardBench.h"
+#endif
 #ifdef CORVANE_BENCH_UNDO
+#include "ImportBench.h"
 #include "UndoBench.h"
 #include "filter/Filters.h"
 #endif
@@ -46,7 +51,7 @@ namespace {
 constexpr int MaxOpportunities = 32767;
 
 int usage() {
-    std::fprintf(stderr, "usage: corvane-bench [--reports]\n"
+    std::fprintf(stderr, "usage: corvane-bench [--reports | --board]\n"
                          "       corvane-bench --generate N FILE   (N from 1 to 32767; FILE must "
                          "not exist)\n");
     return 2;
@@ -76,7 +81,7 @@ int generate(const QString& countText, const QString& path) {
     return 0;
 }
 
-int benchmark(bool reportsOnly) {
+int benchmark(bool reportsOnly, bool boardOnly = false) {
     QTemporaryDir folder;
     if (!folder.isValid()) {
         std::fprintf(stderr, "corvane-bench: cannot make a temporary folder\n");
@@ -101,6 +106,14 @@ int benchmark(bool reportsOnly) {
                   Measure::duration(generateMs),
                   QStringLiteral("%1 KB").arg(QFileInfo(path).size() / 1024));
 
+    if (boardOnly) {
+#ifdef CORVANE_BENCH_BOARD
+        BoardBench(path, settings).run();
+#endif
+        std::printf("%d of %d targets met\n", Measure::targetCount() - Measure::failedTargets(),
+                    Measure::targetCount());
+        return 0;
+    }
     if (reportsOnly) {
 #ifdef CORVANE_BENCH_REPORTS
         ReportBench(path, folder.path()).run();
@@ -125,6 +138,11 @@ int benchmark(bool reportsOnly) {
 #else
     std::printf("(no filter figure: the filter subsystem is not part of this build)\n");
 #endif
+#ifdef CORVANE_BENCH_BOARD
+    BoardBench(path, settings).run();
+#else
+    std::printf("(no board figures: the board is not part of this build)\n");
+#endif
 #ifdef CORVANE_BENCH_EXCHANGE
     ExchangeBench(store.database(), folder.path()).run();
 #else
@@ -134,6 +152,7 @@ int benchmark(bool reportsOnly) {
     {
         const Filters undoFilters(settings);
         UndoBench(store.database(), undoFilters, folder.path()).run();
+        ImportBench(store.database(), undoFilters, folder.path()).run();
     }
 #else
     std::printf("(no undo figures: the workspace is not part of this build)\n");
@@ -174,6 +193,12 @@ int main(int argc, char* argv[]) {
         return benchmark(false);
     if (arguments == QStringList{QStringLiteral("--reports")})
         return benchmark(true);
+    if (arguments == QStringList{QStringLiteral("--board")})
+        return benchmark(false, true);
+#ifdef CORVANE_BENCH_UNDO
+    if (arguments.size() == 3 && arguments.at(0) == ImportBench::importOnlyArgument())
+        return ImportBench::importOnly(arguments.at(1), arguments.at(2));
+#endif
     if (arguments.size() == 3 && arguments.at(0) == QLatin1String("--generate"))
         return generate(arguments.at(1), arguments.at(2));
     return usage();

@@ -99,6 +99,8 @@ if [ -f /usr/share/bash-completion/bash_completion ]; then
     [ "$(complete_words corvane-cli report x.mdb Sum)" = Summary ] || fail "completion of a template"
     [ "$(complete_words corvane-cli list x.mdb --a)" = --all ] || fail "completion of an option"
     [ "$(complete_words corvane-cli list x.mdb --sort Reve)" = Revenue ] || fail "completion of a key"
+    [ "$(complete_words corvane-cli import x.mdb d.csv --duplicates up)" = update ] ||
+        fail "completion of a duplicate choice"
 else
     skip "bash-completion is not installed: completion not checked"
 fi

@@ -1,7 +1,8 @@
 #include "about/AboutDialog.h"
 
 #include "about/AppInfo.h"
-#include "about/SystemInfoRegistry.h"
+#include "about/SystemInfoWindow.h"
+#include "platform/AccessKeys.h"
 #include "platform/UiServices.h"
 #include "ui_AboutDialog.h"
 
@@ -13,9 +14,11 @@ AboutDialog::AboutDialog(const SettingsStore& store, QWidget* parent)
     : QDialog(parent), m_ui(std::make_unique<Ui::AboutDialog>()) {
     m_ui->setupUi(this);
     connect(m_ui->cmdOK, &QPushButton::clicked, this, &QDialog::accept);
-    connect(m_ui->cmdSysInfo, &QPushButton::clicked, this, [&store] { startSysInfo(store); });
+    connect(m_ui->cmdSysInfo, &QPushButton::clicked, this,
+            [this, &store] { showSystemInfo(store); });
     connect(m_ui->cmdCopy, &QPushButton::clicked, this, &AboutDialog::copyVersions);
     load();
+    AccessKeys::assignButtons(this);
 }
 
 AboutDialog::~AboutDialog() = default;
@@ -45,11 +48,8 @@ void AboutDialog::copyVersions() {
     UiServices::instance().setClipboardText(AppInfo::reportText());
 }
 
-void AboutDialog::startSysInfo(const SettingsStore& store) {
-    UiServices& ui = UiServices::instance();
-    const ResultValue<SystemInfoRegistry::Command> command = SystemInfoRegistry::find(store);
-    if (command && ui.startProgram(command->program, command->arguments))
-        return;
-    ui.messageBox(SystemInfoRegistry::unavailableText(), AppInfo::title(), UiServices::Icon::None,
-                  UiServices::Buttons::Ok);
+void AboutDialog::showSystemInfo(const SettingsStore& store) {
+    auto* window = new SystemInfoWindow(store, this);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->open();
 }

@@ -10,8 +10,8 @@ class AboutDialog;
 }
 
 // The about box: the application's title and version, the versions of Qt, SQLite and libical
-// with a button that copies them, OK, and "System Info..." which starts the system-information
-// program. Shown modally, owned by the main window.
+// with a button that copies them, OK, and "System Info..." which opens Corvane's own summary of
+// the system (SystemInfoWindow). Shown modally, owned by the main window.
 class AboutDialog : public QDialog {
     Q_OBJECT
 public:
@@ -19,11 +19,10 @@ public:
     explicit AboutDialog(const SettingsStore& store, QWidget* parent = nullptr);
     ~AboutDialog() override;
 
-    // Starts the system-information program (SystemInfoRegistry), or tells that none is
-    // available.
-    static void startSysInfo(const SettingsStore& store);
-
 private:
+    // Opens the system summary over the about box.
+    void showSystemInfo(const SettingsStore& store);
+
     void load();
     void copyVersions();
 

@@ -1,6 +1,9 @@
 #include "cli/CommandLine.h"
 
 #include "exchange/DataMerge.h"
+#include "exchange/DelimitedFile.h"
+#include "exchange/ImportMapping.h"
+#include "exchange/ImportPlan.h"
 #include "exchange/TextExport.h"
 #include "filter/Filters.h"
 #include "platform/LocaleText.h"
@@ -126,6 +129,20 @@ const std::vector<CommandLine::Command>& CommandLine::commands() {
          {},
          {},
          &CommandLine::teamCommand},
+        {"import",
+         "import DB FILE [--map COLUMN=FIELD ...] [--duplicates skip|update|add]",
+         "Adds the rows of the delimited text FILE (comma, semicolon, TAB or pipe; UTF-8, "
+         "UTF-16 or Windows-1252, detected) to DB as opportunities, all in one transaction. "
+         "Columns are mapped by their headers; --map maps a column (its header or its number "
+         "from 1) to a field (a stored field name, OrderDate, or ignore). Rows matching an "
+         "opportunity of DB or an earlier row (same company and description) are skipped, "
+         "update the match or are added, as --duplicates says (skip when not given). Rows that "
+         "cannot be stored are listed with their line and left out.",
+         2,
+         2,
+         {},
+         {QStringLiteral("--map"), QStringLiteral("--duplicates")},
+         &CommandLine::importCommand},
 #ifdef CORVANE_CLI_REPORTS
         {"report",
          "report DB TEMPLATE OUT.pdf",
@@ -205,6 +222,7 @@ int CommandLine::run(const QStringList& arguments) {
 
     Arguments parsed;
     parsed.values.resize(command->options.size());
+    parsed.repeated.resize(command->options.size());
     for (qsizetype i = 1; i < arguments.size(); ++i) {
         const QString& argument = arguments.at(i);
         if (argument == QLatin1String("--")) {
@@ -225,6 +243,7 @@ int CommandLine::run(const QStringList& arguments) {
         if (i + 1 >= arguments.size())
             return usage(QStringLiteral("%1 needs a value").arg(argument));
         parsed.values[option] = arguments.at(++i);
+        parsed.repeated[option].append(parsed.values[option]);
     }
     const auto count = parsed.positional.size();
     if (count < command->minPositional ||
@@ -320,6 +339,8 @@ int CommandLine::mergeCommand(const Arguments& arguments) {
         switch (outcome.status) {
         case DataMerge::Status::Failed:
             return failure(outcome.message);
+        case DataMerge::Status::Cancelled:
+            return failure(QStringLiteral("The merge was cancelled; nothing was added."));
         case DataMerge::Status::Nothing:
             m_out << source << " holds no opportunities; nothing was merged.\n";
             break;
@@ -456,6 +477,84 @@ int CommandLine::teamCommand(const Arguments& arguments) {
         m_out << "Set up the team database " << shown << "\n";
     else
         m_out << "The team database " << shown << " is set up already; nothing was changed.\n";
+    m_out.flush();
+    return Success;
+}
+
+int CommandLine::importCommand(const Arguments& arguments) {
+    const QString& path = arguments.positional.at(1);
+    const QString& choice = arguments.values.at(1);
+    ImportPlan::Duplicates duplicates = ImportPlan::Duplicates::Skip;
+    if (choice == QLatin1String("update"))
+        duplicates = ImportPlan::Duplicates::Update;
+    else if (choice == QLatin1String("add"))
+        duplicates = ImportPlan::Duplicates::Add;
+    else if (!choice.isEmpty() && choice != QLatin1String("skip"))
+        return usage(
+            QStringLiteral("--duplicates takes skip, update or add, not '%1'").arg(choice));
+
+    // The file's text is let go once the rows are planned, before the database is written.
+    auto file = std::make_unique<DelimitedFile>();
+    if (const Result read = file->read(path); !read)
+        return failure(read.message());
+    ImportMapping mapping = ImportMapping::guess(file->header());
+    for (const QString& map : arguments.repeated.at(0)) {
+        const qsizetype equals = map.lastIndexOf(QLatin1Char('='));
+        if (equals <= 0)
+            return usage(QStringLiteral("--map takes COLUMN=FIELD, not '%1'").arg(map));
+        const QString column = map.left(equals).trimmed();
+        const auto target = ImportMapping::targetByName(map.mid(equals + 1).trimmed());
+        if (!target) {
+            QStringList names;
+            for (const int known : ImportMapping::targets())
+                names.append(ImportMapping::targetName(known));
+            return usage(QStringLiteral("unknown field '%1' (fields: %2)")
+                             .arg(map.mid(equals + 1), names.join(QStringLiteral(", "))));
+        }
+        qsizetype index = -1;
+        for (qsizetype i = 0; i < file->header().size() && index < 0; ++i) {
+            if (file->header().at(i).trimmed().compare(column, Qt::CaseInsensitive) == 0)
+                index = i;
+        }
+        bool isNumber = false;
+        const int number = column.toInt(&isNumber);
+        if (index < 0 && isNumber && number >= 1)
+            index = number - 1;
+        if (index < 0)
+            return usage(QStringLiteral("%1 has no column '%2'").arg(path, column));
+        // A field goes to one column: the one named here.
+        if (*target != ImportMapping::Ignore) {
+            for (int other = mapping.columnOf(*target); other >= 0;
+                 other = mapping.columnOf(*target))
+                mapping.setTarget(other, ImportMapping::Ignore);
+        }
+        mapping.setTarget(static_cast<int>(index), *target);
+    }
+    if (mapping.isEmpty())
+        return failure(QStringLiteral("No column of %1 is mapped to a field; map them with "
+                                      "--map COLUMN=FIELD.")
+                           .arg(path));
+
+    SalesDatabase* database = open(arguments.positional.at(0));
+    if (!database)
+        return Failure;
+    auto plan = ImportPlan::build(*file, mapping, duplicates, database->opportunities());
+    file.reset();
+    if (!plan)
+        return failure(plan.message());
+    for (const ImportPlan::Problem& problem : plan->problems) {
+        m_err << path << ":" << problem.line << ": "
+              << (problem.rejected ? "not imported: " : "note: ") << problem.message << "\n";
+    }
+    if (plan->rejected + plan->warnings > qint64(plan->problems.size()))
+        m_err << path << ": " << (plan->rejected + plan->warnings - qint64(plan->problems.size()))
+              << " more problems are not listed.\n";
+    m_err.flush();
+    const QString summary = plan->summary();
+    const auto imported = m_workspace->import(std::move(*plan), QFileInfo(path).fileName());
+    if (!imported)
+        return failure(imported.message());
+    m_out << "Imported " << path << " into " << database->name() << ": " << summary << "\n";
     m_out.flush();
     return Success;
 }

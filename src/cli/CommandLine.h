@@ -19,6 +19,9 @@ class SalesDatabase;
 //   corvane-cli list DB [--columns KEYS] [--sort KEY] [--all]
 //   corvane-cli totals DB...
 //   corvane-cli new DB
+//   corvane-cli import DB FILE [--map COLUMN=FIELD]... [--duplicates skip|update|add]
+//                                           a delimited file's rows as opportunities, in one
+//                                           transaction; a summary line
 //   corvane-cli report DB TEMPLATE OUT.pdf  a report (a shipped template's name or a template
 //                                           file) over DB as a PDF, for the profile's
 //                                           representative and company
@@ -52,7 +55,8 @@ private:
     struct Arguments {
         QStringList positional;
         QStringList flags;
-        QStringList values; // the values of options, in the order of the command's options
+        QStringList values;          // the values of options, in the order of the command's options
+        QList<QStringList> repeated; // every value of each option, for options given more than once
     };
     struct Command {
         const char* name;
@@ -71,6 +75,7 @@ private:
     int listCommand(const Arguments& arguments);
     int totalsCommand(const Arguments& arguments);
     int newCommand(const Arguments& arguments);
+    int importCommand(const Arguments& arguments);
     int reportCommand(const Arguments& arguments);
     int teamCommand(const Arguments& arguments);
 

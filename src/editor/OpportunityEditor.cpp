@@ -8,6 +8,9 @@
 #include "editor/OrderDateRule.h"
 #include "editor/RevenueCalculation.h"
 #include "outlook/OutlookContacts.h"
+#include "platform/AccessKeys.h"
+#include "platform/AmountValidator.h"
+#include "platform/ScreenFit.h"
 #include "platform/UiServices.h"
 #include "settings/User.h"
 #include "store/NumericText.h"
@@ -58,6 +61,18 @@ OpportunityEditor::OpportunityEditor(User& user, QWidget* parent)
         combo->installEventFilter(this);
     ui->comboContact->lineEdit()->installEventFilter(this);
     connect(ui->checkForecast, &QCheckBox::clicked, this, &OpportunityEditor::recalculate);
+    // Quantity and unit price take what the user's locale reads as a number; a text it cannot
+    // read is said next to them until it is mended.
+    QPalette warning = ui->lblAmountProblem->palette();
+    warning.setColor(QPalette::WindowText, QColor(0xb0, 0x00, 0x20));
+    ui->lblAmountProblem->setPalette(warning);
+    for (QLineEdit* amount : {ui->txtDescription_5, ui->txtDescription_6}) {
+        amount->setValidator(new AmountValidator(amount));
+        connect(amount, &QLineEdit::textEdited, this, [this] {
+            if (ui->lblAmountProblem->isVisibleTo(this))
+                checkAmounts();
+        });
+    }
 
     for (QPlainTextEdit* edit : {ui->txtDescription_0, ui->txtDescription_3})
         connect(edit, &QPlainTextEdit::textChanged, this,
@@ -88,7 +103,8 @@ OpportunityEditor::OpportunityEditor(User& user, QWidget* parent)
     connect(new QShortcut(QKeySequence::HelpContents, this), &QShortcut::activated, this,
             &OpportunityEditor::showHelp);
 
-    resize(sizeHint());
+    AccessKeys::assignButtons(this);
+    ScreenFit::resizeWithin(this);
 }
 
 OpportunityEditor::~OpportunityEditor() = default;
@@ -131,6 +147,7 @@ void OpportunityEditor::editNew(const Opportunity& opportunity, WriteFunction wr
 void OpportunityEditor::edit(const Opportunity& opportunity, WriteFunction write) {
     m_opportunity = opportunity;
     m_write = std::move(write);
+    ui->lblAmountProblem->hide();
     setWindowTitle(OpportunityEdit::caption(opportunity.description()));
 
     setText(0, opportunity.description());
@@ -138,8 +155,10 @@ void OpportunityEditor::edit(const Opportunity& opportunity, WriteFunction write
     setText(2, opportunity.department());
     setText(3, opportunity.note());
     setText(4, opportunity.product());
-    setText(5, numericText(opportunity.quantity()));
-    setText(6, opportunity.unitPrice());
+    // Stored amounts read by their own shape (the file may come from another locale) and show
+    // in the user's, where what the user types is read.
+    setText(5, RevenueCalculation::shown(amountOf(opportunity.quantity())));
+    setText(6, RevenueCalculation::shown(amountOf(opportunity.unitPrice())));
     setText(7, opportunity.revenue());
     setText(7, calculateRevenue());
 
@@ -171,8 +190,9 @@ void OpportunityEditor::fillContactList() {
         m_contacts->loadContacts();
     if (m_contacts->outlookError()) {
         UiServices::instance().messageBox(
-            QStringLiteral("Unable to contect with Outlook. 'Use Outlook' option has been reset."),
-            QStringLiteral("Outlook Connection"), UiServices::Icon::Information,
+            QStringLiteral("Unable to read the contacts folder. 'Use mail and calendar folders' "
+                           "has been switched off."),
+            QStringLiteral("Contacts Folder"), UiServices::Icon::Information,
             UiServices::Buttons::Ok);
         user.setUseOutlook(false);
         return;
@@ -203,7 +223,25 @@ QString OpportunityEditor::calculateRevenue() {
 }
 
 void OpportunityEditor::recalculate() {
+    // An amount the locale cannot read is left as typed, never taken for 0.
+    if (checkAmounts())
+        return;
     setText(7, calculateRevenue());
+}
+
+QLineEdit* OpportunityEditor::checkAmounts() {
+    const std::pair<QLineEdit*, const char*> amounts[] = {{ui->txtDescription_6, "Unit Price"},
+                                                          {ui->txtDescription_5, "Quantity"}};
+    for (const auto& [field, name] : amounts) {
+        if (!AmountValidator::read(field->text())) {
+            ui->lblAmountProblem->setText(
+                AmountValidator::problemText(QLatin1String(name), field->text()));
+            ui->lblAmountProblem->show();
+            return field;
+        }
+    }
+    ui->lblAmountProblem->hide();
+    return nullptr;
 }
 
 bool OpportunityEditor::eventFilter(QObject* watched, QEvent* event) {
@@ -291,6 +329,13 @@ void OpportunityEditor::accept() {
         return;
     }
     recalculate();
+    if (QLineEdit* amount = checkAmounts()) {
+        // Nothing is written until the amount reads as a number.
+        amount->setFocus();
+        amount->selectAll();
+        UiServices::instance().beep();
+        return;
+    }
     if (text(0).isEmpty())
         setText(0, QStringLiteral("None"));
     Opportunity changed(*m_opportunity);

@@ -13,6 +13,7 @@
 class OutlookContacts;
 class User;
 class QComboBox;
+class QLineEdit;
 class QPlainTextEdit;
 
 namespace Ui {
@@ -64,6 +65,9 @@ protected:
 private:
     QString calculateRevenue();
     void recalculate();
+    // The first amount field whose text the user's locale does not read as a number; its note
+    // is shown next to the fields, or hidden when there is none.
+    QLineEdit* checkAmounts();
     void fillContactList();
     void contactChosen(int index);
     void orderDatePicked(const QDate& date);

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "platform/WorkProgress.h"
+
 class SalesDatabase;
 
 // The two merges into the shown database: a lead file (mergeText) and another sales database
@@ -12,9 +14,10 @@ class SalesDatabase;
 class DataMerge {
 public:
     enum class Status {
-        Merged,  // opportunities were added (a lead file may also add none)
-        Nothing, // the source database holds no opportunities: no message, no rebuild
-        Failed   // nothing was added; show `message` with a critical icon
+        Merged,   // opportunities were added (a lead file may also add none)
+        Nothing,  // the source database holds no opportunities: no message, no rebuild
+        Failed,   // nothing was added; show `message` with a critical icon
+        Cancelled // the user stopped it: nothing was added, nothing is to be shown
     };
     struct Outcome {
         Status status = Status::Failed;
@@ -22,14 +25,18 @@ public:
         QString message; // empty when nothing is to be shown
         QString title;
         QStringList keys; // the keys of the opportunities added
-        bool ok() const { return status != Status::Failed; }
+        bool ok() const { return status == Status::Merged || status == Status::Nothing; }
     };
 
-    // What a file dropped on the list is merged as: by its last four characters, exactly
-    // ".mdb" or ".txt" (other files, and those suffixes in other letter case, are ignored).
-    // A drop elsewhere on the window merges its first file as a database whatever its name.
-    enum class ListDrop { Ignore, Database, LeadFile };
-    static ListDrop listDropKind(const QString& firstFile);
+    // What a dropped file is merged as, wherever on the window it lands: by its extension,
+    // compared without letter case, ".txt" as a lead file and anything else as a database file
+    // (whose reading then says when it is none).
+    enum class DropKind { Database, LeadFile };
+    static DropKind dropKind(const QString& file);
+
+    // The short status-bar note that ends a merge of `file`: what was added, or that nothing
+    // was.
+    static QString note(const Outcome& outcome, const QString& file);
 
     static QString mergeTitle() { return QStringLiteral("Merge"); }
     static QString textFailureTitle() { return QStringLiteral("Merge Text File"); }
@@ -40,13 +47,19 @@ public:
     // "N new sales opportunities were merged." (title "Merge", information icon; "0" when the
     // file holds no leads). Failure: "Unable to process some or all of the file " + the name,
     // then the line and cause (title "Merge Text File", critical icon).
-    static Outcome mergeText(SalesDatabase& target, const QString& theFileName);
+    // `progress` hears of every lead stored (the total is the file's size in bytes, the steps
+    // how far it was read); when it returns false the merge stops and nothing is added.
+    static Outcome mergeText(SalesDatabase& target, const QString& theFileName,
+                             const ProgressCallback& progress = {});
 
     // Adds every opportunity of the database file at `theLocation` to `target`, in the source's
     // order, with new record numbers. Success shows no message; an empty source is Nothing.
     // Failure: "Unable to merge " + the location, then the cause, naming the record at fault
     // (title "Merge Opportunities", critical icon). A file merged into itself doubles.
-    static Outcome mergeDatabase(SalesDatabase& target, const QString& theLocation);
+    // `progress` hears of every opportunity stored; when it returns false the merge stops and
+    // nothing is added.
+    static Outcome mergeDatabase(SalesDatabase& target, const QString& theLocation,
+                                 const ProgressCallback& progress = {});
 
     // Why the sales database file at `location` cannot be opened, in plain words ("The file
     // is in use by another program.").

@@ -11,7 +11,7 @@
 #include <system_error>
 
 Result DatabaseCopy::saveAs(const QString& source, const QString& target,
-                            const QStringList& openDatabases) {
+                            const QStringList& openDatabases, const ProgressCallback& progress) {
     const QString failed = QStringLiteral("Could not save a copy of %1 as %2: %3");
     const auto fail = [&](const QString& cause) {
         return Result::failure(failed.arg(source, target, cause));
@@ -31,9 +31,9 @@ Result DatabaseCopy::saveAs(const QString& source, const QString& target,
     if (!FileIdentity::isSqliteFile(source))
         return fail(QStringLiteral("the file is not a Corvane database"));
 
-    if (const Result copied =
-            SalesStore::forLocation(source, SalesStore::Access::ReadOnly)->backupTo(target);
+    if (const Result copied = SalesStore::forLocation(source, SalesStore::Access::ReadOnly)
+                                  ->backupTo(target, progress);
         !copied)
-        return fail(copied.message());
+        return copied.isCancelled() ? copied : fail(copied.message());
     return {};
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Result.h"
+#include "platform/WorkProgress.h"
 
 #include <QString>
 #include <QStringList>
@@ -13,6 +14,8 @@ public:
     // Copies `source` to `target`. Refuses a target that is the source itself or one of
     // `openDatabases` (the locations of every open database); an existing other file at the
     // target is replaced (the dialog has asked). The message names the file and the cause.
+    // `progress` hears of the pages copied; when it returns false the copy stops, nothing is
+    // left at the target, and the result is cancelled.
     static Result saveAs(const QString& source, const QString& target,
-                         const QStringList& openDatabases);
+                         const QStringList& openDatabases, const ProgressCallback& progress = {});
 };

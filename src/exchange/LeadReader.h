@@ -27,6 +27,8 @@ public:
     ResultValue<const Opportunity*> next();
     // The 1-based line of the file that the lead last handed out was read from.
     qint64 lineNumber() const { return m_line; }
+    // How many bytes of the file were read so far (for progress: the file's size in all).
+    qint64 position() const { return m_file.pos(); }
 
 private:
     enum class Encoding { Utf8, Utf16, Windows1252 };

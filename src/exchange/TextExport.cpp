@@ -105,6 +105,7 @@ const QStringList& TextExport::headers() {
 
 UiServices::FileRequest TextExport::fileRequest(bool* guardFormulas) {
     UiServices::FileRequest request;
+    request.title = QStringLiteral("Export Opportunities");
     request.checkBoxText = guardFormulasText();
     request.checkBox = guardFormulas;
     request.save = true;
@@ -129,7 +130,8 @@ QString TextExport::doneMessage(qint64 count, const QString& fileName) {
 }
 
 ResultValue<qint64> TextExport::write(const Opportunities& opportunities, const QString& path,
-                                      const QStringList& openDatabases, Formulas formulas) {
+                                      const QStringList& openDatabases, Formulas formulas,
+                                      const ProgressCallback& progress) {
     const QString refusal = QStringLiteral(
         "%1 is %2. The export does not write over a database; choose a file name ending in .csv "
         "or .txt.");
@@ -147,7 +149,11 @@ ResultValue<qint64> TextExport::write(const Opportunities& opportunities, const 
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return ResultValue<qint64>::failure(failed.arg(path, file.errorString()));
-    const auto written = write(opportunities, file, formatOf(formatKey(path)), formulas);
+    const auto written = write(opportunities, file, formatOf(formatKey(path)), formulas, progress);
+    if (written.isCancelled()) {
+        file.cancelWriting();
+        return written;
+    }
     if (!written || !file.commit()) {
         const QString cause = written ? file.errorString() : written.message();
         file.cancelWriting();
@@ -157,7 +163,8 @@ ResultValue<qint64> TextExport::write(const Opportunities& opportunities, const 
 }
 
 ResultValue<qint64> TextExport::write(const Opportunities& opportunities, QIODevice& device,
-                                      Format format, Formulas formulas) {
+                                      Format format, Formulas formulas,
+                                      const ProgressCallback& progress) {
     const QChar separator = separatorChar(format);
     const QString between = separatorText(format);
     const QString rowEnd = QStringLiteral("\r\n");
@@ -180,6 +187,9 @@ ResultValue<qint64> TextExport::write(const Opportunities& opportunities, QIODev
     buffer += rowEnd;
 
     qint64 count = 0;
+    const qint64 total = opportunities.unFilteredCount();
+    if (progress && !progress(0, total))
+        return Result::cancelled();
     for (const Opportunity& o : opportunities) {
         if (!o.visible())
             continue;
@@ -204,6 +214,8 @@ ResultValue<qint64> TextExport::write(const Opportunities& opportunities, QIODev
             flush();
             if (writeFailed)
                 break;
+            if (progress && !progress(count, total))
+                return Result::cancelled();
         }
     }
     if (!writeFailed)

@@ -2,6 +2,7 @@
 
 #include "platform/Result.h"
 #include "platform/UiServices.h"
+#include "platform/WorkProgress.h"
 
 #include <QString>
 #include <QStringList>
@@ -61,13 +62,17 @@ public:
     // `openDatabases`, any database file, or anything but a regular file (a named pipe, a
     // device, a folder), which the temporary file would replace. The message of a failure names the
     // file and cause. Texts that look like formulas are guarded unless `formulas` is Raw.
+    // `progress` hears of the rows written; when it returns false the temporary file is
+    // removed, `path` stays as it was (or is not made) and the result is cancelled.
     static ResultValue<qint64> write(const Opportunities& opportunities, const QString& path,
                                      const QStringList& openDatabases,
-                                     Formulas formulas = Formulas::Guarded);
+                                     Formulas formulas = Formulas::Guarded,
+                                     const ProgressCallback& progress = {});
     // The same rows in `format` to `device`, open for writing (standard output, for one); the
     // message of a failure is the device's cause.
     static ResultValue<qint64> write(const Opportunities& opportunities, QIODevice& device,
-                                     Format format, Formulas formulas = Formulas::Guarded);
+                                     Format format, Formulas formulas = Formulas::Guarded,
+                                     const ProgressCallback& progress = {});
 
     // "N opportunities exported to " + the file name: the message after a successful export.
     static QString doneMessage(qint64 count, const QString& fileName);

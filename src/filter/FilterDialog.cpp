@@ -1,14 +1,14 @@
 #include "filter/FilterDialog.h"
 
-#include "platform/DialogButtons.h"
-
-#include <QDialogButtonBox>
-
 #include "filter/FilterRanges.h"
 #include "filter/Filters.h"
+#include "platform/AccessKeys.h"
+#include "platform/AmountValidator.h"
+#include "platform/DialogButtons.h"
 #include "platform/LocaleText.h"
+#include "platform/ScreenFit.h"
+#include "platform/ScrollPanel.h"
 #include "platform/UiServices.h"
-#include "store/NumericText.h"
 #include "store/ValueLists.h"
 
 #include <QDateTimeEdit>
@@ -125,9 +125,10 @@ FilterDialog::FilterDialog(Filters& filters, std::function<void()> filterPass, Q
       m_tbsOptions(new QTabBar(this)), m_pages(new QStackedWidget(this)) {
     setObjectName(QStringLiteral("FilterDialog"));
     setWindowTitle(QStringLiteral("Filter"));
-    // A fixed border: no maximising, no resizing.
-    setWindowFlag(Qt::MSWindowsFixedSizeDialogHint);
     setWindowFlag(Qt::WindowMaximizeButtonHint, false);
+    // The pages scroll in a window smaller than they need; the buttons stay in sight.
+    auto* scroll = new ScrollPanel(this);
+    scroll->setWidget(m_pages);
 
     m_tbsOptions->setObjectName(QStringLiteral("tbsOptions"));
     m_tbsOptions->setExpanding(false);
@@ -136,7 +137,7 @@ FilterDialog::FilterDialog(Filters& filters, std::function<void()> filterPass, Q
         const char* tip;
     } tabs[] = {{"General", "Choose which filters to use."},
                 {"Status", "Set filter by probability, stage, and forecast"},
-                {"Other", "Set filters for order dates and revenues ranges"}};
+                {"Other", "Set filters for order dates and revenue ranges"}};
     for (const auto& tab : tabs) {
         const int index = m_tbsOptions->addTab(QLatin1String(tab.caption));
         m_tbsOptions->setTabData(index, QLatin1String(tab.caption));
@@ -157,10 +158,8 @@ FilterDialog::FilterDialog(Filters& filters, std::function<void()> filterPass, Q
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_tbsOptions);
-    layout->addWidget(m_pages);
+    layout->addWidget(scroll);
     layout->addWidget(buttons.box);
-    // A fixed border: the dialog keeps the size its contents need.
-    layout->setSizeConstraint(QLayout::SetFixedSize);
 
     connect(m_tbsOptions, &QTabBar::currentChanged, this, &FilterDialog::optionsTabClicked);
     connect(buttons.apply, &QPushButton::clicked, this, [this] { apply(); });
@@ -190,6 +189,8 @@ FilterDialog::FilterDialog(Filters& filters, std::function<void()> filterPass, Q
         connect(picker, &QDateTimeEdit::dateTimeChanged, this, &FilterDialog::updateSpan);
 
     load();
+    AccessKeys::assignButtons(this);
+    ScreenFit::resizeWithin(this);
 }
 
 void FilterDialog::buildGeneralPage(QWidget* page) {
@@ -205,19 +206,19 @@ void FilterDialog::buildGeneralPage(QWidget* page) {
             QStringLiteral("Show filtered &Probability, Stage, and Forecast opportunities.")),
         optionButton(m_frameStatus, QStringLiteral("optStatus_1"),
                      QStringLiteral("Show all Probability, S&tage, and Forecast opportunities."))};
-    m_frameDates = frame(page, "frameDates", QStringLiteral("Expeted Order Dates"));
+    m_frameDates = frame(page, "frameDates", QStringLiteral("Expected Order Dates"));
     // The date pair lists the range first: optOrderDate_1 above optOrderDate_0.
     m_optOrderDate = {
         optionButton(m_frameDates, QStringLiteral("optOrderDate_0"),
-                     QStringLiteral("Show opportunties o&n all dates")),
+                     QStringLiteral("Show opportunities o&n all dates")),
         optionButton(m_frameDates, QStringLiteral("optOrderDate_1"),
                      QStringLiteral("Show opportunities within the &date range...."))};
     m_frameRevenue = frame(page, "frameRevenue", QStringLiteral("Revenue"));
     m_optRevenue = {
         optionButton(m_frameRevenue, QStringLiteral("optRevenue_0"),
-                     QStringLiteral("Show opportunites within the &revenue ranges....")),
+                     QStringLiteral("Show opportunities within the &revenue ranges....")),
         optionButton(m_frameRevenue, QStringLiteral("optRevenue_1"),
-                     QStringLiteral("Show opportunites for all re&venues amounts."))};
+                     QStringLiteral("Show opportunities for all re&venue amounts."))};
 
     const auto pairLayout = [](QGroupBox* box, QRadioButton* upper, QRadioButton* lower) {
         auto* inner = new QVBoxLayout(box);
@@ -259,7 +260,7 @@ void FilterDialog::buildStatusPage(QWidget* page) {
 
     auto* Frame1 = frame(page, "Frame1", QStringLiteral("Forecast"));
     m_Option1 = {optionButton(Frame1, QStringLiteral("Option1_0"),
-                              QStringLiteral("Display forecasted and &unforcasted sales "
+                              QStringLiteral("Display forecasted and &unforecasted sales "
                                              "opportunities.")),
                  optionButton(Frame1, QStringLiteral("Option1_1"),
                               QStringLiteral("Display forecasted sales opportunities &only."))};
@@ -307,7 +308,19 @@ void FilterDialog::buildOtherPage(QWidget* page) {
     for (std::size_t i = 0; i < m_txtRevenue.size(); ++i) {
         m_txtRevenue[i] = new QLineEdit(Frame2);
         m_txtRevenue[i]->setObjectName(QStringLiteral("txtRevenue_%1").arg(i));
+        m_txtRevenue[i]->setValidator(new AmountValidator(m_txtRevenue[i]));
+        connect(m_txtRevenue[i], &QLineEdit::textEdited, this, [this] {
+            if (m_lblRevenueProblem->isVisibleTo(this))
+                checkRevenueTexts();
+        });
     }
+    m_lblRevenueProblem = new QLabel(Frame2);
+    m_lblRevenueProblem->setObjectName(QStringLiteral("lblRevenueProblem"));
+    m_lblRevenueProblem->setWordWrap(true);
+    QPalette warning = m_lblRevenueProblem->palette();
+    warning.setColor(QPalette::WindowText, QColor(0xb0, 0x00, 0x20));
+    m_lblRevenueProblem->setPalette(warning);
+    m_lblRevenueProblem->hide();
     auto* revenue = new QFormLayout(Frame2);
     revenue->addRow(
         label(Frame2, QStringLiteral("Label3"), QStringLiteral("&Low"), m_txtRevenue[0]),
@@ -315,6 +328,7 @@ void FilterDialog::buildOtherPage(QWidget* page) {
     revenue->addRow(
         label(Frame2, QStringLiteral("Label4"), QStringLiteral("&High"), m_txtRevenue[1]),
         m_txtRevenue[1]);
+    revenue->addRow(m_lblRevenueProblem);
 
     auto* layout = new QVBoxLayout(page);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -438,8 +452,23 @@ void FilterDialog::resetRevenueRange() {
     m_tbsOptions->setCurrentIndex(2);
 }
 
+QLineEdit* FilterDialog::checkRevenueTexts() {
+    const std::pair<QLineEdit*, const char*> bounds[] = {{m_txtRevenue[0], "Low"},
+                                                         {m_txtRevenue[1], "High"}};
+    for (const auto& [field, name] : bounds) {
+        if (!AmountValidator::read(field->text())) {
+            m_lblRevenueProblem->setText(
+                AmountValidator::problemText(QLatin1String(name), field->text()));
+            m_lblRevenueProblem->show();
+            return field;
+        }
+    }
+    m_lblRevenueProblem->hide();
+    return nullptr;
+}
+
 double FilterDialog::cleanRevenue(QLineEdit* field) {
-    const double amount = amountOf(field->text());
+    const double amount = AmountValidator::read(field->text()).value_or(0.0);
     const QString cleaned = boundText(amount);
     field->setText(cleaned.isEmpty() ? QStringLiteral("0") : cleaned);
     return amount;
@@ -447,6 +476,14 @@ double FilterDialog::cleanRevenue(QLineEdit* field) {
 
 bool FilterDialog::apply() {
     UiServices& ui = UiServices::instance();
+    // A bound the locale cannot read is said next to it; nothing is written, nothing reset.
+    if (QLineEdit* unreadable = checkRevenueTexts()) {
+        m_tbsOptions->setCurrentIndex(2);
+        unreadable->setFocus();
+        unreadable->selectAll();
+        ui.beep();
+        return false;
+    }
     const QDateTime start = m_dateRange[0]->dateTime();
     const QDateTime end = m_dateRange[1]->dateTime();
     // The revenue fields are cleaned only once the dates passed.

@@ -8,6 +8,7 @@ class Filters;
 class QAbstractButton;
 class QDateTimeEdit;
 class QGroupBox;
+class QLabel;
 class QLineEdit;
 class QListWidget;
 class QRadioButton;
@@ -54,8 +55,12 @@ private:
     // The resets after a failed date or revenue check.
     void resetDateRange();
     void resetRevenueRange();
-    // A revenue field's amount; its text becomes the number as it was read ("0" when empty).
+    // A revenue field's amount in the user's locale; its text becomes the number as it was read
+    // ("0" when empty).
     double cleanRevenue(QLineEdit* field);
+    // The first revenue bound the user's locale does not read as a number, said next to the
+    // fields; nullptr (and the note hidden) when both read.
+    QLineEdit* checkRevenueTexts();
 
     Filters& m_filters;
     std::function<void()> m_filterPass;
@@ -76,4 +81,5 @@ private:
     std::array<QDateTimeEdit*, 2> m_dateRange{};
     QLineEdit* m_txtDateRange = nullptr;
     std::array<QLineEdit*, 2> m_txtRevenue{};
+    QLabel* m_lblRevenueProblem = nullptr;
 };

@@ -8,7 +8,7 @@
 #include "exchange/TextExport.h"
 #include "filter/FilterDialog.h"
 #include "filter/Filters.h"
-#include "mainwindow/AccessKeys.h"
+#include "importer/ImportWizard.h"
 #include "mainwindow/ListLayout.h"
 #include "mainwindow/NoteEditor.h"
 #include "mainwindow/OpportunityListModel.h"
@@ -16,8 +16,10 @@
 #include "mainwindow/SelectComboText.h"
 #include "mainwindow/SignalExit.h"
 #include "mainwindow/Twips.h"
+#include "mainwindow/ViewSwitch.h"
 #include "outlook/OutlookContacts.h"
 #include "outlook/OutlookItems.h"
+#include "platform/AccessKeys.h"
 #include "platform/LocaleText.h"
 #include "platform/Result.h"
 #include "platform/SettingsStore.h"
@@ -42,6 +44,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -71,6 +74,9 @@
 #include <utility>
 
 namespace {
+
+// How long a short note after a command stays in the status bar.
+constexpr int StatusNoteMs = 8000;
 
 const QString ProductName = QStringLiteral("Corvane");
 
@@ -154,6 +160,7 @@ MainWindow::MainWindow(ApplicationSettings& settings, QWidget* parent)
     buildStatusBar();
     connectDatabases();
     wireCommands();
+    m_views = new ViewSwitch(*this, m_settings);
 
     const qreal dpi = this->dpi();
     setMinimumSize(Twips::toPixels(3800, dpi), Twips::toPixels(4500, dpi));
@@ -241,6 +248,8 @@ void MainWindow::buildMenus() {
             &MainWindow::closeDatabase);
     addItem(file, "mnuSaveAs", QStringLiteral("Save As..."));
     addItem(file, "mnuExport", QStringLiteral("Export"));
+    connect(addItem(file, "mnuImport", QStringLiteral("&Import...")), &QAction::triggered, this,
+            [this] { ImportWizard(*m_databases, m_settings.store(), this).exec(); });
     addItem(file, "mnuSend", QStringLiteral("Send"));
     QMenu* print = addMenu(file, "mnuPrint", "mnuPrint", QStringLiteral("Print..."));
     const char* const reports[] = {
@@ -252,7 +261,7 @@ void MainWindow::buildMenus() {
         entry->setData(index);
     }
     addSeparator(file, "mnuSeperator1");
-    connect(addItem(file, "mnuExit", QStringLiteral("Exit")), &QAction::triggered, this,
+    connect(addItem(file, "mnuExit", QStringLiteral("E&xit")), &QAction::triggered, this,
             &MainWindow::exitApplication);
 
     QMenu* opportunity =
@@ -823,9 +832,15 @@ void MainWindow::updateCommandState() {
         if (QAction* action = m_actions.value(QLatin1String(name)))
             action->setEnabled(enabled);
     };
-    enable("mnuOpportunity", hasRows);
+    // New and Paste serve any shown database, also an empty one or one filtered to no rows.
+    const bool hasSelection = hasRows && !selectedKey().isEmpty();
+    enable("mnuOpportunity", hasDatabase);
+    enable("mnuNewOpportunity", hasDatabase);
+    for (const char* name : {"mnuEditOpportunity", "mnuDeleteOpportunity"})
+        enable(name, hasRows);
     enable("mnuSort", hasRows);
-    for (const char* name : {"mnuClose", "mnuExport", "mnuPrint", "mnuSaveAs", "mnuFilter"})
+    for (const char* name :
+         {"mnuClose", "mnuExport", "mnuImport", "mnuPrint", "mnuSaveAs", "mnuFilter"})
         enable(name, hasDatabase);
 
     const SortChoice& settings = m_settings.sortChoice();
@@ -841,11 +856,12 @@ void MainWindow::updateCommandState() {
         }
     }
 
+    // Calendar and mail items are about the selected opportunity.
     for (const char* name : {"mnuTask", "mnuAppt", "mnuEmail"})
-        enable(name, useOutlook);
+        enable(name, useOutlook && hasSelection);
     enable("mnuSend", useOutlook && hasDatabase);
     enable("mnuCopyOpportunity", hasRows);
-    enable("mnuPasteOpportunity", m_opportunityCopied);
+    enable("mnuPasteOpportunity", m_opportunityCopied && hasDatabase);
     m_actions.value(QStringLiteral("mnuPasteOpportunity"))->setVisible(m_opportunityCopied);
 
     auto enableButton = [this](const char* key, bool enabled) {
@@ -856,11 +872,10 @@ void MainWindow::updateCommandState() {
     enableButton("Send", useOutlook && hasDatabase);
     enableButton("Close", hasDatabase);
     enableButton("New", hasDatabase);
-    enableButton("Paste", m_opportunityCopied);
+    enableButton("Paste", m_opportunityCopied && hasDatabase);
 
     m_list->setEnabled(hasDatabase);
     // The panel serves the selected row only.
-    const bool hasSelection = hasRows && !selectedKey().isEmpty();
     m_comboStage->setEnabled(hasSelection);
     m_comboProbability->setEnabled(hasSelection);
     m_txtNotes->setEnabled(hasSelection);
@@ -992,8 +1007,10 @@ void MainWindow::reportStoreFailure(const Result& result) {
 // The quick-info panel
 
 void MainWindow::listSelectionChanged() {
-    if (!m_rebuilding)
-        showQuickInfo();
+    if (m_rebuilding)
+        return;
+    showQuickInfo();
+    updateCommandState();
 }
 
 void MainWindow::showQuickInfo() {
@@ -1107,7 +1124,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
         } else if (event->type() == QEvent::Drop) {
             auto* drop = static_cast<QDropEvent*>(event);
             drop->acceptProposedAction();
-            dropOnList(droppedFiles(drop->mimeData()));
+            dropFiles(droppedFiles(drop->mimeData()));
             return true;
         }
     }
@@ -1172,9 +1189,13 @@ void MainWindow::wireCommands() {
     connect(m_list, &QTreeView::doubleClicked, this, [this] { editOpportunity(); });
     // Enter on a row edits it (see eventFilter).
     m_list->installEventFilter(this);
+    // Files dropped anywhere merge alike: the list takes them itself, every other place leaves
+    // them to the window (the read-only note box takes no text).
     setAcceptDrops(true);
     m_list->setAcceptDrops(true);
     m_list->viewport()->setAcceptDrops(true);
+    m_txtNotes->setAcceptDrops(false);
+    m_txtNotes->viewport()->setAcceptDrops(false);
     m_list->viewport()->installEventFilter(this);
 }
 
@@ -1327,13 +1348,27 @@ void MainWindow::showOptions() {
     m_options->show();
 }
 
-void MainWindow::reportOutlookFailure(const Result& result, int command) {
+void MainWindow::reportOutlookOutcome(const Result& result, const QString& written, int command) {
+    const auto which = static_cast<OutlookItems::Command>(command);
+    UiServices& ui = UiServices::instance();
+    if (!written.isEmpty()) {
+        if (result.ok()) {
+            statusBar()->showMessage(OutlookItems::writtenNote(which, written), StatusNoteMs);
+            return;
+        }
+        const UiServices::Answer open =
+            ui.messageBox(OutlookItems::writtenText(which, written, result.message()),
+                          OutlookItems::failureTitle(which), UiServices::Icon::Information,
+                          UiServices::Buttons::YesNo);
+        if (open == UiServices::Answer::Yes)
+            ui.openInUserProgram(QFileInfo(written).absolutePath());
+        return;
+    }
     if (result.ok())
         return;
-    const auto which = static_cast<OutlookItems::Command>(command);
-    const UiServices::Answer answer = UiServices::instance().messageBox(
-        OutlookItems::failureText(which), OutlookItems::failureTitle(which), UiServices::Icon::None,
-        UiServices::Buttons::YesNo);
+    const UiServices::Answer answer =
+        ui.messageBox(OutlookItems::failureText(which), OutlookItems::failureTitle(which),
+                      UiServices::Icon::None, UiServices::Buttons::YesNo);
     OutlookItems items(m_settings.user(), m_settings.store());
     if (!items.keepUsingOutlook(answer)) {
         m_outlookContacts.reset();
@@ -1346,22 +1381,23 @@ void MainWindow::reportOutlookFailure(const Result& result, int command) {
 void MainWindow::createAppointment() {
     const WaitCursor wait;
     OutlookItems items(m_settings.user(), m_settings.store());
-    reportOutlookFailure(items.createAppointment(opportunitySubject(), opportunityText()),
+    const Result result = items.createAppointment(opportunitySubject(), opportunityText());
+    reportOutlookOutcome(result, items.written(),
                          static_cast<int>(OutlookItems::Command::Appointment));
 }
 
 void MainWindow::createTask() {
     const WaitCursor wait;
     OutlookItems items(m_settings.user(), m_settings.store());
-    reportOutlookFailure(items.createTask(opportunitySubject(), opportunityText()),
-                         static_cast<int>(OutlookItems::Command::Task));
+    const Result result = items.createTask(opportunitySubject(), opportunityText());
+    reportOutlookOutcome(result, items.written(), static_cast<int>(OutlookItems::Command::Task));
 }
 
 void MainWindow::createMail() {
     const WaitCursor wait;
     OutlookItems items(m_settings.user(), m_settings.store());
-    reportOutlookFailure(items.createOutlookMail(QString(), opportunityText()),
-                         static_cast<int>(OutlookItems::Command::Email));
+    const Result result = items.createOutlookMail(QString(), opportunityText());
+    reportOutlookOutcome(result, items.written(), static_cast<int>(OutlookItems::Command::Email));
 }
 
 void MainWindow::sendDatabase() {
@@ -1370,8 +1406,8 @@ void MainWindow::sendDatabase() {
         return;
     const WaitCursor wait;
     OutlookItems items(m_settings.user(), m_settings.store());
-    reportOutlookFailure(items.createOutlookMail(shown->location()),
-                         static_cast<int>(OutlookItems::Command::Send));
+    const Result result = items.createOutlookMail(shown->location());
+    reportOutlookOutcome(result, items.written(), static_cast<int>(OutlookItems::Command::Send));
 }
 
 void MainWindow::exportOpportunities() {
@@ -1383,10 +1419,19 @@ void MainWindow::exportOpportunities() {
     const auto path = ui.chooseFile(TextExport::fileRequest(&guardFormulas));
     if (!path || path->isEmpty())
         return;
-    const auto written = TextExport::write(shown->opportunities(), *path, m_databases->locations(),
-                                           guardFormulas ? TextExport::Formulas::Guarded
-                                                         : TextExport::Formulas::Raw);
-    if (written)
+    const auto written = [&] {
+        const auto work =
+            ui.startWork(TextExport::title(),
+                         QStringLiteral("Exporting to %1...").arg(QFileInfo(*path).fileName()));
+        return TextExport::write(shown->opportunities(), *path, m_databases->locations(),
+                                 guardFormulas ? TextExport::Formulas::Guarded
+                                               : TextExport::Formulas::Raw,
+                                 work->callback());
+    }();
+    if (written.isCancelled())
+        statusBar()->showMessage(QStringLiteral("Export cancelled; nothing was written"),
+                                 StatusNoteMs);
+    else if (written)
         ui.messageBox(TextExport::doneMessage(*written, *path), TextExport::title(),
                       UiServices::Icon::Information, UiServices::Buttons::Ok);
     else
@@ -1410,10 +1455,15 @@ void MainWindow::saveDatabaseAs() {
         return;
     const QString target = OpenDatabases::canonicalLocation(*chosen);
     const auto reopened = [&] {
-        const WaitCursor wait;
-        return m_databases->saveShownAs(target);
+        const auto work =
+            ui.startWork(QStringLiteral("Save As"),
+                         QStringLiteral("Saving %1...").arg(QFileInfo(target).fileName()));
+        return m_databases->saveShownAs(target, work->callback());
     }();
-    if (!reopened)
+    if (reopened.isCancelled())
+        statusBar()->showMessage(QStringLiteral("Save As cancelled; nothing was written"),
+                                 StatusNoteMs);
+    else if (!reopened)
         ui.messageBox(reopened.message(), QStringLiteral("Save As"), UiServices::Icon::Critical,
                       UiServices::Buttons::Ok);
 }
@@ -1431,8 +1481,15 @@ void MainWindow::printReport(int index) {
 bool MainWindow::mergeText(const QString& theFileName) {
     if (!m_databases->shown())
         return false;
-    const WaitCursor wait;
-    const DataMerge::Outcome outcome = m_databases->mergeLeadFile(theFileName);
+    const DataMerge::Outcome outcome = [&] {
+        const auto work = UiServices::instance().startWork(
+            DataMerge::mergeTitle(),
+            QStringLiteral("Merging %1...").arg(QFileInfo(theFileName).fileName()));
+        return m_databases->mergeLeadFile(theFileName, work->callback());
+    }();
+    showMergeNote(outcome, theFileName);
+    if (outcome.status == DataMerge::Status::Cancelled)
+        return false;
     UiServices::instance().messageBox(outcome.message, outcome.title,
                                       outcome.ok() ? UiServices::Icon::Information
                                                    : UiServices::Icon::Critical,
@@ -1443,8 +1500,13 @@ bool MainWindow::mergeText(const QString& theFileName) {
 bool MainWindow::mergeDatabase(const QString& theLocation) {
     if (!m_databases->shown())
         return false;
-    const WaitCursor wait;
-    const DataMerge::Outcome outcome = m_databases->mergeDatabase(theLocation);
+    const DataMerge::Outcome outcome = [&] {
+        const auto work = UiServices::instance().startWork(
+            DataMerge::mergeTitle(),
+            QStringLiteral("Merging %1...").arg(QFileInfo(theLocation).fileName()));
+        return m_databases->mergeDatabase(theLocation, work->callback());
+    }();
+    showMergeNote(outcome, theLocation);
     if (outcome.status == DataMerge::Status::Failed) {
         UiServices::instance().messageBox(outcome.message, DataMerge::databaseFailureTitle(),
                                           UiServices::Icon::Critical, UiServices::Buttons::Ok);
@@ -1453,25 +1515,17 @@ bool MainWindow::mergeDatabase(const QString& theLocation) {
     return outcome.status == DataMerge::Status::Merged;
 }
 
-void MainWindow::dropOnList(const QStringList& files) {
-    if (files.isEmpty())
-        return;
-    const QString first = files.constFirst();
-    switch (DataMerge::listDropKind(first)) {
-    case DataMerge::ListDrop::Database:
-        mergeDatabase(first);
-        break;
-    case DataMerge::ListDrop::LeadFile:
-        mergeText(first);
-        break;
-    case DataMerge::ListDrop::Ignore:
-        break;
-    }
+void MainWindow::showMergeNote(const DataMerge::Outcome& outcome, const QString& file) {
+    statusBar()->showMessage(DataMerge::note(outcome, file), StatusNoteMs);
 }
 
-void MainWindow::dropOnWindow(const QStringList& files) {
-    if (!files.isEmpty())
-        mergeDatabase(files.constFirst());
+void MainWindow::dropFiles(const QStringList& files) {
+    for (const QString& file : files) {
+        if (DataMerge::dropKind(file) == DataMerge::DropKind::LeadFile)
+            mergeText(file);
+        else
+            mergeDatabase(file);
+    }
 }
 
 void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
@@ -1482,7 +1536,7 @@ void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
 void MainWindow::dropEvent(QDropEvent* event) {
     const QStringList files = droppedFiles(event->mimeData());
     event->acceptProposedAction();
-    dropOnWindow(files);
+    dropFiles(files);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "exchange/DataMerge.h"
 #include "platform/Result.h"
 
 #include <QHash>
@@ -37,6 +38,7 @@ class QPlainTextEdit;
 class QToolBar;
 class QUndoView;
 class QTreeView;
+class ViewSwitch;
 
 // The main window over the open databases of the run: the Window menu, the opportunity list
 // with its sorting, command states and status-bar totals, and the quick-info panel. It chooses
@@ -118,9 +120,9 @@ public:
     // opportunities were added.
     bool mergeText(const QString& theFileName);
     bool mergeDatabase(const QString& theLocation);
-    // Files dropped on the list, and elsewhere on the window.
-    void dropOnList(const QStringList& files);
-    void dropOnWindow(const QStringList& files);
+    // Files dropped anywhere on the window (the list, the quick-info panel, elsewhere): each
+    // is merged into the shown database by its kind (DataMerge::dropKind).
+    void dropFiles(const QStringList& files);
 
     // The toolbar: runs the command of a button key (compared exactly); unknown keys do nothing.
     void runToolbarButton(const QString& key);
@@ -145,6 +147,8 @@ public:
     OpportunityListModel& listModel() const { return *m_model; }
     OpportunitySortProxy& sortProxy() const { return *m_proxy; }
     QTreeView& listView() const { return *m_list; }
+    // The list and the pipeline board, and the View menu between them.
+    ViewSwitch& views() const { return *m_views; }
     bool opportunityCopied() const { return m_opportunityCopied; }
     void setOpportunityCopied(bool copied) { m_opportunityCopied = copied; }
 
@@ -177,8 +181,12 @@ private:
     void connectDatabases();
     void shownChanged(SalesDatabase* database);
     void showTotals();
-    // Asks after a failed calendar or mail command whether to go on using Outlook.
-    void reportOutlookFailure(const Result& result, int command);
+    // The status-bar note that ends every merge: what was added from `file`.
+    void showMergeNote(const DataMerge::Outcome& outcome, const QString& file);
+    // After a calendar or mail command: says where its item was written (with the offer to
+    // open the folder when no program opened it), or, when nothing could be written, asks
+    // whether to go on using Outlook.
+    void reportOutlookOutcome(const Result& result, const QString& written, int command);
     void captureColumnWidths();
     void applyColumnWidths();
     void applyStoredSort();
@@ -248,6 +256,7 @@ private:
     QPlainTextEdit* m_txtNotes = nullptr;
     QToolBar* m_toolbar = nullptr;
     QPointer<QUndoView> m_historyWindow;
+    ViewSwitch* m_views = nullptr;
 
     QHash<QString, QAction*> m_actions;     // menu entries by name
     QHash<QString, QMenu*> m_menus;         // menus by name

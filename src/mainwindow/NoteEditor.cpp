@@ -1,5 +1,7 @@
 #include "mainwindow/NoteEditor.h"
 
+#include "platform/AccessKeys.h"
+
 #include <QDialogButtonBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -12,7 +14,7 @@ NoteEditor::NoteEditor(QWidget* parent) : QDialog(parent) {
 
     m_txtNote = new QPlainTextEdit(this);
     m_txtNote->setObjectName(QStringLiteral("txt_Note"));
-    m_txtNote->setToolTip(QStringLiteral("Enter of Edit the note information."));
+    m_txtNote->setToolTip(QStringLiteral("Enter or edit the note information."));
     m_txtNote->setTabChangesFocus(true);
     connect(m_txtNote, &QPlainTextEdit::textChanged, this, &NoteEditor::limitLength);
 
@@ -29,6 +31,7 @@ NoteEditor::NoteEditor(QWidget* parent) : QDialog(parent) {
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_txtNote);
     layout->addWidget(buttons);
+    AccessKeys::assignButtons(this);
     resize(420, 200);
 }
 

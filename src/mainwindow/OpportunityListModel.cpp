@@ -1,5 +1,6 @@
 #include "mainwindow/OpportunityListModel.h"
 
+#include "store/InternedTexts.h"
 #include "store/SalesDatabase.h"
 #include "workspace/OpenDatabases.h"
 
@@ -51,12 +52,14 @@ void OpportunityListModel::rebuild(const Opportunities& collection, const QStrin
     m_rows.clear();
     m_orderDates.clear();
     m_rows.reserve(static_cast<size_t>(collection.count()));
+    if (withOrderDate)
+        m_orderDates.reserve(static_cast<size_t>(collection.count()));
     for (const Opportunity& opportunity : collection) {
         if (!opportunity.visible())
             continue;
         m_rows.push_back(&opportunity);
         if (withOrderDate)
-            m_orderDates.push_back(opportunity.orderDateText());
+            m_orderDates.push_back(InternedTexts::idOf(opportunity.orderDateText()));
     }
     endResetModel();
 }
@@ -127,7 +130,8 @@ void OpportunityListModel::updateRow(const QString& key) {
     if (row < 0)
         return;
     if (showsOrderDate())
-        m_orderDates[static_cast<size_t>(row)] = m_rows[static_cast<size_t>(row)]->orderDateText();
+        m_orderDates[static_cast<size_t>(row)] =
+            InternedTexts::idOf(m_rows[static_cast<size_t>(row)]->orderDateText());
     emit dataChanged(index(row, 0), index(row, columnCount() - 1));
 }
 
@@ -138,7 +142,7 @@ void OpportunityListModel::appendRow(const Opportunity& opportunity) {
     beginInsertRows(QModelIndex(), row, row);
     m_rows.push_back(&opportunity);
     if (showsOrderDate())
-        m_orderDates.push_back(opportunity.orderDateText());
+        m_orderDates.push_back(InternedTexts::idOf(opportunity.orderDateText()));
     endInsertRows();
 }
 
@@ -168,7 +172,7 @@ const QString& OpportunityListModel::text(int row, int column) const {
     if (c.field)
         return m_rows[static_cast<size_t>(row)]->text(*c.field);
     if (c.orderDate)
-        return m_orderDates[static_cast<size_t>(row)];
+        return InternedTexts::text(m_orderDates[static_cast<size_t>(row)]);
     return m_empty;
 }
 

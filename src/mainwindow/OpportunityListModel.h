@@ -93,7 +93,8 @@ private:
     OpenDatabases* m_workspace = nullptr;
     std::vector<Column> m_columns;
     std::vector<const Opportunity*> m_rows;
-    // The order-date texts per row, computed once per rebuild when that column is displayed.
-    std::vector<QString> m_orderDates;
+    // The order-date texts per row, computed once per rebuild when that column is displayed, as
+    // numbers of InternedTexts (a large list has few distinct dates).
+    std::vector<quint32> m_orderDates;
     QString m_empty;
 };

@@ -29,7 +29,7 @@ ContactsProgressDialog::ContactsProgressDialog(QWidget* parent)
     : QWidget(parent, Qt::Window), m_txtStatus(new QPlainTextEdit(this)),
       m_progressOutlook(new QProgressBar(this)), m_cmdPushed(new QToolButton(this)) {
     setObjectName(QStringLiteral("ContactsProgressDialog"));
-    setWindowTitle(QStringLiteral("Outlook Connection...."));
+    setWindowTitle(QStringLiteral("Contacts Folder...."));
     setAttribute(Qt::WA_DeleteOnClose);
     // A window left open after a failed test must not keep the application running.
     setAttribute(Qt::WA_QuitOnClose, false);

@@ -10,7 +10,7 @@ class QPlainTextEdit;
 class QProgressBar;
 class QToolButton;
 
-// The small window "Outlook Connection...." that shows the steps of the contact operations:
+// The small window "Contacts Folder...." that shows the steps of the contact operations:
 // the status lines in txtStatus, the progress bar progressOutlook, and the button cmdPushed
 // with the mail symbol, which closes the window. Deletes itself when closed.
 class ContactsProgressDialog : public QWidget, public OutlookProgress {

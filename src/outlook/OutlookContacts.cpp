@@ -142,24 +142,24 @@ bool OutlookContacts::tryOutlook() {
         const auto fail = [&](const PimResult& failure) {
             m_outlookError = true;
             m_errorMessage = failure.message();
-            progress->tellEm(QStringLiteral("Outlook error occurred."));
-            progress->tellEm(QStringLiteral("Press Outlook button (left) to continue."));
+            progress->tellEm(QStringLiteral("The folders could not be used."));
+            progress->tellEm(QStringLiteral("Press the button on the left to continue."));
             progress->buttonOn(true);
             progress.keepOpen();
             return false;
         };
 
-        progress->tellEm(QStringLiteral("Logging on to Outlook"));
+        progress->tellEm(QStringLiteral("Opening the mail and calendar folders"));
         if (PimResult r = logOn(session, m_store); !r)
             return fail(r);
         const auto version = session.application->version();
         if (!version)
             return fail(version.result());
-        progress->tellEm(QStringLiteral("Logged on to Outlook V") + version.value());
-        progress->tellEm(QStringLiteral("Opening Outlook Contacts Folder"));
+        progress->tellEm(QStringLiteral("Opened the folders, version ") + version.value());
+        progress->tellEm(QStringLiteral("Opening the contacts folder"));
         if (PimResult r = openContacts(session); !r)
             return fail(r);
-        progress->tellEm(QStringLiteral("Opened Outlook Contacts Folder"));
+        progress->tellEm(QStringLiteral("Opened the contacts folder"));
         const qint32 n = readableCount(*session.items);
         if (n > 0)
             progress->setProgressMaximum(n);
@@ -171,15 +171,16 @@ bool OutlookContacts::tryOutlook() {
             progress->tellEm(item->FileAs);
             progress->setProgressValue(i);
         }
-        progress->tellEm(QStringLiteral("Logging off Outlook"));
+        progress->tellEm(QStringLiteral("Closing the folders"));
         if (PimResult r = session.mapi->logoff(); !r)
             return fail(r);
-        progress->tellEm(QStringLiteral("Logged off Outlook"));
+        progress->tellEm(QStringLiteral("Closed the folders"));
         m_outlookError = false;
     }
     OutlookProgress::focusWindow(m_parentForm);
-    UiServices::instance().messageBox(QStringLiteral("Connection to Outlook was successful."),
-                                      QStringLiteral("Test Outlook"), UiServices::Icon::Information,
-                                      UiServices::Buttons::Ok);
+    UiServices::instance().messageBox(
+        QStringLiteral("The contacts folder was read. Corvane can use the mail, calendar and "
+                       "contacts folders."),
+        QStringLiteral("Test Folders"), UiServices::Icon::Information, UiServices::Buttons::Ok);
     return true;
 }

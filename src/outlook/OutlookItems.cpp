@@ -4,6 +4,7 @@
 #include "pim/PimApplication.h"
 #include "settings/User.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <functional>
 
@@ -34,7 +35,47 @@ Result steps(std::initializer_list<std::function<Result()>> list) {
     return {};
 }
 
+// Notes, however the command ends, the file its item was written to.
+class WrittenTo {
+public:
+    WrittenTo(QString& written, const PimApplication::Item& item)
+        : m_written(written), m_item(item) {}
+    ~WrittenTo() { m_written = m_item.location(); }
+    WrittenTo(const WrittenTo&) = delete;
+    WrittenTo& operator=(const WrittenTo&) = delete;
+
+private:
+    QString& m_written;
+    const PimApplication::Item& m_item;
+};
+
+// The item a command makes, as the messages name it.
+QString itemName(OutlookItems::Command command) {
+    switch (command) {
+    case OutlookItems::Command::Appointment:
+        return QStringLiteral("appointment");
+    case OutlookItems::Command::Task:
+        return QStringLiteral("task");
+    case OutlookItems::Command::Email:
+    case OutlookItems::Command::Send:
+        break;
+    }
+    return QStringLiteral("mail message");
+}
+
 } // namespace
+
+QString OutlookItems::writtenText(Command command, const QString& path, const QString& failure) {
+    return QStringLiteral("The %1 was saved as \"%2\", but it could not be opened: %3\n\nDo you "
+                          "want to open its folder?")
+        .arg(itemName(command), QDir::toNativeSeparators(path), failure);
+}
+
+QString OutlookItems::writtenNote(Command command, const QString& path) {
+    QString name = itemName(command);
+    name[0] = name[0].toUpper();
+    return QStringLiteral("%1 saved as %2").arg(name, QDir::toNativeSeparators(path));
+}
 
 QString OutlookItems::itemSubject(const QString& company, const QString& description) {
     QStringList parts;
@@ -45,11 +86,13 @@ QString OutlookItems::itemSubject(const QString& company, const QString& descrip
 }
 
 Result OutlookItems::createAppointment(const QString& subject, const QString& body) {
+    m_written.clear();
     return inSession(m_store, [&](PimApplication& application) -> Result {
         auto item = application.createAppointmentItem();
         if (!item)
             return item.result();
         auto& appointment = *item.value();
+        const WrittenTo written(m_written, appointment);
         return steps({[&] { return appointment.setStart(QDateTime::currentDateTime()); },
                       [&] { return appointment.setDuration(AppointmentMinutes); },
                       [&] { return appointment.setSubject(subject); },
@@ -61,11 +104,13 @@ Result OutlookItems::createAppointment(const QString& subject, const QString& bo
 }
 
 Result OutlookItems::createTask(const QString& subject, const QString& body) {
+    m_written.clear();
     return inSession(m_store, [&](PimApplication& application) -> Result {
         auto item = application.createTaskItem();
         if (!item)
             return item.result();
         auto& task = *item.value();
+        const WrittenTo written(m_written, task);
         return steps({[&] { return task.setDueDate(QDateTime::currentDateTime()); },
                       [&] { return task.setSubject(subject); }, [&] { return task.setBody(body); },
                       [&] { return task.save(); }, [&] { return task.display(); }});
@@ -73,11 +118,13 @@ Result OutlookItems::createTask(const QString& subject, const QString& body) {
 }
 
 Result OutlookItems::createOutlookMail(const QString& theAttachment, const QString& body) {
+    m_written.clear();
     return inSession(m_store, [&](PimApplication& application) -> Result {
         auto item = application.createMailItem();
         if (!item)
             return item.result();
         auto& mail = *item.value();
+        const WrittenTo written(m_written, mail);
         if (theAttachment.isEmpty())
             return steps({[&] { return mail.setBody(body); }, [&] { return mail.save(); },
                           [&] { return mail.display(); }});

@@ -15,8 +15,10 @@ class User;
 // builds its item, saves it and opens it for the user (a calendar file in his calendar program,
 // a mail in a compose window); nothing is ever sent from here.
 //
-// A command that fails returns the failure; the window then asks FailureText / FailureTitle with
-// Yes and No and no icon, and passes the answer to KeepUsingOutlook.
+// A command that fails returns the failure. When its item was written nonetheless (written()
+// names the file), the window says where; only when nothing could be written does it ask
+// FailureText / FailureTitle with Yes and No and no icon, and pass the answer to
+// KeepUsingOutlook.
 class OutlookItems {
 public:
     enum class Command { Appointment, Task, Email, Send };
@@ -42,6 +44,15 @@ public:
     // is saved, the profile's LastSent becomes today and the profile is saved.
     Result createOutlookMail(const QString& theAttachment, const QString& body = QString());
 
+    // The file the latest command wrote its item to, also when no program opened it
+    // afterwards; empty when it wrote none.
+    const QString& written() const { return m_written; }
+    // What the window says when the item was written to `path` but `failure` kept it from being
+    // opened: where it is, and the offer to open its folder (asked with Yes and No).
+    static QString writtenText(Command command, const QString& path, const QString& failure);
+    // The status-bar note after an item was written and opened.
+    static QString writtenNote(Command command, const QString& path);
+
     // The question asked after a failed command, with its title.
     static QString failureText(Command command);
     static QString failureTitle(Command command);
@@ -53,4 +64,5 @@ public:
 private:
     User& m_user;
     SettingsStore& m_store;
+    QString m_written;
 };

@@ -125,6 +125,7 @@ public:
                                           .arg(QDir::toNativeSeparators(m_path)));
         return {};
     }
+    QString location() const override { return m_path; }
 
 protected:
     virtual PimValue<QByteArray> text(const QString& uid, const QDateTime& stamp) const = 0;
@@ -273,8 +274,12 @@ public:
         if (m_path.isEmpty())
             m_path = freeFileName(m_folders->draftsFolder(), QStringLiteral("Mail"),
                                   QStringLiteral(".eml"));
-        return writeFile(m_path, m_draft.toMime(QDateTime::currentDateTime(), m_messageId));
+        PimResult written =
+            writeFile(m_path, m_draft.toMime(QDateTime::currentDateTime(), m_messageId));
+        m_written = m_written || written.ok();
+        return written;
     }
+    QString location() const override { return m_written ? m_path : QString(); }
     PimResult display() override {
         if (m_path.isEmpty())
             if (PimResult saved = save(); !saved)
@@ -305,6 +310,7 @@ private:
     MailDraft m_draft;
     QStringList m_sources;
     QString m_path;
+    bool m_written = false;
 };
 
 } // namespace

@@ -67,6 +67,9 @@ public:
         virtual PimResult save() = 0;
         // Opens the item for the user in his program and returns at once.
         virtual PimResult display() = 0;
+        // The file a successful Save wrote the item to; empty before one, and for items that
+        // are kept where the user cannot open them as a file.
+        virtual QString location() const { return QString(); }
     };
 
     class AppointmentItem : public Item {

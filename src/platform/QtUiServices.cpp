@@ -1,5 +1,7 @@
 #include "platform/QtUiServices.h"
 
+#include "platform/AccessKeys.h"
+
 #include "platform/QtWorkProgress.h"
 
 #include <QApplication>
@@ -73,6 +75,7 @@ private:
 UiServices::Answer QtUiServices::messageBox(const QString& text, const QString& title, Icon icon,
                                             Buttons buttons) {
     QMessageBox box(toQt(icon), title, text, toQt(buttons), QApplication::activeWindow());
+    AccessKeys::assignButtons(&box);
     DismissWatcher watcher;
     box.installEventFilter(&watcher);
     const int clicked = box.exec();

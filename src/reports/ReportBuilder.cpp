@@ -5,9 +5,11 @@
 #include "store/ValueLists.h"
 
 #include <QCollator>
+#include <QHash>
 #include <QLocale>
 #include <algorithm>
 #include <climits>
+#include <limits>
 #include <map>
 #include <numeric>
 
@@ -117,72 +119,164 @@ private:
         return m_collator.compare(a.text, b.text);
     }
 
-    int compareField(const QString& field, const ReportRecord& a, const ReportRecord& b) const {
-        const auto numbers = [](double x, double y) { return x < y ? -1 : (x > y ? 1 : 0); };
-        if (field == QLatin1String("Revenue"))
-            return numbers(a.revenue, b.revenue);
-        if (field == QLatin1String("Weighted"))
-            return numbers(a.weighted, b.weighted);
-        if (field == QLatin1String("UnitPrice"))
-            return numbers(a.unitPrice, b.unitPrice);
-        if (field == QLatin1String("Quantity"))
-            return numbers(a.quantity, b.quantity);
-        if (field == QLatin1String("Probability"))
-            return numbers(a.probability, b.probability);
-        if (field == QLatin1String("RecordNumber"))
-            return numbers(a.field(0).toDouble(), b.field(0).toDouble());
-        if (field == QLatin1String("OrderDate")) {
-            // Records without a valid date come last.
-            if (a.orderDate.isValid() != b.orderDate.isValid())
-                return a.orderDate.isValid() ? -1 : 1;
-            return numbers(a.orderDate.toJulianDay(), b.orderDate.toJulianDay());
+    // The ranks of texts in the collator's order (equal texts share a rank): the collator
+    // compares each distinct text a few times instead of each record many times.
+    std::vector<int> textRanks(const std::vector<const QString*>& texts) const {
+        QHash<QString, int> distinct;
+        for (const QString* text : texts)
+            distinct.insert(*text, 0);
+        QStringList sorted = distinct.keys();
+        std::sort(sorted.begin(), sorted.end(),
+                  [&](const QString& a, const QString& b) { return m_collator.compare(a, b) < 0; });
+        int rank = 0;
+        for (qsizetype i = 0; i < sorted.size(); ++i) {
+            if (i > 0 && m_collator.compare(sorted[i - 1], sorted[i]) != 0)
+                ++rank;
+            distinct[sorted[i]] = rank;
         }
-        const int index = ReportRecord::fieldIndex(field);
-        return m_collator.compare(a.field(index), b.field(index));
+        std::vector<int> ranks;
+        ranks.reserve(texts.size());
+        for (const QString* text : texts)
+            ranks.push_back(distinct.value(*text));
+        return ranks;
+    }
+
+    // A sort key's value for each record, compared as a number.
+    std::vector<double> sortValues(const QString& field) const {
+        std::vector<double> values;
+        values.reserve(m_records.size());
+        const auto each = [&](auto value) {
+            for (const ReportRecord& r : m_records)
+                values.push_back(value(r));
+        };
+        if (field == QLatin1String("Revenue")) {
+            each([](const ReportRecord& r) { return r.revenue; });
+        } else if (field == QLatin1String("Weighted")) {
+            each([](const ReportRecord& r) { return r.weighted; });
+        } else if (field == QLatin1String("UnitPrice")) {
+            each([](const ReportRecord& r) { return r.unitPrice; });
+        } else if (field == QLatin1String("Quantity")) {
+            each([](const ReportRecord& r) { return r.quantity; });
+        } else if (field == QLatin1String("Probability")) {
+            each([](const ReportRecord& r) { return r.probability; });
+        } else if (field == QLatin1String("RecordNumber")) {
+            each([](const ReportRecord& r) { return r.field(0).toDouble(); });
+        } else if (field == QLatin1String("OrderDate")) {
+            // Records without a valid date come last.
+            each([](const ReportRecord& r) {
+                return r.orderDate.isValid() ? double(r.orderDate.toJulianDay())
+                                             : std::numeric_limits<double>::infinity();
+            });
+        } else {
+            const int index = ReportRecord::fieldIndex(field);
+            std::vector<const QString*> texts;
+            texts.reserve(m_records.size());
+            for (const ReportRecord& r : m_records)
+                texts.push_back(&r.field(index));
+            for (int rank : textRanks(texts))
+                values.push_back(rank);
+        }
+        return values;
     }
 
     // The records in the template's order, grouped by `group` when given.
     std::vector<int> ordered(const QString& group) const {
         std::vector<int> order(m_records.size());
         std::iota(order.begin(), order.end(), 0);
-        std::vector<GroupKey> keys;
+        // Groups by rank, then by their text's rank; then the sort keys.
+        std::vector<std::pair<int, int>> groups;
         if (!group.isEmpty()) {
+            std::vector<GroupKey> keys;
             keys.reserve(m_records.size());
             for (const ReportRecord& r : m_records)
                 keys.push_back(groupKey(group, r));
+            std::vector<const QString*> texts;
+            texts.reserve(keys.size());
+            for (const GroupKey& key : keys)
+                texts.push_back(&key.text);
+            const std::vector<int> ranks = textRanks(texts);
+            for (size_t i = 0; i < keys.size(); ++i)
+                groups.emplace_back(keys[i].rank, ranks[i]);
         }
+        std::vector<std::pair<std::vector<double>, bool>> sorts;
+        for (const ReportTemplate::SortKey& key : m_t.sort)
+            sorts.emplace_back(sortValues(key.field), key.descending);
         std::stable_sort(order.begin(), order.end(), [&](int x, int y) {
-            if (!keys.empty()) {
-                const int byGroup = compareKeys(keys[size_t(x)], keys[size_t(y)]);
-                if (byGroup != 0)
-                    return byGroup < 0;
-            }
-            for (const ReportTemplate::SortKey& key : m_t.sort) {
-                const int c = compareField(key.field, m_records[size_t(x)], m_records[size_t(y)]);
-                if (c != 0)
-                    return key.descending ? c > 0 : c < 0;
+            if (!groups.empty() && groups[size_t(x)] != groups[size_t(y)])
+                return groups[size_t(x)] < groups[size_t(y)];
+            for (const auto& [values, descending] : sorts) {
+                const double a = values[size_t(x)];
+                const double b = values[size_t(y)];
+                if (a != b)
+                    return descending ? a > b : a < b;
             }
             return false;
         });
         return order;
     }
 
-    QString cellText(const QString& field, const ReportRecord& r, double runningRevenue,
-                     double total) const {
-        if (field == QLatin1String("Revenue"))
-            return LocaleText::currency(r.revenue);
-        if (field == QLatin1String("UnitPrice"))
-            return LocaleText::currency(r.unitPrice);
-        if (field == QLatin1String("Weighted"))
-            return LocaleText::currency(r.weighted);
-        if (field == QLatin1String("Share"))
-            return shareText(runningRevenue, total);
-        if (field == QLatin1String("OrderDate")) {
-            if (r.orderDate.isValid())
-                return LocaleText::shortDate(r.orderDate);
-            return QStringList{r.field(16), r.field(17), r.field(18)}.join(QLatin1Char(' '));
+    // An amount in the currency format; prices and other amounts that come back are written
+    // once each.
+    QString currency(double amount) const {
+        auto found = m_currencyTexts.constFind(amount);
+        if (found == m_currencyTexts.constEnd()) {
+            if (m_currencyTexts.size() > 100000)
+                m_currencyTexts.clear();
+            found = m_currencyTexts.insert(amount, LocaleText::currency(amount));
         }
-        return r.field(ReportRecord::fieldIndex(field));
+        return *found;
+    }
+
+    // Where a cell's text comes from: a value read from the record, or a field's text.
+    struct CellSource {
+        enum class Kind { Revenue, UnitPrice, Weighted, Share, OrderDate, Text };
+        Kind kind = Kind::Text;
+        int index = -1;  // of the field, for Text
+        QString caption; // the field's caption, for a row's second line
+        bool freeText = false;
+    };
+
+    static CellSource sourceOf(const QString& field) {
+        using Kind = CellSource::Kind;
+        CellSource source;
+        source.kind = field == QLatin1String("Revenue")     ? Kind::Revenue
+                      : field == QLatin1String("UnitPrice") ? Kind::UnitPrice
+                      : field == QLatin1String("Weighted")  ? Kind::Weighted
+                      : field == QLatin1String("Share")     ? Kind::Share
+                      : field == QLatin1String("OrderDate") ? Kind::OrderDate
+                                                            : Kind::Text;
+        source.index = ReportRecord::fieldIndex(field);
+        source.caption = ReportBuilder::caption(field);
+        source.freeText = isFreeText(field);
+        return source;
+    }
+
+    QString cellText(const CellSource& source, const ReportRecord& r, double runningRevenue,
+                     double total) const {
+        using Kind = CellSource::Kind;
+        switch (source.kind) {
+        case Kind::Revenue:
+            return currency(r.revenue);
+        case Kind::UnitPrice:
+            return currency(r.unitPrice);
+        case Kind::Weighted:
+            return currency(r.weighted);
+        case Kind::Share:
+            return shareText(runningRevenue, total);
+        case Kind::OrderDate:
+            if (r.orderDate.isValid()) {
+                // A report has few dates and many records: each date is written once.
+                auto found = m_dateTexts.constFind(r.orderDate.toJulianDay());
+                if (found == m_dateTexts.constEnd())
+                    found = m_dateTexts.insert(r.orderDate.toJulianDay(),
+                                               LocaleText::shortDate(r.orderDate));
+                return *found;
+            }
+            return QStringList{r.field(16), r.field(17), r.field(18)}.join(QLatin1Char(' '));
+        case Kind::Text:
+            break;
+        }
+        return source.index >= 0 ? r.field(source.index) : QString();
     }
 
     int listColumns() {
@@ -194,6 +288,7 @@ private:
             set.rightAligned.append(ReportTemplate::isAmount(column.field) ||
                                     OpportunityFields::isAmount(column.field) ||
                                     column.field == QLatin1String("Share"));
+            set.cuttable.append(isFreeText(column.field));
         }
         m_content.columnSets.push_back(set);
         return static_cast<int>(m_content.columnSets.size()) - 1;
@@ -239,14 +334,28 @@ private:
                           : countText(count) + QStringLiteral(" opportunities");
     }
 
-    QString lineText(const ReportRecord& r) const {
-        QStringList parts;
-        for (const QString& field : m_t.lineFields) {
-            const QString value = cellText(field, r, 0, 0);
-            if (!value.isEmpty())
-                parts.append(ReportBuilder::caption(field) + QStringLiteral(": ") + value);
+    // A row's second line; the first free text in it (a note) is the part that may be cut.
+    void setLine(ReportContent::Band& row, const ReportRecord& r) const {
+        QString line;
+        for (const CellSource& source : m_lineSources) {
+            const QString value = cellText(source, r, 0, 0);
+            if (value.isEmpty())
+                continue;
+            if (!line.isEmpty())
+                line += QStringLiteral("   ");
+            line += source.caption;
+            line += QStringLiteral(": ");
+            if (row.lineCutFrom < 0 && source.freeText) {
+                row.lineCutFrom = line.size();
+                row.lineCutLength = value.size();
+            }
+            line += value;
         }
-        return parts.join(QStringLiteral("   "));
+        row.line = line;
+    }
+
+    static bool isFreeText(const QString& field) {
+        return field == QLatin1String("Description") || field == QLatin1String("Note");
     }
 
     // Bars of at most this many periods make one chart; more make several, one after another.
@@ -284,6 +393,10 @@ private:
         const QString group = m_t.groups.isEmpty() ? QString() : m_t.groups.first();
         const std::vector<int> order = ordered(group);
         const int columns = listColumns();
+        for (const ReportTemplate::Column& column : m_t.columns)
+            m_columnSources.push_back(sourceOf(column.field));
+        for (const QString& field : m_t.lineFields)
+            m_lineSources.push_back(sourceOf(field));
 
         // The groups with their sums first: the chart comes before the rows.
         std::vector<std::pair<QString, Sums>> groups;
@@ -328,10 +441,11 @@ private:
             ReportContent::Band row;
             row.kind = Kind::Row;
             row.columnSet = columns;
-            for (const ReportTemplate::Column& column : m_t.columns)
-                row.cells.append(cellText(column.field, r, running, all.revenue));
+            row.cells.reserve(qsizetype(m_columnSources.size()));
+            for (const CellSource& source : m_columnSources)
+                row.cells.append(cellText(source, r, running, all.revenue));
             if (!m_t.lineFields.isEmpty())
-                row.line = lineText(r);
+                setLine(row, r);
             m_content.bands.push_back(std::move(row));
             const bool lastOfGroup = i + 1 == order.size() || groupOf[i + 1] != groupOf[i];
             if (!group.isEmpty() && lastOfGroup) {
@@ -380,6 +494,7 @@ private:
             set.headings.append(ReportBuilder::caption(group));
             set.widths.append(3);
             set.rightAligned.append(false);
+            set.cuttable.append(false);
             for (const QString& total : m_t.totals) {
                 set.headings.append(
                     total == QLatin1String("Count")      ? QStringLiteral("Opportunities")
@@ -388,6 +503,7 @@ private:
                                                          : QStringLiteral("Share of revenue"));
                 set.widths.append(total == QLatin1String("Count") ? 1.2 : 1.6);
                 set.rightAligned.append(true);
+                set.cuttable.append(false);
             }
             m_content.columnSets.push_back(set);
             const int columns = static_cast<int>(m_content.columnSets.size()) - 1;
@@ -425,7 +541,9 @@ private:
             total.cells = QStringList{QString()} + figures(all);
             total.text = QStringLiteral("Total");
             m_content.bands.push_back(total);
-            m_content.bands.push_back({Kind::Gap, -1, {}, {}, {}, -1});
+            ReportContent::Band gap;
+            gap.kind = Kind::Gap;
+            m_content.bands.push_back(gap);
         }
 
         // The pipeline at a glance.
@@ -434,8 +552,10 @@ private:
             if (r.field(15) == QLatin1String("Yes"))
                 forecast.add(r);
         }
-        m_content.columnSets.push_back(
-            {{QStringLiteral("Pipeline"), QStringLiteral("Figure")}, {3, 1.6}, {false, true}});
+        m_content.columnSets.push_back({{QStringLiteral("Pipeline"), QStringLiteral("Figure")},
+                                        {3, 1.6},
+                                        {false, true},
+                                        {false, false}});
         const int columns = static_cast<int>(m_content.columnSets.size()) - 1;
         ReportContent::Band title;
         title.kind = Kind::SectionTitle;
@@ -467,6 +587,10 @@ private:
     const std::vector<ReportRecord>& m_records;
     QCollator m_collator;
     ReportContent m_content;
+    std::vector<CellSource> m_columnSources;
+    std::vector<CellSource> m_lineSources;
+    mutable QHash<qint64, QString> m_dateTexts;
+    mutable QHash<double, QString> m_currencyTexts;
 };
 
 } // namespace

@@ -12,6 +12,9 @@ struct ReportContent {
         QStringList headings;
         QList<double> widths; // relative
         QList<bool> rightAligned;
+        // Columns of free text (descriptions, notes) that may be cut with "…" where the page
+        // is too narrow; every other column is sized to show its widest value whole.
+        QList<bool> cuttable;
     };
     struct Band {
         enum class Kind { SectionTitle, GroupHeader, Row, Subtotal, Total, Chart, Gap };
@@ -20,7 +23,11 @@ struct ReportContent {
         QString text;       // the label of a title, group header, subtotal or total
         QStringList cells;  // one per column; a subtotal's label runs up to its first cell
         QString line;       // a row's second line, or ""
-        int chart = -1;     // the chart's data, for a Chart band
+        // The part of the line that may be cut where the line is too long (a note), as a
+        // position and a length in `line`; -1 when no part may be.
+        qsizetype lineCutFrom = -1;
+        qsizetype lineCutLength = 0;
+        int chart = -1; // the chart's data, for a Chart band
     };
     struct ChartSeries {
         QStringList categories; // plain text; a line break starts a second line

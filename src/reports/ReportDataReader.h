@@ -10,8 +10,9 @@
 
 // Reads the opportunities of a sales database file for a report, read-only: the file is opened
 // defensively without write access, so a report never changes or locks out the file for longer
-// than its read. Records are read as the application reads them when it opens the file: a
-// record with a NULL field or a record number seen before is left out.
+// than its read. The records are those the window shows of the file: a record without a usable
+// record number, or with a number seen before, is left out (also when only the later one meets
+// the conditions).
 class ReportDataReader {
 public:
     // Conditions "field equals text", all of which a record must meet; the texts are bound.

@@ -25,7 +25,7 @@ QString ReportMail::subject(const ReportDocument& document) {
 }
 
 Result ReportMail::send(ReportDocument& document, const ReportEngine::MailSettings& mail,
-                        SettingsStore& settings) {
+                        SettingsStore& settings, const ProgressCallback& progress) {
     const auto failed = [](const QString& why) {
         return Result::failure(QStringLiteral("The report could not be mailed: %1").arg(why));
     };
@@ -33,7 +33,9 @@ Result ReportMail::send(ReportDocument& document, const ReportEngine::MailSettin
     if (!folder.isValid())
         return failed(QStringLiteral("no temporary folder can be made."));
     const QString pdf = folder.filePath(attachmentName(document));
-    const Result written = document.writePdf(pdf);
+    const Result written = document.writePdf(pdf, progress);
+    if (written.isCancelled())
+        return written;
     if (!written)
         return failed(written.message() + QLatin1Char('.'));
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Result.h"
+#include "platform/WorkProgress.h"
 #include "reports/ReportEngine.h"
 
 class ReportDocument;
@@ -13,7 +14,8 @@ public:
     // The attachment's file name: the title, without characters file systems refuse, ".pdf".
     static QString attachmentName(const ReportDocument& document);
     static QString subject(const ReportDocument& document);
-    // The mail draft goes to the drafts folder that `settings` names.
+    // The mail draft goes to the drafts folder that `settings` names. `progress` hears how far
+    // the PDF is; when it answers false, nothing is mailed and the result is cancelled.
     static Result send(ReportDocument& document, const ReportEngine::MailSettings& mail,
-                       SettingsStore& settings);
+                       SettingsStore& settings, const ProgressCallback& progress = {});
 };

@@ -1,12 +1,14 @@
 #include "reports/ReportPreviewWindow.h"
 
 #include "platform/UiServices.h"
+#include "platform/WorkProgress.h"
 #include "reports/ReportDocument.h"
 #include "reports/ReportMail.h"
 #include "reports/ReportPageView.h"
 
 #include <QAction>
 #include <QDir>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QKeySequence>
 #include <QLabel>
@@ -155,12 +157,16 @@ void ReportPreviewWindow::printReport() {
     }
     Result printed;
     {
-        WaitCursor wait;
-        printed = m_document->print(printer, from, to);
+        // The pages go to the printer with a progress dialog; a cancel stops them and asks the
+        // printing system to drop the job (Qt's CUPS printing cannot: it prints what was made).
+        const auto work = UiServices::instance().startWork(
+            QStringLiteral("Print Report"),
+            QStringLiteral("Printing %1...").arg(m_document->content().title));
+        printed = m_document->print(printer, from, to, work->callback(), [&] { printer.abort(); });
     }
     // The printer's paper may differ from the preview's: lay the preview out again.
     restorePreview();
-    if (!printed)
+    if (!printed && !printed.isCancelled())
         UiServices::instance().messageBox(
             QStringLiteral("The report could not be printed: %1.").arg(printed.message()),
             QStringLiteral("Print Report"), UiServices::Icon::Critical, UiServices::Buttons::Ok);
@@ -179,11 +185,13 @@ void ReportPreviewWindow::savePdf() {
         return;
     Result written;
     {
-        WaitCursor wait;
-        written = m_document->writePdf(*path);
+        // A cancel leaves the chosen file as it was: the PDF takes its place only when complete.
+        const auto work = UiServices::instance().startWork(
+            request.title, QStringLiteral("Writing %1...").arg(QFileInfo(*path).fileName()));
+        written = m_document->writePdf(*path, work->callback());
     }
     restorePreview();
-    if (!written)
+    if (!written && !written.isCancelled())
         UiServices::instance().messageBox(
             QStringLiteral("Could not write the PDF file %1: %2.")
                 .arg(QDir::toNativeSeparators(*path), written.message()),
@@ -193,11 +201,13 @@ void ReportPreviewWindow::savePdf() {
 void ReportPreviewWindow::mailReport() {
     Result sent;
     {
-        WaitCursor wait;
-        sent = ReportMail::send(*m_document, m_mail, m_settings);
+        const auto work = UiServices::instance().startWork(
+            QStringLiteral("Mail Report"),
+            QStringLiteral("Making the PDF of %1...").arg(m_document->content().title));
+        sent = ReportMail::send(*m_document, m_mail, m_settings, work->callback());
     }
     restorePreview();
-    if (!sent)
+    if (!sent && !sent.isCancelled())
         UiServices::instance().messageBox(sent.message(), QStringLiteral("Mail Report"),
                                           UiServices::Icon::Critical, UiServices::Buttons::Ok);
 }

@@ -4,6 +4,7 @@
 #include <QPaintDevice>
 #include <QPainter>
 #include <QTextLayout>
+#include <cmath>
 
 namespace {
 // The memory the shaped texts may take, roughly, in bytes.
@@ -13,6 +14,8 @@ constexpr qsizetype FixedCost = 600;
 constexpr qsizetype CostPerCharacter = 48;
 
 const QChar Ellipsis(0x2026);
+// The smallest size a text is shrunk to, in points.
+constexpr double MinimumPoints = 3;
 } // namespace
 
 struct ReportTextCache::Entry {
@@ -47,28 +50,77 @@ const ReportTextCache::FontMetrics& ReportTextCache::metricsOf(QPainter& painter
     return *found;
 }
 
+std::unique_ptr<ReportTextCache::Entry> ReportTextCache::layOut(QPainter& painter,
+                                                                const QFont& font, double room,
+                                                                const QString& text) const {
+    auto entry = std::make_unique<Entry>();
+    entry->layout = std::make_unique<QTextLayout>(text, font, painter.device());
+    QTextOption option;
+    option.setWrapMode(QTextOption::NoWrap);
+    entry->layout->setTextOption(option);
+    entry->layout->setCacheEnabled(true); // keep the glyphs for every later drawing
+    entry->layout->beginLayout();
+    QTextLine line = entry->layout->createLine();
+    line.setLineWidth(qMax(room, 1.0));
+    entry->layout->endLayout();
+    entry->width = line.naturalTextWidth();
+    entry->ascent = line.ascent();
+    return entry;
+}
+
+std::unique_ptr<ReportTextCache::Entry>
+ReportTextCache::shrunk(QPainter& painter, const QFont& font, double room, const QString& text,
+                        std::unique_ptr<Entry> whole) const {
+    // The size steps down in quarter points, as far as the room asks; the width of a text is
+    // nearly proportional to the size, and a step more is taken where it is not quite.
+    double points = font.pointSizeF();
+    std::unique_ptr<Entry> entry = std::move(whole);
+    while (entry->width > room && points > MinimumPoints) {
+        const double wanted = points * room / entry->width;
+        points = qMax(MinimumPoints, qMin(points - 0.25, std::floor(wanted * 4) / 4));
+        QFont smaller = font;
+        smaller.setPointSizeF(points);
+        entry = layOut(painter, smaller, room, text);
+    }
+    return entry;
+}
+
 std::unique_ptr<ReportTextCache::Entry> ReportTextCache::shape(QPainter& painter, const QFont& font,
                                                                const FontMetrics& metrics,
-                                                               double room,
-                                                               const QString& text) const {
-    const auto layoutOf = [&](const QString& shown, double& width, double& ascent) {
-        auto layout = std::make_unique<QTextLayout>(shown, font, painter.device());
-        QTextOption option;
-        option.setWrapMode(QTextOption::NoWrap);
-        layout->setTextOption(option);
-        layout->setCacheEnabled(true); // keep the glyphs for every later drawing
-        layout->beginLayout();
-        QTextLine line = layout->createLine();
-        line.setLineWidth(qMax(room, 1.0));
-        layout->endLayout();
-        width = line.naturalTextWidth();
-        ascent = line.ascent();
-        return layout;
-    };
-    auto entry = std::make_unique<Entry>();
-    entry->layout = layoutOf(text, entry->width, entry->ascent);
+                                                               double room, const QString& text,
+                                                               Fit fit, qsizetype cutFrom,
+                                                               qsizetype cutLength) const {
+    auto entry = layOut(painter, font, room, text);
     if (entry->width <= room)
         return entry;
+    if (fit == Fit::Shrink)
+        return shrunk(painter, font, room, text, std::move(entry));
+
+    if (cutLength > 0) {
+        // Only a part may be cut: as many of its characters as fit, found by halving.
+        const QString before = text.left(cutFrom);
+        const QString part = text.mid(cutFrom, cutLength);
+        const QString after = text.mid(cutFrom + cutLength);
+        const auto shownWith = [&](qsizetype kept) {
+            return before + part.left(kept) + Ellipsis + after;
+        };
+        qsizetype low = 0;
+        qsizetype high = part.size() - 1;
+        std::unique_ptr<Entry> best = layOut(painter, font, room, shownWith(0));
+        if (best->width > room)
+            return shrunk(painter, font, room, shownWith(0), std::move(best));
+        while (low < high) {
+            const qsizetype middle = (low + high + 1) / 2;
+            auto tried = layOut(painter, font, room, shownWith(middle));
+            if (tried->width <= room) {
+                low = middle;
+                best = std::move(tried);
+            } else {
+                high = middle - 1;
+            }
+        }
+        return best;
+    }
 
     // Too wide: as many characters as fit before the ellipsis, found on the shaped line.
     const QTextLine line = entry->layout->lineAt(0);
@@ -78,9 +130,7 @@ std::unique_ptr<ReportTextCache::Entry> ReportTextCache::shape(QPainter& painter
     while (cut > 0 && line.cursorToX(cut) + metrics.ellipsis > room)
         cut = entry->layout->previousCursorPosition(cut);
     for (;;) {
-        const QString shown = text.left(cut) + Ellipsis;
-        auto elided = std::make_unique<Entry>();
-        elided->layout = layoutOf(shown, elided->width, elided->ascent);
+        auto elided = layOut(painter, font, room, text.left(cut) + Ellipsis);
         // Kerning at the cut may still make it a little wider: one character less then.
         if (elided->width <= room || cut == 0)
             return elided;
@@ -89,7 +139,8 @@ std::unique_ptr<ReportTextCache::Entry> ReportTextCache::shape(QPainter& painter
 }
 
 void ReportTextCache::drawCell(QPainter& painter, const QFont& font, const QRectF& rect,
-                               const QString& text, Qt::Alignment align) {
+                               const QString& text, Qt::Alignment align, Fit fit, qsizetype cutFrom,
+                               qsizetype cutLength) {
     if (text.isEmpty())
         return;
     const int dpi = painter.device()->logicalDpiY();
@@ -98,11 +149,16 @@ void ReportTextCache::drawCell(QPainter& painter, const QFont& font, const QRect
         m_dpi = dpi;
     }
     const FontMetrics& metrics = metricsOf(painter, font);
-    const Key key{&font, int(rect.width() * 100), text};
+    if (cutLength <= 0 || cutFrom < 0 || cutFrom + cutLength > text.size())
+        cutFrom = cutLength = 0;
+    else
+        fit = Fit::Cut;
+    const int how = cutLength > 0 ? 2 + int(cutFrom) : int(fit);
+    const Key key{&font, int(rect.width() * 100), how, text};
     Entry* entry = m_entries.object(key);
     std::unique_ptr<Entry> uncached;
     if (!entry) {
-        uncached = shape(painter, font, metrics, rect.width(), text);
+        uncached = shape(painter, font, metrics, rect.width(), text, fit, cutFrom, cutLength);
         entry = uncached.get();
     }
     const double x = (align & Qt::AlignRight) ? rect.right() - entry->width : rect.left();

@@ -1,13 +1,13 @@
 #include "settings/OptionsDialog.h"
 
-#include "platform/DialogButtons.h"
-
-#include <QDialogButtonBox>
-
 #include "outlook/OutlookContacts.h"
 #include "pim/FilePimApplication.h"
 #include "pim/PimFolders.h"
+#include "platform/AccessKeys.h"
+#include "platform/DialogButtons.h"
 #include "platform/LocaleText.h"
+#include "platform/ScreenFit.h"
+#include "platform/ScrollPanel.h"
 #include "platform/SettingsStore.h"
 #include "platform/UiServices.h"
 #include "settings/ColumnsInfo.h"
@@ -17,6 +17,7 @@
 #include "store/OpportunityFields.h"
 
 #include <QCheckBox>
+#include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -30,8 +31,8 @@
 #include <QVBoxLayout>
 
 namespace {
-const QString SelectAllCaption = QStringLiteral("Select All");
-const QString UnselectAllCaption = QStringLiteral("Unselect All");
+const QString SelectAllCaption = QStringLiteral("Se&lect All");
+const QString UnselectAllCaption = QStringLiteral("Unse&lect All");
 
 struct FolderSetting {
     const char* key;
@@ -88,6 +89,9 @@ OptionsDialog::OptionsDialog(User& user, ColumnsInfo& columns, SortChoice& sorti
     setObjectName(QStringLiteral("OptionsDialog"));
     setWindowTitle(QStringLiteral("Options"));
     setModal(false);
+    // The pages scroll in a window smaller than they need; the buttons stay in sight.
+    auto* scroll = new ScrollPanel(this);
+    scroll->setWidget(m_frames);
 
     m_tabOptions->setObjectName(QStringLiteral("tabOptions"));
     m_tabOptions->setExpanding(false);
@@ -112,9 +116,8 @@ OptionsDialog::OptionsDialog(User& user, ColumnsInfo& columns, SortChoice& sorti
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_tabOptions);
-    layout->addWidget(m_frames);
+    layout->addWidget(scroll);
     layout->addWidget(buttons.box);
-    layout->setSizeConstraint(QLayout::SetMinimumSize);
 
     connect(m_tabOptions, &QTabBar::currentChanged, this, &OptionsDialog::optionsTabChosen);
     connect(buttons.apply, &QPushButton::clicked, this, &OptionsDialog::apply);
@@ -129,6 +132,8 @@ OptionsDialog::OptionsDialog(User& user, ColumnsInfo& columns, SortChoice& sorti
     });
 
     load();
+    AccessKeys::assignButtons(this);
+    ScreenFit::resizeWithin(this);
 }
 
 QWidget* OptionsDialog::buildColumnsFrame() {
@@ -137,7 +142,7 @@ QWidget* OptionsDialog::buildColumnsFrame() {
     m_lstColumns = new QListWidget(frame);
     m_lstColumns->setObjectName(QStringLiteral("lst_Columns"));
     m_lstColumns->setAccessibleName(QStringLiteral("Display Columns"));
-    for (const QString& entry : OpportunityFields::optionsCaptions()) {
+    for (const QString& entry : OpportunityFields::columnCaptions()) {
         auto* item = new QListWidgetItem(entry, m_lstColumns);
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
         item->setCheckState(Qt::Unchecked);
@@ -167,7 +172,7 @@ QWidget* OptionsDialog::buildUserFrame() {
     m_txtTerritory = textBox(frame, "txt_Territory");
     auto* layout = new QFormLayout(frame);
     layout->addRow(buddyLabel(frame, QStringLiteral("&Name"), m_txtUser), m_txtUser);
-    layout->addRow(buddyLabel(frame, QStringLiteral("&Company"), m_txtCompany), m_txtCompany);
+    layout->addRow(buddyLabel(frame, QStringLiteral("C&ompany"), m_txtCompany), m_txtCompany);
     layout->addRow(buddyLabel(frame, QStringLiteral("&Employee ID"), m_txtID), m_txtID);
     layout->addRow(buddyLabel(frame, QStringLiteral("&Territory"), m_txtTerritory), m_txtTerritory);
     return frame;
@@ -187,9 +192,9 @@ QWidget* OptionsDialog::buildConnectPage() {
     QPalette readOnly = m_txtLasteDate->palette();
     readOnly.setColor(QPalette::Base, readOnly.color(QPalette::Window));
     m_txtLasteDate->setPalette(readOnly);
-    m_checkOutlook = new QCheckBox(QStringLiteral("Use &Microsoft Outlook"), frame);
+    m_checkOutlook = new QCheckBox(QStringLiteral("Use &mail and calendar folders"), frame);
     m_checkOutlook->setObjectName(QStringLiteral("checkOutlook"));
-    auto* cmdTest = new QPushButton(QStringLiteral("Test &Outlook"), frame);
+    auto* cmdTest = new QPushButton(QStringLiteral("&Test Folders"), frame);
     cmdTest->setObjectName(QStringLiteral("cmdTest"));
     connect(cmdTest, &QPushButton::clicked, this, &OptionsDialog::testConnection);
     auto* outlook = new QHBoxLayout;
@@ -199,7 +204,7 @@ QWidget* OptionsDialog::buildConnectPage() {
     auto* send = new QFormLayout(frame);
     send->addRow(buddyLabel(frame, QStringLiteral("&User email"), m_txtEmail), m_txtEmail);
     send->addRow(buddyLabel(frame, QStringLiteral("Tar&get email"), m_txtHQemail), m_txtHQemail);
-    send->addRow(buddyLabel(frame, QStringLiteral("c&c email"), m_txtEmailcc), m_txtEmailcc);
+    send->addRow(buddyLabel(frame, QStringLiteral("cc &email"), m_txtEmailcc), m_txtEmailcc);
     send->addRow(buddyLabel(frame, QStringLiteral("Last &sent"), m_txtLasteDate), m_txtLasteDate);
     send->addRow(outlook);
 
@@ -247,7 +252,7 @@ void OptionsDialog::load() {
     m_txtLasteDate->setText(LocaleText::shortDate(m_user.lastSent()));
     m_checkOutlook->setChecked(m_user.useOutlook());
 
-    const QStringList& keys = OpportunityFields::optionsKeys();
+    const QStringList& keys = OpportunityFields::columnKeys();
     for (int row = 0; row < m_lstColumns->count(); ++row) {
         const ColumnStatus* column = m_columns.item(keys.at(row));
         m_lstColumns->item(row)->setCheckState(column && column->isDisplayed() ? Qt::Checked
@@ -349,7 +354,7 @@ void OptionsDialog::apply() {
     (void)shownFolders().save(m_store);
 
     bool columnsChanged = false;
-    const QStringList& keys = OpportunityFields::optionsKeys();
+    const QStringList& keys = OpportunityFields::columnKeys();
     for (int row = 0; row < m_lstColumns->count(); ++row) {
         ColumnStatus* column = m_columns.item(keys.at(row));
         if (!column)

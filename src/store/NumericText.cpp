@@ -2,6 +2,8 @@
 
 #include "platform/LocaleText.h"
 
+#include <algorithm>
+#include <array>
 #include <charconv>
 #include <string>
 
@@ -41,31 +43,72 @@ double leadingNumber(const QString& cleaned) {
     return number.toDouble();
 }
 
-double amountOf(const QString& text) {
-    if (const auto amount = LocaleText::amount(text))
-        return *amount;
-    // The leading number of the cleaned text in one pass, without building the cleaned text.
-    std::string number;
-    bool inFraction = false;
+double amountOf(QStringView text) {
+    // The digits and separators in order; everything else is skipped. Stored amounts are short
+    // (their fields hold a few dozen characters), so a fixed buffer holds them.
+    std::array<char, 96> kept;
+    size_t length = 0;
+    int points = 0;
+    int commas = 0;
     for (const QChar c : text) {
-        if (isAsciiDigit(c)) {
-            number.push_back(static_cast<char>(c.unicode()));
-        } else if (c == QLatin1Char('.')) {
-            if (inFraction)
-                break;
-            inFraction = true;
-            number.push_back('.');
+        const char16_t u = c.unicode();
+        const bool digit = u >= u'0' && u <= u'9';
+        if (!digit && u != u'.' && u != u',')
+            continue;
+        if (length == kept.size())
+            break;
+        kept[length++] = static_cast<char>(u);
+        points += u == u'.';
+        commas += u == u',';
+    }
+    // Separators that no digit follows are no part of the number ("5." is 5).
+    while (length > 0 && (kept[length - 1] == '.' || kept[length - 1] == ',')) {
+        points -= kept[length - 1] == '.';
+        commas -= kept[length - 1] == ',';
+        --length;
+    }
+    // Where the decimal separator is, if there is one.
+    size_t decimalAt = length;
+    const auto lastOf = [&](char separator) {
+        size_t at = length;
+        while (at > 0 && kept[at - 1] != separator)
+            --at;
+        return at - 1;
+    };
+    if (points > 0 && commas > 0) {
+        const size_t lastPoint = lastOf('.');
+        const size_t lastComma = lastOf(',');
+        decimalAt = std::max(lastPoint, lastComma);
+    } else if (points == 1) {
+        decimalAt = lastOf('.');
+    } else if (commas == 1) {
+        const size_t comma = lastOf(',');
+        if (length - comma - 1 != 3)
+            decimalAt = comma;
+    }
+
+    std::array<char, 98> number;
+    size_t size = 0;
+    for (size_t i = 0; i < length; ++i) {
+        if (i == decimalAt) {
+            if (size == 0)
+                number[size++] = '0';
+            number[size++] = '.';
+        } else if (kept[i] != '.' && kept[i] != ',') {
+            number[size++] = kept[i];
         }
     }
-    if (!number.empty() && number.back() == '.')
-        number.pop_back();
-    if (number.empty())
+    if (size == 0)
         return 0.0;
-    if (number.front() == '.')
-        number.insert(number.begin(), '0');
     double value = 0.0;
-    const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
-    if (error != std::errc() || end != number.data() + number.size())
-        return leadingNumber(numericText(text));
+    const auto [end, error] = std::from_chars(number.data(), number.data() + size, value);
+    if (error != std::errc() || end != number.data() + size)
+        return 0.0;
     return value;
+}
+
+double typedAmountOf(const QString& text) {
+    if (const auto amount = LocaleText::amount(text))
+        return *amount;
+    return amountOf(text);
 }

@@ -1,6 +1,7 @@
 #include "store/Opportunity.h"
 
 #include "platform/LocaleText.h"
+#include "store/InternedTexts.h"
 #include "store/NumericText.h"
 #include "store/ValueLists.h"
 
@@ -21,7 +22,10 @@ Opportunity::Opportunity() {
 
 const QString& Opportunity::text(Field field) const {
     static const QString none;
-    return field == F::RecordNumber ? none : m_texts[textSlot(field)];
+    if (field == F::RecordNumber)
+        return none;
+    const size_t slot = slotOf(field);
+    return slot >= ListedSlot ? InternedTexts::text(m_listed[slot - ListedSlot]) : m_texts[slot];
 }
 
 void Opportunity::setText(Field field, QString value) {
@@ -29,7 +33,12 @@ void Opportunity::setText(Field field, QString value) {
         return;
     if (field == F::Revenue)
         m_revenueAmount = amountOf(value);
-    m_texts[textSlot(field)] = std::move(value);
+    const size_t slot = slotOf(field);
+    if (slot < ListedSlot) {
+        m_texts[slot] = std::move(value);
+        return;
+    }
+    m_listed[slot - ListedSlot] = InternedTexts::idOf(value);
 }
 
 QVariant Opportunity::value(Field field) const {
@@ -95,9 +104,11 @@ QVariant Opportunity::keyValue(const QString& key) const {
 
 void Opportunity::copyFieldsFrom(const Opportunity& other) {
     m_texts = other.m_texts;
+    m_listed = other.m_listed;
     m_revenueAmount = other.m_revenueAmount;
 }
 
 bool Opportunity::sameRecord(const Opportunity& other) const {
-    return m_RecordNumber == other.m_RecordNumber && m_texts == other.m_texts;
+    return m_RecordNumber == other.m_RecordNumber && m_texts == other.m_texts &&
+           m_listed == other.m_listed;
 }

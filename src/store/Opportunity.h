@@ -42,7 +42,7 @@ public:
 
 #define TEXT_FIELD_ACCESSORS(getter, Name)                                                         \
     const QString& getter() const {                                                                \
-        return m_texts[textSlot(OpportunityFields::Name)];                                         \
+        return text(OpportunityFields::Name);                                                      \
     }                                                                                              \
     void set##Name(QString value) {                                                                \
         setText(OpportunityFields::Name, std::move(value));                                        \
@@ -104,12 +104,40 @@ public:
     explicit Opportunity(Blank) {}
 
 private:
-    static constexpr size_t textSlot(Field field) {
-        return static_cast<size_t>(field) - 1;
+    // Fields whose values come from short lists are held as numbers of InternedTexts; the
+    // others (descriptions, notes, companies, amounts...) as strings of their own. A slot is an
+    // index into m_texts, or into m_listed plus ListedSlot.
+    static constexpr size_t ListedSlot = 100;
+    static constexpr size_t FreeCount = 6;
+    static constexpr size_t ListedCount = OpportunityFields::Count - 1 - FreeCount;
+    static constexpr size_t slotOf(Field field) {
+        constexpr std::array<size_t, OpportunityFields::Count> table{
+            0,               // RecordNumber (not a text)
+            ListedSlot + 0,  // SalesOwner
+            0,               // DateCreated
+            1,               // Company
+            2,               // Contact
+            ListedSlot + 1,  // Department
+            3,               // Description
+            4,               // Note
+            ListedSlot + 2,  // Product
+            ListedSlot + 3,  // UnitPrice
+            ListedSlot + 4,  // Quantity
+            5,               // Revenue
+            ListedSlot + 5,  // Source
+            ListedSlot + 6,  // Stage
+            ListedSlot + 7,  // Probability
+            ListedSlot + 8,  // Forecast
+            ListedSlot + 9,  // OrderDay
+            ListedSlot + 10, // OrderMonth
+            ListedSlot + 11, // OrderYear
+        };
+        return table[static_cast<size_t>(field)];
     }
     void fillTodayOrderDate();
 
-    std::array<QString, OpportunityFields::Count - 1> m_texts;
+    std::array<QString, FreeCount> m_texts;
+    std::array<quint32, ListedCount> m_listed{};
     double m_revenueAmount = 0.0;
     qint64 m_rowId = 0;
     qint32 m_RecordNumber = 0;

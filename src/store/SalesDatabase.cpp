@@ -170,3 +170,68 @@ ResultValue<QStringList> SalesDatabase::addAll(const SalesStore::Source& next,
         keys.append(append(std::move(copies[i]), (*added)[i]));
     return keys;
 }
+
+ResultValue<QStringList> SalesDatabase::changeAll(Changes changes,
+                                                  const SalesStore::Describe& describe,
+                                                  const ProgressCallback& progress) {
+    const QString notInList = QStringLiteral("Could not write the changes to %1: record %2 is "
+                                             "not in the list. Nothing was changed.");
+    SalesStore::Changes written;
+    written.removals.reserve(static_cast<size_t>(changes.removals.size()));
+    for (const QString& key : std::as_const(changes.removals)) {
+        const Opportunity* item = m_opportunities.item(key);
+        if (!item)
+            return Result::failure(notInList.arg(location(), key));
+        written.removals.push_back(item);
+    }
+    // The updated records as they will be stored: their number, row and creation time stay.
+    std::vector<Opportunity> updated;
+    updated.reserve(changes.updates.size());
+    for (const auto& [key, fields] : changes.updates) {
+        const Opportunity* item = m_opportunities.item(key);
+        if (!item)
+            return Result::failure(notInList.arg(location(), key));
+        Opportunity& record = updated.emplace_back(*item);
+        record.copyFieldsFrom(fields);
+        record.setDateCreated(item->dateCreated());
+        record.fitOrderMonth();
+    }
+    for (const Opportunity& record : updated)
+        written.updates.push_back(&record);
+    for (const Opportunity& item : changes.restorations) {
+        if (m_opportunities.contains(Opportunities::keyFor(item.recordNumber())))
+            return Result::failure(QStringLiteral("Could not write the changes to %1: record "
+                                                  "number %2 is in use. Nothing was changed.")
+                                       .arg(location())
+                                       .arg(item.recordNumber()));
+        written.restorations.push_back(&item);
+    }
+    for (Opportunity& item : changes.additions) {
+        item.fitOrderMonth();
+        written.additions.push_back(&item);
+    }
+    const auto stored = m_store->changeAll(written, highestKnown(), describe, progress);
+    if (!stored)
+        return stored.result();
+
+    if (!changes.removals.isEmpty())
+        m_opportunities.removeAll(changes.removals);
+    for (size_t i = 0; i < updated.size(); ++i) {
+        if (Opportunity* item = m_opportunities.item(changes.updates[i].first))
+            item->copyFieldsFrom(updated[i]);
+    }
+    m_opportunities.reserve(m_opportunities.count() + static_cast<qint32>(stored->size()));
+    QStringList keys;
+    keys.reserve(static_cast<qsizetype>(stored->size()));
+    const size_t restored = changes.restorations.size();
+    for (size_t i = 0; i < stored->size(); ++i) {
+        if (i < restored) {
+            keys.append(append(changes.restorations[i], (*stored)[i]));
+        } else {
+            auto item = std::make_unique<Opportunity>(std::move(changes.additions[i - restored]));
+            item->setVisible(true);
+            keys.append(append(std::move(item), (*stored)[i]));
+        }
+    }
+    return keys;
+}

@@ -63,6 +63,21 @@ public:
     ResultValue<QStringList> addAll(const SalesStore::Source& next,
                                     const SalesStore::Describe& describe);
 
+    // Many changes as one (an import, its undo and redo): written to the store in one
+    // transaction, all or nothing (SalesStore::changeAll), and then to the collection. The
+    // opportunities under `removals` are deleted, those under the keys of `updates` take the
+    // fields given (record number, row and creation time stay), `restorations` are put back as
+    // they were and `additions` are added with new record numbers. The keys of the restored and
+    // then of the added opportunities.
+    struct Changes {
+        QStringList removals;
+        std::vector<std::pair<QString, Opportunity>> updates;
+        std::vector<Opportunity> restorations;
+        std::vector<Opportunity> additions;
+    };
+    ResultValue<QStringList> changeAll(Changes changes, const SalesStore::Describe& describe,
+                                       const ProgressCallback& progress = {});
+
 private:
     qint32 highestKnown() const;
     QString append(const Opportunity& fields, const SalesStore::NewRecord& record);

@@ -286,16 +286,34 @@ void bindKept(sqlite3_stmt* s, int index, const QString& text, QByteArray& keep)
 
 // Copies every page of `from` to `to` in one step, under one read lock of the source: a
 // consistent copy, even while another program writes. Waits a while for a busy source.
-int copyPages(sqlite3* from, sqlite3* to) {
+// Copies every page of `from` to `to`: in one step without `progress`, else in steps of a few
+// hundred pages, each reported; a false answer stops the copy (`*cancelled` becomes true).
+int copyPages(sqlite3* from, sqlite3* to, const ProgressCallback& progress, bool* cancelled) {
     sqlite3_backup* backup = sqlite3_backup_init(to, "main", from, "main");
     if (!backup)
         return sqlite3_errcode(to);
-    int rc = sqlite3_backup_step(backup, -1);
-    for (int attempt = 0; (rc == SQLITE_BUSY || rc == SQLITE_LOCKED) && attempt < 30; ++attempt) {
-        QThread::msleep(100);
-        rc = sqlite3_backup_step(backup, -1);
+    const int pagesPerStep = progress ? 256 : -1;
+    int rc = SQLITE_OK;
+    for (int attempt = 0; attempt < 30;) {
+        rc = sqlite3_backup_step(backup, pagesPerStep);
+        if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED) {
+            ++attempt;
+            QThread::msleep(100);
+            continue;
+        }
+        if (rc != SQLITE_OK && rc != SQLITE_DONE)
+            break;
+        const int total = sqlite3_backup_pagecount(backup);
+        if (progress && !progress(total - sqlite3_backup_remaining(backup), total)) {
+            *cancelled = true;
+            break;
+        }
+        if (rc == SQLITE_DONE)
+            break;
     }
     const int finished = sqlite3_backup_finish(backup);
+    if (*cancelled)
+        return SQLITE_OK;
     return rc != SQLITE_DONE ? rc : finished;
 }
 
@@ -835,6 +853,166 @@ SalesFileStore::restoreAll(const std::vector<const Opportunity*>& items) {
     return added;
 }
 
+ResultValue<std::vector<SalesStore::NewRecord>>
+SalesFileStore::changeAll(const Changes& changes, qint32 highestKnown, const Describe& describe,
+                          const ProgressCallback& progress) {
+    const QString where = QStringLiteral("Could not write the changes to %1: %2");
+    const auto failure = [&](const QString& cause) {
+        return Result::failure(where.arg(m_path, cause) + QStringLiteral(" Nothing was changed."));
+    };
+    const auto failureAt = [&](size_t index, const QString& cause) {
+        return failure(describe(index) + QStringLiteral(": ") + cause + QLatin1Char('.'));
+    };
+    std::vector<NewRecord> added;
+    const size_t total = changes.removals.size() + changes.updates.size() +
+                         changes.restorations.size() + changes.additions.size();
+    if (total == 0)
+        return added;
+    SalesFile file(m_path, SalesFile::Mode::Existing);
+    if (!file.isOpen() || !file.hasSalesTable())
+        return failure(file.error() + QLatin1Char('.'));
+    const auto engineFailure = [&](int rc) {
+        file.takeError(rc);
+        return file.error();
+    };
+    size_t done = 0;
+    // Whatever fails or is cancelled on the way leaves the transaction uncommitted: the file
+    // rolls it back.
+    const auto advance = [&]() {
+        ++done;
+        return !progress || done % 256 != 0 || progress(qint64(done), qint64(total));
+    };
+    const Statements& sql = statements();
+
+    if (!changes.removals.empty()) {
+        SqlStatement byRow(file.handle(), sql.removeByRow.constData());
+        SqlStatement byNumber(file.handle(), sql.removeByNumber.constData());
+        if (!byRow.ok() || !byNumber.ok())
+            return failure(engineFailure(byRow.ok() ? byNumber.rc() : byRow.rc()) +
+                           QLatin1Char('.'));
+        for (const Opportunity* item : changes.removals) {
+            const auto row = item->rowId();
+            sqlite3_stmt* s = row ? byRow.get() : byNumber.get();
+            sqlite3_bind_int(s, 1, item->recordNumber());
+            if (row)
+                sqlite3_bind_int64(s, 20, *row);
+            if (const int rc = sqlite3_step(s); rc != SQLITE_DONE)
+                return failure(engineFailure(rc) + QLatin1Char('.'));
+            if (const QString changed = changedOne(file.handle(), item->recordNumber());
+                !changed.isEmpty())
+                return failure(changed + QLatin1Char('.'));
+            sqlite3_reset(s);
+            if (!advance())
+                return Result::cancelled();
+        }
+    }
+
+    size_t index = 0;
+    if (!changes.updates.empty()) {
+        SqlStatement byRow(file.handle(), sql.updateByRow.constData());
+        SqlStatement byNumber(file.handle(), sql.updateByNumber.constData());
+        if (!byRow.ok() || !byNumber.ok())
+            return failure(engineFailure(byRow.ok() ? byNumber.rc() : byRow.rc()) +
+                           QLatin1Char('.'));
+        for (const Opportunity* item : changes.updates) {
+            if (const QString tooLong = SalesSchema::checkSizes(*item); !tooLong.isEmpty())
+                return failureAt(index, tooLong);
+            const auto row = item->rowId();
+            SqlStatement& statement = row ? byRow : byNumber;
+            bindRecord(statement, *item);
+            if (row)
+                sqlite3_bind_int64(statement.get(), 20, *row);
+            if (const int rc = sqlite3_step(statement.get()); rc != SQLITE_DONE)
+                return failureAt(index, engineFailure(rc));
+            if (const QString changed = changedOne(file.handle(), item->recordNumber());
+                !changed.isEmpty())
+                return failureAt(index, changed);
+            sqlite3_reset(statement.get());
+            ++index;
+            if (!advance())
+                return Result::cancelled();
+        }
+    }
+
+    SqlStatement insert(file.handle(), sql.insert.constData());
+    if (!insert.ok())
+        return failure(engineFailure(insert.rc()) + QLatin1Char('.'));
+    added.reserve(changes.restorations.size() + changes.additions.size());
+    if (!changes.restorations.empty()) {
+        SqlStatement taken(file.handle(),
+                           "SELECT 1 FROM Sales WHERE CAST(RecordNumber AS INTEGER) = ?1");
+        if (!taken.ok())
+            return failure(engineFailure(taken.rc()) + QLatin1Char('.'));
+        QHash<QString, QString> created;
+        for (const Opportunity* item : changes.restorations) {
+            if (const QString tooLong = SalesSchema::checkSizes(*item); !tooLong.isEmpty())
+                return failureAt(index, tooLong);
+            sqlite3_bind_int(taken.get(), 1, item->recordNumber());
+            const int found = sqlite3_step(taken.get());
+            if (found == SQLITE_ROW)
+                return failureAt(index, takenMessage(item->recordNumber()));
+            if (found != SQLITE_DONE)
+                return failureAt(index, engineFailure(found));
+            sqlite3_reset(taken.get());
+            auto stored = created.find(item->dateCreated());
+            if (stored == created.end())
+                stored = created.insert(item->dateCreated(), storedCreation(item->dateCreated()));
+            bindRecord(insert, *item);
+            insert.bindText(1 + DateCreated, *stored);
+            if (const int rc = sqlite3_step(insert.get()); rc != SQLITE_DONE)
+                return failureAt(index, engineFailure(rc));
+            sqlite3_reset(insert.get());
+            added.push_back({item->recordNumber(), sqlite3_last_insert_rowid(file.handle()),
+                             item->dateCreated()});
+            ++index;
+            if (!advance())
+                return Result::cancelled();
+        }
+    }
+
+    if (!changes.additions.empty()) {
+        const auto inFile = highestRecordNumber(file);
+        if (!inFile)
+            return failure(inFile.message() + QLatin1Char('.'));
+        const qint64 first = std::max<qint64>({*inFile, qint64(highestKnown), 0}) + 1;
+        const QDateTime now = QDateTime::currentDateTime();
+        const QByteArray createdBytes = now.toString(StoredDateTimeFormat).toUtf8();
+        const QString createdText = LocaleText::generalDateTime(now);
+        sqlite3_stmt* s = insert.get();
+        std::array<QByteArray, Count> keep;
+        for (size_t i = 0; i < changes.additions.size(); ++i) {
+            const Opportunity& o = *changes.additions[i];
+            if (mayBeTooLong(o)) {
+                if (const QString tooLong = SalesSchema::checkSizes(o); !tooLong.isEmpty())
+                    return failureAt(index, tooLong);
+            }
+            const qint64 number = first + static_cast<qint64>(i);
+            if (number > std::numeric_limits<qint32>::max())
+                return failureAt(index, QStringLiteral("no record number is left"));
+            sqlite3_bind_int(s, 1 + RecordNumber, static_cast<qint32>(number));
+            sqlite3_bind_text(s, 1 + DateCreated, createdBytes.constData(),
+                              static_cast<int>(createdBytes.size()), SQLITE_STATIC);
+            for (const Info& field : Fields) {
+                if (field.field != DateCreated && isText(field.field))
+                    bindKept(s, field.field + 1, o.text(field.field), keep[field.field]);
+            }
+            if (const int rc = sqlite3_step(s); rc != SQLITE_DONE)
+                return failureAt(index, engineFailure(rc));
+            sqlite3_reset(s);
+            added.push_back({static_cast<qint32>(number), sqlite3_last_insert_rowid(file.handle()),
+                             createdText});
+            ++index;
+            if (!advance())
+                return Result::cancelled();
+        }
+    }
+    if (progress && !progress(qint64(total), qint64(total)))
+        return Result::cancelled();
+    if (!file.commit())
+        return failure(file.error() + QLatin1Char('.'));
+    return added;
+}
+
 ResultValue<qint64> SalesFileStore::insertOne(SalesFile& file, const Opportunity& opportunity,
                                               const QString& storedCreated) {
     SqlStatement insert(file.handle(), statements().insert.constData());
@@ -851,7 +1029,7 @@ ResultValue<qint64> SalesFileStore::insertOne(SalesFile& file, const Opportunity
     return sqlite3_last_insert_rowid(file.handle());
 }
 
-Result SalesFileStore::backupTo(const QString& target) {
+Result SalesFileStore::backupTo(const QString& target, const ProgressCallback& progress) {
     const QFileInfo targetInfo(target);
     if (targetInfo.exists() && !targetInfo.isFile())
         return Result::failure(QStringLiteral("%1 exists and is not a regular file").arg(target));
@@ -865,6 +1043,7 @@ Result SalesFileStore::backupTo(const QString& target) {
         temporary.setAutoRemove(false);
     }
     QString error;
+    bool cancelled = false;
     {
         const ReadOnlyConnection from(m_path);
         sqlite3* to = nullptr;
@@ -875,10 +1054,15 @@ Result SalesFileStore::backupTo(const QString& target) {
             error = from.describe(from.rc());
         } else if (opened != SQLITE_OK) {
             error = SalesFile::describe(opened, to ? sqlite3_errmsg(to) : sqlite3_errstr(opened));
-        } else if (const int rc = copyPages(from.handle(), to); rc != SQLITE_OK) {
+        } else if (const int rc = copyPages(from.handle(), to, progress, &cancelled);
+                   rc != SQLITE_OK) {
             error = SalesFile::describe(rc, sqlite3_errmsg(to));
         }
         sqlite3_close(to);
+    }
+    if (cancelled) {
+        QFile::remove(temporaryPath);
+        return Result::cancelled();
     }
     if (error.isEmpty()) {
         QFile::setPermissions(temporaryPath, QFileDevice::ReadOwner | QFileDevice::WriteOwner |

@@ -33,7 +33,11 @@ public:
     Result removeAll(const std::vector<const Opportunity*>& items) override;
     ResultValue<std::vector<NewRecord>>
     restoreAll(const std::vector<const Opportunity*>& items) override;
-    Result backupTo(const QString& target) override;
+    ResultValue<std::vector<NewRecord>> changeAll(const Changes& changes, qint32 highestKnown,
+                                                  const Describe& describe,
+                                                  const ProgressCallback& progress) override;
+    using SalesStore::backupTo;
+    Result backupTo(const QString& target, const ProgressCallback& progress) override;
 
 private:
     // Inserts the record of `opportunity` (its record number, `storedCreated` as DateCreated)

@@ -625,6 +625,107 @@ ResultValue<std::vector<SalesStore::NewRecord>> SalesServerStore::addAll(const S
     return added;
 }
 
+ResultValue<std::vector<SalesStore::NewRecord>>
+SalesServerStore::changeAll(const Changes& changes, qint32, const Describe& describe,
+                            const ProgressCallback& progress) {
+    const QString where = QStringLiteral("Could not write the changes to %1: %2");
+    const auto failure = [&](const QString& cause) {
+        return Result::failure(where.arg(m_location, cause) +
+                               QStringLiteral(" Nothing was changed."));
+    };
+    const auto failureAt = [&](size_t index, const QString& cause) {
+        return failure(describe(index) + QStringLiteral(": ") + cause + QLatin1Char('.'));
+    };
+    std::vector<NewRecord> added;
+    const size_t total = changes.removals.size() + changes.updates.size() +
+                         changes.restorations.size() + changes.additions.size();
+    if (total == 0)
+        return added;
+    QString why;
+    PGconn* db = connection(why);
+    if (!db)
+        return failure(sentence(why));
+    // Whatever fails or is cancelled on the way is rolled back with the transaction.
+    Transaction transaction(db);
+    if (!transaction.begun())
+        return failure(sentence(cause(db, nullptr)));
+    size_t done = 0;
+    const auto advance = [&]() {
+        ++done;
+        return !progress || done % 256 != 0 || progress(qint64(done), qint64(total));
+    };
+    const Statements& sql = statements();
+    for (const Opportunity* item : changes.removals) {
+        Parameters parameters;
+        parameters.add(qint64(item->recordNumber()));
+        parameters.add(item->rowId());
+        const PgResult removed = parameters.exec(db, sql.remove.constData());
+        if (!succeeded(removed))
+            return failure(sentence(cause(db, removed)));
+        if (QByteArray(PQcmdTuples(removed.get())) != "1")
+            return failure(sentence(conflict(db, *item)));
+        if (!advance())
+            return Result::cancelled();
+    }
+    size_t index = 0;
+    for (const Opportunity* item : changes.updates) {
+        if (const QString tooLong = SalesSchema::checkSizes(*item); !tooLong.isEmpty())
+            return failureAt(index, tooLong);
+        Parameters parameters;
+        parameters.addWritten(*item);
+        parameters.add(qint64(item->recordNumber()));
+        parameters.add(item->rowId());
+        const PgResult updated = parameters.exec(db, sql.update.constData());
+        if (!succeeded(updated))
+            return failureAt(index, cause(db, updated));
+        if (PQntuples(updated.get()) != 1)
+            return failureAt(index, conflict(db, *item));
+        ++index;
+        if (!advance())
+            return Result::cancelled();
+    }
+    added.reserve(changes.restorations.size() + changes.additions.size());
+    for (const Opportunity* item : changes.restorations) {
+        if (const QString tooLong = SalesSchema::checkSizes(*item); !tooLong.isEmpty())
+            return failureAt(index, tooLong);
+        Parameters parameters;
+        parameters.addWritten(*item);
+        parameters.add(qint64(item->recordNumber()));
+        parameters.add(createdSeconds(item->dateCreated()));
+        const PgResult inserted = parameters.exec(db, sql.insertKept.constData());
+        if (!succeeded(inserted))
+            return failureAt(index, cause(db, inserted));
+        if (PQntuples(inserted.get()) != 1)
+            return failureAt(index, takenMessage(item->recordNumber()));
+        added.push_back(
+            {item->recordNumber(), text(inserted, 0, 0).toLongLong(), item->dateCreated()});
+        ++index;
+        if (!advance())
+            return Result::cancelled();
+    }
+    QHash<QString, QString> times;
+    for (const Opportunity* item : changes.additions) {
+        if (const QString tooLong = SalesSchema::checkSizes(*item); !tooLong.isEmpty())
+            return failureAt(index, tooLong);
+        Parameters parameters;
+        parameters.addWritten(*item);
+        const PgResult inserted = parameters.exec(db, sql.insertNew.constData());
+        if (!succeeded(inserted))
+            return failureAt(index, cause(db, inserted));
+        const QString seconds = text(inserted, 0, 2);
+        auto shown = times.find(seconds);
+        if (shown == times.end())
+            shown = times.insert(seconds, shownTime(seconds));
+        added.push_back({text(inserted, 0, 0).toInt(), text(inserted, 0, 1).toLongLong(), *shown});
+        ++index;
+        if (!advance())
+            return Result::cancelled();
+    }
+    if (const QString committed = transaction.commit(); !committed.isEmpty())
+        return failure(sentence(committed));
+    return added;
+}
+
 QString SalesServerStore::conflict(pg_conn* connection, const Opportunity& opportunity) {
     const qint32 number = opportunity.recordNumber();
     Parameters parameters;
@@ -772,7 +873,7 @@ SalesServerStore::restoreAll(const std::vector<const Opportunity*>& items) {
     return added;
 }
 
-Result SalesServerStore::backupTo(const QString& target) {
+Result SalesServerStore::backupTo(const QString& target, const ProgressCallback& progress) {
     const QFileInfo targetInfo(target);
     if (targetInfo.exists() && !targetInfo.isFile())
         return Result::failure(QStringLiteral("%1 exists and is not a regular file").arg(target));
@@ -797,6 +898,11 @@ Result SalesServerStore::backupTo(const QString& target) {
     if (const auto copied = (*file)->restoreAll(items); !copied) {
         QFile::remove(temporaryPath);
         return copied.result();
+    }
+    const auto count = qint64(items.size());
+    if (progress && !progress(count, count)) {
+        QFile::remove(temporaryPath);
+        return Result::cancelled();
     }
     // The finished copy takes the target's name in one step.
     std::error_code error;

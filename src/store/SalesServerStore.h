@@ -56,9 +56,13 @@ public:
     Result removeAll(const std::vector<const Opportunity*>& items) override;
     ResultValue<std::vector<NewRecord>>
     restoreAll(const std::vector<const Opportunity*>& items) override;
+    ResultValue<std::vector<NewRecord>> changeAll(const Changes& changes, qint32 highestKnown,
+                                                  const Describe& describe,
+                                                  const ProgressCallback& progress) override;
     // Writes a desktop database file with every record as it is (numbers and creation times
     // kept).
-    Result backupTo(const QString& target) override;
+    using SalesStore::backupTo;
+    Result backupTo(const QString& target, const ProgressCallback& progress) override;
     // Listens on a connection of its own for the changes that the team tables announce;
     // reconnects by itself when it is lost and then asks for a resync.
     bool watch(const ChangeHandler& handler) override;

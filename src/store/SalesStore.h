@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Result.h"
+#include "platform/WorkProgress.h"
 #include "store/Opportunities.h"
 #include "store/OpportunityFields.h"
 
@@ -103,9 +104,32 @@ public:
     virtual ResultValue<std::vector<NewRecord>>
     restoreAll(const std::vector<const Opportunity*>& items) = 0;
 
+    // Many changes as one, in one transaction, all or nothing (an import, its undo and redo):
+    // the records of `removals` are deleted and those of `updates` written (their record number
+    // and row; DateCreated kept), each failing unless exactly that record is in the store as it
+    // was read; `restorations` are put back as they were (record number and creation time),
+    // failing when their number is taken; `additions` are added with the current time, numbered
+    // in order after the highest of the store and of `highestKnown`. `describe` names an item by
+    // its index counted over updates, restorations and additions, in that order. `progress`
+    // hears of the items written and may cancel, which writes nothing. The new records of the
+    // restorations, then of the additions.
+    struct Changes {
+        std::vector<const Opportunity*> removals;
+        std::vector<const Opportunity*> updates;
+        std::vector<const Opportunity*> restorations;
+        std::vector<const Opportunity*> additions;
+    };
+    virtual ResultValue<std::vector<NewRecord>> changeAll(const Changes& changes,
+                                                          qint32 highestKnown,
+                                                          const Describe& describe,
+                                                          const ProgressCallback& progress) = 0;
+
     // A consistent copy of the whole database as a new file at `target`, made under a temporary
     // name beside it and renamed when complete (an existing regular file there is replaced).
-    virtual Result backupTo(const QString& target) = 0;
+    // `progress` hears of the pages copied; when it returns false the temporary file is removed,
+    // the target stays as it was, and the result is cancelled.
+    virtual Result backupTo(const QString& target, const ProgressCallback& progress) = 0;
+    Result backupTo(const QString& target) { return backupTo(target, {}); }
 
     // A change of one record that the store heard of (made by any client, this one included):
     // the record and its row identity after the change. Resync: the store may have missed

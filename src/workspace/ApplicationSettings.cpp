@@ -29,9 +29,30 @@ Filters& ApplicationSettings::filters() {
     return *m_filters;
 }
 
+namespace {
+const QString ViewSection = QStringLiteral("View");
+const QString ShownViewKey = QStringLiteral("Shown");
+} // namespace
+
+QString ApplicationSettings::shownView() {
+    if (!m_shownView) {
+        const QString stored =
+            m_store.getSetting(QLatin1String(SettingsStore::AppName), ViewSection, ShownViewKey);
+        m_shownView = stored == QLatin1String("Board") ? stored : QStringLiteral("List");
+    }
+    return *m_shownView;
+}
+
+void ApplicationSettings::setShownView(const QString& view) {
+    m_shownView = view;
+}
+
 bool ApplicationSettings::save() {
     user().saveUser();
     columns().save();
     filters().save();
+    if (m_shownView)
+        m_store.saveSetting(QLatin1String(SettingsStore::AppName), ViewSection, ShownViewKey,
+                            *m_shownView);
     return m_store.flush();
 }

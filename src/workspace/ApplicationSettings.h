@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <memory>
+#include <optional>
 
 class ColumnsInfo;
 class Filters;
@@ -29,9 +30,13 @@ public:
     ColumnsInfo& columns();
     Filters& filters();
     SortChoice& sortChoice() { return m_sortChoice; }
+    // The main window's view of the shown database, "List" or "Board" (section View, value
+    // Shown); "List" when none is stored. Written by save().
+    QString shownView();
+    void setShownView(const QString& view);
 
-    // Writes the profile, the column layout and the filter criteria, with one flush of the
-    // store; false when the store's file could not be written.
+    // Writes the profile, the column layout, the filter criteria and the view, with one flush of
+    // the store; false when the store's file could not be written.
     bool save();
 
 private:
@@ -41,4 +46,5 @@ private:
     std::unique_ptr<ColumnsInfo> m_columns;
     std::unique_ptr<Filters> m_filters;
     SortChoice m_sortChoice;
+    std::optional<QString> m_shownView;
 };

@@ -70,3 +70,7 @@ Result DatabaseStep::removeAll(SalesDatabase& database, const QStringList& keys)
 Result DatabaseStep::restoreAll(SalesDatabase& database, const std::vector<Opportunity>& removed) {
     return m_workspace.writeRestoreAll(database, removed);
 }
+
+Result DatabaseStep::changeAll(SalesDatabase& database, SalesDatabase::Changes changes) {
+    return m_workspace.writeChanges(database, std::move(changes), {}).result();
+}

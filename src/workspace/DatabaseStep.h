@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Result.h"
+#include "store/SalesDatabase.h"
 
 #include <QStringList>
 #include <QUndoCommand>
@@ -8,7 +9,6 @@
 
 class OpenDatabases;
 class Opportunity;
-class SalesDatabase;
 
 // One change to the data of an open database, as its history keeps it. The change is written
 // when it is made; the step is pushed afterwards, so its first redo() writes nothing. undo() and
@@ -40,6 +40,7 @@ protected:
     ResultValue<QString> restore(SalesDatabase& database, const Opportunity& removed);
     Result removeAll(SalesDatabase& database, const QStringList& keys);
     Result restoreAll(SalesDatabase& database, const std::vector<Opportunity>& removed);
+    Result changeAll(SalesDatabase& database, SalesDatabase::Changes changes);
 
     OpenDatabases& workspace() const { return m_workspace; }
 

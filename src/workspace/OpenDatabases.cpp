@@ -8,6 +8,7 @@
 #include "store/SalesStore.h"
 #include "workspace/AddStep.h"
 #include "workspace/EditStep.h"
+#include "workspace/ImportStep.h"
 #include "workspace/MergeStep.h"
 #include "workspace/RemoveStep.h"
 
@@ -277,10 +278,12 @@ QStringList OpenDatabases::locations() const {
     return locations;
 }
 
-ResultValue<SalesDatabase*> OpenDatabases::saveShownAs(const QString& target) {
+ResultValue<SalesDatabase*> OpenDatabases::saveShownAs(const QString& target,
+                                                       const ProgressCallback& progress) {
     if (!m_shown)
         return Result::failure(QStringLiteral("No database is open."));
-    if (const Result copied = DatabaseCopy::saveAs(m_shown->location(), target, locations());
+    if (const Result copied =
+            DatabaseCopy::saveAs(m_shown->location(), target, locations(), progress);
         !copied)
         return copied;
     return replaceShown(target);
@@ -406,6 +409,85 @@ Result OpenDatabases::writeRestoreAll(SalesDatabase& database,
     return {};
 }
 
+ResultValue<QStringList> OpenDatabases::writeChanges(SalesDatabase& database,
+                                                     SalesDatabase::Changes changes,
+                                                     const SalesStore::Describe& describe,
+                                                     const ProgressCallback& progress) {
+    // Up to this many opportunities the list follows row by row; beyond, it reads them anew.
+    constexpr qsizetype RowByRow = 500;
+    const bool removes = !changes.removals.isEmpty();
+    QStringList updated;
+    for (const auto& update : changes.updates)
+        updated.append(update.first);
+    const auto describeRecord = [&](size_t index) {
+        if (index < changes.updates.size())
+            return QStringLiteral("record %1").arg(changes.updates[index].first.mid(4));
+        index -= changes.updates.size();
+        if (index < changes.restorations.size())
+            return QStringLiteral("record %1").arg(changes.restorations[index].recordNumber());
+        return QStringLiteral("new opportunity %1").arg(index + 1);
+    };
+    const SalesStore::Describe names = describe ? describe : SalesStore::Describe(describeRecord);
+    auto keys = database.changeAll(std::move(changes), names, progress);
+    if (!keys)
+        return keys;
+    if (removes || keys->size() + updated.size() > RowByRow) {
+        emit opportunitiesReset(&database);
+    } else {
+        for (const QString& key : std::as_const(updated))
+            emit opportunityChanged(&database, key);
+        for (const QString& key : std::as_const(*keys))
+            emit opportunityAdded(&database, key);
+    }
+    emit totalsChanged();
+    return keys;
+}
+
+ResultValue<QStringList> OpenDatabases::import(ImportPlan plan, const QString& source,
+                                               const ProgressCallback& progress) {
+    if (!m_shown)
+        return Result::failure(QStringLiteral("No database is open."));
+    SalesDatabase& database = *m_shown;
+    SalesDatabase::Changes changes;
+    ImportStep::Values before;
+    std::vector<qint64> lines;
+    lines.reserve(plan.updates.size() + plan.additions.size());
+    for (ImportPlan::Update& update : plan.updates) {
+        const Opportunity* item = database.opportunities().item(update.key);
+        if (!item)
+            return Result::failure(QStringLiteral("The opportunity %1 is no longer in %2.")
+                                       .arg(update.key, database.name()));
+        before.emplace_back(update.key, *item);
+        lines.push_back(update.line);
+        changes.updates.emplace_back(update.key, std::move(update.fields));
+    }
+    changes.additions.reserve(plan.additions.size());
+    for (ImportPlan::Addition& addition : plan.additions) {
+        lines.push_back(addition.line);
+        changes.additions.push_back(std::move(addition.fields));
+    }
+    if (changes.updates.empty() && changes.additions.empty())
+        return QStringList();
+    const auto describe = [&lines](size_t index) {
+        return QStringLiteral("line %1 of the file").arg(index < lines.size() ? lines[index] : 0);
+    };
+    const qsizetype updateCount = static_cast<qsizetype>(changes.updates.size());
+    auto keys = writeChanges(database, std::move(changes), describe, progress);
+    if (!keys)
+        return keys;
+    ImportStep::Values after;
+    after.reserve(before.size());
+    for (const auto& [key, earlier] : before)
+        after.emplace_back(key, *database.opportunities().item(key));
+    const QLocale locale;
+    const QString text =
+        QStringLiteral("Import of %1 (%2 added, %3 updated)")
+            .arg(source, locale.toString(keys->size()), locale.toString(updateCount));
+    record(
+        new ImportStep(*this, database.window(), *keys, std::move(before), std::move(after), text));
+    return keys;
+}
+
 QUndoStack* OpenDatabases::historyOf(const SalesDatabase* database) const {
     if (!database)
         return nullptr;
@@ -472,16 +554,19 @@ bool OpenDatabases::redo() {
     return stack->index() != before;
 }
 
-DataMerge::Outcome OpenDatabases::mergeLeadFile(const QString& path) {
+DataMerge::Outcome OpenDatabases::mergeLeadFile(const QString& path,
+                                                const ProgressCallback& progress) {
     if (!m_shown)
         return noDatabaseOutcome(DataMerge::textFailureTitle());
-    return merged(DataMerge::mergeText(*m_shown, path), QStringLiteral("Lead File Import"));
+    return merged(DataMerge::mergeText(*m_shown, path, progress),
+                  QStringLiteral("Lead File Import"));
 }
 
-DataMerge::Outcome OpenDatabases::mergeDatabase(const QString& location) {
+DataMerge::Outcome OpenDatabases::mergeDatabase(const QString& location,
+                                                const ProgressCallback& progress) {
     if (!m_shown)
         return noDatabaseOutcome(DataMerge::databaseFailureTitle());
-    return merged(DataMerge::mergeDatabase(*m_shown, location), QStringLiteral("Merge"));
+    return merged(DataMerge::mergeDatabase(*m_shown, location, progress), QStringLiteral("Merge"));
 }
 
 DataMerge::Outcome OpenDatabases::noDatabaseOutcome(const QString& title) {

@@ -1,7 +1,10 @@
 #pragma once
 
 #include "exchange/DataMerge.h"
+#include "exchange/ImportPlan.h"
 #include "platform/Result.h"
+#include "platform/WorkProgress.h"
+#include "store/SalesDatabase.h"
 
 #include "store/SalesStore.h"
 
@@ -17,7 +20,6 @@ class AddStep;
 class DatabaseStep;
 class QUndoGroup;
 class QUndoStack;
-class SalesDatabase;
 class Filters;
 class Opportunity;
 
@@ -91,7 +93,10 @@ public:
     QStringList locations() const;
 
     // Save As: a consistent copy of the shown database at `target`, opened in its place.
-    ResultValue<SalesDatabase*> saveShownAs(const QString& target);
+    // `progress` hears of the pages copied; when it returns false nothing is written (an
+    // existing file at `target` stays as it was) and the result is cancelled.
+    ResultValue<SalesDatabase*> saveShownAs(const QString& target,
+                                            const ProgressCallback& progress = {});
 
     // The single-record writes of the shown database. Each is written to the file first; the
     // collection and the listeners follow only when it was written, and then it is a step of
@@ -114,8 +119,16 @@ public:
 
     // Merges a lead file, or another sales database file, into the shown database: all or
     // nothing, in one transaction of its file, and one step.
-    DataMerge::Outcome mergeLeadFile(const QString& path);
-    DataMerge::Outcome mergeDatabase(const QString& location);
+    DataMerge::Outcome mergeLeadFile(const QString& path, const ProgressCallback& progress = {});
+    DataMerge::Outcome mergeDatabase(const QString& location,
+                                     const ProgressCallback& progress = {});
+
+    // Imports a planned file into the shown database: its updates and additions in one
+    // transaction, all or nothing, and one step of the history named after `source` (the file
+    // name). A failure names the row (its line) and changes nothing; `progress` may cancel,
+    // which writes nothing. The keys of the added opportunities.
+    ResultValue<QStringList> import(ImportPlan plan, const QString& source,
+                                    const ProgressCallback& progress = {});
 
     // The histories of the open databases; the active stack is the shown database's.
     QUndoGroup& history() const { return *m_history; }
@@ -157,6 +170,10 @@ private:
     ResultValue<QString> writeRestore(SalesDatabase& database, const Opportunity& removed);
     Result writeRemoveAll(SalesDatabase& database, const QStringList& keys);
     Result writeRestoreAll(SalesDatabase& database, const std::vector<Opportunity>& removed);
+    // Many changes in one transaction; the list follows row by row when they are few.
+    ResultValue<QStringList> writeChanges(SalesDatabase& database, SalesDatabase::Changes changes,
+                                          const SalesStore::Describe& describe,
+                                          const ProgressCallback& progress = {});
     // Records a step of the shown database's history (its change is written already).
     void record(DatabaseStep* step);
     QUndoStack* addHistory(qint32 window);

@@ -2,9 +2,11 @@
 
 #include "about/AboutDialog.h"
 #include "about/HelpWindow.h"
+#include "about/SystemInfoWindow.h"
 #include "platform/SettingsStore.h"
 
 #include <QAction>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -45,6 +47,7 @@ private slots:
     void aboutTextsAndCopy();
     void systemInfoLookUp_data();
     void systemInfoLookUp();
+    void systemSummaryAndCopy();
     void manualFoundBesideExecutable();
     void helpShowsTopic_data();
     void helpShowsTopic();
@@ -66,7 +69,7 @@ void TestAbout::aboutTextsAndCopy() {
     const QList<std::pair<const char*, QString>> texts{
         {"lblTitle", "Corvane"},
         {"lblVersion", "Version 3.5.0"},
-        {"cmdOK", "OK"},
+        {"cmdOK", "&OK"},
         {"cmdSysInfo", "&System Info..."},
         {"cmdCopy", "&Copy"},
         {"lblComponents", qt + '\n' + sqlite + '\n' + libical},
@@ -129,9 +132,20 @@ void TestAbout::systemInfoLookUp() {
 
     AboutDialog box(environment.store());
     QTest::mouseClick(box.findChild<QPushButton*>("cmdSysInfo"), Qt::LeftButton);
+    // Corvane's own summary opens over the about box; it offers the program found.
+    auto* window = box.findChild<QDialog*>("SystemInfoWindow");
+    QVERIFY(window && window->isVisible());
+    auto* offered = window->findChild<QPushButton*>("cmdProgram");
+    const bool found = !started.isEmpty() || !startSucceeds;
+    QCOMPARE(offered != nullptr, found);
+    if (!found) {
+        QVERIFY(environment.ui().messages().isEmpty());
+        return;
+    }
+    QTest::mouseClick(offered, Qt::LeftButton);
     const auto& programs = environment.ui().started();
     if (started.isEmpty()) {
-        QCOMPARE(programs.size(), startSucceeds ? 0 : 1);
+        QCOMPARE(programs.size(), 1);
         QCOMPARE(environment.ui().messages().size(), 1);
         QCOMPARE(row(environment.ui().messages()[0]),
                  "System Information Is Unavailable At This Time|Corvane|0|0");
@@ -144,6 +158,30 @@ void TestAbout::systemInfoLookUp() {
                                       ? QString(program).replace('@', otherDir.path())
                                       : pathDir.filePath(program));
     QCOMPARE(programs[0].arguments, started);
+}
+
+// The summary names what a problem report needs, and Copy puts it on the clipboard as shown.
+void TestAbout::systemSummaryAndCopy() {
+    TestEnvironment environment(QLocale(QLocale::German, QLocale::Germany));
+    SystemInfoWindow window(environment.store());
+    const QString shown = window.findChild<QPlainTextEdit*>("txtSummary")->toPlainText();
+    const QStringList expected{"Corvane: 3.5.0",
+                               "Operating system: " + QSysInfo::prettyProductName(),
+                               "Kernel: " + QSysInfo::kernelType() + ' ' +
+                                   QSysInfo::kernelVersion(),
+                               "Architecture: " + QSysInfo::currentCpuArchitecture(),
+                               "Qt: " + QString::fromLatin1(qVersion()),
+                               "SQLite: " + QString::fromLatin1(sqlite3_libversion()),
+                               "libical: " CORVANE_LIBICAL_VERSION,
+                               "Window system: offscreen",
+                               "Locale: de_DE (German, Germany)",
+                               "Settings file: " + environment.settingsPath()};
+    for (const QString& line : expected)
+        QVERIFY2(shown.split('\n').contains(line), qPrintable(line + " in\n" + shown));
+    QVERIFY(shown.contains(QRegularExpression("\nScreen: \\d+x\\d+ pixels, scale \\d+%")));
+    QVERIFY(shown.contains("\nData folder: "));
+    QTest::mouseClick(window.findChild<QPushButton*>("cmdCopy"), Qt::LeftButton);
+    QCOMPARE(environment.ui().clipboardText(), shown);
 }
 
 void TestAbout::manualFoundBesideExecutable() {

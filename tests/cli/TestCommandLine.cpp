@@ -46,6 +46,7 @@ private slots:
     void exportGuardsFormulas();
     void report_data();
     void report();
+    void importCommand();
     void needsNoWidgets();
     void namesThatAreNoText_data();
     void namesThatAreNoText();
@@ -137,6 +138,23 @@ void TestCommandLine::usageAndFailures_data() {
     QTest::newRow("flag after the options' end")
         << QStringList{"export", "Pipeline.mdb", "out.csv", "--", "--all"} << 2
         << "usage: corvane-cli export DB OUT [--all]";
+    QTest::newRow("import: unknown duplicate choice")
+        << QStringList{"import", "Pipeline.mdb", "deals.csv", "--duplicates", "merge"} << 2
+        << "--duplicates takes skip, update or add, not 'merge'";
+    QTest::newRow("import: unknown field")
+        << QStringList{"import", "Pipeline.mdb", "deals.csv", "--map", "Size=Bigness"} << 2
+        << "unknown field 'Bigness' (fields: ignore, SalesOwner,";
+    QTest::newRow("import: unknown column")
+        << QStringList{"import", "Pipeline.mdb", "deals.csv", "--map", "Colour=Note"} << 2
+        << "deals.csv has no column 'Colour'";
+    QTest::newRow("import: nothing mapped")
+        << QStringList{"import", "Pipeline.mdb", "deals.csv", "--map", "Size=ignore"} << 1
+        << "No column of deals.csv is mapped to a field";
+    QTest::newRow("import: missing file") << QStringList{"import", "Pipeline.mdb", "gone.csv"} << 1
+                                          << "The file gone.csv does not exist.";
+    QTest::newRow("import: database missing")
+        << QStringList{"import", "Gone.mdb", "deals.csv", "--map", "Size=Note"} << 1
+        << "Could not open Gone.mdb: the file does not exist.";
     QTest::newRow("report without its output")
         << QStringList{"report", "Pipeline.mdb", "Summary"} << 2
         << "usage: corvane-cli report DB TEMPLATE OUT.pdf";
@@ -147,6 +165,7 @@ void TestCommandLine::usageAndFailures() {
     QFETCH(int, exitCode);
     QFETCH(QString, error);
     QVERIFY(RawDatabase::writeFile(path("notes.mdb"), "just some notes\n"));
+    QVERIFY(RawDatabase::writeFile(path("deals.csv"), "Size\nlarge\n"));
     const QByteArray before =
         RawDatabase(path("Pipeline.mdb")).text("SELECT count(*) FROM Sales").toUtf8();
     const QStringList files =
@@ -263,6 +282,19 @@ void TestCommandLine::teamDatabase() {
     QCOMPARE(RawDatabase(path("Copy.mdb")).count(), 3);
     const Run report = run({"report", uri, "Summary", "team.pdf"});
     QVERIFY2(report.exitCode == 0 && QFile::exists(path("team.pdf")), qPrintable(report.err));
+
+    // An import adds and updates in one transaction on the server as well.
+    QVERIFY(RawDatabase::writeFile(path("deals.csv"),
+                                   "Company,Description,Stage\nZeta,Deal Z,Lead\n"
+                                   "Company 1,Deal 1,Closed - Won\n"));
+    const Run imported = run({"import", uri, "deals.csv", "--duplicates", "update"});
+    QVERIFY2(imported.exitCode == 0, qPrintable(imported.err));
+    QCOMPARE(imported.out,
+             "Imported deals.csv into " + name + ": 1 added, 1 updated, 0 skipped.\n");
+    QCOMPARE(run({"list", uri, "--all", "--columns", "RecordNumber,Company,Stage"}).out.count('\n'),
+             5);
+    QVERIFY(run({"list", uri, "--all", "--columns", "Company,Stage"})
+                .out.contains("Company 1\tClosed - Won\n"));
 
     // A database that holds a table Sales of its own is left alone.
     const QString other = server.createDatabase("accounts");
@@ -430,6 +462,30 @@ void TestCommandLine::report() {
 
 // The tool runs where no widget library is installed: the shared libraries it needs, as its
 // ELF file names them, leave Qt Widgets (and what pulls it in) out.
+void TestCommandLine::importCommand() {
+    QVERIFY(RawDatabase::writeFile(path("deals.csv"), "Deal Name;Account;Amount;Size\r\n"
+                                                      "deal 2;COMPANY 2;1.500,00;large\r\n"
+                                                      "Roof;Acme;lots;small\r\n"
+                                                      "Door;Beta;20;medium\r\n"));
+    const Run help = run({"--help"});
+    QVERIFY(help.out.contains("corvane-cli import DB FILE [--map COLUMN=FIELD ...]"));
+    // Columns by header or number; the duplicate of 'Company 2 - Deal 2' updates it.
+    const Run imported = run({"import", "Pipeline.mdb", "deals.csv", "--map", "4=Note", "--map",
+                              "amount=UnitPrice", "--duplicates", "update"});
+    QCOMPARE(imported.exitCode, 0);
+    QCOMPARE(imported.out, QStringLiteral("Imported deals.csv into Pipeline.mdb: 1 added, 1 "
+                                          "updated, 0 skipped, 1 not imported (see the problems "
+                                          "listed).\n"));
+    QCOMPARE(imported.err, QStringLiteral("deals.csv:3: not imported: Unit price 'lots' is not "
+                                          "a number.\n"));
+    // The update writes the file's columns only; the others stay.
+    QCOMPARE(RawDatabase(path("Pipeline.mdb"))
+                 .text("SELECT group_concat(RecordNumber || ':' || Description || ':' || "
+                       "UnitPrice || ':' || Revenue || ':' || Note, '|') FROM Sales"),
+             QStringLiteral("1:Deal 1:10:$20.00:note|2:deal 2:1.500,00:$20.00:large|"
+                            "3:Deal 3:10:$20.00:note|4:Door:20:0:medium"));
+}
+
 void TestCommandLine::needsNoWidgets() {
     QProcess readelf;
     readelf.start(QStringLiteral("readelf"), {QStringLiteral("-d"), QStringLiteral(CORVANE_CLI)});

@@ -11,6 +11,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -101,6 +102,8 @@ class TestOpportunityEditor : public QObject {
 private slots:
     void revenue_data();
     void revenue();
+    void typedAmounts_data();
+    void typedAmounts();
     void textsAndCaption();
     void contactList();
     void endings_data();
@@ -124,9 +127,8 @@ void TestOpportunityEditor::revenue_data() {
     } rows[] = {
         // clang-format off
         {"en 1250 x 3", false, "1250", "3", "1,250.00", "3.00", "$3,750.00", "3.00"},
-        {"en 3 pcs", false, "$10", "3 pcs", "10.00", "3.00", "$30.00", "3.00"},
-        {"en -3", false, "10", "-3", "10.00", "3.00", "$30.00", "3.00"},
-        {"en 1,5", false, "10", "1,5", "10.00", "15.00", "$150.00", "15.00"},
+        // Rounded, not cut; the revenue is the product of the numbers shown.
+        {"en 1.125 x 4", false, "1.125", "4", "1.13", "4.00", "$4.52", "4.00"},
         {"en thousands", false, "1,250.50", "1,000", "1,250.50", "1,000.00", "$1,250,500.00", "1000.00"},
         {"en quantity too large", false, "10", "12345678901234567890", "10", "0.00", "", "0.00"},
         {"en unit price too large", false, "99999999999", "2", "0.00", "2.00", "", "2.00"},
@@ -171,6 +173,62 @@ void TestOpportunityEditor::revenue() {
     QCOMPARE(amounts(), file);
 }
 
+void TestOpportunityEditor::typedAmounts_data() {
+    QTest::addColumn<QLocale>("locale");
+    QTest::addColumn<QString>("typed");  // into the unit price
+    QTest::addColumn<QString>("kept");   // what the field takes of it
+    QTest::addColumn<QString>("stored"); // after OK; empty: not written, said next to the field
+    QTest::newRow("en letters refused") << UnitedStates << "12abc-$"
+                                        << "12"
+                                        << "12.00";
+    QTest::newRow("en 1,250.5") << UnitedStates << "1,250.5"
+                                << "1,250.5"
+                                << "1,250.50";
+    QTest::newRow("en 1,5 not read") << UnitedStates << "1,5"
+                                     << "1,5"
+                                     << "";
+    QTest::newRow("de 1.000,5") << Germany << "1.000,5"
+                                << "1.000,5"
+                                << "1.000,50";
+    QTest::newRow("de 1,250.50 not read") << Germany << "1,250.50"
+                                          << "1,250.50"
+                                          << "";
+}
+
+// The unit price takes what the user's locale reads as a number; a text it cannot read is said
+// next to the field and never stored as 0.00; mended, it goes through.
+void TestOpportunityEditor::typedAmounts() {
+    QFETCH(QLocale, locale);
+    QFETCH(QString, typed);
+    QFETCH(QString, kept);
+    QFETCH(QString, stored);
+    Fixture f(locale);
+    f.edit();
+    const QString before = ::stored(f.path, 1, "UnitPrice");
+    f.line(6)->clear();
+    QTest::keyClicks(f.line(6), typed);
+    QCOMPARE(f.line(6)->text(), kept);
+    f.line(5)->setText(QStringLiteral("1"));
+    f.ok();
+    auto* note = f.get<QLabel>("lblAmountProblem");
+    QCOMPARE(note->isVisibleTo(&f.editor), stored.isEmpty());
+    if (!stored.isEmpty()) {
+        QCOMPARE(::stored(f.path, 1, "UnitPrice"), stored);
+        return;
+    }
+    QVERIFY(f.editor.isVisible());
+    QCOMPARE(f.line(6)->text(), kept);
+    QCOMPARE(note->text(), "Unit Price: \"" + kept + "\" is not a number. Type it as " +
+                               locale.toString(1234.5, 'f', 2) + '.');
+    QCOMPARE(::stored(f.path, 1, "UnitPrice"), before);
+    f.line(6)->clear();
+    QTest::keyClicks(f.line(6), QStringLiteral("7"));
+    QVERIFY(!note->isVisibleTo(&f.editor));
+    f.ok();
+    QVERIFY(!f.editor.isVisible());
+    QCOMPARE(::stored(f.path, 1, "UnitPrice"), locale.toString(7.0, 'f', 2));
+}
+
 void TestOpportunityEditor::textsAndCaption() {
     Fixture f;
     f.edit();
@@ -185,6 +243,18 @@ void TestOpportunityEditor::textsAndCaption() {
     f.line(5)->setText(QStringLiteral("3"));
     f.get<QComboBox>("combo_Stage")->setFocus();
     QCOMPARE(f.line(7)->text(), QStringLiteral("$6.00"));
+    // Tab runs from Forecast through the calendar to the buttons.
+    f.get<QCheckBox>("checkForecast")->setFocus();
+    QStringList order;
+    for (int step = 0; step < 3; ++step) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QWidget* focused = QApplication::focusWidget();
+        QWidget* calendar = focused;
+        while (calendar && !qobject_cast<OrderDateCalendar*>(calendar))
+            calendar = calendar->parentWidget();
+        order << (calendar ? QStringLiteral("calendar") : focused->objectName());
+    }
+    QCOMPARE(order, (QStringList{"calendar", "cmdOK", "cmdCancel"}));
     const QString thirty = QStringLiteral("Thirty characters of a descr.");
     const QString forty = QStringLiteral("A company whose name runs to forty chars");
     f.get<QPlainTextEdit>("txtDescription_0")->setPlainText(thirty);
@@ -195,6 +265,12 @@ void TestOpportunityEditor::textsAndCaption() {
     f.ok();
     for (const char* field : {"Company", "Department", "Contact"})
         QCOMPARE(stored(f.path, 1, field), forty.left(32));
+    // The cut never splits a character of two UTF-16 units.
+    const QString letters(31, u'w');
+    f.edit();
+    f.line(1)->setText(letters + QString::fromUtf8("\xF0\x9F\x98\x80"));
+    f.ok();
+    QCOMPARE(stored(f.path, 1, "Company"), letters);
     QCOMPARE(stored(f.path, 1, "Note"), QString(128, u'n'));
     f.edit();
     QCOMPARE(f.editor.windowTitle(), "Edit - [" + thirty.left(25) + "...]");
@@ -233,8 +309,8 @@ void TestOpportunityEditor::contactList() {
     QCOMPARE(f.env.ui().messages().size(), 1);
     const auto& m = f.env.ui().messages().first();
     QCOMPARE(m.text + '|' + m.title,
-             "Unable to contect with Outlook. 'Use Outlook' option has been reset.|Outlook "
-             "Connection");
+             "Unable to read the contacts folder. 'Use mail and calendar folders' has been "
+             "switched off.|Contacts Folder");
     QVERIFY(m.icon == UiServices::Icon::Information && m.buttons == UiServices::Buttons::Ok);
     QVERIFY(!f.user.useOutlook());
     QCOMPARE(combo->count(), 2);
@@ -244,7 +320,7 @@ void TestOpportunityEditor::endings_data() {
     QTest::addColumn<bool>("isNew");
     QTest::addColumn<QString>("how");
     for (const bool isNew : {true, false})
-        for (const char* how : {"ok", "cancel", "escape", "close"})
+        for (const char* how : {"ok", "cancel", "escape", "close", "alt+k", "alt+c"})
             QTest::addRow("%s %s", isNew ? "new" : "edit", how) << isNew << QString(how);
 }
 
@@ -262,13 +338,21 @@ void TestOpportunityEditor::endings() {
         f.cancel();
     else if (how == "escape")
         QTest::keyClick(&f.editor, Qt::Key_Escape);
-    else
+    else if (how.startsWith("alt+")) {
+        // The buttons' access keys, typed in a text field, press the button and type nothing.
+        QVERIFY(QTest::qWaitForWindowActive(&f.editor));
+        f.line(1)->setFocus();
+        QTest::keyClick(f.line(1), how.back().toLatin1(), Qt::AltModifier);
+        QCOMPARE(f.line(1)->text(), QString());
+        QTRY_VERIFY(!f.editor.isVisible()); // the button shows itself pressed first
+    } else
         f.editor.close();
     QVERIFY(!f.editor.isVisible());
-    QCOMPARE(f.editor.result(), how == "ok" ? QDialog::Accepted : QDialog::Rejected);
+    const bool ok = how == "ok" || how == "alt+k";
+    QCOMPARE(f.editor.result(), ok ? QDialog::Accepted : QDialog::Rejected);
     QVERIFY(!f.editor.newOpportunity());
-    const bool gone = isNew && how != "ok";
-    const QString expected = how == "ok" ? QStringLiteral("Typed") : before;
+    const bool gone = isNew && !ok;
+    const QString expected = ok ? QStringLiteral("Typed") : before;
     QCOMPARE(stored(f.path, number, "Description"),
              gone ? QStringLiteral("<no record>") : expected);
     QCOMPARE(f.database->opportunities().count(), gone ? 1 : number);

@@ -54,8 +54,10 @@ private slots:
     void mergeFailuresAddNothing_data();
     void mergeFailuresAddNothing();
     void saveAs();
-    void listDropKind_data();
-    void listDropKind();
+    void dropKind_data();
+    void dropKind();
+    void cancelledWorkLeavesNothing_data();
+    void cancelledWorkLeavesNothing();
 };
 
 void TestDataMerge::nextTabField_data() {
@@ -384,20 +386,90 @@ void TestDataMerge::saveAs() {
     QCOMPARE(fileNumbers(path), QStringLiteral("4,8,15"));
 }
 
-void TestDataMerge::listDropKind_data() {
+void TestDataMerge::dropKind_data() {
     QTest::addColumn<QString>("file");
     QTest::addColumn<int>("kind");
-    QTest::newRow("mdb") << "/d/Sales.mdb" << int(DataMerge::ListDrop::Database);
-    QTest::newRow("txt") << "/d/leads.txt" << int(DataMerge::ListDrop::LeadFile);
-    QTest::newRow("MDB") << "/d/Sales.MDB" << int(DataMerge::ListDrop::Ignore);
-    QTest::newRow("TXT") << "/d/leads.TXT" << int(DataMerge::ListDrop::Ignore);
-    QTest::newRow("other") << "/d/leads.csv" << int(DataMerge::ListDrop::Ignore);
+    QTest::newRow("mdb") << "/d/Sales.mdb" << int(DataMerge::DropKind::Database);
+    QTest::newRow("txt") << "/d/leads.txt" << int(DataMerge::DropKind::LeadFile);
+    QTest::newRow("MDB") << "/d/Sales.MDB" << int(DataMerge::DropKind::Database);
+    QTest::newRow("TXT") << "/d/LEADS2.TXT" << int(DataMerge::DropKind::LeadFile);
+    QTest::newRow("Txt") << "/d/leads.Txt" << int(DataMerge::DropKind::LeadFile);
+    QTest::newRow("other") << "/d/leads.csv" << int(DataMerge::DropKind::Database);
 }
 
-void TestDataMerge::listDropKind() {
+void TestDataMerge::dropKind() {
     QFETCH(QString, file);
     QFETCH(int, kind);
-    QCOMPARE(int(DataMerge::listDropKind(file)), kind);
+    QCOMPARE(int(DataMerge::dropKind(file)), kind);
+}
+
+void TestDataMerge::cancelledWorkLeavesNothing_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<int>("cancelAt"); // the report that answers "stop", from 1
+    QTest::newRow("lead file, first report") << "leads" << 1;
+    QTest::newRow("lead file, later report") << "leads" << 3;
+    QTest::newRow("database, first report") << "database" << 1;
+    QTest::newRow("database, later report") << "database" << 3;
+    QTest::newRow("save as, new file") << "saveAs" << 1;
+    QTest::newRow("save as, over a file") << "saveAsOver" << 1;
+}
+
+void TestDataMerge::cancelledWorkLeavesNothing() {
+    QFETCH(QString, kind);
+    QFETCH(int, cancelAt);
+    TestEnvironment env;
+    const QString path = env.path("Shown.mdb");
+    QVERIFY(RawDatabase::makeSalesFile(path, {1, 2}));
+    auto shown = opened(path);
+    QVERIFY(shown);
+    int reports = 0;
+    const ProgressCallback progress = [&](qint64, qint64) { return ++reports < cancelAt; };
+    const QString before = fileNumbers(path);
+    if (kind == "leads" || kind == "database") {
+        QList<int> numbers;
+        for (int i = 1; i <= 300; ++i)
+            numbers.append(i);
+        DataMerge::Outcome outcome;
+        if (kind == "leads") {
+            const QString leads = env.path("leads.txt");
+            QVERIFY(RawDatabase::writeFile(leads, Header + QByteArray("Ann\r\n").repeated(300)));
+            outcome = DataMerge::mergeText(*shown, leads, progress);
+        } else {
+            const QString source = env.path("Source.mdb");
+            QVERIFY(RawDatabase::makeSalesFile(source, numbers));
+            outcome = DataMerge::mergeDatabase(*shown, source, progress);
+        }
+        QCOMPARE(reports, cancelAt);
+        QCOMPARE(outcome.status, DataMerge::Status::Cancelled);
+        QVERIFY(!outcome.ok());
+        QVERIFY(outcome.keys.isEmpty());
+        QCOMPARE(numbersOf(*shown), QList<int>({1, 2}));
+        QCOMPARE(fileNumbers(path), before);
+        // Without a cancel the same merge adds everything.
+        reports = 0;
+        const DataMerge::Outcome again =
+            kind == "leads" ? DataMerge::mergeText(*shown, env.path("leads.txt"))
+                            : DataMerge::mergeDatabase(*shown, env.path("Source.mdb"));
+        QCOMPARE(again.added, 300);
+        QCOMPARE(RawDatabase(path).count(), 302);
+        return;
+    }
+    const QString target = env.path("Copy.mdb");
+    if (kind == "saveAsOver")
+        QVERIFY(RawDatabase::writeFile(target, "an older file"));
+    const Result saved = DatabaseCopy::saveAs(path, target, {path}, progress);
+    QVERIFY(saved.isCancelled());
+    QCOMPARE(reports, cancelAt);
+    if (kind == "saveAsOver") {
+        QFile older(target);
+        QVERIFY(older.open(QIODevice::ReadOnly));
+        QCOMPARE(older.readAll(), QByteArray("an older file"));
+    } else {
+        QVERIFY(!QFileInfo::exists(target));
+    }
+    // No temporary file is left beside the target.
+    QVERIFY(
+        QDir(env.path(".")).entryList({".corvane-save-*"}, QDir::Files | QDir::Hidden).isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestDataMerge)

@@ -71,6 +71,8 @@ private slots:
     void onlyVisibleRowsInCollectionOrder();
     void refusesToWriteOverDatabases();
     void failedWriteKeepsTheOldFile();
+    void cancelledExportLeavesNothing_data();
+    void cancelledExportLeavesNothing();
     void textBlockIsByteExact_data();
     void textBlockIsByteExact();
 };
@@ -287,6 +289,38 @@ void TestTextExport::failedWriteKeepsTheOldFile() {
              qPrintable(failed.message()));
     QCOMPARE(RawDatabase::readFile(old), QByteArray("old contents"));
     QVERIFY(QDir(env.path("locked")).entryList(QDir::Files | QDir::Hidden).size() == 1);
+}
+
+void TestTextExport::cancelledExportLeavesNothing_data() {
+    QTest::addColumn<bool>("existing");
+    QTest::addColumn<int>("cancelAt"); // the report that answers "stop", from 1
+    QTest::newRow("new file, at once") << false << 1;
+    QTest::newRow("new file, midway") << false << 2;
+    QTest::newRow("over a file, midway") << true << 2;
+}
+
+void TestTextExport::cancelledExportLeavesNothing() {
+    QFETCH(bool, existing);
+    QFETCH(int, cancelAt);
+    TestEnvironment env;
+    Opportunities items;
+    // Enough rows for several reports.
+    for (qint32 i = 1; i <= 3000; ++i)
+        addOpportunity(items, i, QStringLiteral("Deal %1").arg(i), QString(200, QLatin1Char('n')));
+    const QString folder = env.path("out");
+    QVERIFY(QDir().mkpath(folder));
+    const QString target = folder + "/deals.csv";
+    if (existing)
+        QVERIFY(RawDatabase::writeFile(target, "old contents"));
+    int reports = 0;
+    const auto written = TextExport::write(items, target, {}, TextExport::Formulas::Guarded,
+                                           [&](qint64, qint64) { return ++reports < cancelAt; });
+    QVERIFY(written.isCancelled());
+    QCOMPARE(reports, cancelAt);
+    QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden),
+             existing ? QStringList{"deals.csv"} : QStringList{});
+    if (existing)
+        QCOMPARE(RawDatabase::readFile(target), QByteArray("old contents"));
 }
 
 void TestTextExport::textBlockIsByteExact_data() {

@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QDateTimeEdit>
+#include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QSettings>
@@ -66,6 +67,7 @@ private slots:
     void ctrlTabWraps();
     void rangeChecks_data();
     void rangeChecks();
+    void unreadableBoundIsSaid();
     void showAllMakesEveryDatabaseVisible();
     void applyStaysOpenAndCancelKeepsItsWrites();
 
@@ -236,12 +238,12 @@ void TestFilterDialog::rangeChecks_data() {
         const char* cleaned;
         double lowValue;
     } rows[] = {
-        {"passes", 0, 365, "$1,000", "5,000.50", "cmdApply", "", "", 0, "1000|5000.5", 1000},
-        {"empty low, OK", 0, 1, "", "$12", "cmdOK", "", "", 0, "0|12", 0},
+        {"passes", 0, 365, "1,000", "5,000.50", "cmdApply", "", "", 0, "1000|5000.5", 1000},
+        {"empty low, OK", 0, 1, "", "12", "cmdOK", "", "", 0, "0|12", 0},
         {"start after end", 1, 0, "1", "2", "cmdApply",
          "Warning: Your date range has the start date later than the end date.",
          "Date range filter.", int(UiServices::Icon::Exclamation), "1|2", 0},
-        {"low above high", 0, 30, "$8,000", "5,000.50", "cmdApply", revenue, revenueTitle, critical,
+        {"low above high", 0, 30, "8,000", "5,000.50", "cmdApply", revenue, revenueTitle, critical,
          "8000|5000.5", 0},
         {"OK after a failed check", 0, 30, "800", "700", "cmdOK", revenue, revenueTitle, critical,
          "800|700", 0},
@@ -308,6 +310,38 @@ void TestFilterDialog::rangeChecks() {
     } else {
         QVERIFY(chosen(*dialog, "optRevenue_0"));
     }
+}
+
+// A bound takes only what the locale reads as a number; one it cannot read is said next to the
+// fields, writes nothing and is never taken for 0.
+void TestFilterDialog::unreadableBoundIsSaid() {
+    for (const char* name : {"All", "Revenues"})
+        store(m_env->store(), "Use", QLatin1String(name), "True");
+    const auto dialog = open();
+    control<QTabBar>(*dialog, "tbsOptions")->setCurrentIndex(2);
+    QLineEdit* low = field(*dialog, "txtRevenue_0");
+    low->clear();
+    QTest::keyClicks(low, "12abc");
+    QCOMPARE(low->text(), QStringLiteral("12"));
+    QTest::keyClicks(low, ",5");
+    const QString before = stored(m_env->store(), "Revenue", "Low");
+    click(*dialog, "cmdOK");
+    QVERIFY(dialog->isVisible());
+    QCOMPARE(m_passes, 0);
+    QVERIFY(m_env->ui().messages().isEmpty());
+    QCOMPARE(control<QTabBar>(*dialog, "tbsOptions")->currentIndex(), 2);
+    auto* note = control<QLabel>(*dialog, "lblRevenueProblem");
+    QVERIFY(note->isVisible());
+    QCOMPARE(note->text(), "Low: \"12,5\" is not a number. Type it as 1,234.50.");
+    QCOMPARE(low->text(), QStringLiteral("12,5"));
+    QCOMPARE(stored(m_env->store(), "Revenue", "Low"), before);
+    QTest::keyClick(low, Qt::Key_End); // the failed OK selected the text
+    QTest::keyClick(low, Qt::Key_Backspace);
+    QTest::keyClick(low, Qt::Key_Backspace);
+    QVERIFY(!note->isVisible());
+    click(*dialog, "cmdOK");
+    QCOMPARE(m_passes, 1);
+    QCOMPARE(stored(m_env->store(), "Revenue", "Low"), QStringLiteral("12"));
 }
 
 void TestFilterDialog::showAllMakesEveryDatabaseVisible() {

@@ -1,6 +1,8 @@
 #include "SalesFixtures.h"
 #include "TestEnvironment.h"
 
+#include "board/BoardColumnView.h"
+#include "board/BoardView.h"
 #include "filter/Filters.h"
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/OpportunityListModel.h"
@@ -23,14 +25,17 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
 #include <QSettings>
+#include <QStackedWidget>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QTreeView>
+#include <QUndoGroup>
 #include <QWheelEvent>
 #include <QtTest>
 #include <csignal>
@@ -74,11 +79,14 @@ private slots:
     void sortShowsSelectionOrTop();
     void quickInfoFollowsSelection();
     void emptyListExplainsItself();
+    void dropsMergeAlikeEverywhere_data();
+    void dropsMergeAlikeEverywhere();
     void signalEndsAsExit_data();
     void signalEndsAsExit();
     void firstRunColumnWidths();
     void firstWindowFitsScreen();
     void commandLineTakesStartUpsPlace();
+    void boardMovesCardsByKeyboardAndDrop();
 
 private:
     ScriptedUiServices& ui() { return m_env->ui(); }
@@ -175,6 +183,20 @@ private:
     void clickHeaderAt(int x) {
         QHeaderView* header = m_window->listView().header();
         QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(x, header->height() / 2));
+    }
+    // Clicks the card of `key` on the board.
+    void clickCard(const QString& key) {
+        for (auto* column : m_window->findChildren<BoardColumnView*>()) {
+            const QModelIndexList found = column->model()->match(
+                column->model()->index(0, 0), Qt::UserRole, key, 1, Qt::MatchExactly);
+            if (found.isEmpty())
+                continue;
+            column->scrollTo(found.first());
+            QTest::mouseClick(column->viewport(), Qt::LeftButton, {},
+                              column->visualRect(found.first()).center());
+            return;
+        }
+        QFAIL("no such card");
     }
     void choose(const char* comboName, int index) {
         auto* combo = control<QComboBox>(QLatin1String(comboName));
@@ -579,25 +601,36 @@ void TestMainWindow::commandStates() {
         return action ? action->isEnabled() : control<QWidget>(name)->isEnabled();
     };
     const QList<std::pair<QStringList, bool>> expected{
-        {{"mnuOpportunity", "mnuSort", "mnuCopyOpportunity", "Edit", "Delete", "Copy"}, hasRows},
-        // The quick-info panel waits for a selected row.
-        {{"combo_Stage", "combo_Probability", "txt_Notes"}, false},
-        {{"mnuClose", "mnuExport", "mnuPrint", "mnuSaveAs", "mnuFilter", "Close", "New"},
+        {{"mnuSort", "mnuCopyOpportunity", "mnuEditOpportunity", "mnuDeleteOpportunity", "Edit",
+          "Delete", "Copy"},
+         hasRows},
+        // The quick-info panel, the calendar and the mail wait for a selected row.
+        {{"combo_Stage", "combo_Probability", "txt_Notes", "mnuTask", "mnuAppt", "mnuEmail"},
+         false},
+        // A new opportunity can be made in any shown database, also by keyboard.
+        {{"mnuClose", "mnuExport", "mnuImport", "mnuPrint", "mnuSaveAs", "mnuFilter", "Close", "New",
+          "mnuOpportunity", "mnuNewOpportunity"},
          hasDatabase},
-        {{"mnuTask", "mnuAppt", "mnuEmail"}, useOutlook},
         {{"mnuSend", "Send"}, useOutlook && hasDatabase},
         {{"File"}, true}};
     for (const auto& [names, on] : expected)
         for (const QString& name : names)
             QVERIFY2(enabled(name) == on, qPrintable(name));
     QCOMPARE(window.listView().isEnabled(), hasDatabase);
+    if (hasRows) {
+        window.listView().setCurrentIndex(window.sortProxy().index(0, 0));
+        for (const char* name : {"mnuTask", "mnuAppt", "mnuEmail"})
+            QVERIFY2(enabled(name) == useOutlook, name);
+    }
 
-    // Paste is hidden and disabled until something was copied.
+    // Paste is hidden and disabled until something was copied, and needs a shown database.
     QAction* paste = control("mnuPasteOpportunity");
     QVERIFY(!paste->isEnabled() && !paste->isVisible() && !enabled("Paste"));
     window.setOpportunityCopied(true);
     window.updateCommandState();
-    QVERIFY(paste->isEnabled() && paste->isVisible() && enabled("Paste"));
+    QCOMPARE(paste->isEnabled(), hasDatabase);
+    QCOMPARE(enabled("Paste"), hasDatabase);
+    QVERIFY(paste->isVisible());
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -776,6 +809,9 @@ void TestMainWindow::accessKeysAndKeyboard() {
     };
     check(window.menuBar()->actions());
     QCOMPARE(caption(control("mnuSaveAs")), "Save As...");
+    // Alt+F, E exports; Exit keeps the x of the other desktops, away from any common command.
+    QCOMPARE(QKeySequence::mnemonic(control("mnuExport")->text()), QKeySequence("Alt+E"));
+    QCOMPARE(QKeySequence::mnemonic(control("mnuExit")->text()), QKeySequence("Alt+X"));
     QCOMPARE(control("mnudbList_1")->text().left(2), "&1");
 
     // F10 opens the first menu.
@@ -896,6 +932,69 @@ void TestMainWindow::quickInfoFollowsSelection() {
     QVERIFY(notes->isEnabled());
 }
 
+void TestMainWindow::dropsMergeAlikeEverywhere_data() {
+    QTest::addColumn<QString>("place"); // list, panel, toolbar
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<bool>("cancel");
+    QTest::addColumn<int>("added");
+    QTest::addColumn<QString>("note");
+    for (const char* place : {"list", "panel", "toolbar"}) {
+        QTest::addRow("lead file on the %s", place)
+            << place << "LEADS2.TXT" << false << 1 << "Merged 1 opportunity from LEADS2.TXT";
+        QTest::addRow("database on the %s", place)
+            << place << "Other.MDB" << false << 2 << "Merged 2 opportunities from Other.MDB";
+    }
+    QTest::newRow("cancelled") << "panel"
+                               << "Other.MDB" << true << 0
+                               << "Merge of Other.MDB cancelled; nothing was added";
+}
+
+void TestMainWindow::dropsMergeAlikeEverywhere() {
+    QFETCH(QString, place);
+    QFETCH(QString, file);
+    QFETCH(bool, cancel);
+    QFETCH(int, added);
+    QFETCH(QString, note);
+    MainWindow& window = start();
+    open(db("a.mdb", {{"A1"}}));
+    db("Other.MDB", {{"B1"}, {"B2"}});
+    QFile leads(path("LEADS2.TXT"));
+    QVERIFY(leads.open(QIODevice::WriteOnly));
+    leads.write("Vantick leads\r\nFirst\tB\tC\tD\tE\tF\tG\tH\tI\tCompany\tLast\tL\tM\r\nAnn\r\n");
+    leads.close();
+    ui().clearRecords();
+    if (cancel)
+        ui().cancelWorkAt(0);
+
+    // Qt hands a drop to the nearest widget under it that takes drops.
+    QWidget* under = place == "list"    ? window.listView().viewport()
+                     : place == "panel" ? control<QWidget>("txt_Notes")->childAt(2, 2)
+                                        : static_cast<QWidget*>(window.findChild<QToolBar*>());
+    if (!under)
+        under = control<QWidget>("txt_Notes");
+    while (under && !under->acceptDrops())
+        under = under->parentWidget();
+    QVERIFY(under);
+    QCOMPARE(under == &window, place != "list");
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(path(file))});
+    QDropEvent drop(QPointF(2, 2), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    // Delivered as Qt delivers it during a drag (sendEvent refuses drops outside one): to the
+    // event filters of the target, then to the target.
+    QObject& windowObject = window;
+    QObject& target = *under;
+    if (!(under == window.listView().viewport() && windowObject.eventFilter(under, &drop)))
+        target.event(&drop);
+
+    QCOMPARE(window.listModel().rowCount(), 1 + added);
+    QCOMPARE(window.statusBar()->currentMessage(), note);
+    QCOMPARE(ui().works().size(), 1);
+    QCOMPARE(ui().works().constFirst().title, QStringLiteral("Merge"));
+    QVERIFY(ui().works().constFirst().ended);
+    // A cancelled merge leaves no step to undo.
+    QCOMPARE(window.databases().history().canUndo(), !cancel);
+}
+
 void TestMainWindow::emptyListExplainsItself() {
     MainWindow& window = start();
     // Revenue 0 does not pass the default filter.
@@ -984,6 +1083,104 @@ void TestMainWindow::commandLineTakesStartUpsPlace() {
                         "to use it with Corvane.",
                     "Open Database File.", Icon::Exclamation, Buttons::Ok}});
     QCOMPARE(QDir(path(".")).entryList({"bad*"}, QDir::Files | QDir::Hidden), QStringList());
+}
+
+// The board: Ctrl+2 shows it on the list's selected opportunity; Ctrl+Right moves the card to the
+// next stage in the file and on the board, Ctrl+Z puts it back; arrows go from card to card, a
+// drop moves a card, a refused write leaves it and says why; the choice of view lasts.
+void TestMainWindow::boardMovesCardsByKeyboardAndDrop() {
+    const QString a =
+        db("a.mdb", {{.description = "A1", .company = "Acme"},
+                     {.description = "A2", .company = "Birch"},
+                     {.description = "A3", .company = "Cobalt", .stage = "Assess Business"}});
+    MainWindow& window = start();
+    open(a);
+    selectRow("Key=2");
+    QCOMPARE(caption(control("mnuView")), "View");
+    const QList<QAction*> bar = window.menuBar()->actions();
+    QCOMPARE(bar.indexOf(control("mnuView")), bar.indexOf(control("mnuEdit")) + 1);
+
+    QTest::keyClick(&window, Qt::Key_2, Qt::ControlModifier);
+    auto* board = control<BoardView>("board");
+    QCOMPARE(control<QStackedWidget>("stk_Views")->currentWidget(), board);
+    QVERIFY(control("mnuViewBoard")->isChecked());
+    QCOMPARE(board->selectedKey(), "Key=2");
+    auto* lead = control<BoardColumnView>("lv_BoardColumn_0");
+    const auto header = [this](int column) {
+        return control<QLabel>(QStringLiteral("lbl_BoardColumn_%1").arg(column))->text();
+    };
+    QVERIFY2(header(0).startsWith("<b>Lead</b> (2)<br>Revenue $2,000.00<br>Weighted $500.00"),
+             qPrintable(header(0)));
+    QCOMPARE(lead->model()->index(1, 0).data(Qt::AccessibleTextRole).toString(),
+             "Birch, A2, Lead, 1000");
+    // The board has the focus on the selected card's column; Tab reaches the next column.
+    QVERIFY(lead->hasFocus());
+    QTest::keyClick(lead, Qt::Key_Tab);
+    QVERIFY(control<BoardColumnView>("lv_BoardColumn_1")->hasFocus());
+    QTest::keyClick(control<BoardColumnView>("lv_BoardColumn_1"), Qt::Key_Backtab,
+                    Qt::ShiftModifier);
+    QVERIFY(lead->hasFocus());
+
+    QTest::keyClick(lead, Qt::Key_Right, Qt::ControlModifier);
+    QCOMPARE(fromFile(a, "Key=2")->stage(), "Identify Opportunity");
+    QVERIFY(header(0).startsWith("<b>Lead</b> (1)"));
+    QVERIFY(header(1).startsWith("<b>Identify Opportunity</b> (1)"));
+    QCOMPARE(board->selectedKey(), "Key=2");
+    QCOMPARE(window.selectedKey(), "Key=2");
+    QCOMPARE(control<QComboBox>("combo_Stage")->currentText(), "Identify Opportunity");
+    QTest::keyClick(&window, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(fromFile(a, "Key=2")->stage(), "Lead");
+    QVERIFY(header(0).startsWith("<b>Lead</b> (2)"));
+    QVERIFY(header(1).startsWith("<b>Identify Opportunity</b> (0)"));
+
+    // Right goes past the empty column to the next card; Left comes back.
+    clickCard("Key=2");
+    QTest::keyClick(lead, Qt::Key_Right);
+    QCOMPARE(window.selectedKey(), "Key=3");
+    QTest::keyClick(control<BoardColumnView>("lv_BoardColumn_2"), Qt::Key_Left);
+    QCOMPARE(window.selectedKey(), "Key=1");
+
+    // A card dropped on another column moves there once the drag is over.
+    auto* develop = control<BoardColumnView>("lv_BoardColumn_3");
+    QMimeData card;
+    card.setData("application/x-corvane-opportunity-key", "Key=1");
+    QDragEnterEvent enter(QPoint(10, 10), Qt::MoveAction, &card, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(develop->viewport(), &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(QPointF(10, 10), Qt::MoveAction, &card, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(develop->viewport(), &drop);
+    QVERIFY(drop.isAccepted());
+    QTRY_COMPARE(fromFile(a, "Key=1")->stage(), "Develop Solution");
+    QCOMPARE(develop->model()->rowCount(), 1);
+
+    // A file that another program holds: the card stays and the message says why.
+    {
+        const auto lock = lockFile(a);
+        clickCard("Key=3");
+        QTest::keyClick(control<BoardColumnView>("lv_BoardColumn_2"), Qt::Key_Right,
+                        Qt::ControlModifier);
+        QCOMPARE(ui().messages().size(), 1);
+        QVERIFY(ui().messages().first().text.contains(a));
+        ui().clearRecords();
+    }
+    QCOMPARE(window.shownDatabase().opportunities().item("Key=3")->stage(), "Assess Business");
+    QCOMPARE(board->selectedKey(), "Key=3");
+    // The window's commands act on the selected card.
+    QTest::keyClick(&window, Qt::Key_C, Qt::ControlModifier);
+    QVERIFY(ui().clipboardText().contains("Cobalt"));
+
+    // Back to the list with the same selection; the view chosen last is the next run's.
+    QTest::keyClick(&window, Qt::Key_1, Qt::ControlModifier);
+    QCOMPARE(control<QStackedWidget>("stk_Views")->currentWidget(), &window.listView());
+    QCOMPARE(window.selectedKey(), "Key=3");
+    QTest::keyClick(&window, Qt::Key_2, Qt::ControlModifier);
+    window.close();
+    QCOMPARE(QSettings(m_env->settingsPath(), QSettings::IniFormat).value("View/Shown").toString(),
+             "Board");
+    m_window.reset();
+    m_settings = std::make_unique<ApplicationSettings>(m_env->store());
+    start();
+    QCOMPARE(control<QStackedWidget>("stk_Views")->currentWidget(), control<BoardView>("board"));
 }
 
 QTEST_MAIN(TestMainWindow)

@@ -18,12 +18,14 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QStatusBar>
 #include <QTextBrowser>
 #include <QTreeView>
 #include <QUndoView>
@@ -46,6 +48,8 @@ private slots:
     void newAndEditThroughTheEditor();
     void failedWritesKeepTheListEqualToTheFile();
     void calendarFailureAsksAndNoSwitchesOutlookOff();
+    void writtenItemsSayWhere_data();
+    void writtenItemsSayWhere();
     void questionClosedWithoutButton_data();
     void questionClosedWithoutButton();
     void fileDialogCheckBox_data();
@@ -274,6 +278,8 @@ void TestOpportunityCommands::calendarFailureAsksAndNoSwitchesOutlookOff() {
     m_env->store().saveSetting("Corvane", "Outlook", "CalendarFolder", blocker);
     m_env->store().saveSetting("Corvane", "User", "UseOutlook", "True");
     start(makeDatabase(m_env->path("a.mdb"), {{"One"}}));
+    QVERIFY(!action("mnuAppt")->isEnabled()); // nothing selected yet
+    m_window->listView().setCurrentIndex(m_window->sortProxy().index(0, 0));
     QVERIFY(action("mnuAppt")->isEnabled());
 
     ui().queueAnswer(Answer::Yes);
@@ -295,6 +301,55 @@ void TestOpportunityCommands::calendarFailureAsksAndNoSwitchesOutlookOff() {
     QCOMPARE(messages[2].text, QStringLiteral("Unable to create an Outlook Task. Do you wish to "
                                               "continue to connect to Outlook?"));
     QCOMPARE(messages[2].buttons, Buttons::YesNo);
+}
+
+void TestOpportunityCommands::writtenItemsSayWhere_data() {
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<bool>("programOpens");
+    QTest::addColumn<QString>("folderSetting");
+    for (const char* command : {"mnuAppt", "mnuTask", "mnuEmail"}) {
+        const char* folder = QByteArray(command) == "mnuEmail" ? "DraftsFolder" : "CalendarFolder";
+        QTest::addRow("%s, opened", command) << command << true << folder;
+        QTest::addRow("%s, no program", command) << command << false << folder;
+    }
+}
+
+// An item written to its folder is never reported as a failure: the window says where it is,
+// and offers its folder when no program opened it.
+void TestOpportunityCommands::writtenItemsSayWhere() {
+    QFETCH(QString, command);
+    QFETCH(bool, programOpens);
+    QFETCH(QString, folderSetting);
+    const QString folder = m_env->path("items");
+    m_env->store().saveSetting("Corvane", "Outlook", folderSetting, folder);
+    m_env->store().saveSetting("Corvane", "User", "UseOutlook", "True");
+    ui().setOpenSucceeds(programOpens);
+    ui().setRunExitStatus(programOpens ? 0 : 3);
+    start(makeDatabase(m_env->path("a.mdb"), {{"One"}}));
+    m_window->listView().setCurrentIndex(m_window->sortProxy().index(0, 0));
+    ui().clearRecords();
+    ui().queueAnswer(Answer::Yes);
+    action(qPrintable(command))->trigger();
+
+    const QStringList written = QDir(folder).entryList(QDir::Files);
+    QCOMPARE(written.size(), 1);
+    const QString file = QDir::toNativeSeparators(QDir(folder).filePath(written.constFirst()));
+    QVERIFY(m_settings->user().useOutlook());
+    if (programOpens) {
+        QVERIFY(ui().messages().isEmpty());
+        QVERIFY2(m_window->statusBar()->currentMessage().endsWith(" saved as " + file),
+                 qPrintable(m_window->statusBar()->currentMessage()));
+        return;
+    }
+    QCOMPARE(ui().messages().size(), 1);
+    const auto& message = ui().messages().constFirst();
+    QVERIFY2(message.text.contains("was saved as \"" + file + "\"") &&
+                 message.text.endsWith("Do you want to open its folder?") &&
+                 !message.text.contains("continue"),
+             qPrintable(message.text));
+    QCOMPARE(message.buttons, Buttons::YesNo);
+    // Yes opens the folder.
+    QCOMPARE(ui().opened().constLast(), folder);
 }
 
 // The real message box: a Yes/No question closed by Escape or the title bar answers Cancel (Qt
@@ -388,6 +443,8 @@ void TestOpportunityCommands::exportAndReportMessages() {
     QVERIFY2(guarded.contains("\r\n'=1+1,"), guarded.constData());
     // The dialog's check box, cleared, writes formulas as they are.
     QCOMPARE(ui().fileRequests().last().checkBoxText, TextExport::guardFormulasText());
+    // Titled for what it does, not taken for File > Save As.
+    QCOMPARE(ui().fileRequests().last().title, QStringLiteral("Export Opportunities"));
     ui().clearRecords();
     ui().queueFile(csv);
     ui().queueCheckBox(false);

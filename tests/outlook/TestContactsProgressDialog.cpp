@@ -50,7 +50,7 @@ void TestContactsProgressDialog::controlsAndStatusLines() {
     ContactsProgressDialog window;
     window.setAttribute(Qt::WA_DeleteOnClose, false);
     QCOMPARE(window.objectName(), QStringLiteral("ContactsProgressDialog"));
-    QCOMPARE(window.windowTitle(), QStringLiteral("Outlook Connection...."));
+    QCOMPARE(window.windowTitle(), QStringLiteral("Contacts Folder...."));
     auto* status = window.findChild<QPlainTextEdit*>(QStringLiteral("txtStatus"));
     auto* bar = window.findChild<QProgressBar*>(QStringLiteral("progressOutlook"));
     auto* button = window.findChild<QToolButton*>(QStringLiteral("cmdPushed"));
@@ -70,13 +70,14 @@ void TestContactsProgressDialog::controlsAndStatusLines() {
     QCOMPARE(bar->value(), 17);
 
     window.show();
-    window.tellEm(QStringLiteral("Logging on to Outlook"));
+    window.tellEm(QStringLiteral("Opening the mail and calendar folders"));
     window.tellEm(QString());
     window.tellEm(QStringLiteral("Quade, Marisol"));
     // Each line after CR LF, so the text begins with an empty line.
     QCOMPARE(window.statusText(),
-             QStringLiteral("\r\nLogging on to Outlook\r\n\r\nQuade, Marisol"));
-    QCOMPARE(status->toPlainText(), QStringLiteral("\nLogging on to Outlook\n\nQuade, Marisol"));
+             QStringLiteral("\r\nOpening the mail and calendar folders\r\n\r\nQuade, Marisol"));
+    QCOMPARE(status->toPlainText(),
+             QStringLiteral("\nOpening the mail and calendar folders\n\nQuade, Marisol"));
     QVERIFY(status->textCursor().atEnd());
 }
 
@@ -93,9 +94,10 @@ void TestContactsProgressDialog::failedTestWaitsForButton() {
     QCOMPARE(windows.size(), 1);
     QPointer<ContactsProgressDialog> window = windows.first();
     auto* status = window->findChild<QPlainTextEdit*>(QStringLiteral("txtStatus"));
-    QCOMPARE(status->toPlainText(),
-             QStringLiteral("\nLogging on to Outlook\nOutlook error occurred.\n"
-                            "Press Outlook button (left) to continue."));
+    QCOMPARE(
+        status->toPlainText(),
+        QStringLiteral("\nOpening the mail and calendar folders\nThe folders could not be used.\n"
+                       "Press the button on the left to continue."));
     auto* button = window->findChild<QToolButton*>(QStringLiteral("cmdPushed"));
     QVERIFY(button->isEnabled());
     QVERIFY(env.ui().messages().isEmpty());
@@ -124,7 +126,8 @@ void TestContactsProgressDialog::successfulTestClosesWindow() {
     QVERIFY(progressWindows().isEmpty());
     QCOMPARE(env.ui().messages().size(), 1);
     QCOMPARE(env.ui().messages().first().text,
-             QStringLiteral("Connection to Outlook was successful."));
+             QStringLiteral("The contacts folder was read. Corvane can use the mail, calendar and "
+                            "contacts folders."));
 }
 
 QTEST_MAIN(TestContactsProgressDialog)

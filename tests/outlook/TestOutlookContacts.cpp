@@ -179,10 +179,12 @@ void TestOutlookContacts::tryOutlook_data() {
     QTest::addColumn<int>("failAtItem");
     QTest::addColumn<QStringList>("lines");
 
-    const QStringList start{"Logging on to Outlook", "Logged on to Outlook V16.0.4711",
-                            "Opening Outlook Contacts Folder", "Opened Outlook Contacts Folder"};
-    const QStringList end{"Logging off Outlook", "Logged off Outlook"};
-    const QStringList failed{"Outlook error occurred.", "Press Outlook button (left) to continue."};
+    const QStringList start{"Opening the mail and calendar folders",
+                            "Opened the folders, version 16.0.4711", "Opening the contacts folder",
+                            "Opened the contacts folder"};
+    const QStringList end{"Closing the folders", "Closed the folders"};
+    const QStringList failed{"The folders could not be used.",
+                             "Press the button on the left to continue."};
     QTest::newRow("three contacts")
         << 3 << false << 0
         << start + QStringList{"Reading 3 contacts.", "Lee, Ada", "Lee, Ben", "Lee, Cal"} + end;
@@ -190,7 +192,7 @@ void TestOutlookContacts::tryOutlook_data() {
     QTest::newRow("no contacts") << 0 << false << 0
                                  << start + QStringList{"Reading  contacts."} + end;
     QTest::newRow("log-on refused")
-        << 3 << true << 0 << QStringList{"Logging on to Outlook"} + failed;
+        << 3 << true << 0 << QStringList{"Opening the mail and calendar folders"} + failed;
     QTest::newRow("item unreadable")
         << 3 << false << 2 << start + QStringList{"Reading 3 contacts.", "Lee, Ada"} + failed;
 }
@@ -228,8 +230,9 @@ void TestOutlookContacts::tryOutlook() {
         QCOMPARE(m_focused, QList<QObject*>{&parentForm});
         QCOMPARE(env.ui().messages().size(), 1);
         const ScriptedUiServices::Message& message = env.ui().messages().first();
-        QCOMPARE(message.text, QStringLiteral("Connection to Outlook was successful."));
-        QCOMPARE(message.title, QStringLiteral("Test Outlook"));
+        QCOMPARE(message.text, QStringLiteral("The contacts folder was read. Corvane can use the "
+                                              "mail, calendar and contacts folders."));
+        QCOMPARE(message.title, QStringLiteral("Test Folders"));
         QCOMPARE(message.icon, UiServices::Icon::Information);
         QCOMPARE(message.buttons, UiServices::Buttons::Ok);
     } else {

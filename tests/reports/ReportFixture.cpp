@@ -7,20 +7,33 @@
 
 namespace ReportFixture {
 
-bool write(const QString& path) {
+bool create(const QString& path, const QByteArray& rows, bool uniqueIndex) {
     sqlite3* db = nullptr;
     if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db,
                         SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
         sqlite3_close(db);
         return false;
     }
-    const char* const sql = R"(
+    QByteArray sql = R"(
         CREATE TABLE Sales (RecordNumber INTEGER, SalesOwner TEXT, DateCreated DATETIME,
             Company TEXT, Contact TEXT, Department TEXT, Description TEXT, Note TEXT,
             Product TEXT, UnitPrice TEXT, Quantity TEXT, Revenue TEXT, Source TEXT, Stage TEXT,
             Probability TEXT, Forecast TEXT, OrderDay TEXT, OrderMonth TEXT, OrderYear TEXT);
-        CREATE UNIQUE INDEX RecordNumber ON Sales (RecordNumber);
-        INSERT INTO Sales VALUES
+    )";
+    if (uniqueIndex)
+        sql += "CREATE UNIQUE INDEX RecordNumber ON Sales (RecordNumber);\n";
+    sql += "INSERT INTO Sales VALUES " + rows + ";";
+    char* error = nullptr;
+    const int rc = sqlite3_exec(db, sql.constData(), nullptr, nullptr, &error);
+    if (rc != SQLITE_OK)
+        qWarning("fixture: %s", error);
+    sqlite3_free(error);
+    sqlite3_close(db);
+    return rc == SQLITE_OK;
+}
+
+bool write(const QString& path) {
+    return create(path, R"(
           (1, 'o', '2024-01-02 10:00:00', 'Acme', 'Pat', 'IT', 'Servers', 'call back', 'Rack',
            '$5,000.00', '2', '$10,000.00', 'Email', 'Lead', '25% - Long Shot', 'No', '07',
            'March', '2024'),
@@ -41,15 +54,8 @@ bool write(const QString& path) {
            '$1,100.00', '3', '$3,300.00', 'Email', 'Develop Solution', '50% - Competitive', 'No',
            '20', 'June', '2024'),
           (NULL, 'o', '2024-01-02 10:00:00', 'Nameless', 'Nu', 'IT', 'Unreadable', '', 'X', '1', '1',
-           '$99,999.00', 'Email', 'Lead', '100% - Won', 'Yes', '01', 'March', '2024');
-    )";
-    char* error = nullptr;
-    const int rc = sqlite3_exec(db, sql, nullptr, nullptr, &error);
-    if (rc != SQLITE_OK)
-        qWarning("fixture: %s", error);
-    sqlite3_free(error);
-    sqlite3_close(db);
-    return rc == SQLITE_OK;
+           '$99,999.00', 'Email', 'Lead', '100% - Won', 'Yes', '01', 'March', '2024')
+    )");
 }
 
 QString pdfText(const QString& pdfPath) {

@@ -10,6 +10,9 @@ struct sqlite3;
 namespace ReportFixture {
 // Creates the file; false (with a test failure) when it cannot.
 bool write(const QString& path);
+// Creates a sales file with the rows of an SQL VALUES list, with or without the unique index
+// on the record number.
+bool create(const QString& path, const QByteArray& rows, bool uniqueIndex = true);
 // The text pdftotext reads from a PDF file, with its layout.
 QString pdfText(const QString& pdfPath);
 

@@ -11,6 +11,8 @@
 #include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QFile>
+#include <QFontDatabase>
+#include <QRegularExpression>
 #include <QtTest>
 #include <sqlite3.h>
 
@@ -89,6 +91,11 @@ class TestReportEngine : public QObject {
 private slots:
     void templates_data();
     void templates();
+    void wholeFiguresInPdf_data();
+    void wholeFiguresInPdf();
+    void recordsAsTheWindowShowsThem_data();
+    void recordsAsTheWindowShowsThem();
+    void weeksAcrossTheYearEnd();
     void formulas_data();
     void formulas();
     void failures_data();
@@ -227,20 +234,163 @@ void TestReportEngine::templates() {
         QCOMPARE(shares,
                  (QStringList{"45.9%", "64.2%", "79.4%", "90.8%", "96.3%", "100.0%", "100.0%"}));
     }
+}
 
-    // The same report as a PDF, read back by an independent reader.
+namespace {
+// Three opportunities of 7-, 10- and 12-digit amounts, with the longest contacts and
+// departments the file allows, a Japanese company and contact, and texts that fonts set with
+// ligatures ("Confirm", "Office", "Efficient").
+const QByteArray WideRows = R"(
+    (7, 'o', '2025-11-02 10:00:00', 'Confirm Office Fittings', 'Maximilian Alexander Worthington',
+     'International Procurement Office', 'Fit-out of the head office on three floors',
+     'Confirm the final floor plan with the facilities team before the site visit next month',
+     'Workstation', '$1,234,567.00', '1', '$1,234,567.00', 'Trade Show', 'Implement/Confirm',
+     '50% - Competitive', 'Yes', '05', 'January', '2026'),
+    (2147483000, 'o', '2025-11-02 10:00:00', '山田商事株式会社', '山田 太郎', '購買部',
+     'Office network', '', 'Switch', '$9,876,543,210.00', '1', '$9,876,543,210.00', 'Email',
+     'Gain Commitment', '90% - Verbal Commitment', 'Yes', '12', 'January', '2026'),
+    (31, 'o', '2025-11-02 10:00:00', 'Kensington Smythe Holdings Ltd',
+     'Alexandra Montgomery-Fitzwilliam', 'Research and Development Office', 'Campus fiber',
+     'Efficient affiliate offices', 'Backbone', '$999,999,999,999.99', '1',
+     '$999,999,999,999.99', 'Referral', 'Present/Propose', '100% - Won', 'Yes', '20',
+     'February', '2026'))";
+
+bool hasJapaneseFont() {
+    return !QFontDatabase::families(QFontDatabase::Japanese).isEmpty();
+}
+} // namespace
+
+void TestReportEngine::wholeFiguresInPdf_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QStringList>("whole"); // texts the PDF shows whole, besides the totals
+    QTest::addColumn<bool>("weighted");     // the weighted total is shown
+    const QStringList companies{"Confirm Office Fittings", "Kensington Smythe Holdings Ltd"};
+    const QStringList amounts{"$1,234,567.00", "$9,876,543,210.00", "$999,999,999,999.99"};
+    const QStringList weighted{"$617,283.50", "$8,888,888,889.00"};
+    const QStringList list = companies + amounts + QStringList{"Total (3 opportunities)"};
+    QTest::newRow("Summary") << "Summary"
+                             << QStringList{"$999,999,999,999.99", "Implement/Confirm",
+                                            "Forecast weighted revenue"}
+                             << true;
+    QTest::newRow("Detail") << "Detail"
+                            << list + QStringList{"Record number: 7",
+                                                  "Record number: 2147483000",
+                                                  "Record number: 31",
+                                                  "Maximilian Alexander Worthington",
+                                                  "Alexandra Montgomery-Fitzwilliam",
+                                                  "International Procurement Office",
+                                                  "Research and Development Office"}
+                            << false;
+    for (const char* name : {"Probability", "Stage", "Forecast", "Wklyfcst", "Mnthfcst"})
+        QTest::newRow(name) << name << list + weighted << true;
+    QTest::newRow("Revenue") << "Revenue" << list + weighted + QStringList{"Running share"} << true;
+}
+
+void TestReportEngine::wholeFiguresInPdf() {
+    QFETCH(QString, name);
+    QFETCH(QStringList, whole);
+    QFETCH(bool, weighted);
+    TestEnvironment env;
+    const QString database = env.path("Wide.mdb");
+    QVERIFY(ReportFixture::create(database, WideRows));
     const QString pdf = env.path(name + ".pdf");
     const ReportEngine::Outcome outcome =
         ReportEngine::renderToPdf(database, name, pdf, Rep, Company, QDate(2024, 5, 6));
     QVERIFY2(outcome.status == 0, qPrintable(outcome.error));
+
+    // Read back by an independent reader: every figure, number and name whole, the heading
+    // of every page, and letters as typed (no ligature glyphs).
     const QString text = ReportFixture::pdfText(pdf);
-    for (const QString& expected :
-         {title, QStringLiteral("Sales representative: Pat O'Brien"), Company,
-          QStringLiteral("Database: Pipeline.mdb"), QStringLiteral("Printed Monday, May 6, 2024"),
-          QStringLiteral("Page 1 of %1").arg(outcome.pages)})
+    whole << "$1,009,877,777,776.99" << Rep << Company << "Database: Wide.mdb"
+          << "Printed Monday, May 6, 2024" << QStringLiteral("Page 1 of %1").arg(outcome.pages);
+    if (weighted)
+        whole << "$1,008,889,506,172.49";
+    for (const QString& expected : whole)
         QVERIFY2(text.contains(expected), qPrintable(expected + " not in:\n" + text));
-    if (name == QLatin1String("Stage"))
-        QVERIFY(text.contains("Subtotal Lead (3 opportunities)") && text.contains("$11,200.00"));
+    static const QRegularExpression cutFigure(QStringLiteral("[0-9.,$%)]\u2026"));
+    QVERIFY2(!text.contains(cutFigure), qPrintable(text));
+    for (const QChar ligature : {QChar(0xfb00), QChar(0xfb01), QChar(0xfb02), QChar(0xfb03)})
+        QVERIFY2(!text.contains(ligature), qPrintable(text));
+
+    // Letters the report font lacks come from another installed font.
+    if (name == QLatin1String("Summary"))
+        return;
+    if (!hasJapaneseFont())
+        QSKIP("No font with Japanese letters is installed (scripts/install-deps.sh installs "
+              "fonts-ipafont-gothic).");
+    QVERIFY2(text.contains(QStringLiteral("山田商事株式会社")), qPrintable(text));
+    if (name == QLatin1String("Detail"))
+        QVERIFY2(text.contains(QStringLiteral("Contact: 山田 太郎")), qPrintable(text));
+}
+
+void TestReportEngine::recordsAsTheWindowShowsThem_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QStringList>("companies");
+    QTest::addColumn<QString>("total");
+    // Record number 5 twice: the window shows the first (Echo, not in the forecast), never the
+    // second (Golf), also where only the second meets the template's selection.
+    QTest::newRow("all records") << "Detail" << QStringList{"Alpha", "Echo", "Kilo"}
+                                 << "Total (3 opportunities) | $1,011.00";
+    QTest::newRow("selected records") << "Forecast" << QStringList{"Alpha", "Kilo"}
+                                      << "Total (2 opportunities) | $1,010.00 | "
+                                         "$1,010.00";
+}
+
+void TestReportEngine::recordsAsTheWindowShowsThem() {
+    QFETCH(QString, name);
+    QFETCH(QStringList, companies);
+    QFETCH(QString, total);
+    TestEnvironment env;
+    const QString database = env.path("Twice.mdb");
+    QVERIFY(ReportFixture::create(database, R"(
+        (5, 'o', '2024-01-02 10:00:00', 'Echo', 'a', 'b', 'c', '', 'p', '1', '1', '$1.00', 'Email',
+         'Lead', '100% - Won', 'No', '01', 'March', '2024'),
+        (9, 'o', '2024-01-02 10:00:00', 'Alpha', 'a', 'b', 'c', '', 'p', '10', '1', '$10.00',
+         'Email', 'Lead', '100% - Won', 'Yes', '01', 'March', '2024'),
+        (5, 'o', '2024-01-02 10:00:00', 'Golf', 'a', 'b', 'c', '', 'p', '1', '1', '$100,000.00',
+         'Email', 'Lead', '100% - Won', 'Yes', '01', 'March', '2024'),
+        (12, 'o', '2024-01-02 10:00:00', 'Kilo', 'a', 'b', 'c', '', 'p', '1', '1', '$1,000.00',
+         'Email', 'Lead', '100% - Won', 'Yes', '01', 'March', '2024'))",
+                                  false));
+    ReportEngine engine;
+    engine.setDataFiles(0, database);
+    engine.setReportFileName(name);
+    const auto document = engine.makeDocument();
+    QVERIFY2(document, qPrintable(engine.lastErrorString()));
+    QCOMPARE(::companies(document->content()), companies);
+    QCOMPARE(::figures(document->content(), false), QStringList{total});
+    QCOMPARE(document->content().recordCount, int(companies.size()));
+}
+
+void TestReportEngine::weeksAcrossTheYearEnd() {
+    // Monday 22 Dec 2025 is in ISO week 52 of 2025, Monday 29 Dec 2025 in week 1 of 2026.
+    TestEnvironment env;
+    const QString database = env.path("YearEnd.mdb");
+    QVERIFY(ReportFixture::create(database, R"(
+        (1, 'o', '2025-01-02 10:00:00', 'January', 'a', 'b', 'c', '', 'p', '1', '1', '$4.00',
+         'Email', 'Lead', '100% - Won', 'Yes', '02', 'January', '2026'),
+        (2, 'o', '2025-01-02 10:00:00', 'Late', 'a', 'b', 'c', '', 'p', '1', '1', '$2.00',
+         'Email', 'Lead', '100% - Won', 'Yes', '29', 'December', '2025'),
+        (3, 'o', '2025-01-02 10:00:00', 'Early', 'a', 'b', 'c', '', 'p', '1', '1', '$1.00',
+         'Email', 'Lead', '100% - Won', 'Yes', '22', 'December', '2025'),
+        (4, 'o', '2025-01-02 10:00:00', 'Sunday', 'a', 'b', 'c', '', 'p', '1', '1', '$8.00',
+         'Email', 'Lead', '100% - Won', 'Yes', '28', 'December', '2025'))"));
+    ReportEngine engine;
+    engine.setDataFiles(0, database);
+    engine.setReportFileName(QStringLiteral("Wklyfcst"));
+    const auto document = engine.makeDocument();
+    QVERIFY2(document, qPrintable(engine.lastErrorString()));
+    const ReportContent& content = document->content();
+    QCOMPARE(::figures(content, false),
+             (QStringList{"Subtotal Week 52, 2025 (from 12/22/2025) (2 opportunities) | $9.00 | "
+                          "$9.00",
+                          "Subtotal Week 1, 2026 (from 12/29/2025) (2 opportunities) | $6.00 | "
+                          "$6.00",
+                          "Total (4 opportunities) | $15.00 | $15.00"}));
+    QCOMPARE(::companies(content), (QStringList{"Early", "Sunday", "Late", "January"}));
+    QCOMPARE(content.charts.size(), size_t(1));
+    QCOMPARE(content.charts[0].categories, (QStringList{"W52\n2025", "W1\n2026"}));
+    QCOMPARE(content.charts[0].revenue, (QList<double>{9, 6}));
 }
 
 void TestReportEngine::formulas_data() {

@@ -8,6 +8,7 @@
 #include "reports/ReportPageView.h"
 #include "reports/ReportPreviewWindow.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QPrinter>
@@ -100,6 +101,8 @@ private slots:
     void paintsOnlyThePagesInSight();
     void savesPdf_data();
     void savesPdf();
+    void cancelledPdfLeavesNothing_data();
+    void cancelledPdfLeavesNothing();
     void mails_data();
     void mails();
     void prints();
@@ -121,7 +124,7 @@ void TestReportPreviewWindow::showsThePages() {
 void TestReportPreviewWindow::paintsOnlyThePagesInSight() {
     ReportContent content;
     content.title = "Long";
-    content.columnSets.push_back({{"Name"}, {1.0}, {false}});
+    content.columnSets.push_back({{"Name"}, {1.0}, {false}, {false}});
     for (int i = 1; i <= 2000; ++i) {
         ReportContent::Band row;
         row.columnSet = 0;
@@ -216,6 +219,43 @@ void TestReportPreviewWindow::savesPdf() {
     } else {
         QCOMPARE(RawDatabase::readFile(path), before);
     }
+}
+
+void TestReportPreviewWindow::cancelledPdfLeavesNothing_data() {
+    QTest::addColumn<QByteArray>("before"); // the target's content; empty: no file
+    QTest::newRow("new file") << QByteArray();
+    QTest::newRow("existing file") << QByteArray("%PDF-1.4 the report of last week");
+}
+
+void TestReportPreviewWindow::cancelledPdfLeavesNothing() {
+    QFETCH(QByteArray, before);
+    TestEnvironment env;
+    const auto document = stageReport(env);
+    QVERIFY(document);
+    ReportPreviewWindow window(document, Mail, env.store());
+    const QString path = env.path("Out.pdf");
+    if (!before.isEmpty()) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(before);
+    }
+    const QStringList files = QDir(env.path(".")).entryList(QDir::Files);
+    env.ui().queueFile(path);
+    env.ui().cancelWorkAt(1); // after the last page, before the file takes the target's place
+    window.findChild<QPushButton*>("cmdSavePdf")->click();
+
+    QCOMPARE(env.ui().works().size(), 1);
+    const auto& work = env.ui().works().first();
+    QCOMPARE(work.title, QStringLiteral("Save Report as PDF"));
+    QCOMPARE(work.maximum, qint64(document->pageCount()));
+    QVERIFY(work.cancelled && work.ended);
+    QVERIFY(env.ui().messages().isEmpty()); // the user's own cancel needs no message
+    if (before.isEmpty())
+        QVERIFY(!QFile::exists(path));
+    else
+        QCOMPARE(RawDatabase::readFile(path), before);
+    // Nothing half-written is left beside it either.
+    QCOMPARE(QDir(env.path(".")).entryList(QDir::Files), files);
 }
 
 void TestReportPreviewWindow::mails_data() {

@@ -109,8 +109,9 @@ void TestOptionsDialog::loads() {
     QCOMPARE(boxes, "Kim|Northwind|E-7|Alps|kim@x|cc@x|hq@x|" + lastSent + u'|');
     QVERIFY(box(*dialog, "txt_LasteDate")->isReadOnly());
     QVERIFY(control<QCheckBox>(*dialog, "checkOutlook")->isChecked());
-    // "Notes" and "Price" unmarked; "Quantity" stands above "Price".
-    QCOMPARE(checkMarks(*dialog, "lst_Columns"), QStringLiteral("xxxx-xx-xxxxxx"));
+    // The list's columns in its order, with its captions: "Note" and "Price" unmarked, "Price"
+    // after "Product" and before "Qty.".
+    QCOMPARE(checkMarks(*dialog, "lst_Columns"), QStringLiteral("xxxx-x-xxxxxxx"));
     QCOMPARE(control<QTabBar>(*dialog, "tabOptions")->currentIndex(), 0);
     QVERIFY(control(*dialog, "frame_Columns")->isVisible());
     control<QTabBar>(*dialog, "tabOptions")->setCurrentIndex(2);
@@ -131,13 +132,13 @@ void TestOptionsDialog::applyColumnsAndSort_data() {
     QTest::newRow("Price") << "Price"
                            << "Revenue"
                            << "UnitPrice" << false;
-    QTest::newRow("Quantity") << "Quantity"
+    QTest::newRow("Quantity") << "Qty."
                               << ""
                               << "Quantity" << false;
-    QTest::newRow("Notes") << "Notes"
+    QTest::newRow("Notes") << "Note"
                            << ""
                            << "Note" << false;
-    QTest::newRow("sorted column hidden") << "Order Date"
+    QTest::newRow("sorted column hidden") << "YY-MM-DD"
                                           << "OrderDate"
                                           << "OrderDate" << true;
     QTest::newRow("nothing changed, sorted") << ""
@@ -239,8 +240,9 @@ void TestOptionsDialog::testOutlook() {
     QCOMPARE(m_env->ui().messages().size(), reachable ? 1 : 0);
     if (reachable) {
         const auto& message = m_env->ui().messages().first();
-        QCOMPARE(message.text, QStringLiteral("Connection to Outlook was successful."));
-        QCOMPARE(message.title, QStringLiteral("Test Outlook"));
+        QCOMPARE(message.text, QStringLiteral("The contacts folder was read. Corvane can use the "
+                                              "mail, calendar and contacts folders."));
+        QCOMPARE(message.title, QStringLiteral("Test Folders"));
         QCOMPARE(message.icon, UiServices::Icon::Information);
     }
     // Nothing applied: Cancel leaves the profile and the store as they were.
@@ -264,7 +266,7 @@ void TestOptionsDialog::cancelWritesNothing() {
         box(*dialog, name)->setText("changed");
     control<QCheckBox>(*dialog, "checkOutlook")->setChecked(true);
     control<QListWidget>(*dialog, "lst_Columns")->item(9)->setCheckState(Qt::Unchecked);
-    for (const char* next : {"Unselect All", "Select All"}) { // Select All twice
+    for (const char* next : {"Unse&lect All", "Se&lect All"}) { // Select All twice
         click(*dialog, "cmdSelectAll");
         QCOMPARE(checkMarks(*dialog, "lst_Columns"), QString(14, next[0] == 'U' ? u'x' : u'-'));
         QCOMPARE(control<QPushButton>(*dialog, "cmdSelectAll")->text(), QLatin1String(next));

@@ -5,6 +5,8 @@
 
 #include <QtTest>
 #include <limits>
+#include <thread>
+#include <vector>
 
 class TestOpportunities : public QObject {
     Q_OBJECT
@@ -17,7 +19,10 @@ private slots:
     void keyValue();
     void amounts_data();
     void amounts();
+    void typedAmounts_data();
+    void typedAmounts();
     void numberingAndTotals();
+    void listedFieldsKeepTheirTexts();
     void appendStoresAVisibleCopy();
     void numberingStopsAtTheLargestNumber();
 };
@@ -104,60 +109,130 @@ void TestOpportunities::keyValue() {
     QCOMPARE(value, expected);
 }
 
+namespace {
+const char* const amountLocales[] = {"en_US", "de_DE", "fr_FR", "de_CH",
+                                     "it_IT", "pt_BR", "ja_JP", "en_IN"};
+} // namespace
+
 void TestOpportunities::amounts_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<double>("amount");
+    // What each locale writes for an amount with two decimals, as currency and as a number.
+    for (const char* writer : amountLocales) {
+        const QLocale locale(writer);
+        for (const double amount : {1234567.89, 1234.5, 999.99, 1000.0, 12.05, 0.5}) {
+            const QString currency = locale.toCurrencyString(amount, QString(), 2);
+            const QString number = locale.toString(amount, 'f', 2);
+            QTest::addRow("%s %s", writer, qPrintable(currency)) << currency << amount;
+            QTest::addRow("%s %s", writer, qPrintable(number)) << number << amount;
+        }
+    }
+    // Texts by their shape: a single point is the decimal point, a single comma is one when
+    // one or two digits follow it, a separator that repeats groups thousands.
+    const auto row = [](const QString& text, double amount) {
+        QTest::addRow("%s", qPrintable(text)) << text << amount;
+    };
+    row("1.125", 1.125);
+    row("1.250", 1.25);
+    row("1,250", 1250);
+    row("1,25", 1.25);
+    row("1,5", 1.5);
+    row("1,2500", 1.25);
+    row("1.250.000", 1250000);
+    row("1,250,000", 1250000);
+    row("1.250,5 €", 1250.5);
+    row("12,34,567.89", 1234567.89);
+    row("CHF -1'250.50", 1250.5);
+    row("$12,500.00", 12500);
+    row("-$40.25", 40.25);
+    row("($7.50)", 7.5);
+    row("250", 250);
+    row(".5", 0.5);
+    row("5.", 5);
+    row("3 pcs", 3);
+    row("abc", 0);
+    row("", 0);
+    row("\u0661\u0662", 0);
+}
+
+void TestOpportunities::amounts() {
+    QFETCH(QString, text);
+    QFETCH(double, amount);
+    // A stored amount reads the same whatever the reader's locale.
+    for (const char* reader : amountLocales) {
+        TestEnvironment env{QLocale(reader)};
+        QCOMPARE(amountOf(text), amount);
+        Opportunity o;
+        o.setRevenue(text);
+        QCOMPARE(o.revenueAmount(), amount);
+    }
+}
+
+void TestOpportunities::typedAmounts_data() {
     QTest::addColumn<QString>("locale");
     QTest::addColumn<QString>("text");
     QTest::addColumn<double>("amount");
     const auto row = [](const char* locale, const QString& text, double amount) {
         QTest::addRow("%s %s", locale, qPrintable(text)) << QString(locale) << text << amount;
     };
-    // US texts read as they always did, in every locale.
-    for (const char* locale : {"en_US", "de_DE", "fr_FR", "de_CH", "ja_JP"}) {
-        row(locale, "$12,500.00", 12500);
-        row(locale, "250", 250);
-        row(locale, "abc", 0);
-        row(locale, "", 0);
-        row(locale, "-$40.25", 40.25);
-        row(locale, "($7.50)", 7.5);
-    }
-    // The digits-and-point rule where the locale cannot read a text.
-    row("en_US", "1.2.3", 1.2);
-    row("en_US", ".5", 0.5);
-    row("en_US", "5.", 5);
-    row("en_US", "1e5", 15);
-    row("en_US", "1.250,50 €", 1.2505);
-    row("en_US", "1,25", 125);
-    row("en_US", "\u0661\u0662", 0);
-    row("de_DE", "1,250.00", 1250);
-    row("de_DE", "12.5", 12.5);
-    // The locale's own texts.
-    row("de_DE", "1.250,00 €", 1250);
-    row("de_DE", "250,00 €", 250);
-    row("de_DE", "-1.250,50 €", 1250.5);
-    row("de_DE", "1.250", 1250); // read as German where both readings work
-    row("de_DE", "EUR 1.234.567,89", 1234567.89);
-    row("fr_FR", "1\u202f250,50\u00a0€", 1250.5);
+    // What the user types is read in the user's locale first.
+    row("de_DE", "1.250", 1250);
+    row("en_US", "1.250", 1.25);
+    row("de_DE", "1.250,5", 1250.5);
     row("fr_FR", "1 250,50 €", 1250.5);
-    row("fr_FR", "(1\u202f250,00\u00a0€)", 1250);
-    row("de_CH", "1’250.50 CHF", 1250.5);
-    row("de_CH", "CHF -1'250.50", 1250.5);
-    row("ja_JP", "￥1,250", 1250);
-    row("ja_JP", "(￥1,250)", 1250);
+    row("de_CH", "1’250.50", 1250.5);
+    // Else by its shape.
+    row("de_DE", "$1,250.00", 1250);
+    row("en_US", "1,25", 1.25);
+    row("en_US", "abc", 0);
 }
 
-void TestOpportunities::amounts() {
+void TestOpportunities::typedAmounts() {
     QFETCH(QString, locale);
     QFETCH(QString, text);
     QFETCH(double, amount);
     TestEnvironment env{QLocale(locale)};
-    QCOMPARE(amountOf(text), amount);
-    // The locale's own currency texts read back as their amounts.
-    QCOMPARE(amountOf(QLocale().toCurrencyString(1234567.25, QString(), 2)), 1234567.25);
-    // An opportunity reads its revenue once, when it is set.
-    Opportunity o;
-    o.setRevenue(text);
-    QLocale::setDefault(QLocale(locale == "en_US" ? "de_DE" : "en_US"));
-    QCOMPARE(o.revenueAmount(), amount);
+    QCOMPARE(typedAmountOf(text), amount);
+}
+
+// The fields held as numbers of the process-wide table read back as set, from any thread,
+// and a text once read stays valid while the table grows.
+void TestOpportunities::listedFieldsKeepTheirTexts() {
+    Opportunity first;
+    first.setStage("Stage zero");
+    first.setOrderDay("");
+    const QString& held = first.stage();
+    const auto fill = [](int from, std::vector<Opportunity>& out) {
+        for (int i = from; i < from + 3000; ++i) {
+            Opportunity o;
+            o.setStage(QStringLiteral("Stage %1").arg(i));
+            o.setSalesOwner(QStringLiteral("Owner %1").arg(i % 7));
+            o.setCompany(QStringLiteral("Company %1").arg(i));
+            out.push_back(o);
+        }
+    };
+    std::vector<Opportunity> a;
+    std::vector<Opportunity> b;
+    std::thread other([&] { fill(100000, b); });
+    fill(0, a);
+    other.join();
+    QCOMPARE(held, QStringLiteral("Stage zero"));
+    QCOMPARE(first.orderDay(), QString());
+    for (int i = 0; i < 3000; i += 499) {
+        QCOMPARE(a[size_t(i)].stage(), QStringLiteral("Stage %1").arg(i));
+        QCOMPARE(b[size_t(i)].stage(), QStringLiteral("Stage %1").arg(100000 + i));
+        QCOMPARE(b[size_t(i)].salesOwner(), QStringLiteral("Owner %1").arg((100000 + i) % 7));
+        QCOMPARE(a[size_t(i)].company(), QStringLiteral("Company %1").arg(i));
+    }
+    // A copy is the same record until a listed field differs.
+    Opportunity copy = a[1];
+    QVERIFY(copy.sameRecord(a[1]));
+    copy.setStage(a[2].stage());
+    QVERIFY(!copy.sameRecord(a[1]));
+    Opportunity blank{Opportunity::Blank{}};
+    blank.copyFieldsFrom(a[2]);
+    QCOMPARE(blank.stage(), a[2].stage());
+    QCOMPARE(blank.text(OpportunityFields::Stage), QStringLiteral("Stage 2"));
 }
 
 namespace {

@@ -87,6 +87,8 @@ private slots:
     void recordsRoundTrip();
     void bulkWritesAreAllOrNothing_data() { backends(); }
     void bulkWritesAreAllOrNothing();
+    void manyChangesAsOne_data() { backends(); }
+    void manyChangesAsOne();
     void twoWritersGetUniqueNumbers_data() { backends(); }
     void twoWritersGetUniqueNumbers();
     void copyToAFile_data() { backends(); }
@@ -243,6 +245,43 @@ void TestSalesStore::bulkWritesAreAllOrNothing() {
     QVERIFY2(restored.message().contains(
                  QString("has taken record number %1").arg(taken.recordNumber())),
              qPrintable(restored.message()));
+    QCOMPARE(countOf(location), 2);
+}
+
+// An import's removals, updates and additions are written together, or nothing of them.
+void TestSalesStore::manyChangesAsOne() {
+    TestEnvironment env;
+    const QString location = newDatabase(env);
+    QVERIFY(!location.isEmpty());
+    auto db = opened(location);
+    QVERIFY(db);
+    for (const QString company : {"A", "B", "C"})
+        QVERIFY(db->add(filled(company)));
+    db = opened(location);
+    const auto describe = [](size_t i) { return QString("row %1").arg(i + 1); };
+    Opportunity b = *db->opportunities().item(Opportunities::keyFor(2));
+    b.setStage("Closed - Won");
+    const Opportunity d = filled("D");
+    const auto written = db->store().changeAll(
+        {{db->opportunities().item(Opportunities::keyFor(1))}, {&b}, {}, {&d}}, 3, describe, {});
+    QVERIFY2(written, qPrintable(written.message()));
+    QCOMPARE(written->size(), size_t(1));
+    QCOMPARE(written->front().recordNumber, 4);
+    auto reread = opened(location);
+    QCOMPARE(reread->opportunities().count(), 3);
+    QVERIFY(!reread->opportunities().contains(Opportunities::keyFor(1)));
+    QCOMPARE(reread->opportunities().item(Opportunities::keyFor(2))->stage(),
+             QString("Closed - Won"));
+
+    // Another window deleted C meanwhile: its update fails, and the addition is not made.
+    QVERIFY(opened(location)->remove(Opportunities::keyFor(3)));
+    Opportunity c = *db->opportunities().item(Opportunities::keyFor(3));
+    c.setStage("Qualified");
+    const auto refused = db->store().changeAll({{}, {&c}, {}, {&d}}, 4, describe, {});
+    QVERIFY(!refused);
+    QVERIFY2(refused.message().contains(": row 1: ") &&
+                 refused.message().endsWith(" Nothing was changed."),
+             qPrintable(refused.message()));
     QCOMPARE(countOf(location), 2);
 }
 

@@ -2,6 +2,8 @@
 #include "SalesFixtures.h"
 #include "TestEnvironment.h"
 
+#include "exchange/DelimitedFile.h"
+#include "exchange/ImportPlan.h"
 #include "store/SalesDatabase.h"
 #include "workspace/ApplicationSettings.h"
 #include "workspace/OpenDatabases.h"
@@ -79,6 +81,21 @@ private slots:
 
 private:
     QString path(const QString& name) const { return m_env->path(name); }
+    // Imports a file that updates opportunity 2 ('Two', its company written in capitals) and
+    // adds one.
+    void importDeals() {
+        const QString deals = path("deals.csv");
+        const QString company = shown().opportunities().item(QStringLiteral("Key=2"))->company();
+        QVERIFY(RawDatabase::writeFile(deals, "Company,Title,Amount\r\n" +
+                                                  company.toUpper().toUtf8() +
+                                                  ",two,2500\r\nGamma,Fresh,10\r\n"));
+        DelimitedFile file;
+        QVERIFY(file.read(deals));
+        auto plan = ImportPlan::build(file, ImportMapping::guess(file.header()),
+                                      ImportPlan::Duplicates::Update, shown().opportunities());
+        QVERIFY(plan);
+        QVERIFY(m_databases->import(std::move(*plan), QStringLiteral("deals.csv")));
+    }
     SalesDatabase& shown() const { return *m_databases->shown(); }
     QUndoStack& stack() const { return *m_databases->historyOf(m_databases->shown()); }
     // The collection follows the file, field by field (creation times are shown in the
@@ -128,6 +145,8 @@ void TestUndoHistory::everyStepUndoesAndRedoes_data() {
                            << "Merge of 3 opportunities";
     QTest::newRow("lead import") << "leads"
                                  << "Lead File Import of 2 opportunities";
+    QTest::newRow("import") << "import"
+                            << "Import of deals.csv (1 added, 1 updated)";
 }
 
 void TestUndoHistory::everyStepUndoesAndRedoes() {
@@ -170,6 +189,8 @@ void TestUndoHistory::everyStepUndoesAndRedoes() {
         QVERIFY(m_databases->remove(two));
     } else if (kind == "merge") {
         QCOMPARE(m_databases->mergeDatabase(source).status, DataMerge::Status::Merged);
+    } else if (kind == "import") {
+        importDeals();
     } else {
         QCOMPARE(m_databases->mergeLeadFile(leads).status, DataMerge::Status::Merged);
     }
@@ -216,6 +237,16 @@ void TestUndoHistory::refusedWhenTheFileChanged_data() {
         << "merge" << false
         << RawDatabase::insertRow(QStringLiteral("5"), QStringLiteral("'Other'"))
         << "another record in the file has taken record number 5";
+    QTest::newRow("imported record removed")
+        << "import" << true << "DELETE FROM Sales WHERE RecordNumber = 4"
+        << "the file no longer has record number 4";
+    QTest::newRow("updated record removed")
+        << "import" << true << "DELETE FROM Sales WHERE RecordNumber = 2"
+        << "the file no longer has record number 2";
+    QTest::newRow("imported record's number taken on redo")
+        << "import" << false
+        << RawDatabase::insertRow(QStringLiteral("4"), QStringLiteral("'Other'"))
+        << "another record in the file has taken record number 4";
 }
 
 void TestUndoHistory::refusedWhenTheFileChanged() {
@@ -239,6 +270,8 @@ void TestUndoHistory::refusedWhenTheFileChanged() {
         QVERIFY(m_databases->update(two, edited));
     } else if (kind == "add") {
         QVERIFY(m_databases->add(Opportunity()));
+    } else if (kind == "import") {
+        importDeals();
     } else {
         QCOMPARE(m_databases->mergeDatabase(source).status, DataMerge::Status::Merged);
     }
