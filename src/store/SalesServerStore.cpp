@@ -114,7 +114,7 @@ QStringList schemaStatements() {
                                            "nextval('SalesRecordNumber'), ");
             break;
         case Type::DateTime:
-            table += name + QStringLiteral(" timestamptz NOT NULL DEFAULT now(), ");
+            table += name + QStringLiteral(" timestamptz DEFAULT now(), ");
             break;
         case Type::Text:
             table += name + QStringLiteral(" varchar(%1), ").arg(field.size);

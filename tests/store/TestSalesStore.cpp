@@ -202,6 +202,14 @@ void TestSalesStore::recordsRoundTrip() {
     QCOMPARE(reread->opportunities().item(*first)->dateCreated(), added.dateCreated());
     // ... and can be edited again.
     QVERIFY(changed(*db, *first, "Qualified"));
+    // A record without a creation time (files from elsewhere have them) is put back as well.
+    Opportunity undated = filled("Undated");
+    undated.setRecordNumber(50);
+    undated.setDateCreated(QString());
+    const auto putBack = db->restore(undated);
+    QVERIFY2(putBack, qPrintable(putBack.message()));
+    QCOMPARE(opened(location)->opportunities().item(Opportunities::keyFor(50))->dateCreated(),
+             QString());
 }
 
 void TestSalesStore::bulkWritesAreAllOrNothing() {
