@@ -133,6 +133,19 @@ QStringList schemaStatements() {
         QStringLiteral("CREATE SEQUENCE SalesRecordNumber AS integer"),
         table,
         QStringLiteral("ALTER SEQUENCE SalesRecordNumber OWNED BY Sales.RecordNumber"),
+        // A record put back or copied in with its own number moves the sequence past it, so
+        // that the numbers handed out later never meet it. The function runs with the rights
+        // of the administrator who set the tables up (representatives may not set the
+        // sequence); a lock keeps two such inserts from moving it back.
+        QStringLiteral("CREATE FUNCTION SalesNumberKept() RETURNS trigger LANGUAGE plpgsql "
+                       "SECURITY DEFINER SET search_path FROM CURRENT AS $$BEGIN IF "
+                       "NEW.RecordNumber > (SELECT last_value FROM SalesRecordNumber) THEN "
+                       "PERFORM pg_advisory_xact_lock(7306092158340188); IF NEW.RecordNumber > "
+                       "(SELECT last_value FROM SalesRecordNumber) THEN PERFORM "
+                       "setval('SalesRecordNumber', NEW.RecordNumber); END IF; END IF; RETURN "
+                       "NEW; END$$"),
+        QStringLiteral("CREATE TRIGGER SalesNumberKept BEFORE INSERT ON Sales FOR EACH ROW "
+                       "EXECUTE FUNCTION SalesNumberKept()"),
         // Who deleted which record, so that a write that finds it gone can say so.
         QStringLiteral("CREATE TABLE SalesRemoved (RecordNumber integer NOT NULL, RemovedBy text "
                        "NOT NULL DEFAULT current_user, RemovedAt timestamptz NOT NULL DEFAULT "

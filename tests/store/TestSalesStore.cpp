@@ -210,6 +210,10 @@ void TestSalesStore::recordsRoundTrip() {
     QVERIFY2(putBack, qPrintable(putBack.message()));
     QCOMPARE(opened(location)->opportunities().item(Opportunities::keyFor(50))->dateCreated(),
              QString());
+    // New numbers follow the records put back, however they got theirs.
+    const auto next = opened(location)->add(filled("Next"));
+    QVERIFY2(next, qPrintable(next.message()));
+    QCOMPARE(*next, Opportunities::keyFor(51));
 }
 
 void TestSalesStore::bulkWritesAreAllOrNothing() {
