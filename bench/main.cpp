@@ -9,6 +9,9 @@
 #include "Measure.h"
 #include "SampleData.h"
 #include "StoreBench.h"
+#ifdef CORVANE_BENCH_TEAM
+#include "TeamBench.h"
+#endif
 #include "platform/SettingsStore.h"
 
 #ifdef CORVANE_BENCH_LIST
@@ -166,6 +169,12 @@ int benchmark(bool reportsOnly, bool boardOnly = false) {
     ReportBench(path, folder.path()).run();
 #else
     std::printf("(no report figures: the reports are not part of this build)\n");
+#endif
+#ifdef CORVANE_BENCH_TEAM
+    TeamBench(path).run();
+#else
+    std::printf(
+        "(no team database figures: the tests' server fixture is not part of this build)\n");
 #endif
 
     std::printf("%d of %d targets met\n", Measure::targetCount() - Measure::failedTargets(),

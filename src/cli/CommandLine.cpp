@@ -12,6 +12,7 @@
 #include "store/NumericText.h"
 #include "store/OpportunityFields.h"
 #include "store/SalesDatabase.h"
+#include "store/SalesServerStore.h"
 #include "workspace/ApplicationSettings.h"
 #include "workspace/OpenDatabases.h"
 
@@ -117,6 +118,17 @@ const std::vector<CommandLine::Command>& CommandLine::commands() {
          {},
          {},
          &CommandLine::newCommand},
+        {"team",
+         "team init URL",
+         "Sets up a team database on a PostgreSQL server: the tables for the opportunities in "
+         "the database that the connection URI names (postgresql://user@host:port/database). "
+         "A database that holds another table named Sales is refused; a team database that "
+         "is set up already is left as it is. Passwords come from ~/.pgpass or a service file.",
+         2,
+         2,
+         {},
+         {},
+         &CommandLine::teamCommand},
         {"import",
          "import DB FILE [--map COLUMN=FIELD ...] [--duplicates skip|update|add]",
          "Adds the rows of the delimited text FILE (comma, semicolon, TAB or pipe; UTF-8, "
@@ -242,23 +254,27 @@ int CommandLine::run(const QStringList& arguments) {
 
 SalesDatabase* CommandLine::open(const QString& path) {
     const QFileInfo info(path);
-    if (!info.exists()) {
+    const bool onServer = SalesServerStore::isServerLocation(path);
+    // A team database: the server says whether it can be read.
+    if (!onServer && !info.exists()) {
         failure(QStringLiteral("Could not open %1: the file does not exist.").arg(path));
         return nullptr;
     }
-    if (!info.isFile()) {
+    if (!onServer && !info.isFile()) {
         failure(QStringLiteral("Could not open %1: it is not a file.").arg(path));
         return nullptr;
     }
-    const QString location = info.absoluteFilePath();
-    // A file named twice is read once.
+    const QString location = onServer ? path : info.absoluteFilePath();
+    // A database named twice is read once.
     if (SalesDatabase* open = m_workspace->byLocation(location)) {
         m_workspace->show(open->window());
         return open;
     }
     const auto opened = m_workspace->open(location);
     if (!opened) {
-        failure(opened.message() + QStringLiteral(": ") + DataMerge::openFailureCause(location));
+        failure(QStringLiteral("Could not open %1: %2")
+                    .arg(onServer ? SalesServerStore::withoutPassword(location) : location,
+                         DataMerge::openFailureCause(location)));
         return nullptr;
     }
     return *opened;
@@ -308,14 +324,16 @@ int CommandLine::mergeCommand(const Arguments& arguments) {
     // Every source is checked before anything is merged.
     for (const QString& source : sources) {
         const QString suffix = QFileInfo(source).suffix().toLower();
-        if (suffix != QLatin1String("mdb") && suffix != QLatin1String("txt"))
+        if (suffix != QLatin1String("mdb") && suffix != QLatin1String("txt") &&
+            !SalesServerStore::isServerLocation(source))
             return usage(QStringLiteral("%1 is neither a database (.mdb) nor a lead file (.txt)")
                              .arg(source));
     }
     if (!open(arguments.positional.at(0)))
         return Failure;
     for (const QString& source : sources) {
-        const bool isDatabase = QFileInfo(source).suffix().toLower() == QLatin1String("mdb");
+        const bool isDatabase = SalesServerStore::isServerLocation(source) ||
+                                QFileInfo(source).suffix().toLower() == QLatin1String("mdb");
         const DataMerge::Outcome outcome =
             isDatabase ? m_workspace->mergeDatabase(source) : m_workspace->mergeLeadFile(source);
         switch (outcome.status) {
@@ -430,6 +448,8 @@ int CommandLine::totalsCommand(const Arguments& arguments) {
 }
 
 int CommandLine::newCommand(const Arguments& arguments) {
+    if (SalesServerStore::isServerLocation(arguments.positional.at(0)))
+        return usage(QStringLiteral("a team database is set up with: corvane-cli team init URL"));
     const QString path = QFileInfo(arguments.positional.at(0)).absoluteFilePath();
     if (QFileInfo::exists(path))
         return failure(QStringLiteral("Unable to create a new database %1: the file exists "
@@ -438,6 +458,25 @@ int CommandLine::newCommand(const Arguments& arguments) {
     if (const auto created = m_workspace->create(path, false); !created)
         return failure(created.message());
     m_out << "Created the empty database " << path << "\n";
+    m_out.flush();
+    return Success;
+}
+
+int CommandLine::teamCommand(const Arguments& arguments) {
+    if (arguments.positional.at(0) != QLatin1String("init"))
+        return usage(QStringLiteral("unknown team command '%1' (usage: corvane-cli team init URL)")
+                         .arg(arguments.positional.at(0)));
+    const QString& uri = arguments.positional.at(1);
+    if (!SalesServerStore::isServerLocation(uri))
+        return usage(QStringLiteral("%1 is no postgresql:// URI").arg(uri));
+    const auto made = SalesServerStore::setUp(uri);
+    if (!made)
+        return failure(made.message());
+    const QString shown = SalesServerStore::withoutPassword(uri);
+    if (*made == SalesServerStore::SetUp::Created)
+        m_out << "Set up the team database " << shown << "\n";
+    else
+        m_out << "The team database " << shown << " is set up already; nothing was changed.\n";
     m_out.flush();
     return Success;
 }
@@ -526,13 +565,15 @@ int CommandLine::reportCommand(const Arguments& arguments) {
     const QString& reportTemplate = arguments.positional.at(1);
     const QString& target = arguments.positional.at(2);
     const QFileInfo info(database);
-    if (!info.exists())
+    const bool onServer = SalesServerStore::isServerLocation(database);
+    if (!onServer && !info.exists())
         return failure(QStringLiteral("Could not open %1: the file does not exist.").arg(database));
-    if (!info.isFile())
+    if (!onServer && !info.isFile())
         return failure(QStringLiteral("Could not open %1: it is not a file.").arg(database));
     const User& user = m_settings->user();
-    const ReportEngine::Outcome outcome = ReportEngine::renderToPdf(
-        info.absoluteFilePath(), reportTemplate, target, user.salesRep(), user.company());
+    const ReportEngine::Outcome outcome =
+        ReportEngine::renderToPdf(onServer ? database : info.absoluteFilePath(), reportTemplate,
+                                  target, user.salesRep(), user.company());
     if (outcome.status != ReportEngine::Success)
         return failure(outcome.error);
     m_out << "The report " << reportTemplate << " (" << outcome.pages

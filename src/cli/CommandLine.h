@@ -25,8 +25,11 @@ class SalesDatabase;
 //   corvane-cli report DB TEMPLATE OUT.pdf  a report (a shipped template's name or a template
 //                                           file) over DB as a PDF, for the profile's
 //                                           representative and company
+//   corvane-cli team init URL               sets up a team database on a PostgreSQL server
 //   corvane-cli --help | --version
 //
+// Every DB (and a merge's SOURCE) may be a postgresql:// URI of a team database instead of a
+// file.
 // Options and flags may come anywhere after the command; "--" ends them, so that every argument
 // after it is a file name. Results go to standard output, errors to standard error. Exit status: 0
 // success, 1 failure, 2 wrong usage. A command is one row of the command table and one member
@@ -74,6 +77,7 @@ private:
     int newCommand(const Arguments& arguments);
     int importCommand(const Arguments& arguments);
     int reportCommand(const Arguments& arguments);
+    int teamCommand(const Arguments& arguments);
 
     // Opens the database at `path` in the workspace, where it is shown and filtered by the stored
     // criteria; prints the failure and returns nullptr when it cannot.

@@ -81,7 +81,8 @@ public:
     bool fitOrderMonth();
 
     // Where the record that this opportunity was read from (or written to) sits in its file:
-    // the engine's row identity, not stored in a field. Nothing for an opportunity that no
+    // the engine's row identity, not stored in a field (on a server: the record's row version
+    // as it was read, which names that state of the record). Nothing for an opportunity that no
     // file has given it.
     std::optional<qint64> rowId() const {
         return m_hasRowId ? std::optional<qint64>(m_rowId) : std::nullopt;

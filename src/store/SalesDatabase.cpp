@@ -10,7 +10,7 @@ ResultValue<std::unique_ptr<SalesDatabase>> SalesDatabase::open(const QString& l
     auto database = std::make_unique<SalesDatabase>(SalesStore::forLocation(location));
     auto read = database->store().readAll();
     if (!read)
-        return Result::failure(QStringLiteral("Could not open ") + location);
+        return Result::failure(QStringLiteral("Could not open ") + database->location());
     database->m_opportunities = std::move(*read);
     return database;
 }
@@ -64,9 +64,11 @@ Result SalesDatabase::update(const QString& key, const Opportunity& edited) {
     // The creation time is the store's, whatever the edited copy says.
     written.setDateCreated(item->dateCreated());
     written.fitOrderMonth();
-    if (const Result stored = m_store->update(written); !stored)
-        return stored;
+    const auto stored = m_store->update(written);
+    if (!stored)
+        return stored.result();
     item->copyFieldsFrom(written);
+    item->setRowId(*stored);
     return {};
 }
 

@@ -4,6 +4,7 @@
 #include "store/DateCreatedReader.h"
 #include "store/SalesFile.h"
 #include "store/SalesSchema.h"
+#include "store/SalesServerStore.h"
 #include "store/SharedTexts.h"
 #include "store/SqlStatement.h"
 
@@ -327,6 +328,8 @@ QString renameOver(const QString& from, const QString& to) {
 } // namespace
 
 std::unique_ptr<SalesStore> SalesStore::forLocation(const QString& location, Access access) {
+    if (SalesServerStore::isServerLocation(location))
+        return std::make_unique<SalesServerStore>(location, access);
     return std::make_unique<SalesFileStore>(location, access);
 }
 
@@ -335,6 +338,16 @@ QString SalesStore::engineVersion() {
 }
 
 ResultValue<std::unique_ptr<SalesStore>> SalesStore::create(const QString& location, bool replace) {
+    if (SalesServerStore::isServerLocation(location)) {
+        const auto made = SalesServerStore::setUp(location);
+        if (!made)
+            return made.result();
+        if (*made != SalesServerStore::SetUp::Created)
+            return Result::failure(QStringLiteral("Unable to create a new database %1: it holds a "
+                                                  "team database already")
+                                       .arg(SalesServerStore::withoutPassword(location)));
+        return forLocation(location);
+    }
     const QString couldNotReplace = QStringLiteral("Could not replace ") + location;
     if (!replace || !QFileInfo::exists(location)) {
         if (const Result created = SalesFileStore::createFile(location); !created)
@@ -648,11 +661,13 @@ SalesFileStore::addAll(const Source& next, qint32 highestKnown, const Describe& 
     return added;
 }
 
-Result SalesFileStore::update(const Opportunity& opportunity) {
+ResultValue<std::optional<qint64>> SalesFileStore::update(const Opportunity& opportunity) {
     const QString where = QStringLiteral("Could not save the opportunity in %1: %2");
     if (const QString tooLong = SalesSchema::checkSizes(opportunity); !tooLong.isEmpty())
         return Result::failure(where.arg(m_path, tooLong));
-    return changeOne(opportunity, Change::Update, where);
+    if (const Result changed = changeOne(opportunity, Change::Update, where); !changed)
+        return changed;
+    return opportunity.rowId();
 }
 
 Result SalesFileStore::remove(const Opportunity& opportunity) {

@@ -27,7 +27,7 @@ public:
     using SalesStore::addAll;
     ResultValue<std::vector<NewRecord>> addAll(const Source& next, qint32 highestKnown,
                                                const Describe& describe) override;
-    Result update(const Opportunity& opportunity) override;
+    ResultValue<std::optional<qint64>> update(const Opportunity& opportunity) override;
     Result remove(const Opportunity& opportunity) override;
     ResultValue<NewRecord> restore(const Opportunity& opportunity) override;
     Result removeAll(const std::vector<const Opportunity*>& items) override;

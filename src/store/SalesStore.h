@@ -16,8 +16,9 @@
 
 // Where the records of one sales database are kept, and the only way to them: every engine call
 // of the application lives behind this interface. The first implementation is a sales database
-// file (SalesFileStore); a server database is a second one. A store asks no one anything: it
-// reads and writes and reports failures as messages that name the database and the cause.
+// file (SalesFileStore); a team database on a server is the second (SalesServerStore). A store asks
+// no one anything: it reads and writes and reports failures as messages that name the database and
+// the cause.
 class SalesStore {
 public:
     enum class Access { ReadWrite, ReadOnly };
@@ -42,11 +43,13 @@ public:
 
     virtual ~SalesStore() = default;
 
-    // The store of the database at `location` (a file path); nothing is read or locked yet.
+    // The store of the database at `location` (a file path, or a postgresql:// URI for a team
+    // database on a server); nothing is read or locked yet.
     // ReadOnly stores never write, lock only while they read, and read files on read-only media.
     static std::unique_ptr<SalesStore> forLocation(const QString& location,
                                                    Access access = Access::ReadWrite);
-    // Creates a new, empty database at `location`. Without `replace` an existing file there is
+    // Creates a new, empty database at `location` (on a server: the team tables in an empty
+    // database, see SalesServerStore::setUp). Without `replace` an existing file there is
     // never touched; with it the new database is built beside the old one and takes its place only
     // when complete, so a failure leaves the old file as it was.
     static ResultValue<std::unique_ptr<SalesStore>> create(const QString& location, bool replace);
@@ -85,8 +88,9 @@ public:
     ResultValue<std::vector<NewRecord>> addAll(const std::vector<const Opportunity*>& items,
                                                qint32 highestKnown, const Describe& describe);
     // Writes the fields of `opportunity` to the record it was read from (its record number and
-    // row); DateCreated is kept.
-    virtual Result update(const Opportunity& opportunity) = 0;
+    // row); DateCreated is kept. The record's row identity after the write (a server's row
+    // version changes with every write).
+    virtual ResultValue<std::optional<qint64>> update(const Opportunity& opportunity) = 0;
     // Deletes the record of `opportunity`.
     virtual Result remove(const Opportunity& opportunity) = 0;
     // Puts back a record as it was, its record number and creation time included (after it was
@@ -126,4 +130,27 @@ public:
     // the target stays as it was, and the result is cancelled.
     virtual Result backupTo(const QString& target, const ProgressCallback& progress) = 0;
     Result backupTo(const QString& target) { return backupTo(target, {}); }
+
+    // A change of one record that the store heard of (made by any client, this one included):
+    // the record and its row identity after the change. Resync: the store may have missed
+    // changes (its connection was lost) and every record should be read anew.
+    struct Change {
+        enum class Kind { Added, Changed, Removed, Resync };
+        Kind kind = Kind::Changed;
+        qint32 recordNumber = 0;
+        qint64 rowId = 0;
+    };
+    using ChangeHandler = std::function<void(const std::vector<Change>&)>;
+    // Hands every change of the database that the store hears of to `handler`, from the event
+    // loop, until the store is destroyed; false when the store hears of none (a file).
+    virtual bool watch(const ChangeHandler& handler) {
+        Q_UNUSED(handler);
+        return false;
+    }
+    // The record with this record number as it is now (with its row identity and creation
+    // time); nothing when there is none.
+    virtual ResultValue<std::optional<Opportunity>> readRecord(qint32 recordNumber) {
+        Q_UNUSED(recordNumber);
+        return Result::failure(QStringLiteral("the database cannot read single records"));
+    }
 };

@@ -4,6 +4,7 @@
 #include "filter/Filters.h"
 #include "store/Opportunity.h"
 #include "store/SalesDatabase.h"
+#include "store/SalesServerStore.h"
 #include "store/SalesStore.h"
 #include "workspace/AddStep.h"
 #include "workspace/EditStep.h"
@@ -42,7 +43,8 @@ OpenDatabases::OpenDatabases(const Filters& filters, QObject* parent)
 OpenDatabases::~OpenDatabases() = default;
 
 QString OpenDatabases::canonicalLocation(const QString& location) {
-    if (location.isEmpty())
+    // A team database on a server is named by its URI as given.
+    if (location.isEmpty() || SalesServerStore::isServerLocation(location))
         return location;
     const QFileInfo file(location);
     const QString canonical = file.canonicalFilePath();
@@ -64,9 +66,15 @@ SalesDatabase* OpenDatabases::byWindow(qint32 window) const {
 }
 
 SalesDatabase* OpenDatabases::byLocation(const QString& location) const {
-    const QString wanted = canonicalLocation(location);
+    // A server's URI is compared without the password that it may carry.
+    const auto key = [](const QString& location) {
+        return SalesServerStore::isServerLocation(location)
+                   ? SalesServerStore::withoutPassword(location)
+                   : canonicalLocation(location);
+    };
+    const QString wanted = key(location);
     for (const auto& database : m_databases) {
-        if (canonicalLocation(database->location()) == wanted)
+        if (key(database->location()) == wanted)
             return database.get();
     }
     return nullptr;
@@ -93,12 +101,80 @@ OpenDatabases::readFile(const QString& canonical) const {
 
 SalesDatabase* OpenDatabases::addAndShow(std::unique_ptr<SalesDatabase> database) {
     SalesDatabase* added = database.get();
+    // The store ends with the database, and with it the changes it hands on.
+    added->store().watch(
+        [this, added](const std::vector<SalesStore::Change>& changes) { follow(*added, changes); });
     added->setWindow(lowestFreeWindow());
     m_databases.push_back(std::move(database));
     addHistory(added->window());
     emit databaseOpened(added);
     show(added->window());
     return added;
+}
+
+bool OpenDatabases::passesFilter(const Opportunity& opportunity) const {
+    Opportunities one;
+    const Opportunity* probe = one.add(std::make_unique<Opportunity>(opportunity),
+                                       Opportunities::keyFor(opportunity.recordNumber()));
+    m_filters.filter(one);
+    return probe && probe->visible();
+}
+
+void OpenDatabases::follow(SalesDatabase& database,
+                           const std::vector<SalesStore::Change>& changes) {
+    using Kind = SalesStore::Change::Kind;
+    Opportunities& items = database.opportunities();
+    bool changed = false;
+    for (const SalesStore::Change& change : changes) {
+        if (change.kind == Kind::Resync) {
+            auto read = database.store().readAll();
+            if (!read)
+                continue;
+            m_filters.filter(*read);
+            items = std::move(*read);
+            emit opportunitiesReset(&database);
+            changed = true;
+            continue;
+        }
+        const QString key = Opportunities::keyFor(change.recordNumber);
+        Opportunity* item = items.item(key);
+        // This window's own writes, and changes it has read already, are known.
+        if (change.kind == Kind::Removed ? !item || item->rowId() > change.rowId
+                                         : item && item->rowId() >= change.rowId)
+            continue;
+        std::optional<Opportunity> now;
+        if (change.kind != Kind::Removed) {
+            auto read = database.store().readRecord(change.recordNumber);
+            if (!read)
+                continue;
+            now = std::move(*read);
+        }
+        if (!now) {
+            if (item) {
+                emit opportunityAboutToBeRemoved(&database, key);
+                items.remove(key);
+                emit opportunityRemoved(&database, key);
+                changed = true;
+            }
+            continue;
+        }
+        const bool visible = passesFilter(*now);
+        const bool known = item != nullptr;
+        if (known) {
+            item->copyFieldsFrom(*now);
+            item->setRowId(now->rowId());
+        } else {
+            item = items.add(std::make_unique<Opportunity>(std::move(*now)), key);
+        }
+        item->setVisible(visible);
+        if (known)
+            emit opportunityChanged(&database, key);
+        else
+            emit opportunityAdded(&database, key);
+        changed = true;
+    }
+    if (changed)
+        emit totalsChanged();
 }
 
 ResultValue<SalesDatabase*> OpenDatabases::open(const QString& location) {

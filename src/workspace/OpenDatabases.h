@@ -6,6 +6,8 @@
 #include "platform/WorkProgress.h"
 #include "store/SalesDatabase.h"
 
+#include "store/SalesStore.h"
+
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -49,7 +51,7 @@ public:
     ~OpenDatabases() override;
 
     // The canonical absolute form of a location, so that one file is always named alike
-    // (relative paths, "." and "..", symbolic links).
+    // (relative paths, "." and "..", symbolic links); a team database's URI stays as it is.
     static QString canonicalLocation(const QString& location);
 
     int count() const { return static_cast<int>(m_databases.size()); }
@@ -179,6 +181,11 @@ private:
     void settleHistory(QUndoStack* stack);
     qint32 lowestFreeWindow() const;
     SalesDatabase* addAndShow(std::unique_ptr<SalesDatabase> database);
+    // Brings the collection of `database` up to the changes that its store heard of (another
+    // client's writes to a team database), record by record, with the signals of each.
+    void follow(SalesDatabase& database, const std::vector<SalesStore::Change>& changes);
+    // Whether `opportunity` passes the filter.
+    bool passesFilter(const Opportunity& opportunity) const;
     // Reads the file at a canonical location and runs the filter pass over it.
     ResultValue<std::unique_ptr<SalesDatabase>> readFile(const QString& canonical) const;
     static DataMerge::Outcome noDatabaseOutcome(const QString& title);

@@ -1,3 +1,4 @@
+#include "PostgresServer.h"
 #include "RawDatabase.h"
 
 #include <QDir>
@@ -35,6 +36,7 @@ private slots:
     void usageAndFailures();
     void newMergeListAndExport();
     void storedFilterApplies();
+    void teamDatabase();
     void argumentsAfterTheOptions_data();
     void argumentsAfterTheOptions();
     void exportToStandardOutput();
@@ -240,6 +242,69 @@ void TestCommandLine::storedFilterApplies() {
              QStringLiteral("3 opportunities exported to some.txt\n"));
     QCOMPARE(run({"list", "Pipeline.mdb", "--columns", "RecordNumber"}).out,
              QStringLiteral("Record\n1\n2\n3\n"));
+}
+
+// Every command that takes a database file takes a team database's URI as well.
+void TestCommandLine::teamDatabase() {
+    PostgresServer server;
+    QVERIFY2(server.start(), qPrintable(server.error()));
+    const QString uri = server.createDatabase("pipeline");
+    QVERIFY(!uri.isEmpty());
+    const QString name = "pipeline on 127.0.0.1";
+
+    const Run unset = run({"list", uri});
+    QCOMPARE(unset.exitCode, 1);
+    QVERIFY2(unset.err.contains("Could not open " + uri +
+                                ": The database holds no team "
+                                "database; set it up with \"corvane-cli team init\"."),
+             qPrintable(unset.err));
+    const Run init = run({"team", "init", uri});
+    QVERIFY2(init.exitCode == 0, qPrintable(init.err));
+    QCOMPARE(init.out, "Set up the team database " + uri + "\n");
+    QCOMPARE(run({"team", "init", uri}).out,
+             "The team database " + uri + " is set up already; nothing was changed.\n");
+
+    const Run merged = run({"merge", uri, "Pipeline.mdb"});
+    QVERIFY2(merged.exitCode == 0, qPrintable(merged.err));
+    QCOMPARE(merged.out, QStringLiteral("3 new sales opportunities were merged from "
+                                        "Pipeline.mdb.\n"));
+    const Run listed = run({"list", uri, "--all", "--columns", "RecordNumber,Company"});
+    QCOMPARE(listed.out, QStringLiteral("Record\tCompany\n1\tCompany 1\n2\tCompany 2\n"
+                                        "3\tCompany 3\n"));
+    QCOMPARE(run({"totals", uri}).out,
+             name + ": 3 opportunities, forecasted revenues $60.00, revenues $60.00\n");
+    QCOMPARE(run({"export", uri, "team.csv", "--all"}).out,
+             QStringLiteral("3 opportunities exported to team.csv\n"));
+    // ... and the other way round: the team database merged into a file.
+    QCOMPARE(run({"new", "Copy.mdb"}).exitCode, 0);
+    QCOMPARE(run({"merge", "Copy.mdb", uri}).out,
+             "3 new sales opportunities were merged from " + uri + ".\n");
+    QCOMPARE(RawDatabase(path("Copy.mdb")).count(), 3);
+    const Run report = run({"report", uri, "Summary", "team.pdf"});
+    QVERIFY2(report.exitCode == 0 && QFile::exists(path("team.pdf")), qPrintable(report.err));
+
+    // An import adds and updates in one transaction on the server as well.
+    QVERIFY(RawDatabase::writeFile(path("deals.csv"),
+                                   "Company,Description,Stage\nZeta,Deal Z,Lead\n"
+                                   "Company 1,Deal 1,Closed - Won\n"));
+    const Run imported = run({"import", uri, "deals.csv", "--duplicates", "update"});
+    QVERIFY2(imported.exitCode == 0, qPrintable(imported.err));
+    QCOMPARE(imported.out,
+             "Imported deals.csv into " + name + ": 1 added, 1 updated, 0 skipped.\n");
+    QCOMPARE(run({"list", uri, "--all", "--columns", "RecordNumber,Company,Stage"}).out.count('\n'),
+             5);
+    QVERIFY(run({"list", uri, "--all", "--columns", "Company,Stage"})
+                .out.contains("Company 1\tClosed - Won\n"));
+
+    // A database that holds a table Sales of its own is left alone.
+    const QString other = server.createDatabase("accounts");
+    QVERIFY(server.exec("accounts", "CREATE TABLE sales (invoice integer)").isEmpty());
+    const Run refused = run({"team", "init", other});
+    QCOMPARE(refused.exitCode, 1);
+    QCOMPARE(refused.err, "corvane-cli: Could not set up the team database " + other +
+                              ": the database holds another table named Sales; nothing was "
+                              "changed\n");
+    QCOMPARE(run({"team", "join", uri}).exitCode, 2);
 }
 
 void TestCommandLine::argumentsAfterTheOptions_data() {

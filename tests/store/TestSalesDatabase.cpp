@@ -49,33 +49,20 @@ Result changed(SalesDatabase& db, const QString& key,
 }
 
 // This test program runs as a second process on a file when started with this variable set:
-// "add\nPATH\nCOUNT\nCOMPANY" opens the file and adds COUNT opportunities, each at the first
-// try, with the store's own wait for the other process; "hold\nPATH" holds the file exclusively
-// until its standard input closes, "hold\nPATH\nMS" for MS milliseconds.
+// "hold\nPATH" holds the file exclusively until its standard input closes, "hold\nPATH\nMS" for
+// MS milliseconds.
 constexpr char ChildJob[] = "CORVANE_STORE_TEST_CHILD";
 
 int runChild(const QStringList& job) {
-    if (job.value(0) == "hold") {
-        RawDb raw(job.value(1));
-        raw.exec("BEGIN EXCLUSIVE");
-        std::printf("held\n");
-        std::fflush(stdout);
-        if (job.size() > 2) {
-            QThread::msleep(job.value(2).toULong());
-            return raw.exec("COMMIT") ? 0 : 1;
-        }
-        while (std::getchar() != EOF) {
-        }
-        return 0;
+    RawDb raw(job.value(1));
+    raw.exec("BEGIN EXCLUSIVE");
+    std::printf("held\n");
+    std::fflush(stdout);
+    if (job.size() > 2) {
+        QThread::msleep(job.value(2).toULong());
+        return raw.exec("COMMIT") ? 0 : 1;
     }
-    auto db = SalesDatabase::open(job.value(1));
-    if (!db)
-        return std::fprintf(stderr, "%s\n", qPrintable(db.message())), 2;
-    for (int added = 0; added < job.value(2).toInt(); ++added) {
-        Opportunity x;
-        x.setCompany(job.value(3));
-        if (const auto result = (*db)->add(x); !result)
-            return std::fprintf(stderr, "%s\n", qPrintable(result.message())), 1;
+    while (std::getchar() != EOF) {
     }
     return 0;
 }
@@ -110,7 +97,6 @@ private slots:
     void numbersFollowTheFile();
     void writesWaitOutAnotherWriter_data();
     void writesWaitOutAnotherWriter();
-    void twoProcessesAddToOneFile();
     void locationsAreNeverUris();
     void longMonthNamesAreStoredShort_data();
     void longMonthNamesAreStoredShort();
@@ -555,28 +541,6 @@ void TestSalesDatabase::writesWaitOutAnotherWriter() {
     }
     QVERIFY(holder->waitForFinished(30'000));
     QCOMPARE(holder->exitCode(), 0);
-}
-
-void TestSalesDatabase::twoProcessesAddToOneFile() {
-    TestEnvironment env;
-    const QString path = env.path("Busy.mdb");
-    QVERIFY(created(path));
-    // Each writer opens the file and adds in a burst while the other does the same: every open
-    // and every add must succeed at its first try.
-    constexpr int Each = 1000;
-    auto left = startChild({"add", path, QString::number(Each), "Left"});
-    auto right = startChild({"add", path, QString::number(Each), "Right"});
-    for (QProcess* child : {left.get(), right.get()}) {
-        QVERIFY(child->waitForFinished(240'000));
-        QCOMPARE(child->exitStatus(), QProcess::NormalExit);
-        QCOMPARE(child->exitCode(), 0);
-    }
-    RawDb raw(path);
-    QCOMPARE(raw.count(), 2 * Each);
-    QCOMPARE(raw.count("Company = 'Left'"), Each);
-    QCOMPARE(raw.text("SELECT count(DISTINCT RecordNumber) || ' ' || min(RecordNumber) || ' ' || "
-                      "max(RecordNumber) FROM Sales"),
-             QString("%1 1 %1").arg(2 * Each));
 }
 
 void TestSalesDatabase::locationsAreNeverUris() {

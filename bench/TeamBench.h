@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QString>
+
+// The team database figures, on a private PostgreSQL server that the bench starts itself (when
+// the server's programs are installed): opening the sample pipeline from the server beside
+// opening its file in the same run, one add over loopback, and how soon a second client hears
+// of a change.
+class TeamBench {
+public:
+    explicit TeamBench(const QString& samplePath);
+    void run();
+
+private:
+    QString m_samplePath;
+};

@@ -1,0 +1,105 @@
+#pragma once
+
+#include "store/SalesStore.h"
+
+#include <QElapsedTimer>
+#include <memory>
+
+struct pg_conn;
+class QSocketNotifier;
+class QTimer;
+
+// A team database on a PostgreSQL server, named by a libpq connection URI
+// (postgresql://user@host:port/database?sslmode=require). Table Sales holds the fields of the
+// field table plus what a shared table needs: record numbers from a sequence, a row version that
+// every write raises, the representative who created the record and who changed it last. A
+// record's row version is its rowId() here: updates and deletes name the version that was read
+// and are refused, naming who changed or deleted the record, when it is no longer that one.
+// Triggers announce every change on channel corvane_sales, which watch() listens to. Passwords
+// come from ~/.pgpass or a service file, as libpq finds them; the store keeps none, and its
+// location never shows one. One connection serves the store's calls, opened when first needed
+// and again after it was lost; every call of several statements is one transaction.
+class SalesServerStore : public SalesStore {
+public:
+    // The schema version that this program reads and writes.
+    static constexpr int SchemaVersion = 1;
+    enum class SetUp { Created, Current };
+
+    SalesServerStore(const QString& uri, Access access);
+    ~SalesServerStore() override;
+    SalesServerStore(const SalesServerStore&) = delete;
+    SalesServerStore& operator=(const SalesServerStore&) = delete;
+
+    // Whether `location` names a server database (a postgresql:// or postgres:// URI) rather
+    // than a file.
+    static bool isServerLocation(const QString& location);
+    // `uri` without a password, as it may be shown and kept in the settings.
+    static QString withoutPassword(const QString& uri);
+    // Creates the team tables in the database at `uri`, in one transaction, or finds them there
+    // at the current version. Refuses a database that holds a table Sales of its own.
+    static ResultValue<SetUp> setUp(const QString& uri);
+
+    QString location() const override { return m_location; }
+    // "database on host".
+    QString description() const override;
+    QString unreadableCause() override;
+    ResultValue<Opportunities> readAll() override;
+    ResultValue<std::vector<Opportunity>> readCopies() override;
+    ResultValue<std::vector<StoredTexts>> readStoredTexts(const Conditions& conditions) override;
+    ResultValue<NewRecord> add(const Opportunity& opportunity, qint32 highestKnown) override;
+    using SalesStore::addAll;
+    ResultValue<std::vector<NewRecord>> addAll(const Source& next, qint32 highestKnown,
+                                               const Describe& describe) override;
+    ResultValue<std::optional<qint64>> update(const Opportunity& opportunity) override;
+    Result remove(const Opportunity& opportunity) override;
+    ResultValue<NewRecord> restore(const Opportunity& opportunity) override;
+    Result removeAll(const std::vector<const Opportunity*>& items) override;
+    ResultValue<std::vector<NewRecord>>
+    restoreAll(const std::vector<const Opportunity*>& items) override;
+    ResultValue<std::vector<NewRecord>> changeAll(const Changes& changes, qint32 highestKnown,
+                                                  const Describe& describe,
+                                                  const ProgressCallback& progress) override;
+    // Writes a desktop database file with every record as it is (numbers and creation times
+    // kept).
+    using SalesStore::backupTo;
+    Result backupTo(const QString& target, const ProgressCallback& progress) override;
+    // Listens on a connection of its own for the changes that the team tables announce;
+    // reconnects by itself when it is lost and then asks for a resync.
+    bool watch(const ChangeHandler& handler) override;
+    ResultValue<std::optional<Opportunity>> readRecord(qint32 recordNumber) override;
+
+private:
+    struct ConnectionDeleter {
+        void operator()(pg_conn* connection) const;
+    };
+    using Connection = std::unique_ptr<pg_conn, ConnectionDeleter>;
+
+    // Opens a connection to `uri`; why not as a cause ("the server asks for a password...").
+    static ResultValue<Connection> connect(const QString& uri);
+    // The store's connection, opened (again) when there is none or it was lost, with the team
+    // tables checked once per connection: nullptr and the cause in `cause` when it fails.
+    pg_conn* connection(QString& cause);
+    // Reads every record (with its creation time only `withCreation`), handing each to `keep`.
+    QString readRows(bool withCreation, const std::function<void(Opportunity&&)>& keep);
+    // Why the write of `opportunity` (record number and row version) found nothing to change:
+    // who changed or deleted the record, and what it holds now.
+    QString conflict(pg_conn* connection, const Opportunity& opportunity);
+
+    // Opens the listening connection and its notifier; false while the server cannot be
+    // reached.
+    bool listen();
+    // Reads what arrived on the listening connection and hands the changes on.
+    void takeNotices();
+
+    QString m_uri;
+    QString m_location;
+    Access m_access;
+    Connection m_connection;
+    // Since the connection was last used; after IdleCheckMs it is checked before use.
+    QElapsedTimer m_idle;
+    static constexpr qint64 IdleCheckMs = 1000;
+    ChangeHandler m_changeHandler;
+    Connection m_listener;
+    std::unique_ptr<QSocketNotifier> m_notifier;
+    std::unique_ptr<QTimer> m_reconnect;
+};
