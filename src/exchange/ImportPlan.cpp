@@ -169,9 +169,16 @@ ResultValue<ImportPlan> ImportPlan::build(DelimitedFile& file, const ImportMappi
     const qsizetype expected = file.header().isEmpty() ? file.columnCount() : file.header().size();
     const Opportunity fresh;
     qint64 additionCount = 0;
+    // The order date's parts, made once each: an opportunity holds such texts by their number
+    // in the process's table, found fastest when the same string comes again.
     std::array<QString, 12> monthNames;
     for (int month = 1; month <= 12; ++month)
         monthNames[static_cast<size_t>(month - 1)] = Opportunity::orderMonthName(month);
+    std::array<QString, 31> dayTexts;
+    for (int day = 1; day <= 31; ++day)
+        dayTexts[static_cast<size_t>(day - 1)] =
+            QStringLiteral("%1").arg(day, 2, 10, QLatin1Char('0'));
+    QHash<int, QString> yearTexts;
 
     file.rewind();
     DelimitedFile::Record record;
@@ -223,9 +230,12 @@ ResultValue<ImportPlan> ImportPlan::build(DelimitedFile& file, const ImportMappi
                     rejection = QStringLiteral("%1 is not a date.").arg(quoted(value));
                     continue;
                 }
-                row.setOrderDay(QString::number(date.day()).rightJustified(2, QLatin1Char('0')));
+                row.setOrderDay(dayTexts[static_cast<size_t>(date.day() - 1)]);
                 row.setOrderMonth(monthNames[static_cast<size_t>(date.month() - 1)]);
-                row.setOrderYear(QString::number(date.year()));
+                QString& year = yearTexts[date.year()];
+                if (year.isEmpty())
+                    year = QString::number(date.year());
+                row.setOrderYear(year);
                 continue;
             }
             const auto field = static_cast<Field>(target);
@@ -243,8 +253,11 @@ ResultValue<ImportPlan> ImportPlan::build(DelimitedFile& file, const ImportMappi
             if ((field == Stage || field == Probability) && !text.isEmpty()) {
                 const QStringList& list =
                     field == Stage ? ValueLists::stage() : ValueLists::probability();
-                // Written as the list writes it, else in other letters, else kept as it is.
-                if (!list.contains(text)) {
+                // Written as the list writes it (the list's own string), else in other letters,
+                // else kept as it is.
+                if (const qsizetype at = list.indexOf(text); at >= 0) {
+                    text = list.at(at);
+                } else {
                     if (const auto entry = listEntry(list, text.trimmed()))
                         text = *entry;
                     else

@@ -62,7 +62,10 @@ quint32 InternedTexts::find(const QString& text) {
         return *found;
     const quint32 id = t.count;
     const quint32 block = id >> BlockBits;
-    Q_ASSERT(block < MaxBlocks);
+    // Reached only by a process that met 16 million distinct texts: stop rather than write
+    // past the table.
+    if (block >= MaxBlocks)
+        qFatal("InternedTexts: more than %u distinct texts", MaxBlocks * BlockSize);
     QString* texts = t.blocks[block].load(std::memory_order_acquire);
     if (!texts) {
         texts = new QString[BlockSize];
