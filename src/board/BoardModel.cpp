@@ -7,6 +7,7 @@
 #include "store/ValueLists.h"
 #include "workspace/OpenDatabases.h"
 
+#include <QSet>
 #include <optional>
 
 namespace {
@@ -66,7 +67,9 @@ qint64 BoardModel::positionOf(qint32 recordNumber) const {
     return m_places.value(recordNumber).position;
 }
 
-bool BoardModel::isFollowing() const { return !m_workspace.isNull(); }
+bool BoardModel::isFollowing() const {
+    return !m_workspace.isNull();
+}
 
 void BoardModel::followWorkspace(OpenDatabases* workspace) {
     if (m_workspace)
@@ -106,6 +109,11 @@ void BoardModel::followWorkspace(OpenDatabases* workspace) {
                     return;
                 if (const Opportunity* added = database->opportunities().item(key))
                     opportunityAdded(*added);
+            });
+    connect(workspace, &OpenDatabases::opportunitiesAboutToBeRemoved, this,
+            [this, shown](SalesDatabase* database, const QStringList& keys) {
+                if (shown(database))
+                    opportunitiesAboutToBeRemoved(keys);
             });
     connect(workspace, &OpenDatabases::opportunityAboutToBeRemoved, this,
             [this, shown](SalesDatabase* database, const QString& key) {
@@ -193,6 +201,31 @@ void BoardModel::opportunityChanged(const Opportunity& opportunity) {
 void BoardModel::opportunityAdded(const Opportunity& opportunity) {
     m_places.remove(opportunity.recordNumber());
     opportunityChanged(opportunity);
+}
+
+void BoardModel::opportunitiesAboutToBeRemoved(const QStringList& keys) {
+    // The cards go while their opportunities can still be read: a view may read a row that is
+    // about to be removed.
+    QSet<qint32> leaving;
+    leaving.reserve(keys.size());
+    for (const QString& key : keys) {
+        if (const auto number = recordNumberOf(key)) {
+            leaving.insert(*number);
+            m_places.remove(*number);
+        }
+    }
+    const bool wasShown = isShown(outsideColumn());
+    for (BoardColumnModel* column : m_columns) {
+        std::vector<const Opportunity*> staying;
+        staying.reserve(column->m_cards.size());
+        for (const auto& card : column->m_cards) {
+            if (!leaving.contains(card.recordNumber))
+                staying.push_back(card.opportunity);
+        }
+        if (staying.size() != column->m_cards.size())
+            column->sync(staying);
+    }
+    announceOutsideColumn(wasShown);
 }
 
 void BoardModel::opportunityAboutToBeRemoved(const QString& key) {

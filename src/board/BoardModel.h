@@ -42,6 +42,7 @@ public:
     // An opportunity of the shown collection changed, arrived, or is about to leave it.
     void opportunityChanged(const Opportunity& opportunity);
     void opportunityAdded(const Opportunity& opportunity);
+    void opportunitiesAboutToBeRemoved(const QStringList& keys);
     void opportunityAboutToBeRemoved(const QString& key);
 
     // Every column, the one for stages outside the list last.

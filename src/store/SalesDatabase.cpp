@@ -99,7 +99,8 @@ ResultValue<QString> SalesDatabase::restore(const Opportunity& removed) {
     return append(removed, *restored);
 }
 
-Result SalesDatabase::removeAll(const QStringList& keys) {
+Result SalesDatabase::removeAll(const QStringList& keys,
+                                const std::function<void()>& beforeLeaving) {
     std::vector<const Opportunity*> items;
     items.reserve(static_cast<size_t>(keys.size()));
     for (const QString& key : keys) {
@@ -112,6 +113,8 @@ Result SalesDatabase::removeAll(const QStringList& keys) {
     }
     if (const Result removed = m_store->removeAll(items); !removed)
         return removed;
+    if (beforeLeaving)
+        beforeLeaving();
     m_opportunities.removeAll(keys);
     return {};
 }
@@ -173,7 +176,8 @@ ResultValue<QStringList> SalesDatabase::addAll(const SalesStore::Source& next,
 
 ResultValue<QStringList> SalesDatabase::changeAll(Changes changes,
                                                   const SalesStore::Describe& describe,
-                                                  const ProgressCallback& progress) {
+                                                  const ProgressCallback& progress,
+                                                  const std::function<void()>& beforeLeaving) {
     const QString notInList = QStringLiteral("Could not write the changes to %1: record %2 is "
                                              "not in the list. Nothing was changed.");
     SalesStore::Changes written;
@@ -214,8 +218,11 @@ ResultValue<QStringList> SalesDatabase::changeAll(Changes changes,
     if (!stored)
         return stored.result();
 
-    if (!changes.removals.isEmpty())
+    if (!changes.removals.isEmpty()) {
+        if (beforeLeaving)
+            beforeLeaving();
         m_opportunities.removeAll(changes.removals);
+    }
     for (size_t i = 0; i < updated.size(); ++i) {
         if (Opportunity* item = m_opportunities.item(changes.updates[i].first))
             item->copyFieldsFrom(updated[i]);

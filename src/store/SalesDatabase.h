@@ -49,8 +49,9 @@ public:
     // returns its key.
     ResultValue<QString> restore(const Opportunity& removed);
     // Deletes the opportunities under `keys` from the store in one transaction, all or nothing,
-    // and then from the collection.
-    Result removeAll(const QStringList& keys);
+    // and then from the collection; `beforeLeaving` runs in between, while they can still be
+    // read.
+    Result removeAll(const QStringList& keys, const std::function<void()>& beforeLeaving = {});
     // Puts back removed opportunities as they were, in one transaction, all or nothing; their
     // keys.
     ResultValue<QStringList> restoreAll(const std::vector<Opportunity>& removed);
@@ -75,8 +76,11 @@ public:
         std::vector<Opportunity> restorations;
         std::vector<Opportunity> additions;
     };
+    // `beforeLeaving` runs once the store has written, while the removed opportunities can
+    // still be read.
     ResultValue<QStringList> changeAll(Changes changes, const SalesStore::Describe& describe,
-                                       const ProgressCallback& progress = {});
+                                       const ProgressCallback& progress = {},
+                                       const std::function<void()>& beforeLeaving = {});
 
 private:
     qint32 highestKnown() const;

@@ -392,7 +392,9 @@ ResultValue<QString> OpenDatabases::writeRestore(SalesDatabase& database,
 }
 
 Result OpenDatabases::writeRemoveAll(SalesDatabase& database, const QStringList& keys) {
-    if (const Result removed = database.removeAll(keys); !removed)
+    if (const Result removed =
+            database.removeAll(keys, [&] { emit opportunitiesAboutToBeRemoved(&database, keys); });
+        !removed)
         return removed;
     emit opportunitiesReset(&database);
     emit totalsChanged();
@@ -416,6 +418,7 @@ ResultValue<QStringList> OpenDatabases::writeChanges(SalesDatabase& database,
     // Up to this many opportunities the list follows row by row; beyond, it reads them anew.
     constexpr qsizetype RowByRow = 500;
     const bool removes = !changes.removals.isEmpty();
+    const QStringList removals = changes.removals;
     QStringList updated;
     for (const auto& update : changes.updates)
         updated.append(update.first);
@@ -428,7 +431,9 @@ ResultValue<QStringList> OpenDatabases::writeChanges(SalesDatabase& database,
         return QStringLiteral("new opportunity %1").arg(index + 1);
     };
     const SalesStore::Describe names = describe ? describe : SalesStore::Describe(describeRecord);
-    auto keys = database.changeAll(std::move(changes), names, progress);
+    auto keys = database.changeAll(std::move(changes), names, progress, [&] {
+        emit opportunitiesAboutToBeRemoved(&database, removals);
+    });
     if (!keys)
         return keys;
     if (removes || keys->size() + updated.size() > RowByRow) {

@@ -152,6 +152,9 @@ signals:
     // Sent before the opportunity leaves the collection, while it can still be read.
     void opportunityAboutToBeRemoved(SalesDatabase* database, const QString& key);
     void opportunityRemoved(SalesDatabase* database, const QString& key);
+    // Sent before many opportunities leave the collection at once (an undone merge or import),
+    // while they can still be read; opportunitiesReset follows.
+    void opportunitiesAboutToBeRemoved(SalesDatabase* database, const QStringList& keys);
     // The collection changed as a whole (many opportunities added at once): whoever shows it
     // reads it anew.
     void opportunitiesReset(SalesDatabase* database);
