@@ -90,6 +90,22 @@ void ViewSwitch::show(View view) {
     QTreeView& list = m_window.listView();
     const bool hadFocus = m_stack->isAncestorOf(QApplication::focusWidget()) ||
                           QApplication::focusWidget() == nullptr;
+    // While the board is shown, the hidden list does not follow its selection: the selection
+    // still changes with the selected card (the window's commands and the quick-info panel
+    // read it), but the list would lay out all its rows again for each card moved. It catches
+    // up when it is shown.
+    QItemSelectionModel* selection = list.selectionModel();
+    if (board && !m_listDetached) {
+        QObject::disconnect(selection, nullptr, &list, nullptr);
+        m_listDetached = true;
+    } else if (!board && m_listDetached) {
+        connect(selection, SIGNAL(selectionChanged(QItemSelection, QItemSelection)), &list,
+                SLOT(selectionChanged(QItemSelection, QItemSelection)));
+        connect(selection, SIGNAL(currentChanged(QModelIndex, QModelIndex)), &list,
+                SLOT(currentChanged(QModelIndex, QModelIndex)));
+        m_listDetached = false;
+        list.viewport()->update();
+    }
     if (board) {
         if (!m_model->isFollowing())
             m_model->followWorkspace(&m_window.databases());

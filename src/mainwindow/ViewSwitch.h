@@ -45,4 +45,6 @@ private:
     QAction* m_boardAction = nullptr;
     View m_view = View::List;
     bool m_syncing = false;
+    // Whether the hidden list is cut off from its selection's signals (see show()).
+    bool m_listDetached = false;
 };
