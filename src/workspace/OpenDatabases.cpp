@@ -289,14 +289,21 @@ ResultValue<SalesDatabase*> OpenDatabases::saveShownAs(const QString& target,
     return replaceShown(target);
 }
 
-Result OpenDatabases::update(const QString& key, const Opportunity& edited, const QString& action) {
+ResultValue<const Opportunity*> OpenDatabases::shownItem(const QString& key) const {
     if (!m_shown)
         return Result::failure(QStringLiteral("No database is open."));
     const Opportunity* item = m_shown->opportunities().item(key);
     if (!item)
         return Result::failure(
             QStringLiteral("The opportunity %1 is not in %2.").arg(key, m_shown->name()));
-    const Opportunity before(*item);
+    return item;
+}
+
+Result OpenDatabases::update(const QString& key, const Opportunity& edited, const QString& action) {
+    const auto item = shownItem(key);
+    if (!item)
+        return item.result();
+    const Opportunity before(**item);
     if (const Result written = writeUpdate(*m_shown, key, edited); !written)
         return written;
     record(new EditStep(*this, m_shown->window(), key, before, *m_shown->opportunities().item(key),
@@ -343,13 +350,10 @@ ResultValue<QString> OpenDatabases::restore(const Opportunity& removed) {
 }
 
 Result OpenDatabases::remove(const QString& key) {
-    if (!m_shown)
-        return Result::failure(QStringLiteral("No database is open."));
-    const Opportunity* item = m_shown->opportunities().item(key);
+    const auto item = shownItem(key);
     if (!item)
-        return Result::failure(
-            QStringLiteral("The opportunity %1 is not in %2.").arg(key, m_shown->name()));
-    const Opportunity removed(*item);
+        return item.result();
+    const Opportunity removed(**item);
     if (const Result written = writeRemove(*m_shown, key); !written)
         return written;
     record(new RemoveStep(*this, m_shown->window(), key, removed));

@@ -165,6 +165,8 @@ signals:
     void stepRefused(const QString& message);
 
 private:
+    // The opportunity under `key` in the shown database, or why there is none.
+    ResultValue<const Opportunity*> shownItem(const QString& key) const;
     friend class DatabaseStep;
 
     // The writes without a step, to any open database, with their signals.

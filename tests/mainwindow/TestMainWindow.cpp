@@ -608,8 +608,8 @@ void TestMainWindow::commandStates() {
         {{"combo_Stage", "combo_Probability", "txt_Notes", "mnuTask", "mnuAppt", "mnuEmail"},
          false},
         // A new opportunity can be made in any shown database, also by keyboard.
-        {{"mnuClose", "mnuExport", "mnuImport", "mnuPrint", "mnuSaveAs", "mnuFilter", "Close", "New",
-          "mnuOpportunity", "mnuNewOpportunity"},
+        {{"mnuClose", "mnuExport", "mnuImport", "mnuPrint", "mnuSaveAs", "mnuFilter", "Close",
+          "New", "mnuOpportunity", "mnuNewOpportunity"},
          hasDatabase},
         {{"mnuSend", "Send"}, useOutlook && hasDatabase},
         {{"File"}, true}};
