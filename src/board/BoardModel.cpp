@@ -10,21 +10,6 @@
 #include <QSet>
 #include <optional>
 
-namespace {
-
-// The record number of a key as Opportunities::keyFor writes it; nothing for another text.
-std::optional<qint32> recordNumberOf(const QString& key) {
-    if (!key.startsWith(QLatin1String("Key=")))
-        return std::nullopt;
-    bool isNumber = false;
-    const qint32 number = key.mid(4).toInt(&isNumber);
-    if (!isNumber || Opportunities::keyFor(number) != key)
-        return std::nullopt;
-    return number;
-}
-
-} // namespace
-
 BoardModel::BoardModel(QObject* parent) : QObject(parent) {
     const QStringList& stages = ValueLists::stage();
     for (qsizetype i = 0; i < stages.size(); ++i) {
@@ -47,7 +32,7 @@ int BoardModel::columnOfStage(const QString& stage) const {
 }
 
 int BoardModel::columnOf(const QString& key) const {
-    const auto number = recordNumberOf(key);
+    const auto number = Opportunities::numberOf(key);
     if (!number)
         return -1;
     const auto found = m_places.constFind(*number);
@@ -58,7 +43,7 @@ int BoardModel::rowOf(const QString& key) const {
     const int column = columnOf(key);
     if (column < 0)
         return -1;
-    const qint32 number = *recordNumberOf(key);
+    const qint32 number = *Opportunities::numberOf(key);
     return m_columns[static_cast<size_t>(column)]->rowAt(
         positionOf(number), [this](qint32 n) { return positionOf(n); });
 }
@@ -209,7 +194,7 @@ void BoardModel::opportunitiesAboutToBeRemoved(const QStringList& keys) {
     QSet<qint32> leaving;
     leaving.reserve(keys.size());
     for (const QString& key : keys) {
-        if (const auto number = recordNumberOf(key)) {
+        if (const auto number = Opportunities::numberOf(key)) {
             leaving.insert(*number);
             m_places.remove(*number);
         }
@@ -229,7 +214,7 @@ void BoardModel::opportunitiesAboutToBeRemoved(const QStringList& keys) {
 }
 
 void BoardModel::opportunityAboutToBeRemoved(const QString& key) {
-    const auto number = recordNumberOf(key);
+    const auto number = Opportunities::numberOf(key);
     if (!number)
         return;
     const auto found = m_places.constFind(*number);

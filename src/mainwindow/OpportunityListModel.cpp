@@ -231,15 +231,12 @@ QString OpportunityListModel::keyAt(int row) const {
 }
 
 int OpportunityListModel::rowOf(const QString& key) const {
-    if (!key.startsWith(QLatin1String("Key=")))
-        return -1;
-    bool isNumber = false;
-    const qint32 number = key.mid(4).toInt(&isNumber);
-    // Only the plain form that KeyFor writes names a row ("Key=007" names none).
-    if (!isNumber || Opportunities::keyFor(number) != key)
+    // Only the plain form that keyFor writes names a row ("Key=007" names none).
+    const std::optional<qint32> number = Opportunities::numberOf(key);
+    if (!number)
         return -1;
     for (size_t row = 0; row < m_rows.size(); ++row) {
-        if (m_rows[row]->recordNumber() == number)
+        if (m_rows[row]->recordNumber() == *number)
             return static_cast<int>(row);
     }
     return -1;

@@ -1,5 +1,6 @@
 #include "reports/ReportPdfWriter.h"
 
+#include "reports/PangoCairo.h"
 #include "reports/ReportCanvas.h"
 #include "reports/ReportDocument.h"
 
@@ -446,7 +447,8 @@ cairo_status_t writeTo(void* closure, const unsigned char* data, unsigned int le
 } // namespace
 
 bool ReportPdfWriter::canWrite(const ReportDocument& document) {
-    return document.content().charts.empty();
+    // Without cairo and Pango installed, Qt's own PDF writer takes over.
+    return document.content().charts.empty() && PangoCairo::isAvailable();
 }
 
 Result ReportPdfWriter::write(ReportDocument& document, QIODevice& device,

@@ -1,6 +1,7 @@
 #include "store/SalesServerStore.h"
 
 #include "platform/LocaleText.h"
+#include "store/Libpq.h"
 #include "store/SalesSchema.h"
 
 #include <QDateTime>
@@ -365,6 +366,9 @@ QString SalesServerStore::withoutPassword(const QString& uri) {
 }
 
 ResultValue<SalesServerStore::Connection> SalesServerStore::connect(const QString& uri) {
+    QString missing;
+    if (!Libpq::isAvailable(&missing))
+        return Result::failure(missing);
     const QByteArray dbname = uri.toUtf8();
     // The URI's own settings come after the defaults and win over them.
     const char* keywords[] = {"connect_timeout", "fallback_application_name", "dbname", nullptr};
