@@ -1,59 +1,43 @@
 #pragma once
 
-#include "platform/LocaleText.h"
-#include "platform/TimeText.h"
+#include "store/Opportunity.h"
 #include "store/SqlStatement.h"
 
 #include <QDateTime>
-#include <QHash>
-#include <QLocale>
 #include <QString>
 #include <cmath>
-#include <memory>
 #include <string_view>
 
-// DateCreated as the locale's general date-and-time text; a stored text that is no date and
-// time stays as it is. A number (another program's choice) is a Julian day, as the engine's
-// date functions read numbers.
+// Reads DateCreated into an opportunity: a date and time as a number, whose text (the locale's
+// general date and time) the opportunity makes only when it is asked for; a stored text that is
+// no date and time as it is. A number (another program's choice) is a Julian day, as the
+// engine's date functions read numbers.
 class DateCreatedReader {
 public:
-    explicit DateCreatedReader(bool utf8File) : m_utf8File(utf8File) {
-        // The general text is the short date, a blank and the long time, so the date and the
-        // time can be formatted apart: each date once, and no time-zone work per record. Should
-        // a locale's patterns not split that way, every record takes the general path.
-        const QString dateFormat = LocaleText::shortDateFormat();
-        if (m_format.startsWith(dateFormat + QLatin1Char(' '))) {
-            m_dateFormat = dateFormat;
-            m_time = std::make_unique<TimeText>(m_locale, m_format.mid(dateFormat.size() + 1));
-            const QDateTime probe(QDate(2004, 12, 31), QTime(23, 59, 58));
-            m_split = m_locale.toString(probe, m_format) == formatApart(probe.date(), probe.time());
-        }
-    }
+    explicit DateCreatedReader(bool utf8File) : m_utf8File(utf8File) {}
 
-    QString read(sqlite3_stmt* s, int column) {
+    void readInto(Opportunity& item, sqlite3_stmt* s, int column) const {
         const int type = sqlite3_column_type(s, column);
         if (type == SQLITE_FLOAT || type == SQLITE_INTEGER) {
             if (const QDateTime when = fromJulianDay(sqlite3_column_double(s, column));
-                when.isValid()) {
-                if (QString general = m_split ? formatApart(when.date(), when.time()) : QString();
-                    !general.isNull())
-                    return general;
-                return m_locale.toString(when, m_format);
-            }
-            return textColumn(s, column);
+                when.isValid())
+                item.setCreated(when.date(), when.time());
+            else
+                item.setDateCreated(textColumn(s, column));
+            return;
         }
-        if (m_split) {
-            const auto [text, size] = columnBytes(s, column, m_utf8File);
-            QDate date;
-            QTime time;
-            if (text && parseExact(std::string_view(text, static_cast<size_t>(size)), date, time)) {
-                if (QString general = formatApart(date, time); !general.isNull())
-                    return general;
-            }
+        const auto [text, size] = columnBytes(s, column, m_utf8File);
+        QDate date;
+        QTime time;
+        if (text && parseExact(std::string_view(text, static_cast<size_t>(size)), date, time)) {
+            item.setCreated(date, time);
+            return;
         }
         const QString stored = textColumn(s, column);
-        const QDateTime when = parse(stored);
-        return when.isValid() ? m_locale.toString(when, m_format) : stored;
+        if (const QDateTime when = parse(stored); when.isValid())
+            item.setCreated(when.date(), when.time());
+        else
+            item.setDateCreated(stored);
     }
 
 private:
@@ -84,26 +68,6 @@ private:
         return year > 0 && date.isValid() && time.isValid();
     }
 
-    // The general text of a date and time; null on days on which the local clock changes
-    // (those take the general path, which knows the local time zone).
-    QString formatApart(const QDate& date, const QTime& time) {
-        auto found = m_dates.constFind(date.toJulianDay());
-        if (found == m_dates.constEnd()) {
-            const bool clockChanges = QDateTime(date, QTime(0, 0)).offsetFromUtc() !=
-                                      QDateTime(date.addDays(1), QTime(0, 0)).offsetFromUtc();
-            found =
-                m_dates.insert(date.toJulianDay(),
-                               clockChanges ? QString() : m_locale.toString(date, m_dateFormat));
-        }
-        if (found->isNull())
-            return QString();
-        QString text;
-        text.reserve(found->size() + 1 + m_time->maxSize());
-        text.append(*found).append(QLatin1Char(' '));
-        m_time->appendTo(text, time);
-        return text;
-    }
-
     // 2453370.5 is 1 January 2005, 00:00:00; days outside the years 1 to 9999 are no dates.
     static QDateTime fromJulianDay(double day) {
         if (!(day >= 1721425.5 && day < 5373484.5))
@@ -130,10 +94,4 @@ private:
     }
 
     bool m_utf8File;
-    QLocale m_locale;
-    QString m_format = LocaleText::generalDateTimeFormat();
-    bool m_split = false;
-    QString m_dateFormat;
-    std::unique_ptr<TimeText> m_time;
-    QHash<qint64, QString> m_dates;
 };

@@ -24,8 +24,25 @@ const QString& Opportunity::text(Field field) const {
     static const QString none;
     if (field == F::RecordNumber)
         return none;
+    if (field == F::DateCreated && m_created != 0)
+        makeCreatedText();
     const size_t slot = slotOf(field);
     return slot >= ListedSlot ? InternedTexts::text(m_listed[slot - ListedSlot]) : m_texts[slot];
+}
+
+void Opportunity::setCreated(const QDate& date, const QTime& time) {
+    constexpr qint64 secondsPerDay = 86'400;
+    m_created = date.toJulianDay() * secondsPerDay + time.msecsSinceStartOfDay() / 1000;
+    m_texts[slotOf(F::DateCreated)].clear();
+}
+
+void Opportunity::makeCreatedText() const {
+    constexpr qint64 secondsPerDay = 86'400;
+    const QDateTime when(
+        QDate::fromJulianDay(m_created / secondsPerDay),
+        QTime::fromMSecsSinceStartOfDay(static_cast<int>(m_created % secondsPerDay * 1000)));
+    m_texts[slotOf(F::DateCreated)] = LocaleText::generalDateTime(when);
+    m_created = 0;
 }
 
 void Opportunity::setText(Field field, QString value) {
@@ -33,6 +50,8 @@ void Opportunity::setText(Field field, QString value) {
         return;
     if (field == F::Revenue)
         m_revenueAmount = amountOf(value);
+    if (field == F::DateCreated)
+        m_created = 0;
     const size_t slot = slotOf(field);
     if (slot < ListedSlot) {
         m_texts[slot] = std::move(value);
@@ -104,11 +123,12 @@ QVariant Opportunity::keyValue(const QString& key) const {
 
 void Opportunity::copyFieldsFrom(const Opportunity& other) {
     m_texts = other.m_texts;
+    m_created = other.m_created;
     m_listed = other.m_listed;
     m_revenueAmount = other.m_revenueAmount;
 }
 
 bool Opportunity::sameRecord(const Opportunity& other) const {
-    return m_RecordNumber == other.m_RecordNumber && m_texts == other.m_texts &&
-           m_listed == other.m_listed;
+    return m_RecordNumber == other.m_RecordNumber && dateCreated() == other.dateCreated() &&
+           m_texts == other.m_texts && m_listed == other.m_listed;
 }

@@ -2,7 +2,9 @@
 
 #include "store/OpportunityFields.h"
 
+#include <QDate>
 #include <QString>
+#include <QTime>
 #include <QVariant>
 #include <array>
 #include <optional>
@@ -66,6 +68,11 @@ public:
     TEXT_FIELD_ACCESSORS(orderMonth, OrderMonth)
     TEXT_FIELD_ACCESSORS(orderYear, OrderYear)
 #undef TEXT_FIELD_ACCESSORS
+
+    // DateCreated as read from a file: kept as a number until its text (the locale's general
+    // date and time) is first asked for, so that a list of many opportunities carries no
+    // creation texts that nobody reads.
+    void setCreated(const QDate& date, const QTime& time);
 
     // The amount Revenue stands for (AmountOf), read once when Revenue is set; the totals and
     // the revenue filter add these up.
@@ -135,8 +142,14 @@ private:
         return table[static_cast<size_t>(field)];
     }
     void fillTodayOrderDate();
+    // Turns a creation time held as a number into its text.
+    void makeCreatedText() const;
 
-    std::array<QString, FreeCount> m_texts;
+    // DateCreated's text is made on first demand, so it may change in a const call.
+    mutable std::array<QString, FreeCount> m_texts;
+    // A creation time whose text is not made yet: its Julian day times 86,400 plus its second
+    // of the day; 0 for none.
+    mutable qint64 m_created = 0;
     std::array<quint32, ListedCount> m_listed{};
     double m_revenueAmount = 0.0;
     qint64 m_rowId = 0;

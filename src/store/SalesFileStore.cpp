@@ -166,7 +166,7 @@ QString readRows(sqlite3* db, bool withCreation, const std::function<QString(int
             const int column = 1 + field.field;
             if (field.field == DateCreated) {
                 if (dateCreated)
-                    item.setDateCreated(dateCreated->read(s, column));
+                    dateCreated->readInto(item, s, column);
             } else if (field.field != RecordNumber) {
                 item.setText(field.field, texts.read(s, column));
             }
