@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/OwnedItemIterator.h"
+
 #include <QHash>
 #include <QString>
 #include <algorithm>
@@ -88,22 +90,9 @@ public:
         std::unique_ptr<T> item;
     };
     // Enumeration in position order, giving the items themselves.
-    class const_iterator {
-    public:
-        using Base = typename std::vector<Entry>::const_iterator;
-        explicit const_iterator(Base it) : m_it(it) {}
-        T& operator*() const { return *m_it->item; }
-        T* operator->() const { return m_it->item.get(); }
-        const_iterator& operator++() {
-            ++m_it;
-            return *this;
-        }
-        bool operator==(const const_iterator& other) const { return m_it == other.m_it; }
-        bool operator!=(const const_iterator& other) const { return m_it != other.m_it; }
-
-    private:
-        Base m_it;
-    };
+    static T* itemOf(const Entry& entry) { return entry.item.get(); }
+    using const_iterator =
+        OwnedItemIterator<T, typename std::vector<Entry>::const_iterator, &KeyedCollection::itemOf>;
     const_iterator begin() const { return const_iterator(m_items.begin()); }
     const_iterator end() const { return const_iterator(m_items.end()); }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/OwnedItemIterator.h"
 #include "store/Opportunity.h"
 
 #include <QHash>
@@ -63,22 +64,10 @@ public:
     void clear();
 
     // Enumeration in position order, giving the opportunities themselves.
-    class const_iterator {
-    public:
-        using Base = std::vector<std::unique_ptr<Opportunity>>::const_iterator;
-        explicit const_iterator(Base it) : m_it(it) {}
-        Opportunity& operator*() const { return **m_it; }
-        Opportunity* operator->() const { return m_it->get(); }
-        const_iterator& operator++() {
-            ++m_it;
-            return *this;
-        }
-        bool operator==(const const_iterator& other) const { return m_it == other.m_it; }
-        bool operator!=(const const_iterator& other) const { return m_it != other.m_it; }
-
-    private:
-        Base m_it;
-    };
+    static Opportunity* itemOf(const std::unique_ptr<Opportunity>& entry) { return entry.get(); }
+    using const_iterator =
+        OwnedItemIterator<Opportunity, std::vector<std::unique_ptr<Opportunity>>::const_iterator,
+                          &Opportunities::itemOf>;
     const_iterator begin() const { return const_iterator(m_items.begin()); }
     const_iterator end() const { return const_iterator(m_items.end()); }
 
