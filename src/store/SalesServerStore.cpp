@@ -364,22 +364,41 @@ QString SalesServerStore::withoutPassword(const QString& uri) {
     return url.toString(QUrl::FullyEncoded);
 }
 
-ResultValue<SalesServerStore::Connection> SalesServerStore::connect(const QString& uri) {
+ResultValue<SalesServerStore::Connection>
+SalesServerStore::connect(const QString& uri, const QString& password, Login* login) {
     const QByteArray dbname = uri.toUtf8();
-    // The URI's own settings come after the defaults and win over them.
-    const char* keywords[] = {"connect_timeout", "fallback_application_name", "dbname", nullptr};
-    const char* values[] = {"10", "corvane", dbname.constData(), nullptr};
+    const QByteArray secret = password.toUtf8();
+    // The URI's own settings come after the defaults and win over them; a password given
+    // comes last and wins over the URI's.
+    const char* keywords[] = {"connect_timeout", "fallback_application_name", "dbname",
+                              secret.isEmpty() ? nullptr : "password", nullptr};
+    const char* values[] = {"10", "corvane", dbname.constData(), secret.constData(), nullptr};
     Connection connection(PQconnectdbParams(keywords, values, 1));
+    const auto tell = [login](Login how) {
+        if (login)
+            *login = how;
+    };
+    tell(Login::Failed);
     if (!connection)
         return Result::failure(QStringLiteral("out of memory"));
+    // libpq's message may run over several lines; the first says what failed.
+    const auto message = [&connection] {
+        const QString text = QString::fromUtf8(PQerrorMessage(connection.get())).trimmed();
+        return text.section(QLatin1Char('\n'), 0, 0).trimmed();
+    };
     if (PQstatus(connection.get()) != CONNECTION_OK) {
-        if (PQconnectionNeedsPassword(connection.get()))
+        if (PQconnectionNeedsPassword(connection.get())) {
+            tell(Login::PasswordNeeded);
             return Result::failure(QStringLiteral("the server asks for a password; put it in "
                                                   "~/.pgpass or in a service file"));
-        // libpq's message may run over several lines; the first says what failed.
-        const QString message = QString::fromUtf8(PQerrorMessage(connection.get())).trimmed();
-        return Result::failure(message.section(QLatin1Char('\n'), 0, 0).trimmed());
+        }
+        if (PQconnectionUsedPassword(connection.get()) &&
+            message().contains(QLatin1String("password authentication failed"))) {
+            tell(Login::PasswordRefused);
+        }
+        return Result::failure(message());
     }
+    tell(Login::Connected);
     // Record texts are Unicode, whatever the server's default.
     PQsetClientEncoding(connection.get(), "UTF8");
     return connection;
@@ -396,8 +415,13 @@ pg_conn* SalesServerStore::connection(QString& cause) {
             return m_connection.get();
         }
     }
+    if (m_lost) {
+        cause = QStringLiteral("the connection to the server is lost; Corvane is connecting again "
+                               "by itself, try again once it is back");
+        return nullptr;
+    }
     m_connection.reset();
-    auto opened = connect(m_uri);
+    auto opened = connect(m_uri, m_password, &m_login);
     if (!opened) {
         cause = opened.message();
         return nullptr;
@@ -953,6 +977,7 @@ bool SalesServerStore::watch(const ChangeHandler& handler) {
     QObject::connect(m_reconnect.get(), &QTimer::timeout, m_reconnect.get(), [this] {
         if (listen()) {
             m_reconnect->stop();
+            m_lost = false;
             // What changed while no one listened is unknown.
             m_changeHandler({Change{Change::Kind::Resync, 0, 0}});
         }
@@ -965,7 +990,7 @@ bool SalesServerStore::watch(const ChangeHandler& handler) {
 bool SalesServerStore::listen() {
     m_notifier.reset();
     m_listener.reset();
-    auto opened = connect(m_uri);
+    auto opened = connect(m_uri, m_password);
     if (!opened)
         return false;
     if (!succeeded(exec(opened->get(), "LISTEN corvane_sales")))
@@ -980,9 +1005,13 @@ bool SalesServerStore::listen() {
 
 void SalesServerStore::takeNotices() {
     if (!PQconsumeInput(m_listener.get()) || PQstatus(m_listener.get()) != CONNECTION_OK) {
-        // Lost: listen again as soon as the server can be reached.
+        // Lost: nothing is written until the server can be reached again, and then listened
+        // to again.
         m_notifier->setEnabled(false);
         m_reconnect->start();
+        m_lost = true;
+        m_connection.reset();
+        m_changeHandler({Change{Change::Kind::Lost, 0, 0}});
         return;
     }
     std::vector<Change> changes;
