@@ -8,6 +8,7 @@
 #include <QEvent>
 #include <QFormLayout>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QUrl>
@@ -59,6 +60,7 @@ TeamDatabaseDialog::TeamDatabaseDialog(const QStringList& recent, QWidget* paren
 
     auto* form = new QFormLayout;
     form->setRowWrapPolicy(QFormLayout::WrapLongRows);
+    form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
     form->addRow(label, m_location);
     form->addRow(QString(), m_note);
     auto* layout = new QVBoxLayout(this);
@@ -67,6 +69,8 @@ TeamDatabaseDialog::TeamDatabaseDialog(const QStringList& recent, QWidget* paren
     layout->addStretch(1);
     layout->addWidget(buttons);
     AccessKeys::assignButtons(this);
+    // Room for a whole URI with its port and options on a 640x480 screen.
+    resize(qMax(sizeHint().width(), 580), sizeHint().height());
     m_location->setFocus();
 }
 
@@ -79,7 +83,7 @@ QString TeamDatabaseDialog::refusal(const QString& text) {
     const QUrl url(trimmed, QUrl::StrictMode);
     if (!SalesServerStore::isServerLocation(trimmed) || !url.isValid())
         return QStringLiteral("Enter a connection URI that starts with postgresql:// or "
-                              "postgres://, such as postgresql://ann@db.example.com/pipeline.");
+                              "postgres://.");
     return QString();
 }
 
@@ -88,6 +92,12 @@ void TeamDatabaseDialog::accept() {
     if (!why.isEmpty()) {
         m_note->setText(why);
         m_note->show();
+        // The dialog grows to show the whole note.
+        layout()->activate();
+        const int needed = layout()->hasHeightForWidth() ? layout()->totalHeightForWidth(width())
+                                                         : sizeHint().height();
+        if (height() < needed)
+            resize(width(), needed);
         m_location->setFocus();
         m_location->lineEdit()->selectAll();
         return;
