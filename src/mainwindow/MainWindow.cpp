@@ -674,9 +674,12 @@ void MainWindow::openLocation(const QString& location) {
     UiServices& ui = UiServices::instance();
     const QString canonical = OpenDatabases::canonicalLocation(location);
     if (m_databases->isOpen(canonical)) {
-        ui.messageBox(canonical + QStringLiteral(" is already open."),
-                      QStringLiteral("Database Open"), UiServices::Icon::Information,
-                      UiServices::Buttons::Ok);
+        // A team database is named without the password that its URI may carry.
+        const QString named = SalesServerStore::isServerLocation(canonical)
+                                  ? SalesServerStore::withoutPassword(canonical)
+                                  : canonical;
+        ui.messageBox(named + QStringLiteral(" is already open."), QStringLiteral("Database Open"),
+                      UiServices::Icon::Information, UiServices::Buttons::Ok);
         return;
     }
     if (SalesServerStore::isServerLocation(canonical)) {

@@ -185,9 +185,12 @@ void OpenDatabases::follow(SalesDatabase& database,
 ResultValue<SalesDatabase*> OpenDatabases::open(const QString& location, const QString& password,
                                                 SalesServerStore::Login* login) {
     const QString canonical = canonicalLocation(location);
+    const bool server = SalesServerStore::isServerLocation(canonical);
+    // A team database is named without the password that its URI may carry.
     if (isOpen(canonical))
-        return Result::failure(canonical + QStringLiteral(" is already open."));
-    if (SalesServerStore::isServerLocation(canonical)) {
+        return Result::failure((server ? SalesServerStore::withoutPassword(canonical) : canonical) +
+                               QStringLiteral(" is already open."));
+    if (server) {
         auto store = std::make_unique<SalesServerStore>(canonical, SalesStore::Access::ReadWrite);
         SalesServerStore& server = *store;
         server.setPassword(password);
