@@ -410,7 +410,8 @@ SalesServerStore::connect(const QString& uri, const QString& password, Login* lo
                                               : QDeadlineTimer(QDeadlineTimer::Forever);
         PostgresPollingStatusType state = PGRES_POLLING_WRITING;
         while (state != PGRES_POLLING_OK && state != PGRES_POLLING_FAILED) {
-            pollfd wanted{PQsocket(c), short(state == PGRES_POLLING_READING ? POLLIN : POLLOUT), 0};
+            pollfd wanted{static_cast<decltype(pollfd::fd)>(PQsocket(c)),
+                          short(state == PGRES_POLLING_READING ? POLLIN : POLLOUT), 0};
             const qint64 left = deadline.remainingTime();
             const int ready = ::poll(&wanted, 1, left < 0 ? -1 : int(qMin<qint64>(left, 1000)));
             if (ready < 0 && errno != EINTR)
