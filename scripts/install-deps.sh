@@ -7,7 +7,7 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config ccache
     qt6-base-dev qt6-base-dev-tools libgl-dev
-    libsqlite3-dev libical-dev libcairo2-dev libpango1.0-dev libpq-dev
+    libsqlite3-dev libical-dev libcairo2-dev libpango1.0-dev libpq-dev qtkeychain-qt6-dev
     libqt6svg6 qt6-gtk-platformtheme qt6-image-formats-plugins
     poppler-utils radicale vdirsyncer postgresql
     xdg-utils fonts-dejavu-core fonts-ipafont-gothic python3

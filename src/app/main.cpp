@@ -1,5 +1,6 @@
 #include "mainwindow/MainWindow.h"
 #include "outlook/ContactsProgressDialog.h"
+#include "platform/DesktopKeyring.h"
 #include "platform/QtUiServices.h"
 #include "platform/UiServices.h"
 #include "workspace/ApplicationSettings.h"
@@ -16,6 +17,8 @@ int main(int argc, char* argv[]) {
 
     QtUiServices ui;
     UiServices::setDefault(&ui);
+    DesktopKeyring keyring;
+    PasswordKeyring::setDefault(&keyring);
     ContactsProgressDialog::install();
 
     // The application's objects: the user's settings, then the window over them.
@@ -29,5 +32,6 @@ int main(int argc, char* argv[]) {
     window.load(names);
     const int result = QApplication::exec();
     UiServices::setDefault(nullptr);
+    PasswordKeyring::setDefault(nullptr);
     return result;
 }

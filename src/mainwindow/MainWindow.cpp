@@ -13,14 +13,18 @@
 #include "mainwindow/NoteEditor.h"
 #include "mainwindow/OpportunityListModel.h"
 #include "mainwindow/OpportunitySortProxy.h"
+#include "mainwindow/RecentTeamDatabases.h"
 #include "mainwindow/SelectComboText.h"
 #include "mainwindow/SignalExit.h"
+#include "mainwindow/TeamDatabaseDialog.h"
+#include "mainwindow/TeamPasswordDialog.h"
 #include "mainwindow/Twips.h"
 #include "mainwindow/ViewSwitch.h"
 #include "outlook/OutlookContacts.h"
 #include "outlook/OutlookItems.h"
 #include "platform/AccessKeys.h"
 #include "platform/LocaleText.h"
+#include "platform/PasswordKeyring.h"
 #include "platform/Result.h"
 #include "platform/SettingsStore.h"
 #include "platform/UiServices.h"
@@ -33,6 +37,7 @@
 #include "settings/User.h"
 #include "store/OpportunityFields.h"
 #include "store/SalesDatabase.h"
+#include "store/SalesServerStore.h"
 #include "store/ValueLists.h"
 #include "workspace/ApplicationSettings.h"
 #include "workspace/OpenDatabases.h"
@@ -244,6 +249,8 @@ void MainWindow::buildMenus() {
     addSeparator(file, "mnuSeperator0");
     connect(addItem(file, "mnuOpen", QStringLiteral("Open")), &QAction::triggered, this,
             &MainWindow::openDatabase);
+    connect(addItem(file, "mnuOpenTeam", QStringLiteral("Open &Team Database...")),
+            &QAction::triggered, this, &MainWindow::openTeamDatabase);
     connect(addItem(file, "mnuClose", QStringLiteral("Close")), &QAction::triggered, this,
             &MainWindow::closeDatabase);
     addItem(file, "mnuSaveAs", QStringLiteral("Save As..."));
@@ -437,6 +444,12 @@ void MainWindow::buildStatusBar() {
         }
         bar->addWidget(label, key.isEmpty() ? 0 : 1);
     }
+    // Stays while a team database's connection is lost.
+    m_connectionNotice = new QLabel(bar);
+    m_connectionNotice->setObjectName(QStringLiteral("lbl_ConnectionNotice"));
+    m_connectionNotice->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    m_connectionNotice->hide();
+    bar->addPermanentWidget(m_connectionNotice);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -464,7 +477,23 @@ void MainWindow::connectDatabases() {
         windowList(*database);
         m_actions.value(QStringLiteral("mnuClose"))->setEnabled(true);
     });
-    connect(databases, &OpenDatabases::databaseClosed, this, &MainWindow::removeWindowEntry);
+    connect(databases, &OpenDatabases::databaseClosed, this, [this](qint32 window) {
+        removeWindowEntry(window);
+        if (m_lostConnections.remove(window))
+            showConnectionNotice();
+    });
+    connect(databases, &OpenDatabases::connectionLost, this, [this](SalesDatabase* database) {
+        m_lostConnections.insert(database->window(), database->store().description());
+        showConnectionNotice();
+    });
+    connect(databases, &OpenDatabases::connectionRestored, this, [this](SalesDatabase* database) {
+        m_lostConnections.remove(database->window());
+        showConnectionNotice();
+        statusBar()->showMessage(QStringLiteral("Connected to %1 again; its opportunities were "
+                                                "read anew")
+                                     .arg(database->store().description()),
+                                 StatusNoteMs);
+    });
     connect(databases, &OpenDatabases::shownChanged, this, &MainWindow::shownChanged);
     // The model has read the rows anew by now: the view takes up its sort, widths and selection.
     connect(databases, &OpenDatabases::visibilityChanged, this,
@@ -551,6 +580,89 @@ void MainWindow::openDatabase() {
     updateCommandState();
 }
 
+void MainWindow::openTeamDatabase() {
+    TeamDatabaseDialog dialog(RecentTeamDatabases::read(m_settings.store()), this);
+    if (dialog.exec() == QDialog::Accepted)
+        openLocation(dialog.location());
+    updateCommandState();
+}
+
+void MainWindow::openServerLocation(const QString& location) {
+    UiServices& ui = UiServices::instance();
+    PasswordKeyring& keyring = PasswordKeyring::instance();
+    // The keyring names the database as it is shown, never with a password.
+    const QString shown = SalesServerStore::withoutPassword(location);
+    const SalesServerStore named(location, SalesStore::Access::ReadOnly);
+    QString password;
+    bool fromKeyring = false;
+    if (const auto kept = keyring.read(shown)) {
+        password = *kept;
+        fromKeyring = true;
+    }
+    bool remember = false;
+    for (;;) {
+        SalesServerStore::Login login = SalesServerStore::Login::Failed;
+        const auto opened = [&] {
+            const WaitCursor wait;
+            return m_databases->open(location, password, &login);
+        }();
+        if (opened) {
+            RecentTeamDatabases::add(m_settings.store(), shown);
+            if (remember) {
+                if (const Result kept = keyring.write(shown, password); !kept)
+                    statusBar()->showMessage(
+                        QStringLiteral("The password could not be kept in the desktop's "
+                                       "keyring (%1); it is used until Corvane ends")
+                            .arg(kept.message()),
+                        StatusNoteMs);
+            }
+            return;
+        }
+        if (login != SalesServerStore::Login::PasswordNeeded &&
+            login != SalesServerStore::Login::PasswordRefused) {
+            ui.messageBox(opened.message(), QStringLiteral("Open Database File."),
+                          UiServices::Icon::Exclamation, UiServices::Buttons::Ok);
+            updateCommandState();
+            return;
+        }
+        const QUrl url(shown);
+        const QString server =
+            url.port() > 0 ? QStringLiteral("%1:%2").arg(url.host()).arg(url.port()) : url.host();
+        TeamPasswordDialog dialog(url.userName(), server, this);
+        if (login == SalesServerStore::Login::PasswordRefused) {
+            // A kept password that the server refuses is forgotten.
+            if (fromKeyring)
+                keyring.remove(shown);
+            const QString cause = opened.message().section(QStringLiteral(": "), 1);
+            dialog.setMessage(fromKeyring ? QStringLiteral("The password kept in the keyring "
+                                                           "was refused: %1")
+                                                .arg(cause)
+                                          : cause);
+        }
+        fromKeyring = false;
+        if (dialog.exec() != QDialog::Accepted) {
+            statusBar()->showMessage(
+                QStringLiteral("Opening %1 cancelled; nothing was opened").arg(named.description()),
+                StatusNoteMs);
+            updateCommandState();
+            return;
+        }
+        password = dialog.password();
+        remember = dialog.remember();
+    }
+}
+
+void MainWindow::showConnectionNotice() {
+    QStringList lost = m_lostConnections.values();
+    lost.removeDuplicates();
+    m_connectionNotice->setText(QStringLiteral("Connection to %1 lost; reconnecting\u2026")
+                                    .arg(lost.join(QStringLiteral(", "))));
+    m_connectionNotice->setToolTip(
+        QStringLiteral("Corvane connects again by itself; until then nothing can be saved."));
+    m_connectionNotice->setVisible(!lost.isEmpty());
+    fitStatusPanels();
+}
+
 void MainWindow::openFiles(const QStringList& locations) {
     for (const QString& location : locations) {
         if (!location.isEmpty())
@@ -562,9 +674,16 @@ void MainWindow::openLocation(const QString& location) {
     UiServices& ui = UiServices::instance();
     const QString canonical = OpenDatabases::canonicalLocation(location);
     if (m_databases->isOpen(canonical)) {
-        ui.messageBox(canonical + QStringLiteral(" is already open."),
-                      QStringLiteral("Database Open"), UiServices::Icon::Information,
-                      UiServices::Buttons::Ok);
+        // A team database is named without the password that its URI may carry.
+        const QString named = SalesServerStore::isServerLocation(canonical)
+                                  ? SalesServerStore::withoutPassword(canonical)
+                                  : canonical;
+        ui.messageBox(named + QStringLiteral(" is already open."), QStringLiteral("Database Open"),
+                      UiServices::Icon::Information, UiServices::Buttons::Ok);
+        return;
+    }
+    if (SalesServerStore::isServerLocation(canonical)) {
+        openServerLocation(canonical);
         return;
     }
     // Every write waits a while for a file that another program holds: the cursor shows it.

@@ -69,6 +69,9 @@ public:
 
     // File menu and Window menu.
     void openDatabase();
+    // File > Open Team Database: asks for a team database's URI and opens it as the command
+    // line does.
+    void openTeamDatabase();
     void newDatabase();
     void closeDatabase();
     void exitApplication();
@@ -176,6 +179,11 @@ private:
     std::optional<QString> chooseDatabaseFile();
     // Opens a database file and shows it, or says why it cannot.
     void openLocation(const QString& location);
+    // Opens a team database: with the password kept in the keyring, else the one the user
+    // gives when the server asks for one (kept in the keyring when the user ticks Remember).
+    void openServerLocation(const QString& location);
+    // The status-bar notice of the team databases whose connection is lost.
+    void showConnectionNotice();
     void removeWindowEntry(qint32 index);
     // Follows the open databases.
     void connectDatabases();
@@ -269,5 +277,7 @@ private:
     QAction* m_windowSeparator = nullptr;   // entry 0
     QHash<QString, QLabel*> m_panels;       // status-bar panels by key
     QLabel* m_emptyListNote = nullptr;
-    QStringList m_unsizedColumns; // column keys without a stored width
+    QLabel* m_connectionNotice = nullptr;
+    QMap<qint32, QString> m_lostConnections; // descriptions by Window index
+    QStringList m_unsizedColumns;            // column keys without a stored width
 };

@@ -20,12 +20,21 @@ CORVANE_LIBPQ(PGconn*, PQconnectdb, (const char* conninfo), (conninfo))
 CORVANE_LIBPQ(PGconn*, PQconnectdbParams,
               (const char* const* keywords, const char* const* values, int expandDbname),
               (keywords, values, expandDbname))
+CORVANE_LIBPQ(PGconn*, PQconnectStartParams,
+              (const char* const* keywords, const char* const* values, int expandDbname),
+              (keywords, values, expandDbname))
+CORVANE_LIBPQ(PostgresPollingStatusType, PQconnectPoll, (PGconn * conn), (conn))
+CORVANE_LIBPQ(PQconninfoOption*, PQconninfo, (PGconn * conn), (conn))
+CORVANE_LIBPQ(void, PQconninfoFree, (PQconninfoOption * options), (options))
 CORVANE_LIBPQ(void, PQfinish, (PGconn * conn), (conn))
 CORVANE_LIBPQ(ConnStatusType, PQstatus, (const PGconn* conn), (conn))
 CORVANE_LIBPQ(PGTransactionStatusType, PQtransactionStatus, (const PGconn* conn), (conn))
 CORVANE_LIBPQ(char*, PQerrorMessage, (const PGconn* conn), (conn))
 CORVANE_LIBPQ(int, PQsocket, (const PGconn* conn), (conn))
 CORVANE_LIBPQ(int, PQconnectionNeedsPassword, (const PGconn* conn), (conn))
+CORVANE_LIBPQ(int, PQconnectionUsedPassword, (const PGconn* conn), (conn))
+CORVANE_LIBPQ(PGVerbosity, PQsetErrorVerbosity, (PGconn * conn, PGVerbosity verbosity),
+              (conn, verbosity))
 CORVANE_LIBPQ(int, PQsetClientEncoding, (PGconn * conn, const char* encoding), (conn, encoding))
 CORVANE_LIBPQ(PGresult*, PQexec, (PGconn * conn, const char* query), (conn, query))
 CORVANE_LIBPQ(PGresult*, PQexecParams,

@@ -15,6 +15,16 @@ ResultValue<std::unique_ptr<SalesDatabase>> SalesDatabase::open(const QString& l
     return database;
 }
 
+ResultValue<std::unique_ptr<SalesDatabase>> SalesDatabase::open(std::unique_ptr<SalesStore> store) {
+    auto database = std::make_unique<SalesDatabase>(std::move(store));
+    auto read = database->store().readAll();
+    if (!read)
+        return Result::failure(
+            QStringLiteral("Could not open %1: %2").arg(database->location(), read.message()));
+    database->m_opportunities = std::move(*read);
+    return database;
+}
+
 ResultValue<std::unique_ptr<SalesDatabase>> SalesDatabase::create(const QString& location,
                                                                   bool replace) {
     auto store = SalesStore::create(location, replace);

@@ -21,6 +21,9 @@ public:
     // Reads every record of the database at `location`; fails with "Could not open " and the
     // location.
     static ResultValue<std::unique_ptr<SalesDatabase>> open(const QString& location);
+    // The same with a store made by the caller (a team database with its password); the
+    // failure also says why.
+    static ResultValue<std::unique_ptr<SalesDatabase>> open(std::unique_ptr<SalesStore> store);
     // Creates a new, empty database at `location` (see SalesStore::create).
     static ResultValue<std::unique_ptr<SalesDatabase>> create(const QString& location,
                                                               bool replace = false);

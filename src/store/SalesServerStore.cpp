@@ -5,19 +5,28 @@
 #include "store/SalesSchema.h"
 
 #include <QDateTime>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QLocale>
+#include <QRegularExpression>
 #include <QSocketNotifier>
 #include <QTemporaryFile>
 #include <QTimeZone>
 #include <QTimer>
 #include <QUrl>
 #include <QUrlQuery>
+#include <cerrno>
 #include <filesystem>
 #include <libpq-fe.h>
+#ifdef _WIN32
+#include <winsock2.h>
+#define poll WSAPoll
+#else
+#include <poll.h>
+#endif
 
 namespace {
 
@@ -365,27 +374,87 @@ QString SalesServerStore::withoutPassword(const QString& uri) {
     return url.toString(QUrl::FullyEncoded);
 }
 
-ResultValue<SalesServerStore::Connection> SalesServerStore::connect(const QString& uri) {
+ResultValue<SalesServerStore::Connection>
+SalesServerStore::connect(const QString& uri, const QString& password, Login* login) {
     QString missing;
     if (!Libpq::isAvailable(&missing))
         return Result::failure(missing);
     const QByteArray dbname = uri.toUtf8();
-    // The URI's own settings come after the defaults and win over them.
-    const char* keywords[] = {"connect_timeout", "fallback_application_name", "dbname", nullptr};
-    const char* values[] = {"10", "corvane", dbname.constData(), nullptr};
-    Connection connection(PQconnectdbParams(keywords, values, 1));
+    const QByteArray secret = password.toUtf8();
+    // The URI's own settings come after the defaults and win over them; a password given
+    // comes last and wins over the URI's.
+    const char* keywords[] = {"connect_timeout", "fallback_application_name", "dbname",
+                              secret.isEmpty() ? nullptr : "password", nullptr};
+    const char* values[] = {"10", "corvane", dbname.constData(), secret.constData(), nullptr};
+    const auto tell = [login](Login how) {
+        if (login)
+            *login = how;
+    };
+    tell(Login::Failed);
+    Connection connection(PQconnectStartParams(keywords, values, 1));
     if (!connection)
         return Result::failure(QStringLiteral("out of memory"));
-    if (PQstatus(connection.get()) != CONNECTION_OK) {
-        if (PQconnectionNeedsPassword(connection.get()))
+    PGconn* c = connection.get();
+    // Messages with their SQLSTATE, so that a refused password is known in any language of
+    // the server.
+    PQsetErrorVerbosity(c, PQERRORS_VERBOSE);
+    const auto failed = [c] { return PQstatus(c) == CONNECTION_BAD; };
+    if (!failed()) {
+        // The connection's connect_timeout (at least 2 seconds, as libpq has it) bounds the
+        // whole attempt.
+        int timeout = 10;
+        if (PQconninfoOption* options = PQconninfo(c)) {
+            for (PQconninfoOption* option = options; option->keyword; ++option) {
+                if (qstrcmp(option->keyword, "connect_timeout") == 0 && option->val)
+                    timeout = QByteArray(option->val).toInt();
+            }
+            PQconninfoFree(options);
+        }
+        QDeadlineTimer deadline = timeout > 0 ? QDeadlineTimer(qMax(timeout, 2) * 1000)
+                                              : QDeadlineTimer(QDeadlineTimer::Forever);
+        PostgresPollingStatusType state = PGRES_POLLING_WRITING;
+        while (state != PGRES_POLLING_OK && state != PGRES_POLLING_FAILED) {
+            pollfd wanted{static_cast<decltype(pollfd::fd)>(PQsocket(c)),
+                          short(state == PGRES_POLLING_READING ? POLLIN : POLLOUT), 0};
+            const qint64 left = deadline.remainingTime();
+            const int ready = ::poll(&wanted, 1, left < 0 ? -1 : int(qMin<qint64>(left, 1000)));
+            if (ready < 0 && errno != EINTR)
+                break;
+            if (ready == 0) {
+                if (deadline.hasExpired())
+                    return Result::failure(QStringLiteral("the server did not answer in time"));
+                continue;
+            }
+            state = PQconnectPoll(c);
+        }
+    }
+    // libpq's message may run over several lines; the first says what failed, here without
+    // its SQLSTATE.
+    const QString text = QString::fromUtf8(PQerrorMessage(c)).trimmed();
+    QString first = text.section(QLatin1Char('\n'), 0, 0).trimmed();
+    if (first.isEmpty())
+        first = QStringLiteral("the connection could not be made");
+    if (PQstatus(c) != CONNECTION_OK) {
+        if (PQconnectionNeedsPassword(c)) {
+            tell(Login::PasswordNeeded);
             return Result::failure(QStringLiteral("the server asks for a password; put it in "
                                                   "~/.pgpass or in a service file"));
-        // libpq's message may run over several lines; the first says what failed.
-        const QString message = QString::fromUtf8(PQerrorMessage(connection.get())).trimmed();
-        return Result::failure(message.section(QLatin1Char('\n'), 0, 0).trimmed());
+        }
+        static const QRegularExpression sqlState(QStringLiteral("([A-Z]+:  )([0-9A-Z]{5}): "));
+        const QRegularExpressionMatch code = sqlState.match(first);
+        // 28P01: the password is wrong.
+        if (PQconnectionUsedPassword(c) && code.hasMatch() &&
+            code.captured(2) == QLatin1String("28P01"))
+            tell(Login::PasswordRefused);
+        QString message = first;
+        if (code.hasMatch())
+            message.replace(code.capturedStart(), code.capturedLength(), code.captured(1));
+        return Result::failure(message);
     }
+    PQsetErrorVerbosity(c, PQERRORS_DEFAULT);
+    tell(Login::Connected);
     // Record texts are Unicode, whatever the server's default.
-    PQsetClientEncoding(connection.get(), "UTF8");
+    PQsetClientEncoding(c, "UTF8");
     return connection;
 }
 
@@ -400,8 +469,13 @@ pg_conn* SalesServerStore::connection(QString& cause) {
             return m_connection.get();
         }
     }
+    if (m_lost) {
+        cause = QStringLiteral("the connection to the server is lost; Corvane is connecting again "
+                               "by itself, try again once it is back");
+        return nullptr;
+    }
     m_connection.reset();
-    auto opened = connect(m_uri);
+    auto opened = connect(m_uri, m_password, &m_login);
     if (!opened) {
         cause = opened.message();
         return nullptr;
@@ -957,6 +1031,7 @@ bool SalesServerStore::watch(const ChangeHandler& handler) {
     QObject::connect(m_reconnect.get(), &QTimer::timeout, m_reconnect.get(), [this] {
         if (listen()) {
             m_reconnect->stop();
+            m_lost = false;
             // What changed while no one listened is unknown.
             m_changeHandler({Change{Change::Kind::Resync, 0, 0}});
         }
@@ -969,7 +1044,7 @@ bool SalesServerStore::watch(const ChangeHandler& handler) {
 bool SalesServerStore::listen() {
     m_notifier.reset();
     m_listener.reset();
-    auto opened = connect(m_uri);
+    auto opened = connect(m_uri, m_password);
     if (!opened)
         return false;
     if (!succeeded(exec(opened->get(), "LISTEN corvane_sales")))
@@ -984,9 +1059,13 @@ bool SalesServerStore::listen() {
 
 void SalesServerStore::takeNotices() {
     if (!PQconsumeInput(m_listener.get()) || PQstatus(m_listener.get()) != CONNECTION_OK) {
-        // Lost: listen again as soon as the server can be reached.
+        // Lost: nothing is written until the server can be reached again, and then listened
+        // to again.
         m_notifier->setEnabled(false);
         m_reconnect->start();
+        m_lost = true;
+        m_connection.reset();
+        m_changeHandler({Change{Change::Kind::Lost, 0, 0}});
         return;
     }
     std::vector<Change> changes;

@@ -16,14 +16,23 @@ class QTimer;
 // record's row version is its rowId() here: updates and deletes name the version that was read
 // and are refused, naming who changed or deleted the record, when it is no longer that one.
 // Triggers announce every change on channel corvane_sales, which watch() listens to. Passwords
-// come from ~/.pgpass or a service file, as libpq finds them; the store keeps none, and its
-// location never shows one. One connection serves the store's calls, opened when first needed
-// and again after it was lost; every call of several statements is one transaction.
+// come from ~/.pgpass, a service file or the URI, as libpq finds them, or from setPassword();
+// the store keeps a password in memory only, and its location never shows one. One connection
+// serves the store's calls, opened when first needed and again after it was lost; every call of
+// several statements is one transaction. While the listening connection is lost, every call is
+// refused until it is back.
 class SalesServerStore : public SalesStore {
 public:
     // The schema version that this program reads and writes.
     static constexpr int SchemaVersion = 1;
     enum class SetUp { Created, Current };
+    // How the last attempt to connect went, as far as a password goes.
+    enum class Login {
+        Connected,
+        PasswordNeeded,  // the server asks for a password that nothing gave
+        PasswordRefused, // the server refused the password given
+        Failed           // another cause (no server, no such database...)
+    };
 
     SalesServerStore(const QString& uri, Access access);
     ~SalesServerStore() override;
@@ -38,6 +47,13 @@ public:
     // Creates the team tables in the database at `uri`, in one transaction, or finds them there
     // at the current version. Refuses a database that holds a table Sales of its own.
     static ResultValue<SetUp> setUp(const QString& uri);
+
+    // The password to connect with when ~/.pgpass, a service file and the URI give none (it wins
+    // over theirs); kept in memory only, for the connections of this store.
+    void setPassword(const QString& password) { m_password = password; }
+    Login login() const { return m_login; }
+    // Whether the listening connection is lost and being made again (see watch()).
+    bool isConnectionLost() const { return m_lost; }
 
     QString location() const override { return m_location; }
     // "database on host".
@@ -64,7 +80,7 @@ public:
     using SalesStore::backupTo;
     Result backupTo(const QString& target, const ProgressCallback& progress) override;
     // Listens on a connection of its own for the changes that the team tables announce;
-    // reconnects by itself when it is lost and then asks for a resync.
+    // reconnects by itself when it is lost: the handler hears Lost, then Resync once it is back.
     bool watch(const ChangeHandler& handler) override;
     ResultValue<std::optional<Opportunity>> readRecord(qint32 recordNumber) override;
 
@@ -74,8 +90,10 @@ private:
     };
     using Connection = std::unique_ptr<pg_conn, ConnectionDeleter>;
 
-    // Opens a connection to `uri`; why not as a cause ("the server asks for a password...").
-    static ResultValue<Connection> connect(const QString& uri);
+    // Opens a connection to `uri` with `password` when given; why not as a cause ("the server
+    // asks for a password..."), and how it went in `login` when given.
+    static ResultValue<Connection> connect(const QString& uri, const QString& password = QString(),
+                                           Login* login = nullptr);
     // The store's connection, opened (again) when there is none or it was lost, with the team
     // tables checked once per connection: nullptr and the cause in `cause` when it fails.
     pg_conn* connection(QString& cause);
@@ -93,6 +111,9 @@ private:
 
     QString m_uri;
     QString m_location;
+    QString m_password;
+    Login m_login = Login::Connected;
+    bool m_lost = false;
     Access m_access;
     Connection m_connection;
     // Since the connection was last used; after IdleCheckMs it is checked before use.

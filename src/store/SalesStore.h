@@ -132,10 +132,12 @@ public:
     Result backupTo(const QString& target) { return backupTo(target, {}); }
 
     // A change of one record that the store heard of (made by any client, this one included):
-    // the record and its row identity after the change. Resync: the store may have missed
-    // changes (its connection was lost) and every record should be read anew.
+    // the record and its row identity after the change. Lost: the store lost its connection and
+    // refuses every call until it is back. Resync: the connection is back (or was never made
+    // when watching began); the store may have missed changes and every record should be read
+    // anew.
     struct Change {
-        enum class Kind { Added, Changed, Removed, Resync };
+        enum class Kind { Added, Changed, Removed, Lost, Resync };
         Kind kind = Kind::Changed;
         qint32 recordNumber = 0;
         qint64 rowId = 0;

@@ -126,6 +126,10 @@ void OpenDatabases::follow(SalesDatabase& database,
     Opportunities& items = database.opportunities();
     bool changed = false;
     for (const SalesStore::Change& change : changes) {
+        if (change.kind == Kind::Lost) {
+            emit connectionLost(&database);
+            continue;
+        }
         if (change.kind == Kind::Resync) {
             auto read = database.store().readAll();
             if (!read)
@@ -133,6 +137,7 @@ void OpenDatabases::follow(SalesDatabase& database,
             m_filters.filter(*read);
             items = std::move(*read);
             emit opportunitiesReset(&database);
+            emit connectionRestored(&database);
             changed = true;
             continue;
         }
@@ -177,10 +182,26 @@ void OpenDatabases::follow(SalesDatabase& database,
         emit totalsChanged();
 }
 
-ResultValue<SalesDatabase*> OpenDatabases::open(const QString& location) {
+ResultValue<SalesDatabase*> OpenDatabases::open(const QString& location, const QString& password,
+                                                SalesServerStore::Login* login) {
     const QString canonical = canonicalLocation(location);
+    const bool server = SalesServerStore::isServerLocation(canonical);
+    // A team database is named without the password that its URI may carry.
     if (isOpen(canonical))
-        return Result::failure(canonical + QStringLiteral(" is already open."));
+        return Result::failure((server ? SalesServerStore::withoutPassword(canonical) : canonical) +
+                               QStringLiteral(" is already open."));
+    if (server) {
+        auto store = std::make_unique<SalesServerStore>(canonical, SalesStore::Access::ReadWrite);
+        SalesServerStore& server = *store;
+        server.setPassword(password);
+        auto database = SalesDatabase::open(std::move(store));
+        if (login)
+            *login = server.login();
+        if (!database)
+            return database.result();
+        m_filters.filter((*database)->opportunities());
+        return addAndShow(std::move(*database));
+    }
     auto database = readFile(canonical);
     if (!database)
         return database.result();

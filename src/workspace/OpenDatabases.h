@@ -6,6 +6,7 @@
 #include "platform/WorkProgress.h"
 #include "store/SalesDatabase.h"
 
+#include "store/SalesServerStore.h"
 #include "store/SalesStore.h"
 
 #include <QObject>
@@ -69,8 +70,11 @@ public:
 
     // Opens the database file at `location`, runs the filter pass over it and shows it. Fails
     // with the open's message ("Could not open " and the location), or when the file is open
-    // already (alreadyOpen() tells).
-    ResultValue<SalesDatabase*> open(const QString& location);
+    // already (alreadyOpen() tells). A team database connects with `password` when
+    // ~/.pgpass, a service file and the URI give none, keeps it in memory only, and tells in
+    // `login` whether the server asked for a password or refused the one given.
+    ResultValue<SalesDatabase*> open(const QString& location, const QString& password = QString(),
+                                     SalesServerStore::Login* login = nullptr);
     // Creates a new, empty database file at `location` and shows it. With `replace`, an existing
     // file there is replaced, but only by a complete new database: should that fail ("Could not
     // replace " and the location), the old file is left as it was. The file must not be open.
@@ -158,6 +162,12 @@ signals:
     // The collection changed as a whole (many opportunities added at once): whoever shows it
     // reads it anew.
     void opportunitiesReset(SalesDatabase* database);
+    // A team database lost its connection to the server: it refuses every write until the
+    // connection is back.
+    void connectionLost(SalesDatabase* database);
+    // Its connection is back, and its opportunities were read anew (opportunitiesReset came
+    // first).
+    void connectionRestored(SalesDatabase* database);
     // Counts or sums of the shown database or of all of them changed.
     void totalsChanged();
     // An undo or redo could not be written: `message` names the step, the record and the

@@ -8,6 +8,8 @@
 #include "filter/FilterDialog.h"
 #include "filter/Filters.h"
 #include "mainwindow/NoteEditor.h"
+#include "mainwindow/TeamDatabaseDialog.h"
+#include "mainwindow/TeamPasswordDialog.h"
 #include "platform/AccessKeys.h"
 #include "platform/QtUiServices.h"
 #include "reports/ReportEngine.h"
@@ -50,6 +52,17 @@ struct Windows {
             return std::make_unique<OptionsDialog>(user, columns, sorting, env.store());
         if (name == "note")
             return std::make_unique<NoteEditor>();
+        if (name == "team database")
+            return std::make_unique<TeamDatabaseDialog>(
+                QStringList{"postgresql://representative@db.example.com:5432/pipeline"});
+        if (name == "team password") {
+            auto dialog =
+                std::make_unique<TeamPasswordDialog>("representative", "db.example.com:5432");
+            dialog->setMessage("Connection to server at \"db.example.com\", port 5432 failed: "
+                               "FATAL: password authentication failed for user "
+                               "\"representative\".");
+            return dialog;
+        }
         if (name == "system info")
             return std::make_unique<SystemInfoWindow>(env.store());
         if (name == "about")
@@ -70,10 +83,10 @@ struct Windows {
     }
 };
 
-const QStringList WindowNames{"editor",  "filter", "options",     "note",
-                              "preview", "about",  "system info", "help"};
-const QStringList DialogNames{"editor",  "filter", "options",    "note",
-                              "preview", "about",  "system info"};
+const QStringList WindowNames{"editor", "filter",      "options", "note",          "preview",
+                              "about",  "system info", "help",    "team database", "team password"};
+const QStringList DialogNames{"editor", "filter",      "options",       "note",         "preview",
+                              "about",  "system info", "team database", "team password"};
 
 // The smallest size the user can give the window: a minimum size set on it, else its layout's.
 QSize smallest(const QWidget& window) {

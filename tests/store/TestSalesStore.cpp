@@ -17,12 +17,6 @@
 // versions, several representatives, its set-up).
 namespace {
 
-// The rights that the administrator grants the representatives' group after "team init".
-const QString TeamGrants = "GRANT SELECT ON CorvaneSchema TO team; "
-                           "GRANT SELECT, INSERT, UPDATE, DELETE ON Sales TO team; "
-                           "GRANT SELECT, INSERT ON SalesRemoved TO team; "
-                           "GRANT USAGE ON SEQUENCE SalesRecordNumber TO team";
-
 // This test program runs as a second process when started with this variable set:
 // "LOCATION\nCOUNT\nCOMPANY" opens the database and adds COUNT opportunities.
 constexpr char ChildJob[] = "CORVANE_SALES_STORE_TEST_CHILD";
@@ -141,7 +135,7 @@ QString TestSalesStore::newDatabase(TestEnvironment& env, const QString& role) {
         qWarning("%s", qPrintable(made.message()));
         return QString();
     }
-    if (!m_server.exec(name, TeamGrants).isEmpty())
+    if (!m_server.exec(name, PostgresServer::teamGrants()).isEmpty())
         return QString();
     return m_server.uri(name, role);
 }

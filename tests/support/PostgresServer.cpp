@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QThread>
 #include <arpa/inet.h>
 #include <libpq-fe.h>
 #include <netinet/in.h>
@@ -176,6 +177,48 @@ bool PostgresServer::addRole(const QString& name) {
         return false;
     m_roles.append(name);
     return true;
+}
+
+QString PostgresServer::teamGrants() {
+    return QStringLiteral("GRANT SELECT ON CorvaneSchema TO team; "
+                          "GRANT SELECT, INSERT, UPDATE, DELETE ON Sales TO team; "
+                          "GRANT SELECT, INSERT ON SalesRemoved TO team; "
+                          "GRANT USAGE ON SEQUENCE SalesRecordNumber TO team");
+}
+
+bool PostgresServer::requirePassword(const QString& name, const QString& password) {
+    if (!exec(QStringLiteral("postgres"),
+              QStringLiteral("ALTER ROLE %1 PASSWORD '%2'").arg(name, password))
+             .isEmpty())
+        return false;
+    // The first matching line of pg_hba.conf decides: this role's goes before the trusting ones.
+    QFile hba(QDir(m_dataDir).filePath(QStringLiteral("pg_hba.conf")));
+    if (!hba.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray line =
+        QStringLiteral("host all %1 127.0.0.1/32 scram-sha-256\n").arg(name).toUtf8();
+    QByteArray rules = hba.readAll();
+    hba.close();
+    if (!rules.startsWith(line) && !rules.contains("\n" + line)) {
+        rules.prepend(line);
+        if (!hba.open(QIODevice::WriteOnly | QIODevice::Truncate) || hba.write(rules) < 0)
+            return false;
+        hba.close();
+        if (!run(QStringLiteral("pg_ctl"),
+                 {QStringLiteral("-D"), m_dataDir, QStringLiteral("reload")}))
+            return false;
+    }
+    // The server takes up the rules a moment after the reload.
+    const QByteArray target = uri(QStringLiteral("postgres"), name).toUtf8();
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        PGconn* probe = PQconnectdb(target.constData());
+        const bool asks = PQconnectionNeedsPassword(probe);
+        PQfinish(probe);
+        if (asks)
+            return true;
+        QThread::msleep(50);
+    }
+    return false;
 }
 
 QString PostgresServer::createDatabase(const QString& name, const QString& role) {

@@ -7,9 +7,10 @@
 
 // A private PostgreSQL 15 server for the tests of the team database: its own cluster in a
 // temporary folder, listening on 127.0.0.1 and a free port only, with password-free logins for
-// the administrator "admin" and the roles the tests make. Started by start(), stopped by stop()
-// and at the end. initdb and the server refuse to run as root: as root their programs run as the
-// "postgres" user (made by Debian's package), whose folder it is.
+// the administrator "admin" and the roles the tests make, unless a test asks for a password.
+// Started by start(), stopped by stop() and at the end. initdb and the server refuse to run as
+// root: as root their programs run as the "postgres" user (made by Debian's package), whose folder
+// it is.
 class PostgresServer {
 public:
     PostgresServer();
@@ -34,6 +35,11 @@ public:
     QString createDatabase(const QString& name, const QString& role = QString());
     // A login role (a representative) in the group "team".
     bool addRole(const QString& name);
+    // The role `name` (made by addRole()) logs in with `password` only, from now on; a later
+    // call changes its password.
+    bool requirePassword(const QString& name, const QString& password);
+    // The rights on the team tables that the group "team" needs to work with them.
+    static QString teamGrants();
     // Runs `sql` in `database` as the administrator; "" when it succeeded, else the server's
     // message. The first row's first value goes to `value` when given.
     QString exec(const QString& database, const QString& sql, QString* value = nullptr);

@@ -17,11 +17,6 @@
 // record, and reads it anew after its connection was lost.
 namespace {
 
-const QString TeamGrants = "GRANT SELECT ON CorvaneSchema TO team; "
-                           "GRANT SELECT, INSERT, UPDATE, DELETE ON Sales TO team; "
-                           "GRANT SELECT, INSERT ON SalesRemoved TO team; "
-                           "GRANT USAGE ON SEQUENCE SalesRecordNumber TO team";
-
 Opportunity deal(const QString& company, const QString& revenue) {
     Opportunity o;
     o.setCompany(company);
@@ -77,7 +72,7 @@ void TestTeamDatabase::cleanup() {
 QString TestTeamDatabase::newTeamDatabase() {
     const QString name = QString("team%1").arg(++m_databases);
     if (m_server.createDatabase(name).isEmpty() || !SalesServerStore::setUp(m_server.uri(name)) ||
-        !m_server.exec(name, TeamGrants).isEmpty())
+        !m_server.exec(name, PostgresServer::teamGrants()).isEmpty())
         return QString();
     return m_server.uri(name, "ann");
 }
@@ -157,14 +152,25 @@ void TestTeamDatabase::aLostConnectionIsReadAnew() {
     QVERIFY2(opened, qPrintable(opened.message()));
     SalesDatabase& mine = **opened;
     QSignalSpy reset(m_workspace.get(), &OpenDatabases::opportunitiesReset);
+    QSignalSpy lost(m_workspace.get(), &OpenDatabases::connectionLost);
+    QSignalSpy restored(m_workspace.get(), &OpenDatabases::connectionRestored);
 
     QVERIFY(m_server.stop());
+    QTRY_COMPARE(lost.count(), 1);
+    // Refused until the connection is back, saying so; the list keeps what it had.
+    const auto refused = m_workspace->add(deal("Lost", "$1.00"));
+    QVERIFY(!refused);
+    QVERIFY2(refused.message().contains("the connection to the server is lost"),
+             qPrintable(refused.message()));
+    QCOMPARE(mine.opportunities().count(), 0);
     QVERIFY2(m_server.start(), qPrintable(m_server.error()));
     // Written while this window may not listen yet.
     auto other = SalesDatabase::open(uri);
     QVERIFY(other);
     QVERIFY((*other)->add(deal("Acme", "$1,000.00")));
     QTRY_VERIFY_WITH_TIMEOUT(reset.count() == 1 && mine.opportunities().contains("Key=1"), 30'000);
+    QCOMPARE(restored.count(), 1);
+    QCOMPARE(mine.opportunities().count(), 1);
     QCOMPARE(mine.opportunities().item("Key=1")->company(), QString("Acme"));
     // ... and it writes again on a connection of its own.
     QVERIFY(m_workspace->add(deal("Borealis", "$500.00")));
