@@ -82,7 +82,6 @@ class TestSalesDatabase : public QObject {
     Q_OBJECT
 
 private slots:
-    void newDatabaseOpensEmpty();
     void newDatabaseRefusesAnExistingFile();
     void openFailures_data();
     void openFailures();
@@ -101,20 +100,6 @@ private slots:
     void longMonthNamesAreStoredShort_data();
     void longMonthNamesAreStoredShort();
 };
-
-void TestSalesDatabase::newDatabaseOpensEmpty() {
-    TestEnvironment env;
-    const QString path = env.path("New.mdb");
-    auto db = created(path);
-    QVERIFY(db);
-    QCOMPARE(db->opportunities().count(), 0);
-    QCOMPARE(*db->opportunities().nextRecordNumber(), 1);
-    QCOMPARE(db->name(), QStringLiteral("New.mdb"));
-    RawDb raw(path);
-    QCOMPARE(
-        raw.text("SELECT count(*) FROM sqlite_schema WHERE type='index' AND name='RecordNumber'"),
-        QStringLiteral("1"));
-}
 
 void TestSalesDatabase::newDatabaseRefusesAnExistingFile() {
     TestEnvironment env;
@@ -312,10 +297,6 @@ void TestSalesDatabase::everyFieldReachesItsColumn() {
     expected.setRecordNumber(42);
     expected.setDateCreated(reread->dateCreated());
     QVERIFY(reread->sameRecord(expected));
-
-    QVERIFY(db->remove("Key=41"));
-    QCOMPARE(raw.count(), 1);
-    QVERIFY(!db->remove("Key=41")); // no longer in the collection
 }
 
 void TestSalesDatabase::writesFindTheRecordThatWasRead_data() {
@@ -486,18 +467,11 @@ void TestSalesDatabase::numbersFollowTheFile() {
     auto first = opened(path);
     auto second = opened(path);
     QVERIFY(first && second);
-    // Each store adds in turn; neither has seen the other's records.
-    for (const int expected : {1, 2, 3, 4}) {
-        SalesDatabase& db = expected % 2 ? *first : *second;
-        const auto added = db.add(Opportunity());
-        QVERIFY2(added, qPrintable(added.message()));
-        QCOMPARE(*added, Opportunities::keyFor(expected));
-        QVERIFY(db.opportunities().contains(Opportunities::keyFor(expected)));
-    }
     // Numbers another program stored as text count as well.
+    QCOMPARE(*first->add(Opportunity()), QStringLiteral("Key=1"));
     raw.exec(insertRow("' 30'"));
-    QCOMPARE(*first->add(Opportunity()), QStringLiteral("Key=31"));
-    QCOMPARE(raw.text("SELECT count(DISTINCT CAST(RecordNumber AS INTEGER)) FROM Sales"), "6");
+    QCOMPARE(*second->add(Opportunity()), QStringLiteral("Key=31"));
+    QCOMPARE(raw.text("SELECT count(DISTINCT CAST(RecordNumber AS INTEGER)) FROM Sales"), "3");
 
     // What the numbering cannot prevent is said in plain words.
     raw.exec("UPDATE Sales SET Company = 'c' || rowid");
