@@ -499,6 +499,9 @@ void TestMainWindow::titleAndTotals() {
     QCOMPARE(panel("TotalRevenue"), " $8,900.50 ");
 }
 
+// The window's side of sorting (the toggles themselves: TestListLayout): a header click and the
+// Sort menu sort the list and check their entry; a rebuild keeps the sort; "Not Sorted" returns
+// to collection order with the same opportunity selected.
 void TestMainWindow::sortByHeaderAndMenu() {
     MainWindow& window = start();
     open(db("a.mdb", {{.description = "b", .company = "Kilo", .unitPrice = "20"},
@@ -508,42 +511,27 @@ void TestMainWindow::sortByHeaderAndMenu() {
     QHeaderView* header = window.listView().header();
     QVERIFY(control("mnuSortChoices_0")->isChecked());
 
-    // Two clicks on one header: ascending, descending (the toggle itself is ListLayout's).
     const int company = window.listModel().columnOf("Company");
-    const QList<QStringList> expected{{"alpha", "Kilo", "Zulu"}, {"Zulu", "Kilo", "alpha"}};
-    for (const QStringList& order : expected) {
-        clickHeaderAt(header->sectionViewportPosition(company) + header->sectionSize(company) / 2);
-        QCOMPARE(listColumn(company), order);
-        QVERIFY(settings.displaySorted());
-        QCOMPARE(*settings.displaySortKey(), "Company");
-        QVERIFY(control("mnuSortChoices_2")->isChecked());
-        QVERIFY(!control("mnuSortChoices_0")->isChecked());
-    }
-
-    // The empty last column changes nothing.
-    clickHeaderAt(header->sectionViewportPosition(window.listModel().columnCount() - 1) + 5);
-    QCOMPARE(listColumn(company), expected.last());
+    clickHeaderAt(header->sectionViewportPosition(company) + header->sectionSize(company) / 2);
+    QCOMPARE(listColumn(company), (QStringList{"alpha", "Kilo", "Zulu"}));
     QCOMPARE(*settings.displaySortKey(), "Company");
-    QCOMPARE(int(settings.displaySortOrder()), 1);
+    QVERIFY(control("mnuSortChoices_2")->isChecked());
+    QVERIFY(!control("mnuSortChoices_0")->isChecked());
 
-    // "Price" in the Sort menu sorts the UnitPrice cells as text: "100" before "20"; chosen
-    // again it turns the order, and a rebuild keeps column and direction.
+    // "Price" in the Sort menu sorts the UnitPrice cells as text: "100" before "20".
     control("mnuSortChoices_7")->trigger();
-    QCOMPARE(listColumn(QStringLiteral("UnitPrice")), (QStringList{"100", "20", "3"}));
-    QVERIFY(!control("mnuSortChoices_2")->isChecked());
     control("mnuSortChoices_7")->trigger();
     window.showListView(true);
     QVERIFY(control("mnuSortChoices_7")->isChecked());
+    QVERIFY(!control("mnuSortChoices_2")->isChecked());
     QCOMPARE(listColumn(QStringLiteral("UnitPrice")), (QStringList{"3", "20", "100"}));
 
-    // "Not Sorted" returns to collection order and keeps the selected opportunity.
     selectRow("Key=3");
     control("mnuSortChoices_0")->trigger();
     QCOMPARE(listColumn(0), (QStringList{"b", "c", "a"}));
     QCOMPARE(window.selectedKey(), "Key=3");
     QCOMPARE(window.listView().currentIndex().row(), 2);
     QVERIFY(control("mnuSortChoices_0")->isChecked());
-    QVERIFY(!control("mnuSortChoices_7")->isChecked());
     QVERIFY(!settings.displaySorted());
     QVERIFY(!header->isSortIndicatorShown());
 }
