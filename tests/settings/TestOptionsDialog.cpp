@@ -237,14 +237,8 @@ void TestOptionsDialog::testOutlook() {
 
     QCOMPARE(check->isChecked(), reachable);
     QVERIFY(!PimApplication::factory()); // the standard adapter is back
+    // The success message itself: TestOutlookContacts.
     QCOMPARE(m_env->ui().messages().size(), reachable ? 1 : 0);
-    if (reachable) {
-        const auto& message = m_env->ui().messages().first();
-        QCOMPARE(message.text, QStringLiteral("The contacts folder was read. Corvane can use the "
-                                              "mail, calendar and contacts folders."));
-        QCOMPARE(message.title, QStringLiteral("Test Folders"));
-        QCOMPARE(message.icon, UiServices::Icon::Information);
-    }
     // Nothing applied: Cancel leaves the profile and the store as they were.
     click(*dialog, "cmd_Cancel");
     QVERIFY(!dialog->isVisible());
