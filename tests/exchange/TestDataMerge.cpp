@@ -27,14 +27,6 @@ QString fileNumbers(const QString& path) {
     return RawDatabase(path).text("SELECT group_concat(RecordNumber, ',') FROM Sales");
 }
 
-// Read-only for every user, the superuser included: the file's header says so.
-bool makeReadOnly(const QString& path) {
-    QFile file(path);
-    const bool marked = file.open(QIODevice::ReadWrite) && file.seek(18) && file.write("\x03") == 1;
-    file.close();
-    return marked && QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadGroup);
-}
-
 const QByteArray Header = "Vantick leads\r\nFirst\tB\tC\tD\tE\tF\tG\tH\tI\tCompany\tLast\tL\tM\r\n";
 
 } // namespace
@@ -252,7 +244,7 @@ void TestDataMerge::mergeDatabases() {
     if (!intoItself)
         QVERIFY(RawDatabase::makeSalesFile(source, {30, 10, 20}));
     if (readOnlySource)
-        QVERIFY(makeReadOnly(source));
+        QVERIFY(RawDatabase::makeReadOnly(source));
     auto shown = opened(path);
     QVERIFY(shown);
     const DataMerge::Outcome outcome = DataMerge::mergeDatabase(*shown, source);
@@ -307,7 +299,7 @@ void TestDataMerge::mergeFailuresAddNothing() {
         source = env.path("leads.txt");
         QVERIFY(RawDatabase::writeFile(source, Header + "Ann\r\n"));
     } else if (kind == "readonly") {
-        QVERIFY(makeReadOnly(path));
+        QVERIFY(RawDatabase::makeReadOnly(path));
     } else if (kind == "long") {
         // Written by a program that does not check the sizes.
         QVERIFY(RawDatabase(source).exec(

@@ -1,5 +1,6 @@
 #include "FakePim.h"
 #include "PimChecks.h"
+#include "RawDatabase.h"
 #include "TestEnvironment.h"
 
 #include "outlook/OutlookItems.h"
@@ -23,26 +24,6 @@ const QString kBody = QStringLiteral("Description: Spring order; 40 units, \"rus
 
 QStringList files(const QString& folder, const QString& pattern) {
     return QDir(folder).entryList({pattern}, QDir::Files);
-}
-
-QByteArray readAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-// The descriptions in a database file, in record order.
-QStringList rowsOf(const QString& path) {
-    sqlite3* db = nullptr;
-    sqlite3_stmt* stmt = nullptr;
-    sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr);
-    sqlite3_prepare_v2(db, "SELECT Description FROM Sales ORDER BY RecordNumber", -1, &stmt,
-                       nullptr);
-    QStringList rows;
-    while (sqlite3_step(stmt) == SQLITE_ROW)
-        rows.append(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0))));
-    sqlite3_finalize(stmt);
-    sqlite3_close(db);
-    return rows;
 }
 
 } // namespace
@@ -79,13 +60,9 @@ private:
     QString database() {
         const QString path = m_env->path(QStringLiteral("Pipelines/East.mdb"));
         QDir().mkpath(QFileInfo(path).path());
-        sqlite3* db = nullptr;
-        sqlite3_open(QFile::encodeName(path).constData(), &db);
-        sqlite3_exec(db,
-                     "CREATE TABLE Sales(RecordNumber INTEGER PRIMARY KEY, Description TEXT);"
-                     "INSERT INTO Sales VALUES(1, 'Spring order'), (2, 'Pumps, 40 units');",
-                     nullptr, nullptr, nullptr);
-        sqlite3_close(db);
+        RawDatabase(path).exec("CREATE TABLE Sales(RecordNumber INTEGER PRIMARY KEY, Description "
+                               "TEXT); INSERT INTO Sales VALUES(1, 'Spring order'), (2, 'Pumps, "
+                               "40 units');");
         return path;
     }
     std::unique_ptr<TestEnvironment> m_env;
@@ -128,7 +105,7 @@ void TestOutlookItems::calendarItems() {
     QCOMPARE(saved.size(), 1);
     const QString path = QDir(calendar()).filePath(saved.first());
     QCOMPARE(m_env->ui().opened(), QStringList{path}); // displayed by the desktop's handler
-    const QByteArray raw = readAll(path);
+    const QByteArray raw = RawDatabase::readFile(path);
     QVERIFY2(PimChecks::calendarFaults(raw).isEmpty(), qPrintable(PimChecks::calendarFaults(raw)));
     const PimChecks::Calendar parsed(raw);
     icalcomponent* item =
@@ -163,8 +140,8 @@ void TestOutlookItems::plainMails() {
         const QString source = send ? database() : QString();
         QVERIFY(OutlookItems(*m_user, m_env->store()).createOutlookMail(source, kBody).ok());
         const QString path = QDir(drafts()).filePath(files(drafts(), "*.eml").value(0));
-        QVERIFY2(PimChecks::mailFaults(readAll(path)).isEmpty(),
-                 qPrintable(PimChecks::mailFaults(readAll(path))));
+        QVERIFY2(PimChecks::mailFaults(RawDatabase::readFile(path)).isEmpty(),
+                 qPrintable(PimChecks::mailFaults(RawDatabase::readFile(path))));
         if (PimChecks::python().isEmpty())
             QSKIP("python3 is needed to parse the mail back");
         const QJsonObject mail = PimChecks::readMail(path);
@@ -210,13 +187,14 @@ void TestOutlookItems::sendCarriesAConsistentCopy() {
     const QString copy = arguments.at(1);
     QVERIFY(copy.startsWith(m_env->path(QStringLiteral("tmp/corvane-send-"))));
     QCOMPARE(QFileInfo(copy).fileName(), QStringLiteral("East.mdb"));
-    QCOMPARE(rowsOf(copy), QStringList({"Spring order", "Pumps, 40 units"}));
+    QCOMPARE(RawDatabase(copy).text("SELECT group_concat(Description, '|') FROM Sales"),
+             "Spring order|Pumps, 40 units");
 
     const QStringList saved = files(drafts(), QStringLiteral("*.eml"));
     QCOMPARE(saved.size(), 1);
     const QString path = QDir(drafts()).filePath(saved.first());
-    QVERIFY2(PimChecks::mailFaults(readAll(path)).isEmpty(),
-             qPrintable(PimChecks::mailFaults(readAll(path))));
+    QVERIFY2(PimChecks::mailFaults(RawDatabase::readFile(path)).isEmpty(),
+             qPrintable(PimChecks::mailFaults(RawDatabase::readFile(path))));
     if (PimChecks::python().isEmpty())
         QSKIP("python3 is needed to parse the mail back");
     const QJsonObject mail = PimChecks::readMail(path);
@@ -229,7 +207,8 @@ void TestOutlookItems::sendCarriesAConsistentCopy() {
              QStringLiteral("Pipeline: North Bcc: spy@elsewhere.example"));
     QCOMPARE(mail.value("attachments").toArray().size(), 1);
     QCOMPARE(mail.value("attachments")[0]["filename"].toString(), QStringLiteral("East.mdb"));
-    QCOMPARE(QByteArray::fromBase64(mail.value("data")[0].toString().toLatin1()), readAll(copy));
+    QCOMPARE(QByteArray::fromBase64(mail.value("data")[0].toString().toLatin1()),
+             RawDatabase::readFile(copy));
 }
 
 // The window asks whether to go on with Outlook after any of these (its question is tested with
@@ -277,7 +256,7 @@ void TestOutlookItems::failures() {
     // A Send mail saved before its attachment failed stays; nothing carries the injected header.
     for (const QString& name : files(drafts(), "*.eml")) {
         QVERIFY(setup != "address");
-        QVERIFY(!readAll(QDir(drafts()).filePath(name)).contains("spy@"));
+        QVERIFY(!RawDatabase::readFile(QDir(drafts()).filePath(name)).contains("spy@"));
     }
 }
 

@@ -1,3 +1,4 @@
+#include "RawDatabase.h"
 #include "ReportFixture.h"
 #include "TestEnvironment.h"
 
@@ -14,7 +15,6 @@
 #include <QFontDatabase>
 #include <QRegularExpression>
 #include <QtTest>
-#include <sqlite3.h>
 
 namespace {
 
@@ -461,10 +461,7 @@ void TestReportEngine::failures() {
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(QByteArray("Company,Revenue\nAcme,10\n").repeated(100));
     } else if (kind == "notable") {
-        sqlite3* db = nullptr;
-        sqlite3_open(QFile::encodeName(database).constData(), &db);
-        sqlite3_exec(db, "CREATE TABLE Other (x)", nullptr, nullptr, nullptr);
-        sqlite3_close(db);
+        QVERIFY(RawDatabase(database).exec("CREATE TABLE Other (x)"));
     } else if (kind != "deleted") {
         QVERIFY(ReportFixture::write(database));
     }
