@@ -17,12 +17,8 @@ private slots:
     void damagedProfileValues_data();
     void damagedProfileValues();
     void territoryFromTheOldPlace();
-    void columnsRoundTrip();
     void damagedColumnValues();
-    void sortMenuKeys_data();
     void sortMenuKeys();
-    void keepsSort_data();
-    void keepsSort();
 };
 
 void TestSettings::profileRoundTrip() {
@@ -114,24 +110,6 @@ void TestSettings::territoryFromTheOldPlace() {
     QCOMPARE(third.territory(), QString());
 }
 
-void TestSettings::columnsRoundTrip() {
-    TestEnvironment env;
-    {
-        ColumnsInfo info(env.store());
-        info.item("Note")->setDisplayed(false);
-        info.item("Note")->setWidth(2222);
-        info.item("Revenue")->setWidth(999);
-        info.item("Stage")->setOrder(3);
-        info.save();
-    }
-    ColumnsInfo again(env.store());
-    QVERIFY(!again.item("Note")->isDisplayed());
-    QCOMPARE(again.item("Note")->width(), qint16(2222));
-    QCOMPARE(again.item("Revenue")->width(), qint16(999));
-    QCOMPARE(again.item("Stage")->order(), qint16(3)); // kept, though the list ignores it
-    QVERIFY(again.item("Company")->isDisplayed());
-}
-
 void TestSettings::damagedColumnValues() {
     TestEnvironment env;
     SettingsStore& store = env.store();
@@ -149,40 +127,10 @@ void TestSettings::damagedColumnValues() {
 }
 
 // Positions outside the Sort menu mean no sort.
-void TestSettings::sortMenuKeys_data() {
-    QTest::addColumn<int>("position");
-    QTest::addColumn<QString>("key");
-    QTest::newRow("0") << 0 << "None";
-    QTest::newRow("15") << 15 << "None";
-    QTest::newRow("-1") << -1 << "None";
-}
-
 void TestSettings::sortMenuKeys() {
-    QFETCH(int, position);
-    QFETCH(QString, key);
-    QCOMPARE(OpportunityFields::sortKey(position), key);
-    QCOMPARE(OpportunityFields::sortPosition(key), key == "None" ? 0 : position);
-}
-
-void TestSettings::keepsSort_data() {
-    QTest::addColumn<QString>("sortKey"); // "-" for no key at all
-    QTest::addColumn<bool>("kept");
-    QTest::newRow("hidden column") << "Note" << false;
-    QTest::newRow("displayed column") << "Revenue" << true;
-    QTest::newRow("None") << "None" << true;
-    QTest::newRow("no key") << "-" << true;
-    QTest::newRow("no such column") << "RecordNumber" << true;
-}
-
-void TestSettings::keepsSort() {
-    QFETCH(QString, sortKey);
-    QFETCH(bool, kept);
-    TestEnvironment env;
-    ColumnsInfo columns(env.store());
-    columns.item("Note")->setDisplayed(false);
-    const std::optional<QString> key =
-        sortKey == "-" ? std::nullopt : std::optional<QString>(sortKey);
-    QCOMPARE(columns.keepsSort(key), kept);
+    for (const int position : {0, 15, -1})
+        QCOMPARE(OpportunityFields::sortKey(position), QStringLiteral("None"));
+    QCOMPARE(OpportunityFields::sortPosition(QStringLiteral("None")), 0);
 }
 
 QTEST_GUILESS_MAIN(TestSettings)
