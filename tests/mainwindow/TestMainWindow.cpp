@@ -1009,7 +1009,7 @@ void TestMainWindow::signalEndsAsExit() {
 }
 
 // With no widths stored, columns fit their content within a cap, and those widths are stored;
-// stored widths are used as they are. Amounts are right-aligned.
+// stored widths are used as they are (the cells' alignment: TestOpportunityListModel).
 void TestMainWindow::firstRunColumnWidths() {
     m_env->store().saveSetting("Corvane", "Display", "CompanyWidth", "1500");
     MainWindow& window = start();
@@ -1027,11 +1027,6 @@ void TestMainWindow::firstRunColumnWidths() {
     QVERIFY(header->sectionSize(product) != qRound(1500 * dpi / 1440));
     QCOMPARE(int(m_settings->columns().item("Description")->width()),
              qRound(header->sectionSize(description) * 1440 / dpi));
-    const QModelIndex price = window.sortProxy().index(0, window.listModel().columnOf("UnitPrice"));
-    QVERIFY(Qt::Alignment(price.data(Qt::TextAlignmentRole).toInt()) & Qt::AlignRight);
-    QVERIFY(!(Qt::Alignment(
-                  window.sortProxy().index(0, description).data(Qt::TextAlignmentRole).toInt()) &
-              Qt::AlignRight));
 }
 
 void TestMainWindow::firstWindowFitsScreen() {
@@ -1092,8 +1087,6 @@ void TestMainWindow::boardMovesCardsByKeyboardAndDrop() {
     };
     QVERIFY2(header(0).startsWith("<b>Lead</b> (2)<br>Revenue $2,000.00<br>Weighted $500.00"),
              qPrintable(header(0)));
-    QCOMPARE(lead->model()->index(1, 0).data(Qt::AccessibleTextRole).toString(),
-             "Birch, A2, Lead, 1000");
     // The board has the focus on the selected card's column; Tab reaches the next column.
     QVERIFY(lead->hasFocus());
     QTest::keyClick(lead, Qt::Key_Tab);
