@@ -347,13 +347,11 @@ void TestSalesDatabase::writesFindTheRecordThatWasRead() {
 void TestSalesDatabase::writesLeaveCollectionAndFileEqualOnFailure_data() {
     QTest::addColumn<QString>("cause");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("file deleted") << "deleted"
-                                  << "the file does not exist";
-    QTest::newRow("file locked") << "locked"
-                                 << "the file is in use by another program; try again when it "
-                                    "has finished with it";
-    QTest::newRow("file read-only") << "readonly"
-                                    << "the file is read-only";
+    QTest::newRow("file deleted") << QString("deleted") << QString("the file does not exist");
+    QTest::newRow("file locked") << QString("locked")
+                                 << QString("the file is in use by another program; try again "
+                                            "when it has finished with it");
+    QTest::newRow("file read-only") << QString("readonly") << QString("the file is read-only");
 }
 
 void TestSalesDatabase::writesLeaveCollectionAndFileEqualOnFailure() {
