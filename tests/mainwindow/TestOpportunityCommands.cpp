@@ -290,6 +290,7 @@ void TestOpportunityCommands::calendarFailureAsksAndNoSwitchesOutlookOff() {
     ui().queueAnswer(Answer::No);
     action("mnuTask")->trigger();
     QVERIFY(!m_settings->user().useOutlook());
+    QCOMPARE(m_env->store().getSetting("Corvane", "User", "UseOutlook"), QStringLiteral("False"));
     for (const char* name : {"mnuAppt", "mnuTask", "mnuEmail", "mnuSend"})
         QVERIFY2(!action(name)->isEnabled(), name);
     const auto messages = ui().messages();

@@ -51,7 +51,6 @@ private slots:
     void sendCarriesAConsistentCopy();
     void failures_data();
     void failures();
-    void answerNoSwitchesOutlookOff();
 
 private:
     QString calendar() const { return m_env->path(QStringLiteral("calendar")); }
@@ -258,20 +257,6 @@ void TestOutlookItems::failures() {
         QVERIFY(setup != "address");
         QVERIFY(!RawDatabase::readFile(QDir(drafts()).filePath(name)).contains("spy@"));
     }
-}
-
-void TestOutlookItems::answerNoSwitchesOutlookOff() {
-    User& user = *m_user;
-    user.setUseOutlook(true);
-    OutlookItems items(user, m_env->store());
-    QVERIFY(items.keepUsingOutlook(UiServices::Answer::Yes));
-    QVERIFY(user.useOutlook());
-    // Closing the question without a button (Escape, the title bar) answers Cancel: keep.
-    QVERIFY(items.keepUsingOutlook(UiServices::Answer::Cancel));
-    QVERIFY(user.useOutlook());
-    QVERIFY(!items.keepUsingOutlook(UiServices::Answer::No));
-    QVERIFY(!user.useOutlook());
-    QCOMPARE(m_env->store().getSetting("Corvane", "User", "UseOutlook"), QStringLiteral("False"));
 }
 
 QTEST_GUILESS_MAIN(TestOutlookItems)
