@@ -129,21 +129,15 @@ void TestOptionsDialog::applyColumnsAndSort_data() {
     QTest::addColumn<QString>("hidden"); // column keys hidden after Apply
     QTest::addColumn<bool>("sortDropped");
 
-    QTest::newRow("Price") << "Price"
-                           << "Revenue"
-                           << "UnitPrice" << false;
-    QTest::newRow("Quantity") << "Qty."
-                              << ""
-                              << "Quantity" << false;
-    QTest::newRow("Notes") << "Note"
-                           << ""
-                           << "Note" << false;
-    QTest::newRow("sorted column hidden") << "YY-MM-DD"
-                                          << "OrderDate"
-                                          << "OrderDate" << true;
-    QTest::newRow("nothing changed, sorted") << ""
-                                             << "Company"
-                                             << "" << false;
+    const auto row = [](const char* tag, const char* unmark, const char* sortKey,
+                        const char* hidden, bool dropped) {
+        QTest::newRow(tag) << QString(unmark) << QString(sortKey) << QString(hidden) << dropped;
+    };
+    row("Price", "Price", "Revenue", "UnitPrice", false);
+    row("Quantity", "Qty.", "", "Quantity", false);
+    row("Notes", "Note", "", "Note", false);
+    row("sorted column hidden", "YY-MM-DD", "OrderDate", "OrderDate", true);
+    row("nothing changed, sorted", "", "Company", "", false);
 }
 
 void TestOptionsDialog::applyColumnsAndSort() {
