@@ -1,7 +1,6 @@
 #include "RawDatabase.h"
 #include "TestEnvironment.h"
 
-#include "platform/LocaleText.h"
 #include "store/OpportunityFields.h"
 #include "store/SalesDatabase.h"
 #include "store/SalesFile.h"
@@ -274,29 +273,15 @@ void TestSalesDatabase::everyFieldReachesItsColumn() {
     }
     QCOMPARE(raw.text("SELECT DateCreated FROM Sales"), QStringLiteral("1999-04-03 02:01:00"));
 
-    // An added record reads back the same, with the time of the add as its creation time.
-    Opportunity x;
-    for (const auto& field : OpportunityFields::Fields) {
-        if (isPlainText(field))
-            x.setText(field.field, distinctText(field, 70));
-    }
+    // An added record has the time of the add as its creation time (that it reads back as it was
+    // added, every field: TestSalesStore::recordsRoundTrip).
     const QDateTime before = QDateTime::currentDateTime().addSecs(-1);
-    const auto added = db->add(x);
+    const auto added = db->add(Opportunity());
     QVERIFY(added);
     QCOMPARE(*added, QStringLiteral("Key=42"));
     const QDateTime createdAt = QDateTime::fromString(
         raw.text("SELECT DateCreated FROM Sales WHERE RecordNumber = 42"), "yyyy-MM-dd HH:mm:ss");
     QVERIFY(createdAt >= before && createdAt <= QDateTime::currentDateTime().addSecs(1));
-    auto again = opened(path);
-    const Opportunity* reread = again->opportunities().item("Key=42");
-    QVERIFY(reread);
-    QCOMPARE(reread->dateCreated(), LocaleText::generalDateTime(createdAt));
-    // The collection shows the creation time as a new open would.
-    QCOMPARE(db->opportunities().item("Key=42")->dateCreated(), reread->dateCreated());
-    Opportunity expected = x;
-    expected.setRecordNumber(42);
-    expected.setDateCreated(reread->dateCreated());
-    QVERIFY(reread->sameRecord(expected));
 }
 
 void TestSalesDatabase::writesFindTheRecordThatWasRead_data() {
@@ -417,14 +402,7 @@ void TestSalesDatabase::tooLongTextsAreRefusedByName() {
     x.setNote(QString(64, QChar(0x1F600 >> 10)));  // any 64 characters fit
     QVERIFY(db->add(x));
 
-    Opportunity tooLong;
-    tooLong.setForecast("Maybe");
-    const auto result = db->add(tooLong);
-    QVERIFY(!result);
-    QVERIFY2(result.message().contains("Forecast is longer than 3 characters"),
-             qPrintable(result.message()));
-    QCOMPARE(db->opportunities().count(), 1);
-
+    // Refused by name (for an add as well: TestSalesStore::bulkWritesAreAllOrNothing).
     const Result update = changed(*db, db->opportunities().keyAt(1),
                                   [](Opportunity& edited) { edited.setCompany(QString(33, 'c')); });
     QVERIFY(!update);
