@@ -77,7 +77,6 @@ private slots:
     void statusPanelsNeverCut();
     void wheelDoesNotEditCombos();
     void sortShowsSelectionOrTop();
-    void quickInfoFollowsSelection();
     void emptyListExplainsItself();
     void dropsMergeAlikeEverywhere_data();
     void dropsMergeAlikeEverywhere();
@@ -658,17 +657,18 @@ void TestMainWindow::quickInfo() {
     QCOMPARE(listColumn(QStringLiteral("Probability")),
              (QStringList{"100% - Won", "50% - Competitive"}));
     QCOMPARE(window.listView().currentIndex().row(), 0);
+    QCOMPARE(notes->toPlainText(), "second note");
     choose("combo_Stage", 4);
     QCOMPARE(fromFile(a, "Key=2")->stage(), "Present/Propose");
     QCOMPARE(window.shownDatabase().opportunities().item("Key=2")->stage(), "Present/Propose");
     QVERIFY(ui().messages().isEmpty());
 
-    // A rebuild without restoring the selection empties and disables the panel; a change then
-    // reaches no opportunity.
+    // A rebuild without restoring the selection (as when another database is shown) empties and
+    // disables the panel; a change then reaches no opportunity.
     window.showListView(false);
     QCOMPARE(window.selectedKey(), QString());
     QCOMPARE(notes->toPlainText(), QString());
-    QVERIFY(!notes->isEnabled());
+    QVERIFY(!notes->isEnabled() && !stage->isEnabled() && !probability->isEnabled());
     choose("combo_Stage", 0);
     QCOMPARE(fromFile(a, "Key=2")->stage(), "Present/Propose");
     QCOMPARE(fromFile(a, "Key=1")->stage(), "Assess Business");
@@ -875,7 +875,7 @@ void TestMainWindow::sortShowsSelectionOrTop() {
     window.applySortChoice(QStringLiteral("Description")); // descending: row 1 goes last
     QCOMPARE(list.verticalScrollBar()->value(), 0);
 
-    selectRow("Key=150");
+    selectRow("Key=300"); // the top row, which the next sort takes to the bottom
     window.applySortChoice(QStringLiteral("Description"));
     const QRect shown = list.visualRect(list.selectionModel()->selectedRows().value(0));
     QVERIFY(list.viewport()->rect().contains(shown));
@@ -887,30 +887,6 @@ void TestMainWindow::sortShowsSelectionOrTop() {
     QCOMPARE(header->sortIndicatorSection(), sorted);
     QCOMPARE(header->sortIndicatorOrder(), order);
     QVERIFY(header->isSortIndicatorShown());
-}
-
-void TestMainWindow::quickInfoFollowsSelection() {
-    MainWindow& window = start();
-    open(db("a.mdb", {{.description = "A1", .note = "note A1"}}));
-    open(db("b.mdb", {{.description = "B1", .stage = "Closed", .note = "note B1"}}));
-    auto* notes = control<QPlainTextEdit>("txt_Notes");
-    auto* stage = control<QComboBox>("combo_Stage");
-    selectRow("Key=1");
-    QCOMPARE(notes->toPlainText(), "note B1");
-    QVERIFY(notes->isEnabled() && stage->isEnabled());
-
-    // Another database shown: no row selected, nothing shown, nothing to change.
-    control("mnudbList_1")->trigger();
-    QCOMPARE(window.selectedKey(), QString());
-    QCOMPARE(notes->toPlainText(), QString());
-    QCOMPARE(stage->currentIndex(), -1);
-    QVERIFY(!notes->isEnabled() && !stage->isEnabled() &&
-            !control<QComboBox>("combo_Probability")->isEnabled());
-
-    selectRow("Key=1");
-    window.applySortChoice(QStringLiteral("Description"));
-    QCOMPARE(notes->toPlainText(), "note A1");
-    QVERIFY(notes->isEnabled());
 }
 
 void TestMainWindow::dropsMergeAlikeEverywhere_data() {
