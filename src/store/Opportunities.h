@@ -15,9 +15,6 @@ public:
     // The key of the opportunity with record number `recordNumber`.
     static QString keyFor(qint32 recordNumber);
 
-    // Numbers `x` (x.RecordNumber changes) and adds a copy of it, visible, under its key.
-    // Returns the copy, or nullptr when no record number is left (nothing changes then).
-    Opportunity* appendOpportunity(Opportunity& x);
     // The highest record number plus 1, counted from 0; nothing when the highest is the
     // largest 32-bit number.
     std::optional<qint32> nextRecordNumber() const;
