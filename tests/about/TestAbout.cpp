@@ -151,10 +151,21 @@ void TestAbout::systemSummaryAndCopy() {
     TestEnvironment environment(QLocale(QLocale::German, QLocale::Germany));
     SystemInfoWindow window(environment.store());
     const QString shown = window.findChild<QPlainTextEdit*>("txtSummary")->toPlainText();
-    for (const QString& line :
-         {QStringLiteral("Corvane: 3.5.0"), QStringLiteral("Locale: de_DE (German, Germany)"),
-          "Settings file: " + environment.settingsPath()})
+    const QStringList expected{"Corvane: 3.5.0",
+                               "Operating system: " + QSysInfo::prettyProductName(),
+                               "Kernel: " + QSysInfo::kernelType() + ' ' +
+                                   QSysInfo::kernelVersion(),
+                               "Architecture: " + QSysInfo::currentCpuArchitecture(),
+                               "Qt: " + QString::fromLatin1(qVersion()),
+                               "SQLite: " + QString::fromLatin1(sqlite3_libversion()),
+                               "libical: " CORVANE_LIBICAL_VERSION,
+                               "Window system: offscreen",
+                               "Locale: de_DE (German, Germany)",
+                               "Settings file: " + environment.settingsPath()};
+    for (const QString& line : expected)
         QVERIFY2(shown.split('\n').contains(line), qPrintable(line + " in\n" + shown));
+    QVERIFY(shown.contains(QRegularExpression("\nScreen: \\d+x\\d+ pixels, scale \\d+%")));
+    QVERIFY(shown.contains("\nData folder: "));
     QTest::mouseClick(window.findChild<QPushButton*>("cmdCopy"), Qt::LeftButton);
     QCOMPARE(environment.ui().clipboardText(), shown);
 }
