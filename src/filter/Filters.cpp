@@ -208,14 +208,6 @@ FilterItem* Filters::item(qint32 position) const {
     return m_items.item(position);
 }
 
-bool Filters::remove(const QString& key) {
-    return m_items.remove(key);
-}
-
-bool Filters::remove(qint32 position) {
-    return m_items.remove(position);
-}
-
 bool Filters::save() const {
     bool written = true;
     for (const FilterItem& criterion : m_items)

@@ -40,9 +40,6 @@ public:
     FilterItem* item(const QString& key) const;
     FilterItem* item(qint32 position) const;
     qint32 count() const { return m_items.count(); }
-    // Removes the item under a key or at a 1-based position; false when there is none.
-    bool remove(const QString& key);
-    bool remove(qint32 position);
 
     bool enabled() const { return m_Enabled; }
     void setEnabled(bool value) { m_Enabled = value; }
@@ -61,7 +58,7 @@ public:
     const_iterator end() const { return m_items.end(); }
 
 private:
-    // The value of a criterion as the pass reads it; the default when the item was removed or
+    // The value of a criterion as the pass reads it; the default when there is no such item or
     // its value does not convert.
     bool boolCriterion(const QString& key, const QString& group, const QString& name) const;
     QDateTime dateCriterion(const QString& key, const QString& name) const;

@@ -21,17 +21,6 @@ QString Opportunities::keyFor(qint32 recordNumber) {
     return key;
 }
 
-Opportunity* Opportunities::appendOpportunity(Opportunity& x) {
-    const auto next = nextRecordNumber();
-    if (!next)
-        return nullptr;
-    x.setRecordNumber(*next);
-    auto copy = std::make_unique<Opportunity>(Opportunity::Blank{});
-    copy->setRecordNumber(*next);
-    copy->copyFieldsFrom(x);
-    return add(std::move(copy), keyFor(*next));
-}
-
 std::optional<qint32> Opportunities::nextRecordNumber() const {
     qint32 highest = 0;
     for (const Opportunity& item : *this)

@@ -22,9 +22,6 @@ public:
     // "Key=+7" name none); nothing for another text.
     static std::optional<qint32> numberOf(const QString& key);
 
-    // Numbers `x` (x.RecordNumber changes) and adds a copy of it, visible, under its key.
-    // Returns the copy, or nullptr when no record number is left (nothing changes then).
-    Opportunity* appendOpportunity(Opportunity& x);
     // The highest record number plus 1, counted from 0; nothing when the highest is the
     // largest 32-bit number.
     std::optional<qint32> nextRecordNumber() const;

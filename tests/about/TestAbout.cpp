@@ -59,30 +59,16 @@ private:
     QByteArray m_path;
 };
 
+// Copy puts the versions a problem report needs on the clipboard.
 void TestAbout::aboutTextsAndCopy() {
     TestEnvironment environment;
     AboutDialog box(environment.store());
-    QCOMPARE(box.windowTitle(), "About Corvane");
-    const QString qt = "Qt " + QString::fromLatin1(qVersion());
-    const QString sqlite = "SQLite " + QString::fromLatin1(sqlite3_libversion());
-    const QString libical = "libical " CORVANE_LIBICAL_VERSION;
-    const QList<std::pair<const char*, QString>> texts{
-        {"lblTitle", "Corvane"},
-        {"lblVersion", "Version 3.5.0"},
-        {"cmdOK", "&OK"},
-        {"cmdSysInfo", "&System Info..."},
-        {"cmdCopy", "&Copy"},
-        {"lblComponents", qt + '\n' + sqlite + '\n' + libical},
-        {"linSeparator_0", QString()},
-        {"linSeparator_1", QString()}};
-    for (const auto& [name, text] : texts) {
-        QWidget* control = box.findChild<QWidget*>(name);
-        QVERIFY2(control, name);
-        QCOMPARE(control->property("text").toString(), text);
-    }
     QTest::mouseClick(box.findChild<QPushButton*>("cmdCopy"), Qt::LeftButton);
     const QStringList copied = environment.ui().clipboardText().split('\n');
-    QCOMPARE(copied.mid(0, 4), QStringList({"Corvane 3.5.0", qt, sqlite, libical}));
+    QCOMPARE(copied.mid(0, 4),
+             QStringList({"Corvane 3.5.0", "Qt " + QString::fromLatin1(qVersion()),
+                          "SQLite " + QString::fromLatin1(sqlite3_libversion()),
+                          "libical " CORVANE_LIBICAL_VERSION}));
     QVERIFY(copied.value(4).startsWith(QSysInfo::prettyProductName()));
 }
 

@@ -362,9 +362,6 @@ void TestCommandLine::exportToStandardOutput() {
     QVERIFY2(rows.at(2).startsWith("Deal 2,Pat,\"Lee, Ann\",IT,"), qPrintable(rows.at(2)));
     QCOMPARE(rows.at(4), QString());
     QVERIFY(!QFile::exists(path("-")));
-    const Run help = run({"--help"});
-    QVERIFY(help.out.contains("An OUT of - writes comma-separated rows to standard output"));
-    QVERIFY(help.out.contains("-- ends them"));
 }
 
 // A write that would replace another database or a named pipe is refused; the target stays.
@@ -409,9 +406,6 @@ void TestCommandLine::exportGuardsFormulas_data() {
 void TestCommandLine::exportGuardsFormulas() {
     QFETCH(QStringList, options);
     QFETCH(QByteArray, company);
-    const Run help = run({"--help"});
-    QVERIFY(help.out.contains("corvane-cli export DB OUT [--all] [--raw]"));
-    QVERIFY(help.out.contains("--raw writes such texts unchanged"));
     QVERIFY(RawDatabase(path("Pipeline.mdb"))
                 .exec("UPDATE Sales SET Company = '=HYPERLINK(\"http://x.example\")' WHERE "
                       "RecordNumber = 2"));
@@ -446,8 +440,6 @@ void TestCommandLine::report() {
     QVERIFY(QDir().mkpath(path("config/Corvane")));
     QVERIFY(RawDatabase::writeFile(path("config/Corvane/Corvane.ini"),
                                    "[User]\nSales_Rep=Pat O'Brien\nCompany=Acme Ltd\n"));
-    const Run help = run({"--help"});
-    QVERIFY(help.out.contains("corvane-cli report DB TEMPLATE OUT.pdf"));
 
     const Run result = run({"report", "Pipeline.mdb", name, name + ".pdf"});
     QVERIFY2(result.exitCode == 0, qPrintable(result.err));
@@ -467,8 +459,6 @@ void TestCommandLine::importCommand() {
                                                       "deal 2;COMPANY 2;1.500,00;large\r\n"
                                                       "Roof;Acme;lots;small\r\n"
                                                       "Door;Beta;20;medium\r\n"));
-    const Run help = run({"--help"});
-    QVERIFY(help.out.contains("corvane-cli import DB FILE [--map COLUMN=FIELD ...]"));
     // Columns by header or number; the duplicate of 'Company 2 - Deal 2' updates it.
     const Run imported = run({"import", "Pipeline.mdb", "deals.csv", "--map", "4=Note", "--map",
                               "amount=UnitPrice", "--duplicates", "update"});

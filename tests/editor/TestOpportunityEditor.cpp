@@ -176,28 +176,18 @@ void TestOpportunityEditor::typedAmounts_data() {
     QTest::addColumn<QString>("typed");  // into the unit price
     QTest::addColumn<QString>("kept");   // what the field takes of it
     QTest::addColumn<QString>("stored"); // after OK; empty: not written, said next to the field
-    QTest::newRow("en letters refused") << UnitedStates << "12abc-$"
-                                        << "12"
-                                        << "12.00";
-    QTest::newRow("en 1,250.5") << UnitedStates << "1,250.5"
-                                << "1,250.5"
-                                << "1,250.50";
-    QTest::newRow("en 1,5 not read") << UnitedStates << "1,5"
-                                     << "1,5"
-                                     << "";
-    QTest::newRow("de 1.000,5") << Germany << "1.000,5"
-                                << "1.000,5"
-                                << "1.000,50";
-    QTest::newRow("de 1,250.50 not read") << Germany << "1,250.50"
-                                          << "1,250.50"
-                                          << "";
+    const auto row = [](const char* tag, const QLocale& locale, const char* typed, const char* kept,
+                        const char* stored) {
+        QTest::newRow(tag) << locale << QString(typed) << QString(kept) << QString(stored);
+    };
+    row("en letters refused", UnitedStates, "12abc-$", "12", "12.00");
+    row("en 1,250.5", UnitedStates, "1,250.5", "1,250.5", "1,250.50");
+    row("en 1,5 not read", UnitedStates, "1,5", "1,5", "");
+    row("de 1.000,5", Germany, "1.000,5", "1.000,5", "1.000,50");
+    row("de 1,250.50 not read", Germany, "1,250.50", "1,250.50", "");
     // Too large for the field, or for the revenue: said, never stored as 0.00.
-    QTest::newRow("en too large") << UnitedStates << "12345678901234567890"
-                                  << "12345678901234567890"
-                                  << "";
-    QTest::newRow("en revenue too large") << UnitedStates << "99999999999"
-                                          << "99999999999"
-                                          << "";
+    row("en too large", UnitedStates, "12345678901234567890", "12345678901234567890", "");
+    row("en revenue too large", UnitedStates, "99999999999", "99999999999", "");
 }
 
 // The unit price takes what the user's locale reads as a number; a text it cannot read is said

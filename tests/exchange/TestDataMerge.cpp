@@ -27,14 +27,6 @@ QString fileNumbers(const QString& path) {
     return RawDatabase(path).text("SELECT group_concat(RecordNumber, ',') FROM Sales");
 }
 
-// Read-only for every user, the superuser included: the file's header says so.
-bool makeReadOnly(const QString& path) {
-    QFile file(path);
-    const bool marked = file.open(QIODevice::ReadWrite) && file.seek(18) && file.write("\x03") == 1;
-    file.close();
-    return marked && QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadGroup);
-}
-
 const QByteArray Header = "Vantick leads\r\nFirst\tB\tC\tD\tE\tF\tG\tH\tI\tCompany\tLast\tL\tM\r\n";
 
 } // namespace
@@ -91,85 +83,51 @@ void TestDataMerge::leadFiles_data() {
     QTest::addColumn<QString>("contact");
     QTest::addColumn<QString>("description");
     QTest::addColumn<QString>("note");
+    const auto row = [](const char* name, const QByteArray& file, int added,
+                        const QString& company = {}, const QString& contact = {},
+                        const QString& description = {}, const QString& note = {}) {
+        QTest::newRow(name) << file << added << company << contact << description << note;
+    };
+    // A lead read from one line: the first name and company give the contact and description.
+    const auto lead = [&row](const char* name, const QByteArray& file, const QString& contact,
+                             int added = 1) {
+        row(name, file, added, {}, contact + u' ', contact + "  - Vantick Lead");
+    };
     const QByteArray ann = "Ann\tb\tc\td\te\tf\tg\th\ti\tAcme\tLee\tl\tm\tignored\r\n";
-    QTest::newRow("Ann of Acme") << Header + ann << 1 << "Acme"
-                                 << "Ann Lee"
-                                 << "Ann Acme - Vantick Lead"
-                                 << "Ann, b, c, d, e, f, g, h, i, Acme, Lee, l, m, ";
-    QTest::newRow("quoted and missing columns")
-        << Header + "\"Bo\"\t\"\"\t\t\t\t\t\t\t\t\" Big, Co \"" << 1 << "Big, Co"
-        << "Bo "
-        << "Bo Big, Co - Vantick Lead"
-        << "Bo, , , , , , , , , Big, Co, , , , ";
+    const QString annNote = "Ann, b, c, d, e, f, g, h, i, Acme, Lee, l, m, ";
+    row("Ann of Acme", Header + ann, 1, "Acme", "Ann Lee", "Ann Acme - Vantick Lead", annNote);
+    row("quoted and missing columns", Header + "\"Bo\"\t\"\"\t\t\t\t\t\t\t\t\" Big, Co \"", 1,
+        "Big, Co", "Bo ", "Bo Big, Co - Vantick Lead", "Bo, , , , , , , , , Big, Co, , , , ");
     // Blank lines (empty, or only blanks and TABs) are no leads and are not counted.
-    QTest::newRow("blank lines among leads")
-        << Header + "\r\n \t \r\n" + ann + "\t\n\r\r\n  " << 1 << "Acme"
-        << "Ann Lee"
-        << "Ann Acme - Vantick Lead"
-        << "Ann, b, c, d, e, f, g, h, i, Acme, Lee, l, m, ";
-    QTest::newRow("16 MB of line ends") << Header + QByteArray(16 << 20, '\n') << 0 << ""
-                                        << ""
-                                        << ""
-                                        << "";
-    QTest::newRow("CR LF, blanks and TABs")
-        << Header + QByteArray(" \t\r\n").repeated(1 << 20) << 0 << ""
-        << ""
-        << ""
-        << "";
-    QTest::newRow("one line") << QByteArray("only\r\n") << 0 << ""
-                              << ""
-                              << ""
-                              << "";
-    QTest::newRow("two lines") << Header << 0 << ""
-                               << ""
-                               << ""
-                               << "";
-    QTest::newRow("LF only, 3 leads") << QByteArray("a\nb\nX\nY\nZ") << 3 << ""
-                                      << "X "
-                                      << "X  - Vantick Lead"
-                                      << "X" + QString(", ").repeated(13);
+    row("blank lines among leads", Header + "\r\n \t \r\n" + ann + "\t\n\r\r\n  ", 1, "Acme",
+        "Ann Lee", "Ann Acme - Vantick Lead", annNote);
+    row("16 MB of line ends", Header + QByteArray(16 << 20, '\n'), 0);
+    row("CR LF, blanks and TABs", Header + QByteArray(" \t\r\n").repeated(1 << 20), 0);
+    row("one line", "only\r\n", 0);
+    row("two lines", Header, 0);
+    row("LF only, 3 leads", "a\nb\nX\nY\nZ", 3, "", "X ", "X  - Vantick Lead",
+        "X" + QString(", ").repeated(13));
     const QByteArray longText(200, 'w');
-    QTest::newRow("cuts 32/128/127")
-        << Header + longText + "\t\t\t\t\t\t\t\t\t" + longText + "\t" + longText + "\r\n"
-        << 1 << QString(32, 'w') << QString(32, 'w') << QString(128, 'w')
-        << (QString(200, 'w') + ", ").left(127);
-    QTest::newRow("UTF-8 with BOM") << "\xEF\xBB\xBF" + Header + "J\xC3\xBCrgen\r\n"
-                                    << 1 << ""
-                                    << "Jürgen "
-                                    << "Jürgen  - Vantick Lead"
-                                    << "";
-    QTest::newRow("UTF-8") << Header + "\xE2\x82\xAC \xC3\xBC" << 1 << ""
-                           << "€ ü "
-                           << "€ ü  - Vantick Lead"
-                           << "";
-    QTest::newRow("Windows-1252") << Header + "\x80 \xFC\x93" << 1 << ""
-                                  << "€ ü“ "
-                                  << "€ ü“  - Vantick Lead"
-                                  << "";
+    row("cuts 32/128/127",
+        Header + longText + "\t\t\t\t\t\t\t\t\t" + longText + "\t" + longText + "\r\n", 1,
+        QString(32, 'w'), QString(32, 'w'), QString(128, 'w'),
+        (QString(200, 'w') + ", ").left(127));
+    lead("UTF-8 with BOM", "\xEF\xBB\xBF" + Header + "J\xC3\xBCrgen\r\n", "Jürgen");
+    lead("UTF-8", Header + "\xE2\x82\xAC \xC3\xBC", "€ ü");
+    lead("Windows-1252", Header + "\x80 \xFC\x93", "€ ü“");
     // The file is read a megabyte at a time: a character or a CR LF cut by the end of a piece
     // stays whole, and the encoding follows every byte of the file, not only the first piece.
     const qsizetype piece = 1 << 20;
-    QTest::newRow("UTF-8 character across pieces")
-        << QByteArray(piece - 7, 'x') + "\r\nh\r\nJ\xC3\xBCrgen" << 1 << ""
-        << "Jürgen "
-        << "Jürgen  - Vantick Lead"
-        << "";
-    QTest::newRow("CR LF across pieces") << QByteArray(piece - 1, 'x') + "\r\nh\r\nAnn" << 1 << ""
-                                         << "Ann "
-                                         << "Ann  - Vantick Lead"
-                                         << "";
-    QTest::newRow("Windows-1252 after the first piece")
-        << Header + "J\xC3\xBCrgen\r\n" + QByteArray(2 * piece, '\n') + "\x93" << 2 << ""
-        << "JÃ¼rgen "
-        << "JÃ¼rgen  - Vantick Lead"
-        << "";
-    QTest::newRow("UTF-16 with BOM") << QByteArray("\xFF\xFE"
-                                                   "a\0\n\0b\0\n\0\xFC\0",
-                                                   12)
-                                     << 1 << ""
-                                     << "ü "
-                                     << "ü  - Vantick Lead"
-                                     << "";
+    lead("UTF-8 character across pieces", QByteArray(piece - 7, 'x') + "\r\nh\r\nJ\xC3\xBCrgen",
+         "Jürgen");
+    lead("CR LF across pieces", QByteArray(piece - 1, 'x') + "\r\nh\r\nAnn", "Ann");
+    lead("Windows-1252 after the first piece",
+         Header + "J\xC3\xBCrgen\r\n" + QByteArray(2 * piece, '\n') + "\x93", "JÃ¼rgen", 2);
+    lead("UTF-16 with BOM",
+         QByteArray("\xFF\xFE"
+                    "a\0\n\0b\0\n\0\xFC\0",
+                    12),
+         "ü");
 }
 
 void TestDataMerge::leadFiles() {
@@ -286,7 +244,7 @@ void TestDataMerge::mergeDatabases() {
     if (!intoItself)
         QVERIFY(RawDatabase::makeSalesFile(source, {30, 10, 20}));
     if (readOnlySource)
-        QVERIFY(makeReadOnly(source));
+        QVERIFY(RawDatabase::makeReadOnly(source));
     auto shown = opened(path);
     QVERIFY(shown);
     const DataMerge::Outcome outcome = DataMerge::mergeDatabase(*shown, source);
@@ -341,7 +299,7 @@ void TestDataMerge::mergeFailuresAddNothing() {
         source = env.path("leads.txt");
         QVERIFY(RawDatabase::writeFile(source, Header + "Ann\r\n"));
     } else if (kind == "readonly") {
-        QVERIFY(makeReadOnly(path));
+        QVERIFY(RawDatabase::makeReadOnly(path));
     } else if (kind == "long") {
         // Written by a program that does not check the sizes.
         QVERIFY(RawDatabase(source).exec(

@@ -181,18 +181,17 @@ void TestImport::datesAndAmounts_data() {
     QTest::addColumn<QDate>("expectedDate");
     QTest::addColumn<QString>("amount");
     QTest::addColumn<bool>("isAmount");
-    QTest::newRow("ISO, point") << "de_DE"
-                                << "2026-03-04" << QDate(2026, 3, 4) << "1234.50" << true;
-    QTest::newRow("German locale") << "de_DE"
-                                   << "04.03.2026" << QDate(2026, 3, 4) << "1.234,50 €" << true;
-    QTest::newRow("US month/day/year") << "de_DE"
-                                       << "3/14/2026" << QDate(2026, 3, 14) << "$1,234.50" << true;
-    QTest::newRow("US locale") << "en_US"
-                               << "3/4/2026" << QDate(2026, 3, 4) << "EUR 12" << true;
-    QTest::newRow("impossible date, no number") << "en_US"
-                                                << "2026-02-30" << QDate() << "abc" << false;
-    QTest::newRow("no date, two numbers") << "en_US"
-                                          << "soon" << QDate() << "12 34" << false;
+    const auto row = [](const char* tag, const char* locale, const char* date, QDate expected,
+                        const char* amount, bool isAmount) {
+        QTest::newRow(tag) << QString(locale) << QString(date) << expected << QString(amount)
+                           << isAmount;
+    };
+    row("ISO, point", "de_DE", "2026-03-04", QDate(2026, 3, 4), "1234.50", true);
+    row("German locale", "de_DE", "04.03.2026", QDate(2026, 3, 4), "1.234,50 €", true);
+    row("US month/day/year", "de_DE", "3/14/2026", QDate(2026, 3, 14), "$1,234.50", true);
+    row("US locale", "en_US", "3/4/2026", QDate(2026, 3, 4), "EUR 12", true);
+    row("impossible date, no number", "en_US", "2026-02-30", QDate(), "abc", false);
+    row("no date, two numbers", "en_US", "soon", QDate(), "12 34", false);
 }
 
 void TestImport::datesAndAmounts() {

@@ -80,18 +80,12 @@ private slots:
 void TestTextExport::formatFollowsTheName_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("separator");
-    QTest::newRow("csv") << "out.csv"
-                         << ",";
-    QTest::newRow("CSV") << "OUT.CSV"
-                         << ",";
-    QTest::newRow("Csv is neither") << "out.Csv"
-                                    << ", ";
-    QTest::newRow("txt") << "out.txt"
-                         << "\t";
-    QTest::newRow("TXT") << "out.TXT"
-                         << "\t";
-    QTest::newRow("other") << "out.dat"
-                           << ", ";
+    // Only these endings in these letter cases choose a delimiter; others get comma and blank.
+    const std::pair<const char*, const char*> names[] = {{"out.csv", ","},  {"OUT.CSV", ","},
+                                                         {"out.Csv", ", "}, {"out.txt", "\t"},
+                                                         {"out.TXT", "\t"}, {"out.dat", ", "}};
+    for (const auto& [name, separator] : names)
+        QTest::newRow(name) << QString(name) << QString(separator);
 }
 
 void TestTextExport::formatFollowsTheName() {
@@ -122,12 +116,9 @@ void TestTextExport::quotedValuesReadBack_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("delimiter");
     QTest::addColumn<bool>("skipInitialSpace");
-    QTest::newRow("comma") << "q.csv"
-                           << "," << false;
-    QTest::newRow("tab") << "q.txt"
-                         << "\t" << false;
-    QTest::newRow("comma and blank") << "q.lst"
-                                     << "," << true;
+    QTest::newRow("comma") << QString("q.csv") << QString(",") << false;
+    QTest::newRow("tab") << QString("q.txt") << QString("\t") << false;
+    QTest::newRow("comma and blank") << QString("q.lst") << QString(",") << true;
 }
 
 void TestTextExport::quotedValuesReadBack() {

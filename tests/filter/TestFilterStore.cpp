@@ -1,5 +1,5 @@
-// The filter criteria in the settings store: defaults, the stored forms written when the set
-// ends, reading them back (damaged values included) and short dates across locales.
+// The filter criteria in the settings store: the stored forms written by a save, reading them
+// back (damaged values included) and short dates across locales.
 
 #include "filter/Filters.h"
 #include "platform/SettingsStore.h"
@@ -29,43 +29,13 @@ class TestFilterStore : public QObject {
     Q_OBJECT
 
 private slots:
-    void defaultsOnEmptyStore();
     void writtenBySaveAndReadBack();
     void readBack_data();
     void readBack();
     void datesRoundTripInLocale_data();
     void datesRoundTripInLocale();
     void processSetLoadsAndSaves();
-    void collection();
-    void itemOfAnotherSection();
 };
-
-void TestFilterStore::defaultsOnEmptyStore() {
-    TestEnvironment env;
-    const QDateTime before = QDateTime::currentDateTime();
-    Filters filters(env.store());
-    const QDateTime after = QDateTime::currentDateTime();
-
-    QStringList order;
-    for (const FilterItem& item : filters)
-        order.append(item.key());
-    QCOMPARE(order, Filters::criterionKeys());
-    QCOMPARE(order.size(), 22);
-    QVERIFY(filters.enabled());
-    // All, Status, DateRange, Revenues, Probability_1..6, Stage_1..7 and Forecast_1 start on.
-    for (int position = 1; position <= 18; ++position)
-        QVERIFY2(filters.item(position)->value() == QVariant(true),
-                 qPrintable(order[position - 1]));
-    QCOMPARE(filters.item(QStringLiteral("Start"))->value().toDateTime(),
-             QDate::currentDate().startOfDay());
-    // End keeps the time of day: now plus 30 days.
-    const QDateTime end = filters.item(QStringLiteral("End"))->value().toDateTime();
-    QVERIFY(end >= before.addDays(30) && end <= after.addDays(30));
-    QCOMPARE(filters.item(QStringLiteral("Low"))->value(), QVariant(0.0));
-    QCOMPARE(filters.item(QStringLiteral("High"))->value(), QVariant(9999999.0));
-    // Building the set reads the store and writes nothing.
-    QVERIFY(!QFile::exists(env.settingsPath()));
-}
 
 void TestFilterStore::writtenBySaveAndReadBack() {
     const struct {
@@ -221,51 +191,6 @@ void TestFilterStore::processSetLoadsAndSaves() {
     again.item(QStringLiteral("Low"))->setValue(750.0);
     again.save();
     QCOMPARE(rawValue(env.settingsPath(), "Revenue", "Low"), QStringLiteral("750"));
-}
-
-void TestFilterStore::collection() {
-    TestEnvironment env;
-    Filters filters(env.store());
-    QVERIFY(!filters.add("Low", 1.0, "Low", "Revenue", "Low"));
-    QCOMPARE(filters.count(), 22);
-    QVERIFY(!filters.item(0));
-    QVERIFY(!filters.item(23));
-    QVERIFY(!filters.item(QStringLiteral("low")));
-
-    // A removed item is no longer saved with the set.
-    filters.item(QStringLiteral("Stage_5"))->setValue(false);
-    QVERIFY(filters.remove(QStringLiteral("Stage_5")));
-    QVERIFY(!filters.remove(QStringLiteral("Stage_5")));
-    QCOMPARE(filters.item(15)->key(), QStringLiteral("Stage_6"));
-    filters.item(21)->setValue(5000.5);
-    QVERIFY(filters.remove(21));
-    QVERIFY(!filters.remove(21));
-    filters.save();
-    QCOMPARE(rawValue(env.settingsPath(), "Stage", "5"), QString());
-    QCOMPARE(rawValue(env.settingsPath(), "Revenue", "High"), QString());
-    QCOMPARE(rawValue(env.settingsPath(), "Stage", "6"), QStringLiteral("True"));
-}
-
-void TestFilterStore::itemOfAnotherSection() {
-    TestEnvironment env;
-    store(env.store(), QStringLiteral("Custom"), QStringLiteral("Name"),
-          QStringLiteral("some text"));
-    {
-        FilterItem item;
-        QCOMPARE(item.loadFilter(env.store(), "Custom", "Name"),
-                 QVariant(QStringLiteral("some text")));
-        FilterItem missing;
-        QCOMPARE(missing.loadFilter(env.store(), "Custom", "Missing"), QVariant(QString()));
-        missing.setValue(true);
-        // An item that was never given a section or name writes nothing.
-        FilterItem unnamed;
-        unnamed.setValue(QStringLiteral("lost"));
-        QVERIFY(missing.saveFilter(env.store()));
-        QVERIFY(!unnamed.saveFilter(env.store()));
-        env.store().flush();
-    }
-    QCOMPARE(rawValue(env.settingsPath(), "Custom", "Missing"), QStringLiteral("True"));
-    QCOMPARE(QSettings(env.settingsPath(), QSettings::IniFormat).allKeys().size(), 2);
 }
 
 QTEST_GUILESS_MAIN(TestFilterStore)

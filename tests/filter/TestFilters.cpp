@@ -58,7 +58,6 @@ private slots:
     void everyOpportunityOfTheDatabase();
     void passLeavesOrderDateAlone();
     void beyondSixteenBitCounter();
-    void removedCriterionActsAsDefault();
     void amountsAndMonthsInTheUsersLocale();
 
 private:
@@ -251,18 +250,6 @@ void TestFilters::beyondSixteenBitCounter() {
     QCOMPARE(list.unFilteredCount(), count / 2);
     QVERIFY(!list.item(count)->visible());
     QVERIFY(list.item(count - 1)->visible());
-}
-
-void TestFilters::removedCriterionActsAsDefault() {
-    Filters filters(m_env->store());
-    setCriteria(filters, {{"Low", 2000.0}});
-    Opportunities list;
-    Opportunity* opportunity = addOpportunity(list, 1);
-    filters.filter(list);
-    QVERIFY(!opportunity->visible());
-    QVERIFY(filters.remove(QStringLiteral("Low")));
-    filters.filter(list);
-    QVERIFY(opportunity->visible());
 }
 
 // A German revenue text reads as German, a US-written one still as US; a month stored by its

@@ -141,14 +141,13 @@ void TestImportWizard::importsWithTheChosenMappingAndDuplicates() {
 void TestImportWizard::unreadableFilesStayOnTheFirstPage_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("message");
-    QTest::newRow("none typed") << ""
-                                << "Choose the file to import.";
-    QTest::newRow("missing") << "gone.csv"
-                             << "gone.csv does not exist.";
-    QTest::newRow("a folder") << "."
-                              << "is not a plain file.";
-    QTest::newRow("binary") << "binary.csv"
-                            << "holds NUL characters: it is no text file.";
+    const auto row = [](const char* tag, const char* name, const char* message) {
+        QTest::newRow(tag) << QString(name) << QString(message);
+    };
+    row("none typed", "", "Choose the file to import.");
+    row("missing", "gone.csv", "gone.csv does not exist.");
+    row("a folder", ".", "is not a plain file.");
+    row("binary", "binary.csv", "holds NUL characters: it is no text file.");
 }
 
 void TestImportWizard::unreadableFilesStayOnTheFirstPage() {
@@ -168,10 +167,8 @@ void TestImportWizard::unreadableFilesStayOnTheFirstPage() {
 void TestImportWizard::cancelAndRefusalWriteNothing_data() {
     QTest::addColumn<QString>("obstacle");
     QTest::addColumn<QString>("message");
-    QTest::newRow("cancelled") << "cancel"
-                               << "";
-    QTest::newRow("locked") << "lock"
-                            << "in use by another program";
+    QTest::newRow("cancelled") << QString("cancel") << QString();
+    QTest::newRow("locked") << QString("lock") << QString("in use by another program");
 }
 
 void TestImportWizard::cancelAndRefusalWriteNothing() {

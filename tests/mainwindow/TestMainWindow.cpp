@@ -77,7 +77,6 @@ private slots:
     void statusPanelsNeverCut();
     void wheelDoesNotEditCombos();
     void sortShowsSelectionOrTop();
-    void quickInfoFollowsSelection();
     void emptyListExplainsItself();
     void dropsMergeAlikeEverywhere_data();
     void dropsMergeAlikeEverywhere();
@@ -450,9 +449,7 @@ void TestMainWindow::toolbarAndSize() {
     QCOMPARE(ui().fileRequests().size(), 1);
 
     // Every button shows an icon, from the theme or the bundled ones, and carries its key.
-    const QList<QAction*> buttons = control<QToolBar>("toolbar")->actions();
-    QCOMPARE(buttons.size(), 11);
-    for (QAction* button : buttons) {
+    for (QAction* button : control<QToolBar>("toolbar")->actions()) {
         QVERIFY2(!button->icon().pixmap(24, 24).isNull(), qPrintable(button->objectName()));
         QCOMPARE(button->data().toString(), button->objectName());
     }
@@ -499,6 +496,9 @@ void TestMainWindow::titleAndTotals() {
     QCOMPARE(panel("TotalRevenue"), " $8,900.50 ");
 }
 
+// The window's side of sorting (the toggles themselves: TestListLayout): a header click and the
+// Sort menu sort the list and check their entry; a rebuild keeps the sort; "Not Sorted" returns
+// to collection order with the same opportunity selected.
 void TestMainWindow::sortByHeaderAndMenu() {
     MainWindow& window = start();
     open(db("a.mdb", {{.description = "b", .company = "Kilo", .unitPrice = "20"},
@@ -508,42 +508,27 @@ void TestMainWindow::sortByHeaderAndMenu() {
     QHeaderView* header = window.listView().header();
     QVERIFY(control("mnuSortChoices_0")->isChecked());
 
-    // Two clicks on one header: ascending, descending (the toggle itself is ListLayout's).
     const int company = window.listModel().columnOf("Company");
-    const QList<QStringList> expected{{"alpha", "Kilo", "Zulu"}, {"Zulu", "Kilo", "alpha"}};
-    for (const QStringList& order : expected) {
-        clickHeaderAt(header->sectionViewportPosition(company) + header->sectionSize(company) / 2);
-        QCOMPARE(listColumn(company), order);
-        QVERIFY(settings.displaySorted());
-        QCOMPARE(*settings.displaySortKey(), "Company");
-        QVERIFY(control("mnuSortChoices_2")->isChecked());
-        QVERIFY(!control("mnuSortChoices_0")->isChecked());
-    }
-
-    // The empty last column changes nothing.
-    clickHeaderAt(header->sectionViewportPosition(window.listModel().columnCount() - 1) + 5);
-    QCOMPARE(listColumn(company), expected.last());
+    clickHeaderAt(header->sectionViewportPosition(company) + header->sectionSize(company) / 2);
+    QCOMPARE(listColumn(company), (QStringList{"alpha", "Kilo", "Zulu"}));
     QCOMPARE(*settings.displaySortKey(), "Company");
-    QCOMPARE(int(settings.displaySortOrder()), 1);
+    QVERIFY(control("mnuSortChoices_2")->isChecked());
+    QVERIFY(!control("mnuSortChoices_0")->isChecked());
 
-    // "Price" in the Sort menu sorts the UnitPrice cells as text: "100" before "20"; chosen
-    // again it turns the order, and a rebuild keeps column and direction.
+    // "Price" in the Sort menu sorts the UnitPrice cells as text: "100" before "20".
     control("mnuSortChoices_7")->trigger();
-    QCOMPARE(listColumn(QStringLiteral("UnitPrice")), (QStringList{"100", "20", "3"}));
-    QVERIFY(!control("mnuSortChoices_2")->isChecked());
     control("mnuSortChoices_7")->trigger();
     window.showListView(true);
     QVERIFY(control("mnuSortChoices_7")->isChecked());
+    QVERIFY(!control("mnuSortChoices_2")->isChecked());
     QCOMPARE(listColumn(QStringLiteral("UnitPrice")), (QStringList{"3", "20", "100"}));
 
-    // "Not Sorted" returns to collection order and keeps the selected opportunity.
     selectRow("Key=3");
     control("mnuSortChoices_0")->trigger();
     QCOMPARE(listColumn(0), (QStringList{"b", "c", "a"}));
     QCOMPARE(window.selectedKey(), "Key=3");
     QCOMPARE(window.listView().currentIndex().row(), 2);
     QVERIFY(control("mnuSortChoices_0")->isChecked());
-    QVERIFY(!control("mnuSortChoices_7")->isChecked());
     QVERIFY(!settings.displaySorted());
     QVERIFY(!header->isSortIndicatorShown());
 }
@@ -672,17 +657,18 @@ void TestMainWindow::quickInfo() {
     QCOMPARE(listColumn(QStringLiteral("Probability")),
              (QStringList{"100% - Won", "50% - Competitive"}));
     QCOMPARE(window.listView().currentIndex().row(), 0);
+    QCOMPARE(notes->toPlainText(), "second note");
     choose("combo_Stage", 4);
     QCOMPARE(fromFile(a, "Key=2")->stage(), "Present/Propose");
     QCOMPARE(window.shownDatabase().opportunities().item("Key=2")->stage(), "Present/Propose");
     QVERIFY(ui().messages().isEmpty());
 
-    // A rebuild without restoring the selection empties and disables the panel; a change then
-    // reaches no opportunity.
+    // A rebuild without restoring the selection (as when another database is shown) empties and
+    // disables the panel; a change then reaches no opportunity.
     window.showListView(false);
     QCOMPARE(window.selectedKey(), QString());
     QCOMPARE(notes->toPlainText(), QString());
-    QVERIFY(!notes->isEnabled());
+    QVERIFY(!notes->isEnabled() && !stage->isEnabled() && !probability->isEnabled());
     choose("combo_Stage", 0);
     QCOMPARE(fromFile(a, "Key=2")->stage(), "Present/Propose");
     QCOMPARE(fromFile(a, "Key=1")->stage(), "Assess Business");
@@ -793,7 +779,7 @@ void TestMainWindow::quickInfoWriteFailure() {
 void TestMainWindow::accessKeysAndKeyboard() {
     MainWindow& window = start();
     open(db("a.mdb", {{"A1"}, {"A2"}}));
-    // Every menu and item has an access key of its own within its menu; captions read as before.
+    // Every menu and item has an access key of its own within its menu.
     const std::function<void(const QList<QAction*>&)> check = [&](const QList<QAction*>& items) {
         QSet<QString> keys;
         for (const QAction* item : items) {
@@ -808,11 +794,6 @@ void TestMainWindow::accessKeysAndKeyboard() {
         }
     };
     check(window.menuBar()->actions());
-    QCOMPARE(caption(control("mnuSaveAs")), "Save As...");
-    // Alt+F, E exports; Exit keeps the x of the other desktops, away from any common command.
-    QCOMPARE(QKeySequence::mnemonic(control("mnuExport")->text()), QKeySequence("Alt+E"));
-    QCOMPARE(QKeySequence::mnemonic(control("mnuExit")->text()), QKeySequence("Alt+X"));
-    QCOMPARE(control("mnudbList_1")->text().left(2), "&1");
 
     // F10 opens the first menu.
     window.activateWindow();
@@ -894,7 +875,7 @@ void TestMainWindow::sortShowsSelectionOrTop() {
     window.applySortChoice(QStringLiteral("Description")); // descending: row 1 goes last
     QCOMPARE(list.verticalScrollBar()->value(), 0);
 
-    selectRow("Key=150");
+    selectRow("Key=300"); // the top row, which the next sort takes to the bottom
     window.applySortChoice(QStringLiteral("Description"));
     const QRect shown = list.visualRect(list.selectionModel()->selectedRows().value(0));
     QVERIFY(list.viewport()->rect().contains(shown));
@@ -906,30 +887,6 @@ void TestMainWindow::sortShowsSelectionOrTop() {
     QCOMPARE(header->sortIndicatorSection(), sorted);
     QCOMPARE(header->sortIndicatorOrder(), order);
     QVERIFY(header->isSortIndicatorShown());
-}
-
-void TestMainWindow::quickInfoFollowsSelection() {
-    MainWindow& window = start();
-    open(db("a.mdb", {{.description = "A1", .note = "note A1"}}));
-    open(db("b.mdb", {{.description = "B1", .stage = "Closed", .note = "note B1"}}));
-    auto* notes = control<QPlainTextEdit>("txt_Notes");
-    auto* stage = control<QComboBox>("combo_Stage");
-    selectRow("Key=1");
-    QCOMPARE(notes->toPlainText(), "note B1");
-    QVERIFY(notes->isEnabled() && stage->isEnabled());
-
-    // Another database shown: no row selected, nothing shown, nothing to change.
-    control("mnudbList_1")->trigger();
-    QCOMPARE(window.selectedKey(), QString());
-    QCOMPARE(notes->toPlainText(), QString());
-    QCOMPARE(stage->currentIndex(), -1);
-    QVERIFY(!notes->isEnabled() && !stage->isEnabled() &&
-            !control<QComboBox>("combo_Probability")->isEnabled());
-
-    selectRow("Key=1");
-    window.applySortChoice(QStringLiteral("Description"));
-    QCOMPARE(notes->toPlainText(), "note A1");
-    QVERIFY(notes->isEnabled());
 }
 
 void TestMainWindow::dropsMergeAlikeEverywhere_data() {
@@ -1028,7 +985,7 @@ void TestMainWindow::signalEndsAsExit() {
 }
 
 // With no widths stored, columns fit their content within a cap, and those widths are stored;
-// stored widths are used as they are. Amounts are right-aligned.
+// stored widths are used as they are (the cells' alignment: TestOpportunityListModel).
 void TestMainWindow::firstRunColumnWidths() {
     m_env->store().saveSetting("Corvane", "Display", "CompanyWidth", "1500");
     MainWindow& window = start();
@@ -1046,11 +1003,6 @@ void TestMainWindow::firstRunColumnWidths() {
     QVERIFY(header->sectionSize(product) != qRound(1500 * dpi / 1440));
     QCOMPARE(int(m_settings->columns().item("Description")->width()),
              qRound(header->sectionSize(description) * 1440 / dpi));
-    const QModelIndex price = window.sortProxy().index(0, window.listModel().columnOf("UnitPrice"));
-    QVERIFY(Qt::Alignment(price.data(Qt::TextAlignmentRole).toInt()) & Qt::AlignRight);
-    QVERIFY(!(Qt::Alignment(
-                  window.sortProxy().index(0, description).data(Qt::TextAlignmentRole).toInt()) &
-              Qt::AlignRight));
 }
 
 void TestMainWindow::firstWindowFitsScreen() {
@@ -1111,8 +1063,6 @@ void TestMainWindow::boardMovesCardsByKeyboardAndDrop() {
     };
     QVERIFY2(header(0).startsWith("<b>Lead</b> (2)<br>Revenue $2,000.00<br>Weighted $500.00"),
              qPrintable(header(0)));
-    QCOMPARE(lead->model()->index(1, 0).data(Qt::AccessibleTextRole).toString(),
-             "Birch, A2, Lead, 1000");
     // The board has the focus on the selected card's column; Tab reaches the next column.
     QVERIFY(lead->hasFocus());
     QTest::keyClick(lead, Qt::Key_Tab);

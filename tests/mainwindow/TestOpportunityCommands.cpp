@@ -115,11 +115,8 @@ void TestOpportunityCommands::openAsksForTheFile() {
     QCOMPARE(m_window->shownDatabase().name(), QStringLiteral("Chosen.mdb"));
     QCOMPARE(ui().fileRequests().size(), 2);
     const auto& request = ui().fileRequests().last();
-    QCOMPARE(request.title, QStringLiteral("Open or Create a Corvane Database"));
-    QCOMPARE(request.defaultSuffix, QStringLiteral("mdb"));
     QVERIFY(!request.mustExist); // a new name may be typed
     QVERIFY(!request.confirmOverwrite);
-    QCOMPARE(request.filters, QStringList{"*.mdb (*.mdb)"});
 }
 
 void TestOpportunityCommands::copyPasteAndDelete() {
@@ -293,6 +290,7 @@ void TestOpportunityCommands::calendarFailureAsksAndNoSwitchesOutlookOff() {
     ui().queueAnswer(Answer::No);
     action("mnuTask")->trigger();
     QVERIFY(!m_settings->user().useOutlook());
+    QCOMPARE(m_env->store().getSetting("Corvane", "User", "UseOutlook"), QStringLiteral("False"));
     for (const char* name : {"mnuAppt", "mnuTask", "mnuEmail", "mnuSend"})
         QVERIFY2(!action(name)->isEnabled(), name);
     const auto messages = ui().messages();

@@ -25,7 +25,8 @@ void fill(Opportunities& collection, const QStringList& descriptions,
         o.setOrderYear(QStringLiteral("2027"));
         o.setOrderMonth(QStringLiteral("March"));
         o.setOrderDay(QStringLiteral("05"));
-        collection.appendOpportunity(o);
+        o.setRecordNumber(*collection.nextRecordNumber());
+        collection.add(std::make_unique<Opportunity>(o), Opportunities::keyFor(o.recordNumber()));
     }
 }
 
@@ -144,7 +145,7 @@ void TestOpportunityListModel::everyColumnShowsItsOwnField() {
     o.setOrderDay("08");
     o.setSalesOwner("owner text");
     Opportunities collection;
-    collection.appendOpportunity(o);
+    collection.add(std::make_unique<Opportunity>(o), Opportunities::keyFor(0));
     OpportunityListModel model;
     // The column alone, and among all fourteen in reverse order.
     QStringList all{"Description", "Company",   "Department", "Contact",  "Note",

@@ -82,11 +82,9 @@ private slots:
     }
     void unusableFolderRefusesApplication();
     void contactsNeedLogon();
-    void appointmentReadsBack_data();
-    void appointmentReadsBack();
+    void calendarItemsReadBack_data();
+    void calendarItemsReadBack();
     void calendarRangesChecked();
-    void calendarTitleAndDatesReadBack_data();
-    void calendarTitleAndDatesReadBack();
     void mailReadsBack_data();
     void mailReadsBack();
     void encodedWordsHoldWholeCharacters_data();
@@ -145,62 +143,110 @@ void TestPimAdapter::contactsNeedLogon() {
     QVERIFY(!mapi.value()->getDefaultFolderItems(contacts).ok());
 }
 
-void TestPimAdapter::appointmentReadsBack_data() {
+// What an appointment or a task writes, read back by libical: one file per item named by its UID,
+// its time, title, duration, reminder and description.
+void TestPimAdapter::calendarItemsReadBack_data() {
+    QTest::addColumn<bool>("task");
+    QTest::addColumn<QDateTime>("when");
+    QTest::addColumn<QString>("subject");
+    QTest::addColumn<QByteArray>("summary"); // null: none at all
     QTest::addColumn<bool>("reminder");
     QTest::addColumn<QString>("body");
-    QTest::addColumn<QByteArray>("expected"); // the description; null: none at all
-    QTest::newRow("with reminder") << true << kBody << bodyWithLineFeeds(kBody).toUtf8();
-    QTest::newRow("without reminder, empty body") << false << QString() << QByteArray();
-    QTest::newRow("bare CR, bare LF, control characters")
-        << true
-        << QStringLiteral("one\rtwo\nthree\r\n\tfour") + QChar(0) + u'\x01' + u'\x7f' +
-               QStringLiteral("é")
-        << QByteArray("one\ntwo\nthree\n\tfour\xC3\xA9");
-    QTest::newRow("blanks at folds and at the end")
-        << true << QString("word ").repeated(40) + "\tx\t \t"
-        << (QString("word ").repeated(40) + "\tx").toUtf8();
-    QTest::newRow("long lines of multi-byte characters")
-        << true
-        << QString(300, QChar(0x20AC)) + u'\n' + QString(77, u'x') + QString(40, QChar(0x4E2D))
-        << (QString(300, QChar(0x20AC)) + u'\n' + QString(77, u'x') + QString(40, QChar(0x4E2D)))
-               .toUtf8();
+    QTest::addColumn<QByteArray>("description"); // null: none at all
+    const QDateTime last(QDate(9999, 12, 31), QTime(23, 59, 59), Qt::UTC);
+    const QDateTime first(QDate(1, 1, 1), QTime(0, 0), Qt::UTC);
+    const QDateTime spring(QDate(2026, 3, 14), QTime(9, 26, 53), Qt::UTC);
+    const QString title = QStringLiteral("Barrow & Finch - Spring order; 40 units, \"rush\"");
+    const QString body = QStringLiteral("Description: Spring order\r\nCompany: Barrow");
+    const QByteArray lines("Description: Spring order\nCompany: Barrow");
+    for (const bool task : {false, true}) {
+        const char* kind = task ? "task" : "appointment";
+        QTest::addRow("%s in the last second of 9999", kind)
+            << task << last << title << title.toUtf8() << true << body << lines;
+        QTest::addRow("%s in year 1", kind)
+            << task << first << title << title.toUtf8() << true << body << lines;
+        QTest::addRow("%s, long title on two lines", kind)
+            << task << spring << "Zoë Ørnebjerg\r\n" + QString(40, QChar(0x20AC)) + "\t "
+            << ("Zoë Ørnebjerg " + QString(40, QChar(0x20AC))).toUtf8() << true << body << lines;
+    }
+    const auto row = [&](const char* name, bool reminder, const QString& text,
+                         const QByteArray& expected) {
+        QTest::newRow(name) << false << spring << QString() << QByteArray() << reminder << text
+                            << expected;
+    };
+    row("with reminder", true, kBody, bodyWithLineFeeds(kBody).toUtf8());
+    row("without reminder, empty body", false, QString(), QByteArray());
+    row("bare CR, bare LF, control characters", true,
+        QStringLiteral("one\rtwo\nthree\r\n\tfour") + QChar(0) + u'\x01' + u'\x7f' +
+            QStringLiteral("é"),
+        QByteArray("one\ntwo\nthree\n\tfour\xC3\xA9"));
+    row("blanks at folds and at the end", true, QString("word ").repeated(40) + "\tx\t \t",
+        (QString("word ").repeated(40) + "\tx").toUtf8());
+    const QString longLines =
+        QString(300, QChar(0x20AC)) + u'\n' + QString(77, u'x') + QString(40, QChar(0x4E2D));
+    row("long lines of multi-byte characters", true, longLines, longLines.toUtf8());
+    QTest::newRow("task without title")
+        << true << spring << QString() << QByteArray() << false << body << lines;
 }
 
-void TestPimAdapter::appointmentReadsBack() {
+void TestPimAdapter::calendarItemsReadBack() {
+    QFETCH(bool, task);
+    QFETCH(QDateTime, when);
+    QFETCH(QString, subject);
+    QFETCH(QByteArray, summary);
     QFETCH(bool, reminder);
     QFETCH(QString, body);
-    QFETCH(QByteArray, expected);
+    QFETCH(QByteArray, description);
     auto application = start();
     QVERIFY(application);
-    auto item = application->createAppointmentItem();
-    QVERIFY(item.ok());
-    auto& appointment = *item.value();
-    const QDateTime start(QDate(2026, 3, 14), QTime(9, 26, 53));
-    QVERIFY(appointment.setStart(start).ok());
-    QVERIFY(appointment.setDuration(60).ok());
-    QVERIFY(appointment.setBody(body).ok());
-    QVERIFY(appointment.setReminderMinutesBeforeStart(15).ok());
-    QVERIFY(appointment.setReminderSet(reminder).ok());
-    QVERIFY(appointment.save().ok());
+    std::unique_ptr<PimApplication::Item> item;
+    if (task) {
+        auto made = application->createTaskItem();
+        QVERIFY(made.ok());
+        QVERIFY(made.value()->setDueDate(when).ok());
+        item = std::move(made.value());
+    } else {
+        auto made = application->createAppointmentItem();
+        QVERIFY(made.ok());
+        auto& appointment = *made.value();
+        QVERIFY(appointment.setStart(when).ok());
+        QVERIFY(appointment.setDuration(60).ok());
+        QVERIFY(appointment.setReminderMinutesBeforeStart(15).ok());
+        QVERIFY(appointment.setReminderSet(reminder).ok());
+        item = std::move(made.value());
+    }
+    QVERIFY(item->setSubject(subject).ok());
+    QVERIFY(item->setBody(body).ok());
+    QVERIFY(item->save().ok());
 
     QString path;
     const QByteArray raw = onlyFile(folder("Calendar"), QStringLiteral("*.ics"), &path);
     QVERIFY2(PimChecks::calendarFaults(raw).isEmpty(), qPrintable(PimChecks::calendarFaults(raw)));
+    QVERIFY2(!raw.contains("00000000T"), raw.constData());
     const PimChecks::Calendar calendar(raw);
-    icalcomponent* event = calendar.first(ICAL_VEVENT_COMPONENT);
-    QVERIFY(event);
-    // One file per item, named by its UID.
+    icalcomponent* component = calendar.first(task ? ICAL_VTODO_COMPONENT : ICAL_VEVENT_COMPONENT);
+    QVERIFY(component);
     QCOMPARE(QFileInfo(path).fileName(),
-             CalendarItemFile::fileName(QString::fromUtf8(icalcomponent_get_uid(event))));
-    QCOMPARE(PimChecks::toDateTime(icalcomponent_get_dtstart(event)), start);
-    QCOMPARE(icaldurationtype_as_int(icalcomponent_get_duration(event)), 60 * 60);
-    QCOMPARE(PimChecks::description(event), expected);
-    QVERIFY(!icalcomponent_get_first_property(event, ICAL_SUMMARY_PROPERTY));
-    // The reminder's values are checked with the appointment command.
-    QCOMPARE(icalcomponent_get_first_component(event, ICAL_VALARM_COMPONENT) != nullptr, reminder);
+             CalendarItemFile::fileName(QString::fromUtf8(icalcomponent_get_uid(component))));
+    const icaltimetype time =
+        task ? icalcomponent_get_due(component) : icalcomponent_get_dtstart(component);
+    QVERIFY(icaltime_is_utc(time));
+    QCOMPARE(QDateTime(QDate(time.year, time.month, time.day),
+                       QTime(time.hour, time.minute, time.second), Qt::UTC),
+             when);
+    icalproperty* title = icalcomponent_get_first_property(component, ICAL_SUMMARY_PROPERTY);
+    QCOMPARE(title != nullptr, !summary.isNull());
+    if (title)
+        QCOMPARE(QByteArray(icalproperty_get_summary(title)), summary);
+    QCOMPARE(PimChecks::description(component), description);
+    if (!task) {
+        QCOMPARE(icaldurationtype_as_int(icalcomponent_get_duration(component)), 60 * 60);
+        // The reminder's values are checked with the appointment command.
+        QCOMPARE(icalcomponent_get_first_component(component, ICAL_VALARM_COMPONENT) != nullptr,
+                 reminder);
+    }
 }
 
-// Values a 32-bit count of seconds or a four-digit year cannot hold are refused, not wrapped.
 void TestPimAdapter::calendarRangesChecked() {
     auto application = start();
     QVERIFY(application);
@@ -224,72 +270,6 @@ void TestPimAdapter::calendarRangesChecked() {
     QVERIFY(event);
     QCOMPARE(icaldurationtype_as_int(icalcomponent_get_duration(event)),
              CalendarItemFile::MaxMinutes * 60);
-}
-
-void TestPimAdapter::calendarTitleAndDatesReadBack_data() {
-    QTest::addColumn<bool>("task");
-    QTest::addColumn<QDateTime>("when");
-    QTest::addColumn<QString>("subject");
-    QTest::addColumn<QByteArray>("summary"); // null: none at all
-    const QDateTime last(QDate(9999, 12, 31), QTime(23, 59, 59), Qt::UTC);
-    const QDateTime first(QDate(1, 1, 1), QTime(0, 0), Qt::UTC);
-    const QDateTime spring(QDate(2026, 3, 14), QTime(9, 26, 53), Qt::UTC);
-    const QString title = QStringLiteral("Barrow & Finch - Spring order; 40 units, \"rush\"");
-    for (const bool task : {false, true}) {
-        const char* kind = task ? "task" : "appointment";
-        QTest::addRow("%s in the last second of 9999", kind)
-            << task << last << title << title.toUtf8();
-        QTest::addRow("%s in year 1", kind) << task << first << title << title.toUtf8();
-        QTest::addRow("%s, long title on two lines", kind)
-            << task << spring << "Zoë Ørnebjerg\r\n" + QString(40, QChar(0x20AC)) + "\t "
-            << ("Zoë Ørnebjerg " + QString(40, QChar(0x20AC))).toUtf8();
-        QTest::addRow("%s without title", kind) << task << spring << QString() << QByteArray();
-    }
-}
-
-// Every date the items accept is written so that libical reads it back (its own writer gives
-// up after the year 3000), and the title is the SUMMARY, the text block the DESCRIPTION.
-void TestPimAdapter::calendarTitleAndDatesReadBack() {
-    QFETCH(bool, task);
-    QFETCH(QDateTime, when);
-    QFETCH(QString, subject);
-    QFETCH(QByteArray, summary);
-    auto application = start();
-    QVERIFY(application);
-    std::unique_ptr<PimApplication::Item> item;
-    if (task) {
-        auto made = application->createTaskItem();
-        QVERIFY(made.ok());
-        QVERIFY(made.value()->setDueDate(when).ok());
-        item = std::move(made.value());
-    } else {
-        auto made = application->createAppointmentItem();
-        QVERIFY(made.ok());
-        QVERIFY(made.value()->setStart(when).ok());
-        item = std::move(made.value());
-    }
-    QVERIFY(item->setSubject(subject).ok());
-    QVERIFY(item->setBody(QStringLiteral("Description: Spring order\r\nCompany: Barrow")).ok());
-    QVERIFY(item->save().ok());
-
-    const QByteArray raw = onlyFile(folder("Calendar"), QStringLiteral("*.ics"));
-    QVERIFY2(PimChecks::calendarFaults(raw).isEmpty(), qPrintable(PimChecks::calendarFaults(raw)));
-    QVERIFY2(!raw.contains("00000000T"), raw.constData());
-    const PimChecks::Calendar calendar(raw);
-    icalcomponent* component = calendar.first(task ? ICAL_VTODO_COMPONENT : ICAL_VEVENT_COMPONENT);
-    QVERIFY(component);
-    const icaltimetype time =
-        task ? icalcomponent_get_due(component) : icalcomponent_get_dtstart(component);
-    QVERIFY(icaltime_is_utc(time));
-    QCOMPARE(QDateTime(QDate(time.year, time.month, time.day),
-                       QTime(time.hour, time.minute, time.second), Qt::UTC),
-             when);
-    icalproperty* title = icalcomponent_get_first_property(component, ICAL_SUMMARY_PROPERTY);
-    QCOMPARE(title != nullptr, !summary.isNull());
-    if (title)
-        QCOMPARE(QByteArray(icalproperty_get_summary(title)), summary);
-    QCOMPARE(PimChecks::description(component),
-             QByteArray("Description: Spring order\nCompany: Barrow"));
 }
 
 void TestPimAdapter::mailReadsBack_data() {

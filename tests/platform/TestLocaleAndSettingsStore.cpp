@@ -19,7 +19,6 @@ private slots:
     void generalDateTimeHasNoZone();
     void textForms_data();
     void textForms();
-    void storeKeepsApplicationsApart();
     void storeKeepsTextsAsWritten();
 };
 
@@ -115,24 +114,6 @@ void TestLocaleAndSettingsStore::textForms() {
         QCOMPARE(int(*i), asInt16);
     QCOMPARE(TextForm::fromBool(true), QStringLiteral("True"));
     QCOMPARE(TextForm::fromBool(false), QStringLiteral("False"));
-}
-
-void TestLocaleAndSettingsStore::storeKeepsApplicationsApart() {
-    TestEnvironment env;
-    SettingsStore& store = env.store();
-    QCOMPARE(store.filePath(), env.settingsPath());
-    QVERIFY(store.saveSetting("Corvane", "User", "Territory", "North"));
-    QVERIFY(store.saveSetting("False", "User", "Territory", "Old"));
-    QCOMPARE(store.getSetting("Corvane", "User", "Territory"), QStringLiteral("North"));
-    QCOMPARE(store.getSetting("False", "User", "Territory"), QStringLiteral("Old"));
-    QCOMPARE(store.getSetting("Corvane", "User", "Missing", "fallback"),
-             QStringLiteral("fallback"));
-    QVERIFY(!store.hasSetting("Corvane", "Display", "Territory"));
-
-    // The file holds the sections under their own names once flushed.
-    QVERIFY(store.flush());
-    QSettings raw(env.settingsPath(), QSettings::IniFormat);
-    QCOMPARE(raw.value("User/Territory").toString(), QStringLiteral("North"));
 }
 
 void TestLocaleAndSettingsStore::storeKeepsTextsAsWritten() {

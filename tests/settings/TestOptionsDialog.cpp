@@ -129,21 +129,15 @@ void TestOptionsDialog::applyColumnsAndSort_data() {
     QTest::addColumn<QString>("hidden"); // column keys hidden after Apply
     QTest::addColumn<bool>("sortDropped");
 
-    QTest::newRow("Price") << "Price"
-                           << "Revenue"
-                           << "UnitPrice" << false;
-    QTest::newRow("Quantity") << "Qty."
-                              << ""
-                              << "Quantity" << false;
-    QTest::newRow("Notes") << "Note"
-                           << ""
-                           << "Note" << false;
-    QTest::newRow("sorted column hidden") << "YY-MM-DD"
-                                          << "OrderDate"
-                                          << "OrderDate" << true;
-    QTest::newRow("nothing changed, sorted") << ""
-                                             << "Company"
-                                             << "" << false;
+    const auto row = [](const char* tag, const char* unmark, const char* sortKey,
+                        const char* hidden, bool dropped) {
+        QTest::newRow(tag) << QString(unmark) << QString(sortKey) << QString(hidden) << dropped;
+    };
+    row("Price", "Price", "Revenue", "UnitPrice", false);
+    row("Quantity", "Qty.", "", "Quantity", false);
+    row("Notes", "Note", "", "Note", false);
+    row("sorted column hidden", "YY-MM-DD", "OrderDate", "OrderDate", true);
+    row("nothing changed, sorted", "", "Company", "", false);
 }
 
 void TestOptionsDialog::applyColumnsAndSort() {
@@ -237,14 +231,8 @@ void TestOptionsDialog::testOutlook() {
 
     QCOMPARE(check->isChecked(), reachable);
     QVERIFY(!PimApplication::factory()); // the standard adapter is back
+    // The success message itself: TestOutlookContacts.
     QCOMPARE(m_env->ui().messages().size(), reachable ? 1 : 0);
-    if (reachable) {
-        const auto& message = m_env->ui().messages().first();
-        QCOMPARE(message.text, QStringLiteral("The contacts folder was read. Corvane can use the "
-                                              "mail, calendar and contacts folders."));
-        QCOMPARE(message.title, QStringLiteral("Test Folders"));
-        QCOMPARE(message.icon, UiServices::Icon::Information);
-    }
     // Nothing applied: Cancel leaves the profile and the store as they were.
     click(*dialog, "cmd_Cancel");
     QVERIFY(!dialog->isVisible());

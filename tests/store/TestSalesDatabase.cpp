@@ -1,7 +1,6 @@
 #include "RawDatabase.h"
 #include "TestEnvironment.h"
 
-#include "platform/LocaleText.h"
 #include "store/OpportunityFields.h"
 #include "store/SalesDatabase.h"
 #include "store/SalesFile.h"
@@ -82,7 +81,6 @@ class TestSalesDatabase : public QObject {
     Q_OBJECT
 
 private slots:
-    void newDatabaseOpensEmpty();
     void newDatabaseRefusesAnExistingFile();
     void openFailures_data();
     void openFailures();
@@ -101,20 +99,6 @@ private slots:
     void longMonthNamesAreStoredShort_data();
     void longMonthNamesAreStoredShort();
 };
-
-void TestSalesDatabase::newDatabaseOpensEmpty() {
-    TestEnvironment env;
-    const QString path = env.path("New.mdb");
-    auto db = created(path);
-    QVERIFY(db);
-    QCOMPARE(db->opportunities().count(), 0);
-    QCOMPARE(*db->opportunities().nextRecordNumber(), 1);
-    QCOMPARE(db->name(), QStringLiteral("New.mdb"));
-    RawDb raw(path);
-    QCOMPARE(
-        raw.text("SELECT count(*) FROM sqlite_schema WHERE type='index' AND name='RecordNumber'"),
-        QStringLiteral("1"));
-}
 
 void TestSalesDatabase::newDatabaseRefusesAnExistingFile() {
     TestEnvironment env;
@@ -289,33 +273,15 @@ void TestSalesDatabase::everyFieldReachesItsColumn() {
     }
     QCOMPARE(raw.text("SELECT DateCreated FROM Sales"), QStringLiteral("1999-04-03 02:01:00"));
 
-    // An added record reads back the same, with the time of the add as its creation time.
-    Opportunity x;
-    for (const auto& field : OpportunityFields::Fields) {
-        if (isPlainText(field))
-            x.setText(field.field, distinctText(field, 70));
-    }
+    // An added record has the time of the add as its creation time (that it reads back as it was
+    // added, every field: TestSalesStore::recordsRoundTrip).
     const QDateTime before = QDateTime::currentDateTime().addSecs(-1);
-    const auto added = db->add(x);
+    const auto added = db->add(Opportunity());
     QVERIFY(added);
     QCOMPARE(*added, QStringLiteral("Key=42"));
     const QDateTime createdAt = QDateTime::fromString(
         raw.text("SELECT DateCreated FROM Sales WHERE RecordNumber = 42"), "yyyy-MM-dd HH:mm:ss");
     QVERIFY(createdAt >= before && createdAt <= QDateTime::currentDateTime().addSecs(1));
-    auto again = opened(path);
-    const Opportunity* reread = again->opportunities().item("Key=42");
-    QVERIFY(reread);
-    QCOMPARE(reread->dateCreated(), LocaleText::generalDateTime(createdAt));
-    // The collection shows the creation time as a new open would.
-    QCOMPARE(db->opportunities().item("Key=42")->dateCreated(), reread->dateCreated());
-    Opportunity expected = x;
-    expected.setRecordNumber(42);
-    expected.setDateCreated(reread->dateCreated());
-    QVERIFY(reread->sameRecord(expected));
-
-    QVERIFY(db->remove("Key=41"));
-    QCOMPARE(raw.count(), 1);
-    QVERIFY(!db->remove("Key=41")); // no longer in the collection
 }
 
 void TestSalesDatabase::writesFindTheRecordThatWasRead_data() {
@@ -366,13 +332,11 @@ void TestSalesDatabase::writesFindTheRecordThatWasRead() {
 void TestSalesDatabase::writesLeaveCollectionAndFileEqualOnFailure_data() {
     QTest::addColumn<QString>("cause");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("file deleted") << "deleted"
-                                  << "the file does not exist";
-    QTest::newRow("file locked") << "locked"
-                                 << "the file is in use by another program; try again when it "
-                                    "has finished with it";
-    QTest::newRow("file read-only") << "readonly"
-                                    << "the file is read-only";
+    QTest::newRow("file deleted") << QString("deleted") << QString("the file does not exist");
+    QTest::newRow("file locked") << QString("locked")
+                                 << QString("the file is in use by another program; try again "
+                                            "when it has finished with it");
+    QTest::newRow("file read-only") << QString("readonly") << QString("the file is read-only");
 }
 
 void TestSalesDatabase::writesLeaveCollectionAndFileEqualOnFailure() {
@@ -438,14 +402,7 @@ void TestSalesDatabase::tooLongTextsAreRefusedByName() {
     x.setNote(QString(64, QChar(0x1F600 >> 10)));  // any 64 characters fit
     QVERIFY(db->add(x));
 
-    Opportunity tooLong;
-    tooLong.setForecast("Maybe");
-    const auto result = db->add(tooLong);
-    QVERIFY(!result);
-    QVERIFY2(result.message().contains("Forecast is longer than 3 characters"),
-             qPrintable(result.message()));
-    QCOMPARE(db->opportunities().count(), 1);
-
+    // Refused by name (for an add as well: TestSalesStore::bulkWritesAreAllOrNothing).
     const Result update = changed(*db, db->opportunities().keyAt(1),
                                   [](Opportunity& edited) { edited.setCompany(QString(33, 'c')); });
     QVERIFY(!update);
@@ -486,18 +443,11 @@ void TestSalesDatabase::numbersFollowTheFile() {
     auto first = opened(path);
     auto second = opened(path);
     QVERIFY(first && second);
-    // Each store adds in turn; neither has seen the other's records.
-    for (const int expected : {1, 2, 3, 4}) {
-        SalesDatabase& db = expected % 2 ? *first : *second;
-        const auto added = db.add(Opportunity());
-        QVERIFY2(added, qPrintable(added.message()));
-        QCOMPARE(*added, Opportunities::keyFor(expected));
-        QVERIFY(db.opportunities().contains(Opportunities::keyFor(expected)));
-    }
     // Numbers another program stored as text count as well.
+    QCOMPARE(*first->add(Opportunity()), QStringLiteral("Key=1"));
     raw.exec(insertRow("' 30'"));
-    QCOMPARE(*first->add(Opportunity()), QStringLiteral("Key=31"));
-    QCOMPARE(raw.text("SELECT count(DISTINCT CAST(RecordNumber AS INTEGER)) FROM Sales"), "6");
+    QCOMPARE(*second->add(Opportunity()), QStringLiteral("Key=31"));
+    QCOMPARE(raw.text("SELECT count(DISTINCT CAST(RecordNumber AS INTEGER)) FROM Sales"), "3");
 
     // What the numbering cannot prevent is said in plain words.
     raw.exec("UPDATE Sales SET Company = 'c' || rowid");

@@ -71,6 +71,13 @@ bool RawDatabase::writeFile(const QString& path, const QByteArray& bytes) {
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
+bool RawDatabase::makeReadOnly(const QString& path) {
+    QFile file(path);
+    const bool marked = file.open(QIODevice::ReadWrite) && file.seek(18) && file.write("\x03") == 1;
+    file.close();
+    return marked && QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadGroup);
+}
+
 bool RawDatabase::makeSalesFile(const QString& path, const QList<int>& numbers) {
     static const char* const table =
         "CREATE TABLE Sales (RecordNumber INTEGER, SalesOwner TEXT CHECK (length(SalesOwner) <= "

@@ -39,6 +39,9 @@ public:
     // writing bytes to one.
     static QByteArray readFile(const QString& path);
     static bool writeFile(const QString& path, const QByteArray& bytes);
+    // Makes a database file read-only for every user, the superuser included: the file's header
+    // says so.
+    static bool makeReadOnly(const QString& path);
 
 private:
     sqlite3* m_db = nullptr;

@@ -19,14 +19,6 @@ using namespace SalesFixtures;
 
 namespace {
 
-// Read-only for every user, the superuser included: the file's header says so.
-bool makeReadOnly(const QString& path) {
-    QFile file(path);
-    const bool marked = file.open(QIODevice::ReadWrite) && file.seek(18) && file.write("\x03") == 1;
-    file.close();
-    return marked && QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadGroup);
-}
-
 // The fields of every opportunity but its creation time, in the collection's order.
 QStringList fieldsOf(const SalesDatabase& database) {
     QStringList rows;
@@ -199,7 +191,7 @@ void TestImportIntoDatabase::refusedAndUnchanged() {
     if (obstacle == "lock")
         lock = lockFile(file);
     else if (obstacle == "read-only")
-        QVERIFY(makeReadOnly(file));
+        QVERIFY(RawDatabase::makeReadOnly(file));
     else if (obstacle != "cancel")
         execSql(file, obstacle);
     const QByteArray before = RawDatabase::readFile(file);

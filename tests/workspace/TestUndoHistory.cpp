@@ -131,22 +131,17 @@ void TestUndoHistory::cleanup() {
 void TestUndoHistory::everyStepUndoesAndRedoes_data() {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QString>("caption");
-    QTest::newRow("edit") << "edit"
-                          << "Edit 'Acme - Two'";
-    QTest::newRow("quick info") << "stage"
-                                << "Change Stage of 'Acme - One'";
-    QTest::newRow("add") << "add"
-                         << "Add 'Fresh'";
-    QTest::newRow("paste") << "paste"
-                           << "Paste 'Acme - Two'";
-    QTest::newRow("delete") << "delete"
-                            << "Delete 'Acme - Two'";
-    QTest::newRow("merge") << "merge"
-                           << "Merge of 3 opportunities";
-    QTest::newRow("lead import") << "leads"
-                                 << "Lead File Import of 2 opportunities";
-    QTest::newRow("import") << "import"
-                            << "Import of deals.csv (1 added, 1 updated)";
+    const std::pair<const char*, const char*> steps[] = {
+        {"edit", "Edit 'Acme - Two'"},
+        {"stage", "Change Stage of 'Acme - One'"}, // from the quick-info panel
+        {"add", "Add 'Fresh'"},
+        {"paste", "Paste 'Acme - Two'"},
+        {"delete", "Delete 'Acme - Two'"},
+        {"merge", "Merge of 3 opportunities"},
+        {"leads", "Lead File Import of 2 opportunities"},
+        {"import", "Import of deals.csv (1 added, 1 updated)"}};
+    for (const auto& [kind, caption] : steps)
+        QTest::newRow(kind) << QString(kind) << QString(caption);
 }
 
 void TestUndoHistory::everyStepUndoesAndRedoes() {
@@ -219,34 +214,27 @@ void TestUndoHistory::refusedWhenTheFileChanged_data() {
     QTest::addColumn<bool>("undoing");       // the refused write is an undo, else a redo
     QTest::addColumn<QString>("underneath"); // SQL another program runs; "lock": it holds the file
     QTest::addColumn<QString>("cause");
-    const QString taken = RawDatabase::insertRow(QStringLiteral("2"), QStringLiteral("'Other'"));
-    QTest::newRow("deleted record's number taken")
-        << "delete" << true << taken << "another record in the file has taken record number 2";
-    QTest::newRow("edited record removed")
-        << "edit" << true << "DELETE FROM Sales WHERE RecordNumber = 2"
-        << "the file no longer has record number 2";
-    QTest::newRow("merged record removed")
-        << "merge" << true << "DELETE FROM Sales WHERE RecordNumber = 4"
-        << "the file no longer has record number 4";
+    // Another program deletes record `number`, or stores one of its own under that number.
+    const auto removed = [](const char* tag, const char* kind, int number) {
+        QTest::newRow(tag) << kind << true
+                           << QString("DELETE FROM Sales WHERE RecordNumber = %1").arg(number)
+                           << QString("the file no longer has record number %1").arg(number);
+    };
+    const auto taken = [](const char* tag, const char* kind, bool undoing, int number) {
+        QTest::newRow(tag)
+            << kind << undoing << RawDatabase::insertRow(QString::number(number), "'Other'")
+            << QString("another record in the file has taken record number %1").arg(number);
+    };
+    taken("deleted record's number taken", "delete", true, 2);
+    removed("edited record removed", "edit", 2);
+    removed("merged record removed", "merge", 4);
     QTest::newRow("file locked") << "delete" << true << "lock"
                                  << "in use by another program";
-    QTest::newRow("added record's number taken on redo")
-        << "add" << false << RawDatabase::insertRow(QStringLiteral("4"), QStringLiteral("'Other'"))
-        << "another record in the file has taken record number 4";
-    QTest::newRow("merged record's number taken on redo")
-        << "merge" << false
-        << RawDatabase::insertRow(QStringLiteral("5"), QStringLiteral("'Other'"))
-        << "another record in the file has taken record number 5";
-    QTest::newRow("imported record removed")
-        << "import" << true << "DELETE FROM Sales WHERE RecordNumber = 4"
-        << "the file no longer has record number 4";
-    QTest::newRow("updated record removed")
-        << "import" << true << "DELETE FROM Sales WHERE RecordNumber = 2"
-        << "the file no longer has record number 2";
-    QTest::newRow("imported record's number taken on redo")
-        << "import" << false
-        << RawDatabase::insertRow(QStringLiteral("4"), QStringLiteral("'Other'"))
-        << "another record in the file has taken record number 4";
+    taken("added record's number taken on redo", "add", false, 4);
+    taken("merged record's number taken on redo", "merge", false, 5);
+    removed("imported record removed", "import", 4);
+    removed("updated record removed", "import", 2);
+    taken("imported record's number taken on redo", "import", false, 4);
 }
 
 void TestUndoHistory::refusedWhenTheFileChanged() {
