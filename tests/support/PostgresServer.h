@@ -9,10 +9,14 @@
 // temporary folder, listening on 127.0.0.1 and a free port only, with password-free logins for
 // the administrator "admin" and the roles the tests make. Started by start(), stopped by stop()
 // and at the end. initdb and the server refuse to run as root: as root their programs run as the
-// "postgres" user (made by Debian's package), whose folder it is.
+// "postgres" user (made by Debian's package), whose folder it is. The tests' server trades
+// durability for speed (no fsync); a Durable one keeps the server's defaults, so that a commit
+// waits for its flush to the disk as on a real server.
 class PostgresServer {
 public:
-    PostgresServer();
+    enum class Durability { Fast, Durable };
+
+    explicit PostgresServer(Durability durability = Durability::Fast);
     ~PostgresServer();
     PostgresServer(const PostgresServer&) = delete;
     PostgresServer& operator=(const PostgresServer&) = delete;
@@ -47,6 +51,7 @@ private:
     int m_port = 0;
     bool m_running = false;
     bool m_asPostgres = false;
+    Durability m_durability;
     QString m_error;
     QStringList m_roles;
 };
