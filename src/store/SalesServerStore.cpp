@@ -18,6 +18,12 @@
 #include <filesystem>
 #include <libpq-fe.h>
 
+#ifdef Q_OS_WIN
+#include <winsock2.h>
+#else
+#include <sys/select.h>
+#endif
+
 namespace {
 
 using namespace OpportunityFields;
@@ -307,6 +313,19 @@ QString checkSchema(PGconn* connection) {
     return QString();
 }
 
+// Whether something arrived on the idle `connection` (data, its end or an error), without
+// waiting.
+bool hasInput(PGconn* connection) {
+    const int socket = PQsocket(connection);
+    if (socket < 0)
+        return true;
+    fd_set readable;
+    FD_ZERO(&readable);
+    FD_SET(socket, &readable);
+    timeval now{0, 0};
+    return ::select(socket + 1, &readable, nullptr, nullptr, &now) != 0;
+}
+
 QString sentence(QString cause) {
     if (!cause.isEmpty())
         cause[0] = cause.at(0).toUpper();
@@ -366,9 +385,16 @@ QString SalesServerStore::withoutPassword(const QString& uri) {
 
 ResultValue<SalesServerStore::Connection> SalesServerStore::connect(const QString& uri) {
     const QByteArray dbname = uri.toUtf8();
-    // The URI's own settings come after the defaults and win over them.
-    const char* keywords[] = {"connect_timeout", "fallback_application_name", "dbname", nullptr};
-    const char* values[] = {"10", "corvane", dbname.constData(), nullptr};
+    // The URI's own settings come after the defaults and win over them. Keepalives find a
+    // connection that a network dropped within a minute of quiet, not hours.
+    const char* keywords[] = {"connect_timeout",
+                              "fallback_application_name",
+                              "keepalives_idle",
+                              "keepalives_interval",
+                              "keepalives_count",
+                              "dbname",
+                              nullptr};
+    const char* values[] = {"10", "corvane", "30", "10", "3", dbname.constData(), nullptr};
     Connection connection(PQconnectdbParams(keywords, values, 1));
     if (!connection)
         return Result::failure(QStringLiteral("out of memory"));
@@ -382,19 +408,23 @@ ResultValue<SalesServerStore::Connection> SalesServerStore::connect(const QStrin
     }
     // Record texts are Unicode, whatever the server's default.
     PQsetClientEncoding(connection.get(), "UTF8");
+    // What the server says beside the results (notices, the reason it ends a connection) is
+    // not for a terminal: failures come back as results.
+    PQsetNoticeProcessor(
+        connection.get(), [](void*, const char*) {}, nullptr);
     return connection;
 }
 
 pg_conn* SalesServerStore::connection(QString& cause) {
     if (m_connection && PQstatus(m_connection.get()) == CONNECTION_OK &&
         PQtransactionStatus(m_connection.get()) == PQTRANS_IDLE) {
-        // A connection that waited a while may have been cut (a restarted server, a network
-        // that dropped it); an empty statement finds out before any work is sent on it.
-        if (!m_idle.isValid() || m_idle.elapsed() < IdleCheckMs ||
-            PQresultStatus(exec(m_connection.get(), "").get()) == PGRES_EMPTY_QUERY) {
-            m_idle.start();
+        // A connection that was cut while it waited (a restarted server, an administrator who
+        // ended it, a network that dropped it and the keepalives found out) has something to
+        // read: its end, or the server's reason. Only then does an empty statement find out
+        // whether it still works; a quiet connection is used at once, without a round trip.
+        if (!hasInput(m_connection.get()) ||
+            PQresultStatus(exec(m_connection.get(), "").get()) == PGRES_EMPTY_QUERY)
             return m_connection.get();
-        }
     }
     m_connection.reset();
     auto opened = connect(m_uri);
@@ -411,7 +441,6 @@ pg_conn* SalesServerStore::connection(QString& cause) {
     zone.add(QString::fromUtf8(QTimeZone::systemTimeZoneId()));
     zone.exec(opened->get(), "SELECT set_config('TimeZone', $1, false)");
     m_connection = std::move(*opened);
-    m_idle.start();
     return m_connection.get();
 }
 

@@ -2,7 +2,6 @@
 
 #include "store/SalesStore.h"
 
-#include <QElapsedTimer>
 #include <memory>
 
 struct pg_conn;
@@ -18,7 +17,9 @@ class QTimer;
 // Triggers announce every change on channel corvane_sales, which watch() listens to. Passwords
 // come from ~/.pgpass or a service file, as libpq finds them; the store keeps none, and its
 // location never shows one. One connection serves the store's calls, opened when first needed
-// and again after it was lost; every call of several statements is one transaction.
+// and again after it was lost (it is tried with a round trip only when the server sent something
+// while it waited, such as its end); a single write is one statement that commits by itself, and
+// every call of several statements is one transaction.
 class SalesServerStore : public SalesStore {
 public:
     // The schema version that this program reads and writes.
@@ -46,6 +47,8 @@ public:
     ResultValue<Opportunities> readAll() override;
     ResultValue<std::vector<Opportunity>> readCopies() override;
     ResultValue<std::vector<StoredTexts>> readStoredTexts(const Conditions& conditions) override;
+    // Numbers come from the sequence.
+    bool numbersRecords() const override { return true; }
     ResultValue<NewRecord> add(const Opportunity& opportunity, qint32 highestKnown) override;
     using SalesStore::addAll;
     ResultValue<std::vector<NewRecord>> addAll(const Source& next, qint32 highestKnown,
@@ -95,9 +98,6 @@ private:
     QString m_location;
     Access m_access;
     Connection m_connection;
-    // Since the connection was last used; after IdleCheckMs it is checked before use.
-    QElapsedTimer m_idle;
-    static constexpr qint64 IdleCheckMs = 1000;
     ChangeHandler m_changeHandler;
     Connection m_listener;
     std::unique_ptr<QSocketNotifier> m_notifier;

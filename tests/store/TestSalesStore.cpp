@@ -530,7 +530,8 @@ void TestSalesStore::serverStoppedMidWrite_data() {
 }
 
 // The server goes down in the middle of a bulk add: nothing of it is stored, writes are refused
-// while it is down, and the same store goes on by itself once it is back.
+// while it is down, and the same store goes on by itself once it is back, or once the
+// administrator ended its connection.
 void TestSalesStore::serverStoppedMidWrite() {
     TestEnvironment env;
     const QString location = newDatabase(env);
@@ -565,9 +566,22 @@ void TestSalesStore::serverStoppedMidWrite() {
     const auto after = db->add(filled("After"));
     QVERIFY2(after, qPrintable(after.message()));
     QVERIFY(changed(*db, Opportunities::keyFor(1), "Qualified"));
+
+    // The administrator ends the idle connection: the next write finds out before it sends
+    // anything and goes through on a new one.
+    const QString ended = "SELECT count(pg_terminate_backend(pid)) FROM pg_stat_activity WHERE "
+                          "usename = 'ann' AND datname = '" +
+                          QUrl(location).path().mid(1) + "'";
+    QString count;
+    QCOMPARE(m_server.exec("postgres", ended, &count), QString());
+    QCOMPARE(count, QString("1"));
+    QTRY_VERIFY(m_server.exec("postgres", ended, &count).isEmpty() && count == "0");
+    const auto afterEnd = db->add(filled("After"));
+    QVERIFY2(afterEnd, qPrintable(afterEnd.message()));
+
     auto reread = opened(location);
     QVERIFY(reread);
-    QCOMPARE(reread->opportunities().count(), 2);
+    QCOMPARE(reread->opportunities().count(), 3);
     for (const Opportunity& o : reread->opportunities())
         QVERIFY(o.company() == "Before" || o.company() == "After");
 }
