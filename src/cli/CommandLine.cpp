@@ -473,10 +473,18 @@ int CommandLine::teamCommand(const Arguments& arguments) {
     if (!made)
         return failure(made.message());
     const QString shown = SalesServerStore::withoutPassword(uri);
-    if (*made == SalesServerStore::SetUp::Created)
+    switch (*made) {
+    case SalesServerStore::SetUp::Created:
         m_out << "Set up the team database " << shown << "\n";
-    else
+        break;
+    case SalesServerStore::SetUp::Migrated:
+        m_out << "Brought the team database " << shown << " up to schema version "
+              << SalesServerStore::schemaVersion() << "\n";
+        break;
+    case SalesServerStore::SetUp::Current:
         m_out << "The team database " << shown << " is set up already; nothing was changed.\n";
+        break;
+    }
     m_out.flush();
     return Success;
 }

@@ -109,8 +109,8 @@ const Statements& statements() {
     return sql;
 }
 
-// The tables of schema version 1, made in one transaction by setUp().
-QStringList schemaStatements() {
+// The tables of schema version 1.
+QStringList versionOne() {
     QString table = QStringLiteral("CREATE TABLE Sales (");
     for (const Info& field : Fields) {
         const QString name = QLatin1String(field.storedName);
@@ -132,9 +132,6 @@ QStringList schemaStatements() {
                             "ChangedBy text NOT NULL DEFAULT current_user, "
                             "ChangedAt timestamptz NOT NULL DEFAULT now())");
     return {
-        QStringLiteral("CREATE TABLE CorvaneSchema (Version integer NOT NULL)"),
-        QStringLiteral("INSERT INTO CorvaneSchema (Version) VALUES (%1)")
-            .arg(SalesServerStore::SchemaVersion),
         // Numbers come from the sequence: adds from several clients never collide.
         QStringLiteral("CREATE SEQUENCE SalesRecordNumber AS integer"),
         table,
@@ -292,25 +289,65 @@ private:
     bool m_committed = false;
 };
 
-// "" when the team tables are there at this program's version, else why not.
-QString checkSchema(PGconn* connection) {
+// The schema version of the team tables in the database, 0 when it holds none; a failure when
+// it cannot be read.
+ResultValue<int> storedVersion(PGconn* connection) {
     const PgResult found = exec(connection, "SELECT to_regclass('corvaneschema') IS NOT NULL");
     if (!succeeded(found))
-        return cause(connection, found);
+        return Result::failure(cause(connection, found));
     if (text(found, 0, 0) != QLatin1String("t"))
-        return QStringLiteral("the database holds no team database; set it up with "
-                              "\"corvane-cli team init\"");
+        return 0;
     const PgResult version = exec(connection, "SELECT max(Version) FROM CorvaneSchema");
     if (!succeeded(version))
-        return cause(connection, version);
-    const int stored = text(version, 0, 0).toInt();
-    if (stored > SalesServerStore::SchemaVersion)
-        return QStringLiteral("the team database was set up by a newer version of Corvane "
-                              "(schema version %1)")
-            .arg(stored);
-    if (stored < SalesServerStore::SchemaVersion)
-        return QStringLiteral("the team database has an unknown schema version %1").arg(stored);
-    return QString();
+        return Result::failure(cause(connection, version));
+    return text(version, 0, 0).toInt();
+}
+
+QString newerMessage(int version) {
+    return QStringLiteral("the team database was made by a newer Corvane (schema version %1), "
+                          "which this version can read but not change")
+        .arg(version);
+}
+
+// Brings the team tables in the database to the version of `steps`, or makes them, inside the
+// caller's transaction: Created from none, Migrated from an older version, Current when they are
+// at it. Refuses a database that holds a table Sales of its own, or tables of a newer version.
+ResultValue<SalesServerStore::SetUp> prepareTables(PGconn* connection,
+                                                   const std::vector<QStringList>& steps) {
+    // Two set-ups at once: the second waits and then finds the tables of the first.
+    const PgResult locked = exec(connection, "SELECT pg_advisory_xact_lock(7306092158340187)");
+    if (!succeeded(locked))
+        return Result::failure(cause(connection, locked));
+    const PgResult found = exec(connection, "SELECT to_regclass('corvaneschema') IS NOT NULL, "
+                                            "to_regclass('sales') IS NOT NULL OR "
+                                            "to_regclass('\"Sales\"') IS NOT NULL");
+    if (!succeeded(found))
+        return Result::failure(cause(connection, found));
+    const bool made = text(found, 0, 0) == QLatin1String("t");
+    if (!made && text(found, 0, 1) == QLatin1String("t"))
+        return Result::failure(
+            QStringLiteral("the database holds another table named Sales; nothing was changed"));
+    const auto stored = storedVersion(connection);
+    if (!stored)
+        return stored.result();
+    const int target = int(steps.size());
+    if (*stored > target)
+        return Result::failure(newerMessage(*stored) + QStringLiteral("; nothing was changed"));
+    if (*stored == target)
+        return SalesServerStore::SetUp::Current;
+    QStringList statements;
+    if (!made)
+        statements << QStringLiteral("CREATE TABLE CorvaneSchema (Version integer NOT NULL)")
+                   << QStringLiteral("INSERT INTO CorvaneSchema (Version) VALUES (0)");
+    for (int version = *stored; version < target; ++version)
+        statements += steps[size_t(version)];
+    statements << QStringLiteral("UPDATE CorvaneSchema SET Version = %1").arg(target);
+    for (const QString& statement : statements) {
+        const PgResult done = exec(connection, statement.toUtf8().constData());
+        if (!succeeded(done))
+            return Result::failure(cause(connection, done));
+    }
+    return made ? SalesServerStore::SetUp::Migrated : SalesServerStore::SetUp::Created;
 }
 
 // Whether something arrived on the idle `connection` (data, its end or an error), without
@@ -415,6 +452,15 @@ ResultValue<SalesServerStore::Connection> SalesServerStore::connect(const QStrin
     return connection;
 }
 
+pg_conn* SalesServerStore::writableConnection(QString& cause) {
+    pg_conn* db = connection(cause);
+    if (db && m_newerVersion) {
+        cause = newerMessage(m_newerVersion);
+        return nullptr;
+    }
+    return db;
+}
+
 pg_conn* SalesServerStore::connection(QString& cause) {
     if (m_connection && PQstatus(m_connection.get()) == CONNECTION_OK &&
         PQtransactionStatus(m_connection.get()) == PQTRANS_IDLE) {
@@ -432,10 +478,24 @@ pg_conn* SalesServerStore::connection(QString& cause) {
         cause = opened.message();
         return nullptr;
     }
-    if (const QString schema = checkSchema(opened->get()); !schema.isEmpty()) {
-        cause = schema;
+    const auto version = storedVersion(opened->get());
+    if (!version) {
+        cause = version.message();
         return nullptr;
     }
+    if (*version == 0) {
+        cause = QStringLiteral("the database holds no team database; set it up with "
+                               "\"corvane-cli team init\"");
+        return nullptr;
+    }
+    if (*version < schemaVersion()) {
+        cause = QStringLiteral("the team database was made by an older Corvane (schema version "
+                               "%1); bring it up to date with \"corvane-cli team init\"")
+                    .arg(*version);
+        return nullptr;
+    }
+    // Read, never changed: this program does not know what the newer tables hold beside.
+    m_newerVersion = *version > schemaVersion() ? *version : 0;
     // Stored times are compared and shown in the client's own time zone.
     Parameters zone;
     zone.add(QString::fromUtf8(QTimeZone::systemTimeZoneId()));
@@ -444,7 +504,21 @@ pg_conn* SalesServerStore::connection(QString& cause) {
     return m_connection.get();
 }
 
+const std::vector<QStringList>& SalesServerStore::schemaSteps() {
+    static const std::vector<QStringList> steps = {versionOne()};
+    return steps;
+}
+
+int SalesServerStore::schemaVersion() {
+    return int(schemaSteps().size());
+}
+
 ResultValue<SalesServerStore::SetUp> SalesServerStore::setUp(const QString& uri) {
+    return setUp(uri, schemaSteps());
+}
+
+ResultValue<SalesServerStore::SetUp>
+SalesServerStore::setUp(const QString& uri, const std::vector<QStringList>& steps) {
     const QString where =
         QStringLiteral("Could not set up the team database %1: %2").arg(withoutPassword(uri));
     auto opened = connect(uri);
@@ -454,31 +528,12 @@ ResultValue<SalesServerStore::SetUp> SalesServerStore::setUp(const QString& uri)
     Transaction transaction(connection);
     if (!transaction.begun())
         return Result::failure(where.arg(cause(connection, nullptr)));
-    // Two set-ups at once: the second waits and then finds the tables of the first.
-    const PgResult locked = exec(connection, "SELECT pg_advisory_xact_lock(7306092158340187)");
-    if (!succeeded(locked))
-        return Result::failure(where.arg(cause(connection, locked)));
-    const PgResult found = exec(connection, "SELECT to_regclass('corvaneschema') IS NOT NULL, "
-                                            "to_regclass('sales') IS NOT NULL OR "
-                                            "to_regclass('\"Sales\"') IS NOT NULL");
-    if (!succeeded(found))
-        return Result::failure(where.arg(cause(connection, found)));
-    if (text(found, 0, 0) == QLatin1String("t")) {
-        if (const QString schema = checkSchema(connection); !schema.isEmpty())
-            return Result::failure(where.arg(schema));
-        return SetUp::Current;
-    }
-    if (text(found, 0, 1) == QLatin1String("t"))
-        return Result::failure(where.arg(
-            QStringLiteral("the database holds another table named Sales; nothing was changed")));
-    for (const QString& statement : schemaStatements()) {
-        const PgResult made = exec(connection, statement.toUtf8().constData());
-        if (!succeeded(made))
-            return Result::failure(where.arg(cause(connection, made)));
-    }
+    const auto prepared = prepareTables(connection, steps);
+    if (!prepared)
+        return Result::failure(where.arg(prepared.message()));
     if (const QString failed = transaction.commit(); !failed.isEmpty())
         return Result::failure(where.arg(failed));
-    return SetUp::Created;
+    return *prepared;
 }
 
 QString SalesServerStore::description() const {
@@ -601,7 +656,7 @@ ResultValue<SalesStore::NewRecord> SalesServerStore::add(const Opportunity& oppo
     if (const QString tooLong = SalesSchema::checkSizes(opportunity); !tooLong.isEmpty())
         return failure(tooLong);
     QString why;
-    PGconn* db = connection(why);
+    PGconn* db = writableConnection(why);
     if (!db)
         return failure(why);
     Parameters parameters;
@@ -627,7 +682,7 @@ ResultValue<std::vector<SalesStore::NewRecord>> SalesServerStore::addAll(const S
     if (!*item)
         return std::vector<NewRecord>();
     QString why;
-    PGconn* db = connection(why);
+    PGconn* db = writableConnection(why);
     if (!db)
         return fail(why);
     Transaction transaction(db);
@@ -684,7 +739,7 @@ SalesServerStore::changeAll(const Changes& changes, qint32, const Describe& desc
     if (total == 0)
         return added;
     QString why;
-    PGconn* db = connection(why);
+    PGconn* db = writableConnection(why);
     if (!db)
         return failure(sentence(why));
     // Whatever fails or is cancelled on the way is rolled back with the transaction.
@@ -816,7 +871,7 @@ ResultValue<std::optional<qint64>> SalesServerStore::update(const Opportunity& o
     if (const QString tooLong = SalesSchema::checkSizes(opportunity); !tooLong.isEmpty())
         return failure(tooLong);
     QString why;
-    PGconn* db = connection(why);
+    PGconn* db = writableConnection(why);
     if (!db)
         return failure(why);
     Parameters parameters;
@@ -846,7 +901,7 @@ Result SalesServerStore::removeAll(const std::vector<const Opportunity*>& items)
     if (items.empty())
         return {};
     QString why;
-    PGconn* db = connection(why);
+    PGconn* db = writableConnection(why);
     if (!db)
         return failure(why);
     Transaction transaction(db);
@@ -888,7 +943,7 @@ SalesServerStore::restoreAll(const std::vector<const Opportunity*>& items) {
     if (items.empty())
         return added;
     QString why;
-    PGconn* db = connection(why);
+    PGconn* db = writableConnection(why);
     if (!db)
         return failure(why);
     Transaction transaction(db);

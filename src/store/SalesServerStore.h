@@ -2,7 +2,9 @@
 
 #include "store/SalesStore.h"
 
+#include <QStringList>
 #include <memory>
+#include <vector>
 
 struct pg_conn;
 class QSocketNotifier;
@@ -22,9 +24,7 @@ class QTimer;
 // every call of several statements is one transaction.
 class SalesServerStore : public SalesStore {
 public:
-    // The schema version that this program reads and writes.
-    static constexpr int SchemaVersion = 1;
-    enum class SetUp { Created, Current };
+    enum class SetUp { Created, Migrated, Current };
 
     SalesServerStore(const QString& uri, Access access);
     ~SalesServerStore() override;
@@ -36,9 +36,20 @@ public:
     static bool isServerLocation(const QString& location);
     // `uri` without a password, as it may be shown and kept in the settings.
     static QString withoutPassword(const QString& uri);
-    // Creates the team tables in the database at `uri`, in one transaction, or finds them there
-    // at the current version. Refuses a database that holds a table Sales of its own.
+    // The steps of the team tables' schema: step i brings a database from version i to version
+    // i + 1 (the first makes the tables of version 1). A new version is one more step. A step
+    // adds what it needs and leaves what the earlier versions read as it is: a program that
+    // finds a newer version than its own still reads the records, and refuses to change them.
+    static const std::vector<QStringList>& schemaSteps();
+    // The schema version that this program reads and writes: the number of its steps.
+    static int schemaVersion();
+    // Creates the team tables in the database at `uri` or brings them up to this program's
+    // version (Migrated), all steps in one transaction that also raises the version table, or
+    // finds them there at that version. Refuses a database that holds a table Sales of its own
+    // or tables of a newer version; a failure changes nothing.
     static ResultValue<SetUp> setUp(const QString& uri);
+    // The same with other `steps` than this program's (tests try steps of their own).
+    static ResultValue<SetUp> setUp(const QString& uri, const std::vector<QStringList>& steps);
 
     QString location() const override { return m_location; }
     // "database on host".
@@ -82,6 +93,8 @@ private:
     // The store's connection, opened (again) when there is none or it was lost, with the team
     // tables checked once per connection: nullptr and the cause in `cause` when it fails.
     pg_conn* connection(QString& cause);
+    // The same for a write, which tables of a newer version than this program's refuse.
+    pg_conn* writableConnection(QString& cause);
     // Reads every record (with its creation time only `withCreation`), handing each to `keep`.
     QString readRows(bool withCreation, const std::function<void(Opportunity&&)>& keep);
     // Why the write of `opportunity` (record number and row version) found nothing to change:
@@ -98,6 +111,8 @@ private:
     QString m_location;
     Access m_access;
     Connection m_connection;
+    // The schema version of the tables when it is newer than this program's (0 when not).
+    int m_newerVersion = 0;
     ChangeHandler m_changeHandler;
     Connection m_listener;
     std::unique_ptr<QSocketNotifier> m_notifier;

@@ -96,6 +96,7 @@ private slots:
     void conflictingWritesAreRefused_data();
     void conflictingWritesAreRefused();
     void setUpRefusesOtherTables();
+    void schemaVersions();
     void administratorsGuideWorks_data();
     void administratorsGuideWorks();
     void serverStoppedMidWrite_data();
@@ -432,10 +433,67 @@ void TestSalesStore::setUpRefusesOtherTables() {
     QCOMPARE(*SalesServerStore::setUp(m_server.uri("twice")), SalesServerStore::SetUp::Created);
     QCOMPARE(*SalesServerStore::setUp(m_server.uri("twice")), SalesServerStore::SetUp::Current);
     QVERIFY(!SalesDatabase::create(m_server.uri("twice")));
-    QVERIFY(m_server.exec("twice", "UPDATE CorvaneSchema SET Version = 99").isEmpty());
-    QVERIFY(SalesStore::forLocation(m_server.uri("twice"))
-                ->unreadableCause()
-                .contains("set up by a newer version of Corvane"));
+}
+
+// A database of an older schema version is brought up to date step by step, in one transaction
+// that raises the version table; this program then finds it newer than itself, and reads it
+// without changing it.
+void TestSalesStore::schemaVersions() {
+    QVERIFY(!m_server.createDatabase("versions").isEmpty());
+    const QString uri = m_server.uri("versions");
+    QCOMPARE(*SalesServerStore::setUp(uri), SalesServerStore::SetUp::Created);
+    QVERIFY(opened(uri)->add(filled("Acme")));
+    const auto query = [this](const QString& sql) {
+        QString value;
+        const QString failed = m_server.exec("versions", sql, &value);
+        return failed.isEmpty() ? value : failed;
+    };
+    const auto version = [&] { return query("SELECT Version FROM CorvaneSchema"); };
+
+    // Two more steps, the second of which fails: neither is kept.
+    auto steps = SalesServerStore::schemaSteps();
+    steps.push_back({"CREATE TABLE StepTwo (Number integer)",
+                     "INSERT INTO StepTwo SELECT RecordNumber FROM Sales"});
+    steps.push_back({"CREATE TABLE StepThree (Number integer)", "INSERT INTO Nowhere VALUES (1)"});
+    const auto failed = SalesServerStore::setUp(uri, steps);
+    QVERIFY(!failed);
+    QVERIFY2(failed.message().contains("\"nowhere\" does not exist"), qPrintable(failed.message()));
+    QCOMPARE(version(), QString("1"));
+    QCOMPARE(query("SELECT to_regclass('steptwo') IS NULL AND to_regclass('stepthree') IS NULL"),
+             QString("t"));
+
+    // Mended, the steps run in their order, on the records there.
+    steps.back() = {"CREATE TABLE StepThree (Number integer)",
+                    "INSERT INTO StepThree SELECT Number + 1 FROM StepTwo"};
+    QCOMPARE(*SalesServerStore::setUp(uri, steps), SalesServerStore::SetUp::Migrated);
+    QCOMPARE(version(), QString("3"));
+    QCOMPARE(query("SELECT Number FROM StepThree"), QString("2"));
+    QCOMPARE(*SalesServerStore::setUp(uri, steps), SalesServerStore::SetUp::Current);
+
+    // This program knows version 1 only: it reads the records and refuses every write.
+    auto db = opened(uri);
+    QVERIFY(db);
+    QCOMPARE(db->opportunities().count(), 1);
+    const QString key = Opportunities::keyFor(1);
+    const Opportunity added = filled("New");
+    Opportunity putBack = filled("Back");
+    putBack.setRecordNumber(7);
+    const std::vector<Result> writes = {
+        db->add(added).result(),
+        changed(*db, key, "Qualified"),
+        db->remove(key),
+        db->addAll({&added}, [](size_t) { return QString(); }).result(),
+        db->store().restore(putBack).result(),
+        SalesServerStore::setUp(uri).result(),
+    };
+    for (const Result& write : writes) {
+        QVERIFY(!write);
+        QVERIFY2(write.message().contains("made by a newer Corvane (schema version 3)"),
+                 qPrintable(write.message()));
+    }
+    QCOMPARE(query("SELECT count(*) || ' ' || max(Stage) || ' ' || max(RowVersion) FROM Sales"),
+             QString("1 Gain Commitment 1"));
+    QCOMPARE(version(), QString("3"));
 }
 
 // The statements of the block `id` of the administrator's manual page, one by one.
