@@ -49,13 +49,14 @@ const QString CreatedSeconds = QStringLiteral("floor(extract(epoch FROM DateCrea
 
 // The statements of the store, built from the field table once.
 struct Statements {
-    QByteArray select;     // RowVersion, then the fields in stored order
-    QByteArray insertNew;  // $1..$17; numbered by the sequence
-    QByteArray insertKept; // $1..$17, $18 record number, $19 creation time (epoch seconds)
-    QByteArray update;     // $1..$17, $18 record number, $19 row version read (or NULL)
-    QByteArray remove;     // $1 record number, $2 row version read (or NULL)
-    QByteArray current;    // $1 record number: who changed it last, when, and its fields
-    QByteArray removedBy;  // $1 record number: who deleted it last, and when
+    QByteArray select;      // RowVersion, then the fields in stored order
+    QByteArray insertNew;   // $1..$17; numbered by the sequence
+    QByteArray insertKept;  // $1..$17, $18 record number, $19 creation time (epoch seconds)
+    QByteArray insertDated; // $1..$17, $18 creation time; numbered by the sequence
+    QByteArray update;      // $1..$17, $18 record number, $19 row version read (or NULL)
+    QByteArray remove;      // $1 record number, $2 row version read (or NULL)
+    QByteArray current;     // $1 record number: who changed it last, when, and its fields
+    QByteArray removedBy;   // $1 record number: who deleted it last, and when
 
     Statements() {
         QString fields;
@@ -88,6 +89,10 @@ struct Statements {
                                     "(RecordNumber) DO NOTHING RETURNING RowVersion")
                          .arg(names, values)
                          .toUtf8();
+        insertDated = QStringLiteral("INSERT INTO Sales (%1, DateCreated) VALUES (%2, "
+                                     "to_timestamp($18::bigint)) RETURNING RecordNumber")
+                          .arg(names, values)
+                          .toUtf8();
         update = QStringLiteral("UPDATE Sales SET %1, RowVersion = RowVersion + 1, ChangedBy = "
                                 "current_user, ChangedAt = now() WHERE RecordNumber = $18 AND "
                                 "($19::bigint IS NULL OR RowVersion = $19) RETURNING RowVersion")
@@ -311,7 +316,8 @@ QString newerMessage(int version) {
 
 // Brings the team tables in the database to the version of `steps`, or makes them, inside the
 // caller's transaction: Created from none, Migrated from an older version, Current when they are
-// at it. Refuses a database that holds a table Sales of its own, or tables of a newer version.
+// at it. Refuses a database that holds a table Sales of its own, or tables of a newer version;
+// the caller's roll-back then undoes whatever was done.
 ResultValue<SalesServerStore::SetUp> prepareTables(PGconn* connection,
                                                    const std::vector<QStringList>& steps) {
     // Two set-ups at once: the second waits and then finds the tables of the first.
@@ -325,14 +331,13 @@ ResultValue<SalesServerStore::SetUp> prepareTables(PGconn* connection,
         return Result::failure(cause(connection, found));
     const bool made = text(found, 0, 0) == QLatin1String("t");
     if (!made && text(found, 0, 1) == QLatin1String("t"))
-        return Result::failure(
-            QStringLiteral("the database holds another table named Sales; nothing was changed"));
+        return Result::failure(QStringLiteral("the database holds another table named Sales"));
     const auto stored = storedVersion(connection);
     if (!stored)
         return stored.result();
     const int target = int(steps.size());
     if (*stored > target)
-        return Result::failure(newerMessage(*stored) + QStringLiteral("; nothing was changed"));
+        return Result::failure(newerMessage(*stored));
     if (*stored == target)
         return SalesServerStore::SetUp::Current;
     QStringList statements;
@@ -519,21 +524,92 @@ ResultValue<SalesServerStore::SetUp> SalesServerStore::setUp(const QString& uri)
 
 ResultValue<SalesServerStore::SetUp>
 SalesServerStore::setUp(const QString& uri, const std::vector<QStringList>& steps) {
-    const QString where =
-        QStringLiteral("Could not set up the team database %1: %2").arg(withoutPassword(uri));
+    // The URI may hold percent signs: both arguments are put in at once.
+    const auto where = [&uri](const QString& cause) {
+        return QStringLiteral("Could not set up the team database %1: %2")
+            .arg(withoutPassword(uri), cause);
+    };
     auto opened = connect(uri);
     if (!opened)
-        return Result::failure(where.arg(opened.message()));
+        return Result::failure(where(opened.message()));
     PGconn* connection = opened->get();
     Transaction transaction(connection);
     if (!transaction.begun())
-        return Result::failure(where.arg(cause(connection, nullptr)));
+        return Result::failure(where(cause(connection, nullptr)));
     const auto prepared = prepareTables(connection, steps);
     if (!prepared)
-        return Result::failure(where.arg(prepared.message()));
+        return Result::failure(where(prepared.message() + QStringLiteral("; nothing was changed")));
     if (const QString failed = transaction.commit(); !failed.isEmpty())
-        return Result::failure(where.arg(failed));
+        return Result::failure(where(failed));
     return *prepared;
+}
+
+ResultValue<SalesServerStore::Pushed>
+SalesServerStore::push(const QString& uri, const std::vector<const Opportunity*>& items,
+                       const ProgressCallback& progress) {
+    const auto failure = [&](const QString& cause) {
+        return Result::failure(QStringLiteral("Could not push the opportunities to %1: %2 Nothing "
+                                              "was written to the team database.")
+                                   .arg(withoutPassword(uri), sentence(cause)));
+    };
+    const auto failureAt = [&](const Opportunity* item, const QString& cause) {
+        return failure(QStringLiteral("record %1: %2").arg(item->recordNumber()).arg(cause));
+    };
+    // What the server would refuse for its sizes is found before anything is sent.
+    for (const Opportunity* item : items) {
+        if (const QString tooLong = SalesSchema::checkSizes(*item); !tooLong.isEmpty())
+            return failureAt(item, tooLong);
+    }
+    auto opened = connect(uri);
+    if (!opened)
+        return failure(opened.message());
+    PGconn* db = opened->get();
+    Transaction transaction(db);
+    if (!transaction.begun())
+        return failure(cause(db, nullptr));
+    Pushed pushed;
+    if (const auto prepared = prepareTables(db, schemaSteps()); !prepared)
+        return failure(prepared.message());
+    else
+        pushed.setUp = *prepared;
+
+    const auto total = qint64(items.size());
+    const auto advance = [&] {
+        ++pushed.count;
+        return !progress || progress(pushed.count, total);
+    };
+    // Every record that keeps its number goes in first: the sequence moves past each of them,
+    // and the records whose number is taken then draw numbers that none of them has.
+    std::vector<const Opportunity*> taken;
+    for (const Opportunity* item : items) {
+        Parameters parameters;
+        parameters.addWritten(*item);
+        parameters.add(qint64(item->recordNumber()));
+        parameters.add(createdSeconds(item->dateCreated()));
+        const PgResult inserted = parameters.exec(db, statements().insertKept.constData());
+        if (!succeeded(inserted))
+            return failureAt(item, cause(db, inserted));
+        if (PQntuples(inserted.get()) != 1) {
+            taken.push_back(item);
+            continue;
+        }
+        if (!advance())
+            return Result::cancelled();
+    }
+    for (const Opportunity* item : taken) {
+        Parameters parameters;
+        parameters.addWritten(*item);
+        parameters.add(createdSeconds(item->dateCreated()));
+        const PgResult inserted = parameters.exec(db, statements().insertDated.constData());
+        if (!succeeded(inserted))
+            return failureAt(item, cause(db, inserted));
+        ++pushed.renumbered;
+        if (!advance())
+            return Result::cancelled();
+    }
+    if (const QString committed = transaction.commit(); !committed.isEmpty())
+        return failure(committed);
+    return pushed;
 }
 
 QString SalesServerStore::description() const {

@@ -51,6 +51,27 @@ public:
     // The same with other `steps` than this program's (tests try steps of their own).
     static ResultValue<SetUp> setUp(const QString& uri, const std::vector<QStringList>& steps);
 
+    // What push() wrote.
+    struct Pushed {
+        // Whether the team tables were made or brought up to date on the way.
+        SetUp setUp = SetUp::Current;
+        qint64 count = 0;
+        // Of them, the records whose number another record on the server had.
+        qint64 renumbered = 0;
+    };
+    // Writes the records `items` (those of a desktop database) into the team database at `uri`,
+    // in one transaction, all or nothing: each keeps its record number where no record on the
+    // server has it, else takes the next number of the sequence once every kept number is in
+    // (so the sequence ends past all of them); creation times are kept. A database without the
+    // team tables, or with those of an older version, gets them first as setUp() makes them, in
+    // the same transaction. `progress` hears of each record written and may cancel. A failure
+    // or a cancel writes no record; numbers drawn from the sequence meanwhile are not handed out
+    // again (as after any add that fails): the sequence moves at once, so that the adds of other
+    // clients meanwhile never meet the pushed numbers.
+    static ResultValue<Pushed> push(const QString& uri,
+                                    const std::vector<const Opportunity*>& items,
+                                    const ProgressCallback& progress = {});
+
     QString location() const override { return m_location; }
     // "database on host".
     QString description() const override;

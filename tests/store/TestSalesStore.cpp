@@ -97,6 +97,9 @@ private slots:
     void conflictingWritesAreRefused();
     void setUpRefusesOtherTables();
     void schemaVersions();
+    void pushKeepsFreeNumbers();
+    void pushIsAllOrNothing_data();
+    void pushIsAllOrNothing();
     void administratorsGuideWorks_data();
     void administratorsGuideWorks();
     void serverStoppedMidWrite_data();
@@ -117,6 +120,12 @@ private:
     QString newDatabase(TestEnvironment& env, const QString& role = "ann");
     // The number of records that `location` holds, read by a new store.
     static int countOf(const QString& location);
+    // A desktop database file at `path` with a record of each company, numbered as given, each
+    // created at its own time (the first without one).
+    static bool makeFile(const QString& path, const QList<QPair<int, QString>>& records);
+    // The records of the server's database that `location` names, as the administrator reads
+    // them ("number:company:row version,..."), and its tables.
+    QString serverRecords(const QString& location);
 
     PostgresServer m_server;
     int m_databases = 0;
@@ -145,6 +154,32 @@ QString TestSalesStore::newDatabase(TestEnvironment& env, const QString& role) {
     if (!m_server.exec(name, TeamGrants).isEmpty())
         return QString();
     return m_server.uri(name, role);
+}
+
+bool TestSalesStore::makeFile(const QString& path, const QList<QPair<int, QString>>& records) {
+    std::vector<Opportunity> items;
+    for (const auto& [number, company] : records) {
+        Opportunity& item = items.emplace_back(filled(company));
+        item.setRecordNumber(number);
+        if (items.size() > 1)
+            item.setDateCreated(LocaleText::generalDateTime(
+                QDateTime(QDate(2025, 3, 14), QTime(9, 26, int(items.size())))));
+    }
+    auto file = SalesDatabase::create(path);
+    return file && (*file)->restoreAll(items);
+}
+
+QString TestSalesStore::serverRecords(const QString& location) {
+    const QString database = QUrl(location).path().mid(1);
+    QString records;
+    QString tables;
+    const QString failed = m_server.exec(
+        database,
+        "SELECT coalesce((SELECT string_agg(RecordNumber || ':' || Company || ':' || RowVersion, "
+        "',' ORDER BY RecordNumber) FROM Sales), '') || ' / ' || (SELECT string_agg(tablename, "
+        "',' ORDER BY tablename) FROM pg_tables WHERE schemaname = 'public')",
+        &records);
+    return failed.isEmpty() ? records : failed;
 }
 
 int TestSalesStore::countOf(const QString& location) {
@@ -485,6 +520,7 @@ void TestSalesStore::schemaVersions() {
         db->addAll({&added}, [](size_t) { return QString(); }).result(),
         db->store().restore(putBack).result(),
         SalesServerStore::setUp(uri).result(),
+        SalesServerStore::push(uri, {&added}).result(),
     };
     for (const Result& write : writes) {
         QVERIFY(!write);
@@ -494,6 +530,114 @@ void TestSalesStore::schemaVersions() {
     QCOMPARE(query("SELECT count(*) || ' ' || max(Stage) || ' ' || max(RowVersion) FROM Sales"),
              QString("1 Gain Commitment 1"));
     QCOMPARE(version(), QString("3"));
+}
+
+// A desktop database pushed to the server: its records keep their numbers where the server has
+// none of them, the others are numbered after all of those, creation times kept; adds go on
+// after every number used.
+void TestSalesStore::pushKeepsFreeNumbers() {
+    TestEnvironment env;
+    QVERIFY(!m_server.createDatabase("pushed").isEmpty());
+    const QString path = env.path("Desk.mdb");
+    QVERIFY(makeFile(path, {{2, "Desk two"}, {3, "Desk three"}, {9, "Desk nine"}}));
+    const auto file = opened(path);
+    QVERIFY(file);
+
+    // Into an empty database, which is set up on the way.
+    const QString uri = m_server.uri("pushed");
+    const auto first =
+        SalesServerStore::push(uri, {file->opportunities().item(Opportunities::keyFor(2))});
+    QVERIFY2(first, qPrintable(first.message()));
+    QCOMPARE(first->setUp, SalesServerStore::SetUp::Created);
+    QCOMPARE(first->count, 1);
+    QCOMPARE(first->renumbered, 0);
+
+    // The whole file: 2 is taken now, and must not take 3 from the record that has it.
+    std::vector<const Opportunity*> items;
+    for (const Opportunity& item : file->opportunities())
+        items.push_back(&item);
+    const auto second = SalesServerStore::push(uri, items);
+    QVERIFY2(second, qPrintable(second.message()));
+    QCOMPARE(second->setUp, SalesServerStore::SetUp::Current);
+    QCOMPARE(second->count, 3);
+    QCOMPARE(second->renumbered, 1);
+    QCOMPARE(serverRecords(uri), QString("2:Desk two:1,3:Desk three:1,9:Desk nine:1,10:Desk two:1 "
+                                         "/ corvaneschema,sales,salesremoved"));
+    const auto team = opened(uri);
+    QVERIFY(team);
+    for (const auto& [kept, pushed] : {std::pair{2, 10}, {3, 3}, {9, 9}}) {
+        Opportunity original(*file->opportunities().item(Opportunities::keyFor(kept)));
+        original.setRecordNumber(pushed);
+        const Opportunity* copy = team->opportunities().item(Opportunities::keyFor(pushed));
+        QVERIFY(copy && copy->sameRecord(original)); // the creation time included
+    }
+    // The sequence stands past every number the push used.
+    QCOMPARE(*team->add(filled("Next")), Opportunities::keyFor(11));
+}
+
+void TestSalesStore::pushIsAllOrNothing_data() {
+    QTest::addColumn<bool>("server");
+    QTest::addColumn<QString>("refused"); // the company that the server refuses
+    QTest::addColumn<int>("endAt");       // the records written before the connection ends
+    QTest::addColumn<int>("cancelAt");    // the records written before the push is cancelled
+    QTest::addColumn<QString>("cause");
+    // The server holds record 1: the file's 5, 6 and 7 go in first, then its 1 as number 8.
+    const QString refusal = "new row for relation \"sales\" violates check constraint \"noprobe\".";
+    QTest::newRow("a record keeping its number refused")
+        << true << "Desk five" << 0 << 0 << "Record 5: " + refusal;
+    QTest::newRow("a record numbered anew refused")
+        << true << "Desk one" << 0 << 0 << "Record 1: " + refusal;
+    QTest::newRow("connection ended")
+        << true << "" << 2 << 0 << "Record 7: the connection to the server was lost.";
+    QTest::newRow("cancelled") << true << "" << 0 << 4 << "";
+}
+
+// A push that fails on the way or is cancelled leaves the server's records and tables as they
+// were.
+void TestSalesStore::pushIsAllOrNothing() {
+    QFETCH(QString, refused);
+    QFETCH(int, endAt);
+    QFETCH(int, cancelAt);
+    QFETCH(QString, cause);
+    TestEnvironment env;
+    const QString location = newDatabase(env);
+    QVERIFY(!location.isEmpty());
+    const QString database = QUrl(location).path().mid(1);
+    QVERIFY(opened(location)->add(filled("Server one")));
+    QCOMPARE(
+        m_server.exec(database, "ALTER TABLE Sales ADD CONSTRAINT NoProbe CHECK (Company <> '" +
+                                    refused + "')"),
+        QString());
+    const QString path = env.path("Desk.mdb");
+    QVERIFY(
+        makeFile(path, {{1, "Desk one"}, {5, "Desk five"}, {6, "Desk six"}, {7, "Desk seven"}}));
+    const auto file = opened(path);
+    QVERIFY(file);
+    std::vector<const Opportunity*> items;
+    for (const Opportunity& item : file->opportunities())
+        items.push_back(&item);
+    const QString before = serverRecords(location);
+
+    const auto pushed = SalesServerStore::push(location, items, [&](qint64 done, qint64 total) {
+        if (total != 4)
+            return false;
+        if (done == endAt) {
+            m_server.exec("postgres", "SELECT pg_terminate_backend(pid, 10000) FROM "
+                                      "pg_stat_activity WHERE usename = 'ann' AND datname = '" +
+                                          database + "'");
+        }
+        return done != cancelAt;
+    });
+    QVERIFY(!pushed);
+    QCOMPARE(pushed.isCancelled(), cancelAt != 0);
+    if (!cause.isEmpty())
+        QCOMPARE(pushed.message(), "Could not push the opportunities to " + location + ": " +
+                                       cause + " Nothing was written to the team database.");
+    QCOMPARE(serverRecords(location), before);
+    // Adds go on, with numbers that no record has.
+    const auto next = opened(location)->add(filled("Next"));
+    QVERIFY2(next, qPrintable(next.message()));
+    QCOMPARE(countOf(location), 2);
 }
 
 // The statements of the block `id` of the administrator's manual page, one by one.
