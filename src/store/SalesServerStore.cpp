@@ -204,14 +204,25 @@ public:
         }
     }
     PgResult exec(PGconn* connection, const char* sql) {
-        std::vector<const char*> values(m_texts.size());
-        for (size_t i = 0; i < m_texts.size(); ++i)
-            values[i] = m_null[i] ? nullptr : m_texts[i].constData();
+        const std::vector<const char*> values = pointers();
         return PgResult(PQexecParams(connection, sql, static_cast<int>(values.size()), nullptr,
                                      values.data(), nullptr, nullptr, 0));
     }
+    // Sends the statement without waiting for its result (in a pipeline); false when it cannot.
+    bool send(PGconn* connection, const char* sql) {
+        const std::vector<const char*> values = pointers();
+        return PQsendQueryParams(connection, sql, static_cast<int>(values.size()), nullptr,
+                                 values.data(), nullptr, nullptr, 0) == 1;
+    }
 
 private:
+    std::vector<const char*> pointers() const {
+        std::vector<const char*> values(m_texts.size());
+        for (size_t i = 0; i < m_texts.size(); ++i)
+            values[i] = m_null[i] ? nullptr : m_texts[i].constData();
+        return values;
+    }
+
     std::vector<QByteArray> m_texts;
     std::vector<bool> m_null;
 };
@@ -236,6 +247,11 @@ QString cause(PGconn* connection, const PgResult& result) {
         return QStringLiteral("the connection to the server was lost");
     const char* state = result ? PQresultErrorField(result.get(), PG_DIAG_SQLSTATE) : nullptr;
     const QString code = QString::fromLatin1(state ? state : "");
+    // The server ends the connection (shut down, or an administrator ended it): its last word
+    // arrives before the connection is seen to be closed.
+    if (code.startsWith(QLatin1String("08")) || code == QLatin1String("57P01") ||
+        code == QLatin1String("57P02"))
+        return QStringLiteral("the connection to the server was lost");
     if (code == QLatin1String("42501"))
         return QStringLiteral("the server does not allow this representative to do that");
     if (code == QLatin1String("22001"))
@@ -266,6 +282,66 @@ std::optional<qint64> createdSeconds(const QString& shown) {
 QString takenMessage(qint32 number) {
     return QStringLiteral("another record in the database has taken record number %1").arg(number);
 }
+
+// Statements sent one after the other without waiting for each one's result (libpq's pipeline
+// mode), so that a batch of them costs one round trip instead of one each; their results come
+// back in the order sent. A batch is kept small enough that the server's answers never fill the
+// connection while statements are still being sent.
+class Pipeline {
+public:
+    explicit Pipeline(PGconn* connection)
+        : m_connection(connection), m_on(PQenterPipelineMode(connection) == 1) {}
+    ~Pipeline() { end(); }
+    Pipeline(const Pipeline&) = delete;
+    Pipeline& operator=(const Pipeline&) = delete;
+
+    bool isOn() const { return m_on; }
+    bool send(Parameters& parameters, const char* sql) {
+        if (!parameters.send(m_connection, sql))
+            return false;
+        ++m_unread;
+        return true;
+    }
+    // Has the server run what was sent and answer; false when it cannot be sent.
+    bool sync() {
+        if (PQpipelineSync(m_connection) != 1)
+            return false;
+        ++m_syncs;
+        return true;
+    }
+    // The result of the next statement sent (after sync()).
+    PgResult next() {
+        PgResult result(PQgetResult(m_connection));
+        if (result && m_unread > 0) {
+            --m_unread;
+            // Each statement's results end with a null.
+            PQclear(PQgetResult(m_connection));
+        }
+        return result;
+    }
+    // Reads what is left of the batches sent and leaves pipeline mode, so that the connection
+    // takes single statements again (a roll-back).
+    void end() {
+        if (!m_on)
+            return;
+        // A bound, so that a connection in a state not foreseen is never waited on for ever.
+        for (qint64 left = 2 * m_unread + 2 * m_syncs + 4;
+             m_syncs > 0 && left > 0 && PQstatus(m_connection) == CONNECTION_OK; --left) {
+            PGresult* result = PQgetResult(m_connection);
+            if (result && PQresultStatus(result) == PGRES_PIPELINE_SYNC)
+                --m_syncs;
+            PQclear(result);
+        }
+        PQexitPipelineMode(m_connection);
+        m_on = false;
+    }
+
+private:
+    PGconn* m_connection;
+    bool m_on;
+    qint64 m_unread = 0;
+    qint64 m_syncs = 0;
+};
 
 class Transaction {
 public:
@@ -567,11 +643,11 @@ SalesServerStore::push(const QString& uri, const std::vector<const Opportunity*>
     Transaction transaction(db);
     if (!transaction.begun())
         return failure(cause(db, nullptr));
-    Pushed pushed;
-    if (const auto prepared = prepareTables(db, schemaSteps()); !prepared)
+    const auto prepared = prepareTables(db, schemaSteps());
+    if (!prepared)
         return failure(prepared.message());
-    else
-        pushed.setUp = *prepared;
+    Pushed pushed;
+    pushed.setUp = *prepared;
 
     const auto total = qint64(items.size());
     const auto advance = [&] {
@@ -579,34 +655,49 @@ SalesServerStore::push(const QString& uri, const std::vector<const Opportunity*>
         return !progress || progress(pushed.count, total);
     };
     // Every record that keeps its number goes in first: the sequence moves past each of them,
-    // and the records whose number is taken then draw numbers that none of them has.
+    // and the records whose number is taken then draw numbers that none of them has. The
+    // records go in batches, a round trip each.
     std::vector<const Opportunity*> taken;
-    for (const Opportunity* item : items) {
-        Parameters parameters;
-        parameters.addWritten(*item);
-        parameters.add(qint64(item->recordNumber()));
-        parameters.add(createdSeconds(item->dateCreated()));
-        const PgResult inserted = parameters.exec(db, statements().insertKept.constData());
-        if (!succeeded(inserted))
-            return failureAt(item, cause(db, inserted));
-        if (PQntuples(inserted.get()) != 1) {
-            taken.push_back(item);
-            continue;
+    const auto insert = [&](const std::vector<const Opportunity*>& list,
+                            bool keepNumbers) -> std::optional<Result> {
+        constexpr size_t Batch = 100;
+        const char* sql = keepNumbers ? statements().insertKept.constData()
+                                      : statements().insertDated.constData();
+        for (size_t first = 0; first < list.size(); first += Batch) {
+            const size_t last = std::min(list.size(), first + Batch);
+            Pipeline pipeline(db);
+            if (!pipeline.isOn())
+                return failure(cause(db, nullptr));
+            for (size_t i = first; i < last; ++i) {
+                Parameters parameters;
+                parameters.addWritten(*list[i]);
+                if (keepNumbers)
+                    parameters.add(qint64(list[i]->recordNumber()));
+                parameters.add(createdSeconds(list[i]->dateCreated()));
+                if (!pipeline.send(parameters, sql))
+                    return failureAt(list[i], cause(db, nullptr));
+            }
+            if (!pipeline.sync())
+                return failure(cause(db, nullptr));
+            for (size_t i = first; i < last; ++i) {
+                const PgResult inserted = pipeline.next();
+                if (!succeeded(inserted))
+                    return failureAt(list[i], cause(db, inserted));
+                if (PQntuples(inserted.get()) != 1) {
+                    taken.push_back(list[i]);
+                    continue;
+                }
+                pushed.renumbered += keepNumbers ? 0 : 1;
+                if (!advance())
+                    return Result::cancelled();
+            }
         }
-        if (!advance())
-            return Result::cancelled();
-    }
-    for (const Opportunity* item : taken) {
-        Parameters parameters;
-        parameters.addWritten(*item);
-        parameters.add(createdSeconds(item->dateCreated()));
-        const PgResult inserted = parameters.exec(db, statements().insertDated.constData());
-        if (!succeeded(inserted))
-            return failureAt(item, cause(db, inserted));
-        ++pushed.renumbered;
-        if (!advance())
-            return Result::cancelled();
-    }
+        return std::nullopt;
+    };
+    if (auto failed = insert(items, true))
+        return *failed;
+    if (auto failed = insert(std::vector<const Opportunity*>(taken), false))
+        return *failed;
     if (const QString committed = transaction.commit(); !committed.isEmpty())
         return failure(committed);
     return pushed;
