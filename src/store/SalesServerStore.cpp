@@ -21,7 +21,7 @@
 #ifdef Q_OS_WIN
 #include <winsock2.h>
 #else
-#include <sys/select.h>
+#include <poll.h>
 #endif
 
 namespace {
@@ -437,11 +437,13 @@ bool hasInput(PGconn* connection) {
     const int socket = PQsocket(connection);
     if (socket < 0)
         return true;
-    fd_set readable;
-    FD_ZERO(&readable);
-    FD_SET(socket, &readable);
-    timeval now{0, 0};
-    return ::select(socket + 1, &readable, nullptr, nullptr, &now) != 0;
+#ifdef Q_OS_WIN
+    WSAPOLLFD watched{SOCKET(socket), POLLIN, 0};
+    return WSAPoll(&watched, 1, 0) != 0;
+#else
+    pollfd watched{socket, POLLIN, 0};
+    return ::poll(&watched, 1, 0) != 0;
+#endif
 }
 
 QString sentence(QString cause) {
