@@ -172,7 +172,6 @@ bool TestSalesStore::makeFile(const QString& path, const QList<QPair<int, QStrin
 QString TestSalesStore::serverRecords(const QString& location) {
     const QString database = QUrl(location).path().mid(1);
     QString records;
-    QString tables;
     const QString failed = m_server.exec(
         database,
         "SELECT coalesce((SELECT string_agg(RecordNumber || ':' || Company || ':' || RowVersion, "
