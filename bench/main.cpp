@@ -5,6 +5,7 @@
 //   corvane-bench --generate N FILE  writes a sample database of N opportunities (1..32767)
 //   corvane-bench --reports          the report figures alone
 //   corvane-bench --board            the board figures alone
+//   corvane-bench --team             the team database figures alone
 
 #include "Measure.h"
 #include "SampleData.h"
@@ -54,7 +55,7 @@ namespace {
 constexpr int MaxOpportunities = 32767;
 
 int usage() {
-    std::fprintf(stderr, "usage: corvane-bench [--reports | --board]\n"
+    std::fprintf(stderr, "usage: corvane-bench [--reports | --board | --team]\n"
                          "       corvane-bench --generate N FILE   (N from 1 to 32767; FILE must "
                          "not exist)\n");
     return 2;
@@ -84,7 +85,7 @@ int generate(const QString& countText, const QString& path) {
     return 0;
 }
 
-int benchmark(bool reportsOnly, bool boardOnly = false) {
+int benchmark(bool reportsOnly, bool boardOnly = false, bool teamOnly = false) {
     QTemporaryDir folder;
     if (!folder.isValid()) {
         std::fprintf(stderr, "corvane-bench: cannot make a temporary folder\n");
@@ -112,6 +113,14 @@ int benchmark(bool reportsOnly, bool boardOnly = false) {
     if (boardOnly) {
 #ifdef CORVANE_BENCH_BOARD
         BoardBench(path, settings).run();
+#endif
+        std::printf("%d of %d targets met\n", Measure::targetCount() - Measure::failedTargets(),
+                    Measure::targetCount());
+        return 0;
+    }
+    if (teamOnly) {
+#ifdef CORVANE_BENCH_TEAM
+        TeamBench(path).run();
 #endif
         std::printf("%d of %d targets met\n", Measure::targetCount() - Measure::failedTargets(),
                     Measure::targetCount());
@@ -204,6 +213,8 @@ int main(int argc, char* argv[]) {
         return benchmark(true);
     if (arguments == QStringList{QStringLiteral("--board")})
         return benchmark(false, true);
+    if (arguments == QStringList{QStringLiteral("--team")})
+        return benchmark(false, false, true);
 #ifdef CORVANE_BENCH_UNDO
     if (arguments.size() == 3 && arguments.at(0) == ImportBench::importOnlyArgument())
         return ImportBench::importOnly(arguments.at(1), arguments.at(2));

@@ -118,17 +118,29 @@ const std::vector<CommandLine::Command>& CommandLine::commands() {
          {},
          {},
          &CommandLine::newCommand},
-        {"team",
+        {"team init",
          "team init URL",
          "Sets up a team database on a PostgreSQL server: the tables for the opportunities in "
          "the database that the connection URI names (postgresql://user@host:port/database). "
          "A database that holds another table named Sales is refused; a team database that "
-         "is set up already is left as it is. Passwords come from ~/.pgpass or a service file.",
+         "is set up already is left as it is, or brought up to date when an older Corvane set "
+         "it up. Passwords come from ~/.pgpass or a service file.",
+         1,
+         1,
+         {},
+         {},
+         &CommandLine::teamInitCommand},
+        {"team push",
+         "team push FILE.mdb URL",
+         "Copies every opportunity of the database file FILE.mdb into the team database that "
+         "URL names, in one transaction: all or nothing. Each keeps its record number where no "
+         "opportunity on the server has it, else gets the next free one; creation times are "
+         "kept. A database without the team tables is set up first, as team init does.",
          2,
          2,
          {},
          {},
-         &CommandLine::teamCommand},
+         &CommandLine::teamPushCommand},
         {"import",
          "import DB FILE [--map COLUMN=FIELD ...] [--duplicates skip|update|add]",
          "Adds the rows of the delimited text FILE (comma, semicolon, TAB or pipe; UTF-8, "
@@ -213,17 +225,32 @@ int CommandLine::run(const QStringList& arguments) {
         m_out.flush();
         return Success;
     }
+    // A command's name may be two words ("team init").
+    const auto wordsOf = [](const Command& c) { return QString::fromLatin1(c.name).split(' '); };
     const auto& commands = CommandLine::commands();
     const auto command = std::find_if(commands.begin(), commands.end(), [&](const Command& c) {
-        return name == QLatin1String(c.name);
+        const QStringList words = wordsOf(c);
+        return arguments.mid(0, words.size()) == words;
     });
-    if (command == commands.end())
+    if (command == commands.end()) {
+        QStringList group;
+        for (const Command& c : commands) {
+            if (wordsOf(c).size() > 1 && wordsOf(c).first() == name)
+                group.append(QStringLiteral("corvane-cli ") + QLatin1String(c.synopsis));
+        }
+        if (!group.isEmpty() && arguments.size() == 1)
+            return usage(QStringLiteral("%1 needs a command (usage: %2)")
+                             .arg(name, group.join(QStringLiteral(" | "))));
+        if (!group.isEmpty())
+            return usage(QStringLiteral("unknown %1 command '%2' (usage: %3)")
+                             .arg(name, arguments.value(1), group.join(QStringLiteral(" | "))));
         return usage(QStringLiteral("unknown command '%1'").arg(name));
+    }
 
     Arguments parsed;
     parsed.values.resize(command->options.size());
     parsed.repeated.resize(command->options.size());
-    for (qsizetype i = 1; i < arguments.size(); ++i) {
+    for (qsizetype i = wordsOf(*command).size(); i < arguments.size(); ++i) {
         const QString& argument = arguments.at(i);
         if (argument == QLatin1String("--")) {
             parsed.positional += arguments.mid(i + 1);
@@ -462,21 +489,58 @@ int CommandLine::newCommand(const Arguments& arguments) {
     return Success;
 }
 
-int CommandLine::teamCommand(const Arguments& arguments) {
-    if (arguments.positional.at(0) != QLatin1String("init"))
-        return usage(QStringLiteral("unknown team command '%1' (usage: corvane-cli team init URL)")
-                         .arg(arguments.positional.at(0)));
-    const QString& uri = arguments.positional.at(1);
+int CommandLine::teamInitCommand(const Arguments& arguments) {
+    const QString& uri = arguments.positional.at(0);
     if (!SalesServerStore::isServerLocation(uri))
         return usage(QStringLiteral("%1 is no postgresql:// URI").arg(uri));
     const auto made = SalesServerStore::setUp(uri);
     if (!made)
         return failure(made.message());
     const QString shown = SalesServerStore::withoutPassword(uri);
-    if (*made == SalesServerStore::SetUp::Created)
+    switch (*made) {
+    case SalesServerStore::SetUp::Created:
         m_out << "Set up the team database " << shown << "\n";
-    else
+        break;
+    case SalesServerStore::SetUp::Migrated:
+        m_out << "Brought the team database " << shown << " up to schema version "
+              << SalesServerStore::schemaVersion() << "\n";
+        break;
+    case SalesServerStore::SetUp::Current:
         m_out << "The team database " << shown << " is set up already; nothing was changed.\n";
+        break;
+    }
+    m_out.flush();
+    return Success;
+}
+
+int CommandLine::teamPushCommand(const Arguments& arguments) {
+    const QString& source = arguments.positional.at(0);
+    const QString& uri = arguments.positional.at(1);
+    if (SalesServerStore::isServerLocation(source))
+        return usage(QStringLiteral("team push copies a database file, not %1").arg(source));
+    if (!SalesServerStore::isServerLocation(uri))
+        return usage(QStringLiteral("%1 is no postgresql:// URI").arg(uri));
+    const SalesDatabase* file = open(source);
+    if (!file)
+        return Failure;
+    // Every record of the file, whatever the stored filter shows.
+    std::vector<const Opportunity*> items;
+    items.reserve(static_cast<size_t>(file->opportunities().count()));
+    for (const Opportunity& item : file->opportunities())
+        items.push_back(&item);
+    const auto pushed = SalesServerStore::push(uri, items);
+    if (!pushed)
+        return failure(pushed.message());
+    const QString shown = SalesServerStore::withoutPassword(uri);
+    if (pushed->setUp == SalesServerStore::SetUp::Created)
+        m_out << "Set up the team database " << shown << "\n";
+    else if (pushed->setUp == SalesServerStore::SetUp::Migrated)
+        m_out << "Brought the team database " << shown << " up to schema version "
+              << SalesServerStore::schemaVersion() << "\n";
+    m_out << "Pushed " << pushed->count
+          << (pushed->count == 1 ? " opportunity to " : " opportunities to ") << shown << "; "
+          << pushed->renumbered
+          << (pushed->renumbered == 1 ? " got a new number\n" : " got new numbers\n");
     m_out.flush();
     return Success;
 }

@@ -26,6 +26,9 @@ class SalesDatabase;
 //                                           file) over DB as a PDF, for the profile's
 //                                           representative and company
 //   corvane-cli team init URL               sets up a team database on a PostgreSQL server
+//                                           (or brings an older one up to date)
+//   corvane-cli team push FILE.mdb URL      copies a database file's opportunities into a team
+//                                           database, in one transaction; a summary line
 //   corvane-cli --help | --version
 //
 // Every DB (and a merge's SOURCE) may be a postgresql:// URI of a team database instead of a
@@ -33,7 +36,7 @@ class SalesDatabase;
 // Options and flags may come anywhere after the command; "--" ends them, so that every argument
 // after it is a file name. Results go to standard output, errors to standard error. Exit status: 0
 // success, 1 failure, 2 wrong usage. A command is one row of the command table and one member
-// function.
+// function; its name may be two words ("team init").
 class CommandLine {
 public:
     enum Exit { Success = 0, Failure = 1, Usage = 2 };
@@ -77,7 +80,8 @@ private:
     int newCommand(const Arguments& arguments);
     int importCommand(const Arguments& arguments);
     int reportCommand(const Arguments& arguments);
-    int teamCommand(const Arguments& arguments);
+    int teamInitCommand(const Arguments& arguments);
+    int teamPushCommand(const Arguments& arguments);
 
     // Opens the database at `path` in the workspace, where it is shown and filtered by the stored
     // criteria; prints the failure and returns nullptr when it cannot.

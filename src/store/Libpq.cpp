@@ -51,6 +51,19 @@ CORVANE_LIBPQ(PGresult*, PQexecPrepared,
               (PGconn * conn, const char* stmtName, int nParams, const char* const* paramValues,
                const int* paramLengths, const int* paramFormats, int resultFormat),
               (conn, stmtName, nParams, paramValues, paramLengths, paramFormats, resultFormat))
+CORVANE_LIBPQ(PQnoticeProcessor, PQsetNoticeProcessor,
+              (PGconn * conn, PQnoticeProcessor processor, void* argument),
+              (conn, processor, argument))
+CORVANE_LIBPQ(int, PQsendQueryParams,
+              (PGconn * conn, const char* command, int nParams, const Oid* paramTypes,
+               const char* const* paramValues, const int* paramLengths, const int* paramFormats,
+               int resultFormat),
+              (conn, command, nParams, paramTypes, paramValues, paramLengths, paramFormats,
+               resultFormat))
+CORVANE_LIBPQ(PGresult*, PQgetResult, (PGconn * conn), (conn))
+CORVANE_LIBPQ(int, PQenterPipelineMode, (PGconn * conn), (conn))
+CORVANE_LIBPQ(int, PQexitPipelineMode, (PGconn * conn), (conn))
+CORVANE_LIBPQ(int, PQpipelineSync, (PGconn * conn), (conn))
 CORVANE_LIBPQ(int, PQconsumeInput, (PGconn * conn), (conn))
 CORVANE_LIBPQ(PGnotify*, PQnotifies, (PGconn * conn), (conn))
 CORVANE_LIBPQ(ExecStatusType, PQresultStatus, (const PGresult* res), (res))

@@ -34,6 +34,9 @@ ResultValue<std::unique_ptr<SalesDatabase>> SalesDatabase::create(const QString&
 }
 
 qint32 SalesDatabase::highestKnown() const {
+    // Looking through every record costs more than a server's add itself.
+    if (m_store->numbersRecords())
+        return 0;
     const auto next = m_opportunities.nextRecordNumber();
     return next ? *next - 1 : std::numeric_limits<qint32>::max();
 }

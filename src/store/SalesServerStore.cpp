@@ -28,6 +28,12 @@
 #include <poll.h>
 #endif
 
+#ifdef Q_OS_WIN
+#include <winsock2.h>
+#else
+#include <poll.h>
+#endif
+
 namespace {
 
 using namespace OpportunityFields;
@@ -53,13 +59,14 @@ const QString CreatedSeconds = QStringLiteral("floor(extract(epoch FROM DateCrea
 
 // The statements of the store, built from the field table once.
 struct Statements {
-    QByteArray select;     // RowVersion, then the fields in stored order
-    QByteArray insertNew;  // $1..$17; numbered by the sequence
-    QByteArray insertKept; // $1..$17, $18 record number, $19 creation time (epoch seconds)
-    QByteArray update;     // $1..$17, $18 record number, $19 row version read (or NULL)
-    QByteArray remove;     // $1 record number, $2 row version read (or NULL)
-    QByteArray current;    // $1 record number: who changed it last, when, and its fields
-    QByteArray removedBy;  // $1 record number: who deleted it last, and when
+    QByteArray select;      // RowVersion, then the fields in stored order
+    QByteArray insertNew;   // $1..$17; numbered by the sequence
+    QByteArray insertKept;  // $1..$17, $18 record number, $19 creation time (epoch seconds)
+    QByteArray insertDated; // $1..$17, $18 creation time; numbered by the sequence
+    QByteArray update;      // $1..$17, $18 record number, $19 row version read (or NULL)
+    QByteArray remove;      // $1 record number, $2 row version read (or NULL)
+    QByteArray current;     // $1 record number: who changed it last, when, and its fields
+    QByteArray removedBy;   // $1 record number: who deleted it last, and when
 
     Statements() {
         QString fields;
@@ -92,6 +99,10 @@ struct Statements {
                                     "(RecordNumber) DO NOTHING RETURNING RowVersion")
                          .arg(names, values)
                          .toUtf8();
+        insertDated = QStringLiteral("INSERT INTO Sales (%1, DateCreated) VALUES (%2, "
+                                     "to_timestamp($18::bigint)) RETURNING RecordNumber")
+                          .arg(names, values)
+                          .toUtf8();
         update = QStringLiteral("UPDATE Sales SET %1, RowVersion = RowVersion + 1, ChangedBy = "
                                 "current_user, ChangedAt = now() WHERE RecordNumber = $18 AND "
                                 "($19::bigint IS NULL OR RowVersion = $19) RETURNING RowVersion")
@@ -113,8 +124,8 @@ const Statements& statements() {
     return sql;
 }
 
-// The tables of schema version 1, made in one transaction by setUp().
-QStringList schemaStatements() {
+// The tables of schema version 1.
+QStringList versionOne() {
     QString table = QStringLiteral("CREATE TABLE Sales (");
     for (const Info& field : Fields) {
         const QString name = QLatin1String(field.storedName);
@@ -136,9 +147,6 @@ QStringList schemaStatements() {
                             "ChangedBy text NOT NULL DEFAULT current_user, "
                             "ChangedAt timestamptz NOT NULL DEFAULT now())");
     return {
-        QStringLiteral("CREATE TABLE CorvaneSchema (Version integer NOT NULL)"),
-        QStringLiteral("INSERT INTO CorvaneSchema (Version) VALUES (%1)")
-            .arg(SalesServerStore::SchemaVersion),
         // Numbers come from the sequence: adds from several clients never collide.
         QStringLiteral("CREATE SEQUENCE SalesRecordNumber AS integer"),
         table,
@@ -206,14 +214,25 @@ public:
         }
     }
     PgResult exec(PGconn* connection, const char* sql) {
-        std::vector<const char*> values(m_texts.size());
-        for (size_t i = 0; i < m_texts.size(); ++i)
-            values[i] = m_null[i] ? nullptr : m_texts[i].constData();
+        const std::vector<const char*> values = pointers();
         return PgResult(PQexecParams(connection, sql, static_cast<int>(values.size()), nullptr,
                                      values.data(), nullptr, nullptr, 0));
     }
+    // Sends the statement without waiting for its result (in a pipeline); false when it cannot.
+    bool send(PGconn* connection, const char* sql) {
+        const std::vector<const char*> values = pointers();
+        return PQsendQueryParams(connection, sql, static_cast<int>(values.size()), nullptr,
+                                 values.data(), nullptr, nullptr, 0) == 1;
+    }
 
 private:
+    std::vector<const char*> pointers() const {
+        std::vector<const char*> values(m_texts.size());
+        for (size_t i = 0; i < m_texts.size(); ++i)
+            values[i] = m_null[i] ? nullptr : m_texts[i].constData();
+        return values;
+    }
+
     std::vector<QByteArray> m_texts;
     std::vector<bool> m_null;
 };
@@ -238,6 +257,11 @@ QString cause(PGconn* connection, const PgResult& result) {
         return QStringLiteral("the connection to the server was lost");
     const char* state = result ? PQresultErrorField(result.get(), PG_DIAG_SQLSTATE) : nullptr;
     const QString code = QString::fromLatin1(state ? state : "");
+    // The server ends the connection (shut down, or an administrator ended it): its last word
+    // arrives before the connection is seen to be closed.
+    if (code.startsWith(QLatin1String("08")) || code == QLatin1String("57P01") ||
+        code == QLatin1String("57P02"))
+        return QStringLiteral("the connection to the server was lost");
     if (code == QLatin1String("42501"))
         return QStringLiteral("the server does not allow this representative to do that");
     if (code == QLatin1String("22001"))
@@ -269,6 +293,66 @@ QString takenMessage(qint32 number) {
     return QStringLiteral("another record in the database has taken record number %1").arg(number);
 }
 
+// Statements sent one after the other without waiting for each one's result (libpq's pipeline
+// mode), so that a batch of them costs one round trip instead of one each; their results come
+// back in the order sent. A batch is kept small enough that the server's answers never fill the
+// connection while statements are still being sent.
+class Pipeline {
+public:
+    explicit Pipeline(PGconn* connection)
+        : m_connection(connection), m_on(PQenterPipelineMode(connection) == 1) {}
+    ~Pipeline() { end(); }
+    Pipeline(const Pipeline&) = delete;
+    Pipeline& operator=(const Pipeline&) = delete;
+
+    bool isOn() const { return m_on; }
+    bool send(Parameters& parameters, const char* sql) {
+        if (!parameters.send(m_connection, sql))
+            return false;
+        ++m_unread;
+        return true;
+    }
+    // Has the server run what was sent and answer; false when it cannot be sent.
+    bool sync() {
+        if (PQpipelineSync(m_connection) != 1)
+            return false;
+        ++m_syncs;
+        return true;
+    }
+    // The result of the next statement sent (after sync()).
+    PgResult next() {
+        PgResult result(PQgetResult(m_connection));
+        if (result && m_unread > 0) {
+            --m_unread;
+            // Each statement's results end with a null.
+            PQclear(PQgetResult(m_connection));
+        }
+        return result;
+    }
+    // Reads what is left of the batches sent and leaves pipeline mode, so that the connection
+    // takes single statements again (a roll-back).
+    void end() {
+        if (!m_on)
+            return;
+        // A bound, so that a connection in a state not foreseen is never waited on for ever.
+        for (qint64 left = 2 * m_unread + 2 * m_syncs + 4;
+             m_syncs > 0 && left > 0 && PQstatus(m_connection) == CONNECTION_OK; --left) {
+            PGresult* result = PQgetResult(m_connection);
+            if (result && PQresultStatus(result) == PGRES_PIPELINE_SYNC)
+                --m_syncs;
+            PQclear(result);
+        }
+        PQexitPipelineMode(m_connection);
+        m_on = false;
+    }
+
+private:
+    PGconn* m_connection;
+    bool m_on;
+    qint64 m_unread = 0;
+    qint64 m_syncs = 0;
+};
+
 class Transaction {
 public:
     explicit Transaction(PGconn* connection) : m_connection(connection) {
@@ -296,25 +380,80 @@ private:
     bool m_committed = false;
 };
 
-// "" when the team tables are there at this program's version, else why not.
-QString checkSchema(PGconn* connection) {
+// The schema version of the team tables in the database, 0 when it holds none; a failure when
+// it cannot be read.
+ResultValue<int> storedVersion(PGconn* connection) {
     const PgResult found = exec(connection, "SELECT to_regclass('corvaneschema') IS NOT NULL");
     if (!succeeded(found))
-        return cause(connection, found);
+        return Result::failure(cause(connection, found));
     if (text(found, 0, 0) != QLatin1String("t"))
-        return QStringLiteral("the database holds no team database; set it up with "
-                              "\"corvane-cli team init\"");
+        return 0;
     const PgResult version = exec(connection, "SELECT max(Version) FROM CorvaneSchema");
     if (!succeeded(version))
-        return cause(connection, version);
-    const int stored = text(version, 0, 0).toInt();
-    if (stored > SalesServerStore::SchemaVersion)
-        return QStringLiteral("the team database was set up by a newer version of Corvane "
-                              "(schema version %1)")
-            .arg(stored);
-    if (stored < SalesServerStore::SchemaVersion)
-        return QStringLiteral("the team database has an unknown schema version %1").arg(stored);
-    return QString();
+        return Result::failure(cause(connection, version));
+    return text(version, 0, 0).toInt();
+}
+
+QString newerMessage(int version) {
+    return QStringLiteral("the team database was made by a newer Corvane (schema version %1), "
+                          "which this version can read but not change")
+        .arg(version);
+}
+
+// Brings the team tables in the database to the version of `steps`, or makes them, inside the
+// caller's transaction: Created from none, Migrated from an older version, Current when they are
+// at it. Refuses a database that holds a table Sales of its own, or tables of a newer version;
+// the caller's roll-back then undoes whatever was done.
+ResultValue<SalesServerStore::SetUp> prepareTables(PGconn* connection,
+                                                   const std::vector<QStringList>& steps) {
+    // Two set-ups at once: the second waits and then finds the tables of the first.
+    const PgResult locked = exec(connection, "SELECT pg_advisory_xact_lock(7306092158340187)");
+    if (!succeeded(locked))
+        return Result::failure(cause(connection, locked));
+    const PgResult found = exec(connection, "SELECT to_regclass('corvaneschema') IS NOT NULL, "
+                                            "to_regclass('sales') IS NOT NULL OR "
+                                            "to_regclass('\"Sales\"') IS NOT NULL");
+    if (!succeeded(found))
+        return Result::failure(cause(connection, found));
+    const bool made = text(found, 0, 0) == QLatin1String("t");
+    if (!made && text(found, 0, 1) == QLatin1String("t"))
+        return Result::failure(QStringLiteral("the database holds another table named Sales"));
+    const auto stored = storedVersion(connection);
+    if (!stored)
+        return stored.result();
+    const int target = int(steps.size());
+    if (*stored > target)
+        return Result::failure(newerMessage(*stored));
+    if (*stored == target)
+        return SalesServerStore::SetUp::Current;
+    QStringList statements;
+    if (!made)
+        statements << QStringLiteral("CREATE TABLE CorvaneSchema (Version integer NOT NULL)")
+                   << QStringLiteral("INSERT INTO CorvaneSchema (Version) VALUES (0)");
+    for (int version = *stored; version < target; ++version)
+        statements += steps[size_t(version)];
+    statements << QStringLiteral("UPDATE CorvaneSchema SET Version = %1").arg(target);
+    for (const QString& statement : statements) {
+        const PgResult done = exec(connection, statement.toUtf8().constData());
+        if (!succeeded(done))
+            return Result::failure(cause(connection, done));
+    }
+    return made ? SalesServerStore::SetUp::Migrated : SalesServerStore::SetUp::Created;
+}
+
+// Whether something arrived on the idle `connection` (data, its end or an error), without
+// waiting.
+bool hasInput(PGconn* connection) {
+    const int socket = PQsocket(connection);
+    if (socket < 0)
+        return true;
+#ifdef Q_OS_WIN
+    WSAPOLLFD watched{SOCKET(socket), POLLIN, 0};
+    return WSAPoll(&watched, 1, 0) != 0;
+#else
+    pollfd watched{socket, POLLIN, 0};
+    return ::poll(&watched, 1, 0) != 0;
+#endif
 }
 
 QString sentence(QString cause) {
@@ -382,10 +521,18 @@ SalesServerStore::connect(const QString& uri, const QString& password, Login* lo
     const QByteArray dbname = uri.toUtf8();
     const QByteArray secret = password.toUtf8();
     // The URI's own settings come after the defaults and win over them; a password given
-    // comes last and wins over the URI's.
-    const char* keywords[] = {"connect_timeout", "fallback_application_name", "dbname",
-                              secret.isEmpty() ? nullptr : "password", nullptr};
-    const char* values[] = {"10", "corvane", dbname.constData(), secret.constData(), nullptr};
+    // comes last and wins over the URI's. Keepalives find a connection that a network dropped
+    // within a minute of quiet, not hours.
+    const char* keywords[] = {"connect_timeout",
+                              "fallback_application_name",
+                              "keepalives_idle",
+                              "keepalives_interval",
+                              "keepalives_count",
+                              "dbname",
+                              secret.isEmpty() ? nullptr : "password",
+                              nullptr};
+    const char* values[] = {
+        "10", "corvane", "30", "10", "3", dbname.constData(), secret.constData(), nullptr};
     const auto tell = [login](Login how) {
         if (login)
             *login = how;
@@ -455,19 +602,32 @@ SalesServerStore::connect(const QString& uri, const QString& password, Login* lo
     tell(Login::Connected);
     // Record texts are Unicode, whatever the server's default.
     PQsetClientEncoding(c, "UTF8");
+    // What the server says beside the results (notices, the reason it ends a connection) is
+    // not for a terminal: failures come back as results.
+    PQsetNoticeProcessor(
+        c, [](void*, const char*) {}, nullptr);
     return connection;
+}
+
+pg_conn* SalesServerStore::writableConnection(QString& cause) {
+    pg_conn* db = connection(cause);
+    if (db && m_newerVersion) {
+        cause = newerMessage(m_newerVersion);
+        return nullptr;
+    }
+    return db;
 }
 
 pg_conn* SalesServerStore::connection(QString& cause) {
     if (m_connection && PQstatus(m_connection.get()) == CONNECTION_OK &&
         PQtransactionStatus(m_connection.get()) == PQTRANS_IDLE) {
-        // A connection that waited a while may have been cut (a restarted server, a network
-        // that dropped it); an empty statement finds out before any work is sent on it.
-        if (!m_idle.isValid() || m_idle.elapsed() < IdleCheckMs ||
-            PQresultStatus(exec(m_connection.get(), "").get()) == PGRES_EMPTY_QUERY) {
-            m_idle.start();
+        // A connection that was cut while it waited (a restarted server, an administrator who
+        // ended it, a network that dropped it and the keepalives found out) has something to
+        // read: its end, or the server's reason. Only then does an empty statement find out
+        // whether it still works; a quiet connection is used at once, without a round trip.
+        if (!hasInput(m_connection.get()) ||
+            PQresultStatus(exec(m_connection.get(), "").get()) == PGRES_EMPTY_QUERY)
             return m_connection.get();
-        }
     }
     if (m_lost) {
         cause = QStringLiteral("the connection to the server is lost; Corvane is connecting again "
@@ -480,54 +640,148 @@ pg_conn* SalesServerStore::connection(QString& cause) {
         cause = opened.message();
         return nullptr;
     }
-    if (const QString schema = checkSchema(opened->get()); !schema.isEmpty()) {
-        cause = schema;
+    const auto version = storedVersion(opened->get());
+    if (!version) {
+        cause = version.message();
         return nullptr;
     }
+    if (*version == 0) {
+        cause = QStringLiteral("the database holds no team database; set it up with "
+                               "\"corvane-cli team init\"");
+        return nullptr;
+    }
+    if (*version < schemaVersion()) {
+        cause = QStringLiteral("the team database was made by an older Corvane (schema version "
+                               "%1); bring it up to date with \"corvane-cli team init\"")
+                    .arg(*version);
+        return nullptr;
+    }
+    // Read, never changed: this program does not know what the newer tables hold beside.
+    m_newerVersion = *version > schemaVersion() ? *version : 0;
     // Stored times are compared and shown in the client's own time zone.
     Parameters zone;
     zone.add(QString::fromUtf8(QTimeZone::systemTimeZoneId()));
     zone.exec(opened->get(), "SELECT set_config('TimeZone', $1, false)");
     m_connection = std::move(*opened);
-    m_idle.start();
     return m_connection.get();
 }
 
+const std::vector<QStringList>& SalesServerStore::schemaSteps() {
+    static const std::vector<QStringList> steps = {versionOne()};
+    return steps;
+}
+
+int SalesServerStore::schemaVersion() {
+    return int(schemaSteps().size());
+}
+
 ResultValue<SalesServerStore::SetUp> SalesServerStore::setUp(const QString& uri) {
-    const QString where =
-        QStringLiteral("Could not set up the team database %1: %2").arg(withoutPassword(uri));
+    return setUp(uri, schemaSteps());
+}
+
+ResultValue<SalesServerStore::SetUp>
+SalesServerStore::setUp(const QString& uri, const std::vector<QStringList>& steps) {
+    // The URI may hold percent signs: both arguments are put in at once.
+    const auto where = [&uri](const QString& cause) {
+        return QStringLiteral("Could not set up the team database %1: %2")
+            .arg(withoutPassword(uri), cause);
+    };
     auto opened = connect(uri);
     if (!opened)
-        return Result::failure(where.arg(opened.message()));
+        return Result::failure(where(opened.message()));
     PGconn* connection = opened->get();
     Transaction transaction(connection);
     if (!transaction.begun())
-        return Result::failure(where.arg(cause(connection, nullptr)));
-    // Two set-ups at once: the second waits and then finds the tables of the first.
-    const PgResult locked = exec(connection, "SELECT pg_advisory_xact_lock(7306092158340187)");
-    if (!succeeded(locked))
-        return Result::failure(where.arg(cause(connection, locked)));
-    const PgResult found = exec(connection, "SELECT to_regclass('corvaneschema') IS NOT NULL, "
-                                            "to_regclass('sales') IS NOT NULL OR "
-                                            "to_regclass('\"Sales\"') IS NOT NULL");
-    if (!succeeded(found))
-        return Result::failure(where.arg(cause(connection, found)));
-    if (text(found, 0, 0) == QLatin1String("t")) {
-        if (const QString schema = checkSchema(connection); !schema.isEmpty())
-            return Result::failure(where.arg(schema));
-        return SetUp::Current;
-    }
-    if (text(found, 0, 1) == QLatin1String("t"))
-        return Result::failure(where.arg(
-            QStringLiteral("the database holds another table named Sales; nothing was changed")));
-    for (const QString& statement : schemaStatements()) {
-        const PgResult made = exec(connection, statement.toUtf8().constData());
-        if (!succeeded(made))
-            return Result::failure(where.arg(cause(connection, made)));
-    }
+        return Result::failure(where(cause(connection, nullptr)));
+    const auto prepared = prepareTables(connection, steps);
+    if (!prepared)
+        return Result::failure(where(prepared.message() + QStringLiteral("; nothing was changed")));
     if (const QString failed = transaction.commit(); !failed.isEmpty())
-        return Result::failure(where.arg(failed));
-    return SetUp::Created;
+        return Result::failure(where(failed));
+    return *prepared;
+}
+
+ResultValue<SalesServerStore::Pushed>
+SalesServerStore::push(const QString& uri, const std::vector<const Opportunity*>& items,
+                       const ProgressCallback& progress) {
+    const auto failure = [&](const QString& cause) {
+        return Result::failure(QStringLiteral("Could not push the opportunities to %1: %2 Nothing "
+                                              "was written to the team database.")
+                                   .arg(withoutPassword(uri), sentence(cause)));
+    };
+    const auto failureAt = [&](const Opportunity* item, const QString& cause) {
+        return failure(QStringLiteral("record %1: %2").arg(item->recordNumber()).arg(cause));
+    };
+    // What the server would refuse for its sizes is found before anything is sent.
+    for (const Opportunity* item : items) {
+        if (const QString tooLong = SalesSchema::checkSizes(*item); !tooLong.isEmpty())
+            return failureAt(item, tooLong);
+    }
+    auto opened = connect(uri);
+    if (!opened)
+        return failure(opened.message());
+    PGconn* db = opened->get();
+    Transaction transaction(db);
+    if (!transaction.begun())
+        return failure(cause(db, nullptr));
+    const auto prepared = prepareTables(db, schemaSteps());
+    if (!prepared)
+        return failure(prepared.message());
+    Pushed pushed;
+    pushed.setUp = *prepared;
+
+    const auto total = qint64(items.size());
+    const auto advance = [&] {
+        ++pushed.count;
+        return !progress || progress(pushed.count, total);
+    };
+    // Every record that keeps its number goes in first: the sequence moves past each of them,
+    // and the records whose number is taken then draw numbers that none of them has. The
+    // records go in batches, a round trip each.
+    std::vector<const Opportunity*> taken;
+    const auto insert = [&](const std::vector<const Opportunity*>& list,
+                            bool keepNumbers) -> std::optional<Result> {
+        constexpr size_t Batch = 100;
+        const char* sql = keepNumbers ? statements().insertKept.constData()
+                                      : statements().insertDated.constData();
+        for (size_t first = 0; first < list.size(); first += Batch) {
+            const size_t last = std::min(list.size(), first + Batch);
+            Pipeline pipeline(db);
+            if (!pipeline.isOn())
+                return failure(cause(db, nullptr));
+            for (size_t i = first; i < last; ++i) {
+                Parameters parameters;
+                parameters.addWritten(*list[i]);
+                if (keepNumbers)
+                    parameters.add(qint64(list[i]->recordNumber()));
+                parameters.add(createdSeconds(list[i]->dateCreated()));
+                if (!pipeline.send(parameters, sql))
+                    return failureAt(list[i], cause(db, nullptr));
+            }
+            if (!pipeline.sync())
+                return failure(cause(db, nullptr));
+            for (size_t i = first; i < last; ++i) {
+                const PgResult inserted = pipeline.next();
+                if (!succeeded(inserted))
+                    return failureAt(list[i], cause(db, inserted));
+                if (PQntuples(inserted.get()) != 1) {
+                    taken.push_back(list[i]);
+                    continue;
+                }
+                pushed.renumbered += keepNumbers ? 0 : 1;
+                if (!advance())
+                    return Result::cancelled();
+            }
+        }
+        return std::nullopt;
+    };
+    if (auto failed = insert(items, true))
+        return *failed;
+    if (auto failed = insert(std::vector<const Opportunity*>(taken), false))
+        return *failed;
+    if (const QString committed = transaction.commit(); !committed.isEmpty())
+        return failure(committed);
+    return pushed;
 }
 
 QString SalesServerStore::description() const {
@@ -650,7 +904,7 @@ ResultValue<SalesStore::NewRecord> SalesServerStore::add(const Opportunity& oppo
     if (const QString tooLong = SalesSchema::checkSizes(opportunity); !tooLong.isEmpty())
         return failure(tooLong);
     QString why;
-    PGconn* db = connection(why);
+    PGconn* db = writableConnection(why);
     if (!db)
         return failure(why);
     Parameters parameters;
@@ -676,7 +930,7 @@ ResultValue<std::vector<SalesStore::NewRecord>> SalesServerStore::addAll(const S
     if (!*item)
         return std::vector<NewRecord>();
     QString why;
-    PGconn* db = connection(why);
+    PGconn* db = writableConnection(why);
     if (!db)
         return fail(why);
     Transaction transaction(db);
@@ -733,7 +987,7 @@ SalesServerStore::changeAll(const Changes& changes, qint32, const Describe& desc
     if (total == 0)
         return added;
     QString why;
-    PGconn* db = connection(why);
+    PGconn* db = writableConnection(why);
     if (!db)
         return failure(sentence(why));
     // Whatever fails or is cancelled on the way is rolled back with the transaction.
@@ -865,7 +1119,7 @@ ResultValue<std::optional<qint64>> SalesServerStore::update(const Opportunity& o
     if (const QString tooLong = SalesSchema::checkSizes(opportunity); !tooLong.isEmpty())
         return failure(tooLong);
     QString why;
-    PGconn* db = connection(why);
+    PGconn* db = writableConnection(why);
     if (!db)
         return failure(why);
     Parameters parameters;
@@ -895,7 +1149,7 @@ Result SalesServerStore::removeAll(const std::vector<const Opportunity*>& items)
     if (items.empty())
         return {};
     QString why;
-    PGconn* db = connection(why);
+    PGconn* db = writableConnection(why);
     if (!db)
         return failure(why);
     Transaction transaction(db);
@@ -937,7 +1191,7 @@ SalesServerStore::restoreAll(const std::vector<const Opportunity*>& items) {
     if (items.empty())
         return added;
     QString why;
-    PGconn* db = connection(why);
+    PGconn* db = writableConnection(why);
     if (!db)
         return failure(why);
     Transaction transaction(db);

@@ -2,8 +2,9 @@
 
 #include "store/SalesStore.h"
 
-#include <QElapsedTimer>
+#include <QStringList>
 #include <memory>
+#include <vector>
 
 struct pg_conn;
 class QSocketNotifier;
@@ -18,14 +19,14 @@ class QTimer;
 // Triggers announce every change on channel corvane_sales, which watch() listens to. Passwords
 // come from ~/.pgpass, a service file or the URI, as libpq finds them, or from setPassword();
 // the store keeps a password in memory only, and its location never shows one. One connection
-// serves the store's calls, opened when first needed and again after it was lost; every call of
-// several statements is one transaction. While the listening connection is lost, every call is
-// refused until it is back.
+// serves the store's calls, opened when first needed and again after it was lost (it is tried
+// with a round trip only when the server sent something while it waited, such as its end); a
+// single write is one statement that commits by itself, and every call of several statements is
+// one transaction. While the listening connection is lost, every call is refused until it is
+// back.
 class SalesServerStore : public SalesStore {
 public:
-    // The schema version that this program reads and writes.
-    static constexpr int SchemaVersion = 1;
-    enum class SetUp { Created, Current };
+    enum class SetUp { Created, Migrated, Current };
     // How the last attempt to connect went, as far as a password goes.
     enum class Login {
         Connected,
@@ -44,9 +45,41 @@ public:
     static bool isServerLocation(const QString& location);
     // `uri` without a password, as it may be shown and kept in the settings.
     static QString withoutPassword(const QString& uri);
-    // Creates the team tables in the database at `uri`, in one transaction, or finds them there
-    // at the current version. Refuses a database that holds a table Sales of its own.
+    // The steps of the team tables' schema: step i brings a database from version i to version
+    // i + 1 (the first makes the tables of version 1). A new version is one more step. A step
+    // adds what it needs and leaves what the earlier versions read as it is: a program that
+    // finds a newer version than its own still reads the records, and refuses to change them.
+    static const std::vector<QStringList>& schemaSteps();
+    // The schema version that this program reads and writes: the number of its steps.
+    static int schemaVersion();
+    // Creates the team tables in the database at `uri` or brings them up to this program's
+    // version (Migrated), all steps in one transaction that also raises the version table, or
+    // finds them there at that version. Refuses a database that holds a table Sales of its own
+    // or tables of a newer version; a failure changes nothing.
     static ResultValue<SetUp> setUp(const QString& uri);
+    // The same with other `steps` than this program's (tests try steps of their own).
+    static ResultValue<SetUp> setUp(const QString& uri, const std::vector<QStringList>& steps);
+
+    // What push() wrote.
+    struct Pushed {
+        // Whether the team tables were made or brought up to date on the way.
+        SetUp setUp = SetUp::Current;
+        qint64 count = 0;
+        // Of them, the records whose number another record on the server had.
+        qint64 renumbered = 0;
+    };
+    // Writes the records `items` (those of a desktop database) into the team database at `uri`,
+    // in one transaction, all or nothing: each keeps its record number where no record on the
+    // server has it, else takes the next number of the sequence once every kept number is in
+    // (so the sequence ends past all of them); creation times are kept. A database without the
+    // team tables, or with those of an older version, gets them first as setUp() makes them, in
+    // the same transaction. `progress` hears of each record written and may cancel. A failure
+    // or a cancel writes no record; numbers drawn from the sequence meanwhile are not handed out
+    // again (as after any add that fails): the sequence moves at once, so that the adds of other
+    // clients meanwhile never meet the pushed numbers.
+    static ResultValue<Pushed> push(const QString& uri,
+                                    const std::vector<const Opportunity*>& items,
+                                    const ProgressCallback& progress = {});
 
     // The password to connect with when ~/.pgpass, a service file and the URI give none (it wins
     // over theirs); kept in memory only, for the connections of this store.
@@ -62,6 +95,8 @@ public:
     ResultValue<Opportunities> readAll() override;
     ResultValue<std::vector<Opportunity>> readCopies() override;
     ResultValue<std::vector<StoredTexts>> readStoredTexts(const Conditions& conditions) override;
+    // Numbers come from the sequence.
+    bool numbersRecords() const override { return true; }
     ResultValue<NewRecord> add(const Opportunity& opportunity, qint32 highestKnown) override;
     using SalesStore::addAll;
     ResultValue<std::vector<NewRecord>> addAll(const Source& next, qint32 highestKnown,
@@ -97,6 +132,8 @@ private:
     // The store's connection, opened (again) when there is none or it was lost, with the team
     // tables checked once per connection: nullptr and the cause in `cause` when it fails.
     pg_conn* connection(QString& cause);
+    // The same for a write, which tables of a newer version than this program's refuse.
+    pg_conn* writableConnection(QString& cause);
     // Reads every record (with its creation time only `withCreation`), handing each to `keep`.
     QString readRows(bool withCreation, const std::function<void(Opportunity&&)>& keep);
     // Why the write of `opportunity` (record number and row version) found nothing to change:
@@ -116,9 +153,8 @@ private:
     bool m_lost = false;
     Access m_access;
     Connection m_connection;
-    // Since the connection was last used; after IdleCheckMs it is checked before use.
-    QElapsedTimer m_idle;
-    static constexpr qint64 IdleCheckMs = 1000;
+    // The schema version of the tables when it is newer than this program's (0 when not).
+    int m_newerVersion = 0;
     ChangeHandler m_changeHandler;
     Connection m_listener;
     std::unique_ptr<QSocketNotifier> m_notifier;

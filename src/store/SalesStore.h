@@ -74,6 +74,10 @@ public:
     // number once, without the records that have none.
     virtual ResultValue<std::vector<StoredTexts>> readStoredTexts(const Conditions& conditions) = 0;
 
+    // Whether the store numbers new records by itself, whatever its caller knows (a server's
+    // sequence): add(), addAll() and changeAll() then ignore `highestKnown`, and callers need not
+    // work it out.
+    virtual bool numbersRecords() const { return false; }
     // Adds a record with the fields of `opportunity`, numbered one above the highest of the store
     // and of `highestKnown`, with the current time as its creation time.
     virtual ResultValue<NewRecord> add(const Opportunity& opportunity, qint32 highestKnown) = 0;

@@ -155,6 +155,20 @@ void TestCommandLine::usageAndFailures_data() {
     QTest::newRow("import: database missing")
         << QStringList{"import", "Gone.mdb", "deals.csv", "--map", "Size=Note"} << 1
         << "Could not open Gone.mdb: the file does not exist.";
+    QTest::newRow("push of a team database")
+        << QStringList{"team", "push", "postgresql://127.0.0.1/a", "postgresql://127.0.0.1/b"} << 2
+        << "team push copies a database file, not postgresql://127.0.0.1/a";
+    QTest::newRow("push of a file that is no database")
+        << QStringList{"team", "push", "notes.mdb", "postgresql://127.0.0.1/b"} << 1
+        << "notes.mdb: The file is not a Corvane database.";
+    QTest::newRow("push to a server that is not there")
+        << QStringList{"team", "push", "Pipeline.mdb", "postgresql://nobody@127.0.0.1:1/b"} << 1
+        << "Could not push the opportunities to postgresql://nobody@127.0.0.1:1/b: Connection to "
+           "server at \"127.0.0.1\", port 1 failed: Connection refused. Nothing was written";
+    QTest::newRow("unknown team command")
+        << QStringList{"team", "join", "postgresql://127.0.0.1/b"} << 2
+        << "unknown team command 'join' (usage: corvane-cli team init URL | corvane-cli team push "
+           "FILE.mdb URL)";
     QTest::newRow("report without its output")
         << QStringList{"report", "Pipeline.mdb", "Summary"} << 2
         << "usage: corvane-cli report DB TEMPLATE OUT.pdf";
@@ -304,7 +318,21 @@ void TestCommandLine::teamDatabase() {
     QCOMPARE(refused.err, "corvane-cli: Could not set up the team database " + other +
                               ": the database holds another table named Sales; nothing was "
                               "changed\n");
-    QCOMPARE(run({"team", "join", uri}).exitCode, 2);
+
+    // A desktop file pushed: its numbers 1 to 3 are taken on the server by now.
+    const Run pushed = run({"team", "push", "Pipeline.mdb", uri});
+    QVERIFY2(pushed.exitCode == 0, qPrintable(pushed.err));
+    QCOMPARE(pushed.out, "Pushed 3 opportunities to " + uri + "; 3 got new numbers\n");
+    // ... into an empty database, which is set up first; and never over another table Sales.
+    const QString fresh = server.createDatabase("fresh");
+    QCOMPARE(run({"team", "push", "Pipeline.mdb", fresh}).out, "Set up the team database " + fresh +
+                                                                   "\nPushed 3 opportunities to " +
+                                                                   fresh + "; 0 got new numbers\n");
+    const Run elsewhere = run({"team", "push", "Pipeline.mdb", other});
+    QCOMPARE(elsewhere.exitCode, 1);
+    QCOMPARE(elsewhere.err, "corvane-cli: Could not push the opportunities to " + other +
+                                ": The database holds another table named Sales. Nothing was "
+                                "written to the team database.\n");
 }
 
 void TestCommandLine::argumentsAfterTheOptions_data() {

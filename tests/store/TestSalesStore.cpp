@@ -90,6 +90,10 @@ private slots:
     void conflictingWritesAreRefused_data();
     void conflictingWritesAreRefused();
     void setUpRefusesOtherTables();
+    void schemaVersions();
+    void pushKeepsFreeNumbers();
+    void pushIsAllOrNothing_data();
+    void pushIsAllOrNothing();
     void administratorsGuideWorks_data();
     void administratorsGuideWorks();
     void serverStoppedMidWrite_data();
@@ -110,6 +114,12 @@ private:
     QString newDatabase(TestEnvironment& env, const QString& role = "ann");
     // The number of records that `location` holds, read by a new store.
     static int countOf(const QString& location);
+    // A desktop database file at `path` with a record of each company, numbered as given, each
+    // created at its own time (the first without one).
+    static bool makeFile(const QString& path, const QList<QPair<int, QString>>& records);
+    // The records of the server's database that `location` names, as the administrator reads
+    // them ("number:company:row version,..."), and its tables.
+    QString serverRecords(const QString& location);
 
     PostgresServer m_server;
     int m_databases = 0;
@@ -138,6 +148,31 @@ QString TestSalesStore::newDatabase(TestEnvironment& env, const QString& role) {
     if (!m_server.exec(name, PostgresServer::teamGrants()).isEmpty())
         return QString();
     return m_server.uri(name, role);
+}
+
+bool TestSalesStore::makeFile(const QString& path, const QList<QPair<int, QString>>& records) {
+    std::vector<Opportunity> items;
+    for (const auto& [number, company] : records) {
+        Opportunity& item = items.emplace_back(filled(company));
+        item.setRecordNumber(number);
+        if (items.size() > 1)
+            item.setDateCreated(LocaleText::generalDateTime(
+                QDateTime(QDate(2025, 3, 14), QTime(9, 26, int(items.size())))));
+    }
+    auto file = SalesDatabase::create(path);
+    return file && (*file)->restoreAll(items);
+}
+
+QString TestSalesStore::serverRecords(const QString& location) {
+    const QString database = QUrl(location).path().mid(1);
+    QString records;
+    const QString failed = m_server.exec(
+        database,
+        "SELECT coalesce((SELECT string_agg(RecordNumber || ':' || Company || ':' || RowVersion, "
+        "',' ORDER BY RecordNumber) FROM Sales), '') || ' / ' || (SELECT string_agg(tablename, "
+        "',' ORDER BY tablename) FROM pg_tables WHERE schemaname = 'public')",
+        &records);
+    return failed.isEmpty() ? records : failed;
 }
 
 int TestSalesStore::countOf(const QString& location) {
@@ -426,10 +461,180 @@ void TestSalesStore::setUpRefusesOtherTables() {
     QCOMPARE(*SalesServerStore::setUp(m_server.uri("twice")), SalesServerStore::SetUp::Created);
     QCOMPARE(*SalesServerStore::setUp(m_server.uri("twice")), SalesServerStore::SetUp::Current);
     QVERIFY(!SalesDatabase::create(m_server.uri("twice")));
-    QVERIFY(m_server.exec("twice", "UPDATE CorvaneSchema SET Version = 99").isEmpty());
-    QVERIFY(SalesStore::forLocation(m_server.uri("twice"))
-                ->unreadableCause()
-                .contains("set up by a newer version of Corvane"));
+}
+
+// A database of an older schema version is brought up to date step by step, in one transaction
+// that raises the version table; this program then finds it newer than itself, and reads it
+// without changing it.
+void TestSalesStore::schemaVersions() {
+    QVERIFY(!m_server.createDatabase("versions").isEmpty());
+    const QString uri = m_server.uri("versions");
+    QCOMPARE(*SalesServerStore::setUp(uri), SalesServerStore::SetUp::Created);
+    QVERIFY(opened(uri)->add(filled("Acme")));
+    const auto query = [this](const QString& sql) {
+        QString value;
+        const QString failed = m_server.exec("versions", sql, &value);
+        return failed.isEmpty() ? value : failed;
+    };
+    const auto version = [&] { return query("SELECT Version FROM CorvaneSchema"); };
+
+    // Two more steps, the second of which fails: neither is kept.
+    auto steps = SalesServerStore::schemaSteps();
+    steps.push_back({"CREATE TABLE StepTwo (Number integer)",
+                     "INSERT INTO StepTwo SELECT RecordNumber FROM Sales"});
+    steps.push_back({"CREATE TABLE StepThree (Number integer)", "INSERT INTO Nowhere VALUES (1)"});
+    const auto failed = SalesServerStore::setUp(uri, steps);
+    QVERIFY(!failed);
+    QVERIFY2(failed.message().contains("\"nowhere\" does not exist"), qPrintable(failed.message()));
+    QCOMPARE(version(), QString("1"));
+    QCOMPARE(query("SELECT to_regclass('steptwo') IS NULL AND to_regclass('stepthree') IS NULL"),
+             QString("t"));
+
+    // Mended, the steps run in their order, on the records there.
+    steps.back() = {"CREATE TABLE StepThree (Number integer)",
+                    "INSERT INTO StepThree SELECT Number + 1 FROM StepTwo"};
+    QCOMPARE(*SalesServerStore::setUp(uri, steps), SalesServerStore::SetUp::Migrated);
+    QCOMPARE(version(), QString("3"));
+    QCOMPARE(query("SELECT Number FROM StepThree"), QString("2"));
+    QCOMPARE(*SalesServerStore::setUp(uri, steps), SalesServerStore::SetUp::Current);
+
+    // This program knows version 1 only: it reads the records and refuses every write.
+    auto db = opened(uri);
+    QVERIFY(db);
+    QCOMPARE(db->opportunities().count(), 1);
+    const QString key = Opportunities::keyFor(1);
+    const Opportunity added = filled("New");
+    Opportunity putBack = filled("Back");
+    putBack.setRecordNumber(7);
+    const std::vector<Result> writes = {
+        db->add(added).result(),
+        changed(*db, key, "Qualified"),
+        db->remove(key),
+        db->addAll({&added}, [](size_t) { return QString(); }).result(),
+        db->store().restore(putBack).result(),
+        SalesServerStore::setUp(uri).result(),
+        SalesServerStore::push(uri, {&added}).result(),
+    };
+    for (const Result& write : writes) {
+        QVERIFY(!write);
+        QVERIFY2(write.message().contains("made by a newer Corvane (schema version 3)"),
+                 qPrintable(write.message()));
+    }
+    QCOMPARE(query("SELECT count(*) || ' ' || max(Stage) || ' ' || max(RowVersion) FROM Sales"),
+             QString("1 Gain Commitment 1"));
+    QCOMPARE(version(), QString("3"));
+}
+
+// A desktop database pushed to the server: its records keep their numbers where the server has
+// none of them, the others are numbered after all of those, creation times kept; adds go on
+// after every number used.
+void TestSalesStore::pushKeepsFreeNumbers() {
+    TestEnvironment env;
+    QVERIFY(!m_server.createDatabase("pushed").isEmpty());
+    const QString path = env.path("Desk.mdb");
+    QVERIFY(makeFile(path, {{2, "Desk two"}, {3, "Desk three"}, {9, "Desk nine"}}));
+    const auto file = opened(path);
+    QVERIFY(file);
+
+    // Into an empty database, which is set up on the way.
+    const QString uri = m_server.uri("pushed");
+    const auto first =
+        SalesServerStore::push(uri, {file->opportunities().item(Opportunities::keyFor(2))});
+    QVERIFY2(first, qPrintable(first.message()));
+    QCOMPARE(first->setUp, SalesServerStore::SetUp::Created);
+    QCOMPARE(first->count, 1);
+    QCOMPARE(first->renumbered, 0);
+
+    // The whole file: 2 is taken now, and must not take 3 from the record that has it.
+    std::vector<const Opportunity*> items;
+    for (const Opportunity& item : file->opportunities())
+        items.push_back(&item);
+    const auto second = SalesServerStore::push(uri, items);
+    QVERIFY2(second, qPrintable(second.message()));
+    QCOMPARE(second->setUp, SalesServerStore::SetUp::Current);
+    QCOMPARE(second->count, 3);
+    QCOMPARE(second->renumbered, 1);
+    QCOMPARE(serverRecords(uri), QString("2:Desk two:1,3:Desk three:1,9:Desk nine:1,10:Desk two:1 "
+                                         "/ corvaneschema,sales,salesremoved"));
+    const auto team = opened(uri);
+    QVERIFY(team);
+    for (const auto& [kept, pushed] : {std::pair{2, 10}, {3, 3}, {9, 9}}) {
+        Opportunity original(*file->opportunities().item(Opportunities::keyFor(kept)));
+        original.setRecordNumber(pushed);
+        const Opportunity* copy = team->opportunities().item(Opportunities::keyFor(pushed));
+        QVERIFY(copy && copy->sameRecord(original)); // the creation time included
+    }
+    // The sequence stands past every number the push used.
+    QCOMPARE(*team->add(filled("Next")), Opportunities::keyFor(11));
+}
+
+void TestSalesStore::pushIsAllOrNothing_data() {
+    QTest::addColumn<bool>("server");
+    QTest::addColumn<QString>("refused"); // the company that the server refuses
+    QTest::addColumn<int>("endAt");       // the records written before the connection ends
+    QTest::addColumn<int>("cancelAt");    // the records written before the push is cancelled
+    QTest::addColumn<QString>("cause");
+    // The server holds record 1: the file's 5, 6 and 7 go in first, then its 1 as number 8.
+    const QString refusal = "new row for relation \"sales\" violates check constraint \"noprobe\".";
+    QTest::newRow("a record keeping its number refused")
+        << true << "Desk five" << 0 << 0 << "Record 5: " + refusal;
+    QTest::newRow("a record numbered anew refused")
+        << true << "Desk one" << 0 << 0 << "Record 1: " + refusal;
+    QTest::newRow("connection ended")
+        << true << "" << 2 << 0 << "the connection to the server was lost.";
+    QTest::newRow("cancelled") << true << "" << 0 << 4 << "";
+}
+
+// A push that fails on the way or is cancelled leaves the server's records and tables as they
+// were.
+void TestSalesStore::pushIsAllOrNothing() {
+    QFETCH(QString, refused);
+    QFETCH(int, endAt);
+    QFETCH(int, cancelAt);
+    QFETCH(QString, cause);
+    TestEnvironment env;
+    const QString location = newDatabase(env);
+    QVERIFY(!location.isEmpty());
+    const QString database = QUrl(location).path().mid(1);
+    QVERIFY(opened(location)->add(filled("Server one")));
+    QCOMPARE(
+        m_server.exec(database, "ALTER TABLE Sales ADD CONSTRAINT NoProbe CHECK (Company <> '" +
+                                    refused + "')"),
+        QString());
+    const QString path = env.path("Desk.mdb");
+    QVERIFY(
+        makeFile(path, {{1, "Desk one"}, {5, "Desk five"}, {6, "Desk six"}, {7, "Desk seven"}}));
+    const auto file = opened(path);
+    QVERIFY(file);
+    std::vector<const Opportunity*> items;
+    for (const Opportunity& item : file->opportunities())
+        items.push_back(&item);
+    const QString before = serverRecords(location);
+
+    const auto pushed = SalesServerStore::push(location, items, [&](qint64 done, qint64 total) {
+        if (total != 4)
+            return false;
+        if (done == endAt) {
+            m_server.exec("postgres", "SELECT pg_terminate_backend(pid, 10000) FROM "
+                                      "pg_stat_activity WHERE usename = 'ann' AND datname = '" +
+                                          database + "'");
+        }
+        return done != cancelAt;
+    });
+    QVERIFY(!pushed);
+    QCOMPARE(pushed.isCancelled(), cancelAt != 0);
+    // Which statement finds a lost connection depends on how far the server got.
+    if (!cause.isEmpty()) {
+        const QString start = "Could not push the opportunities to " + location + ": ";
+        QVERIFY2(pushed.message().startsWith(start) && pushed.message().contains(cause) &&
+                     pushed.message().endsWith(" Nothing was written to the team database."),
+                 qPrintable(pushed.message()));
+    }
+    QCOMPARE(serverRecords(location), before);
+    // Adds go on, with numbers that no record has.
+    const auto next = opened(location)->add(filled("Next"));
+    QVERIFY2(next, qPrintable(next.message()));
+    QCOMPARE(countOf(location), 2);
 }
 
 // The statements of the block `id` of the administrator's manual page, one by one.
@@ -524,7 +729,8 @@ void TestSalesStore::serverStoppedMidWrite_data() {
 }
 
 // The server goes down in the middle of a bulk add: nothing of it is stored, writes are refused
-// while it is down, and the same store goes on by itself once it is back.
+// while it is down, and the same store goes on by itself once it is back, or once the
+// administrator ended its connection.
 void TestSalesStore::serverStoppedMidWrite() {
     TestEnvironment env;
     const QString location = newDatabase(env);
@@ -559,9 +765,22 @@ void TestSalesStore::serverStoppedMidWrite() {
     const auto after = db->add(filled("After"));
     QVERIFY2(after, qPrintable(after.message()));
     QVERIFY(changed(*db, Opportunities::keyFor(1), "Qualified"));
+
+    // The administrator ends the idle connection: the next write finds out before it sends
+    // anything and goes through on a new one.
+    const QString ended = "SELECT count(pg_terminate_backend(pid)) FROM pg_stat_activity WHERE "
+                          "usename = 'ann' AND datname = '" +
+                          QUrl(location).path().mid(1) + "'";
+    QString count;
+    QCOMPARE(m_server.exec("postgres", ended, &count), QString());
+    QCOMPARE(count, QString("1"));
+    QTRY_VERIFY(m_server.exec("postgres", ended, &count).isEmpty() && count == "0");
+    const auto afterEnd = db->add(filled("After"));
+    QVERIFY2(afterEnd, qPrintable(afterEnd.message()));
+
     auto reread = opened(location);
     QVERIFY(reread);
-    QCOMPARE(reread->opportunities().count(), 2);
+    QCOMPARE(reread->opportunities().count(), 3);
     for (const Opportunity& o : reread->opportunities())
         QVERIFY(o.company() == "Before" || o.company() == "After");
 }

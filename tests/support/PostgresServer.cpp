@@ -35,7 +35,7 @@ int freePort() {
 
 } // namespace
 
-PostgresServer::PostgresServer() {
+PostgresServer::PostgresServer(Durability durability) : m_durability(durability) {
     const QByteArray configured = qgetenv("CORVANE_POSTGRESQL_BINDIR");
     m_binDir = configured.isEmpty() ? QStringLiteral("/usr/lib/postgresql/15/bin")
                                     : QString::fromLocal8Bit(configured);
@@ -111,9 +111,11 @@ bool PostgresServer::start() {
             m_port = freePort();
         const QString options =
             QStringLiteral("-c listen_addresses=127.0.0.1 -p %1 -c unix_socket_directories='' "
-                           "-c fsync=off -c full_page_writes=off "
-                           "-c max_connections=40 -c shared_buffers=16MB")
-                .arg(m_port);
+                           "-c max_connections=40 -c shared_buffers=16MB%2")
+                .arg(m_port)
+                .arg(m_durability == Durability::Fast
+                         ? QStringLiteral(" -c fsync=off -c full_page_writes=off")
+                         : QString());
         m_running = run(QStringLiteral("pg_ctl"),
                         {QStringLiteral("-D"), m_dataDir, QStringLiteral("-l"),
                          m_folder->filePath(QStringLiteral("server.log")), QStringLiteral("-o"),

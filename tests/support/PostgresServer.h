@@ -10,10 +10,13 @@
 // the administrator "admin" and the roles the tests make, unless a test asks for a password.
 // Started by start(), stopped by stop() and at the end. initdb and the server refuse to run as
 // root: as root their programs run as the "postgres" user (made by Debian's package), whose folder
-// it is.
+// it is. The tests' server trades durability for speed (no fsync); a Durable one keeps the
+// server's defaults, so that a commit waits for its flush to the disk as on a real server.
 class PostgresServer {
 public:
-    PostgresServer();
+    enum class Durability { Fast, Durable };
+
+    explicit PostgresServer(Durability durability = Durability::Fast);
     ~PostgresServer();
     PostgresServer(const PostgresServer&) = delete;
     PostgresServer& operator=(const PostgresServer&) = delete;
@@ -53,6 +56,7 @@ private:
     int m_port = 0;
     bool m_running = false;
     bool m_asPostgres = false;
+    Durability m_durability;
     QString m_error;
     QStringList m_roles;
 };
