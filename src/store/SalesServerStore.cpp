@@ -513,11 +513,10 @@ QString SalesServerStore::withoutPassword(const QString& uri) {
     return url.toString(QUrl::FullyEncoded);
 }
 
-ResultValue<SalesServerStore::Connection>
-SalesServerStore::connect(const QString& uri, const QString& password, Login* login) {
-    QString missing;
-    if (!Libpq::isAvailable(&missing))
-        return Result::failure(missing);
+SalesServerStore::Connection SalesServerStore::startConnecting(const QString& uri,
+                                                               const QString& password) {
+    if (!Libpq::isAvailable())
+        return nullptr;
     const QByteArray dbname = uri.toUtf8();
     const QByteArray secret = password.toUtf8();
     // The URI's own settings come after the defaults and win over them; a password given
@@ -533,18 +532,25 @@ SalesServerStore::connect(const QString& uri, const QString& password, Login* lo
                               nullptr};
     const char* values[] = {
         "10", "corvane", "30", "10", "3", dbname.constData(), secret.constData(), nullptr};
-    const auto tell = [login](Login how) {
-        if (login)
-            *login = how;
-    };
-    tell(Login::Failed);
     Connection connection(PQconnectStartParams(keywords, values, 1));
+    // Messages with their SQLSTATE, so that a refused password is known in any language of
+    // the server.
+    if (connection)
+        PQsetErrorVerbosity(connection.get(), PQERRORS_VERBOSE);
+    return connection;
+}
+
+ResultValue<SalesServerStore::Connection>
+SalesServerStore::connect(const QString& uri, const QString& password, Login* login) {
+    QString missing;
+    if (!Libpq::isAvailable(&missing))
+        return Result::failure(missing);
+    if (login)
+        *login = Login::Failed;
+    Connection connection = startConnecting(uri, password);
     if (!connection)
         return Result::failure(QStringLiteral("out of memory"));
     PGconn* c = connection.get();
-    // Messages with their SQLSTATE, so that a refused password is known in any language of
-    // the server.
-    PQsetErrorVerbosity(c, PQERRORS_VERBOSE);
     const auto failed = [c] { return PQstatus(c) == CONNECTION_BAD; };
     if (!failed()) {
         // The connection's connect_timeout (at least 2 seconds, as libpq has it) bounds the
@@ -575,6 +581,17 @@ SalesServerStore::connect(const QString& uri, const QString& password, Login* lo
             state = PQconnectPoll(c);
         }
     }
+    return connected(std::move(connection), login);
+}
+
+ResultValue<SalesServerStore::Connection> SalesServerStore::connected(Connection connection,
+                                                                      Login* login) {
+    PGconn* c = connection.get();
+    const auto tell = [login](Login how) {
+        if (login)
+            *login = how;
+    };
+    tell(Login::Failed);
     // libpq's message may run over several lines; the first says what failed, here without
     // its SQLSTATE.
     const QString text = QString::fromUtf8(PQerrorMessage(c)).trimmed();
@@ -1282,33 +1299,62 @@ bool SalesServerStore::watch(const ChangeHandler& handler) {
     m_changeHandler = handler;
     m_reconnect = std::make_unique<QTimer>();
     m_reconnect->setInterval(2000);
-    QObject::connect(m_reconnect.get(), &QTimer::timeout, m_reconnect.get(), [this] {
-        if (listen()) {
-            m_reconnect->stop();
-            m_lost = false;
-            // What changed while no one listened is unknown.
-            m_changeHandler({Change{Change::Kind::Resync, 0, 0}});
-        }
-    });
-    if (!listen())
+    QObject::connect(m_reconnect.get(), &QTimer::timeout, m_reconnect.get(),
+                     [this] { tryListening(); });
+    if (auto opened = connect(m_uri, m_password); !opened || !listenOn(std::move(*opened)))
         m_reconnect->start();
     return true;
 }
 
-bool SalesServerStore::listen() {
+bool SalesServerStore::listenOn(Connection connection) {
     m_notifier.reset();
     m_listener.reset();
-    auto opened = connect(m_uri, m_password);
-    if (!opened)
+    if (!succeeded(exec(connection.get(), "LISTEN corvane_sales")))
         return false;
-    if (!succeeded(exec(opened->get(), "LISTEN corvane_sales")))
-        return false;
-    m_listener = std::move(*opened);
+    m_listener = std::move(connection);
     m_notifier =
         std::make_unique<QSocketNotifier>(PQsocket(m_listener.get()), QSocketNotifier::Read);
     QObject::connect(m_notifier.get(), &QSocketNotifier::activated, m_notifier.get(),
                      [this] { takeNotices(); });
     return true;
+}
+
+void SalesServerStore::tryListening() {
+    // An attempt under way goes on until its connect_timeout has passed.
+    if (m_attempt && !m_attemptStarted.hasExpired(AttemptMs))
+        return;
+    m_attempt = startConnecting(m_uri, m_password);
+    m_attemptStarted.start();
+    advanceAttempt(PGRES_POLLING_WRITING);
+}
+
+void SalesServerStore::advanceAttempt(int state) {
+    if (QSocketNotifier* done = m_attemptNotifier.release()) {
+        // This may run inside the notifier's own signal.
+        done->setEnabled(false);
+        done->deleteLater();
+    }
+    if (!m_attempt || state == PGRES_POLLING_FAILED ||
+        PQstatus(m_attempt.get()) == CONNECTION_BAD) {
+        // The next tick of the reconnect timer tries again.
+        m_attempt.reset();
+        return;
+    }
+    if (state == PGRES_POLLING_OK) {
+        auto made = connected(std::move(m_attempt), nullptr);
+        if (made && listenOn(std::move(*made))) {
+            m_reconnect->stop();
+            m_lost = false;
+            // What changed while no one listened is unknown.
+            m_changeHandler({Change{Change::Kind::Resync, 0, 0}});
+        }
+        return;
+    }
+    m_attemptNotifier = std::make_unique<QSocketNotifier>(
+        PQsocket(m_attempt.get()),
+        state == PGRES_POLLING_READING ? QSocketNotifier::Read : QSocketNotifier::Write);
+    QObject::connect(m_attemptNotifier.get(), &QSocketNotifier::activated, m_attemptNotifier.get(),
+                     [this] { advanceAttempt(PQconnectPoll(m_attempt.get())); });
 }
 
 void SalesServerStore::takeNotices() {

@@ -2,6 +2,7 @@
 
 #include "store/SalesStore.h"
 
+#include <QElapsedTimer>
 #include <QStringList>
 #include <memory>
 #include <vector>
@@ -140,9 +141,20 @@ private:
     // who changed or deleted the record, and what it holds now.
     QString conflict(pg_conn* connection, const Opportunity& opportunity);
 
-    // Opens the listening connection and its notifier; false while the server cannot be
-    // reached.
-    bool listen();
+    // Starts connecting to `uri` without waiting for the server; nullptr when libpq is missing
+    // or out of memory.
+    static Connection startConnecting(const QString& uri, const QString& password);
+    // A connection whose attempt has ended, checked: it, or why not (with `login` told how a
+    // password fared).
+    static ResultValue<Connection> connected(Connection connection, Login* login);
+    // Listens for the team tables' announcements on `connection`, read as they arrive; false
+    // when the server refuses.
+    bool listenOn(Connection connection);
+    // While the listening connection is lost, each tick of the reconnect timer starts an
+    // attempt to connect anew. The attempt goes on as its socket becomes ready (advanceAttempt
+    // with libpq's polling state), so a server that does not answer never holds up the window.
+    void tryListening();
+    void advanceAttempt(int state);
     // Reads what arrived on the listening connection and hands the changes on.
     void takeNotices();
 
@@ -159,4 +171,9 @@ private:
     Connection m_listener;
     std::unique_ptr<QSocketNotifier> m_notifier;
     std::unique_ptr<QTimer> m_reconnect;
+    Connection m_attempt;
+    QElapsedTimer m_attemptStarted;
+    // As the connection's connect_timeout.
+    static constexpr qint64 AttemptMs = 10'000;
+    std::unique_ptr<QSocketNotifier> m_attemptNotifier;
 };

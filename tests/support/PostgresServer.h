@@ -27,6 +27,8 @@ public:
     // Stops the server at once, as a crash or a pulled cable would (connections are cut).
     bool stop();
     bool isRunning() const { return m_running; }
+    // The port on 127.0.0.1 that the server listens on, kept from one start to the next.
+    int port() const { return m_port; }
     const QString& error() const { return m_error; }
 
     // The path of one of the server's programs (pg_dump, pg_restore...).

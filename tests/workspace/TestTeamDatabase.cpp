@@ -12,6 +12,11 @@
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
 #include <QtTest>
+#include <arpa/inet.h>
+#include <cerrno>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 // A team database open in the workspace follows what other clients write to it, record by
 // record, and reads it anew after its connection was lost.
@@ -163,6 +168,35 @@ void TestTeamDatabase::aLostConnectionIsReadAnew() {
     QVERIFY2(refused.message().contains("the connection to the server is lost"),
              qPrintable(refused.message()));
     QCOMPARE(mine.opportunities().count(), 0);
+    {
+        // A server that takes the connection and never answers (a host gone from the
+        // network): the window goes on working while the client waits for it.
+        const int silent = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+        const int yes = 1;
+        ::setsockopt(silent, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(static_cast<quint16>(m_server.port()));
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        QVERIFY(::bind(silent, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0);
+        QVERIFY(::listen(silent, 4) == 0);
+        // (QTRY evaluates its condition once more at the end.)
+        int waiting = -1;
+        QTRY_VERIFY_WITH_TIMEOUT(
+            waiting >= 0 || (waiting = ::accept4(silent, nullptr, nullptr, SOCK_NONBLOCK)) >= 0,
+            10'000);
+        char startup[512];
+        ssize_t received = 0;
+        QTRY_VERIFY(received > 0 || (received = ::recv(waiting, startup, sizeof startup, 0)) > 0);
+        QTest::qWait(200);
+        // Still waiting for an answer: a client that held up the window would have given up
+        // (and closed) before this test could take the connection.
+        QCOMPARE(::recv(waiting, startup, sizeof startup, 0), ssize_t(-1));
+        QCOMPARE(errno, EAGAIN);
+        QCOMPARE(restored.count(), 0);
+        ::close(waiting);
+        ::close(silent);
+    }
     QVERIFY2(m_server.start(), qPrintable(m_server.error()));
     // Written while this window may not listen yet.
     auto other = SalesDatabase::open(uri);
