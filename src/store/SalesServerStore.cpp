@@ -463,8 +463,7 @@ QString sentence(QString cause) {
 }
 
 // Reads one record of a result whose columns from `first` are the fields in stored order.
-Opportunity recordOf(const PgResult& result, int row, int first, bool withCreation,
-                     QHash<QString, QString>& times) {
+Opportunity recordOf(const PgResult& result, int row, int first, bool withCreation) {
     Opportunity item(Opportunity::Blank{});
     item.setRecordNumber(text(result, row, first + RecordNumber).toInt());
     for (const Info& field : Fields) {
@@ -472,11 +471,13 @@ Opportunity recordOf(const PgResult& result, int row, int first, bool withCreati
         if (field.field == DateCreated) {
             if (!withCreation)
                 continue;
-            const QString seconds = text(result, row, column);
-            auto shown = times.find(seconds);
-            if (shown == times.end())
-                shown = times.insert(seconds, shownTime(seconds));
-            item.setDateCreated(*shown);
+            // Kept as a number; the text is made when it is asked for.
+            bool ok = false;
+            const qint64 seconds = text(result, row, column).toLongLong(&ok);
+            if (ok) {
+                const QDateTime when = QDateTime::fromSecsSinceEpoch(seconds);
+                item.setCreated(when.date(), when.time());
+            }
         } else if (field.field != RecordNumber) {
             item.setText(field.field, text(result, row, column));
         }
@@ -833,10 +834,9 @@ QString SalesServerStore::readRows(bool withCreation,
     const PgResult rows = exec(db, statements().select.constData());
     if (!succeeded(rows))
         return sentence(cause(db, rows));
-    QHash<QString, QString> times;
     const int count = PQntuples(rows.get());
     for (int row = 0; row < count; ++row) {
-        Opportunity item = recordOf(rows, row, 1, withCreation, times);
+        Opportunity item = recordOf(rows, row, 1, withCreation);
         item.setRowId(text(rows, row, 0).toLongLong());
         keep(std::move(item));
     }
@@ -1104,8 +1104,7 @@ QString SalesServerStore::conflict(pg_conn* connection, const Opportunity& oppor
                 .arg(number);
         }
         QStringList now;
-        QHash<QString, QString> times;
-        const Opportunity stored = recordOf(current, 0, 4, false, times);
+        const Opportunity stored = recordOf(current, 0, 4, false);
         for (const Field field : writtenFields()) {
             if (stored.text(field) != opportunity.text(field)) {
                 now.append(QStringLiteral("%1 \"%2\"")
@@ -1291,8 +1290,7 @@ ResultValue<std::optional<Opportunity>> SalesServerStore::readRecord(qint32 reco
         return Result::failure(cause(db, row));
     if (PQntuples(row.get()) != 1)
         return std::optional<Opportunity>();
-    QHash<QString, QString> times;
-    Opportunity record = recordOf(row, 0, 4, true, times);
+    Opportunity record = recordOf(row, 0, 4, true);
     record.setRowId(text(row, 0, 2).toLongLong());
     return std::optional<Opportunity>(std::move(record));
 }
