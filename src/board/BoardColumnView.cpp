@@ -7,16 +7,16 @@
 #include <QKeyEvent>
 #include <QMimeData>
 
-BoardColumnView::BoardColumnView(QWidget* parent) : QTreeView(parent) {
+BoardColumnView::BoardColumnView(QWidget* parent) : QListView(parent) {
     setSelectionMode(QAbstractItemView::SingleSelection);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
-    setHeaderHidden(true);
-    setRootIsDecorated(false);
-    setItemsExpandable(false);
-    setIndentation(0);
-    setUniformRowHeights(true);
-    setAllColumnsShowFocus(false);
+    setViewMode(QListView::ListMode);
+    setFlow(QListView::TopToBottom);
+    setWrapping(false);
+    setResizeMode(QListView::Adjust);
+    setUniformItemSizes(true);
+    setMovement(QListView::Static);
     setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setTabKeyNavigation(false);
@@ -65,11 +65,11 @@ void BoardColumnView::keyPressEvent(QKeyEvent* event) {
         event->accept();
         return;
     }
-    QTreeView::keyPressEvent(event);
+    QListView::keyPressEvent(event);
 }
 
 void BoardColumnView::focusInEvent(QFocusEvent* event) {
-    QTreeView::focusInEvent(event);
+    QListView::focusInEvent(event);
     // A column reached by Tab selects a card, so that the keys have one to act on.
     const bool byTab =
         event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason;

@@ -1,13 +1,13 @@
 #pragma once
 
-#include <QTreeView>
+#include <QListView>
 
-// The cards of one board column: a one-column tree view, whose rows of equal height are placed
-// by arithmetic, so that a card that comes or goes costs no layout of the others. Arrow keys move
+// The cards of one board column: a list view whose cards of equal size are placed by
+// arithmetic, so that a card that comes or goes costs no layout work per card. Arrow keys move
 // the selection (Left and Right to the neighbouring columns, through the board), Ctrl+Left and
 // Ctrl+Right move the selected card to the neighbouring stage, Enter asks to edit it. A card
 // dragged from another column and dropped here asks to move to this column's stage.
-class BoardColumnView : public QTreeView {
+class BoardColumnView : public QListView {
     Q_OBJECT
 public:
     explicit BoardColumnView(QWidget* parent = nullptr);
