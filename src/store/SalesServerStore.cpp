@@ -656,6 +656,8 @@ pg_conn* SalesServerStore::connection(QString& cause) {
     }
     m_connection.reset();
     auto opened = connect(m_uri, m_password, &m_login);
+    if (m_loginReport)
+        *m_loginReport = m_login;
     if (!opened) {
         cause = opened.message();
         return nullptr;

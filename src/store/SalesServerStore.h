@@ -86,6 +86,9 @@ public:
     // over theirs); kept in memory only, for the connections of this store.
     void setPassword(const QString& password) { m_password = password; }
     Login login() const { return m_login; }
+    // Also tells `report` how each connection attempt fared, for a caller that must know it
+    // after a failed open has deleted the store; nullptr stops that.
+    void setLoginReport(Login* report) { m_loginReport = report; }
     // Whether the listening connection is lost and being made again (see watch()).
     bool isConnectionLost() const { return m_lost; }
 
@@ -162,6 +165,7 @@ private:
     QString m_location;
     QString m_password;
     Login m_login = Login::Connected;
+    Login* m_loginReport = nullptr;
     bool m_lost = false;
     Access m_access;
     Connection m_connection;

@@ -194,11 +194,15 @@ ResultValue<SalesDatabase*> OpenDatabases::open(const QString& location, const Q
         auto store = std::make_unique<SalesServerStore>(canonical, SalesStore::Access::ReadWrite);
         SalesServerStore& server = *store;
         server.setPassword(password);
+        // A failed open deletes the store: how the login fared is kept here.
+        SalesServerStore::Login outcome = SalesServerStore::Login::Failed;
+        server.setLoginReport(&outcome);
         auto database = SalesDatabase::open(std::move(store));
         if (login)
-            *login = server.login();
+            *login = outcome;
         if (!database)
             return database.result();
+        server.setLoginReport(nullptr);
         m_filters.filter((*database)->opportunities());
         return addAndShow(std::move(*database));
     }
