@@ -27,7 +27,7 @@ const QString& Opportunity::text(Field field) const {
     if (field == F::DateCreated && m_created != 0)
         makeCreatedText();
     const size_t slot = slotOf(field);
-    return slot >= ListedSlot ? InternedTexts::text(m_listed[slot - ListedSlot]) : m_texts[slot];
+    return slot >= ListedSlot ? InternedTexts::text(listedId(slot - ListedSlot)) : m_texts[slot];
 }
 
 void Opportunity::setCreated(const QDate& date, const QTime& time) {
@@ -57,7 +57,7 @@ void Opportunity::setText(Field field, QString value) {
         m_texts[slot] = std::move(value);
         return;
     }
-    m_listed[slot - ListedSlot] = InternedTexts::idOf(value);
+    setListedId(slot - ListedSlot, InternedTexts::idOf(value));
 }
 
 QVariant Opportunity::value(Field field) const {

@@ -150,7 +150,20 @@ private:
     // A creation time whose text is not made yet: its Julian day times 86,400 plus its second
     // of the day; 0 for none.
     mutable qint64 m_created = 0;
-    std::array<quint32, ListedCount> m_listed{};
+    // The numbers of the list fields' texts, three bytes each (InternedTexts hands out fewer
+    // than 2^24), so that an opportunity fits a smaller block of memory.
+    std::array<quint8, 3 * ListedCount> m_listed{};
+    quint32 listedId(size_t index) const {
+        const quint8* bytes = &m_listed[3 * index];
+        return bytes[0] | (quint32(bytes[1]) << 8) | (quint32(bytes[2]) << 16);
+    }
+    void setListedId(size_t index, quint32 id) {
+        Q_ASSERT(id < (1U << 24));
+        quint8* bytes = &m_listed[3 * index];
+        bytes[0] = quint8(id);
+        bytes[1] = quint8(id >> 8);
+        bytes[2] = quint8(id >> 16);
+    }
     double m_revenueAmount = 0.0;
     qint64 m_rowId = 0;
     qint32 m_RecordNumber = 0;
