@@ -62,49 +62,23 @@ void BoardModel::followWorkspace(OpenDatabases* workspace) {
     m_workspace = workspace;
     if (!workspace)
         return;
-    const auto shown = [workspace](SalesDatabase* database) {
-        return database && database == workspace->shown();
-    };
-    connect(workspace, &OpenDatabases::shownChanged, this, [this](SalesDatabase* database) {
+    OpenDatabases::ShownFollower follower;
+    follower.shownChanged = [this](const SalesDatabase* database) {
         if (database)
             rebuild(database->opportunities());
         else
             clear();
-    });
-    const auto syncShown = [this, workspace] {
-        if (const SalesDatabase* database = workspace->shown())
-            sync(database->opportunities());
     };
-    connect(workspace, &OpenDatabases::visibilityChanged, this, syncShown);
-    connect(workspace, &OpenDatabases::opportunitiesReset, this,
-            [syncShown, shown](SalesDatabase* database) {
-                if (shown(database))
-                    syncShown();
-            });
-    connect(workspace, &OpenDatabases::opportunityChanged, this,
-            [this, shown](SalesDatabase* database, const QString& key) {
-                if (!shown(database))
-                    return;
-                if (const Opportunity* changed = database->opportunities().item(key))
-                    opportunityChanged(*changed);
-            });
-    connect(workspace, &OpenDatabases::opportunityAdded, this,
-            [this, shown](SalesDatabase* database, const QString& key) {
-                if (!shown(database))
-                    return;
-                if (const Opportunity* added = database->opportunities().item(key))
-                    opportunityAdded(*added);
-            });
-    connect(workspace, &OpenDatabases::opportunitiesAboutToBeRemoved, this,
-            [this, shown](SalesDatabase* database, const QStringList& keys) {
-                if (shown(database))
-                    opportunitiesAboutToBeRemoved(keys);
-            });
-    connect(workspace, &OpenDatabases::opportunityAboutToBeRemoved, this,
-            [this, shown](SalesDatabase* database, const QString& key) {
-                if (shown(database))
-                    opportunityAboutToBeRemoved(key);
-            });
+    follower.readAnew = [this](const SalesDatabase& database) { sync(database.opportunities()); };
+    follower.added = [this](const Opportunity& added) { opportunityAdded(added); };
+    follower.changed = [this](const QString&, const Opportunity& changed) {
+        opportunityChanged(changed);
+    };
+    follower.aboutToBeRemoved = [this](const QString& key) { opportunityAboutToBeRemoved(key); };
+    follower.manyAboutToBeRemoved = [this](const QStringList& keys) {
+        opportunitiesAboutToBeRemoved(keys);
+    };
+    workspace->followShown(this, follower);
     if (const SalesDatabase* database = workspace->shown())
         rebuild(database->opportunities());
     else

@@ -77,39 +77,19 @@ void OpportunityListModel::followWorkspace(OpenDatabases* workspace) {
     m_workspace = workspace;
     if (!workspace)
         return;
-    const auto shown = [workspace](SalesDatabase* database) {
-        return database && database == workspace->shown();
-    };
     const auto readAnew = [this, workspace] {
         if (const SalesDatabase* database = workspace->shown())
             rebuild(database->opportunities(), dataColumnKeys());
         else
             rebuild(Opportunities(), dataColumnKeys());
     };
-    connect(workspace, &OpenDatabases::shownChanged, this, readAnew);
-    connect(workspace, &OpenDatabases::visibilityChanged, this, readAnew);
-    connect(workspace, &OpenDatabases::opportunitiesReset, this,
-            [readAnew, shown](SalesDatabase* database) {
-                if (shown(database))
-                    readAnew();
-            });
-    connect(workspace, &OpenDatabases::opportunityChanged, this,
-            [this, shown](SalesDatabase* database, const QString& key) {
-                if (shown(database))
-                    updateRow(key);
-            });
-    connect(workspace, &OpenDatabases::opportunityAdded, this,
-            [this, shown](SalesDatabase* database, const QString& key) {
-                if (!shown(database))
-                    return;
-                if (const Opportunity* added = database->opportunities().item(key))
-                    appendRow(*added);
-            });
-    connect(workspace, &OpenDatabases::opportunityAboutToBeRemoved, this,
-            [this, shown](SalesDatabase* database, const QString& key) {
-                if (shown(database))
-                    removeRow(key);
-            });
+    OpenDatabases::ShownFollower follower;
+    follower.shownChanged = [readAnew](const SalesDatabase*) { readAnew(); };
+    follower.readAnew = [readAnew](const SalesDatabase&) { readAnew(); };
+    follower.added = [this](const Opportunity& added) { appendRow(added); };
+    follower.changed = [this](const QString& key, const Opportunity&) { updateRow(key); };
+    follower.aboutToBeRemoved = [this](const QString& key) { removeRow(key); };
+    workspace->followShown(this, follower);
 }
 
 void OpportunityListModel::clear() {

@@ -182,6 +182,53 @@ void OpenDatabases::follow(SalesDatabase& database,
         emit totalsChanged();
 }
 
+void OpenDatabases::followShown(QObject* context, const ShownFollower& follower) {
+    const auto shown = [this](SalesDatabase* database) { return database && database == m_shown; };
+    if (follower.shownChanged)
+        connect(this, &OpenDatabases::shownChanged, context, follower.shownChanged);
+    if (const auto& readAnew = follower.readAnew) {
+        connect(this, &OpenDatabases::visibilityChanged, context, [this, readAnew] {
+            if (m_shown)
+                readAnew(*m_shown);
+        });
+        connect(this, &OpenDatabases::opportunitiesReset, context,
+                [shown, readAnew](SalesDatabase* database) {
+                    if (shown(database))
+                        readAnew(*database);
+                });
+    }
+    if (const auto& added = follower.added) {
+        connect(this, &OpenDatabases::opportunityAdded, context,
+                [shown, added](SalesDatabase* database, const QString& key) {
+                    if (const Opportunity* item =
+                            shown(database) ? database->opportunities().item(key) : nullptr)
+                        added(*item);
+                });
+    }
+    if (const auto& changed = follower.changed) {
+        connect(this, &OpenDatabases::opportunityChanged, context,
+                [shown, changed](SalesDatabase* database, const QString& key) {
+                    if (const Opportunity* item =
+                            shown(database) ? database->opportunities().item(key) : nullptr)
+                        changed(key, *item);
+                });
+    }
+    if (const auto& leaving = follower.aboutToBeRemoved) {
+        connect(this, &OpenDatabases::opportunityAboutToBeRemoved, context,
+                [shown, leaving](SalesDatabase* database, const QString& key) {
+                    if (shown(database))
+                        leaving(key);
+                });
+    }
+    if (const auto& leaving = follower.manyAboutToBeRemoved) {
+        connect(this, &OpenDatabases::opportunitiesAboutToBeRemoved, context,
+                [shown, leaving](SalesDatabase* database, const QStringList& keys) {
+                    if (shown(database))
+                        leaving(keys);
+                });
+    }
+}
+
 ResultValue<SalesDatabase*> OpenDatabases::open(const QString& location, const QString& password,
                                                 SalesServerStore::Login* login) {
     const QString canonical = canonicalLocation(location);

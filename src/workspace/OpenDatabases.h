@@ -61,6 +61,22 @@ public:
     SalesDatabase& at(int position) const { return *m_databases.at(static_cast<size_t>(position)); }
     // The shown database; nullptr while none is open.
     SalesDatabase* shown() const { return m_shown; }
+
+    // What a view of the shown database does as it changes. Changes of other databases are
+    // not handed on; a handler left empty is not connected.
+    struct ShownFollower {
+        // Another database is shown (nullptr: none is open).
+        std::function<void(const SalesDatabase*)> shownChanged;
+        // The filter pass ran, or the shown database was read anew: which opportunities are
+        // there, or visible, may have changed.
+        std::function<void(const SalesDatabase&)> readAnew;
+        std::function<void(const Opportunity& added)> added;
+        std::function<void(const QString& key, const Opportunity& changed)> changed;
+        std::function<void(const QString& key)> aboutToBeRemoved;
+        std::function<void(const QStringList& keys)> manyAboutToBeRemoved;
+    };
+    // Connects `follower` for as long as `context` lives (or until this disconnects it).
+    void followShown(QObject* context, const ShownFollower& follower);
     SalesDatabase* byWindow(qint32 window) const;
     // The open database of a file, compared as canonical locations; nullptr when none.
     SalesDatabase* byLocation(const QString& location) const;
