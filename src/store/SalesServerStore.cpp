@@ -655,9 +655,10 @@ pg_conn* SalesServerStore::connection(QString& cause) {
         return nullptr;
     }
     m_connection.reset();
-    auto opened = connect(m_uri, m_password, &m_login);
+    Login login = Login::Failed;
+    auto opened = connect(m_uri, m_password, &login);
     if (m_loginReport)
-        *m_loginReport = m_login;
+        *m_loginReport = login;
     if (!opened) {
         cause = opened.message();
         return nullptr;

@@ -85,8 +85,7 @@ public:
     // The password to connect with when ~/.pgpass, a service file and the URI give none (it wins
     // over theirs); kept in memory only, for the connections of this store.
     void setPassword(const QString& password) { m_password = password; }
-    Login login() const { return m_login; }
-    // Also tells `report` how each connection attempt fared, for a caller that must know it
+    // Tells `report` how each connection attempt fared, for a caller that must know it even
     // after a failed open has deleted the store; nullptr stops that.
     void setLoginReport(Login* report) { m_loginReport = report; }
     // Whether the listening connection is lost and being made again (see watch()).
@@ -164,7 +163,6 @@ private:
     QString m_uri;
     QString m_location;
     QString m_password;
-    Login m_login = Login::Connected;
     Login* m_loginReport = nullptr;
     bool m_lost = false;
     Access m_access;
